@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+namespace kerbview::ui {
+
+/// The 49 text slots of the current language, Windows-1252, all empty until a language is
+/// applied. Readers take a slot at the moment they write a text.
+struct LanguageTexts {
+    std::string TxtScanning;
+    std::string TxtRunning;
+    std::string TxtNotRunning;
+    std::string TxtLapTimes;
+    std::string TxtBest;
+    std::string TxtLast;
+    std::string TxtCurrent;
+    std::string TxtLap;
+    std::string TxtWater;
+    std::string TxtOil;
+    std::string TxtFuelLastLap;
+    std::string TxtLimiter;
+    std::string TxtPits;
+    std::string TxtTc;
+    std::string TxtTcHigh;
+    std::string TxtTcLow;
+    std::string TxtAbs;
+    std::string TxtAbsHigh;
+    std::string TxtAbsLow;
+    std::string TxtContact;
+    std::string TxtEngine;
+    std::string TxtAboutMenu;
+    std::string TxtExit;
+    std::string TxtLanguage;
+    std::string TxtAboutTitle;
+    std::string TxtAboutDescription;
+    std::string TxtAboutCredit;
+    std::string TxtFileMenu;
+    std::string TxtOptionsMenu;
+    std::string TxtScanTimeMenu;
+    std::string TxtIpAddress;
+    std::string TxtPort;
+    std::string TxtBadIp;    // three lines joined by "\r\n"
+    std::string TxtBadPort;  // two lines joined by "\r\n"
+    std::string TxtConnectionMenu;
+    std::string TxtNone;
+    std::string TxtServer;
+    std::string TxtClient;
+    std::string TxtServerData;
+    std::string TxtClientData;
+    std::string TxtOk;
+    std::string TxtConnected;
+    std::string TxtConnecting;
+    std::string TxtListening;
+    std::string TxtNoLink;
+    std::string TxtGraphics;
+    std::string TxtMetric;
+    std::string TxtImperial;
+    std::string TxtShowServerData;
+};
+
+}  // namespace kerbview::ui
