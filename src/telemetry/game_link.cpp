@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#include "telemetry/game_link.h"
+
+#include <stdexcept>
+
+namespace kerbview::telemetry {
+
+GameLink::GameLink(WindowFinder& windows, ProcessMemory& memory, core::ErrorReporter& reporter,
+                   LinkObserver& observer)
+    : m_windows(windows), m_memory(memory), m_reporter(reporter), m_observer(observer),
+      m_readers(reporter) {}
+
+GameLink::~GameLink() { CloseProcessHandle(); }
+
+bool GameLink::RACE07_Actiu() {
+    bool active = false;
+    try {
+        active = Attach();
+    } catch (...) {
+        m_reporter.ReportError("RACE07_Actiu");
+        active = false;
+    }
+    m_GameActive = active;
+    return active;
+}
+
+// Doubles divide by zero without trapping; a ScanTime of 0 is treated as the run-time error it
+// is, before any state changes, so the tick goes on as for a simulator that is not running.
+double GameLink::TickLimit(double milliseconds) const {
+    if (m_scanTime == 0) {
+        throw std::domain_error("ScanTime is 0");
+    }
+    return milliseconds / static_cast<double>(m_scanTime);
+}
+
+bool GameLink::Attach() {
+    m_GameWindow = m_windows.FindWindow(kWindowTitle);
+
+    if (m_GameWindow == 0) {
+        const double graceLimit = TickLimit(kDisappearanceGraceMs);
+        if (m_GameActive && m_AttachCounter < graceLimit) {
+            ++m_AttachCounter;
+            return true;
+        }
+        m_AttachCounter = 0;
+        m_openFailureShown = false;
+        m_observer.ShowStatus(LinkStatus::NotRunning);
+        CloseProcessHandle();
+        return false;
+    }
+
+    const double delayLimit = TickLimit(kAppearanceDelayMs);
+    if (!m_GameActive && m_AttachCounter < delayLimit) {
+        ++m_AttachCounter;
+        return false;
+    }
+    m_AttachCounter = 0;
+    if (m_ProcessClosed) {
+        OpenProcess();
+    }
+    return true;
+}
+
+void GameLink::OpenProcess() {
+    m_GameProcessId = m_windows.WindowProcessId(m_GameWindow);
+    OpenResult opened = m_memory.Open(m_GameProcessId);
+    if (!opened.reader) {
+        // Shown once per appearance: a refused open repeats every tick, and a modal box per
+        // tick would never let the user out.
+        if (!m_openFailureShown) {
+            m_openFailureShown = true;
+            m_observer.ShowOpenFailure(std::string(kOpenFailureMessage), opened.detail);
+        }
+        return;
+    }
+    m_ProcessHandle = std::move(opened.reader);
+    m_readers.SetProcess(m_ProcessHandle.get());
+    m_ProcessClosed = false;
+    m_observer.ShowStatus(LinkStatus::Running);
+}
+
+void GameLink::CloseProcessHandle() {
+    m_readers.SetProcess(nullptr);
+    m_ProcessHandle.reset();
+    m_ProcessClosed = true;
+}
+
+void GameLink::ResetGameLink() {
+    CloseProcessHandle();
+    m_GameActive = false;
+    m_AttachCounter = 0;
+    m_openFailureShown = false;
+}
+
+}  // namespace kerbview::telemetry

@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/error_report.h"
+#include "telemetry/memory_readers.h"
+#include "telemetry/platform.h"
+
+namespace kerbview::telemetry {
+
+/// Status the link asks the main window to show in Label1.
+enum class LinkStatus {
+    Running,     ///< TxtRunning: the process has been opened.
+    NotRunning,  ///< TxtNotRunning: the window is absent after the grace.
+};
+
+/// Where the link reports what the user sees. Implemented by the front end.
+class LinkObserver {
+public:
+    virtual ~LinkObserver() = default;
+    /// Put the text for `status` in Label1.
+    virtual void ShowStatus(LinkStatus status) = 0;
+    /// Show a modal box with an OK button and the application's title: `message` on the first
+    /// line, `detail` (what permission is missing, in the platform's terms) on the second.
+    virtual void ShowOpenFailure(const std::string& message, const std::string& detail) = 0;
+};
+
+/// The simulator process link: finds the simulator's window on every scan tick, debounces its
+/// appearance and disappearance in ticks, holds the simulator's process open while it runs,
+/// and provides the memory readers.
+class GameLink {
+public:
+    /// Whole title of the simulator's window (letter case is ignored by the search).
+    static constexpr std::string_view kWindowTitle = "RACE 07";
+    /// First line of the box shown when the process cannot be opened.
+    static constexpr std::string_view kOpenFailureMessage = "Imposible abrir el proceso";
+    static constexpr double kAppearanceDelayMs = 3500.0;
+    static constexpr double kDisappearanceGraceMs = 1500.0;
+
+    /// The platform services and the observer are not owned and must outlive the link.
+    GameLink(WindowFinder& windows, ProcessMemory& memory, core::ErrorReporter& reporter,
+             LinkObserver& observer);
+    ~GameLink();
+    GameLink(const GameLink&) = delete;
+    GameLink& operator=(const GameLink&) = delete;
+
+    /// Scan interval in milliseconds from which the tick counts are derived (ScanTime).
+    void SetScanTime(std::int16_t scanTime) { m_scanTime = scanTime; }
+
+    /// One attach step per scan tick; true means the simulator is to be read in this tick.
+    /// Stores its result in GameActive. An error inside (a ScanTime of 0 reaching the tick
+    /// limits) is reported as "RACE07_Actiu" and gives false. The open-failure box is shown
+    /// once per appearance of the window; later ticks retry the open silently.
+    bool RACE07_Actiu();
+
+    /// Releases a held process, then GameActive false, ProcessClosed true, AttachCounter 0.
+    /// The next appearance goes through the full delay and may show the open-failure box again.
+    void ResetGameLink();
+
+    /// Releases the process if one is held (program end). Leaves the flags consistent.
+    void CloseProcessHandle();
+
+    /// Readers over the held process; while none is held every read gives its zero result.
+    const MemoryReaders& Readers() const { return m_readers; }
+
+    WindowId GameWindow() const { return m_GameWindow; }
+    std::uint32_t GameProcessId() const { return m_GameProcessId; }
+    bool HoldsProcessHandle() const { return m_ProcessHandle != nullptr; }
+    bool GameActive() const { return m_GameActive; }
+    bool ProcessClosed() const { return m_ProcessClosed; }
+    std::int16_t AttachCounter() const { return m_AttachCounter; }
+
+private:
+    bool Attach();
+    double TickLimit(double milliseconds) const;
+    void OpenProcess();
+
+    WindowFinder& m_windows;
+    ProcessMemory& m_memory;
+    core::ErrorReporter& m_reporter;
+    LinkObserver& m_observer;
+    MemoryReaders m_readers;
+
+    std::int16_t m_scanTime = 500;
+    WindowId m_GameWindow = 0;
+    std::uint32_t m_GameProcessId = 0;
+    std::unique_ptr<ProcessReader> m_ProcessHandle;
+    bool m_GameActive = false;
+    bool m_ProcessClosed = true;
+    std::int16_t m_AttachCounter = 0;
+    // The open-failure box has been shown for the current appearance of the window.
+    bool m_openFailureShown = false;
+};
+
+}  // namespace kerbview::telemetry
