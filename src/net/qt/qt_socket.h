@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include "net/socket.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace kerbview::net {
+
+/// A Socket over QTcpServer and QTcpSocket, living on the UI thread so that its events arrive
+/// there. Listening uses the QTcpServer; a connection request hands the pending QTcpSocket to the
+/// event handler, whose accept() makes it this object's connection (the handler closes the
+/// listener first, so one client is served at a time). connect() uses a QTcpSocket of its own
+/// and ends in the Other state when no answer comes within the connect timeout.
+class QtSocket : public QObject, public Socket {
+    Q_OBJECT
+public:
+    /// listenAddress: where listen() listens (all local addresses unless told otherwise).
+    explicit QtSocket(QHostAddress listenAddress = QHostAddress::Any, QObject* parent = nullptr);
+    ~QtSocket() override;
+
+    /// How long a connect may go unanswered before it ends in the Other state.
+    static constexpr int kConnectTimeoutMs = 3000;
+    /// Most bytes Qt keeps unread; further bytes wait in the operating system.
+    static constexpr qint64 kReadBufferBytes = 65536;
+
+    SocketState state() const override;
+    void close() override;
+    void listen(std::int32_t port) override;
+    void accept() override;
+    void connect(const std::string& host, std::int32_t port) override;
+    void send(std::string_view bytes) override;
+    std::string readAll() override;
+    void setEvents(SocketEvents events) override;
+
+    /// The port the listener is bound to (useful when listening on port 0); 0 when not listening.
+    std::uint16_t listeningPort() const;
+
+private:
+    void OnNewConnection();
+    void AdoptConnection(QTcpSocket* socket);
+    void DropConnection();
+    void DropPending();
+
+    QHostAddress m_listenAddress;
+    QTcpServer* m_server = nullptr;
+    QPointer<QTcpSocket> m_connection;
+    QPointer<QTcpSocket> m_pending;
+    QTimer m_connectTimer;
+    bool m_failed = false;  // the connection ended without close(): state Other
+    SocketEvents m_events;
+};
+
+}  // namespace kerbview::net
