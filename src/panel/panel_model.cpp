@@ -1,9 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "panel/panel_model.h"
 
+#include "panel/element_catalogue.h"
+
 namespace kerbview::panel {
 
-PanelModel::PanelModel() = default;
+// Every element starts as the catalogue lists it; gauges start empty at their range.
+PanelModel::PanelModel() {
+    for (const ElementInfo& info : ElementCatalogue()) {
+        ElementState& s = Touch(info.element);
+        s.text.assign(info.text);
+        s.backColor = info.backColor;
+        if (info.kind == ElementKind::BarGauge) {
+            s.minvalue = info.minvalue;
+            s.maxvalue = info.maxvalue;
+            s.value = 0;
+        }
+    }
+    for (const MenuInfo& info : MenuCatalogue()) {
+        m_menus[static_cast<std::size_t>(info.menu)].caption.assign(info.caption);
+    }
+}
 
 void PanelModel::SetText(Element e, std::string_view text) {
     ElementState& s = Touch(e);

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+#include "panel/qt/bar_gauge.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace kerbview::panel::qt {
+
+BarGauge::BarGauge(Qt::Orientation orientation, QWidget* parent)
+    : QWidget(parent), m_orientation(orientation) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+double BarGauge::FillFraction(double minvalue, double maxvalue, double value) {
+    const double span = maxvalue - minvalue;
+    if (!(span != 0) || !std::isfinite(span)) {
+        return 0;
+    }
+    const double f = (value - minvalue) / span;
+    if (!std::isfinite(f)) {
+        return 0;  // a NaN or infinite value
+    }
+    return std::clamp(f, 0.0, 1.0);
+}
+
+void BarGauge::setMinvalue(double v) {
+    m_minvalue = v;
+    update();
+}
+void BarGauge::setMaxvalue(double v) {
+    m_maxvalue = v;
+    update();
+}
+void BarGauge::setValue(double v) {
+    m_value = v;
+    update();
+}
+void BarGauge::setText(const QString& text) {
+    m_text = text;
+    update();
+}
+void BarGauge::setBackcolor(const QColor& c) {
+    m_backcolor = c;
+    update();
+}
+void BarGauge::setForecolor(const QColor& c) {
+    m_forecolor = c;
+    update();
+}
+void BarGauge::setTextcolor(const QColor& c) {
+    m_textcolor = c;
+    update();
+}
+void BarGauge::setTextbkcolor(const QColor& c) {
+    m_textbkcolor = c;
+    update();
+}
+
+void BarGauge::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRectF r = rect();
+    p.fillRect(r, m_backcolor);
+
+    const double f = FillFraction(m_minvalue, m_maxvalue, m_value);
+    QRectF fill = r;
+    if (m_orientation == Qt::Horizontal) {
+        fill.setWidth(r.width() * f);
+    } else {
+        fill.setTop(r.bottom() + 1 - r.height() * f);
+    }
+    p.fillRect(fill, m_forecolor);
+
+    if (m_text.isEmpty()) {
+        return;
+    }
+    // The text gets an outline in the text back colour so it stays readable where it
+    // crosses from the fill onto the empty part of the bar.
+    p.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF fm(font());
+    const double x = r.center().x() - fm.horizontalAdvance(m_text) / 2;
+    const double y = r.center().y() + (fm.ascent() - fm.descent()) / 2;
+    QPainterPath path;
+    path.addText(QPointF(x, y), font(), m_text);
+    p.strokePath(path, QPen(m_textbkcolor, 2.5));
+    p.fillPath(path, m_textcolor);
+}
+
+}  // namespace kerbview::panel::qt
