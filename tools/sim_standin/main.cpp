@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// The stand-in simulator: a "RACE 07" window and live telemetry at the simulator's addresses.
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+#include "fixed_memory.h"
+#include "standin_window.h"
+#include "telemetry/memory_map.h"
+
+int main(int argc, char* argv[]) {
+    using namespace kerbview;
+    // Mapped before Qt starts, while the address range is most likely still free.
+    const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
+    // The track path's leading folders lie just before its address.
+    standin::FixedMemory memory(map.Lowest() - 64, map.End());
+    if (!memory.Ok()) {
+        std::fprintf(stderr, "sim-standin: %s\n", memory.Error().c_str());
+        return 2;
+    }
+    const std::string refused = standin::AllowMemoryReaders();
+    if (!refused.empty()) {
+        std::fprintf(stderr, "sim-standin: cannot allow readers (PR_SET_PTRACER): %s\n",
+                     refused.c_str());
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("sim-standin"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Stand-in RACE 07: live telemetry at the simulator's addresses. Commands on standard "
+        "input: text|bytes|byte|int32|single|double ADDR VALUE, pause, resume, close, open, quit."));
+    parser.addHelpOption();
+    const QCommandLineOption script(QStringLiteral("script"),
+                                    QStringLiteral("Run the commands in FILE after start."),
+                                    QStringLiteral("FILE"));
+    parser.addOption(script);
+    parser.process(app);
+
+    standin::StandinController controller(memory, parser.value(script));
+    controller.Start();
+    return app.exec();
+}

@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: MIT
+#include "standin_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSocketNotifier>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "commands.h"
+
+namespace kerbview::standin {
+
+namespace {
+
+void Say(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+RaceWindow::RaceWindow() : m_readout(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("RACE 07"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+    m_readout->setMinimumWidth(280);
+    m_readout->setFont(QFont(QStringLiteral("Monospace"), 11));
+    layout->addWidget(m_readout);
+}
+
+void RaceWindow::ShowSession(const SessionModel& session, bool paused) {
+    m_readout->setText(
+        QStringLiteral("%1\nLap %2   P%3\n%4 km/h   gear %5\nFuel %6 l%7%8")
+            .arg(QString::fromStdString(session.TrackName()))
+            .arg(session.PlayerLapCount() + 1)
+            .arg(session.PlayerPosition())
+            .arg(session.SpeedKmh(), 0, 'f', 0)
+            .arg(session.Gear())
+            .arg(session.Fuel(), 0, 'f', 1)
+            .arg(session.InPits() ? QStringLiteral("   PIT") : QString())
+            .arg(paused ? QStringLiteral("\n(paused)") : QString()));
+}
+
+StandinController::StandinController(FixedMemory& memory, QString scriptPath)
+    : m_writer(memory.Data(), memory.Start(), memory.Size()), m_scriptPath(std::move(scriptPath)) {
+    m_controls = std::make_unique<QWidget>();
+    m_controls->setWindowTitle(QStringLiteral("RACE 07 stand-in controls"));
+    auto* form = new QFormLayout(m_controls.get());
+
+    auto* ignition = new QCheckBox(QStringLiteral("Ignition"));
+    ignition->setChecked(true);
+    connect(ignition, &QCheckBox::toggled, this, [this](bool on) { m_session.SetIgnition(on); });
+    form->addRow(ignition);
+
+    auto* limiter = new QCheckBox(QStringLiteral("Pit limiter"));
+    connect(limiter, &QCheckBox::toggled, this, [this](bool on) { m_session.SetLimiterSwitch(on); });
+    form->addRow(limiter);
+
+    auto* tc = new QSpinBox;
+    tc->setRange(0, 2);
+    tc->setValue(1);
+    connect(tc, &QSpinBox::valueChanged, this, [this](int v) { m_session.SetTcLevel(v); });
+    form->addRow(QStringLiteral("TC level"), tc);
+
+    auto* abs = new QSpinBox;
+    abs->setRange(0, 2);
+    abs->setValue(1);
+    connect(abs, &QSpinBox::valueChanged, this, [this](int v) { m_session.SetAbsLevel(v); });
+    form->addRow(QStringLiteral("ABS level"), abs);
+
+    m_pause = new QCheckBox(QStringLiteral("Pause"));
+    connect(m_pause, &QCheckBox::toggled, this, [this](bool on) { SetPaused(on); });
+    form->addRow(m_pause);
+
+    m_windowButton = new QPushButton;
+    connect(m_windowButton, &QPushButton::clicked, this, [this] {
+        if (m_race) {
+            CloseRaceWindow();
+        } else {
+            OpenRaceWindow();
+        }
+    });
+    form->addRow(m_windowButton);
+
+    auto* quit = new QPushButton(QStringLiteral("Quit"));
+    connect(quit, &QPushButton::clicked, qApp, &QApplication::quit);
+    form->addRow(quit);
+
+    connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
+}
+
+StandinController::~StandinController() { delete m_race; }
+
+void StandinController::Start() {
+    m_session.Publish(m_writer);
+    m_controls->show();
+    OpenRaceWindow();
+    m_clock.start();
+    m_timer.start(50);
+
+    m_stdin = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(m_stdin, &QSocketNotifier::activated, this, [this] { ReadStandardInput(); });
+    Say("ready");
+
+    if (!m_scriptPath.isEmpty()) {
+        QFile script(m_scriptPath);
+        if (!script.open(QIODevice::ReadOnly)) {
+            Say("error cannot open script " + m_scriptPath.toStdString());
+            return;
+        }
+        while (!script.atEnd()) {
+            RunLine(script.readLine().toStdString());
+        }
+    }
+}
+
+void StandinController::Tick() {
+    const double seconds = static_cast<double>(m_clock.restart()) / 1000.0;
+    if (!m_paused) {
+        m_session.Step(seconds);
+        m_session.Publish(m_writer);
+    }
+    if (m_race) {
+        m_race->ShowSession(m_session, m_paused);
+    }
+}
+
+void StandinController::OpenRaceWindow() {
+    if (!m_race) {
+        m_race = new RaceWindow;
+        connect(m_race, &QObject::destroyed, this, [this] { UpdateControls(); });
+        m_race->ShowSession(m_session, m_paused);
+        m_race->show();
+    }
+    UpdateControls();
+}
+
+void StandinController::CloseRaceWindow() {
+    // Deleting the widget destroys its native window at once.
+    delete m_race;
+    UpdateControls();
+}
+
+void StandinController::SetPaused(bool paused) {
+    m_paused = paused;
+    if (m_pause->isChecked() != paused) {
+        m_pause->setChecked(paused);
+    }
+}
+
+void StandinController::UpdateControls() {
+    m_windowButton->setText(m_race ? QStringLiteral("Close RACE 07 window")
+                                   : QStringLiteral("Open RACE 07 window"));
+}
+
+void StandinController::ReadStandardInput() {
+    char buffer[4096];
+    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got <= 0) {
+        m_stdin->setEnabled(false);
+        // A test drives the stand-in through a pipe; when the pipe closes, the test is over.
+        struct stat info {};
+        if (::fstat(STDIN_FILENO, &info) == 0 && S_ISFIFO(info.st_mode)) {
+            qApp->quit();
+        }
+        return;
+    }
+    m_pending.append(buffer, static_cast<std::size_t>(got));
+    for (auto end = m_pending.find('\n'); end != std::string::npos; end = m_pending.find('\n')) {
+        const std::string line = m_pending.substr(0, end);
+        m_pending.erase(0, end + 1);
+        RunLine(line);
+    }
+}
+
+void StandinController::RunLine(const std::string& line) {
+    const CommandResult result = RunCommand(line, m_writer);
+    std::string verb = line.substr(0, line.find(' '));
+    while (!verb.empty() && (verb.back() == '\r' || verb.back() == '\n')) {
+        verb.pop_back();
+    }
+    switch (result.kind) {
+    case CommandKind::Nothing:
+        return;
+    case CommandKind::Invalid:
+        Say("error " + result.error);
+        return;
+    case CommandKind::Written:
+        break;
+    case CommandKind::Pause:
+        SetPaused(true);
+        break;
+    case CommandKind::Resume:
+        SetPaused(false);
+        break;
+    case CommandKind::Close:
+        CloseRaceWindow();
+        break;
+    case CommandKind::Open:
+        OpenRaceWindow();
+        break;
+    case CommandKind::Quit:
+        Say("ok quit");
+        qApp->quit();
+        return;
+    }
+    Say("ok " + verb);
+}
+
+}  // namespace kerbview::standin

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+#include "fixed_memory.h"
+#include "memory_writer.h"
+#include "session_model.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSocketNotifier;
+
+namespace kerbview::standin {
+
+/// The stand-in's "RACE 07" window: a live read-out of the session. Deleted when closed, so
+/// that the desktop no longer lists a window with that title.
+class RaceWindow : public QWidget {
+    Q_OBJECT
+public:
+    RaceWindow();
+    void ShowSession(const SessionModel& session, bool paused);
+
+private:
+    QLabel* m_readout;
+};
+
+/// Runs the session on a timer, keeps the telemetry block up to date, and serves the control
+/// window, standard-input commands and an optional script.
+class StandinController : public QObject {
+    Q_OBJECT
+public:
+    /// `memory` must be mapped (Ok()).
+    StandinController(FixedMemory& memory, QString scriptPath);
+    ~StandinController() override;
+
+    /// Shows the windows, publishes the first frame and prints "ready".
+    void Start();
+
+private:
+    void Tick();
+    void OpenRaceWindow();
+    void CloseRaceWindow();
+    void SetPaused(bool paused);
+    void ReadStandardInput();
+    void RunLine(const std::string& line);
+    void UpdateControls();
+
+    MemoryWriter m_writer;
+    SessionModel m_session;
+    QString m_scriptPath;
+    bool m_paused = false;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QWidget> m_controls;
+    QPointer<RaceWindow> m_race;
+    QCheckBox* m_pause = nullptr;
+    QPushButton* m_windowButton = nullptr;
+    QSocketNotifier* m_stdin = nullptr;
+    std::string m_pending;
+};
+
+}  // namespace kerbview::standin
