@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: MIT
+#include "panel/layout_scaling.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <vector>
+
+namespace kerbview::panel {
+namespace {
+
+// Initial client area 9720 x 7935 inside an outer window of 9840 x 8700 (ratio 1.131...).
+constexpr double kClientW = 9720, kClientH = 7935, kOuterW = 9840, kOuterH = 8700;
+
+std::vector<RecordedGeometry> Collection() {
+    return {
+        {LayoutKind::Picture, 0, 0, 9720, 7555, 12},  // font of a picture: not kept
+        {LayoutKind::Other, 1, 2, 3, 4, 8.25},        // menu, timer or list
+        {LayoutKind::TextField, 4560, 120, 3615, 375, 14.25},
+        {LayoutKind::Lamp, 1320, 7560, 975, 375, 9.75},
+        {LayoutKind::BarGauge, 4680, 6840, 3495, 735, 9.75},
+        {LayoutKind::WheelMarker, 5400, 1920, 375, 735, 5},  // font of a marker: not kept
+    };
+}
+
+LayoutRecord Opened() { return RecordLayout(Collection(), kClientW, kClientH, kOuterW, kOuterH); }
+
+std::map<std::size_t, ScaledGeometry> Scale(const LayoutRecord& r, double cw, double ch) {
+    std::map<std::size_t, ScaledGeometry> out;
+    ScaleElements(r, cw, ch, [&](std::size_t i, const ScaledGeometry& g) { out[i] = g; });
+    return out;
+}
+
+TEST(LayoutScaling, RecordsOnlyLaidOutKindsAndFontsOfTextLampsAndGauges) {
+    const LayoutRecord r = Opened();
+    EXPECT_EQ(r.DesignScaleWidth, kClientW);
+    EXPECT_EQ(r.DesignScaleHeight, kClientH);
+    EXPECT_DOUBLE_EQ(r.AspectRatio, kOuterW / kOuterH);
+    EXPECT_EQ(r.LastWidth, kOuterW);
+    EXPECT_EQ(r.LastHeight, kOuterH);
+    EXPECT_EQ(r.LayoutLeft[2], 4560);
+    EXPECT_EQ(r.LayoutTop[3], 7560);
+    EXPECT_EQ(r.LayoutHeight[4], 735);
+    EXPECT_EQ(r.LayoutWidth[5], 375);
+    EXPECT_EQ(r.LayoutWidth[1], 0);
+    EXPECT_EQ(r.LayoutFontSize[1], 0);
+    EXPECT_EQ(r.LayoutFontSize[0], 0);
+    EXPECT_EQ(r.LayoutFontSize[5], 0);
+    EXPECT_EQ(r.LayoutFontSize[2], 14.25);
+    EXPECT_EQ(r.LayoutFontSize[3], 9.75);
+    EXPECT_EQ(r.LayoutFontSize[4], 9.75);
+
+    // A collection longer than the tables records its first 201 entries and scales only those.
+    std::vector<RecordedGeometry> many(205, {LayoutKind::TextField, 1, 1, 1, 1, 1});
+    const LayoutRecord big = RecordLayout(many, kClientW, kClientH, kOuterW, kOuterH);
+    EXPECT_EQ(Scale(big, kClientW, kClientH).size(), kLayoutEntries);
+}
+
+TEST(LayoutScaling, WideningDrivesHeightAndNestedResizeOnlyScales) {
+    LayoutRecord r = Opened();
+    const ResizeAction wider = OnResize(r, WindowState::Normal, 14760, kOuterH, 15);
+    EXPECT_TRUE(wider.scale);
+    ASSERT_TRUE(wider.resizeTo.has_value());
+    EXPECT_EQ(wider.resizeTo->width, 14760);
+    EXPECT_EQ(wider.resizeTo->height, 13050);
+
+    const ResizeAction nested = OnResize(r, WindowState::Normal, 14760, 13050, 15);
+    EXPECT_TRUE(nested.scale);
+    EXPECT_FALSE(nested.resizeTo.has_value());
+
+    const auto g = Scale(r, kClientW * 1.5, kClientH * 1.5);
+    ASSERT_EQ(g.size(), 5u);
+    EXPECT_FALSE(g.contains(1));
+    EXPECT_DOUBLE_EQ(g.at(2).left, 4560 * 1.5);
+    EXPECT_DOUBLE_EQ(g.at(2).top, 120 * 1.5);
+    EXPECT_DOUBLE_EQ(g.at(2).width, 3615 * 1.5);
+    EXPECT_DOUBLE_EQ(g.at(2).height, 375 * 1.5);
+    EXPECT_DOUBLE_EQ(g.at(2).fontSize.value(), 14.25 * 1.5);
+    EXPECT_FALSE(g.at(0).fontSize.has_value());
+    EXPECT_FALSE(g.at(5).fontSize.has_value());
+}
+
+TEST(LayoutScaling, HeightAloneDrivesWidth) {
+    LayoutRecord r = Opened();
+    const ResizeAction taller = OnResize(r, WindowState::Normal, kOuterW, 10875, 15);
+    ASSERT_TRUE(taller.resizeTo.has_value());
+    EXPECT_EQ(taller.resizeTo->width, 12300);
+    EXPECT_EQ(taller.resizeTo->height, 10875);
+    EXPECT_FALSE(OnResize(r, WindowState::Normal, 12300, 10875, 15).resizeTo.has_value());
+}
+
+TEST(LayoutScaling, BelowMinimumNothingMovesUntilGrownAgain) {
+    LayoutRecord r = Opened();
+    const double minHeight = std::ceil(8000 / (kOuterW / kOuterH));  // 7074
+    struct Case {
+        double w, h;
+    };
+    for (const Case c : {Case{7999, kOuterH}, Case{9000, minHeight - 1}, Case{100, 100}}) {
+        const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15);
+        EXPECT_FALSE(a.scale) << c.w << "x" << c.h;
+        EXPECT_FALSE(a.resizeTo.has_value());
+        EXPECT_EQ(r.LastWidth, kOuterW);
+        EXPECT_EQ(r.LastHeight, kOuterH);
+    }
+    EXPECT_TRUE(OnResize(r, WindowState::Normal, 8000, minHeight, 15).scale);
+
+    const ResizeAction grown = OnResize(r, WindowState::Normal, 9000, kOuterH, 15);
+    ASSERT_TRUE(grown.resizeTo.has_value());
+    EXPECT_EQ(grown.resizeTo->height, 7950);  // 9000 / ratio = 7957.3, nearest whole pixel
+}
+
+TEST(LayoutScaling, SizesEqualInSinglePrecisionDoNotResize) {
+    LayoutRecord r = Opened();
+    EXPECT_FALSE(OnResize(r, WindowState::Normal, kOuterW + 0.0002, kOuterH, 15).resizeTo);
+    EXPECT_FALSE(OnResize(r, WindowState::Normal, kOuterW, kOuterH + 0.0002, 15).resizeTo);
+}
+
+TEST(LayoutScaling, DrivenSizeIsWholePixelsSoTheNestedResizeDoesNotChase) {
+    LayoutRecord r = Opened();
+    const ResizeAction a = OnResize(r, WindowState::Normal, 12345, kOuterH, 15);
+    ASSERT_TRUE(a.resizeTo.has_value());
+    EXPECT_EQ(a.resizeTo->height, 10920);  // 12345 / ratio = 10914.97
+    EXPECT_FALSE(OnResize(r, WindowState::Normal, 12345, 10920, 15).resizeTo.has_value());
+}
+
+TEST(LayoutScaling, MaximizedScalesAxesApartAndMinimizedEmptyAreaScalesNothing) {
+    LayoutRecord r = Opened();
+    const ResizeAction max = OnResize(r, WindowState::Maximized, 28800, 16200, 15);
+    EXPECT_TRUE(max.scale);
+    EXPECT_FALSE(max.resizeTo.has_value());
+    EXPECT_EQ(r.LastWidth, kOuterW);
+
+    const auto g = Scale(r, 2 * kClientW, 1.25 * kClientH);
+    EXPECT_DOUBLE_EQ(g.at(4).width, 3495 * 2.0);
+    EXPECT_DOUBLE_EQ(g.at(4).height, 735 * 1.25);
+    EXPECT_DOUBLE_EQ(g.at(4).fontSize.value(), 9.75 * 1.25);  // fonts follow sy only
+
+    const ResizeAction min = OnResize(r, WindowState::Minimized, 0, 0, 15);
+    EXPECT_TRUE(min.scale);
+    for (const auto& [w, h] : {std::pair{0.0, 0.0}, {kClientW, 0.0}, {0.0, kClientH}}) {
+        EXPECT_TRUE(Scale(r, w, h).empty()) << w << "x" << h;
+    }
+}
+
+TEST(LayoutScaling, CatalogueLaysOutEveryPanelElementButTheListAndKeepsLabelFonts) {
+    const std::vector<RecordedGeometry> collection = CatalogueGeometry();
+    ASSERT_LE(collection.size(), kLayoutEntries);
+    const LayoutRecord r = RecordLayout(collection, kClientW, kClientH, kOuterW, kOuterH);
+    // 48 labels, 7 lamps, 4 gauges, 4 markers and 3 pictures.
+    EXPECT_EQ(Scale(r, kClientW, kClientH).size(), 66u);
+    std::size_t withFont = 0;
+    for (std::size_t i = 0; i < kLayoutEntries; ++i) {
+        withFont += r.LayoutFontSize[i] > 0 ? 1 : 0;
+    }
+    EXPECT_EQ(withFont, 59u);
+}
+
+}  // namespace
+}  // namespace kerbview::panel
