@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "core/error_report.h"
+#include "core/settings.h"
+#include "panel/lap_tracker.h"
+#include "panel/panel_model.h"
+#include "panel/units.h"
+#include "telemetry/snapshot.h"
+#include "ui/language_texts.h"
+
+namespace kerbview::panel {
+
+/// Everything one presentation reads besides the snapshot. The references must outlive the call.
+struct PresentContext {
+    const core::Settings& settings;  // Unitats, NoGrafics, DebugEnabled
+    const ui::LanguageTexts& texts;  // TxtBest, TxtLast, TxtTc ... TxtAbsHigh
+    const DisplayUnits& units;       // unit texts and active thresholds
+    std::int16_t DriverSelectMode = 0;
+    /// The user's decimal separator, '.' or ','.
+    char decimalSeparator = '.';
+    /// Millisecond tick taken by the scan cycle just before the scan (debugging only).
+    std::uint32_t ScanStartTick = 0;
+    /// Current millisecond tick count, read once at the end of a complete scan when debugging.
+    /// May be empty: the scan time is then not shown.
+    std::function<std::uint32_t()> tickCount;
+};
+
+/// How a presentation ended.
+enum class PresentEnd {
+    Complete,     // every step ran
+    IgnitionOff,  // contact not 1 in DriverSelectMode 0: only the first steps ran
+};
+
+/// Whether the snapshot is presented at all: false for a server (TipusConexio 1) whose
+/// show-server-data option (DadesServ) is off. The caller decides before calling Present.
+bool PresentsSnapshot(const core::Settings& settings);
+
+/// The presentation section of Lectures: turns one snapshot into the main panel and the debug
+/// window, and keeps the lap reference between scans.
+class Presentation {
+public:
+    Presentation(PanelModel& panel, DebugModel& debug);
+
+    /// Converts the snapshot to the display units in place, then writes the panel step by step:
+    /// engine lamp and speed, bar percentages, contact lamp, debug captions (when
+    /// settings.DebugEnabled), lap reference (stopping here when the contact is off in
+    /// DriverSelectMode 0), read-outs, lap times, tyre figures, track name, lamps, ambient and
+    /// track temperatures, threshold colours, wheel markers and gauges (the last three skipped
+    /// when NoGrafics), scan time (when debugging).
+    /// Each element is written as soon as its value is known, so when a step throws
+    /// (core::NumberError: a value that rule whole cannot fit in 16 bits, a NaN or infinity that a
+    /// number text cannot show, a single overflow) the earlier elements keep their new state and
+    /// the later ones their old one. The caller reports the throw as "Lectures".
+    PresentEnd Present(telemetry::Snapshot& snapshot, const PresentContext& context);
+
+    /// Present with the error boundary of Lectures: never throws; any error is reported as
+    /// "Lectures" and false is returned.
+    bool PresentOrReport(telemetry::Snapshot& snapshot, const PresentContext& context,
+                         core::ErrorReporter& reporter);
+
+    LapState& Lap() { return m_lap; }
+    const LapState& Lap() const { return m_lap; }
+
+private:
+    PanelModel& m_panel;
+    DebugModel& m_debug;
+    LapState m_lap;
+};
+
+}  // namespace kerbview::panel
