@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: MIT
+#include "net/wire_format.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "core/number_rules.h"
+
+namespace kerbview::net {
+namespace {
+
+using telemetry::Snapshot;
+
+Snapshot SampleSnapshot() {
+    Snapshot s;
+    s.DriverName = "Jos\xE9 P\xE9rez";  // Windows-1252 bytes pass unchanged
+    s.OilTemp = 95.25f;
+    s.WaterTemp = 88.5f;
+    s.SlotName = "Slot";
+    s.Position = 3;
+    s.EngineSpeed = 0;
+    s.EngineMaxSpeed = 837.758f;
+    s.Contact = 1;
+    s.LapNumber = 12;
+    s.Fuel = 12.5f;
+    s.BestLap = 92.345f;
+    s.LastLap = 93.001f;
+    s.CentreReadout = -1;
+    for (std::size_t i = 0; i < 12; ++i) s.TyreTemp[i] = 70.0f + static_cast<float>(i) / 4;
+    s.TyrePressure = {180.5f, 181.25f, 175, 176};
+    s.WheelSpeed = {50.123456789012, -1.5, 0, 1e-7};
+    s.TyreRatio = {1, 0.987654321, 0.5, 0.25};
+    s.TrackName = "Anderstorp";
+    s.PitLimiter = 0;
+    s.InPits = 1;
+    s.TcState = 2;
+    s.AbsState = 255;
+    s.BarPercent1 = 100;
+    s.BarPercent2 = 37.5f;
+    s.TrackTemp = 31.5f;
+    s.AmbientTemp = 22;
+    s.DriverSlot = 5;
+    s.BrakeTemp = {300, 310.5f, 250, 1.5e8f};
+    s.CarName = "BMW 320si";
+    return s;
+}
+
+std::vector<std::string> SplitBody(const std::string& body) {
+    std::vector<std::string> fields;
+    std::size_t pos = 1;  // skip the NUL in front of field 0
+    while (pos < body.size()) {
+        const std::size_t nul = body.find('\0', pos);
+        fields.push_back(body.substr(pos, nul - pos));
+        pos = nul + 1;
+    }
+    return fields;
+}
+
+TEST(WireFormat, StatusOnlyPacketMatchesThe78ByteExample) {
+    const std::string body = StatusOnlyBody("RACE07 NO CARGADO");
+    const std::int16_t n = PacketLengthFor(body);
+    const std::string packet = PacketBytes(n, body);
+    EXPECT_EQ(n, 79);
+    EXPECT_EQ(packet, "000079" + std::string(54, '\0') + "RACE07 NO CARGADO" + std::string(1, '\0'));
+    EXPECT_EQ(packet.size(), 78u);
+}
+
+TEST(WireFormat, FieldTextsFollowTheLocaleSeparatorAndFixedForms) {
+    struct Case {
+        char sep;
+        const char* fuel;
+        const char* oil;
+        const char* brakeRR;
+        const char* wheelFL;
+    };
+    for (const Case& c : {Case{'.', "12.5", "95.25", "1.5E+08", "50.123456789012"},
+                          Case{',', "12,5", "95,25", "1,5E+08", "50,123456789012"}}) {
+        SCOPED_TRACE(c.sep);
+        const std::string body = TelemetryBody(SampleSnapshot(), "RACE07 EN MARCHA", c.sep);
+        ASSERT_EQ(std::count(body.begin(), body.end(), '\0'), 55);
+        ASSERT_EQ(body.back(), '\0');
+        const std::vector<std::string> f = SplitBody(body);
+        ASSERT_EQ(f.size(), 54u);
+        EXPECT_EQ(f[0], "Jos\xE9 P\xE9rez");
+        EXPECT_EQ(f[1], c.oil);
+        EXPECT_EQ(f[4], "3");
+        EXPECT_EQ(f[5], "0");  // engine speed 0
+        EXPECT_EQ(f[9], c.fuel);
+        EXPECT_EQ(f[11], "0");
+        EXPECT_EQ(f[13], "-1");
+        EXPECT_EQ(f[30], c.wheelFL);
+        EXPECT_EQ(f[38], "Anderstorp");
+        EXPECT_EQ(f[42], "255");
+        EXPECT_EQ(f[47], "5");
+        EXPECT_EQ(f[51], c.brakeRR);
+        EXPECT_EQ(f[52], "BMW 320si");
+        EXPECT_EQ(f[53], "RACE07 EN MARCHA");
+        const std::string packet = PacketBytes(PacketLengthFor(body), body);
+        EXPECT_EQ(packet.substr(0, 6), core::FormatPicture(static_cast<double>(packet.size() + 1),
+                                                           core::Picture::SixZeros, '.'));
+    }
+}
+
+TEST(WireFormat, PacketRoundTripsThroughAcceptAndUnpackInBothLocales) {
+    for (char sep : {'.', ','}) {
+        SCOPED_TRACE(sep);
+        const Snapshot sent = SampleSnapshot();
+        const std::string body = TelemetryBody(sent, "RACE07 EN MARCHA", sep);
+        std::string received;
+        ASSERT_TRUE(AcceptPacket(PacketBytes(PacketLengthFor(body), body), received));
+        Snapshot got;
+        std::string status;
+        EXPECT_EQ(UnpackTelemetry(received, sep, got, [&](std::string_view t) { status = t; }),
+                  UnpackResult::Unpacked);
+        EXPECT_EQ(got, sent);
+        EXPECT_EQ(status, "RACE07 EN MARCHA");
+        EXPECT_TRUE(received.empty());
+    }
+}
+
+TEST(WireFormat, BodyTooLongForTheHeaderFailsInsteadOfWrapping) {
+    EXPECT_EQ(PacketLengthFor(std::string(32760, 'x')), 32767);
+    EXPECT_THROW(PacketLengthFor(std::string(32761, 'x')), core::NumberError);
+}
+
+TEST(WireFormat, AcceptPacketHandlesEveryHeaderCase) {
+    const std::string body = StatusOnlyBody("S");  // 56 bytes, header 63, packet 62 bytes
+    const std::string packet = "000063" + body;
+    struct Case {
+        std::string data;
+        bool throws;
+        bool accepted;
+        std::string received;  // when accepted, or when data is short
+    };
+    const std::string before = "old";
+    const std::vector<Case> cases = {
+        {"", false, false, ""},                        // short data empties ReceivedText
+        {"000063", false, false, ""},
+        {packet.substr(0, 61), false, false, before},  // one byte missing: nothing stored
+        {packet, false, true, body.substr(1)},
+        {packet + "000063junk", false, true, body.substr(1)},  // bytes beyond the first ignored
+        {"000008" + std::string(1, '\0'), false, true, ""},    // smallest header
+        {"0062.5" + body, false, true, body.substr(1, 54)},    // 62.5 rounds to 62
+        {"000007" + body, true, false, before},
+        {"abcdef" + body, true, false, before},                // not a number reads as 0
+        {"-00001" + body, true, false, before},
+        {"032768" + body, true, false, before},                // does not fit 16 bits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.data.substr(0, 6));
+        std::string received = before;
+        if (c.throws) {
+            EXPECT_ANY_THROW(AcceptPacket(c.data, received));
+        } else {
+            EXPECT_EQ(AcceptPacket(c.data, received), c.accepted);
+        }
+        EXPECT_EQ(received, c.received);
+    }
+}
+
+TEST(WireFormat, UnpackFailuresStopWhereTheOriginalStops) {
+    auto run = [](std::string received, Snapshot& s, std::string& status) {
+        return UnpackTelemetry(received, '.', s, [&](std::string_view t) { status = t; });
+    };
+    Snapshot s = SampleSnapshot();
+    std::string status = "before";
+
+    // Status-only: status shown, then the empty Single of field 1 fails.
+    EXPECT_THROW(run(StatusOnlyBody("RACE07 NO CARGADO").substr(1), s, status), core::NumberError);
+    EXPECT_EQ(status, "RACE07 NO CARGADO");
+
+    // 53 or 55 fields: defaults, status untouched.
+    const std::string full = TelemetryBody(SampleSnapshot(), "X", '.').substr(1);
+    for (const std::string& body : {full.substr(full.find('\0') + 1), "extra" + std::string(1, '\0') + full}) {
+        s = SampleSnapshot();
+        status = "before";
+        EXPECT_EQ(run(body, s, status), UnpackResult::DefaultSnapshot);
+        EXPECT_EQ(s, Snapshot{});
+        EXPECT_EQ(status, "before");
+    }
+
+    // Last field without its NUL, or more than 201 fields: fails before the status is set.
+    EXPECT_THROW(run(full.substr(0, full.size() - 1), s, status), WireError);
+    EXPECT_THROW(run(std::string(202, '\0'), s, status), WireError);
+    EXPECT_EQ(status, "before");
+    EXPECT_EQ(run(std::string(201, '\0'), s, status), UnpackResult::DefaultSnapshot);
+
+    // An Integer beyond 16 bits fails at its field; earlier fields are already in.
+    std::string big = TelemetryBody(SampleSnapshot(), "X", '.');
+    const std::size_t pos4 = [&] {
+        std::size_t p = 0;
+        for (int i = 0; i < 5; ++i) p = big.find('\0', p) + 1;
+        return p;
+    }();
+    big.replace(pos4, 1, "40000");
+    s = Snapshot{};
+    EXPECT_THROW(run(big.substr(1), s, status), core::NumberError);
+    EXPECT_EQ(s.SlotName, "Slot");
+    EXPECT_EQ(s.Position, 0);
+}
+
+}  // namespace
+}  // namespace kerbview::net
