@@ -71,6 +71,9 @@ void BarGauge::paintEvent(QPaintEvent*) {
         fill.setTop(r.bottom() + 1 - r.height() * f);
     }
     p.fillRect(fill, m_forecolor);
+    // A thin frame keeps an empty bar visible on a background of its own colour.
+    p.setPen(QColor(0x60, 0x60, 0x60));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
 
     if (m_text.isEmpty()) {
         return;

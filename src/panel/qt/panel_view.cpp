@@ -279,7 +279,8 @@ void PanelView::Show(Element e) {
             break;
     }
     w->setEnabled(s.enabled);
-    w->setVisible(s.visible);
+    // List1 is never used; it stays hidden so a widened window does not uncover it.
+    w->setVisible(s.visible && info.kind != ElementKind::List);
 }
 
 void PanelView::FitText(Element e) {
