@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+#include "telemetry/game_link.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+
+namespace kerbview::telemetry {
+namespace {
+
+using testing::FakeProcessMemory;
+using testing::FakeWindowFinder;
+using testing::RecordingObserver;
+
+struct LinkRig {
+    explicit LinkRig(std::int16_t scanTime = 500) { link.SetScanTime(scanTime); }
+
+    // Ticks until the link returns true; the number of false ticks before it.
+    int TicksUntilRunning() {
+        int ticks = 0;
+        while (!link.RACE07_Actiu()) {
+            if (++ticks > 10000) {
+                ADD_FAILURE() << "never ran";
+                break;
+            }
+        }
+        return ticks;
+    }
+
+    FakeWindowFinder windows;
+    FakeProcessMemory memory;
+    core::ErrorReporter reporter;
+    RecordingObserver observer;
+    GameLink link{windows, memory, reporter, observer};
+};
+
+TEST(GameLink, AppearanceDelayAndGraceCountTicksFromScanTime) {
+    struct Case {
+        std::int16_t scanTime;
+        int delayTicks;  // false ticks before the process is opened
+        int graceTicks;  // true ticks after the window vanished
+    };
+    for (const Case c : {Case{500, 7, 3}, Case{150, 24, 10}, Case{10, 350, 150}}) {
+        SCOPED_TRACE(c.scanTime);
+        LinkRig rig(c.scanTime);
+        rig.windows.window = 77;
+        EXPECT_EQ(rig.TicksUntilRunning(), c.delayTicks);
+        EXPECT_EQ(rig.memory.opens, 1);
+        EXPECT_EQ(rig.memory.lastProcessId, 4242u);
+        EXPECT_TRUE(rig.link.HoldsProcessHandle());
+        EXPECT_FALSE(rig.link.ProcessClosed());
+        ASSERT_FALSE(rig.observer.statuses.empty());
+        EXPECT_EQ(rig.observer.statuses.back(), LinkStatus::Running);
+
+        EXPECT_TRUE(rig.link.RACE07_Actiu());  // running: stays true, no second open
+        EXPECT_EQ(rig.memory.opens, 1);
+
+        rig.windows.window = 0;
+        int graceTicks = 0;
+        while (rig.link.RACE07_Actiu()) {
+            ++graceTicks;
+            ASSERT_EQ(rig.memory.openReaders, 1) << "handle released during the grace";
+            ASSERT_LT(graceTicks, 10000);
+        }
+        EXPECT_EQ(graceTicks, c.graceTicks);
+        EXPECT_EQ(rig.memory.openReaders, 0);
+        EXPECT_TRUE(rig.link.ProcessClosed());
+        EXPECT_EQ(rig.observer.statuses.back(), LinkStatus::NotRunning);
+        EXPECT_EQ(rig.link.AttachCounter(), 0);
+    }
+}
+
+TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelay) {
+    LinkRig rig;
+    rig.windows.window = 77;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(rig.link.RACE07_Actiu());
+    }
+    rig.windows.window = 0;
+    EXPECT_FALSE(rig.link.RACE07_Actiu());
+    rig.windows.window = 77;
+    EXPECT_EQ(rig.TicksUntilRunning(), 7);
+}
+
+TEST(GameLink, OneTickWindowGapKeepsTheHandle) {
+    LinkRig rig;
+    rig.windows.window = 77;
+    rig.TicksUntilRunning();
+    rig.windows.window = 0;
+    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    rig.windows.window = 77;
+    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    EXPECT_EQ(rig.link.AttachCounter(), 0);
+    EXPECT_EQ(rig.memory.opens, 1);
+    EXPECT_EQ(rig.memory.openReaders, 1);
+}
+
+TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
+    LinkRig rig;
+    rig.memory.refuse = true;
+    rig.memory.image->Double(0x1000, 5.0);
+    rig.windows.window = 77;
+
+    EXPECT_EQ(rig.TicksUntilRunning(), 7);
+    ASSERT_EQ(rig.observer.failures.size(), 1u);
+    EXPECT_EQ(rig.observer.failures[0], "Imposible abrir el proceso|no permission");
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(rig.link.RACE07_Actiu()) << "open failure still counts as running";
+    }
+    EXPECT_EQ(rig.memory.opens, 6) << "every tick retries the open";
+    EXPECT_EQ(rig.observer.failures.size(), 1u) << "a box per retry locks the user in";
+    EXPECT_TRUE(rig.link.ProcessClosed());
+    EXPECT_EQ(rig.link.Readers().ReadMemoryDouble(0x1000), 0.0) << "no handle, no data";
+
+    rig.memory.refuse = false;
+    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    EXPECT_TRUE(rig.link.HoldsProcessHandle());
+    EXPECT_EQ(rig.link.Readers().ReadMemoryDouble(0x1000), 5.0);
+
+    // A new appearance of the window may show the box again.
+    rig.memory.refuse = true;
+    rig.windows.window = 0;
+    while (rig.link.RACE07_Actiu()) {
+    }
+    rig.windows.window = 78;
+    rig.TicksUntilRunning();
+    EXPECT_EQ(rig.observer.failures.size(), 2u);
+
+    rig.link.ResetGameLink();
+    rig.TicksUntilRunning();
+    EXPECT_EQ(rig.observer.failures.size(), 3u) << "a link reset starts a new appearance";
+}
+
+TEST(GameLink, ResetWhileRunningReleasesHandleAndRedoesTheDelay) {
+    LinkRig rig;
+    rig.windows.window = 77;
+    rig.TicksUntilRunning();
+    ASSERT_EQ(rig.memory.openReaders, 1);
+
+    rig.link.ResetGameLink();
+    EXPECT_EQ(rig.memory.openReaders, 0);
+    EXPECT_FALSE(rig.link.GameActive());
+    EXPECT_TRUE(rig.link.ProcessClosed());
+    EXPECT_EQ(rig.link.AttachCounter(), 0);
+
+    EXPECT_EQ(rig.TicksUntilRunning(), 7);
+    EXPECT_EQ(rig.memory.opens, 2);
+    EXPECT_EQ(rig.memory.openReaders, 1);
+}
+
+TEST(GameLink, ScanTimeZeroIsReportedAndCountsAsNotRunning) {
+    LinkRig rig(0);
+    rig.windows.window = 77;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(rig.link.RACE07_Actiu());
+    }
+    EXPECT_EQ(rig.reporter.ErrorProc(), "RACE07_Actiu");
+    EXPECT_EQ(rig.memory.opens, 0);
+    EXPECT_EQ(rig.link.AttachCounter(), 0);
+    EXPECT_FALSE(rig.link.GameActive());
+
+    rig.windows.window = 0;
+    EXPECT_FALSE(rig.link.RACE07_Actiu());
+}
+
+TEST(GameLink, ProcessHandleReleasedWhenTheLinkEnds) {
+    FakeWindowFinder windows;
+    FakeProcessMemory memory;
+    core::ErrorReporter reporter;
+    RecordingObserver observer;
+    {
+        GameLink link(windows, memory, reporter, observer);
+        link.SetScanTime(1000);
+        windows.window = 5;
+        while (!link.RACE07_Actiu()) {
+        }
+        ASSERT_EQ(memory.openReaders, 1);
+    }
+    EXPECT_EQ(memory.openReaders, 0);
+}
+
+}  // namespace
+}  // namespace kerbview::telemetry

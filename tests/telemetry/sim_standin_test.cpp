@@ -1,0 +1,285 @@
+// SPDX-License-Identifier: MIT
+// End to end: the stand-in simulator under X, read through the real Linux platform layer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "fake_platform.h"
+#include "telemetry/acquisition.h"
+#include "telemetry/game_link.h"
+#include "telemetry/platform.h"
+
+extern char** environ;
+
+namespace kerbview::telemetry {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The stand-in as a child process, driven through its standard input and output.
+class Standin {
+public:
+    explicit Standin(const char* program) {
+        int in[2];
+        int out[2];
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+            return;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        char* argv[] = {const_cast<char*>(program), nullptr};
+        if (posix_spawn(&m_pid, program, &actions, nullptr, argv, environ) != 0) {
+            m_pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(in[0]);
+        ::close(out[1]);
+        m_in = in[1];
+        m_out = out[0];
+    }
+    ~Standin() {
+        if (m_in >= 0) {
+            ::close(m_in);  // the stand-in quits when its input pipe closes
+        }
+        if (m_pid > 0) {
+            for (int i = 0; i < 50 && ::waitpid(m_pid, nullptr, WNOHANG) == 0; ++i) {
+                std::this_thread::sleep_for(20ms);
+            }
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_out >= 0) {
+            ::close(m_out);
+        }
+    }
+
+    pid_t Pid() const { return m_pid; }
+
+    // The next output line, or "" after the timeout or at the end of the output.
+    std::string ReadLine(std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            const auto newline = m_buffer.find('\n');
+            if (newline != std::string::npos) {
+                std::string line = m_buffer.substr(0, newline);
+                m_buffer.erase(0, newline + 1);
+                return line;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd p{m_out, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+                return {};
+            }
+            char chunk[512];
+            const ssize_t got = ::read(m_out, chunk, sizeof chunk);
+            if (got <= 0) {
+                return {};
+            }
+            m_buffer.append(chunk, static_cast<std::size_t>(got));
+        }
+    }
+
+    // Sends one command and returns the stand-in's answer to it.
+    std::string Command(const std::string& line) {
+        const std::string text = line + "\n";
+        if (::write(m_in, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+            return "write failed";
+        }
+        return ReadLine(5s);
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_in = -1;
+    int m_out = -1;
+    std::string m_buffer;
+};
+
+// Descriptors of this process that are open on `path`.
+int DescriptorsOn(const std::string& path) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error) == path) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+    for (int i = 0; i < 250; ++i) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+std::string Hex(Address address) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(address));
+    return text;
+}
+
+TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedProcess) {
+#ifndef KERBVIEW_SIM_STANDIN
+    GTEST_SKIP() << "built without the stand-in simulator (KERBVIEW_BUILD_GUI off)";
+#else
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "no X display: run the tests under Xvfb";
+    }
+    Standin sim(KERBVIEW_SIM_STANDIN);
+    ASSERT_GT(sim.Pid(), 0);
+    ASSERT_EQ(sim.ReadLine(30s), "ready");
+    ASSERT_EQ(sim.Command("pause"), "ok pause");
+
+    const MemoryMap map = LoadMemoryMap();
+    const int slot = 7;
+    const auto at = [&](Address slot0) { return Hex(MemoryMap::SlotField(slot0, slot)); };
+    const std::vector<std::string> commands = {
+        "text " + Hex(map.PlayerName) + " Zoe Tester\\Profiles",
+        "text " + at(map.SlotName) + " Zoe Tester",
+        "text " + at(map.CarName) + " Volvo S60",
+        "single " + at(map.EngineSpeed) + " 812.25",
+        "int32 " + at(map.Position) + " 65538",
+        "single " + at(map.EngineMaxSpeed) + " 890",
+        "int32 " + at(map.LapNumber) + " 11",
+        "single " + at(map.Fuel) + " 33.5",
+        "single " + at(map.BestLap) + " 60.125",
+        "single " + at(map.LastLap) + " 61.75",
+        "int32 " + at(map.CentreReadout) + " -3",
+        "byte " + at(map.InPits) + " 0",
+        "double " + Hex(map.OilTemp) + " 383.15",
+        "double " + Hex(map.WaterTemp) + " 363.15",
+        "byte " + Hex(map.Contact) + " 1",
+        "text " + Hex(map.TrackPath) + " Tracks\\Monza.trk",
+        "byte " + Hex(map.PitLimiter) + " 1",
+        "byte " + Hex(map.TcState) + " 2",
+        "byte " + Hex(map.AbsState) + " 255",
+        "single " + Hex(map.BarPercent1) + " 0.75",
+        "single " + Hex(map.BarPercent2) + " 0.125",
+        "single " + Hex(map.TrackTemp) + " 35.5",
+        "single " + Hex(map.AmbientTemp) + " 24.25",
+    };
+    for (const std::string& command : commands) {
+        ASSERT_EQ(sim.Command(command), "ok " + command.substr(0, command.find(' ')));
+    }
+    for (int w = 0; w < 4; ++w) {
+        for (int z = 0; z < 3; ++z) {
+            sim.Command("double " + Hex(map.WheelField(w, map.Wheel.TyreTemp + 8 * z)) + " " +
+                        std::to_string(353.15 + 3 * w + z));
+        }
+        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.TyrePressure)) + " " +
+                    std::to_string(180.5 + w));
+        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.BrakeTemp)) + " " +
+                    std::to_string(473.15 + 100 * w));
+        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.Rotation)) + " -50");
+        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.RadiusFactor)) +
+                    (w < 2 ? " 0.284" : " 0.568"));
+        ASSERT_EQ(sim.Command("double " + Hex(map.WheelField(w, map.Wheel.TyreRatio)) + " " +
+                              std::to_string(1.0 - 0.125 * w)),
+                  "ok double");
+    }
+
+    Platform platform = MakePlatform();
+    WindowId window = 0;
+    ASSERT_TRUE(WaitFor([&] { return (window = platform.windows->FindWindow("race 07")) != 0; }))
+        << "the stand-in's window was not found";
+    EXPECT_EQ(platform.windows->WindowProcessId(window), static_cast<std::uint32_t>(sim.Pid()));
+
+    const std::string memPath = "/proc/" + std::to_string(sim.Pid()) + "/mem";
+    core::ErrorReporter reporter;
+    testing::RecordingObserver observer;
+    GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    link.SetScanTime(500);
+    int waited = 0;
+    while (!link.RACE07_Actiu() && waited < 20) {
+        ++waited;
+    }
+    EXPECT_EQ(waited, 7);
+    ASSERT_TRUE(link.HoldsProcessHandle()) << (observer.failures.empty() ? "" : observer.failures[0]);
+    EXPECT_EQ(DescriptorsOn(memPath), 1);
+
+    Acquisition acquisition(link.Readers());
+    Snapshot got;
+    ASSERT_EQ(acquisition.Acquire(got), AcquireResult::Complete);
+
+    Snapshot want;
+    want.DriverName = "Zoe Tester";
+    want.OilTemp = 110.0f;
+    want.WaterTemp = 90.0f;
+    want.SlotName = "Zoe Tester";
+    want.Position = 2;
+    want.EngineSpeed = 812.25f;
+    want.EngineMaxSpeed = 890.0f;
+    want.Contact = 1;
+    want.LapNumber = 12;
+    want.Fuel = 33.5f;
+    want.BestLap = 60.125f;
+    want.LastLap = 61.75f;
+    want.CentreReadout = -3;
+    want.TyreTemp = {80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91};
+    want.TyrePressure = {180.5f, 181.5f, 182.5f, 183.5f};
+    want.WheelSpeed = got.WheelSpeed;
+    want.TyreRatio = {1.0, 0.875, 0.75, 0.625};
+    want.TrackName = "Monza";
+    want.PitLimiter = 1;
+    want.TcState = 2;
+    want.AbsState = 255;
+    want.BarPercent1 = 75.0f;
+    want.BarPercent2 = 12.5f;
+    want.TrackTemp = 35.5f;
+    want.AmbientTemp = 24.25f;
+    want.DriverSlot = slot;
+    want.BrakeTemp = {200, 300, 400, 500};
+    want.CarName = "Volvo S60";
+    EXPECT_EQ(got, want);
+    const double wheelSpeed[4] = {50, 50, 100, 100};
+    for (std::size_t w = 0; w < 4; ++w) {
+        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], wheelSpeed[w]);
+    }
+
+    // Closing the window: the grace keeps the link up for 3 ticks at 500 ms, then the
+    // process is released and no descriptor stays open on its memory.
+    ASSERT_EQ(sim.Command("close"), "ok close");
+    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_TRUE(link.RACE07_Actiu()) << "grace tick " << tick;
+        EXPECT_EQ(DescriptorsOn(memPath), 1);
+    }
+    EXPECT_FALSE(link.RACE07_Actiu());
+    EXPECT_FALSE(link.HoldsProcessHandle());
+    EXPECT_EQ(DescriptorsOn(memPath), 0);
+    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
+
+    // Reopened, it is found and opened again after the appearance delay.
+    ASSERT_EQ(sim.Command("open"), "ok open");
+    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
+    waited = 0;
+    while (!link.RACE07_Actiu() && waited < 20) {
+        ++waited;
+    }
+    EXPECT_EQ(waited, 7);
+    EXPECT_TRUE(link.HoldsProcessHandle());
+    EXPECT_EQ(sim.Command("quit"), "ok quit");
+#endif
+}
+
+}  // namespace
+}  // namespace kerbview::telemetry
