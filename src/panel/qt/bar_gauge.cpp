@@ -19,8 +19,8 @@ double BarGauge::FillFraction(double minvalue, double maxvalue, double value) {
         return 0;
     }
     const double f = (value - minvalue) / span;
-    if (!std::isfinite(f)) {
-        return 0;  // a NaN or infinite value
+    if (std::isnan(f)) {
+        return 0;
     }
     return std::clamp(f, 0.0, 1.0);
 }

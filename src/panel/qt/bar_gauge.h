@@ -25,8 +25,8 @@ class BarGauge : public QWidget {
 public:
     explicit BarGauge(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    /// Share of the bar that is filled, 0 to 1. Values outside the range clamp to its ends;
-    /// a non-finite input or an empty range gives 0.
+    /// Share of the bar that is filled, 0 to 1. Values outside the range (infinities included)
+    /// clamp to its ends; a NaN, an empty range or a range too wide for a double gives 0.
     static double FillFraction(double minvalue, double maxvalue, double value);
 
     double minvalue() const { return m_minvalue; }

@@ -1,0 +1,293 @@
+// SPDX-License-Identifier: MIT
+#include "app/program.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app_fixture.h"
+#include "core/colours.h"
+#include "core/profile_file.h"
+#include "panel/element_catalogue.h"
+
+namespace kerbview::app {
+namespace {
+
+using panel::Element;
+using panel::Menu;
+using testing::NoSimulatorPlatform;
+using testing::ProgramFolder;
+using Log = std::vector<std::string>;
+
+// Records what the program asks of the toolkit, in order, in a log shared with the roles.
+class FakeFrontEnd : public FrontEnd {
+public:
+    explicit FakeFrontEnd(Log& log) : m_log(log) {}
+
+    void CreateMainWindow() override { m_log.push_back("CreateMainWindow"); }
+    void SetBackgroundColour(core::ColourNumber c) override {
+        m_log.push_back("SetBackgroundColour " + std::to_string(c));
+    }
+    panel::DesktopRect VirtualDesktopPixels() override { return desktop; }
+    double TwipsPerPixelX() override { return 15; }
+    double TwipsPerPixelY() override { return 15; }
+    WindowSize MainWindowSize() override { return size; }
+    void MoveMainWindow(std::int32_t left, std::int32_t top) override {
+        m_log.push_back("Move " + std::to_string(left) + "," + std::to_string(top));
+    }
+    float MainWindowLeft() override { return 0; }
+    float MainWindowTop() override { return 0; }
+    bool DecodePicture(Element, const std::string& path) override {
+        const std::string name = std::filesystem::path(path).filename().string();
+        m_log.push_back("Decode " + name);
+        std::error_code ec;
+        return std::filesystem::file_size(path, ec) > 0 && !ec;
+    }
+    void SetTimerInterval(int ms) override {
+        interval = ms;
+        m_log.push_back("Interval " + std::to_string(ms));
+    }
+    void SetTimerEnabled(bool) override {}
+    void ShowMainWindow() override { m_log.push_back("ShowMainWindow"); }
+    void ShowAdminWindow() override { m_log.push_back("ShowAdminWindow"); }
+    void ShowDebugWindow() override { m_log.push_back("ShowDebugWindow"); }
+    void ShowAbout() override { m_log.push_back("ShowAbout"); }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void CloseMainWindow() override { m_log.push_back("CloseMainWindow"); }
+    void Quit() override { m_log.push_back("Quit"); }
+
+    // One 1280 x 1024 screen; the window of the initial layout with a frame and menu bar.
+    panel::DesktopRect desktop{0, 0, 1280, 1024};
+    WindowSize size{9720 + 240, 7935 + 600, 9720, 7935};
+    int interval = -1;
+
+private:
+    Log& m_log;
+};
+
+// Records the two procedures of the network roles, noting which keys the settings file held
+// when each ran, so their place among the other apply procedures shows.
+class RecordingRoles : public NetworkRoles {
+public:
+    RecordingRoles(Log& log, const ProgramFolder& folder) : m_log(log), m_folder(folder) {}
+    void SocketUpkeep() override {}
+    bool ServerConnected() override { return false; }
+    bool ReadyToSend() override { return false; }
+    bool MaySend() override { return false; }
+    void SendTelemetry(const telemetry::Snapshot&) override {}
+    void SendStatusOnly() override {}
+    void Canvia_Conexio(std::int16_t tipus) override {
+        m_log.push_back("Canvia_Conexio " + std::to_string(tipus) + Keys());
+    }
+    void Canvia_Dades_Serv() override { m_log.push_back("Canvia_Dades_Serv" + Keys()); }
+    void ConexioMenuClick(Menu) override {}
+
+private:
+    std::string Keys() const {
+        std::string keys;
+        for (const char* key : {"Idioma", "ScanTime", "NoGrafics", "Unitats"}) {
+            if (core::ReadProfileString(m_folder.File("Kerbview.ini"), "Opcions", key)) {
+                keys += std::string(" ") + key;
+            }
+        }
+        return keys;
+    }
+    Log& m_log;
+    const ProgramFolder& m_folder;
+};
+
+struct Rig {
+    explicit Rig(std::string_view ini = "") {
+        if (!ini.empty()) {
+            folder.Write("Kerbview.ini", ini);
+        }
+        program.SetNetworkRoles(&roles);
+    }
+    bool Start() { return program.Main(frontEnd); }
+    std::string Ini(std::string_view key) const {
+        return core::ReadProfileString(folder.File("Kerbview.ini"), "Opcions", key)
+            .value_or("<none>");
+    }
+
+    ProgramFolder folder;
+    Log log;
+    FakeFrontEnd frontEnd{log};
+    RecordingRoles roles{log, folder};
+    Program program{folder.Path(), '.', NoSimulatorPlatform()};
+};
+
+TEST(ProgramStartup, AppliesSettingsInLoadOrderBeforeTimerAndShow) {
+    Rig rig("[Opcions]\r\nTipusConexio=1\r\nBackgroundColor=255\r\n");
+    rig.folder.Write("pdSkin.jpg", "");  // empty: silently not a picture
+    ASSERT_TRUE(rig.Start());
+    const Log expected{
+        "CreateMainWindow",
+        "SetBackgroundColour 255",
+        "Decode CarSkin.gif",
+        "Decode pdSkin.jpg",
+        "Move 0,0",
+        "Interval 500",  // Canvia_Scan, after Canvia_Idioma wrote Idioma
+        "Canvia_Conexio 1 Idioma ScanTime",
+        "Canvia_Dades_Serv Idioma ScanTime NoGrafics Unitats",
+        "Interval 500",  // Main's own timer step
+        "ShowMainWindow",
+    };
+    EXPECT_EQ(rig.log, expected);
+    EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
+    // Each apply procedure wrote its key, in order, after the ones the file already had.
+    const std::string ini = rig.folder.Read("Kerbview.ini");
+    EXPECT_LT(ini.find("Idioma="), ini.find("ScanTime=500"));
+    EXPECT_LT(ini.find("ScanTime=500"), ini.find("NoGrafics=False"));
+    EXPECT_LT(ini.find("NoGrafics=False"), ini.find("Unitats=Metric"));
+    // The gauges take the background colour when the window loads.
+    EXPECT_EQ(rig.program.Panel()[panel::Bar(3)].backColor, 255u);
+}
+
+TEST(ProgramStartup, SideWindowsOpenOnlyWhenSwitchedOn) {
+    Rig rig("[Administrar]\r\nAdministrar=1\r\n[Depurar]\r\nDepurar=True\r\n");
+    ASSERT_TRUE(rig.Start());
+    ASSERT_GE(rig.log.size(), 3u);
+    EXPECT_EQ((Log{rig.log.end() - 3, rig.log.end()}),
+              (Log{"ShowMainWindow", "ShowAdminWindow", "ShowDebugWindow"}));
+    EXPECT_EQ(rig.program.DriverSelectMode(), 0);
+}
+
+TEST(ProgramStartup, OutOfRangeSettingEndsStartupWithoutAnyWindow) {
+    // ScanTime is read before Depurar, so even with debugging on the report stays silent.
+    Rig rig("[Opcions]\r\nScanTime=40000\r\n[Depurar]\r\nDepurar=1\r\n");
+    EXPECT_FALSE(rig.Start());
+    EXPECT_TRUE(rig.log.empty()) << rig.log.front();
+    EXPECT_EQ(rig.program.Debug().label(21), "");
+}
+
+TEST(ProgramStartup, OffScreenStoredPositionOpensOnScreen) {
+    struct Case {
+        const char* name;
+        panel::DesktopRect desktop;
+        const char* posX;
+        const char* posY;
+        const char* expectedMove;
+    };
+    // Window outer size 9960 x 8535 twips (664 x 569 pixels).
+    const Case cases[] = {
+        {"left of a desktop at 0", {0, 0, 1280, 1024}, "-200", "0", "Move 0,0"},
+        {"inside a left monitor at negative x", {-1280, 0, 2560, 1024}, "-15000", "300",
+         "Move -15000,300"},
+        {"right edge one unit past resets both", {0, 0, 1280, 1024}, "9241", "300", "Move 0,0"},
+        {"right edge touching stays", {0, 0, 1280, 1024}, "9240", "300", "Move 9240,300"},
+        {"bottom edge one unit past", {0, 0, 1280, 1024}, "100", "6826", "Move 0,0"},
+        {"monitor no longer attached", {0, 0, 1280, 1024}, "30000", "30000", "Move 0,0"},
+    };
+    for (const Case& c : cases) {
+        Rig rig(std::string("[Opcions]\r\nPosFormX=") + c.posX + "\r\nPosFormY=" + c.posY +
+                "\r\n");
+        rig.frontEnd.desktop = c.desktop;
+        ASSERT_TRUE(rig.Start()) << c.name;
+        EXPECT_NE(std::find(rig.log.begin(), rig.log.end(), c.expectedMove), rig.log.end())
+            << c.name;
+    }
+}
+
+TEST(ProgramScanTime, MenuAndFileFollowScanTime) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    rig.program.Panel().SetText(Element::Label1, "RACE07 EN MARCHA");
+    rig.program.MenuClick(Menu::TS_150);
+    const auto& panel = rig.program.Panel();
+    for (Menu m : {Menu::TS_10, Menu::TS_50, Menu::TS_150, Menu::TS_500, Menu::TS_1000}) {
+        EXPECT_EQ(panel.menu(m).checked, m == Menu::TS_150) << panel::Info(m).name;
+    }
+    EXPECT_EQ(rig.Ini("ScanTime"), "150");
+    EXPECT_EQ(panel[Element::Label1].text, "Escaneando...");
+    EXPECT_EQ(rig.frontEnd.interval, 150);
+    EXPECT_EQ(rig.program.Link().AttachCounter(), 0);
+}
+
+TEST(ProgramScanTime, ValuesWithoutMenuItemCheckNothing) {
+    struct Case {
+        const char* stored;
+        int interval;
+    };
+    // 0 and, by our choice, a negative ScanTime leave the timer stopped.
+    for (const Case c : {Case{"200", 200}, Case{"0", 0}, Case{"-5", 0}}) {
+        Rig rig(std::string("[Opcions]\r\nScanTime=") + c.stored + "\r\n");
+        ASSERT_TRUE(rig.Start()) << c.stored;
+        for (Menu m : {Menu::TS_10, Menu::TS_50, Menu::TS_150, Menu::TS_500, Menu::TS_1000}) {
+            EXPECT_FALSE(rig.program.Panel().menu(m).checked) << c.stored;
+        }
+        EXPECT_EQ(rig.frontEnd.interval, c.interval) << c.stored;
+        EXPECT_EQ(rig.Ini("ScanTime"), c.stored);
+    }
+}
+
+TEST(ProgramGraphics, GraficosSwitchesFieldColoursGaugesAndMarkers) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    auto& panel = rig.program.Panel();
+    EXPECT_TRUE(panel.menu(Menu::Graficos).checked);
+    panel.SetBackColor(Element::Label2, core::ColorHot);
+    panel.SetValue(panel::Bar(4), 120);
+
+    rig.program.MenuClick(Menu::Graficos);  // off
+    EXPECT_EQ(panel[Element::Label2].backColor, core::ColorPlain);
+    EXPECT_EQ(panel[Element::Label46].backColor, core::ColorPlain);
+    EXPECT_EQ(panel[Element::Label37].backColor, core::Rgb(0, 0xC0, 0xC0));  // not a threshold
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_EQ(panel[panel::Bar(n)].value, 0) << n;
+        EXPECT_FALSE(panel[panel::Marker(n)].visible) << n;
+    }
+    EXPECT_FALSE(panel.menu(Menu::Graficos).checked);
+    EXPECT_EQ(rig.Ini("NoGrafics"), "True");
+
+    rig.program.MenuClick(Menu::Graficos);  // on again
+    EXPECT_EQ(panel[Element::Label18].backColor, core::ColorCold);
+    EXPECT_FALSE(panel[panel::Marker(1)].visible);  // until the next scan shows it
+    EXPECT_TRUE(panel.menu(Menu::Graficos).checked);
+    EXPECT_EQ(rig.Ini("NoGrafics"), "False");
+}
+
+TEST(ProgramErrors, ReportedErrorGoesToDebugLabel21OnlyWhenDebugging) {
+    // An imperial brake threshold of 30000 does not fit 16 bits: Canvia_Unitats fails at load.
+    const char* ini = "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n";
+    Rig quiet(ini);
+    ASSERT_TRUE(quiet.Start());
+    EXPECT_EQ(quiet.program.Debug().label(21), "");
+
+    Rig debugging(std::string(ini) + "[Depurar]\r\nDepurar=1\r\n");
+    ASSERT_TRUE(debugging.Start());
+    EXPECT_EQ(debugging.program.Debug().label(21),
+              "Kerbview has generated an error in the module Canvia_Unitats");
+}
+
+TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    rig.log.clear();
+    rig.program.MenuClick(Menu::Salir);
+    EXPECT_EQ(rig.log, (Log{"CloseMainWindow", "Quit"}));
+    EXPECT_FALSE(rig.program.Link().HoldsProcessHandle());
+}
+
+TEST(ProgramLayout, ResizeScalesEveryElementButList1) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    int scaled = 0;
+    bool list1 = false;
+    rig.program.ScaleElements(9720 * 2, 7935, [&](Element e, const panel::ScaledGeometry& g) {
+        ++scaled;
+        list1 |= e == Element::List1;
+        if (e == Element::Label37) {
+            EXPECT_DOUBLE_EQ(g.left, 3960 * 2);
+            EXPECT_DOUBLE_EQ(g.top, 1560);
+            EXPECT_DOUBLE_EQ(g.fontSize.value_or(0), 15.75);
+        }
+    });
+    EXPECT_EQ(scaled, static_cast<int>(panel::kElementCount) - 1);
+    EXPECT_FALSE(list1);
+}
+
+}  // namespace
+}  // namespace kerbview::app

@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <cmath>
+#include <limits>
+
+#include "app/main_window.h"
+#include "app_fixture.h"
+#include "panel/element_catalogue.h"
+#include "panel/qt/bar_gauge.h"
+#include "panel/qt/panel_view.h"
+
+namespace kerbview::app {
+namespace {
+
+using panel::Element;
+using panel::qt::BarGauge;
+using testing::NoSimulatorPlatform;
+using testing::ProgramFolder;
+
+TEST(BarGauge, FillNeverFailsOutsideRangeNaNOrEmptyRange) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double min, max, value, fill;
+    };
+    const Case cases[] = {
+        {0, 100, 50, 0.5},    {0, 350, 400, 1},        {0, 100, -5, 0},     {0, 100, nan, 0},
+        {0, 0, 0, 0},         {100, 100, 200, 0},      {0, inf, 5, 0},      {0, 100, inf, 1},
+        {0, 10000, 0.001, 0.0000001}, {-1e308, 1e308, 0, 0}, {100, 0, 25, 0.75},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NEAR(BarGauge::FillFraction(c.min, c.max, c.value), c.fill, 1e-12)
+            << c.min << " " << c.max << " " << c.value;
+    }
+    // Drawing such values must not fail either.
+    for (Qt::Orientation o : {Qt::Horizontal, Qt::Vertical}) {
+        BarGauge gauge(o);
+        gauge.resize(200, 40);
+        gauge.setText(QStringLiteral("9999"));
+        for (const Case& c : cases) {
+            gauge.setMinvalue(c.min);
+            gauge.setMaxvalue(c.max);
+            gauge.setValue(c.value);
+            EXPECT_FALSE(gauge.grab().isNull());
+        }
+    }
+}
+
+TEST(BarGauge, FillsFromTheStartOfItsOrientation) {
+    BarGauge vertical(Qt::Vertical);
+    vertical.resize(20, 100);
+    vertical.setBackcolor(Qt::black);
+    vertical.setForecolor(Qt::red);
+    vertical.setValue(30);  // of 0..100
+    const QImage image = vertical.grab().toImage();
+    EXPECT_EQ(image.pixelColor(10, 90), QColor(Qt::red));   // bottom filled
+    EXPECT_EQ(image.pixelColor(10, 20), QColor(Qt::black));  // top empty
+}
+
+TEST(PanelView, SyncTouchesOnlyElementsThatChanged) {
+    panel::PanelModel model;
+    panel::qt::PanelView view(model);
+    EXPECT_EQ(view.Sync(), 0);
+
+    model.SetText(Element::Label37, "");  // the text it already has
+    model.SetBackColor(Element::Label2, model[Element::Label2].backColor);
+    EXPECT_EQ(view.Sync(), 0);
+
+    model.SetText(Element::Label37, "1.0");
+    model.SetEnabled(panel::Lamp(1), false);
+    EXPECT_EQ(view.Sync(), 2);
+    EXPECT_EQ(static_cast<QLabel*>(view.widget(Element::Label37))->text(), QStringLiteral("1.0"));
+    EXPECT_FALSE(view.widget(panel::Lamp(1))->isEnabled());
+
+    model.SetVisible(panel::Marker(2), false);
+    model.SetValue(panel::Bar(3), 4200);
+    EXPECT_EQ(view.Sync(), 2);
+    EXPECT_TRUE(view.widget(panel::Marker(2))->isHidden());
+    EXPECT_EQ(static_cast<BarGauge*>(view.widget(panel::Bar(3)))->value(), 4200);
+}
+
+TEST(PanelView, TextsAreNotClippedAtTheInitialSize) {
+    panel::PanelModel model;
+    panel::qt::PanelView view(model);
+    // The initial texts plus the longest texts each kind of field shows.
+    model.SetText(Element::Label1, "RACE07 NICHT GESTARTET");
+    model.SetText(Element::Label2, "100");
+    model.SetText(Element::Label24, "220.5");
+    model.SetText(Element::Label37, "100.0");
+    model.SetText(Element::Label14, "24");
+    model.SetText(Element::Label33, "Liters / Laatste Ronde");
+    model.SetText(panel::Lamp(1), "Begrenzer");
+    model.SetText(panel::Lamp(6), "INIETTORI");
+    view.Sync();
+    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
+        QWidget* w = view.widget(info.element);
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            text = label->text();
+        } else if (auto* lamp = qobject_cast<QPushButton*>(w)) {
+            text = lamp->text();
+        } else {
+            continue;
+        }
+        const QFontMetrics fm(w->font());
+        EXPECT_LE(fm.horizontalAdvance(text), w->width()) << info.name.data();
+        EXPECT_LE(fm.height(), w->height()) << info.name.data();
+        EXPECT_GE(w->font().pixelSize(), 9) << info.name.data() << " unreadably small";
+    }
+}
+
+// The whole start-up through the Qt front end, offscreen.
+struct QtRig {
+    explicit QtRig(std::string_view ini) {
+        folder.Write("Kerbview.ini", ini);
+        started = program.Main(frontEnd);
+    }
+    ~QtRig() {
+        if (frontEnd.MainWindow() != nullptr) {
+            frontEnd.MainWindow()->Timer1().stop();
+        }
+    }
+    ProgramFolder folder;
+    Program program{folder.Path(), '.', NoSimulatorPlatform()};
+    QtFrontEnd frontEnd{program};
+    bool started = false;
+};
+
+TEST(QtFrontEnd, DebugWindowShowsAReportedError) {
+    QtRig rig(
+        "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\nDepurar=1\r\n");
+    ASSERT_TRUE(rig.started);
+    ASSERT_NE(rig.frontEnd.DebugWindow(), nullptr);
+    EXPECT_TRUE(rig.frontEnd.DebugWindow()->isVisible());
+    EXPECT_EQ(rig.frontEnd.DebugWindow()->windowTitle(), QStringLiteral("Depurar"));
+    EXPECT_EQ(rig.frontEnd.DebugWindow()->label(3)->text(), QStringLiteral("."));
+    EXPECT_EQ(rig.frontEnd.DebugWindow()->label(21)->text(),
+              QStringLiteral("Kerbview has generated an error in the module Canvia_Unitats"));
+}
+
+TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
+    QtRig rig("[Administrar]\r\nAdministrar=1\r\n[Opcions]\r\nScanTime=150\r\n");
+    ASSERT_TRUE(rig.started);
+    Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    EXPECT_EQ(main.windowTitle(), QStringLiteral("Kerbview"));
+    EXPECT_EQ(main.Timer1().interval(), 150);
+    EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
+    EXPECT_EQ(main.MenuAction(panel::Menu::Conexio)->text(), QStringLiteral("Conexi\u00F3n"));
+
+    // A click on a checked scan-time item keeps it checked: the program owns the mark.
+    main.MenuAction(panel::Menu::TS_150)->trigger();
+    EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
+    main.MenuAction(panel::Menu::TS_1000)->trigger();
+    EXPECT_FALSE(main.MenuAction(panel::Menu::TS_150)->isChecked());
+    EXPECT_EQ(main.Timer1().interval(), 1000);
+
+    ui::qt::AdminWindow* admin = rig.frontEnd.AdminWindow();
+    ASSERT_NE(admin, nullptr);
+    EXPECT_TRUE(admin->Option1(0)->isChecked());
+    admin->Option1(1)->click();
+    EXPECT_EQ(rig.program.DriverSelectMode(), 1);
+
+    main.MenuAction(panel::Menu::AcercaDe)->trigger();
+    ui::qt::AboutWindow* about = rig.frontEnd.AboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
+    main.MenuAction(panel::Menu::AcercaDe)->trigger();
+    EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
+}
+
+}  // namespace
+}  // namespace kerbview::app
