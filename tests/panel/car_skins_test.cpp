@@ -9,7 +9,6 @@
 #include <optional>
 #include <random>
 #include <stdexcept>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -23,12 +22,8 @@ class FakeLoader : public PictureLoader {
 public:
     bool LoadInto(Element e, const std::string& path) override {
         requests.emplace_back(e, path);
-        if (throws) {
-            throw std::runtime_error("decoder");
-        }
-        if (!fs::exists(path)) {
-            return false;
-        }
+        if (throws) throw std::runtime_error("decoder");
+        if (!fs::exists(path)) return false;
         shown[e] = path;
         return true;
     }
@@ -41,10 +36,7 @@ class CarSkinsTest : public testing::Test {
 protected:
     void SetUp() override {
         m_folder = fs::temp_directory_path() /
-                   ("kerbview_carskins_" +
-                    std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                    "_" + std::to_string(std::random_device{}()));
-        fs::remove_all(m_folder);
+                   ("kerbview_carskins_" + std::to_string(std::random_device{}()));
         fs::create_directories(m_folder / "carskins");
     }
     void TearDown() override { fs::remove_all(m_folder); }
@@ -61,32 +53,20 @@ protected:
     fs::path m_folder;
 };
 
-TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndLoadsFromCarskinsFolder) {
-    const std::string a = AddPicture("bmw.jpg");
-    WriteTable("[Cars]\r\nBMW 320si = bmw.jpg\r\n");
-    CarSkins skins;
-    FakeLoader loader;
-    ASSERT_TRUE(skins.NeedsUpdate("bmw 320SI"));
-    skins.Update("bmw 320SI", Folder(), loader);
-    EXPECT_EQ(loader.shown[Element::Image1], a);
-    EXPECT_EQ(skins.SkinCar(), "bmw 320SI");
-    EXPECT_FALSE(skins.NeedsUpdate("bmw 320SI"));
-    // The stored name is exact text: another letter case is another car.
-    EXPECT_TRUE(skins.NeedsUpdate("BMW 320si"));
-}
-
-TEST_F(CarSkinsTest, CarWithoutPictureKeepsThePreviousOne) {
+TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndCarWithoutPictureKeepsThePrevious) {
     const std::string a = AddPicture("a.jpg");
-    WriteTable("[Cars]\nCar A=a.jpg\nCar B=-1\n");
+    WriteTable("[Cars]\r\nBMW 320si = a.jpg\r\nCar B=-1\r\n");
     struct Case {
         const char* car;
         const char* note;
     };
-    const Case cases[] = {{"Car B", "entry -1"}, {"Car C", "no entry"}, {"", "no car name"}};
-    for (const Case& c : cases) {
+    for (const Case c : {Case{"Car B", "entry -1"}, {"Car C", "no entry"}, {"", "no car name"}}) {
         CarSkins skins;
         FakeLoader loader;
-        skins.Update("Car A", Folder(), loader);
+        ASSERT_TRUE(skins.NeedsUpdate("bmw 320SI"));
+        skins.Update("bmw 320SI", Folder(), loader);
+        EXPECT_EQ(loader.shown[Element::Image1], a);
+        EXPECT_FALSE(skins.NeedsUpdate("bmw 320SI"));
         skins.Update(c.car, Folder(), loader);
         EXPECT_EQ(loader.requests.size(), 1u) << c.note;
         EXPECT_EQ(loader.shown[Element::Image1], a) << c.note;
@@ -94,23 +74,18 @@ TEST_F(CarSkinsTest, CarWithoutPictureKeepsThePreviousOne) {
     }
 }
 
-TEST_F(CarSkinsTest, MissingTableOrGarbageTableLoadsNothing) {
-    const std::string garbage[] = {
+TEST_F(CarSkinsTest, MissingOrGarbageTableLoadsNothing) {
+    AddPicture("a.jpg");
+    const std::string tables[] = {
+        "",  // no table: removed below
         std::string("\x00\xFF\xFE[Cars\n==\n\x01\x02", 12),
         "Car A=a.jpg\n",           // no section
         "[Autos]\nCar A=a.jpg\n",  // other section
         "[Cars]\nCar A=\n",        // empty value
     };
-    AddPicture("a.jpg");
-    {
-        CarSkins skins;
-        FakeLoader loader;
-        skins.Update("Car A", Folder(), loader);
-        EXPECT_TRUE(loader.requests.empty()) << "no table";
-        EXPECT_EQ(skins.SkinCar(), "Car A");
-    }
-    for (const std::string& table : garbage) {
+    for (const std::string& table : tables) {
         WriteTable(table);
+        if (table.empty()) fs::remove(m_folder / "carskins.ini");
         CarSkins skins;
         FakeLoader loader;
         skins.Update("Car A", Folder(), loader);
@@ -120,32 +95,37 @@ TEST_F(CarSkinsTest, MissingTableOrGarbageTableLoadsNothing) {
 }
 
 TEST_F(CarSkinsTest, FailedPictureIsNotRetriedUntilTheCarChanges) {
-    WriteTable("[Cars]\nCar A=missing.jpg\nCar B=-1\n");
+    WriteTable("[Cars]\nCar A=late.jpg\nCar B=-1\n");
     CarSkins skins;
     FakeLoader loader;
     skins.Update("Car A", Folder(), loader);
     EXPECT_EQ(loader.requests.size(), 1u);
-    EXPECT_FALSE(skins.NeedsUpdate("Car A"));
     EXPECT_TRUE(loader.shown.empty());
+    EXPECT_FALSE(skins.NeedsUpdate("Car A"));
 
-    // Fixing the table while driving the same car changes nothing until the car changes.
-    const std::string fixed = AddPicture("missing.jpg");
+    const std::string late = AddPicture("late.jpg");
     skins.Update("Car B", Folder(), loader);
     skins.Update("Car A", Folder(), loader);
-    EXPECT_EQ(loader.requests.size(), 2u);
-    EXPECT_EQ(loader.shown[Element::Image1], fixed);
+    EXPECT_EQ(loader.shown[Element::Image1], late);
 }
 
-TEST_F(CarSkinsTest, ThrowingDecoderIsSilentAndStillRecordsTheCar) {
+TEST_F(CarSkinsTest, DefaultPicturesLoadInOrderAndNoDecoderFailureEscapes) {
+    FakeLoader loader;
+    LoadDefaultPictures(Folder(), loader);
+    const std::vector<std::pair<Element, std::string>> expected = {
+        {Element::Image1, Folder() + "/CarSkin.gif"},
+        {Element::Image2, Folder() + "/pdSkin.jpg"},
+    };
+    EXPECT_EQ(loader.requests, expected);
+
     AddPicture("a.jpg");
     WriteTable("[Cars]\nCar A=a.jpg\n");
-    CarSkins skins;
-    FakeLoader loader;
     loader.throws = true;
-    EXPECT_NO_THROW(skins.Update("Car A", Folder(), loader));
-    EXPECT_EQ(skins.SkinCar(), "Car A");
+    CarSkins skins;
     EXPECT_NO_THROW(LoadDefaultPictures(Folder(), loader));
-    EXPECT_EQ(loader.requests.size(), 3u);
+    EXPECT_NO_THROW(skins.Update("Car A", Folder(), loader));
+    EXPECT_EQ(loader.requests.size(), 5u);
+    EXPECT_EQ(skins.SkinCar(), "Car A");
 }
 
 TEST(CarSkinPaths, ValuesCannotLeaveTheCarskinsFolder) {
@@ -156,30 +136,17 @@ TEST(CarSkinPaths, ValuesCannotLeaveTheCarskinsFolder) {
     const Case cases[] = {
         {"a.jpg", "/p/carskins/a.jpg"},
         {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
-        {"./a.jpg", "/p/carskins/a.jpg"},
         {"GT/../a.jpg", "/p/carskins/a.jpg"},
         {"-1", std::nullopt},
-        {"", std::nullopt},
         {"../Kerbview.ini", std::nullopt},
         {"..\\..\\etc\\passwd", std::nullopt},
         {"GT/../../a.jpg", std::nullopt},
         {"/etc/passwd", std::nullopt},
-        {"\\etc\\passwd", std::nullopt},
         {"GT/..", std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CarSkinPicturePath("/p", c.value), c.path) << c.value;
     }
-}
-
-TEST_F(CarSkinsTest, DefaultPicturesLoadInOrderAndAMissingOneDoesNotStopTheNext) {
-    FakeLoader loader;
-    LoadDefaultPictures(Folder(), loader);
-    const std::vector<std::pair<Element, std::string>> expected = {
-        {Element::Image1, Folder() + "/CarSkin.gif"},
-        {Element::Image2, Folder() + "/pdSkin.jpg"},
-    };
-    EXPECT_EQ(loader.requests, expected);
 }
 
 }  // namespace

@@ -39,17 +39,13 @@ TEST(LayoutScaling, RecordsOnlyLaidOutKindsAndFontsOfTextLampsAndGauges) {
     EXPECT_DOUBLE_EQ(r.AspectRatio, kOuterW / kOuterH);
     EXPECT_EQ(r.LastWidth, kOuterW);
     EXPECT_EQ(r.LastHeight, kOuterH);
-    EXPECT_EQ(r.LayoutLeft[2], 4560);
-    EXPECT_EQ(r.LayoutTop[3], 7560);
-    EXPECT_EQ(r.LayoutHeight[4], 735);
-    EXPECT_EQ(r.LayoutWidth[5], 375);
+    const double fonts[] = {0, 0, 14.25, 9.75, 9.75, 0};
+    const double lefts[] = {0, 0, 4560, 1320, 4680, 5400};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(r.LayoutFontSize[i], fonts[i]) << i;
+        EXPECT_EQ(r.LayoutLeft[i], lefts[i]) << i;
+    }
     EXPECT_EQ(r.LayoutWidth[1], 0);
-    EXPECT_EQ(r.LayoutFontSize[1], 0);
-    EXPECT_EQ(r.LayoutFontSize[0], 0);
-    EXPECT_EQ(r.LayoutFontSize[5], 0);
-    EXPECT_EQ(r.LayoutFontSize[2], 14.25);
-    EXPECT_EQ(r.LayoutFontSize[3], 9.75);
-    EXPECT_EQ(r.LayoutFontSize[4], 9.75);
 
     // A collection longer than the tables records its first 201 entries and scales only those.
     std::vector<RecordedGeometry> many(205, {LayoutKind::TextField, 1, 1, 1, 1, 1});
@@ -57,18 +53,35 @@ TEST(LayoutScaling, RecordsOnlyLaidOutKindsAndFontsOfTextLampsAndGauges) {
     EXPECT_EQ(Scale(big, kClientW, kClientH).size(), kLayoutEntries);
 }
 
-TEST(LayoutScaling, WideningDrivesHeightAndNestedResizeOnlyScales) {
-    LayoutRecord r = Opened();
-    const ResizeAction wider = OnResize(r, WindowState::Normal, 14760, kOuterH, 15);
-    EXPECT_TRUE(wider.scale);
-    ASSERT_TRUE(wider.resizeTo.has_value());
-    EXPECT_EQ(wider.resizeTo->width, 14760);
-    EXPECT_EQ(wider.resizeTo->height, 13050);
+TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsAndTheNestedResizeOnlyScales) {
+    struct Case {
+        double w, h;
+        std::optional<OuterSize> resizeTo;
+    };
+    const Case cases[] = {
+        {14760, kOuterH, OuterSize{14760, 13050}},  // wider: taller in the opening ratio
+        {kOuterW, 10875, OuterSize{12300, 10875}},  // height alone drives the width
+        {12345, kOuterH, OuterSize{12345, 10920}},  // 10914.97 taken to a whole pixel
+        {kOuterW + 0.0002, kOuterH, std::nullopt},  // equal in single precision
+        {kOuterW, kOuterH + 0.0002, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        LayoutRecord r = Opened();
+        const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15);
+        EXPECT_TRUE(a.scale);
+        ASSERT_EQ(a.resizeTo.has_value(), c.resizeTo.has_value()) << c.w << "x" << c.h;
+        if (!c.resizeTo) continue;
+        EXPECT_EQ(a.resizeTo->width, c.resizeTo->width);
+        EXPECT_EQ(a.resizeTo->height, c.resizeTo->height);
+        const ResizeAction nested =
+            OnResize(r, WindowState::Normal, c.resizeTo->width, c.resizeTo->height, 15);
+        EXPECT_TRUE(nested.scale);
+        EXPECT_FALSE(nested.resizeTo.has_value()) << c.w << "x" << c.h;
+    }
+}
 
-    const ResizeAction nested = OnResize(r, WindowState::Normal, 14760, 13050, 15);
-    EXPECT_TRUE(nested.scale);
-    EXPECT_FALSE(nested.resizeTo.has_value());
-
+TEST(LayoutScaling, EveryRecordedElementScalesWithTheClientAreaAndFontsWithItsHeight) {
+    const LayoutRecord r = Opened();
     const auto g = Scale(r, kClientW * 1.5, kClientH * 1.5);
     ASSERT_EQ(g.size(), 5u);
     EXPECT_FALSE(g.contains(1));
@@ -79,15 +92,6 @@ TEST(LayoutScaling, WideningDrivesHeightAndNestedResizeOnlyScales) {
     EXPECT_DOUBLE_EQ(g.at(2).fontSize.value(), 14.25 * 1.5);
     EXPECT_FALSE(g.at(0).fontSize.has_value());
     EXPECT_FALSE(g.at(5).fontSize.has_value());
-}
-
-TEST(LayoutScaling, HeightAloneDrivesWidth) {
-    LayoutRecord r = Opened();
-    const ResizeAction taller = OnResize(r, WindowState::Normal, kOuterW, 10875, 15);
-    ASSERT_TRUE(taller.resizeTo.has_value());
-    EXPECT_EQ(taller.resizeTo->width, 12300);
-    EXPECT_EQ(taller.resizeTo->height, 10875);
-    EXPECT_FALSE(OnResize(r, WindowState::Normal, 12300, 10875, 15).resizeTo.has_value());
 }
 
 TEST(LayoutScaling, BelowMinimumNothingMovesUntilGrownAgain) {
@@ -108,20 +112,6 @@ TEST(LayoutScaling, BelowMinimumNothingMovesUntilGrownAgain) {
     const ResizeAction grown = OnResize(r, WindowState::Normal, 9000, kOuterH, 15);
     ASSERT_TRUE(grown.resizeTo.has_value());
     EXPECT_EQ(grown.resizeTo->height, 7950);  // 9000 / ratio = 7957.3, nearest whole pixel
-}
-
-TEST(LayoutScaling, SizesEqualInSinglePrecisionDoNotResize) {
-    LayoutRecord r = Opened();
-    EXPECT_FALSE(OnResize(r, WindowState::Normal, kOuterW + 0.0002, kOuterH, 15).resizeTo);
-    EXPECT_FALSE(OnResize(r, WindowState::Normal, kOuterW, kOuterH + 0.0002, 15).resizeTo);
-}
-
-TEST(LayoutScaling, DrivenSizeIsWholePixelsSoTheNestedResizeDoesNotChase) {
-    LayoutRecord r = Opened();
-    const ResizeAction a = OnResize(r, WindowState::Normal, 12345, kOuterH, 15);
-    ASSERT_TRUE(a.resizeTo.has_value());
-    EXPECT_EQ(a.resizeTo->height, 10920);  // 12345 / ratio = 10914.97
-    EXPECT_FALSE(OnResize(r, WindowState::Normal, 12345, 10920, 15).resizeTo.has_value());
 }
 
 TEST(LayoutScaling, MaximizedScalesAxesApartAndMinimizedEmptyAreaScalesNothing) {
