@@ -25,8 +25,7 @@ void LevelLamp(PanelModel& panel, Element lamp, std::int16_t level, const std::s
             panel.SetEnabled(lamp, true);
             panel.SetText(lamp, high);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -46,7 +45,8 @@ void Colour(PanelModel& panel, Element field, float v, std::int16_t min, std::in
 
 }  // namespace
 
-bool LampsAndColours(PanelModel& panel, const telemetry::Snapshot& s, const PresentContext& context) {
+bool LampsAndColours(PanelModel& panel, const telemetry::Snapshot& s,
+                     const PresentContext& context) {
     const ui::LanguageTexts& t = context.texts;
     const DisplayUnits& u = context.units;
 

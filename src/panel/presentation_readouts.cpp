@@ -77,10 +77,12 @@ void Readouts(PanelModel& panel, const telemetry::Snapshot& s, LapState& lap,
     panel.SetText(LabelN(17), WholeText(s.WaterTemp));
     panel.SetText(LabelN(18), WholeText(s.OilTemp));
     panel.SetText(LabelN(32), core::PlainText(s.LapNumber));
-    panel.SetText(LabelN(16), FormatPicture(s.Fuel, Picture::PointZeroZero, sep) + units.FuelUnitText);
+    panel.SetText(LabelN(16),
+                  FormatPicture(s.Fuel, Picture::PointZeroZero, sep) + units.FuelUnitText);
 
     if (auto used = lap.FuelUsedOnLapChange(s.LapNumber, s.Fuel)) {
-        panel.SetText(LabelN(34), FormatPicture(*used, Picture::PointZeroZero, sep) + units.FuelUnitText);
+        panel.SetText(LabelN(34),
+                      FormatPicture(*used, Picture::PointZeroZero, sep) + units.FuelUnitText);
         lap.CloseLap(s.LapNumber, s.Fuel);
     }
 
@@ -92,8 +94,8 @@ void Readouts(PanelModel& panel, const telemetry::Snapshot& s, LapState& lap,
         panel.SetText(LabelN(2 + zone), WholeText(s.TyreTemp[static_cast<std::size_t>(zone)]));
     }
     for (int w = 0; w < 4; ++w) {
-        panel.SetText(LabelN(24 + w),
-                      WholeText(s.TyrePressure[static_cast<std::size_t>(w)]) + units.PressureUnitText);
+        panel.SetText(LabelN(24 + w), WholeText(s.TyrePressure[static_cast<std::size_t>(w)]) +
+                                          units.PressureUnitText);
     }
     for (int w = 0; w < 4; ++w) {
         panel.SetText(LabelN(43 + w),
@@ -115,7 +117,8 @@ void Readouts(PanelModel& panel, const telemetry::Snapshot& s, LapState& lap,
     for (int w = 0; w < 4; ++w) {
         double ratio = s.TyreRatio[static_cast<std::size_t>(w)];
         if (ratio == 0) ratio = 1.0;
-        panel.SetText(LabelN(37 + w), FormatPicture((1.0 - ratio) * 320.0, Picture::ZeroPointZero, sep));
+        panel.SetText(LabelN(37 + w),
+                      FormatPicture((1.0 - ratio) * 320.0, Picture::ZeroPointZero, sep));
     }
 
     panel.SetText(LabelN(28), s.TrackName);

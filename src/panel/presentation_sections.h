@@ -41,7 +41,8 @@ void Readouts(PanelModel& panel, const telemetry::Snapshot& s, LapState& lap,
 
 /// Limiter, pits, TC and ABS lamps, ambient and track temperatures, and, unless NoGrafics,
 /// the threshold colours. Returns false when NoGrafics ended the section early.
-bool LampsAndColours(PanelModel& panel, const telemetry::Snapshot& s, const PresentContext& context);
+bool LampsAndColours(PanelModel& panel, const telemetry::Snapshot& s,
+                     const PresentContext& context);
 
 /// Shows the marker of every wheel turning slower than 90 % of the average; hides all four when
 /// the average is not above 1.0 or not a number.

@@ -55,13 +55,17 @@ void Units::Apply(const core::Settings& settings, PanelModel& panel, LapState& l
     if (imperial) {
         panel.SetMenuChecked(Menu::Imperial, true);
         panel.SetMaxValue(Element::ProgressBar4, 220.0);
-        m_units.TempUnitText = "\xBA" "F";
+        m_units.TempUnitText =
+            "\xBA"
+            "F";
         m_units.FuelUnitText = "G";
         m_units.PressureUnitText = "PSI";
     } else {
         panel.SetMenuChecked(Menu::Metrico, true);
         panel.SetMaxValue(Element::ProgressBar4, 350.0);
-        m_units.TempUnitText = "\xBA" "C";
+        m_units.TempUnitText =
+            "\xBA"
+            "C";
         m_units.FuelUnitText = "L";
         m_units.PressureUnitText = "kPA";
     }

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "core/colours.h"
 #include "core/number_rules.h"
 #include "panel/presentation_sections.h"
 #include "presentation_rig.h"
@@ -14,75 +13,61 @@ namespace {
 
 using test::Rig;
 using test::TypicalSnapshot;
+using Snap = telemetry::Snapshot;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
 
 TEST(Presentation, LapTimeTextInBothLocalesCarriesARoundedUpFraction) {
-    struct Case {
+    struct {
         float t;
         char sep;
         const char* want;
     } cases[] = {
-        {59.9f, '.', "0:59.900"},   {60.0f, '.', "1:00.000"},    {3725.5f, '.', "62:05.500"},
-        {83.456f, '.', "1:23.456"}, {83.456f, ',', "1:23,456"},  {5.2f, '.', "0:05.200"},
-        {5.2f, ',', "0:05,200"},    {0.0f, '.', "-:--,---"},     {-3.0f, '.', "-:--,---"},
-        {kNaN, '.', "-:--,---"},    {59.9996f, '.', "1:00.000"}, {119.9996f, ',', "2:00,000"},
+        {59.9f, '.', "0:59.900"},    {60.0f, '.', "1:00.000"},     {3725.5f, '.', "62:05.500"},
+        {83.456f, '.', "1:23.456"},  {83.456f, ',', "1:23,456"},   {5.2f, ',', "0:05,200"},
+        {0.0f, '.', "-:--,---"},     {-3.0f, '.', "-:--,---"},     {kNaN, '.', "-:--,---"},
+        {59.9996f, '.', "1:00.000"}, {119.9996f, ',', "2:00,000"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(sections::LapTimeText(c.t, c.sep), c.want) << c.t << " sep " << c.sep;
-    }
-    EXPECT_THROW(sections::LapTimeText(std::numeric_limits<float>::infinity(), '.'),
-                 core::NumberError);
-
+    for (const auto& c : cases) EXPECT_EQ(sections::LapTimeText(c.t, c.sep), c.want) << c.t;
     Rig r;
-    auto s = TypicalSnapshot();
+    Snap s = TypicalSnapshot();
     s.BestLap = 0;
     r.Present(s);
-    EXPECT_EQ(r.Text(LabelN(22)), "Best: -:--,---");
-    EXPECT_EQ(r.Text(LabelN(23)), "Last: 1:24.100");
+    EXPECT_EQ(r.Text(LabelN(22)) + "|" + r.Text(LabelN(23)), "Best: -:--,---|Last: 1:24.100");
 }
 
-TEST(Presentation, ReadoutsRoundHalfToEvenAndFollowTheLocale) {
+TEST(Presentation, ReadoutsRoundHalfToEvenAndUseTheLocaleSeparator) {
     Rig r;
     r.sep = ',';
-    auto s = TypicalSnapshot();
-    s.WaterTemp = 84.5f;
-    s.OilTemp = 85.5f;
-    s.Fuel = 0.5f;
+    Snap s = TypicalSnapshot();
+    s.WaterTemp = 84.5f, s.OilTemp = 85.5f, s.Fuel = 0.5f;
     r.Present(s);
-    EXPECT_EQ(r.Text(LabelN(17)), "84");
-    EXPECT_EQ(r.Text(LabelN(18)), "86");
-    EXPECT_EQ(r.Text(LabelN(16)), ",50L");
+    std::string shown;
+    for (int n : {17, 18, 16, 24, 43, 37, 38, 39}) shown += r.Text(LabelN(n)) + "|";
+    EXPECT_EQ(shown, "84|86|,50L|190kPA|450\272C|0,0|80,0|0,0|");
     EXPECT_EQ(r.Text(Lamp(3)), "Pos 3 - 12:Driver");
-    EXPECT_EQ(r.Text(LabelN(24)), "190kPA");
-    EXPECT_EQ(r.Text(LabelN(43)),
-              "450\xBA"
-              "C");
-    EXPECT_EQ(r.Text(LabelN(37)) + " " + r.Text(LabelN(38)) + " " + r.Text(LabelN(39)),
-              "0,0 80,0 0,0");
 }
 
 TEST(Presentation, EngineAndBarsAreClampedAndTheLampNeedsMoreThanOne) {
-    struct Case {
+    struct {
         float engine, bar1, bar2;
         bool lamp;
-        const char *rpm, *bar1Text, *bar2Text;
+        const char* texts;
     } cases[] = {
-        {1.0f, 150, -5, false, "10", "100", "0"},
-        {1.01f, 50.4f, 0, true, "10", "50", "0"},
-        {0.0f, 100, 99.5f, false, "0", "100", "100"},
-        {2000, 0.5f, 1, true, "8694", "1", "1"},  // above the limit: 900 x 9.549 + 100
+        {1.0f, 150, -5, false, "10 100 0"},
+        {1.01f, 50.4f, 0, true, "10 50 0"},
+        {0.0f, 100, 99.5f, false, "0 100 100"},
+        {2000, 0.5f, 1, true, "8694 1 1"},  // above the limit 900 x 9.549 + 100
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig r;
-        auto s = TypicalSnapshot();
-        s.EngineSpeed = c.engine;
-        s.BarPercent1 = c.bar1;
-        s.BarPercent2 = c.bar2;
+        Snap s = TypicalSnapshot();
+        s.EngineSpeed = c.engine, s.BarPercent1 = c.bar1, s.BarPercent2 = c.bar2;
         r.Present(s);
         EXPECT_EQ(r.panel[Lamp(7)].enabled, c.lamp) << c.engine;
-        EXPECT_EQ(r.Text(Element::ProgressBar3), c.rpm) << c.engine;
-        EXPECT_EQ(r.Text(LabelN(35)) + "/" + r.Text(LabelN(36)),
-                  std::string(c.bar1Text) + "/" + c.bar2Text);
+        EXPECT_EQ(
+            r.Text(Element::ProgressBar3) + " " + r.Text(LabelN(35)) + " " + r.Text(LabelN(36)),
+            c.texts);
     }
 }
 
@@ -91,51 +76,40 @@ TEST(Presentation, IgnitionOffStopsEarlyOnlyInNameSearchMode) {
         Rig r;
         r.settings.DebugEnabled = true;
         r.DriverSelectMode = mode;
-        auto s = TypicalSnapshot();
+        Snap s = TypicalSnapshot();
         s.Contact = 0;
-        s.EngineSpeed = 0;
         const PanelModel before = r.panel;
-        const PresentEnd end = r.Present(s);
-        EXPECT_EQ(end, mode == 0 ? PresentEnd::IgnitionOff : PresentEnd::Complete) << mode;
+        EXPECT_EQ(r.Present(s), mode == 0 ? PresentEnd::IgnitionOff : PresentEnd::Complete);
         EXPECT_FALSE(r.panel[Lamp(6)].enabled);
-        EXPECT_EQ(r.Text(Element::ProgressBar3), "0");
         EXPECT_EQ(r.debug.label(6), "Contacte: 0");
         EXPECT_EQ(r.Text(LabelN(30)), mode == 0 ? before[LabelN(30)].text : "Car") << mode;
-        EXPECT_EQ(r.debug.label(20).empty(), mode == 0) << mode;
-        EXPECT_TRUE(r.presentation.Lap().LapReferencePending);
+        EXPECT_EQ(r.debug.label(20), mode == 0 ? "" : "0") << mode;
     }
 }
 
-TEST(Presentation, FuelReferenceFollowsIgnitionAndRefuelling) {
+TEST(Presentation, FuelReferenceIsRetakenWhenTheIgnitionReturnsAfterARefuel) {
     Rig r;
-    auto s = TypicalSnapshot();
-    s.LapNumber = 3;
-    s.Fuel = 10;
+    Snap s = TypicalSnapshot();
+    s.LapNumber = 3, s.Fuel = 10;
     r.Present(s);
-    // Not pending at start: the first lap change compares with lap 0 and fuel 0.
-    EXPECT_EQ(r.Text(LabelN(34)), "-10.00L");
+    EXPECT_EQ(r.Text(LabelN(34)), "-10.00L");  // not pending at start: compared with lap 0, fuel 0
     s.Contact = 0;
     r.Present(s);
-    s.Contact = 1;
-    s.Fuel = 60;
+    s.Contact = 1, s.Fuel = 60;
     r.Present(s);
-    EXPECT_EQ(r.presentation.Lap().LapStartFuel, 60.0f);
-    s.LapNumber = 4;
-    s.Fuel = 57;
+    s.LapNumber = 4, s.Fuel = 57;
     r.Present(s);
     EXPECT_EQ(r.Text(LabelN(34)), "3.00L");
-    // A refuel during a lap without switching off gives a negative figure.
-    s.LapNumber = 5;
-    s.Fuel = 106.5f;
+    s.LapNumber = 5, s.Fuel = 106.5f;  // refuelled with the ignition on
     r.Present(s);
     EXPECT_EQ(r.Text(LabelN(34)), "-49.50L");
 }
 
-TEST(Presentation, AverageSpeedLeavesOutStillWheelsAndMarkersShowBelowNinetyPercent) {
-    struct Case {
+TEST(Presentation, AverageLeavesOutStillWheelsAndMarkersShowBelowNinetyPercent) {
+    struct {
         std::array<double, 4> wheels;
-        const char* speedText;
-        double gaugeValue;
+        const char* text;
+        double gauge;
         bool shape1, shape2;
     } cases[] = {
         {{0, 0, 100, 100}, "100", 100, true, true},
@@ -143,28 +117,27 @@ TEST(Presentation, AverageSpeedLeavesOutStillWheelsAndMarkersShowBelowNinetyPerc
         {{0, 0, 0, 0}, "0", 0.001, false, false},
         {{-20, -20, -20, -20}, "0", 0.001, false, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig r;
-        auto s = TypicalSnapshot();
+        Snap s = TypicalSnapshot();
         s.WheelSpeed = c.wheels;
         r.Present(s);
-        EXPECT_EQ(r.Text(Element::ProgressBar4), c.speedText);
-        EXPECT_EQ(r.panel[Element::ProgressBar4].value, c.gaugeValue);
-        EXPECT_EQ(r.panel[Marker(1)].visible, c.shape1) << c.wheels[0];
-        EXPECT_EQ(r.panel[Marker(2)].visible, c.shape2) << c.wheels[0];
+        EXPECT_EQ(r.Text(Element::ProgressBar4), c.text);
+        EXPECT_EQ(r.panel[Element::ProgressBar4].value, c.gauge);
+        EXPECT_EQ(r.panel[Marker(1)].visible, c.shape1) << c.wheels[1];
+        EXPECT_EQ(r.panel[Marker(2)].visible, c.shape2) << c.wheels[1];
     }
-    struct MarkerCase {
+    struct {
         double average;
         std::array<double, 4> wheels;
         std::array<bool, 4> shown;
-    } markerCases[] = {
+    } markers[] = {
         {100, {89.9, 100, 120, 90}, {true, false, false, false}},
-        {100, {90, 100, 100, 100}, {false, false, false, false}},
         {1.0, {0, 1, 1, 1}, {false, false, false, false}},
         {100, {kNaN, 50, 100, 100}, {false, true, false, false}},
         {kNaN, {0, 0, 0, 0}, {false, false, false, false}},
     };
-    for (const MarkerCase& c : markerCases) {
+    for (const auto& c : markers) {
         PanelModel panel;
         sections::WheelMarkers(panel, c.average, c.wheels);
         for (int n = 1; n <= 4; ++n)
@@ -173,7 +146,7 @@ TEST(Presentation, AverageSpeedLeavesOutStillWheelsAndMarkersShowBelowNinetyPerc
 }
 
 TEST(Presentation, ThresholdColoursAtMinMaxReversedBandAndNaN) {
-    struct Case {
+    struct {
         std::int16_t min, max;
         float water;
         core::ColourNumber want;
@@ -181,19 +154,17 @@ TEST(Presentation, ThresholdColoursAtMinMaxReversedBandAndNaN) {
         {90, 100, 89.9f, core::ColorCold}, {90, 100, 90, core::ColorOk},
         {90, 100, 99.99f, core::ColorOk},  {90, 100, 100, core::ColorHot},
         {100, 90, 80, core::ColorCold},    {100, 90, 95, core::ColorHot},
-        {100, 90, 120, core::ColorHot},    {90, 100, kNaN, core::ColorCold},
+        {90, 100, kNaN, core::ColorCold},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig r;
-        r.settings.MinMotor = c.min;
-        r.settings.MaxMotor = c.max;
+        r.settings.MinMotor = c.min, r.settings.MaxMotor = c.max;
         r.ApplyUnits();
-        auto s = TypicalSnapshot();
-        s.WaterTemp = c.water;
-        s.TyreTemp[0] = 79.6f;
-        // The read-outs cannot show a NaN, so the colouring section is checked on its own there.
+        r.Present(TypicalSnapshot());  // 92: some colour other than teal first
+        Snap s = TypicalSnapshot();
+        s.WaterTemp = c.water, s.TyreTemp[0] = 79.6f;
+        // A NaN cannot pass the read-outs, so the colouring section is fed on its own.
         if (std::isnan(c.water)) {
-            r.Present(TypicalSnapshot());  // green first, so teal must be written
             sections::LampsAndColours(r.panel, s, r.Context());
         } else {
             r.Present(s);
@@ -203,31 +174,17 @@ TEST(Presentation, ThresholdColoursAtMinMaxReversedBandAndNaN) {
         EXPECT_EQ(r.panel[LabelN(17)].backColor, c.want)
             << c.min << ".." << c.max << " " << c.water;
     }
-    Rig imperial("Imperial");
-    auto s = TypicalSnapshot();
-    s.TyrePressure[1] = 26.1f / 0.1451352418559f;
-    s.TyreTemp[4] = 95;
-    imperial.Present(s);
-    EXPECT_EQ(imperial.panel[LabelN(25)].backColor, core::ColorOk);
-    EXPECT_EQ(imperial.panel[LabelN(6)].backColor, core::ColorOk);
 }
 
-TEST(Presentation, LevelLampsIgnoreUnknownLevelsAndFlagsNeedExactlyOne) {
+TEST(Presentation, LampsIgnoreUnknownLevelsAndFlagsNeedExactlyOne) {
     Rig r;
-    auto s = TypicalSnapshot();
-    s.TcState = 2;
-    s.AbsState = 1;
-    s.PitLimiter = 1;
+    Snap s = TypicalSnapshot();
+    s.TcState = 2, s.AbsState = 1, s.PitLimiter = 1;
     r.Present(s);
-    EXPECT_TRUE(r.panel[Lamp(1)].enabled);
-    s.TcState = 3;
-    s.AbsState = -1;
-    s.PitLimiter = 2;
-    s.InPits = 1;
+    s.TcState = 3, s.AbsState = -1, s.PitLimiter = 2, s.InPits = 1;
     r.Present(s);
+    EXPECT_EQ(r.Text(Lamp(4)) + "|" + r.Text(Lamp(5)), "TC HIGH|ABS LOW");
     EXPECT_TRUE(r.panel[Lamp(4)].enabled);
-    EXPECT_EQ(r.Text(Lamp(4)), "TC HIGH");
-    EXPECT_EQ(r.Text(Lamp(5)), "ABS LOW");
     EXPECT_FALSE(r.panel[Lamp(1)].enabled);
     EXPECT_TRUE(r.panel[Lamp(2)].enabled);
     s.TcState = 0;
@@ -237,80 +194,55 @@ TEST(Presentation, LevelLampsIgnoreUnknownLevelsAndFlagsNeedExactlyOne) {
 }
 
 TEST(Presentation, AirTemperaturesRoundHalfToEvenWithTwoDigits) {
-    struct Case {
+    struct {
         float t;
         const char* want;
-    } cases[] = {{21.6f,
-                  "Amb: 22\xBA"
-                  "C"},
-                 {5,
-                  "Amb: 05\xBA"
-                  "C"},
-                 {-3,
-                  "Amb: -03\xBA"
-                  "C"},
-                 {0.5f,
-                  "Amb: 00\xBA"
-                  "C"},
-                 {1.5f,
-                  "Amb: 02\xBA"
-                  "C"},
-                 {123.4f,
-                  "Amb: 123\xBA"
-                  "C"}};
-    for (const Case& c : cases) {
+    } cases[] = {
+        {21.6f, "Amb: 22\272C"}, {5, "Amb: 05\272C"},    {-3, "Amb: -03\272C"},
+        {0.5f, "Amb: 00\272C"},  {1.5f, "Amb: 02\272C"}, {123.4f, "Amb: 123\272C"},
+    };
+    for (const auto& c : cases) {
         Rig r;
-        auto s = TypicalSnapshot();
+        Snap s = TypicalSnapshot();
         s.AmbientTemp = c.t;
         r.Present(s);
         EXPECT_EQ(r.Text(LabelN(41)), c.want);
-        EXPECT_EQ(r.Text(LabelN(42)),
-                  "Tr: 30\xBA"
-                  "C");
     }
 }
 
 TEST(Presentation, GraphicsOffLeavesColoursMarkersAndGaugesButUpdatesTexts) {
     Rig r;
     r.settings.NoGrafics = true;
-    const ElementState water = r.panel[LabelN(17)], shape = r.panel[Marker(1)],
-                       bar = r.panel[Element::ProgressBar3];
-    auto s = TypicalSnapshot();
-    s.WheelSpeed = {100, 100, 100, 100};
+    const PanelModel before = r.panel;
+    Snap s = TypicalSnapshot();
     s.TcState = 1;
     r.Present(s);
-    EXPECT_EQ(r.panel[LabelN(17)].backColor, water.backColor);
-    EXPECT_EQ(r.panel[Marker(1)].visible, shape.visible);
-    EXPECT_EQ(r.panel[Element::ProgressBar3].value, bar.value);
-    EXPECT_EQ(r.panel[Element::ProgressBar3].maxvalue, bar.maxvalue);
-    EXPECT_EQ(r.Text(Element::ProgressBar3), "5729");
-    EXPECT_EQ(r.Text(LabelN(41)),
-              "Amb: 22\xBA"
-              "C");
+    for (Element e : {Marker(1), Element::ProgressBar1}) {
+        EXPECT_EQ(r.panel[e].revision, before[e].revision) << static_cast<int>(e);
+    }
+    for (Element e : {LabelN(17), LabelN(46)}) EXPECT_EQ(r.panel[e].backColor, before[e].backColor);
+    EXPECT_EQ(r.panel[Element::ProgressBar3].value, before[Element::ProgressBar3].value);
+    EXPECT_EQ(r.Text(Element::ProgressBar3) + " " + r.Text(LabelN(42)), "5729 Tr: 30\272C");
     EXPECT_TRUE(r.panel[Lamp(4)].enabled);
 }
 
 TEST(Presentation, ScanTimeSurvivesATickCounterWrap) {
     Rig r;
     r.settings.DebugEnabled = true;
-    r.ScanStartTick = 0xFFFFFFF0u;
-    r.now = 0x10u;
-    EXPECT_EQ(r.Present(TypicalSnapshot()), PresentEnd::Complete);
+    r.ScanStartTick = 0xFFFFFFF0u, r.now = 0x10u;
+    r.Present(TypicalSnapshot());
     EXPECT_EQ(r.debug.label(20), "32");
 }
 
 TEST(Presentation, ErrorPartWayKeepsEarlierElementsAndLeavesLaterOnes) {
     Rig r;
     r.settings.DebugEnabled = true;
-    auto s = TypicalSnapshot();
-    s.AmbientTemp = 1e9f;
-    s.TcState = 2;
-    s.WheelSpeed = {10, 100, 100, 100};
+    Snap s = TypicalSnapshot();
+    s.AmbientTemp = 1e9f, s.TcState = 2, s.WheelSpeed = {10, 100, 100, 100};
     const PanelModel before = r.panel;
     EXPECT_FALSE(r.PresentOrReport(s));
     EXPECT_EQ(r.reporter.ErrorProc(), "Lectures");
-    EXPECT_EQ(r.Text(LabelN(28)), "Track");
-    EXPECT_EQ(r.Text(Lamp(4)), "TC HIGH");
+    EXPECT_EQ(r.Text(LabelN(28)) + "|" + r.Text(Lamp(4)), "Track|TC HIGH");
     for (Element e : {LabelN(41), LabelN(42), Marker(2)}) {
         EXPECT_EQ(r.panel[e].revision, before[e].revision) << static_cast<int>(e);
     }
@@ -319,30 +251,25 @@ TEST(Presentation, ErrorPartWayKeepsEarlierElementsAndLeavesLaterOnes) {
     EXPECT_EQ(r.debug.label(20), "");
 }
 
-// Bad values in any field end in a report or a shown value, never in a crash.
+// Bad values in any field end in a "Lectures" report or a shown value, never in a crash.
 TEST(Presentation, NonFiniteAndHugeValuesTakeTheErrorPathOrShow) {
-    static constexpr float inf = std::numeric_limits<float>::infinity();
-    struct Case {
+    struct {
         const char* name;
-        void (*spoil)(telemetry::Snapshot&);
+        void (*spoil)(Snap&);
         bool completes;
     } cases[] = {
-        {"engine NaN", [](telemetry::Snapshot& s) { s.EngineSpeed = kNaN; }, false},
-        {"engine huge", [](telemetry::Snapshot& s) { s.EngineSpeed = 3e38f; }, false},
-        {"bar inf", [](telemetry::Snapshot& s) { s.BarPercent1 = inf; }, true},
-        {"fuel NaN", [](telemetry::Snapshot& s) { s.Fuel = kNaN; }, false},
-        {"fuel huge", [](telemetry::Snapshot& s) { s.Fuel = 3e38f; }, true},
-        {"lap inf", [](telemetry::Snapshot& s) { s.LastLap = inf; }, false},
-        {"tyre 40000", [](telemetry::Snapshot& s) { s.TyreTemp[5] = 40000; }, false},
-        {"wheel NaN", [](telemetry::Snapshot& s) { s.WheelSpeed[2] = kNaN; }, false},
-        {"ratio huge", [](telemetry::Snapshot& s) { s.TyreRatio[1] = 1e308; }, false},
-        {"negative everything",
-         [](telemetry::Snapshot& s) { s.Position = -1, s.Fuel = -5, s.Contact = -1; }, true},
+        {"engine NaN", [](Snap& s) { s.EngineSpeed = kNaN; }, false},
+        {"bar inf", [](Snap& s) { s.BarPercent1 = kInf; }, true},
+        {"lap inf", [](Snap& s) { s.LastLap = kInf; }, false},
+        {"tyre 40000", [](Snap& s) { s.TyreTemp[5] = 40000; }, false},
+        {"wheel NaN", [](Snap& s) { s.WheelSpeed[2] = kNaN; }, false},
+        {"ambient beyond single in F", [](Snap& s) { s.AmbientTemp = 3e38f; }, false},
+        {"negative", [](Snap& s) { s.Position = -1, s.Fuel = -5, s.Contact = -1; }, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Rig r("Imperial");
         r.DriverSelectMode = 1;
-        auto s = TypicalSnapshot();
+        Snap s = TypicalSnapshot();
         c.spoil(s);
         EXPECT_EQ(r.PresentOrReport(s), c.completes) << c.name;
         EXPECT_EQ(r.reporter.ErrorProc(), c.completes ? "" : "Lectures") << c.name;
