@@ -34,7 +34,8 @@ int main(int argc, char* argv[]) {
     // Documentation aid: --screenshot <initial.png> <resized.png> saves the panel at its initial
     // size and after a resize, then ends.
     const QStringList args = QCoreApplication::arguments();
-    if (const auto at = args.indexOf(QStringLiteral("--screenshot")); at >= 0 && at + 2 < args.size()) {
+    if (const auto at = args.indexOf(QStringLiteral("--screenshot"));
+        at >= 0 && at + 2 < args.size()) {
         QTimer::singleShot(300, [&] {
             kerbview::app::SaveScreenshots(*frontEnd.MainWindow(), args.at(at + 1),
                                            args.at(at + 2));

@@ -19,9 +19,7 @@
 namespace kerbview::app {
 namespace {
 
-QString FromCp1252(const std::string& text) {
-    return QString::fromUtf8(core::Cp1252ToUtf8(text));
-}
+QString FromCp1252(const std::string& text) { return QString::fromUtf8(core::Cp1252ToUtf8(text)); }
 
 // The panel's pixels are device-independent: 15 twips each, whatever the screen's density.
 constexpr double kTwips = panel::kTwipsPerPixel;
@@ -131,8 +129,7 @@ void Kerbview_Form::resizeEvent(QResizeEvent* event) {
         const QSize client = m_view->size();
         m_program.ScaleElements(client.width() * kTwips, client.height() * kTwips,
                                 [this](panel::Element e, const panel::ScaledGeometry& g) {
-                                    m_view->Place(e, g.left, g.top, g.width, g.height,
-                                                  g.fontSize);
+                                    m_view->Place(e, g.left, g.top, g.width, g.height, g.fontSize);
                                 });
     }
 }

@@ -31,18 +31,12 @@ Menu ScanTimeMenu(std::size_t index) {
 
 panel::LayoutKind LayoutKindOf(panel::ElementKind kind) {
     switch (kind) {
-        case panel::ElementKind::TextField:
-            return panel::LayoutKind::TextField;
-        case panel::ElementKind::Lamp:
-            return panel::LayoutKind::Lamp;
-        case panel::ElementKind::BarGauge:
-            return panel::LayoutKind::BarGauge;
-        case panel::ElementKind::WheelMarker:
-            return panel::LayoutKind::WheelMarker;
-        case panel::ElementKind::Picture:
-            return panel::LayoutKind::Picture;
-        case panel::ElementKind::List:
-            break;
+        case panel::ElementKind::TextField: return panel::LayoutKind::TextField;
+        case panel::ElementKind::Lamp: return panel::LayoutKind::Lamp;
+        case panel::ElementKind::BarGauge: return panel::LayoutKind::BarGauge;
+        case panel::ElementKind::WheelMarker: return panel::LayoutKind::WheelMarker;
+        case panel::ElementKind::Picture: return panel::LayoutKind::Picture;
+        case panel::ElementKind::List: break;
     }
     return panel::LayoutKind::Other;
 }
@@ -54,8 +48,8 @@ std::vector<panel::RecordedGeometry> InitialCollection() {
         panel::RecordedGeometry g;
         if (entry.type == panel::CollectionEntry::Type::PanelElement) {
             const panel::ElementInfo& info = panel::Info(entry.element);
-            g = {LayoutKindOf(info.kind), static_cast<double>(info.left),
-                 static_cast<double>(info.top),  static_cast<double>(info.width),
+            g = {LayoutKindOf(info.kind),          static_cast<double>(info.left),
+                 static_cast<double>(info.top),    static_cast<double>(info.width),
                  static_cast<double>(info.height), info.font.pointSize};
         }
         collection.push_back(g);
@@ -140,9 +134,8 @@ void Program::Load() {
     fe.SetBackgroundColour(static_cast<core::ColourNumber>(m_settings.BackgroundColor));
 
     const WindowSize size = fe.MainWindowSize();
-    const panel::DesktopRect desktop =
-        panel::VirtualDesktopUnits(fe.VirtualDesktopPixels(), fe.TwipsPerPixelX(),
-                                   fe.TwipsPerPixelY());
+    const panel::DesktopRect desktop = panel::VirtualDesktopUnits(
+        fe.VirtualDesktopPixels(), fe.TwipsPerPixelX(), fe.TwipsPerPixelY());
     panel::ResetOffScreenPosition(m_settings.PosFormX, m_settings.PosFormY,
                                   static_cast<std::int64_t>(size.outerWidth),
                                   static_cast<std::int64_t>(size.outerHeight), desktop);
@@ -151,8 +144,8 @@ void Program::Load() {
     panel::LoadDefaultPictures(m_programFolder, pictures);
 
     const std::vector<panel::RecordedGeometry> collection = InitialCollection();
-    m_layout = panel::RecordLayout(collection, size.clientWidth, size.clientHeight,
-                                   size.outerWidth, size.outerHeight);
+    m_layout = panel::RecordLayout(collection, size.clientWidth, size.clientHeight, size.outerWidth,
+                                   size.outerHeight);
     for (int n = 1; n <= 4; ++n) {
         m_panel.SetBackColor(panel::Bar(n),
                              static_cast<core::ColourNumber>(m_settings.BackgroundColor));
@@ -277,11 +270,8 @@ void Program::MenuClick(Menu item) {
                 m_net->ConexioMenuClick(item);
             }
             break;
-        case Menu::AcercaDe:
-            m_frontEnd->ShowAbout();
-            break;
-        default:
-            break;  // menu titles and the separators barra, barra2 and Resderes
+        case Menu::AcercaDe: m_frontEnd->ShowAbout(); break;
+        default: break;  // menu titles and the separators barra, barra2 and Resderes
     }
 }
 
@@ -302,14 +292,14 @@ void Program::ScaleElements(
     double clientWidth, double clientHeight,
     const std::function<void(Element, const panel::ScaledGeometry&)>& apply) const {
     const auto collection = panel::ElementCollection();
-    panel::ScaleElements(m_layout, clientWidth, clientHeight,
-                         [&](std::size_t position, const panel::ScaledGeometry& g) {
-                             if (position < collection.size() &&
-                                 collection[position].type ==
-                                     panel::CollectionEntry::Type::PanelElement) {
-                                 apply(collection[position].element, g);
-                             }
-                         });
+    panel::ScaleElements(
+        m_layout, clientWidth, clientHeight,
+        [&](std::size_t position, const panel::ScaledGeometry& g) {
+            if (position < collection.size() &&
+                collection[position].type == panel::CollectionEntry::Type::PanelElement) {
+                apply(collection[position].element, g);
+            }
+        });
 }
 
 // ---- Scan steps -------------------------------------------------------------------------
@@ -369,8 +359,12 @@ void Program::PresentReceived(telemetry::Snapshot& snapshot) {
 }
 
 void Program::Present(telemetry::Snapshot& snapshot) {
-    panel::PresentContext context{m_settings, m_texts, m_units.Current(), m_DriverSelectMode,
-                                  m_decimalSeparator, m_scanCycle.ScanStartTick(),
+    panel::PresentContext context{m_settings,
+                                  m_texts,
+                                  m_units.Current(),
+                                  m_DriverSelectMode,
+                                  m_decimalSeparator,
+                                  m_scanCycle.ScanStartTick(),
                                   [this] { return TickCount(); }};
     m_presentation.Present(snapshot, context);
 }

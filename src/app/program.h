@@ -138,9 +138,9 @@ public:
     /// Resize handler: what the window should do after a size change.
     panel::ResizeAction Resize(panel::WindowState state, double outerWidth, double outerHeight);
     /// Calls apply for every scaled element with its geometry for the given client area.
-    void ScaleElements(double clientWidth, double clientHeight,
-                       const std::function<void(panel::Element, const panel::ScaledGeometry&)>&
-                           apply) const;
+    void ScaleElements(
+        double clientWidth, double clientHeight,
+        const std::function<void(panel::Element, const panel::ScaledGeometry&)>& apply) const;
 
     /// The network roles; may be null (no role). Not owned; must outlive its use.
     void SetNetworkRoles(NetworkRoles* roles) { m_net = roles; }

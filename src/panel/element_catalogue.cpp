@@ -44,8 +44,10 @@ constexpr ElementInfo LampAt(E e, std::string_view name, std::string_view role, 
 }
 constexpr ElementInfo Gauge(E e, std::string_view name, std::string_view role, int l, int t, int w,
                             int h, Orientation o, ColourNumber fill) {
-    return {e, name, K::BarGauge, role, l, t, w, h, kGauge, "", kBlack, kWhite, o, fill, 0,
-            o == Orientation::Vertical ? 100.0 : 10000.0};
+    return {e,      name, K::BarGauge, role,
+            l,      t,    w,           h,
+            kGauge, "",   kBlack,      kWhite,
+            o,      fill, 0,           o == Orientation::Vertical ? 100.0 : 10000.0};
 }
 constexpr ElementInfo MarkerAt(E e, std::string_view name, std::string_view role, int l, int t) {
     return {e, name, K::WheelMarker, role, l, t, 375, 735, kNone, "", kDarkRed, kDarkRed};

@@ -174,7 +174,10 @@ TEST(ProgramStartup, OffScreenStoredPositionOpensOnScreen) {
     // Window outer size 9960 x 8535 twips (664 x 569 pixels).
     const Case cases[] = {
         {"left of a desktop at 0", {0, 0, 1280, 1024}, "-200", "0", "Move 0,0"},
-        {"inside a left monitor at negative x", {-1280, 0, 2560, 1024}, "-15000", "300",
+        {"inside a left monitor at negative x",
+         {-1280, 0, 2560, 1024},
+         "-15000",
+         "300",
          "Move -15000,300"},
         {"right edge one unit past resets both", {0, 0, 1280, 1024}, "9241", "300", "Move 0,0"},
         {"right edge touching stays", {0, 0, 1280, 1024}, "9240", "300", "Move 9240,300"},
@@ -182,8 +185,7 @@ TEST(ProgramStartup, OffScreenStoredPositionOpensOnScreen) {
         {"monitor no longer attached", {0, 0, 1280, 1024}, "30000", "30000", "Move 0,0"},
     };
     for (const Case& c : cases) {
-        Rig rig(std::string("[Opcions]\r\nPosFormX=") + c.posX + "\r\nPosFormY=" + c.posY +
-                "\r\n");
+        Rig rig(std::string("[Opcions]\r\nPosFormX=") + c.posX + "\r\nPosFormY=" + c.posY + "\r\n");
         rig.frontEnd.desktop = c.desktop;
         ASSERT_TRUE(rig.Start()) << c.name;
         EXPECT_NE(std::find(rig.log.begin(), rig.log.end(), c.expectedMove), rig.log.end())

@@ -31,9 +31,10 @@ TEST(BarGauge, FillNeverFailsOutsideRangeNaNOrEmptyRange) {
         double min, max, value, fill;
     };
     const Case cases[] = {
-        {0, 100, 50, 0.5},    {0, 350, 400, 1},        {0, 100, -5, 0},     {0, 100, nan, 0},
-        {0, 0, 0, 0},         {100, 100, 200, 0},      {0, inf, 5, 0},      {0, 100, inf, 1},
-        {0, 10000, 0.001, 0.0000001}, {-1e308, 1e308, 0, 0}, {100, 0, 25, 0.75},
+        {0, 100, 50, 0.5},     {0, 350, 400, 1},   {0, 100, -5, 0},
+        {0, 100, nan, 0},      {0, 0, 0, 0},       {100, 100, 200, 0},
+        {0, inf, 5, 0},        {0, 100, inf, 1},   {0, 10000, 0.001, 0.0000001},
+        {-1e308, 1e308, 0, 0}, {100, 0, 25, 0.75},
     };
     for (const Case& c : cases) {
         EXPECT_NEAR(BarGauge::FillFraction(c.min, c.max, c.value), c.fill, 1e-12)
@@ -60,7 +61,7 @@ TEST(BarGauge, FillsFromTheStartOfItsOrientation) {
     vertical.setForecolor(Qt::red);
     vertical.setValue(30);  // of 0..100
     const QImage image = vertical.grab().toImage();
-    EXPECT_EQ(image.pixelColor(10, 90), QColor(Qt::red));   // bottom filled
+    EXPECT_EQ(image.pixelColor(10, 90), QColor(Qt::red));    // bottom filled
     EXPECT_EQ(image.pixelColor(10, 20), QColor(Qt::black));  // top empty
 }
 
@@ -135,7 +136,8 @@ struct QtRig {
 
 TEST(QtFrontEnd, DebugWindowShowsAReportedError) {
     QtRig rig(
-        "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\nDepurar=1\r\n");
+        "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\nDepurar="
+        "1\r\n");
     ASSERT_TRUE(rig.started);
     ASSERT_NE(rig.frontEnd.DebugWindow(), nullptr);
     EXPECT_TRUE(rig.frontEnd.DebugWindow()->isVisible());

@@ -123,16 +123,14 @@ int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize bo
     for (; px > 6; --px) {
         font.setPixelSize(px);
         const QFontMetrics fm(font);
-        if (fm.height() <= box.height() &&
-            fm.horizontalAdvance(text) <= box.width() - 2 * margin) {
+        if (fm.height() <= box.height() && fm.horizontalAdvance(text) <= box.width() - 2 * margin) {
             break;
         }
     }
     return px;
 }
 
-PanelView::PanelView(const PanelModel& model, QWidget* parent)
-    : QWidget(parent), m_model(model) {
+PanelView::PanelView(const PanelModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
     setAutoFillBackground(true);
     // Creation order is stacking order: pictures lie beneath, markers above the car.
     for (const CollectionEntry& entry : ElementCollection()) {
@@ -146,7 +144,7 @@ PanelView::PanelView(const PanelModel& model, QWidget* parent)
             case ElementKind::TextField: {
                 auto* label = new QLabel(this);
                 label->setAlignment(info.backColor == kNoFill ? Qt::AlignLeft | Qt::AlignVCenter
-                                                               : Qt::AlignCenter);
+                                                              : Qt::AlignCenter);
                 label->setAutoFillBackground(info.backColor != kNoFill);
                 QPalette pal = label->palette();
                 pal.setColor(QPalette::WindowText, ToQColor(info.textColor, pal));
@@ -161,18 +159,15 @@ PanelView::PanelView(const PanelModel& model, QWidget* parent)
                 break;
             }
             case ElementKind::BarGauge: {
-                auto* gauge = new BarGauge(info.orientation == Orientation::Vertical
-                                               ? Qt::Vertical
-                                               : Qt::Horizontal,
-                                           this);
+                auto* gauge = new BarGauge(
+                    info.orientation == Orientation::Vertical ? Qt::Vertical : Qt::Horizontal,
+                    this);
                 gauge->setForecolor(ToQColor(info.foreColor, gauge->palette()));
                 gauge->setTextcolor(ToQColor(info.textColor, gauge->palette()));
                 w = gauge;
                 break;
             }
-            case ElementKind::WheelMarker:
-                w = MakeMarker(info, this);
-                break;
+            case ElementKind::WheelMarker: w = MakeMarker(info, this); break;
             case ElementKind::Picture: {
                 auto builtin = info.element == Element::Image1     ? PictureBox::Builtin::Car
                                : info.element == Element::Picture1 ? PictureBox::Builtin::Logo
@@ -188,9 +183,7 @@ PanelView::PanelView(const PanelModel& model, QWidget* parent)
                 w = box;
                 break;
             }
-            case ElementKind::List:
-                w = new QListWidget(this);
-                break;
+            case ElementKind::List: w = new QListWidget(this); break;
         }
         w->setObjectName(QString::fromLatin1(info.name.data(), info.name.size()));
         slot.widget = w;
@@ -275,8 +268,7 @@ void PanelView::Show(Element e) {
             break;
         }
         case ElementKind::WheelMarker:
-        case ElementKind::List:
-            break;
+        case ElementKind::List: break;
     }
     w->setEnabled(s.enabled);
     // List1 is never used; it stays hidden so a widened window does not uncover it.
@@ -306,7 +298,9 @@ void PanelView::FitText(Element e) {
 void PanelView::Place(Element e, double left, double top, double width, double height,
                       std::optional<double> fontSize) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
-    const auto px = [](double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); };
+    const auto px = [](double twips) {
+        return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+    };
     slot.widget->setGeometry(px(left), px(top), std::max(1, px(width)), std::max(1, px(height)));
     if (fontSize) {
         slot.fontSize = *fontSize;
@@ -321,8 +315,7 @@ void PanelView::PlaceScaled(double sx, double sy) {
             info.kind == ElementKind::BarGauge) {
             font = info.font.pointSize * sy;
         }
-        Place(info.element, info.left * sx, info.top * sy, info.width * sx, info.height * sy,
-              font);
+        Place(info.element, info.left * sx, info.top * sy, info.width * sx, info.height * sy, font);
     }
 }
 

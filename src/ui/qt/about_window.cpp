@@ -16,9 +16,7 @@
 namespace kerbview::ui::qt {
 namespace {
 
-QString FromCp1252(const std::string& text) {
-    return QString::fromUtf8(core::Cp1252ToUtf8(text));
-}
+QString FromCp1252(const std::string& text) { return QString::fromUtf8(core::Cp1252ToUtf8(text)); }
 
 // The logo Picture1; a click opens the community web site.
 class Logo : public QWidget {

@@ -17,8 +17,8 @@ class AboutWindow : public QDialog {
 public:
     /// Texts are Windows-1252: TxtAboutTitle, TxtAboutDescription and TxtAboutCredit. They are
     /// read once here; a later language change does not alter an open window.
-    AboutWindow(const std::string& title, const std::string& description,
-                const std::string& credit, QWidget* parent = nullptr);
+    AboutWindow(const std::string& title, const std::string& description, const std::string& credit,
+                QWidget* parent = nullptr);
 
     /// Centres the window on main: half of main's width and height in from its left and top,
     /// less half of this window's.

@@ -42,8 +42,8 @@ void DebugWindow::Sync() {
     m_seen = m_model.revision();
     for (std::size_t n = 1; n < m_labels.size(); ++n) {
         if (m_labels[n] != nullptr) {
-            m_labels[n]->setText(QString::fromUtf8(
-                core::Cp1252ToUtf8(m_model.label(static_cast<int>(n)))));
+            m_labels[n]->setText(
+                QString::fromUtf8(core::Cp1252ToUtf8(m_model.label(static_cast<int>(n)))));
         }
     }
 }
