@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+// The X11 window search against windows this test creates on the display, laid out as a
+// reparenting window manager would lay them out.
+#include "telemetry/window_finder.h"
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace kerbview::telemetry {
+namespace {
+
+class Display {
+public:
+    Display() : m_connection(xcb_connect(nullptr, nullptr)) {
+        if (xcb_connection_has_error(m_connection) == 0) {
+            m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        }
+    }
+    ~Display() { xcb_disconnect(m_connection); }
+    bool Ok() const { return m_root != 0; }
+    xcb_window_t Root() const { return m_root; }
+
+    xcb_window_t Window(xcb_window_t parent) {
+        const xcb_window_t id = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, id, parent, 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        return id;
+    }
+    xcb_atom_t Atom(const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t atom = reply != nullptr ? reply->atom : 0;
+        std::free(reply);
+        return atom;
+    }
+    void Text(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, const std::string& text) {
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, w, property, type, 8,
+                            static_cast<std::uint32_t>(text.size()), text.data());
+    }
+    void Cardinals(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, const std::uint32_t* values, std::uint32_t count) {
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, w, property, type, 32, count, values);
+    }
+    bool HasProperty(xcb_window_t w, xcb_atom_t property) {
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
+        const bool has = reply != nullptr && reply->type != XCB_ATOM_NONE;
+        std::free(reply);
+        return has;
+    }
+    void Delete(xcb_window_t w, xcb_atom_t property) { xcb_delete_property(m_connection, w, property); }
+    void Destroy(xcb_window_t w) { xcb_destroy_window(m_connection, w); }
+    // Waits until the server has carried out every request sent so far.
+    void Sync() { std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = 0;
+};
+
+TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLongerTitles) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "no X display: run the tests under Xvfb";
+    }
+    Display x;
+    ASSERT_TRUE(x.Ok());
+    const xcb_atom_t netName = x.Atom("_NET_WM_NAME");
+    const xcb_atom_t utf8 = x.Atom("UTF8_STRING");
+    const xcb_atom_t pidAtom = x.Atom("_NET_WM_PID");
+    const xcb_atom_t clientList = x.Atom("_NET_CLIENT_LIST");
+    auto finder = MakeWindowFinder();
+
+    // A longer title is another program, at the top level.
+    const xcb_window_t decoy = x.Window(x.Root());
+    x.Text(decoy, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "RACE 07 - Setup");
+    // The simulator reparented into an untitled frame, titled through _NET_WM_NAME only.
+    const xcb_window_t frame = x.Window(x.Root());
+    const xcb_window_t client = x.Window(frame);
+    x.Text(client, netName, utf8, "Race 07");
+    const std::uint32_t pid = 4321;
+    x.Cardinals(client, pidAtom, XCB_ATOM_CARDINAL, &pid, 1);
+    x.Sync();
+
+    const WindowId found = finder->FindWindow("RACE 07");
+    EXPECT_EQ(found, client);
+    EXPECT_EQ(finder->WindowProcessId(found), pid);
+    EXPECT_EQ(finder->WindowProcessId(decoy), 0u) << "a window without _NET_WM_PID";
+
+    x.Destroy(frame);
+    x.Sync();
+    EXPECT_EQ(finder->FindWindow("RACE 07"), 0u);
+    EXPECT_EQ(finder->WindowProcessId(client), 0u) << "a window that is gone";
+
+    // Deep inside decorations, reachable only through the window manager's client list.
+    // Only tried without a window manager, whose list this would overwrite.
+    if (!x.HasProperty(x.Root(), clientList)) {
+        const xcb_window_t outer = x.Window(x.Root());
+        const xcb_window_t middle = x.Window(outer);
+        const xcb_window_t inner = x.Window(middle);
+        const xcb_window_t deep = x.Window(inner);
+        x.Text(deep, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "race 07");
+        x.Cardinals(x.Root(), clientList, XCB_ATOM_WINDOW, &deep, 1);
+        x.Sync();
+        EXPECT_EQ(finder->FindWindow("RACE 07"), deep);
+        x.Delete(x.Root(), clientList);
+        x.Destroy(outer);
+        x.Sync();
+    }
+    x.Destroy(decoy);
+    x.Sync();
+}
+
+TEST(X11WindowFinder, NoDisplayFindsNothingWithoutFailing) {
+    const char* saved = std::getenv("DISPLAY");
+    const std::string display = saved != nullptr ? saved : "";
+    ::setenv("DISPLAY", ":4711", 1);
+    auto finder = MakeWindowFinder();
+    EXPECT_EQ(finder->FindWindow("RACE 07"), 0u);
+    EXPECT_EQ(finder->WindowProcessId(12345), 0u);
+    ::unsetenv("DISPLAY");
+    EXPECT_EQ(finder->FindWindow("RACE 07"), 0u);
+    if (saved != nullptr) {
+        ::setenv("DISPLAY", display.c_str(), 1);
+    }
+}
+
+}  // namespace
+}  // namespace kerbview::telemetry
