@@ -22,7 +22,8 @@ struct PresentContext {
     std::int16_t DriverSelectMode = 0;
     /// The user's decimal separator, '.' or ','.
     char decimalSeparator = '.';
-    /// Millisecond tick taken by the scan cycle just before the scan (debugging only).
+    /// Millisecond tick taken by the scan cycle just before the scan (debugging only). A client,
+    /// which presents on packet arrival, may pass the tick at which the packet arrived.
     std::uint32_t ScanStartTick = 0;
     /// Current millisecond tick count, read once at the end of a complete scan when debugging.
     /// May be empty: the scan time is then not shown.
@@ -45,12 +46,12 @@ class Presentation {
 public:
     Presentation(PanelModel& panel, DebugModel& debug);
 
-    /// Converts the snapshot to the display units in place, then writes the panel step by step:
-    /// engine lamp and speed, bar percentages, contact lamp, debug captions (when
-    /// settings.DebugEnabled), lap reference (stopping here when the contact is off in
-    /// DriverSelectMode 0), read-outs, lap times, tyre figures, track name, lamps, ambient and
-    /// track temperatures, threshold colours, wheel markers and gauges (the last three skipped
-    /// when NoGrafics), scan time (when debugging).
+    /// Converts the snapshot to the display units in place (so a server sends it first), then
+    /// writes the panel step by step: engine lamp and speed, bar percentages, contact lamp, debug
+    /// captions (when settings.DebugEnabled), lap reference (stopping here when the contact is
+    /// off in DriverSelectMode 0), read-outs, lap times, tyre figures, track name, lamps, ambient
+    /// and track temperatures, threshold colours, wheel markers and gauges (the last three
+    /// skipped when NoGrafics), scan time (when debugging).
     /// Each element is written as soon as its value is known, so when a step throws
     /// (core::NumberError: a value that rule whole cannot fit in 16 bits, a NaN or infinity that a
     /// number text cannot show, a single overflow) the earlier elements keep their new state and
