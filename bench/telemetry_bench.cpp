@@ -2,11 +2,11 @@
 // Time to read one snapshot through the Linux /proc layer, and one window search over X11.
 #include <benchmark/benchmark.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "core/error_report.h"
 #include "telemetry/acquisition.h"
@@ -76,11 +76,15 @@ void ReadSnapshot(benchmark::State& state, const char* playerName) {
 }
 
 // The usual tick: the player's slot is known, 53 reads.
-void BM_SnapshotThroughProcMem(benchmark::State& state) { ReadSnapshot(state, "Ann Driver\\Profiles"); }
+void BM_SnapshotThroughProcMem(benchmark::State& state) {
+    ReadSnapshot(state, "Ann Driver\\Profiles");
+}
 BENCHMARK(BM_SnapshotThroughProcMem);
 
 // A player found in no slot: every tick also searches all 64 slots (117 reads).
-void BM_SnapshotWithFullSlotSearch(benchmark::State& state) { ReadSnapshot(state, "Nobody\\Profiles"); }
+void BM_SnapshotWithFullSlotSearch(benchmark::State& state) {
+    ReadSnapshot(state, "Nobody\\Profiles");
+}
 BENCHMARK(BM_SnapshotWithFullSlotSearch);
 
 void BM_FindWindowX11(benchmark::State& state) {

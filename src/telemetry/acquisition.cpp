@@ -9,10 +9,14 @@ constexpr double kKelvinOffset = 273.15;
 constexpr double kWheelSpeedDivisor = 0.284;
 constexpr std::int16_t kLapCountLimit = 32767;
 
-bool InSlotTable(std::int16_t slot) { return slot >= 0 && slot < MemoryMap::SlotCount; }
+bool InSlotTable(std::int16_t slot) {
+    return slot >= 0 && slot < MemoryMap::SlotCount;
+}
 
 // A name read from a slot is a name when it is not empty and does not begin with character 0.
-bool HoldsName(const std::string& text) { return !text.empty() && text.front() != '\0'; }
+bool HoldsName(const std::string& text) {
+    return !text.empty() && text.front() != '\0';
+}
 
 // The text before its first character 0; a text without one is a fault in the memory contents.
 std::string CutAtNul(const std::string& text, const char* what) {
@@ -23,7 +27,9 @@ std::string CutAtNul(const std::string& text, const char* what) {
     return text.substr(0, nul);
 }
 
-float FromKelvin(double kelvin) { return static_cast<float>(kelvin - kKelvinOffset); }
+float FromKelvin(double kelvin) {
+    return static_cast<float>(kelvin - kKelvinOffset);
+}
 
 }  // namespace
 
@@ -31,33 +37,33 @@ AcquireResult Acquisition::Acquire(Snapshot& snapshot) {
     snapshot = Snapshot{};
 
     switch (m_DriverSelectMode) {
-    case 0:
-        if (!FindSlotByName(snapshot)) {
-            return AcquireResult::EndTick;
-        }
-        break;
-    case 1:
-        if (!TakeSlot(m_readers.ReadMemoryInteger(m_map.PlayerSlot, 4), snapshot)) {
-            return AcquireResult::EndTick;
-        }
-        break;
-    case 2:
-        if (!TakeSlot(m_FixedDriverSlot, snapshot)) {
-            return AcquireResult::EndTick;
-        }
-        break;
-    default:
-        // No other mode exists; the slot found last is used as it is.
-        if (!InSlotTable(m_DriverSlot)) {
-            return AcquireResult::EndTick;
-        }
-        break;
+        case 0:
+            if (!FindSlotByName(snapshot)) {
+                return AcquireResult::EndTick;
+            }
+            break;
+        case 1:
+            if (!TakeSlot(m_readers.ReadMemoryInteger(m_map.PlayerSlot, 4), snapshot)) {
+                return AcquireResult::EndTick;
+            }
+            break;
+        case 2:
+            if (!TakeSlot(m_FixedDriverSlot, snapshot)) {
+                return AcquireResult::EndTick;
+            }
+            break;
+        default:
+            // No other mode exists; the slot found last is used as it is.
+            if (!InSlotTable(m_DriverSlot)) {
+                return AcquireResult::EndTick;
+            }
+            break;
     }
 
-    snapshot.CarName = CutAtNul(
-        m_readers.ReadMemory(MemoryMap::SlotField(m_map.CarName, m_DriverSlot),
-                             MemoryMap::CarNameLength),
-        "car name");
+    snapshot.CarName =
+        CutAtNul(m_readers.ReadMemory(MemoryMap::SlotField(m_map.CarName, m_DriverSlot),
+                                      MemoryMap::CarNameLength),
+                 "car name");
     m_CurrentCar = snapshot.CarName;
 
     ReadSlotValues(snapshot);

@@ -7,10 +7,15 @@ namespace kerbview::telemetry {
 
 GameLink::GameLink(WindowFinder& windows, ProcessMemory& memory, core::ErrorReporter& reporter,
                    LinkObserver& observer)
-    : m_windows(windows), m_memory(memory), m_reporter(reporter), m_observer(observer),
+    : m_windows(windows),
+      m_memory(memory),
+      m_reporter(reporter),
+      m_observer(observer),
       m_readers(reporter) {}
 
-GameLink::~GameLink() { CloseProcessHandle(); }
+GameLink::~GameLink() {
+    CloseProcessHandle();
+}
 
 bool GameLink::RACE07_Actiu() {
     bool active = false;

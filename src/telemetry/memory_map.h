@@ -48,8 +48,8 @@ struct MemoryMap {
     Address PlayerSlot = 0x979AF0;
     Address OilTemp = 0xCD25A8;
     Address WaterTemp = 0xCD25E8;
-    Address Contact = 0xCD24AA;    ///< 1 byte
-    Address TrackPath = 0x976557;  ///< 50 bytes
+    Address Contact = 0xCD24AA;     ///< 1 byte
+    Address TrackPath = 0x976557;   ///< 50 bytes
     Address PitLimiter = 0xCD24A9;  ///< 1 byte
     Address TcState = 0xCD0354;     ///< 1 byte
     Address AbsState = 0xCD0358;    ///< 1 byte
@@ -74,27 +74,45 @@ struct MemoryMap {
 
     /// Lowest address read and one past the highest byte read, over every field and slot.
     constexpr Address Lowest() const {
-        return std::min({SlotName, CarName, EngineSpeed, Position, EngineMaxSpeed, LapNumber,
-                         Fuel, BestLap, LastLap, CentreReadout, InPits, WheelBlock, PlayerName,
-                         PlayerSlot, OilTemp, WaterTemp, Contact, TrackPath, PitLimiter, TcState,
-                         AbsState, BarPercent1, BarPercent2, TrackTemp, AmbientTemp});
+        return std::min({SlotName,  CarName,     EngineSpeed, Position,   EngineMaxSpeed,
+                         LapNumber, Fuel,        BestLap,     LastLap,    CentreReadout,
+                         InPits,    WheelBlock,  PlayerName,  PlayerSlot, OilTemp,
+                         WaterTemp, Contact,     TrackPath,   PitLimiter, TcState,
+                         AbsState,  BarPercent1, BarPercent2, TrackTemp,  AmbientTemp});
     }
     constexpr Address End() const {
         const Address lastSlot = static_cast<Address>(SlotCount - 1) * SlotStride;
-        return std::max({SlotName + lastSlot + SlotNameLength, CarName + lastSlot + CarNameLength,
-                         EngineSpeed + lastSlot + 4, Position + lastSlot + 4,
-                         EngineMaxSpeed + lastSlot + 4, LapNumber + lastSlot + 4,
-                         Fuel + lastSlot + 4, BestLap + lastSlot + 4, LastLap + lastSlot + 4,
-                         CentreReadout + lastSlot + 4, InPits + lastSlot + 1,
+        return std::max({SlotName + lastSlot + SlotNameLength,
+                         CarName + lastSlot + CarNameLength,
+                         EngineSpeed + lastSlot + 4,
+                         Position + lastSlot + 4,
+                         EngineMaxSpeed + lastSlot + 4,
+                         LapNumber + lastSlot + 4,
+                         Fuel + lastSlot + 4,
+                         BestLap + lastSlot + 4,
+                         LastLap + lastSlot + 4,
+                         CentreReadout + lastSlot + 4,
+                         InPits + lastSlot + 1,
                          WheelField(WheelCount - 1, Wheel.BrakeTemp) + 8,
-                         PlayerName + PlayerNameLength, PlayerSlot + 4, OilTemp + 8,
-                         WaterTemp + 8, Contact + 1, TrackPath + TrackPathLength, PitLimiter + 1,
-                         TcState + 1, AbsState + 1, BarPercent1 + 4, BarPercent2 + 4,
-                         TrackTemp + 4, AmbientTemp + 4});
+                         PlayerName + PlayerNameLength,
+                         PlayerSlot + 4,
+                         OilTemp + 8,
+                         WaterTemp + 8,
+                         Contact + 1,
+                         TrackPath + TrackPathLength,
+                         PitLimiter + 1,
+                         TcState + 1,
+                         AbsState + 1,
+                         BarPercent1 + 4,
+                         BarPercent2 + 4,
+                         TrackTemp + 4,
+                         AmbientTemp + 4});
     }
 };
 
 /// The memory map of the supported simulator build. Constant: nothing changes it afterwards.
-constexpr MemoryMap LoadMemoryMap() { return MemoryMap{}; }
+constexpr MemoryMap LoadMemoryMap() {
+    return MemoryMap{};
+}
 
 }  // namespace kerbview::telemetry

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "telemetry/process_memory.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace kerbview::telemetry {
 
@@ -39,20 +39,20 @@ std::string MissingPermission(std::uint32_t pid, int error) {
     const std::string path = "/proc/" + std::to_string(pid) + "/mem";
     std::string why;
     switch (error) {
-    case EACCES:
-    case EPERM:
-        why = "Reading " + path +
-              " needs ptrace access to the simulator: run Kerbview as the same user, and allow "
-              "it with kernel.yama.ptrace_scope 0 (or start the simulator with "
-              "PR_SET_PTRACER) or the CAP_SYS_PTRACE capability";
-        break;
-    case ENOENT:
-    case ESRCH:
-        why = "Process " + std::to_string(pid) + " no longer exists (" + path + " is missing)";
-        break;
-    default:
-        why = "Cannot open " + path;
-        break;
+        case EACCES:
+        case EPERM:
+            why = "Reading " + path +
+                  " needs ptrace access to the simulator: run Kerbview as the same user, and allow "
+                  "it with kernel.yama.ptrace_scope 0 (or start the simulator with "
+                  "PR_SET_PTRACER) or the CAP_SYS_PTRACE capability";
+            break;
+        case ENOENT:
+        case ESRCH:
+            why = "Process " + std::to_string(pid) + " no longer exists (" + path + " is missing)";
+            break;
+        default:
+            why = "Cannot open " + path;
+            break;
     }
     return why + " (" + std::strerror(error) + ").";
 }
@@ -75,6 +75,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ProcessMemory> MakeProcessMemory() { return std::make_unique<ProcMemory>(); }
+std::unique_ptr<ProcessMemory> MakeProcessMemory() {
+    return std::make_unique<ProcMemory>();
+}
 
 }  // namespace kerbview::telemetry

@@ -4,7 +4,10 @@
 #include <string>
 
 #define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <windows.h>
+// windows.h maps FindWindow to FindWindowA; the interface method keeps its own name.
+#undef FindWindow
 
 namespace kerbview::telemetry {
 
@@ -30,6 +33,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<WindowFinder> MakeWindowFinder() { return std::make_unique<Win32WindowFinder>(); }
+std::unique_ptr<WindowFinder> MakeWindowFinder() {
+    return std::make_unique<Win32WindowFinder>();
+}
 
 }  // namespace kerbview::telemetry

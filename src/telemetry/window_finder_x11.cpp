@@ -20,7 +20,9 @@ bool SameTitle(std::string_view a, std::string_view b) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        auto lower = [](char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        };
         if (lower(a[i]) != lower(b[i])) {
             return false;
         }
@@ -157,7 +159,8 @@ std::vector<std::optional<std::string>> XcbWindowFinder::Titles(
             if (!titles[i] && reply != nullptr && reply->type != XCB_ATOM_NONE &&
                 reply->format == 8) {
                 const auto* text = static_cast<const char*>(xcb_get_property_value(reply));
-                std::string value(text, static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+                std::string value(text,
+                                  static_cast<std::size_t>(xcb_get_property_value_length(reply)));
                 // A title cut short by the length limit is marked so that it never matches.
                 if (reply->bytes_after != 0) {
                     value.push_back('\0');
@@ -223,11 +226,11 @@ std::uint32_t XcbWindowFinder::WindowProcessId(WindowId window) {
         return 0;
     }
     xcb_generic_error_t* error = nullptr;
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        m_connection,
-        xcb_get_property(m_connection, 0, static_cast<xcb_window_t>(window), m_atoms[NetWmPid],
-                         XCB_ATOM_CARDINAL, 0, 1),
-        &error);
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(m_connection,
+                               xcb_get_property(m_connection, 0, static_cast<xcb_window_t>(window),
+                                                m_atoms[NetWmPid], XCB_ATOM_CARDINAL, 0, 1),
+                               &error);
     std::uint32_t pid = 0;
     if (reply != nullptr && reply->type == XCB_ATOM_CARDINAL && reply->format == 32 &&
         xcb_get_property_value_length(reply) >= 4) {
@@ -240,6 +243,8 @@ std::uint32_t XcbWindowFinder::WindowProcessId(WindowId window) {
 
 }  // namespace
 
-std::unique_ptr<WindowFinder> MakeWindowFinder() { return std::make_unique<XcbWindowFinder>(); }
+std::unique_ptr<WindowFinder> MakeWindowFinder() {
+    return std::make_unique<XcbWindowFinder>();
+}
 
 }  // namespace kerbview::telemetry

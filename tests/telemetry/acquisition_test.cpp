@@ -57,7 +57,9 @@ struct AcquisitionRig {
             image->Double(map.WheelField(w, map.Wheel.Rotation), -50.0 - 10 * w);
             image->Double(map.WheelField(w, map.Wheel.TyreRatio), 1.0 - 0.25 * w);
             // Only the left wheels' factors count; the right ones must never be used.
-            image->Double(map.WheelField(w, map.Wheel.RadiusFactor), w == 0 ? 0.284 : w == 2 ? 0.568 : 99.0);
+            image->Double(map.WheelField(w, map.Wheel.RadiusFactor), w == 0   ? 0.284
+                                                                     : w == 2 ? 0.568
+                                                                              : 99.0);
         }
         TrackPath("Tracks\\Anderstorp.trk");
         image->Bytes(map.PitLimiter, {1});
@@ -238,8 +240,12 @@ TEST(Acquisition, TrackNameIsTheFileNameAfterTheFirstBackslash) {
 
 TEST(Acquisition, MemoryFaultsThrowLecturesErrors) {
     const std::function<void(AcquisitionRig&)> faults[] = {
-        [](AcquisitionRig& r) { r.image->Text(MemoryMap::SlotField(r.map.SlotName, 0), std::string(24, 'Z')); },
-        [](AcquisitionRig& r) { r.image->Text(MemoryMap::SlotField(r.map.CarName, 5), std::string(50, 'C')); },
+        [](AcquisitionRig& r) {
+            r.image->Text(MemoryMap::SlotField(r.map.SlotName, 0), std::string(24, 'Z'));
+        },
+        [](AcquisitionRig& r) {
+            r.image->Text(MemoryMap::SlotField(r.map.CarName, 5), std::string(50, 'C'));
+        },
         [](AcquisitionRig& r) { r.image->Int32(MemoryMap::SlotField(r.map.LapNumber, 5), 32767); },
         [](AcquisitionRig& r) { r.TrackPath("Tracks\\abc"); },
     };

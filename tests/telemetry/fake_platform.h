@@ -61,7 +61,8 @@ private:
 
 class FakeReader final : public ProcessReader {
 public:
-    FakeReader(std::shared_ptr<MemoryImage> image, int& open) : m_image(std::move(image)), m_open(open) {
+    FakeReader(std::shared_ptr<MemoryImage> image, int& open)
+        : m_image(std::move(image)), m_open(open) {
         ++m_open;
     }
     ~FakeReader() override { --m_open; }

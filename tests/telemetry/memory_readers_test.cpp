@@ -29,11 +29,11 @@ TEST(MemoryReaders, IntegerKeepsOnlyTheLow16BitsAndZeroForNothingRead) {
         std::int16_t expected;
     };
     const Case cases[] = {
-        {{0xFF, 0x7F}, 1, 255},                  // count 1 reads one byte only
+        {{0xFF, 0x7F}, 1, 255},  // count 1 reads one byte only
         {{0xFF, 0xFF, 0xFF, 0xFF}, 4, -1},
-        {{0x01, 0x00, 0x01, 0x00}, 4, 1},        // 65537
-        {{0x40, 0x9C, 0x00, 0x00}, 4, -25536},   // 40000
-        {{0x03, 0x00, 0x01, 0x00}, 4, 3},        // 0x00010003, a slot number
+        {{0x01, 0x00, 0x01, 0x00}, 4, 1},             // 65537
+        {{0x40, 0x9C, 0x00, 0x00}, 4, -25536},        // 40000
+        {{0x03, 0x00, 0x01, 0x00}, 4, 3},             // 0x00010003, a slot number
         {{0x34, 0x12, 0xAA, 0xBB, 0xCC}, 9, 0x1234},  // never more than 4 bytes into the buffer
     };
     for (const Case& c : cases) {

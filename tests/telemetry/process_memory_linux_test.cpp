@@ -3,24 +3,27 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <filesystem>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
+#include <filesystem>
 
 namespace kerbview::telemetry {
 namespace {
 
 int OpenDescriptors() {
     int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
         ++count;
     }
     return count;
 }
 
-std::uint8_t Pattern(std::size_t i) { return static_cast<std::uint8_t>(i * 7 + 3); }
+std::uint8_t Pattern(std::size_t i) {
+    return static_cast<std::uint8_t>(i * 7 + 3);
+}
 
 // A child process holding one page of a known pattern followed by an unmapped page.
 class PatternChild {
@@ -34,8 +37,8 @@ public:
         m_pid = ::fork();
         if (m_pid == 0) {
             ::close(fds[0]);
-            auto* block = static_cast<std::uint8_t*>(::mmap(nullptr, 2 * m_page, PROT_READ | PROT_WRITE,
-                                                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+            auto* block = static_cast<std::uint8_t*>(::mmap(
+                nullptr, 2 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
             for (std::size_t i = 0; i < m_page; ++i) {
                 block[i] = Pattern(i);
             }

@@ -2,17 +2,17 @@
 // End to end: the stand-in simulator under X, read through the real Linux platform layer.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
 
 #include "fake_platform.h"
 #include "telemetry/acquisition.h"
@@ -213,7 +213,8 @@ TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedP
         ++waited;
     }
     EXPECT_EQ(waited, 7);
-    ASSERT_TRUE(link.HoldsProcessHandle()) << (observer.failures.empty() ? "" : observer.failures[0]);
+    ASSERT_TRUE(link.HoldsProcessHandle())
+        << (observer.failures.empty() ? "" : observer.failures[0]);
     EXPECT_EQ(DescriptorsOn(memPath), 1);
 
     Acquisition acquisition(link.Readers());

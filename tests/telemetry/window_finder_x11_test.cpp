@@ -32,7 +32,8 @@ public:
     }
     xcb_atom_t Atom(const char* name) {
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
             nullptr);
         const xcb_atom_t atom = reply != nullptr ? reply->atom : 0;
         std::free(reply);
@@ -42,20 +43,29 @@ public:
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, w, property, type, 8,
                             static_cast<std::uint32_t>(text.size()), text.data());
     }
-    void Cardinals(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, const std::uint32_t* values, std::uint32_t count) {
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, w, property, type, 32, count, values);
+    void Cardinals(xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
+                   const std::uint32_t* values, std::uint32_t count) {
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, w, property, type, 32, count,
+                            values);
     }
     bool HasProperty(xcb_window_t w, xcb_atom_t property) {
         xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
+            m_connection,
+            xcb_get_property(m_connection, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1),
+            nullptr);
         const bool has = reply != nullptr && reply->type != XCB_ATOM_NONE;
         std::free(reply);
         return has;
     }
-    void Delete(xcb_window_t w, xcb_atom_t property) { xcb_delete_property(m_connection, w, property); }
+    void Delete(xcb_window_t w, xcb_atom_t property) {
+        xcb_delete_property(m_connection, w, property);
+    }
     void Destroy(xcb_window_t w) { xcb_destroy_window(m_connection, w); }
     // Waits until the server has carried out every request sent so far.
-    void Sync() { std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+    void Sync() {
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
 
 private:
     xcb_connection_t* m_connection;

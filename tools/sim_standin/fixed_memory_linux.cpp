@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "fixed_memory.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace kerbview::standin {
 

@@ -32,7 +32,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Stand-in RACE 07: live telemetry at the simulator's addresses. Commands on standard "
-        "input: text|bytes|byte|int32|single|double ADDR VALUE, pause, resume, close, open, quit."));
+        "input: text|bytes|byte|int32|single|double ADDR VALUE, pause, resume, close, open, "
+        "quit."));
     parser.addHelpOption();
     const QCommandLineOption script(QStringLiteral("script"),
                                     QStringLiteral("Run the commands in FILE after start."),

@@ -9,19 +9,19 @@ namespace kerbview::standin {
 
 namespace {
 
-constexpr double kWheelRadius = 0.31;                       // metres
+constexpr double kWheelRadius = 0.31;                         // metres
 constexpr double kRadiusFactor = 0.284 * kWheelRadius * 3.6;  // makes the read-out km/h
-constexpr double kBrakeDecel = 13.0;                        // m/s^2
+constexpr double kBrakeDecel = 13.0;                          // m/s^2
 constexpr double kPitSpeed = 60.0 / 3.6;
-constexpr double kPitStop = 150.0;      // metres into the lap where the car stops
-constexpr double kPitLaneEnd = 420.0;   // metres into the lap where the pit lane ends
+constexpr double kPitStop = 150.0;     // metres into the lap where the car stops
+constexpr double kPitLaneEnd = 420.0;  // metres into the lap where the pit lane ends
 constexpr double kPitStopSeconds = 8.0;
 constexpr double kFullTank = 60.0;
 constexpr double kAmbient = 22.0;
 constexpr double kTrackTemp = 31.0;
 constexpr double kKelvin = 273.15;
-constexpr double kRedline = 8500.0;  // rpm
-constexpr double kIdle = 900.0;      // rpm
+constexpr double kRedline = 8500.0;                                        // rpm
+constexpr double kIdle = 900.0;                                            // rpm
 constexpr std::array<double, 6> kGearTop = {85, 120, 155, 190, 225, 265};  // km/h at redline
 
 struct Segment {
@@ -29,21 +29,39 @@ struct Segment {
     double limit;   // km/h
 };
 // A 2.2 km circuit: a long start straight, then corners and straights.
-constexpr std::array<Segment, 11> kTrack = {{{430, 245}, {120, 95},  {250, 205}, {100, 80},
-                                            {300, 225}, {150, 120}, {270, 215}, {90, 70},
-                                            {200, 175}, {130, 110}, {210, 235}}};
+constexpr std::array<Segment, 11> kTrack = {{{430, 245},
+                                             {120, 95},
+                                             {250, 205},
+                                             {100, 80},
+                                             {300, 225},
+                                             {150, 120},
+                                             {270, 215},
+                                             {90, 70},
+                                             {200, 175},
+                                             {130, 110},
+                                             {210, 235}}};
 
-double Acceleration(double speed) { return std::max(1.5, 9.0 * (1.0 - speed / 75.0)); }
+double Acceleration(double speed) {
+    return std::max(1.5, 9.0 * (1.0 - speed / 75.0));
+}
 
-double RpmToRadPerSecond(double rpm) { return rpm * 2.0 * std::numbers::pi / 60.0; }
+double RpmToRadPerSecond(double rpm) {
+    return rpm * 2.0 * std::numbers::pi / 60.0;
+}
 
 const std::array<std::pair<const char*, const char*>, SessionModel::kDriverCount> kEntrants = {{
-    {"Anna Lindqvist", "BMW 320si WTCC"},     {"Tom Coronel", "SEAT Leon WTCC"},
-    {"Pietro Rossi", "Alfa Romeo 156 GTA"},   {"Lars Holm", "Volvo S60 WTCC"},
-    {"James Brook", "Honda Accord Euro R"},   {"Marc Vidal", "BMW 320si WTCC"},
-    {"Eva Novak", "Chevrolet Lacetti"},       {"Jordi Serra", "SEAT Leon WTCC"},
-    {"Klaus Weber", "Mercedes C-Class"},      {"Sophie Martin", "Peugeot 407"},
-    {"Yuki Tanaka", "Honda Accord Euro R"},   {"Rui Costa", "Alfa Romeo 156 GTA"},
+    {"Anna Lindqvist", "BMW 320si WTCC"},
+    {"Tom Coronel", "SEAT Leon WTCC"},
+    {"Pietro Rossi", "Alfa Romeo 156 GTA"},
+    {"Lars Holm", "Volvo S60 WTCC"},
+    {"James Brook", "Honda Accord Euro R"},
+    {"Marc Vidal", "BMW 320si WTCC"},
+    {"Eva Novak", "Chevrolet Lacetti"},
+    {"Jordi Serra", "SEAT Leon WTCC"},
+    {"Klaus Weber", "Mercedes C-Class"},
+    {"Sophie Martin", "Peugeot 407"},
+    {"Yuki Tanaka", "Honda Accord Euro R"},
+    {"Rui Costa", "Alfa Romeo 156 GTA"},
 }};
 
 }  // namespace
@@ -141,10 +159,10 @@ void SessionModel::StepPlayer(double dt) {
     }
     const double accel = (m_speed - before) / dt;
     m_brake = accel < -0.5 ? std::min(1.0, -accel / kBrakeDecel) : 0.0;
-    m_throttle = !m_ignition ? 0.0
-                 : accel > 0.2 ? std::min(1.0, 0.4 + accel / Acceleration(m_speed))
+    m_throttle = !m_ignition     ? 0.0
+                 : accel > 0.2   ? std::min(1.0, 0.4 + accel / Acceleration(m_speed))
                  : m_brake > 0.0 ? 0.0
-                 : 0.3;
+                                 : 0.3;
 
     const double kmh = m_speed * 3.6;
     if (!m_ignition) {
@@ -266,8 +284,8 @@ void SessionModel::Publish(MemoryWriter& memory) const {
         auto at = [i](telemetry::Address slot0) { return MemoryMap::SlotField(slot0, i); };
         memory.Text(at(map.SlotName), d.name, MemoryMap::SlotNameLength);
         memory.Text(at(map.CarName), d.car, MemoryMap::CarNameLength);
-        memory.Single(at(map.EngineSpeed),
-                      player ? static_cast<float>(m_engine) : 700.0f + 10.0f * static_cast<float>(i));
+        memory.Single(at(map.EngineSpeed), player ? static_cast<float>(m_engine)
+                                                  : 700.0f + 10.0f * static_cast<float>(i));
         memory.Int32(at(map.Position), d.position);
         memory.Single(at(map.EngineMaxSpeed), maxEngine);
         memory.Int32(at(map.LapNumber), d.lapCount);

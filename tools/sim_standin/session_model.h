@@ -48,8 +48,8 @@ private:
     struct Driver {
         std::string name;
         std::string car;
-        double lapTime = 60.0;   // AI: this lap's time
-        double progress = 0.0;   // laps completed plus fraction of the current one
+        double lapTime = 60.0;  // AI: this lap's time
+        double progress = 0.0;  // laps completed plus fraction of the current one
         int lapCount = 0;
         int position = 1;
         float bestLap = 0.0f;
@@ -60,9 +60,9 @@ private:
     struct Wheel {
         std::array<double, 3> tyreK{};  // zones 1 to 3, kelvin
         double brakeK = 0.0;
-        double rotation = 0.0;          // rad/s, negative going forward
+        double rotation = 0.0;  // rad/s, negative going forward
         double ratio = 1.0;
-        double lockTime = 0.0;          // seconds this wheel stays locked
+        double lockTime = 0.0;  // seconds this wheel stays locked
     };
 
     void BuildSpeedProfile();

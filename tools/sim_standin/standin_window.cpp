@@ -12,9 +12,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
 
 #include "commands.h"
 
@@ -39,16 +39,15 @@ RaceWindow::RaceWindow() : m_readout(new QLabel(this)) {
 }
 
 void RaceWindow::ShowSession(const SessionModel& session, bool paused) {
-    m_readout->setText(
-        QStringLiteral("%1\nLap %2   P%3\n%4 km/h   gear %5\nFuel %6 l%7%8")
-            .arg(QString::fromStdString(session.TrackName()))
-            .arg(session.PlayerLapCount() + 1)
-            .arg(session.PlayerPosition())
-            .arg(session.SpeedKmh(), 0, 'f', 0)
-            .arg(session.Gear())
-            .arg(session.Fuel(), 0, 'f', 1)
-            .arg(session.InPits() ? QStringLiteral("   PIT") : QString())
-            .arg(paused ? QStringLiteral("\n(paused)") : QString()));
+    m_readout->setText(QStringLiteral("%1\nLap %2   P%3\n%4 km/h   gear %5\nFuel %6 l%7%8")
+                           .arg(QString::fromStdString(session.TrackName()))
+                           .arg(session.PlayerLapCount() + 1)
+                           .arg(session.PlayerPosition())
+                           .arg(session.SpeedKmh(), 0, 'f', 0)
+                           .arg(session.Gear())
+                           .arg(session.Fuel(), 0, 'f', 1)
+                           .arg(session.InPits() ? QStringLiteral("   PIT") : QString())
+                           .arg(paused ? QStringLiteral("\n(paused)") : QString()));
 }
 
 StandinController::StandinController(FixedMemory& memory, QString scriptPath)
@@ -63,7 +62,8 @@ StandinController::StandinController(FixedMemory& memory, QString scriptPath)
     form->addRow(ignition);
 
     auto* limiter = new QCheckBox(QStringLiteral("Pit limiter"));
-    connect(limiter, &QCheckBox::toggled, this, [this](bool on) { m_session.SetLimiterSwitch(on); });
+    connect(limiter, &QCheckBox::toggled, this,
+            [this](bool on) { m_session.SetLimiterSwitch(on); });
     form->addRow(limiter);
 
     auto* tc = new QSpinBox;
@@ -99,7 +99,9 @@ StandinController::StandinController(FixedMemory& memory, QString scriptPath)
     connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
 }
 
-StandinController::~StandinController() { delete m_race; }
+StandinController::~StandinController() {
+    delete m_race;
+}
 
 void StandinController::Start() {
     m_session.Publish(m_writer);
@@ -190,29 +192,29 @@ void StandinController::RunLine(const std::string& line) {
         verb.pop_back();
     }
     switch (result.kind) {
-    case CommandKind::Nothing:
-        return;
-    case CommandKind::Invalid:
-        Say("error " + result.error);
-        return;
-    case CommandKind::Written:
-        break;
-    case CommandKind::Pause:
-        SetPaused(true);
-        break;
-    case CommandKind::Resume:
-        SetPaused(false);
-        break;
-    case CommandKind::Close:
-        CloseRaceWindow();
-        break;
-    case CommandKind::Open:
-        OpenRaceWindow();
-        break;
-    case CommandKind::Quit:
-        Say("ok quit");
-        qApp->quit();
-        return;
+        case CommandKind::Nothing:
+            return;
+        case CommandKind::Invalid:
+            Say("error " + result.error);
+            return;
+        case CommandKind::Written:
+            break;
+        case CommandKind::Pause:
+            SetPaused(true);
+            break;
+        case CommandKind::Resume:
+            SetPaused(false);
+            break;
+        case CommandKind::Close:
+            CloseRaceWindow();
+            break;
+        case CommandKind::Open:
+            OpenRaceWindow();
+            break;
+        case CommandKind::Quit:
+            Say("ok quit");
+            qApp->quit();
+            return;
     }
     Say("ok " + verb);
 }
