@@ -31,12 +31,13 @@ int main(int argc, char* argv[]) {
         return 0;  // a setting out of range: start-up ended without a window
     }
 
-    // Documentation aid: --screenshot <initial.png> <resized.png> saves the panel at its initial
-    // size and after a resize, then ends.
+    // Documentation aid: --screenshot <initial.png> <resized.png> [delay ms] saves the panel at
+    // its initial size and after a resize, then ends.
     const QStringList args = QCoreApplication::arguments();
     if (const auto at = args.indexOf(QStringLiteral("--screenshot"));
         at >= 0 && at + 2 < args.size()) {
-        QTimer::singleShot(300, [&] {
+        const int delay = at + 3 < args.size() ? args.at(at + 3).toInt() : 300;
+        QTimer::singleShot(delay, [&] {
             kerbview::app::SaveScreenshots(*frontEnd.MainWindow(), args.at(at + 1),
                                            args.at(at + 2));
             frontEnd.MainWindow()->close();

@@ -15,6 +15,9 @@ constexpr ColourNumber kBlack = Rgb(0, 0, 0);
 constexpr ColourNumber kRatioText = Rgb(0xFF, 0xE0, 0xC0);
 constexpr ColourNumber kBlue = Rgb(0x80, 0x80, 0xFF);
 constexpr ColourNumber kDarkRed = Rgb(0xC0, 0x00, 0x00);
+// The pedal figures sit on a light grey (#E0E0E0) field; white text there cannot be read, so
+// they are drawn in near-black instead.
+constexpr ColourNumber kPedalText = Rgb(0x20, 0x20, 0x20);
 
 constexpr FontSpec kDisplay{"Bombardier", 15.75, false};
 constexpr FontSpec kDisplayLarge{"Bombardier", 24, false};
@@ -93,9 +96,9 @@ constexpr std::array<ElementInfo, kElementCount> kElements{{
           "Litros ultima vuelta:"),
     Plain(E::Label34, "Label34", "fuel used on the last lap", 2760, 5280, 855, 375),
     {E::Label35, "Label35", K::TextField, "pedal value A in percent, over ProgressBar1",
-     1440, 1560, 615, 375, kDisplay, "", Rgb(0xE0, 0xE0, 0xE0), kWhite},
+     1440, 1560, 615, 375, kDisplay, "", Rgb(0xE0, 0xE0, 0xE0), kPedalText},
     {E::Label36, "Label36", K::TextField, "pedal value B in percent, over ProgressBar2",
-     840, 1560, 615, 375, kDisplay, "", Rgb(0xE0, 0xE0, 0xE0), kWhite},
+     840, 1560, 615, 375, kDisplay, "", Rgb(0xE0, 0xE0, 0xE0), kPedalText},
     Ratio(E::Label37, "Label37", "front-left tyre ratio figure", 3960, 1560),
     Ratio(E::Label38, "Label38", "front-right tyre ratio figure", 8040, 1560),
     Ratio(E::Label39, "Label39", "rear-left tyre ratio figure", 3840, 4200),
