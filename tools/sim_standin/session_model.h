@@ -39,6 +39,11 @@ public:
     int Gear() const { return m_gear; }
     int PlayerPosition() const { return m_driver[kPlayerSlot].position; }
     double Fuel() const { return m_fuel; }
+    double Throttle() const { return m_throttle; }
+    double Brake() const { return m_brake; }
+    double EngineRpm() const { return m_engine * 60.0 / (2.0 * 3.14159265358979); }
+    float LastLap() const { return m_driver[kPlayerSlot].lastLap; }
+    float BestLap() const { return m_driver[kPlayerSlot].bestLap; }
     bool InPits() const { return m_pitPhase != PitPhase::None; }
     const std::string& TrackName() const { return m_trackName; }
 

@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdio>
 
 #include "commands.h"
@@ -39,15 +40,22 @@ RaceWindow::RaceWindow() : m_readout(new QLabel(this)) {
 }
 
 void RaceWindow::ShowSession(const SessionModel& session, bool paused) {
-    m_readout->setText(QStringLiteral("%1\nLap %2   P%3\n%4 km/h   gear %5\nFuel %6 l%7%8")
-                           .arg(QString::fromStdString(session.TrackName()))
-                           .arg(session.PlayerLapCount() + 1)
-                           .arg(session.PlayerPosition())
-                           .arg(session.SpeedKmh(), 0, 'f', 0)
-                           .arg(session.Gear())
-                           .arg(session.Fuel(), 0, 'f', 1)
-                           .arg(session.InPits() ? QStringLiteral("   PIT") : QString())
-                           .arg(paused ? QStringLiteral("\n(paused)") : QString()));
+    m_readout->setText(
+        QStringLiteral("%1   lap %2   P%3%4\n%5 km/h   gear %6   %7 rpm\n"
+                       "throttle %8%   brake %9%\nfuel %10 l\nlast %11 s   best %12 s%13")
+            .arg(QString::fromStdString(session.TrackName()))
+            .arg(session.PlayerLapCount() + 1)
+            .arg(session.PlayerPosition())
+            .arg(session.InPits() ? QStringLiteral("   PIT") : QString())
+            .arg(session.SpeedKmh(), 0, 'f', 0)
+            .arg(session.Gear())
+            .arg(session.EngineRpm(), 0, 'f', 0)
+            .arg(session.Throttle() * 100.0, 0, 'f', 0)
+            .arg(session.Brake() * 100.0, 0, 'f', 0)
+            .arg(session.Fuel(), 0, 'f', 1)
+            .arg(static_cast<double>(session.LastLap()), 0, 'f', 3)
+            .arg(static_cast<double>(session.BestLap()), 0, 'f', 3)
+            .arg(paused ? QStringLiteral("\n(paused)") : QString()));
 }
 
 StandinController::StandinController(FixedMemory& memory, QString scriptPath)
@@ -105,6 +113,7 @@ StandinController::~StandinController() {
 
 void StandinController::Start() {
     m_session.Publish(m_writer);
+    m_controls->adjustSize();
     m_controls->show();
     OpenRaceWindow();
     m_clock.start();
@@ -142,6 +151,7 @@ void StandinController::OpenRaceWindow() {
         m_race = new RaceWindow;
         connect(m_race, &QObject::destroyed, this, [this] { UpdateControls(); });
         m_race->ShowSession(m_session, m_paused);
+        m_race->move(m_controls->x() + std::max(m_controls->width(), 200) + 24, m_controls->y());
         m_race->show();
     }
     UpdateControls();
