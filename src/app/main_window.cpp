@@ -116,14 +116,12 @@ void Kerbview_Form::resizeEvent(QResizeEvent* event) {
     const panel::WindowState state = isMinimized()   ? panel::WindowState::Minimized
                                      : isMaximized() ? panel::WindowState::Maximized
                                                      : panel::WindowState::Normal;
-    const QRect outer = frameGeometry();
-    const panel::ResizeAction action =
-        m_program.Resize(state, outer.width() * kTwips, outer.height() * kTwips);
+    // The window's size here is its size inside the decorations (menu bar included): the
+    // window manager adds its frame only after the window is shown, so an outer size taken at
+    // load would not match the sizes seen later, and the frame never changes the proportions.
+    const panel::ResizeAction action = m_program.Resize(state, width() * kTwips, height() * kTwips);
     if (action.resizeTo) {
-        // The frame does not change with the size; the window takes its inner size.
-        const QSize frame = outer.size() - size();
-        resize(ToPixels(action.resizeTo->width) - frame.width(),
-               ToPixels(action.resizeTo->height) - frame.height());
+        resize(ToPixels(action.resizeTo->width), ToPixels(action.resizeTo->height));
     }
     if (action.scale) {
         const QSize client = m_view->size();
@@ -175,7 +173,8 @@ double QtFrontEnd::TwipsPerPixelX() { return kTwips; }
 double QtFrontEnd::TwipsPerPixelY() { return kTwips; }
 
 WindowSize QtFrontEnd::MainWindowSize() {
-    const QRect outer = m_main->frameGeometry();
+    // As in the resize handler: the size inside the decorations (see Kerbview_Form).
+    const QSize outer = m_main->size();
     const QSize client = m_main->View().size();
     return {outer.width() * kTwips, outer.height() * kTwips, client.width() * kTwips,
             client.height() * kTwips};

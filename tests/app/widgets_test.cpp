@@ -117,6 +117,24 @@ TEST(PanelView, TextsAreNotClippedAtTheInitialSize) {
     }
 }
 
+TEST(PanelView, BrokenPictureFilesAreRejectedSilently) {
+    ProgramFolder folder;
+    QImage image(30, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(QString::fromStdString(folder.File("good.png"))));
+    const std::string good = folder.Read("good.png");
+    folder.Write("empty.jpg", "");
+    folder.Write("truncated.png", good.substr(0, good.size() / 2));
+    folder.Write("text.gif", "not a picture at all");
+
+    panel::PanelModel model;
+    panel::qt::PanelView view(model);
+    for (const char* name : {"missing.gif", "empty.jpg", "truncated.png", "text.gif"}) {
+        EXPECT_FALSE(view.DecodePicture(Element::Image1, folder.File(name))) << name;
+    }
+    EXPECT_TRUE(view.DecodePicture(Element::Image1, folder.File("good.png")));
+}
+
 // The whole start-up through the Qt front end, offscreen.
 struct QtRig {
     explicit QtRig(std::string_view ini) {
@@ -175,6 +193,28 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
     main.MenuAction(panel::Menu::AcercaDe)->trigger();
     EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
+}
+
+TEST(QtFrontEnd, WideningTheWindowKeepsItsRatioAndScalesThePanel) {
+    QtRig rig("");
+    ASSERT_TRUE(rig.started);
+    Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    const QSize before = main.size();
+    const QRect label = main.View().widget(Element::Label37)->geometry();
+
+    main.resize(main.width() * 3 / 2, main.height());
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+    }
+    // The height followed the width in the opening ratio.
+    const QSize after = main.size();
+    EXPECT_GT(after.height(), before.height() * 1.4);
+    EXPECT_NEAR(static_cast<double>(after.width()) / after.height(),
+                rig.program.Layout().AspectRatio, 0.01);
+    const QRect scaled = main.View().widget(Element::Label37)->geometry();
+    const double sx = main.View().width() / (panel::kDesignClientWidth / 15.0);
+    EXPECT_NEAR(scaled.left(), label.left() * sx, 1.0);
+    EXPECT_GT(scaled.height(), label.height());
 }
 
 }  // namespace
