@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
 #include <QLocale>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <string>
 
 #include "app/main_window.h"
+#include "app/net_link.h"
 #include "app/program.h"
 #include "app/screenshots.h"
+#include "net/qt/intro_dialogs.h"
+#include "net/qt/qt_socket.h"
 #include "telemetry/platform.h"
 
 namespace {
@@ -18,6 +22,28 @@ char LocaleDecimalSeparator() {
     return point == QLatin1String(",") ? ',' : '.';
 }
 
+// The two address dialogs, made on first use as children of the main window.
+struct AddressDialogs {
+    kerbview::app::Program& program;
+    kerbview::app::QtFrontEnd& frontEnd;
+    kerbview::net::NetRoles* roles = nullptr;
+    QPointer<kerbview::net::Intro_Port> introPort;
+    QPointer<kerbview::net::Intro_IP> introIp;
+
+    kerbview::net::IntroContext Context() {
+        return {program.Settings(), program.Texts(), *roles, program.Errors(),
+                program.DecimalSeparator()};
+    }
+    void OpenPort() {
+        if (!introPort) introPort = new kerbview::net::Intro_Port(Context(), frontEnd.MainWindow());
+        introPort->Open();
+    }
+    void OpenIp() {
+        if (!introIp) introIp = new kerbview::net::Intro_IP(Context(), frontEnd.MainWindow());
+        introIp->Open();
+    }
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -27,6 +53,21 @@ int main(int argc, char* argv[]) {
     kerbview::app::Program program(QCoreApplication::applicationDirPath().toStdString(),
                                    LocaleDecimalSeparator(), kerbview::telemetry::MakePlatform());
     kerbview::app::QtFrontEnd frontEnd(program);
+
+    // The network link: the main window's two sockets TCPServer and TCPClient, the roles over
+    // them and the address dialogs of the Conexio menu.
+    kerbview::net::QtSocket tcpServer;
+    kerbview::net::QtSocket tcpClient;
+    AddressDialogs dialogs{program, frontEnd};
+    kerbview::app::NetLink netLink(program, tcpServer, tcpClient,
+                                   kerbview::net::NetHooks{[&] { frontEnd.SetTimerEnabled(false); },
+                                                           [&] { frontEnd.SetTimerEnabled(true); },
+                                                           {},
+                                                           [&] { dialogs.OpenPort(); },
+                                                           [&] { dialogs.OpenIp(); }});
+    dialogs.roles = &netLink.Roles();
+    program.SetNetworkRoles(&netLink);
+
     if (!program.Main(frontEnd)) {
         return 0;  // a setting out of range: start-up ended without a window
     }
