@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "fake_platform.h"
+#include "session_image.h"
 
 namespace kerbview::telemetry {
 namespace {
@@ -26,50 +27,7 @@ struct AcquisitionRig {
     void PlayerName(std::string_view text) { image->Text(map.PlayerName, Field(text, 30)); }
     void TrackPath(std::string_view text) { image->Text(map.TrackPath, Field(text, 50)); }
 
-    // A full, coherent memory image with the player "Ann Driver" in slot 5.
-    void FillSession() {
-        PlayerName("Ann Driver\\Profiles\\x");
-        for (int slot = 0; slot < MemoryMap::SlotCount; ++slot) {
-            SlotName(slot, "");
-        }
-        SlotName(2, "Bob Other");
-        SlotName(5, "Ann Driver");
-        const auto at = [this](Address slot0) { return MemoryMap::SlotField(slot0, 5); };
-        image->Text(at(map.CarName), Field("BMW 320si", 50));
-        image->Single(at(map.EngineSpeed), 800.5f);
-        image->Int32(at(map.Position), 3);
-        image->Single(at(map.EngineMaxSpeed), 890.0f);
-        image->Int32(at(map.LapNumber), 6);
-        image->Single(at(map.Fuel), 42.25f);
-        image->Single(at(map.BestLap), 61.5f);
-        image->Single(at(map.LastLap), 62.25f);
-        image->Int32(at(map.CentreReadout), 4);
-        image->Bytes(at(map.InPits), {1});
-        image->Double(map.OilTemp, 373.15);
-        image->Double(map.WaterTemp, 363.15);
-        image->Bytes(map.Contact, {1});
-        for (int w = 0; w < 4; ++w) {
-            for (int z = 0; z < 3; ++z) {
-                image->Double(map.WheelField(w, map.Wheel.TyreTemp + 8 * z), 353.15 + 3 * w + z);
-            }
-            image->Double(map.WheelField(w, map.Wheel.TyrePressure), 190.5 + w);
-            image->Double(map.WheelField(w, map.Wheel.BrakeTemp), 573.15 + 10 * w);
-            image->Double(map.WheelField(w, map.Wheel.Rotation), -50.0 - 10 * w);
-            image->Double(map.WheelField(w, map.Wheel.TyreRatio), 1.0 - 0.25 * w);
-            // Only the left wheels' factors count; the right ones must never be used.
-            image->Double(map.WheelField(w, map.Wheel.RadiusFactor), w == 0   ? 0.284
-                                                                     : w == 2 ? 0.568
-                                                                              : 99.0);
-        }
-        TrackPath("Tracks\\Anderstorp.trk");
-        image->Bytes(map.PitLimiter, {1});
-        image->Bytes(map.TcState, {2});
-        image->Bytes(map.AbsState, {0xFF});
-        image->Single(map.BarPercent1, 0.5f);
-        image->Single(map.BarPercent2, 0.25f);
-        image->Single(map.TrackTemp, 31.5f);
-        image->Single(map.AmbientTemp, 22.25f);
-    }
+    void FillSession() { testing::Apply(*image, testing::SessionWrites()); }
 
     Snapshot Take(AcquireResult expected = AcquireResult::Complete) {
         Snapshot snapshot;
@@ -89,42 +47,10 @@ struct AcquisitionRig {
 TEST(Acquisition, FullSnapshotReadsScalesAndOrdersEveryField) {
     AcquisitionRig rig;
     rig.FillSession();
-    Snapshot got = rig.Take();
-
-    Snapshot want;
-    want.DriverName = "Ann Driver";
-    want.OilTemp = 100.0f;
-    want.WaterTemp = 90.0f;
-    want.SlotName = "Ann Driver";
-    want.Position = 3;
-    want.EngineSpeed = 800.5f;
-    want.EngineMaxSpeed = 890.0f;
-    want.Contact = 1;
-    want.LapNumber = 7;
-    want.Fuel = 42.25f;
-    want.BestLap = 61.5f;
-    want.LastLap = 62.25f;
-    want.CentreReadout = 4;
-    want.TyreTemp = {80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91};
-    want.TyrePressure = {190.5f, 191.5f, 192.5f, 193.5f};
-    want.TyreRatio = {1.0, 0.75, 0.5, 0.25};
-    want.TrackName = "Anderstorp";
-    want.PitLimiter = 1;
-    want.InPits = 1;
-    want.TcState = 2;
-    want.AbsState = 255;
-    want.BarPercent1 = 50.0f;
-    want.BarPercent2 = 25.0f;
-    want.TrackTemp = 31.5f;
-    want.AmbientTemp = 22.25f;
-    want.DriverSlot = 5;
-    want.BrakeTemp = {300, 310, 320, 330};
-    want.CarName = "BMW 320si";
-
-    // rotation x -1.0 x the axle's left-wheel factor / 0.284
-    const double wheelSpeed[4] = {50.0, 60.0, 140.0, 160.0};
+    const Snapshot got = rig.Take();
+    Snapshot want = testing::SessionSnapshot();
     for (std::size_t w = 0; w < 4; ++w) {
-        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], wheelSpeed[w]) << "wheel " << w;
+        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], testing::kSessionWheelSpeed[w]) << "wheel " << w;
     }
     want.WheelSpeed = got.WheelSpeed;
     EXPECT_EQ(got, want);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "fake_platform.h"
+#include "session_image.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
 #include "telemetry/platform.h"
@@ -131,12 +132,6 @@ bool WaitFor(Condition condition) {
     return false;
 }
 
-std::string Hex(Address address) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(address));
-    return text;
-}
-
 TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedProcess) {
 #ifndef KERBVIEW_SIM_STANDIN
     GTEST_SKIP() << "built without the stand-in simulator (KERBVIEW_BUILD_GUI off)";
@@ -149,52 +144,9 @@ TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedP
     ASSERT_EQ(sim.ReadLine(30s), "ready");
     ASSERT_EQ(sim.Command("pause"), "ok pause");
 
-    const MemoryMap map = LoadMemoryMap();
-    const int slot = 7;
-    const auto at = [&](Address slot0) { return Hex(MemoryMap::SlotField(slot0, slot)); };
-    const std::vector<std::string> commands = {
-        "text " + Hex(map.PlayerName) + " Zoe Tester\\Profiles",
-        "text " + at(map.SlotName) + " Zoe Tester",
-        "text " + at(map.CarName) + " Volvo S60",
-        "single " + at(map.EngineSpeed) + " 812.25",
-        "int32 " + at(map.Position) + " 65538",
-        "single " + at(map.EngineMaxSpeed) + " 890",
-        "int32 " + at(map.LapNumber) + " 11",
-        "single " + at(map.Fuel) + " 33.5",
-        "single " + at(map.BestLap) + " 60.125",
-        "single " + at(map.LastLap) + " 61.75",
-        "int32 " + at(map.CentreReadout) + " -3",
-        "byte " + at(map.InPits) + " 0",
-        "double " + Hex(map.OilTemp) + " 383.15",
-        "double " + Hex(map.WaterTemp) + " 363.15",
-        "byte " + Hex(map.Contact) + " 1",
-        "text " + Hex(map.TrackPath) + " Tracks\\Monza.trk",
-        "byte " + Hex(map.PitLimiter) + " 1",
-        "byte " + Hex(map.TcState) + " 2",
-        "byte " + Hex(map.AbsState) + " 255",
-        "single " + Hex(map.BarPercent1) + " 0.75",
-        "single " + Hex(map.BarPercent2) + " 0.125",
-        "single " + Hex(map.TrackTemp) + " 35.5",
-        "single " + Hex(map.AmbientTemp) + " 24.25",
-    };
-    for (const std::string& command : commands) {
+    for (const testing::MemoryWrite& write : testing::SessionWrites()) {
+        const std::string command = testing::StandinCommand(write);
         ASSERT_EQ(sim.Command(command), "ok " + command.substr(0, command.find(' ')));
-    }
-    for (int w = 0; w < 4; ++w) {
-        for (int z = 0; z < 3; ++z) {
-            sim.Command("double " + Hex(map.WheelField(w, map.Wheel.TyreTemp + 8 * z)) + " " +
-                        std::to_string(353.15 + 3 * w + z));
-        }
-        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.TyrePressure)) + " " +
-                    std::to_string(180.5 + w));
-        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.BrakeTemp)) + " " +
-                    std::to_string(473.15 + 100 * w));
-        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.Rotation)) + " -50");
-        sim.Command("double " + Hex(map.WheelField(w, map.Wheel.RadiusFactor)) +
-                    (w < 2 ? " 0.284" : " 0.568"));
-        ASSERT_EQ(sim.Command("double " + Hex(map.WheelField(w, map.Wheel.TyreRatio)) + " " +
-                              std::to_string(1.0 - 0.125 * w)),
-                  "ok double");
     }
 
     Platform platform = MakePlatform();
@@ -221,40 +173,12 @@ TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedP
     Snapshot got;
     ASSERT_EQ(acquisition.Acquire(got), AcquireResult::Complete);
 
-    Snapshot want;
-    want.DriverName = "Zoe Tester";
-    want.OilTemp = 110.0f;
-    want.WaterTemp = 90.0f;
-    want.SlotName = "Zoe Tester";
-    want.Position = 2;
-    want.EngineSpeed = 812.25f;
-    want.EngineMaxSpeed = 890.0f;
-    want.Contact = 1;
-    want.LapNumber = 12;
-    want.Fuel = 33.5f;
-    want.BestLap = 60.125f;
-    want.LastLap = 61.75f;
-    want.CentreReadout = -3;
-    want.TyreTemp = {80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91};
-    want.TyrePressure = {180.5f, 181.5f, 182.5f, 183.5f};
-    want.WheelSpeed = got.WheelSpeed;
-    want.TyreRatio = {1.0, 0.875, 0.75, 0.625};
-    want.TrackName = "Monza";
-    want.PitLimiter = 1;
-    want.TcState = 2;
-    want.AbsState = 255;
-    want.BarPercent1 = 75.0f;
-    want.BarPercent2 = 12.5f;
-    want.TrackTemp = 35.5f;
-    want.AmbientTemp = 24.25f;
-    want.DriverSlot = slot;
-    want.BrakeTemp = {200, 300, 400, 500};
-    want.CarName = "Volvo S60";
-    EXPECT_EQ(got, want);
-    const double wheelSpeed[4] = {50, 50, 100, 100};
+    Snapshot want = testing::SessionSnapshot();
     for (std::size_t w = 0; w < 4; ++w) {
-        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], wheelSpeed[w]);
+        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], testing::kSessionWheelSpeed[w]);
     }
+    want.WheelSpeed = got.WheelSpeed;
+    EXPECT_EQ(got, want);
 
     // Closing the window: the grace keeps the link up for 3 ticks at 500 ms, then the
     // process is released and no descriptor stays open on its memory.
