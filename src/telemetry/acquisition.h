@@ -32,7 +32,8 @@ public:
     explicit Acquisition(const MemoryReaders& readers, const MemoryMap& map = LoadMemoryMap())
         : m_readers(readers), m_map(map) {}
 
-    /// Fills `snapshot` (every field is overwritten), DriverSlot and CurrentCar.
+    /// Fills `snapshot` (every field is overwritten), DriverSlot and CurrentCar. The caller
+    /// runs it only for TipusConexio 0 or 1; a client takes its snapshot from the packet.
     /// Returns EndTick when a mode 1 or 2 slot name holds no character 0, or when the player's
     /// slot is not one of the table's 64 slots (garbage from the slot number address).
     /// Throws LecturesError for a mode-0 slot name or car text without a character 0, a track
