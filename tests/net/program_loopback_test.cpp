@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+// Two whole programs on 127.0.0.1: a server copy reading a simulator memory image and a client
+// copy, each with its own settings folder, ticking their scan cycles.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QThread>
+
+#include <filesystem>
+#include <functional>
+
+#include "app/app_fixture.h"
+#include "app/net_link.h"
+#include "app/program.h"
+#include "net/qt/qt_socket.h"
+#include "telemetry/fake_platform.h"
+
+namespace kerbview::app {
+namespace {
+
+using panel::Element;
+using panel::LabelN;
+
+/// The window toolkit reduced to what a scan needs: no windows, a fixed size.
+class HeadlessFrontEnd : public FrontEnd {
+public:
+    void CreateMainWindow() override {}
+    void SetBackgroundColour(core::ColourNumber) override {}
+    panel::DesktopRect VirtualDesktopPixels() override { return {0, 0, 1280, 1024}; }
+    double TwipsPerPixelX() override { return 15; }
+    double TwipsPerPixelY() override { return 15; }
+    WindowSize MainWindowSize() override { return {9960, 8535, 9720, 7935}; }
+    void MoveMainWindow(std::int32_t, std::int32_t) override {}
+    float MainWindowLeft() override { return 0; }
+    float MainWindowTop() override { return 0; }
+    bool DecodePicture(Element, const std::string&) override { return false; }
+    void SetTimerInterval(int) override {}
+    void SetTimerEnabled(bool) override {}
+    void ShowMainWindow() override {}
+    void ShowAdminWindow() override {}
+    void ShowDebugWindow() override {}
+    void ShowAbout() override {}
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void CloseMainWindow() override {}
+    void Quit() override {}
+};
+
+/// One copy of the program: its folder and settings file, its sockets and network roles.
+struct Copy {
+    testing::ProgramFolder folder;
+    telemetry::testing::FakeProcessMemory* memory = nullptr;
+    telemetry::testing::FakeWindowFinder* windows = nullptr;
+    std::unique_ptr<Program> program;
+    HeadlessFrontEnd frontEnd;
+    net::QtSocket tcpServer{QHostAddress::LocalHost};
+    net::QtSocket tcpClient{QHostAddress::LocalHost};
+    std::unique_ptr<NetLink> link;
+
+    Copy(int role, const std::string& port) {
+        folder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=" + std::to_string(role) +
+                                         "\r\nPort=" + port +
+                                         "\r\nIP=127.000.000.001\r\nScanTime=10\r\n");
+        auto memoryService = std::make_unique<telemetry::testing::FakeProcessMemory>();
+        auto windowService = std::make_unique<telemetry::testing::FakeWindowFinder>();
+        memory = memoryService.get();
+        windows = windowService.get();
+        program = std::make_unique<Program>(folder.Path(), '.',
+                                            telemetry::Platform{std::move(windowService),
+                                                                std::move(memoryService)});
+        link = std::make_unique<NetLink>(*program, tcpServer, tcpClient, net::NetHooks{});
+        program->SetNetworkRoles(link.get());
+        EXPECT_TRUE(program->Main(frontEnd));
+    }
+    const std::string& Text(Element e) const { return program->Panel()[e].text; }
+};
+
+std::string FreePort() {
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    return std::to_string(probe.serverPort());
+}
+
+bool RunUntil(Copy& server, Copy& client, const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 15000) {
+        for (int i = 0; i < 10; ++i) server.program->Tick();
+        client.program->Tick();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+        QCoreApplication::processEvents();
+        if (done()) return true;
+    }
+    return false;
+}
+
+TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
+    const std::string port = FreePort();
+    Copy server(1, port);
+    Copy client(2, port);
+
+    telemetry::testing::MemoryImage& image = *server.memory->image;
+    server.windows->window = 77;
+    // Text reads take their whole length: pad with NULs.
+    auto text = [&](telemetry::Address at, std::string t, std::size_t length) {
+        t.resize(length, '\0');
+        image.Text(at, t);
+    };
+    text(0xCD9A35, "Driver\\profile", 30);
+    text(0x983758, "Driver", 24);
+    text(0x983848, "Seat Le\xF3n", 50);
+    text(0x976557, "tracks\\Anderstorp.trk", 50);
+    image.Bytes(0xCD24AA, {1});            // ignition on
+    image.Double(0xCD25E8, 363.15);        // water 90 degrees
+    image.Single(0xCD619C, 0.5f);          // first bar 50 percent
+
+    ASSERT_TRUE(RunUntil(server, client, [&] {
+        return client.Text(LabelN(30)) == "Seat Le\xF3n" && client.Text(LabelN(28)) == "Anderstorp";
+    })) << "client Label1: " << client.Text(LabelN(1)) << ", Label15: " << client.Text(LabelN(15));
+    EXPECT_EQ(client.Text(LabelN(17)), "90");
+    EXPECT_EQ(client.Text(LabelN(35)), "50");
+    EXPECT_EQ(client.Text(LabelN(1)), server.Text(LabelN(1)));
+    EXPECT_EQ(server.Text(LabelN(15)), client.Text(LabelN(15)));  // both TxtConnected
+    EXPECT_EQ(client.memory->opens, 0);  // a client never reads memory
+
+    // The simulator goes away: the client shows the server's status text and keeps its values.
+    server.windows->window = 0;
+    ASSERT_TRUE(RunUntil(server, client, [&] {
+        return client.Text(LabelN(1)) == server.program->Texts().TxtNotRunning;
+    }));
+    EXPECT_EQ(client.Text(LabelN(30)), "Seat Le\xF3n");
+}
+
+}  // namespace
+}  // namespace kerbview::app
