@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/main_window.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,8 +37,14 @@ Kerbview_Form::Kerbview_Form(Program& program, QWidget* parent)
     m_view->SetLogoClicked([] { ui::qt::OpenURL(std::string(ui::qt::kCommunityWebSite), 1); });
     setCentralWidget(m_view);
     BuildMenus();
-    m_menusSeen = 0;
     SyncMenus();
+
+    // Whatever handler changed the models (a tick, a menu, a socket event), the views catch up
+    // before the event loop waits again; with nothing changed this costs two comparisons.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &Kerbview_Form::SyncViews);
+    }
 
     m_timer.setObjectName(QStringLiteral("Timer1"));
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -87,11 +94,14 @@ void Kerbview_Form::BuildMenus() {
 
 void Kerbview_Form::SyncMenus() {
     const panel::PanelModel& model = m_program.Panel();
+    if (m_menusSynced && model.revision() == m_menusSeen) {
+        return;
+    }
     for (std::size_t i = 0; i < panel::kMenuCount; ++i) {
         const auto m = static_cast<panel::Menu>(i);
         const panel::MenuState& s = model.menu(m);
         QAction* action = m_actions[i];
-        if (s.revision <= m_menusSeen && m_menusSeen != 0) {
+        if (m_menusSynced && s.revision <= m_menusSeen) {
             continue;
         }
         if (!panel::Info(m).separator) {
@@ -101,6 +111,7 @@ void Kerbview_Form::SyncMenus() {
         action->setEnabled(s.enabled);
     }
     m_menusSeen = model.revision();
+    m_menusSynced = true;
 }
 
 void Kerbview_Form::SyncViews() {

@@ -48,6 +48,7 @@ private:
     QTimer m_timer;
     std::array<QAction*, panel::kMenuCount> m_actions{};
     std::uint64_t m_menusSeen = 0;
+    bool m_menusSynced = false;
     QPointer<ui::qt::DebugWindow> m_debugWindow;
     bool m_unloaded = false;
 };

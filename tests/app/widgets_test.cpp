@@ -3,10 +3,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <cmath>
 #include <limits>
 
@@ -193,6 +195,20 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
     main.MenuAction(panel::Menu::AcercaDe)->trigger();
     EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
+}
+
+TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
+    // A client's panel is written from a socket event, not from a tick.
+    QtRig rig("[Opcions]\r\nScanTime=0\r\n");
+    ASSERT_TRUE(rig.started);
+    ASSERT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
+    rig.program.Panel().SetText(Element::Label30, "BMW 320si WTCC");
+    QEventLoop loop;
+    QTimer::singleShot(30, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(
+        static_cast<QLabel*>(rig.frontEnd.MainWindow()->View().widget(Element::Label30))->text(),
+        QStringLiteral("BMW 320si WTCC"));
 }
 
 TEST(QtFrontEnd, WideningTheWindowKeepsItsRatioAndScalesThePanel) {
