@@ -58,7 +58,7 @@ int main(int argc, char* argv[]) {
     // them and the address dialogs of the Conexio menu.
     kerbview::net::QtSocket tcpServer;
     kerbview::net::QtSocket tcpClient;
-    AddressDialogs dialogs{program, frontEnd};
+    AddressDialogs dialogs{program, frontEnd, nullptr, {}, {}};
     kerbview::app::NetLink netLink(program, tcpServer, tcpClient,
                                    kerbview::net::NetHooks{[&] { frontEnd.SetTimerEnabled(false); },
                                                            [&] { frontEnd.SetTimerEnabled(true); },
