@@ -14,6 +14,7 @@
 #include "app/app_fixture.h"
 #include "app/net_link.h"
 #include "app/program.h"
+#include "net/dialog_logic.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/fake_platform.h"
 
@@ -131,7 +132,34 @@ TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
         return client.Text(LabelN(1)) == server.program->Texts().TxtNotRunning;
     }));
     EXPECT_EQ(client.Text(LabelN(30)), "Seat Le\xF3n");
+    server.windows->window = 77;
+
+    // The client leaves: the server listens again, and the client comes back through its dialog.
+    client.program->MenuClick(panel::Menu::Cap);
+    ASSERT_TRUE(RunUntil(server, client, [&] {
+        return server.tcpServer.state() == net::SocketState::Listening &&
+               server.Text(LabelN(15)) == server.program->Texts().TxtListening;
+    }));
+    EXPECT_EQ(net::IntroIpAccept("127.000.000.001", port, client.program->Settings(), client.link->Roles(),
+                                 '.', client.program->Errors()),
+              net::DialogOutcome::Accepted);
+    image.Text(0x983848, std::string("Audi A4") + std::string(43, '\0'));
+    ASSERT_TRUE(RunUntil(server, client, [&] { return client.Text(LabelN(30)) == "Audi A4"; }));
+
+    // The server goes away and comes back: the client reconnects on its own.
+    server.program->MenuClick(panel::Menu::Cap);
+    ASSERT_TRUE(RunUntil(server, client, [&] { return !client.link->Roles().ClientConnected; }));
+    image.Text(0x983848, std::string("Volvo S60") + std::string(41, '\0'));
+    EXPECT_EQ(net::IntroPortAccept(port, server.program->Settings(), server.link->Roles(), '.'),
+              net::DialogOutcome::Accepted);
+    ASSERT_TRUE(RunUntil(server, client, [&] { return client.Text(LabelN(30)) == "Volvo S60"; }));
 }
 
 }  // namespace
 }  // namespace kerbview::app
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
