@@ -264,6 +264,19 @@ TEST(ProgramErrors, ReportedErrorGoesToDebugLabel21OnlyWhenDebugging) {
               "Kerbview has generated an error in the module Canvia_Unitats");
 }
 
+TEST(ProgramMenus, LanguageItemAppliesAndStoresTheLanguage) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    rig.program.MenuClick(Menu::English);
+    EXPECT_EQ(rig.program.Panel()[Element::Label31].text, "Lap Times");
+    EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Scanning...");
+    EXPECT_TRUE(rig.program.Panel().menu(Menu::English).checked);
+    EXPECT_FALSE(rig.program.Panel().menu(Menu::Espanol).checked);
+    EXPECT_EQ(rig.Ini("Idioma"), "English");
+    rig.program.MenuClick(Menu::AcercaDe);
+    EXPECT_EQ(rig.log.back(), "ShowAbout");
+}
+
 TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
