@@ -6,19 +6,30 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace kerbview::telemetry {
 namespace {
 
 class Display {
 public:
-    Display() : m_connection(xcb_connect(nullptr, nullptr)) {
-        if (xcb_connection_has_error(m_connection) == 0) {
-            m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    Display() {
+        // A display server that has just lost its last client resets and may refuse for a
+        // moment.
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            m_connection = xcb_connect(nullptr, nullptr);
+            if (xcb_connection_has_error(m_connection) == 0) {
+                m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+                return;
+            }
+            xcb_disconnect(m_connection);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        m_connection = xcb_connect(nullptr, nullptr);
     }
     ~Display() { xcb_disconnect(m_connection); }
     bool Ok() const { return m_root != 0; }
@@ -68,7 +79,7 @@ public:
     }
 
 private:
-    xcb_connection_t* m_connection;
+    xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_root = 0;
 };
 

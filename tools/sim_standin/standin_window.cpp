@@ -149,18 +149,19 @@ void StandinController::Tick() {
 void StandinController::OpenRaceWindow() {
     if (!m_race) {
         m_race = new RaceWindow;
-        connect(m_race, &QObject::destroyed, this, [this] { UpdateControls(); });
+        // Mid-destruction the widget is no longer a RaceWindow: m_race is not touched here.
+        connect(m_race, &QObject::destroyed, this, [this] { UpdateControls(false); });
         m_race->ShowSession(m_session, m_paused);
         m_race->move(m_controls->x() + std::max(m_controls->width(), 200) + 24, m_controls->y());
         m_race->show();
     }
-    UpdateControls();
+    UpdateControls(true);
 }
 
 void StandinController::CloseRaceWindow() {
     // Deleting the widget destroys its native window at once.
     delete m_race;
-    UpdateControls();
+    UpdateControls(false);
 }
 
 void StandinController::SetPaused(bool paused) {
@@ -170,9 +171,9 @@ void StandinController::SetPaused(bool paused) {
     }
 }
 
-void StandinController::UpdateControls() {
-    m_windowButton->setText(m_race ? QStringLiteral("Close RACE 07 window")
-                                   : QStringLiteral("Open RACE 07 window"));
+void StandinController::UpdateControls(bool raceWindowOpen) {
+    m_windowButton->setText(raceWindowOpen ? QStringLiteral("Close RACE 07 window")
+                                           : QStringLiteral("Open RACE 07 window"));
 }
 
 void StandinController::ReadStandardInput() {

@@ -53,7 +53,7 @@ private:
     void SetPaused(bool paused);
     void ReadStandardInput();
     void RunLine(const std::string& line);
-    void UpdateControls();
+    void UpdateControls(bool raceWindowOpen);
 
     MemoryWriter m_writer;
     SessionModel m_session;
