@@ -78,7 +78,7 @@ SessionModel::SessionModel(std::uint32_t seed) : m_random(seed) {
         d.progress = -0.002 * i;
     }
     for (Wheel& w : m_wheel) {
-        w.tyreK = {kKelvin + 60.0, kKelvin + 60.0, kKelvin + 60.0};
+        w.tyreK = {kKelvin + 75.0, kKelvin + 75.0, kKelvin + 75.0};
         w.brakeK = kKelvin + 150.0;
     }
     m_speed = ProfileSpeed(0.0);
@@ -182,8 +182,8 @@ void SessionModel::StepPlayer(double dt) {
 
     if (m_ignition) {
         m_fuel = std::max(0.0, m_fuel - dt * (0.004 + 0.07 * m_throttle));
-        m_oilK += (kKelvin + 108.0 - m_oilK) * dt / 90.0;
-        m_waterK += (kKelvin + 88.0 - m_waterK) * dt / 60.0;
+        m_oilK += (kKelvin + 96.0 - m_oilK) * dt / 90.0;
+        m_waterK += (kKelvin + 93.0 - m_waterK) * dt / 60.0;
     }
 
     StepHeat(dt, accel);
@@ -205,7 +205,7 @@ void SessionModel::StepHeat(double dt, double accel) {
         w.brakeK += dt * m_brake * m_speed * 6.0 * brakeShare;
         w.brakeK -= dt * (w.brakeK - (kKelvin + kAmbient)) * (0.02 + m_speed * 0.0008);
 
-        const double load = m_speed * 0.05 + (front ? m_brake * m_speed * 0.08 : 0.0) +
+        const double load = m_speed * 0.058 + (front ? m_brake * m_speed * 0.08 : 0.0) +
                             (!front && accel > 0 ? m_throttle * m_speed * 0.02 : 0.0);
         for (std::size_t zone = 0; zone < 3; ++zone) {
             // Camber loads the inner zone; corners load the outer one.

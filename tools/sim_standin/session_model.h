@@ -96,8 +96,8 @@ private:
     int m_gear = 0;
     double m_engine = 0.0;  // rad/s
     double m_fuel = 60.0;   // litres
-    double m_oilK = 300.0;
-    double m_waterK = 300.0;
+    double m_oilK = 358.0;  // warmed up on the formation lap
+    double m_waterK = 348.0;
     PitPhase m_pitPhase = PitPhase::None;
     double m_pitClock = 0.0;
     bool m_pitThisLap = false;
