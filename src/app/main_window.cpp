@@ -104,8 +104,12 @@ void Kerbview_Form::SyncMenus() {
         if (m_menusSynced && s.revision <= m_menusSeen) {
             continue;
         }
-        if (!panel::Info(m).separator) {
-            action->setText(FromCp1252(s.caption));
+        if (const panel::MenuInfo& info = panel::Info(m); !info.separator) {
+            // An unknown language leaves the captions empty; an empty menu title would vanish
+            // from the menu bar and leave no way to choose a language, so the item's name
+            // stands in on screen.
+            action->setText(s.caption.empty() ? FromCp1252(std::string(info.name))
+                                              : FromCp1252(s.caption));
         }
         action->setChecked(s.checked);
         action->setEnabled(s.enabled);

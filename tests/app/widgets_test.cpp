@@ -197,6 +197,17 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
 }
 
+TEST(QtFrontEnd, UnknownLanguageLeavesTheMenusReachable) {
+    QtRig rig("[Opcions]\r\nIdioma=english\r\n");
+    ASSERT_TRUE(rig.started);
+    EXPECT_EQ(rig.program.Panel().menu(panel::Menu::Opciones).caption, "");
+    Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Opciones"));
+    EXPECT_EQ(main.MenuAction(panel::Menu::English)->text(), QStringLiteral("English"));
+    main.MenuAction(panel::Menu::English)->trigger();
+    EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Options"));
+}
+
 TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
     // A client's panel is written from a socket event, not from a tick.
     QtRig rig("[Opcions]\r\nScanTime=0\r\n");
