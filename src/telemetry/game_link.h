@@ -48,7 +48,8 @@ public:
     GameLink(const GameLink&) = delete;
     GameLink& operator=(const GameLink&) = delete;
 
-    /// Scan interval in milliseconds from which the tick counts are derived (ScanTime).
+    /// Scan interval in milliseconds from which the tick counts are derived (ScanTime). A negative
+    /// interval gives no delay and no grace; 0 is an error of RACE07_Actiu.
     void SetScanTime(std::int16_t scanTime) { m_scanTime = scanTime; }
 
     /// One attach step per scan tick; true means the simulator is to be read in this tick.
