@@ -3,7 +3,7 @@
 // copy, each with its own settings folder, ticking their scan cycles.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QThread>
@@ -159,7 +159,7 @@ TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
 }  // namespace kerbview::app
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
