@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         server, client,
         net::NetContext{settings, panel, texts, errors,
                         [](std::string_view, std::string_view, std::string_view) {}, sep},
-        net::NetHooks{[&] { ++timerStops; }, [&] { --timerStops; },
+        net::NetHooks{[&] { ++timerStops; },
+                      [&] { --timerStops; },
                       [&] {
                           try {
                               rolesPtr->UnpackTelemetry(snapshot);
@@ -60,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               errors.ReportError("Lectures");
                           }
                       },
-                      {}, {}});
+                      {},
+                      {}});
     rolesPtr = &roles;
 
     std::size_t pos = 0;

@@ -13,19 +13,21 @@ net::NetHooks NetLink::WithLectures(net::NetHooks hooks, NetLink* self) {
 NetLink::NetLink(Program& program, net::Socket& tcpServer, net::Socket& tcpClient,
                  net::NetHooks hooks)
     : m_program(program),
-      m_roles(tcpServer, tcpClient,
-              net::NetContext{program.Settings(), program.Panel(), program.Texts(),
-                              program.Errors(),
-                              [&program](std::string_view section, std::string_view key,
-                                         std::string_view value) {
-                                  program.Store().Write(section, key, value);
-                              },
-                              program.DecimalSeparator()},
-              WithLectures(std::move(hooks), this)) {}
+      m_roles(
+          tcpServer, tcpClient,
+          net::NetContext{
+              program.Settings(), program.Panel(), program.Texts(), program.Errors(),
+              [&program](std::string_view section, std::string_view key, std::string_view value) {
+                  program.Store().Write(section, key, value);
+              },
+              program.DecimalSeparator()},
+          WithLectures(std::move(hooks), this)) {}
 
 void NetLink::SocketUpkeep() { m_roles.SocketUpkeep(); }
 
-void NetLink::SendTelemetry(const telemetry::Snapshot& snapshot) { m_roles.SendTelemetry(snapshot); }
+void NetLink::SendTelemetry(const telemetry::Snapshot& snapshot) {
+    m_roles.SendTelemetry(snapshot);
+}
 
 void NetLink::SendStatusOnly() { m_roles.SendStatusOnly(); }
 

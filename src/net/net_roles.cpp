@@ -13,9 +13,12 @@ using panel::Element;
 using panel::Menu;
 
 NetRoles::NetRoles(Socket& tcpServer, Socket& tcpClient, NetContext context, NetHooks hooks)
-    : m_server(tcpServer), m_client(tcpClient), m_ctx(std::move(context)), m_hooks(std::move(hooks)) {
-    m_server.setEvents({[this] { TCPServer_ConnectionRequest(); },
-                        [this] { TCPServer_SendComplete(); }, {}});
+    : m_server(tcpServer),
+      m_client(tcpClient),
+      m_ctx(std::move(context)),
+      m_hooks(std::move(hooks)) {
+    m_server.setEvents(
+        {[this] { TCPServer_ConnectionRequest(); }, [this] { TCPServer_SendComplete(); }, {}});
     m_client.setEvents({{}, {}, [this] { TCPClient_DataArrival(); }});
 }
 

@@ -47,12 +47,12 @@ public:
     NetRoles(const NetRoles&) = delete;
     NetRoles& operator=(const NetRoles&) = delete;
 
-    bool ServerConnected = false;  ///< the server socket was found connected
-    bool ClientConnected = false;  ///< the client socket was found connected
-    bool ReadyToSend = false;      ///< the server may send the next packet
-    std::string OutgoingText;      ///< server: body of the packet last built
-    std::int16_t PacketLength = 0; ///< server: header value of the packet last built
-    std::string ReceivedText;      ///< client: body of the last accepted packet, eaten by the parse
+    bool ServerConnected = false;   ///< the server socket was found connected
+    bool ClientConnected = false;   ///< the client socket was found connected
+    bool ReadyToSend = false;       ///< the server may send the next packet
+    std::string OutgoingText;       ///< server: body of the packet last built
+    std::int16_t PacketLength = 0;  ///< server: header value of the packet last built
+    std::string ReceivedText;  ///< client: body of the last accepted packet, eaten by the parse
 
     /// The network steps of a scan tick: connection flags, Label15, then listening (role 1) or
     /// connecting (role 2) again when needed. Returns false when the tick ends here (role 2).

@@ -43,7 +43,8 @@ bool ReceiveBuffer::TakePacket() {
     const std::size_t avail = m_data.size() - m_start;
     if (avail < kHeaderDigits + 1) return false;
     int value = 0;
-    for (std::size_t k = 0; k < kHeaderDigits; ++k) value = value * 10 + (m_data[m_start + k] - '0');
+    for (std::size_t k = 0; k < kHeaderDigits; ++k)
+        value = value * 10 + (m_data[m_start + k] - '0');
     const auto length = static_cast<std::size_t>(value - 1);
     if (avail < length) return false;
 

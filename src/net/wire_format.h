@@ -48,8 +48,8 @@ bool AcceptPacket(std::string_view d, std::string& receivedText);
 
 /// What UnpackTelemetry did with a received body.
 enum class UnpackResult {
-    Unpacked,           ///< 54 fields: status set, snapshot filled from fields 0..52
-    DefaultSnapshot,    ///< any other field count: snapshot reset to its defaults, status untouched
+    Unpacked,         ///< 54 fields: status set, snapshot filled from fields 0..52
+    DefaultSnapshot,  ///< any other field count: snapshot reset to its defaults, status untouched
 };
 
 /// Splits receivedText (eating it) into fields and converts them into snapshot. With exactly 54

@@ -52,7 +52,9 @@ TEST(IntroDialogsQt, OpenCentredWithCurrentTextsAndStopOnABadPort) {
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Kerbview"));
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-    EXPECT_EQ(box->text(), QStringLiteral("El puerto introducido no es valido\nintroduce un valor entre 0 y 65535"));
+    EXPECT_EQ(
+        box->text(),
+        QStringLiteral("El puerto introducido no es valido\nintroduce un valor entre 0 y 65535"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(settings.IP, "010.000.000.001");
     box->close();

@@ -81,13 +81,63 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsLabelAndReopensOnlyWhenNeeded) {
         {1, S::Closed, S::Closed, false, false, "N/A", false, false, {"listen 1001"}, {}, true},
         {1, S::Listening, S::Closed, false, false, "ESCUCHANDO", false, false, {}, {}, true},
         {1, S::Connected, S::Closed, false, true, "CONECTADO", true, true, {}, {}, true},
-        {1, S::Other, S::Closed, true, false, "N/A", false, false, {"close", "listen 1001"}, {}, true},
-        {1, S::Closed, S::Connected, false, false, "N/A", false, true, {"listen 1001"}, {"close"}, true},
-        {2, S::Closed, S::Closed, false, false, "N/A", false, false, {}, {"connect 10.0.0.1:1001"}, false},
+        {1,
+         S::Other,
+         S::Closed,
+         true,
+         false,
+         "N/A",
+         false,
+         false,
+         {"close", "listen 1001"},
+         {},
+         true},
+        {1,
+         S::Closed,
+         S::Connected,
+         false,
+         false,
+         "N/A",
+         false,
+         true,
+         {"listen 1001"},
+         {"close"},
+         true},
+        {2,
+         S::Closed,
+         S::Closed,
+         false,
+         false,
+         "N/A",
+         false,
+         false,
+         {},
+         {"connect 10.0.0.1:1001"},
+         false},
         {2, S::Closed, S::Connecting, false, false, "CONECTANDO", false, false, {}, {}, false},
         {2, S::Closed, S::Connected, false, false, "CONECTADO", false, true, {}, {}, false},
-        {2, S::Closed, S::Other, false, true, "N/A", false, false, {}, {"close", "connect 10.0.0.1:1001"}, false},
-        {2, S::Listening, S::Closed, false, false, "N/A", false, false, {"close"}, {"connect 10.0.0.1:1001"}, false},
+        {2,
+         S::Closed,
+         S::Other,
+         false,
+         true,
+         "N/A",
+         false,
+         false,
+         {},
+         {"close", "connect 10.0.0.1:1001"},
+         false},
+        {2,
+         S::Listening,
+         S::Closed,
+         false,
+         false,
+         "N/A",
+         false,
+         false,
+         {"close"},
+         {"connect 10.0.0.1:1001"},
+         false},
         {7, S::Closed, S::Closed, false, false, nullptr, false, false, {}, {}, true},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -107,7 +157,8 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsLabelAndReopensOnlyWhenNeeded) {
         EXPECT_EQ(rig.roles->ClientConnected, c.clientConnected);
         EXPECT_EQ(rig.server.m_log, c.serverLog);
         EXPECT_EQ(rig.client.m_log, c.clientLog);
-        EXPECT_EQ(rig.roles->ReadyToSend, !c.serverLog.empty() && c.serverLog.back() == "listen 1001");
+        EXPECT_EQ(rig.roles->ReadyToSend,
+                  !c.serverLog.empty() && c.serverLog.back() == "listen 1001");
     }
 }
 
@@ -172,8 +223,8 @@ TEST(NetRoles, DataArrivalRunsLecturesPerPacketAndAlwaysRestartsTheTimer) {
     rig.client.m_events.dataArrival();
     rig.client.m_incoming = b.substr(20) + "garbage";
     rig.client.m_events.dataArrival();
-    EXPECT_EQ(rig.calls, (std::vector<std::string>{"stop", "lectures:" + a.substr(7), "start", "stop",
-                                                   "lectures:" + b.substr(7), "start"}));
+    EXPECT_EQ(rig.calls, (std::vector<std::string>{"stop", "lectures:" + a.substr(7), "start",
+                                                   "stop", "lectures:" + b.substr(7), "start"}));
     EXPECT_EQ(rig.reports, std::vector<std::string>{"TCPClient_DataArrival"});
 
     // A failing packet is reported and dropped; the next one in the same read still runs.
@@ -211,8 +262,9 @@ TEST(NetRoles, CanviaConexioSetsMenusAndWritesAllThreeKeys) {
         bool cap, servidor, client, veure;
         bool closes;
     };
-    for (const Case& c : {Case{0, true, false, false, false, true}, Case{1, false, true, false, true, false},
-                          Case{2, false, false, true, false, false}, Case{9, false, false, false, false, false}}) {
+    for (const Case& c :
+         {Case{0, true, false, false, false, true}, Case{1, false, true, false, true, false},
+          Case{2, false, false, true, false, false}, Case{9, false, false, false, false, false}}) {
         SCOPED_TRACE(c.tipus);
         Rig rig;
         rig.server.m_state = SocketState::Listening;
@@ -226,9 +278,10 @@ TEST(NetRoles, CanviaConexioSetsMenusAndWritesAllThreeKeys) {
         EXPECT_EQ(rig.panel.menu(Menu::VeureDadesServidor).enabled, c.veure);
         EXPECT_EQ(rig.server.m_state == SocketState::Closed, c.closes);
         EXPECT_EQ(rig.client.m_state == SocketState::Closed, c.closes);
-        EXPECT_EQ(rig.written, (std::map<std::string, std::string>{{"Opcions/TipusConexio", std::to_string(c.tipus)},
-                                                                   {"Opcions/IP", "192.168.000.002"},
-                                                                   {"Opcions/Port", "2002"}}));
+        EXPECT_EQ(rig.written, (std::map<std::string, std::string>{
+                                   {"Opcions/TipusConexio", std::to_string(c.tipus)},
+                                   {"Opcions/IP", "192.168.000.002"},
+                                   {"Opcions/Port", "2002"}}));
     }
 }
 
@@ -256,11 +309,11 @@ TEST(IntroDialogs, PortTextsAreCheckedAndStoredAsPlainNumbers) {
         char sep;
         const char* stored;  // nullptr: rejected
     };
-    for (const Case& c : {Case{"0", '.', "0"}, Case{"65535", '.', "65535"}, Case{"0080", '.', "80"},
-                          Case{" 1001 ", '.', "1001"}, Case{"1001.5", '.', "1001.5"}, Case{"1001,5", ',', "1001"},
-                          Case{"1001.5", ',', "1001,5"},
-                          Case{"65536", '.', nullptr}, Case{"-1", '.', nullptr}, Case{"abc", '.', nullptr},
-                          Case{"", '.', nullptr}, Case{"12x", '.', nullptr}}) {
+    for (const Case& c :
+         {Case{"0", '.', "0"}, Case{"65535", '.', "65535"}, Case{"0080", '.', "80"},
+          Case{" 1001 ", '.', "1001"}, Case{"1001.5", '.', "1001.5"}, Case{"1001,5", ',', "1001"},
+          Case{"1001.5", ',', "1001,5"}, Case{"65536", '.', nullptr}, Case{"-1", '.', nullptr},
+          Case{"abc", '.', nullptr}, Case{"", '.', nullptr}, Case{"12x", '.', nullptr}}) {
         SCOPED_TRACE(c.text);
         Rig rig;
         rig.sep = c.sep;
@@ -281,16 +334,18 @@ TEST(IntroDialogs, AddressIsKeptWhenOnlyThePortIsRejected) {
         const char* storedIp;
         std::size_t reports;
     };
-    for (const Case& c : {Case{"010.000.000.001", "1001", DialogOutcome::Accepted, "010.000.000.001", 0},
-                          Case{" 12.168.000.002", "1001", DialogOutcome::Accepted, " 12.168.000.002", 0},
-                          Case{"192.168.1.2", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
-                          Case{"192.168.000.256", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
-                          Case{"192-168-000-002", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
-                          Case{"192.168.abc.002", "1001", DialogOutcome::BadIp, "192.168.000.002", 1},
-                          Case{"010.000.000.001", "x", DialogOutcome::BadPort, "010.000.000.001", 0}}) {
+    for (const Case& c :
+         {Case{"010.000.000.001", "1001", DialogOutcome::Accepted, "010.000.000.001", 0},
+          Case{" 12.168.000.002", "1001", DialogOutcome::Accepted, " 12.168.000.002", 0},
+          Case{"192.168.1.2", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
+          Case{"192.168.000.256", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
+          Case{"192-168-000-002", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
+          Case{"192.168.abc.002", "1001", DialogOutcome::BadIp, "192.168.000.002", 1},
+          Case{"010.000.000.001", "x", DialogOutcome::BadPort, "010.000.000.001", 0}}) {
         SCOPED_TRACE(c.ip);
         Rig rig;
-        EXPECT_EQ(IntroIpAccept(c.ip, c.port, rig.settings, *rig.roles, '.', rig.errors), c.outcome);
+        EXPECT_EQ(IntroIpAccept(c.ip, c.port, rig.settings, *rig.roles, '.', rig.errors),
+                  c.outcome);
         EXPECT_EQ(rig.settings.IP, c.storedIp);
         EXPECT_EQ(rig.settings.TipusConexio, c.outcome == DialogOutcome::Accepted ? 2 : 0);
         EXPECT_EQ(rig.panel.menu(Menu::Client).checked, c.outcome == DialogOutcome::Accepted);

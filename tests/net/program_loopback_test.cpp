@@ -67,9 +67,9 @@ struct Copy {
         auto windowService = std::make_unique<telemetry::testing::FakeWindowFinder>();
         memory = memoryService.get();
         windows = windowService.get();
-        program = std::make_unique<Program>(folder.Path(), '.',
-                                            telemetry::Platform{std::move(windowService),
-                                                                std::move(memoryService)});
+        program = std::make_unique<Program>(
+            folder.Path(), '.',
+            telemetry::Platform{std::move(windowService), std::move(memoryService)});
         link = std::make_unique<NetLink>(*program, tcpServer, tcpClient, net::NetHooks{});
         program->SetNetworkRoles(link.get());
         EXPECT_TRUE(program->Main(frontEnd));
@@ -113,18 +113,21 @@ TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
     text(0x983758, "Driver", 24);
     text(0x983848, "Seat Le\xF3n", 50);
     text(0x976557, "tracks\\Anderstorp.trk", 50);
-    image.Bytes(0xCD24AA, {1});            // ignition on
-    image.Double(0xCD25E8, 363.15);        // water 90 degrees
-    image.Single(0xCD619C, 0.5f);          // first bar 50 percent
+    image.Bytes(0xCD24AA, {1});      // ignition on
+    image.Double(0xCD25E8, 363.15);  // water 90 degrees
+    image.Single(0xCD619C, 0.5f);    // first bar 50 percent
 
-    ASSERT_TRUE(RunUntil(server, client, [&] {
-        return client.Text(LabelN(30)) == "Seat Le\xF3n" && client.Text(LabelN(28)) == "Anderstorp";
-    })) << "client Label1: " << client.Text(LabelN(1)) << ", Label15: " << client.Text(LabelN(15));
+    ASSERT_TRUE(RunUntil(server, client,
+                         [&] {
+                             return client.Text(LabelN(30)) == "Seat Le\xF3n" &&
+                                    client.Text(LabelN(28)) == "Anderstorp";
+                         }))
+        << "client Label1: " << client.Text(LabelN(1)) << ", Label15: " << client.Text(LabelN(15));
     EXPECT_EQ(client.Text(LabelN(17)), "90");
     EXPECT_EQ(client.Text(LabelN(35)), "50");
     EXPECT_EQ(client.Text(LabelN(1)), server.Text(LabelN(1)));
     EXPECT_EQ(server.Text(LabelN(15)), client.Text(LabelN(15)));  // both TxtConnected
-    EXPECT_EQ(client.memory->opens, 0);  // a client never reads memory
+    EXPECT_EQ(client.memory->opens, 0);                           // a client never reads memory
 
     // The simulator goes away: the client shows the server's status text and keeps its values.
     server.windows->window = 0;
@@ -140,8 +143,8 @@ TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
         return server.tcpServer.state() == net::SocketState::Listening &&
                server.Text(LabelN(15)) == server.program->Texts().TxtListening;
     }));
-    EXPECT_EQ(net::IntroIpAccept("127.000.000.001", port, client.program->Settings(), client.link->Roles(),
-                                 '.', client.program->Errors()),
+    EXPECT_EQ(net::IntroIpAccept("127.000.000.001", port, client.program->Settings(),
+                                 client.link->Roles(), '.', client.program->Errors()),
               net::DialogOutcome::Accepted);
     image.Text(0x983848, std::string("Audi A4") + std::string(43, '\0'));
     ASSERT_TRUE(RunUntil(server, client, [&] { return client.Text(LabelN(30)) == "Audi A4"; }));

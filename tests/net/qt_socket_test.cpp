@@ -8,10 +8,10 @@
 #include <QTcpServer>
 #include <QThread>
 
-#include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <functional>
 
 #include "net/qt/qt_socket.h"
 
@@ -39,14 +39,17 @@ TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
                           server.close();
                           server.accept();
                       },
-                      [&] { ++sent; }, {}});
+                      [&] { ++sent; },
+                      {}});
     client.setEvents({{}, {}, [&] { received += client.readAll(); }});
 
     server.listen(0);
     ASSERT_EQ(server.state(), SocketState::Listening);
     client.connect("127.0.0.1", server.listeningPort());
     EXPECT_EQ(client.state(), SocketState::Connecting);
-    ASSERT_TRUE(Wait([&] { return client.state() == SocketState::Connected && server.state() == SocketState::Connected; }));
+    ASSERT_TRUE(Wait([&] {
+        return client.state() == SocketState::Connected && server.state() == SocketState::Connected;
+    }));
     EXPECT_EQ(requests, 1);
 
     const std::string bytes("000008\0\xFF", 8);

@@ -40,7 +40,10 @@ TEST(ReceiveBuffer, StreamsAreCutIntoWholePacketsInOrder) {
         {"split inside the header", {a.substr(0, 3), a.substr(3)}, {a}, 0},
         {"split inside the body", {a.substr(0, 40), a.substr(40)}, {a}, 0},
         {"coalesced", {a + b + c}, {a, b, c}, 0},
-        {"coalesced and split", {ab.substr(0, 70), ab.substr(70) + c.substr(0, 1), c.substr(1)}, {a, b, c}, 0},
+        {"coalesced and split",
+         {ab.substr(0, 70), ab.substr(70) + c.substr(0, 1), c.substr(1)},
+         {a, b, c},
+         0},
         {"garbage before a packet", {"xyz\r\n" + a}, {a}, 5},
         {"garbage between packets", {a + "??" + b}, {a, b}, 2},
         {"header below 8", {"000007" + std::string(1, '\0') + a}, {a}, 7},
@@ -81,7 +84,8 @@ TEST(ReceiveBuffer, LargestHeaderWaitsForItsWholePacket) {
     const std::string big = PacketBytes(32767, body);
     ReceiveBuffer buffer;
     EXPECT_TRUE(FeedAll(buffer, {big.substr(0, 20000)}).empty());
-    EXPECT_EQ(FeedAll(buffer, {big.substr(20000) + Packet("A")}), (std::vector<std::string>{big, Packet("A")}));
+    EXPECT_EQ(FeedAll(buffer, {big.substr(20000) + Packet("A")}),
+              (std::vector<std::string>{big, Packet("A")}));
 }
 
 TEST(ReceiveBuffer, HostileStreamNeverGrowsTheBufferBeyondItsBound) {

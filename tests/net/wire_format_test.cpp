@@ -63,7 +63,8 @@ TEST(WireFormat, StatusOnlyPacketMatchesThe78ByteExample) {
     const std::int16_t n = PacketLengthFor(body);
     const std::string packet = PacketBytes(n, body);
     EXPECT_EQ(n, 79);
-    EXPECT_EQ(packet, "000079" + std::string(54, '\0') + "RACE07 NO CARGADO" + std::string(1, '\0'));
+    EXPECT_EQ(packet,
+              "000079" + std::string(54, '\0') + "RACE07 NO CARGADO" + std::string(1, '\0'));
     EXPECT_EQ(packet.size(), 78u);
 }
 
@@ -136,7 +137,7 @@ TEST(WireFormat, AcceptPacketHandlesEveryHeaderCase) {
     };
     const std::string before = "old";
     const std::vector<Case> cases = {
-        {"", false, false, ""},                        // short data empties ReceivedText
+        {"", false, false, ""},  // short data empties ReceivedText
         {"000063", false, false, ""},
         {packet.substr(0, 61), false, false, before},  // one byte missing: nothing stored
         {packet, false, true, body.substr(1)},
@@ -144,9 +145,9 @@ TEST(WireFormat, AcceptPacketHandlesEveryHeaderCase) {
         {"000008" + std::string(1, '\0'), false, true, ""},    // smallest header
         {"0062.5" + body, false, true, body.substr(1, 54)},    // 62.5 rounds to 62
         {"000007" + body, true, false, before},
-        {"abcdef" + body, true, false, before},                // not a number reads as 0
+        {"abcdef" + body, true, false, before},  // not a number reads as 0
         {"-00001" + body, true, false, before},
-        {"032768" + body, true, false, before},                // does not fit 16 bits
+        {"032768" + body, true, false, before},  // does not fit 16 bits
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.data.substr(0, 6));
@@ -173,7 +174,8 @@ TEST(WireFormat, UnpackFailuresStopWhereTheOriginalStops) {
 
     // 53 or 55 fields: defaults, status untouched.
     const std::string full = TelemetryBody(SampleSnapshot(), "X", '.').substr(1);
-    for (const std::string& body : {full.substr(full.find('\0') + 1), "extra" + std::string(1, '\0') + full}) {
+    for (const std::string& body :
+         {full.substr(full.find('\0') + 1), "extra" + std::string(1, '\0') + full}) {
         s = SampleSnapshot();
         status = "before";
         EXPECT_EQ(run(body, s, status), UnpackResult::DefaultSnapshot);

@@ -49,7 +49,10 @@ void ShowWithoutBlocking(QDialog* dialog) {
 }  // namespace
 
 Intro_Port::Intro_Port(IntroContext context, QWidget* mainWindow)
-    : QDialog(mainWindow), m_ctx(context), m_label2(new QLabel(this)), m_text2(new QLineEdit(this)),
+    : QDialog(mainWindow),
+      m_ctx(context),
+      m_label2(new QLabel(this)),
+      m_text2(new QLineEdit(this)),
       m_command1(new QPushButton(this)) {
     setModal(false);
     setObjectName(QStringLiteral("Intro_Port"));
@@ -83,8 +86,13 @@ void Intro_Port::Command1_Click() {
 }
 
 Intro_IP::Intro_IP(IntroContext context, QWidget* mainWindow)
-    : QDialog(mainWindow), m_ctx(context), m_label1(new QLabel(this)), m_text1(new QLineEdit(this)),
-      m_label2(new QLabel(this)), m_text2(new QLineEdit(this)), m_command1(new QPushButton(this)) {
+    : QDialog(mainWindow),
+      m_ctx(context),
+      m_label1(new QLabel(this)),
+      m_text1(new QLineEdit(this)),
+      m_label2(new QLabel(this)),
+      m_text2(new QLineEdit(this)),
+      m_command1(new QPushButton(this)) {
     setModal(false);
     setObjectName(QStringLiteral("Intro_IP"));
     m_label1->setObjectName(QStringLiteral("Label1"));

@@ -29,14 +29,11 @@ SocketState QtSocket::state() const {
     if (!m_connection) return m_failed ? SocketState::Other : SocketState::Closed;
     switch (m_connection->state()) {
         case QAbstractSocket::HostLookupState:
-        case QAbstractSocket::ConnectingState:
-            return SocketState::Connecting;
-        case QAbstractSocket::ConnectedState:
-            return SocketState::Connected;
+        case QAbstractSocket::ConnectingState: return SocketState::Connecting;
+        case QAbstractSocket::ConnectedState: return SocketState::Connected;
         case QAbstractSocket::UnconnectedState:
             return m_failed ? SocketState::Other : SocketState::Closed;
-        default:
-            return SocketState::Other;
+        default: return SocketState::Other;
     }
 }
 
