@@ -197,6 +197,17 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
 }
 
+TEST(QtFrontEnd, ClosingTheMainWindowClosesTheSideWindows) {
+    QtRig rig("[Administrar]\r\nAdministrar=1\r\n[Depurar]\r\nDepurar=1\r\n");
+    ASSERT_TRUE(rig.started);
+    ASSERT_TRUE(rig.frontEnd.DebugWindow()->isVisible());
+    ASSERT_TRUE(rig.frontEnd.AdminWindow()->isVisible());
+    rig.frontEnd.MainWindow()->close();
+    EXPECT_FALSE(rig.frontEnd.DebugWindow()->isVisible());
+    EXPECT_FALSE(rig.frontEnd.AdminWindow()->isVisible());
+    EXPECT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
+}
+
 TEST(QtFrontEnd, UnknownLanguageLeavesTheMenusReachable) {
     QtRig rig("[Opcions]\r\nIdioma=english\r\n");
     ASSERT_TRUE(rig.started);
