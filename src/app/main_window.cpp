@@ -250,7 +250,8 @@ void QtFrontEnd::ShowDebugWindow() {
 }
 
 void QtFrontEnd::ShowAbout() {
-    if (m_about) {
+    // A closed window is on its way to deletion; the next opening reads the texts again.
+    if (m_about && m_about->isVisible()) {
         m_about->raise();
         m_about->activateWindow();
         return;

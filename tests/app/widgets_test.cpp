@@ -195,6 +195,18 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
     main.MenuAction(panel::Menu::AcercaDe)->trigger();
     EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
+
+    // A language change leaves the open window alone; the next opening reads the new texts.
+    main.MenuAction(panel::Menu::English)->trigger();
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
+    about->cmdOK()->click();
+    main.MenuAction(panel::Menu::AcercaDe)->trigger();
+    about = rig.frontEnd.AboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Kerbview"));
+    EXPECT_EQ(about->lblDescription()->text(),
+              QStringLiteral("Auxiliar data screen for SIMBIN's RACE07 race simulator"));
+    EXPECT_EQ(about->lblDisclaimer()->text(), QStringLiteral("Programmed by Quillon"));
 }
 
 TEST(QtFrontEnd, ClosingTheMainWindowClosesTheSideWindows) {
