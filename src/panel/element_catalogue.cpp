@@ -19,14 +19,14 @@ constexpr ColourNumber kDarkRed = Rgb(0xC0, 0x00, 0x00);
 // they are drawn in near-black instead.
 constexpr ColourNumber kPedalText = Rgb(0x20, 0x20, 0x20);
 
-constexpr FontSpec kDisplay{"Bombardier", 15.75, false};
-constexpr FontSpec kDisplayLarge{"Bombardier", 24, false};
-constexpr FontSpec kStatus{"Tahoma", 14.25, true};
-constexpr FontSpec kLamp{"Arial", 9.75, true};
-constexpr FontSpec kList{"Courier New", 8.25, false};
+constexpr FontInfo kDisplay{"Bombardier", 15.75, false};
+constexpr FontInfo kDisplayLarge{"Bombardier", 24, false};
+constexpr FontInfo kStatus{"Tahoma", 14.25, true};
+constexpr FontInfo kLamp{"Arial", 9.75, true};
+constexpr FontInfo kList{"Courier New", 8.25, false};
 // The gauges' font is not listed; the text drawn on them is a whole number.
-constexpr FontSpec kGauge{"Arial", 12, true};
-constexpr FontSpec kNone{};
+constexpr FontInfo kGauge{"Arial", 12, true};
+constexpr FontInfo kNone{};
 
 // A threshold-coloured field: teal back, system window-text colour for its text.
 constexpr ElementInfo Threshold(E e, std::string_view name, std::string_view role, int l, int t,

@@ -28,13 +28,13 @@ inline constexpr core::ColourNumber kSystemHighlight = 0x8000000D;
 /// A text field without a listed back colour: drawn without a fill, showing the panel behind.
 inline constexpr core::ColourNumber kNoFill = 0x01000000;
 
-/// True for the colour numbers above; false for a plain 0x00BBGGRR colour.
-constexpr bool IsSpecialColour(core::ColourNumber c) { return c > 0xFFFFFF; }
+/// True for a plain 0x00BBGGRR colour; false for the colour numbers above.
+constexpr bool IsPlainColour(core::ColourNumber c) { return c <= 0xFFFFFF; }
 
 enum class ElementKind : std::uint8_t { TextField, Lamp, BarGauge, WheelMarker, Picture, List };
 enum class Orientation : std::uint8_t { Horizontal, Vertical };
 
-struct FontSpec {
+struct FontInfo {
     std::string_view family;  // empty for elements without text
     double pointSize = 0;
     bool bold = false;
@@ -47,7 +47,7 @@ struct ElementInfo {
     ElementKind kind;
     std::string_view role;
     int left, top, width, height;  // twips
-    FontSpec font;
+    FontInfo font;
     std::string_view text;  // initial text, Windows-1252
     core::ColourNumber backColor;
     core::ColourNumber textColor;

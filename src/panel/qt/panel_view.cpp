@@ -82,17 +82,17 @@ QColor ToQColor(core::ColourNumber c, const QPalette& palette) {
     if (c == kSystemHighlight) {
         return palette.color(QPalette::Highlight);
     }
-    if (IsSpecialColour(c)) {
+    if (!IsPlainColour(c)) {
         return Qt::transparent;
     }
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
                   static_cast<int>((c >> 16) & 0xFF));
 }
 
-QFont ResolveFont(const FontSpec& spec) {
-    const QString listed = QString::fromUtf8(spec.family.data(), spec.family.size());
+QFont ResolveFont(const FontInfo& listedFont) {
+    const QString listed = QString::fromUtf8(listedFont.family.data(), listedFont.family.size());
     QStringList candidates{listed};
-    bool boldFallback = spec.bold;
+    bool boldFallback = listedFont.bold;
     if (listed == QLatin1String("Bombardier")) {
         candidates << QStringLiteral("DejaVu Sans Condensed") << QStringLiteral("DejaVu Sans");
         boldFallback = true;  // a bold sans comes closest to the display face
@@ -108,7 +108,7 @@ QFont ResolveFont(const FontSpec& spec) {
     for (const QString& family : candidates) {
         if (installed.contains(family, Qt::CaseInsensitive)) {
             QFont font(family);
-            font.setBold(family == listed ? spec.bold : boldFallback);
+            font.setBold(family == listed ? listedFont.bold : boldFallback);
             return font;
         }
     }

@@ -23,7 +23,7 @@ QColor ToQColor(core::ColourNumber colour, const QPalette& palette);
 
 /// The font for a catalogue font, with a similar installed family when the listed one is
 /// missing (the display font Bombardier is replaced by a bold condensed sans).
-QFont ResolveFont(const FontSpec& spec);
+QFont ResolveFont(const FontInfo& listedFont);
 
 /// Largest pixel size, at most pixelSize, at which text fits in box (one line, with margin
 /// pixels free on each side); never below 6 pixels.
