@@ -62,23 +62,6 @@ TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
     EXPECT_EQ(client.state(), SocketState::Closed);
 }
 
-TEST(QtSocket, RefusedConnectEndsInOtherAndSucceedsOnceTheServerAppears) {
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-
-    QtSocket client(QHostAddress::LocalHost);
-    client.connect("127.0.0.1", port);
-    ASSERT_TRUE(Wait([&] { return client.state() == SocketState::Other; }));
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, port));
-    client.close();
-    client.connect("127.0.0.1", port);
-    EXPECT_TRUE(Wait([&] { return client.state() == SocketState::Connected; }));
-}
-
-// A listener whose accept queue is full drops further connection attempts unanswered, which is
-// what an unreachable address looks like.
 TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};

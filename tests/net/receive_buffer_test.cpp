@@ -71,14 +71,6 @@ TEST(ReceiveBuffer, PacketArrivingByteByByteCompletesOnlyAtItsLastByte) {
     EXPECT_EQ(out.front(), a);
 }
 
-TEST(ReceiveBuffer, ClearDropsAHalfPacketOfAnOldConnection) {
-    const std::string a = Packet("A");
-    ReceiveBuffer buffer;
-    EXPECT_TRUE(FeedAll(buffer, {a.substr(0, 30)}).empty());
-    buffer.Clear();
-    EXPECT_EQ(FeedAll(buffer, {a}), std::vector<std::string>{a});
-}
-
 TEST(ReceiveBuffer, LargestHeaderWaitsForItsWholePacket) {
     const std::string body(32760, '\0');
     const std::string big = PacketBytes(32767, body);
