@@ -62,6 +62,8 @@ TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
     EXPECT_EQ(client.state(), SocketState::Closed);
 }
 
+// A listener whose accept queue is full drops further connection attempts unanswered, which is
+// what an unreachable address looks like.
 TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
