@@ -69,8 +69,8 @@ struct Decimal {
 
 Decimal ToDecimal(double value, int significant) {
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
-                             significant - 1);
+    auto res =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, significant - 1);
     std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
     Decimal d;
     if (s.front() == '-') {
@@ -130,7 +130,7 @@ std::string GeneralText(double value, int significant, char sep) {
     Decimal d = ToDecimal(value, significant);
     std::string out = d.negative ? "-" : "";
     int exp = d.point - 1;
-    if (exp >= significant || exp < -5) {
+    if (exp >= significant || exp < -4) {
         out += d.digits[0];
         if (d.digits.size() > 1) {
             out += sep;

@@ -5,11 +5,18 @@
 #include <string>
 #include <string_view>
 
+#include "core/error_report.h"
+#include "core/number_rules.h"
+
 namespace kerbview::core {
 
 /// "Español" in Windows-1252, the default language name.
 inline constexpr std::string_view kDefaultIdioma = "Espa\xF1ol";
 inline constexpr std::string_view kDefaultIP = "192.168.000.002";
+
+/// Section names of Kerbview.ini.
+inline constexpr std::string_view kOpcions = "Opcions";
+inline constexpr std::string_view kMaxMin = "MaxMin";
 
 /// Every persisted option, named after its key in Kerbview.ini. Texts are Windows-1252.
 struct Settings {
@@ -53,15 +60,35 @@ private:
     std::string m_iniPath;
 };
 
-/// IniPath for a program folder: folder + "/Kerbview.ini".
+/// IniPath for a program folder: folder + "/Kerbview.ini" (no second separator when the folder
+/// already ends with one; just "Kerbview.ini" for an empty folder).
 std::string IniPathFor(const std::string& programFolder);
 
-/// Start-up steps 2 to 5: reads every setting with its default, normalises it (validIp decides
-/// whether a stored IP is kept), and writes the eight thresholds back to section MaxMin.
-/// Throws NumberError for a value out of its field's range or an unreadable truth value; the
-/// caller reports "Main" (silently before DebugEnabled is known) and ends start-up.
-/// On a throw, out.DebugEnabled tells whether it was read before the failure.
-Settings LoadSettings(const SettingsStore& store, bool (*validIp)(std::string_view),
-                      bool* debugKnown = nullptr);
+/// A start-up read that failed: a value out of its field's range, or a truth value that is
+/// neither a number nor True/False. The caller reports "Main" and ends start-up: no window.
+class SettingsLoadError : public NumberError {
+public:
+    SettingsLoadError(const std::string& what, std::string key, bool debugKnown)
+        : NumberError(what), m_key(std::move(key)), m_debugKnown(debugKnown) {}
+    /// The key whose value failed.
+    const std::string& Key() const { return m_key; }
+    /// True when DebugEnabled had been read before the failure, so the "Main" report follows
+    /// it; false (always, with the current read order) means the report must be silent.
+    bool DebugKnown() const { return m_debugKnown; }
+
+private:
+    std::string m_key;
+    bool m_debugKnown;
+};
+
+/// Start-up steps 2 to 5 of Main: reads every setting with its default, normalises Port (leading
+/// number back to plain decimal text), IP (Valid_IP, else kDefaultIP), Unitats (exactly "Metric"
+/// or "Imperial", else "Metric") and BackgroundColor (negative becomes 0), then writes the eight
+/// MaxMin thresholds back in order as plain decimal text. Integers are rounded halves to even.
+/// As soon as DebugEnabled is read it is handed to reporter, so reports (the Valid_IP one, and
+/// the caller's "Main") follow it; before that they are silent.
+/// Throws SettingsLoadError (a NumberError) and writes nothing when a value is out of range or a
+/// truth value unreadable. A failed write-back is not noticed.
+Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorReporter& reporter);
 
 }  // namespace kerbview::core

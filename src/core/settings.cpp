@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+#include "core/settings.h"
+
+#include <array>
+
+#include "core/address_rules.h"
+#include "core/profile_file.h"
+
+namespace kerbview::core {
+namespace {
+
+struct Threshold {
+    std::string_view key;
+    std::string_view defaultText;
+    std::int16_t Settings::*field;
+};
+
+// The MaxMin section, in the order of reading and of the write-back.
+constexpr std::array<Threshold, 8> kThresholds = {{
+    {"MaxPneu", "100", &Settings::MaxPneu},
+    {"MinPneu", "80", &Settings::MinPneu},
+    {"MaxMotor", "100", &Settings::MaxMotor},
+    {"MinMotor", "90", &Settings::MinMotor},
+    {"MaxPress", "220", &Settings::MaxPress},
+    {"MinPress", "180", &Settings::MinPress},
+    {"MaxFrens", "600", &Settings::MaxFrens},
+    {"MinFrens", "300", &Settings::MinFrens},
+}};
+
+// Reads keys in order and remembers the last one, so a failure can name it.
+class Reader {
+public:
+    explicit Reader(const SettingsStore& store) : m_store(store) {}
+
+    std::string Text(std::string_view section, std::string_view key, std::string_view def) {
+        m_key = key;
+        return m_store.Read(section, key, def);
+    }
+    std::int16_t Int16(std::string_view section, std::string_view key, std::string_view def) {
+        return ToInt16(ReadLeadingNumber(Text(section, key, def)));
+    }
+    std::int32_t Int32(std::string_view section, std::string_view key, std::string_view def) {
+        return ToInt32(ReadLeadingNumber(Text(section, key, def)));
+    }
+    bool Truth(std::string_view section, std::string_view key, std::string_view def) {
+        return ReadTruth(Text(section, key, def));
+    }
+    std::string_view LastKey() const { return m_key; }
+
+private:
+    const SettingsStore& m_store;
+    std::string_view m_key;
+};
+
+}  // namespace
+
+bool SettingsStore::Write(std::string_view section, std::string_view key,
+                          std::string_view value) const {
+    return WriteProfileString(m_iniPath, section, key, value);
+}
+
+std::string SettingsStore::Read(std::string_view section, std::string_view key,
+                                std::string_view defaultText) const {
+    return ReadIni(m_iniPath, section, key, defaultText);
+}
+
+std::string IniPathFor(const std::string& programFolder) {
+    constexpr std::string_view kFileName = "Kerbview.ini";
+    if (programFolder.empty()) return std::string(kFileName);
+    std::string path = programFolder;
+    if (path.back() != '/' && path.back() != '\\') path += '/';
+    return path.append(kFileName);
+}
+
+Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorReporter& reporter) {
+    Settings s;
+    Reader in(store);
+    bool debugKnown = false;
+    try {
+        s.Idioma = in.Text(kOpcions, "Idioma", kDefaultIdioma);
+        s.ScanTime = in.Int16(kOpcions, "ScanTime", "500");
+        s.TipusConexio = in.Int16(kOpcions, "TipusConexio", "0");
+        s.Port = PortSettingText(in.Text(kOpcions, "Port", "1001"), decimalSeparator);
+        s.IP = in.Text(kOpcions, "IP", kDefaultIP);
+        if (!Valid_IP(s.IP, decimalSeparator, reporter)) s.IP = kDefaultIP;
+        s.NoGrafics = in.Truth(kOpcions, "NoGrafics", "0");
+        s.Unitats = in.Text(kOpcions, "Unitats", "Metric");
+        if (s.Unitats != "Metric" && s.Unitats != "Imperial") s.Unitats = "Metric";
+        s.DadesServ = in.Truth(kOpcions, "DadesServ", "1");
+        s.PosFormX = in.Int32(kOpcions, "PosFormX", "0");
+        s.PosFormY = in.Int32(kOpcions, "PosFormY", "0");
+        s.BackgroundColor = in.Int32(kOpcions, "BackgroundColor", "0");
+        if (s.BackgroundColor < 0) s.BackgroundColor = 0;
+        for (const Threshold& t : kThresholds) s.*t.field = in.Int16(kMaxMin, t.key, t.defaultText);
+        s.AdminEnabled = in.Truth("Administrar", "Administrar", "0");
+        s.DebugEnabled = in.Truth("Depurar", "Depurar", "0");
+        debugKnown = true;
+        reporter.setDebugEnabled(s.DebugEnabled);
+    } catch (const NumberError& e) {
+        throw SettingsLoadError(e.what(), std::string(in.LastKey()), debugKnown);
+    }
+    for (const Threshold& t : kThresholds) store.Write(kMaxMin, t.key, PlainText(s.*t.field));
+    return s;
+}
+
+}  // namespace kerbview::core

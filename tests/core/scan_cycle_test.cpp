@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: MIT
+#include "core/scan_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/profile_file.h"
+#include "temp_dir.h"
+
+namespace kerbview::core {
+namespace {
+
+using testing::TempDir;
+using Log = std::vector<std::string>;
+
+// Records every step in order; each answer can be set by the test.
+class FakeSteps : public ScanSteps {
+public:
+    bool CarChanged() override {
+        Note("CarChanged");
+        return carChanged;
+    }
+    void CarSkinUpdate() override {
+        Note("CarSkinUpdate");
+        if (carSkinThrows) throw std::runtime_error("picture");
+    }
+    void SetTimerEnabled(bool enabled) override { Note(enabled ? "TimerOn" : "TimerOff"); }
+    float WindowLeft() override { return left; }
+    float WindowTop() override { return top; }
+    void SocketUpkeep() override {
+        Note("SocketUpkeep");
+        if (upkeepThrows) throw std::runtime_error("socket");
+    }
+    bool RACE07_Actiu() override {
+        Note("RACE07_Actiu");
+        if (insideActiu) insideActiu();
+        return running;
+    }
+    void SetGameActive(bool active) override { Note(active ? "GameActive" : "GameInactive"); }
+    std::uint32_t TickCount() override {
+        Note("TickCount");
+        return tickCount;
+    }
+    void Lectures() override { Note("Lectures"); }
+    bool ServerConnected() override { return serverConnected; }
+    bool ReadyToSend() override { return readyToSend; }
+    void SendStatusOnly() override { Note("SendStatusOnly"); }
+
+    void Note(const char* step) { log.push_back(step); }
+
+    Log log;
+    bool carChanged = false;
+    bool carSkinThrows = false;
+    bool upkeepThrows = false;
+    bool running = false;
+    bool serverConnected = false;
+    bool readyToSend = false;
+    float left = 0;
+    float top = 0;
+    std::uint32_t tickCount = 0;
+    std::function<void()> insideActiu;
+};
+
+class ScanCycleTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    SettingsStore store{dir.File("Kerbview.ini")};
+    Settings settings;
+    ErrorReporter reporter;
+    FakeSteps steps;
+    ScanCycle cycle{steps, settings, store, reporter};
+};
+
+TEST_F(ScanCycleTest, TickRunsEveryStepInOrderForEachRole) {
+    struct Case {
+        const char* name;
+        std::int16_t role;
+        bool carChanged, running, debug, connected, ready;
+        Log expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        // name                                       role  car    run    debug  conn   ready
+        {"car change, running, debug",                  0,  true,  true,  true,  false, false,
+         {"CarChanged", "TimerOff", "CarSkinUpdate", "TimerOn", "SocketUpkeep", "RACE07_Actiu",
+          "GameActive", "TickCount", "Lectures"}},
+        {"running, no debug: no tick count",            0,  false, true,  false, false, false,
+         {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "Lectures"}},
+        {"client: never looks for the simulator",       2,  false, true,  true,  true,  true,
+         {"CarChanged", "SocketUpkeep"}},
+        {"server, running: Lectures sends, no status",  1,  false, true,  false, true,  true,
+         {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "Lectures"}},
+        {"server, not running, client ready: status",   1,  false, false, false, true,  true,
+         {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameInactive", "SendStatusOnly"}},
+        {"server, not running, previous packet unsent", 1,  false, false, false, true,  false,
+         {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameInactive"}},
+        {"server, not running, nobody connected",       1,  false, false, false, false, true,
+         {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameInactive"}},
+        {"no role, not running: nothing is sent",       0,  false, false, false, true,  true,
+         {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameInactive"}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.TipusConexio = c.role;
+        settings.DebugEnabled = c.debug;
+        steps.carChanged = c.carChanged;
+        steps.running = c.running;
+        steps.serverConnected = c.connected;
+        steps.readyToSend = c.ready;
+        steps.log.clear();
+        cycle.Tick();
+        EXPECT_EQ(steps.log, c.expected);
+    }
+    EXPECT_EQ(reporter.ErrorProc(), "");
+}
+
+TEST_F(ScanCycleTest, ScanStartTickIsTakenOnlyWhileDebugging) {
+    steps.running = true;
+    steps.tickCount = 1234;
+    cycle.Tick();
+    EXPECT_EQ(cycle.ScanStartTick(), 0u);
+    settings.DebugEnabled = true;
+    cycle.Tick();
+    EXPECT_EQ(cycle.ScanStartTick(), 1234u);
+}
+
+TEST_F(ScanCycleTest, ErrorInTempsIsReportedAsTempsAndTheNextTickStartsAfresh) {
+    std::vector<std::string> lines;
+    reporter.setDebugEnabled(true);
+    reporter.setSink([&](const std::string& line) { lines.push_back(line); });
+    steps.upkeepThrows = true;
+    steps.running = true;
+    cycle.Tick();
+    EXPECT_EQ(steps.log, (Log{"CarChanged", "SocketUpkeep"}));
+    EXPECT_EQ(lines,
+              std::vector<std::string>{"Kerbview has generated an error in the module Temps"});
+    EXPECT_FALSE(cycle.InTick());
+
+    steps.upkeepThrows = false;
+    steps.log.clear();
+    cycle.Tick();
+    EXPECT_EQ(steps.log,
+              (Log{"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "Lectures"}));
+}
+
+TEST_F(ScanCycleTest, FailingCarSkinUpdateStillRestartsTheTimerAndScans) {
+    steps.carChanged = true;
+    steps.carSkinThrows = true;
+    cycle.Tick();
+    EXPECT_EQ(steps.log, (Log{"CarChanged", "TimerOff", "CarSkinUpdate", "TimerOn", "SocketUpkeep",
+                              "RACE07_Actiu", "GameInactive"}));
+    EXPECT_EQ(reporter.ErrorProc(), "");
+}
+
+TEST_F(ScanCycleTest, TickInsideATickIsDroppedEvenFromANestedEventLoop) {
+    // RACE07_Actiu shows its message box here; the box's event loop delivers Timer1 twice.
+    bool sawInTick = false;
+    steps.insideActiu = [&] {
+        sawInTick = cycle.InTick();
+        steps.insideActiu = nullptr;
+        cycle.Tick();
+        cycle.Tick();
+    };
+    steps.running = true;
+    cycle.Tick();
+    EXPECT_TRUE(sawInTick);
+    EXPECT_EQ(cycle.DroppedTicks(), 2u);
+    EXPECT_EQ(steps.log,
+              (Log{"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "Lectures"}));
+    EXPECT_FALSE(cycle.InTick());
+
+    steps.log.clear();
+    cycle.Tick();
+    EXPECT_EQ(steps.log.size(), 5u) << "the next regular tick scans as usual";
+}
+
+TEST_F(ScanCycleTest, WindowPositionIsWrittenOnlyWhenItChanged) {
+    const std::string& ini = store.IniPath();
+    cycle.Tick();
+    EXPECT_FALSE(std::filesystem::exists(ini)) << "a window at the stored 0,0 writes nothing";
+
+    steps.left = 1500;
+    steps.top = 3000;
+    cycle.Tick();
+    EXPECT_EQ(testing::ReadBytes(ini), "[Opcions]\r\nPosFormX=1500\r\nPosFormY=3000\r\n");
+    EXPECT_EQ(settings.PosFormX, 1500);
+    EXPECT_EQ(settings.PosFormY, 3000);
+
+    std::filesystem::remove(ini);
+    cycle.Tick();
+    EXPECT_FALSE(std::filesystem::exists(ini)) << "an idle window causes no file traffic";
+
+    steps.top = 4500;
+    cycle.Tick();
+    EXPECT_EQ(testing::ReadBytes(ini), "[Opcions]\r\nPosFormY=4500\r\n");
+}
+
+TEST_F(ScanCycleTest, PositionIsWrittenAsASingleAndHeldRoundedHalfToEven) {
+    const std::string& ini = store.IniPath();
+    steps.left = 100.5f;
+    steps.top = -1234.5678f;
+    cycle.Tick();
+    EXPECT_EQ(ReadIni(ini, "Opcions", "PosFormX", ""), "100.5");
+    EXPECT_EQ(ReadIni(ini, "Opcions", "PosFormY", ""), "-1234.568");
+    EXPECT_EQ(settings.PosFormX, 100);
+    EXPECT_EQ(settings.PosFormY, -1235);
+
+    std::filesystem::remove(ini);
+    cycle.Tick();
+    EXPECT_FALSE(std::filesystem::exists(ini)) << "a fractional position is written once";
+}
+
+TEST_F(ScanCycleTest, PositionChangedElsewhereIsSavedAgain) {
+    steps.left = 600;
+    cycle.Tick();
+    settings.PosFormX = 0;  // the window was found off-screen and reset
+    std::filesystem::remove(store.IniPath());
+    cycle.Tick();
+    EXPECT_EQ(ReadIni(store.IniPath(), "Opcions", "PosFormX", ""), "600");
+    EXPECT_EQ(settings.PosFormX, 600);
+}
+
+TEST_F(ScanCycleTest, PositionBeyondThe32BitRangeIsATempsError) {
+    steps.left = 3e9f;
+    steps.running = true;
+    cycle.Tick();
+    EXPECT_EQ(reporter.ErrorProc(), "Temps");
+    EXPECT_EQ(steps.log, (Log{"CarChanged"}));
+}
+
+TEST(ScanTimeMenu, ItemsCarryTheirValuesAndOnlyAMatchingOneIsChecked) {
+    struct Case {
+        std::int16_t scanTime;
+        std::optional<std::size_t> checked;
+        int interval;
+    };
+    const Case cases[] = {
+        {10, 0, 10},          {50, 1, 50},           {150, 2, 150},
+        {500, 3, 500},        {1000, 4, 1000},       {200, std::nullopt, 200},
+        {0, std::nullopt, 0}, {-5, std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CheckedScanTimeItem(c.scanTime), c.checked) << c.scanTime;
+        EXPECT_EQ(TimerIntervalFor(c.scanTime), c.interval) << c.scanTime;
+    }
+    EXPECT_EQ(kScanTimeItems[2].name, "TS_150");
+    EXPECT_EQ(kScanTimeItems[2].scanTime, 150);
+}
+
+}  // namespace
+}  // namespace kerbview::core
