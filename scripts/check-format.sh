@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# clang-format check of every C++ source and header under src, tools, tests and bench, against
-# the committed .clang-format. With --fix the files are formatted in place instead.
+# clang-format check of every C++ source and header under src, tools, tests, bench and fuzz,
+# against the committed .clang-format. With --fix the files are formatted in place instead.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -9,9 +9,9 @@ mode=(--dry-run --Werror)
 [ "${1:-}" = "--fix" ] && mode=(-i)
 
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  listed=$(git ls-files -co --exclude-standard -- src tools tests bench)
+  listed=$(git ls-files -co --exclude-standard -- src tools tests bench fuzz)
 else
-  listed=$(find src tools tests bench -type f 2>/dev/null)
+  listed=$(find src tools tests bench fuzz -type f 2>/dev/null)
 fi
 files=()
 while IFS= read -r f; do
