@@ -93,7 +93,7 @@ void RoundDecimals(Decimal& d, int decimals) {
     int keep = d.point + decimals;  // digits to keep
     if (keep >= static_cast<int>(d.digits.size())) return;
     if (keep < 0) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         d.point = 1;
         return;
     }
@@ -106,14 +106,17 @@ void RoundDecimals(Decimal& d, int decimals) {
             --i;
         }
         if (i < 0) {
-            d.digits.insert(d.digits.begin(), '1');
+            // Built anew rather than inserted: GCC 12 warns falsely on a front insert here.
+            std::string carried(1, '1');
+            carried += d.digits;
+            d.digits.swap(carried);
             ++d.point;
         } else {
             ++d.digits[static_cast<std::size_t>(i)];
         }
     }
     if (d.digits.empty()) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         d.point = 1;
     }
 }

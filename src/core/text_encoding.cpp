@@ -35,7 +35,11 @@ void AppendUtf8(std::string& out, char32_t cp) {
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     unsigned char c = b(i);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    std::size_t len = c < 0x80           ? 1
+                      : (c >> 5) == 0x6  ? 2
+                      : (c >> 4) == 0xE  ? 3
+                      : (c >> 3) == 0x1E ? 4
+                                         : 0;
     if (len == 0 || i + len > s.size()) return 0;
     cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
     for (std::size_t k = 1; k < len; ++k) {

@@ -27,11 +27,17 @@ inline constexpr std::size_t kElementCount = static_cast<std::size_t>(Element::C
 /// Label1..Label48 by number.
 constexpr Element LabelN(int n) { return static_cast<Element>(n - 1); }
 /// Lamp Command1(n), n = 1..7.
-constexpr Element Lamp(int n) { return static_cast<Element>(static_cast<int>(Element::Command1_1) + n - 1); }
+constexpr Element Lamp(int n) {
+    return static_cast<Element>(static_cast<int>(Element::Command1_1) + n - 1);
+}
 /// ProgressBar1..ProgressBar4 by number.
-constexpr Element Bar(int n) { return static_cast<Element>(static_cast<int>(Element::ProgressBar1) + n - 1); }
+constexpr Element Bar(int n) {
+    return static_cast<Element>(static_cast<int>(Element::ProgressBar1) + n - 1);
+}
 /// Shape1..Shape4 by number (front-left, front-right, rear-left, rear-right).
-constexpr Element Marker(int n) { return static_cast<Element>(static_cast<int>(Element::Shape1) + n - 1); }
+constexpr Element Marker(int n) {
+    return static_cast<Element>(static_cast<int>(Element::Shape1) + n - 1);
+}
 
 /// The menu tree of the main window, in menu order.
 enum class Menu : std::uint8_t {

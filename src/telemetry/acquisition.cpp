@@ -9,14 +9,10 @@ constexpr double kKelvinOffset = 273.15;
 constexpr double kWheelSpeedDivisor = 0.284;
 constexpr std::int16_t kLapCountLimit = 32767;
 
-bool InSlotTable(std::int16_t slot) {
-    return slot >= 0 && slot < MemoryMap::SlotCount;
-}
+bool InSlotTable(std::int16_t slot) { return slot >= 0 && slot < MemoryMap::SlotCount; }
 
 // A name read from a slot is a name when it is not empty and does not begin with character 0.
-bool HoldsName(const std::string& text) {
-    return !text.empty() && text.front() != '\0';
-}
+bool HoldsName(const std::string& text) { return !text.empty() && text.front() != '\0'; }
 
 // The text before its first character 0; a text without one is a fault in the memory contents.
 std::string CutAtNul(const std::string& text, const char* what) {
@@ -27,9 +23,7 @@ std::string CutAtNul(const std::string& text, const char* what) {
     return text.substr(0, nul);
 }
 
-float FromKelvin(double kelvin) {
-    return static_cast<float>(kelvin - kKelvinOffset);
-}
+float FromKelvin(double kelvin) { return static_cast<float>(kelvin - kKelvinOffset); }
 
 }  // namespace
 

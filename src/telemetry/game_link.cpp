@@ -13,9 +13,7 @@ GameLink::GameLink(WindowFinder& windows, ProcessMemory& memory, core::ErrorRepo
       m_observer(observer),
       m_readers(reporter) {}
 
-GameLink::~GameLink() {
-    CloseProcessHandle();
-}
+GameLink::~GameLink() { CloseProcessHandle(); }
 
 bool GameLink::RACE07_Actiu() {
     bool active = false;

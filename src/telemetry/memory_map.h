@@ -111,8 +111,6 @@ struct MemoryMap {
 };
 
 /// The memory map of the supported simulator build. Constant: nothing changes it afterwards.
-constexpr MemoryMap LoadMemoryMap() {
-    return MemoryMap{};
-}
+constexpr MemoryMap LoadMemoryMap() { return MemoryMap{}; }
 
 }  // namespace kerbview::telemetry

@@ -16,8 +16,6 @@ struct Platform {
 
 /// The platform services of the system this program is built for (X11 and /proc on Linux,
 /// Win32 on Windows).
-inline Platform MakePlatform() {
-    return Platform{MakeWindowFinder(), MakeProcessMemory()};
-}
+inline Platform MakePlatform() { return Platform{MakeWindowFinder(), MakeProcessMemory()}; }
 
 }  // namespace kerbview::telemetry

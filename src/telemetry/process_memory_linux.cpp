@@ -50,9 +50,7 @@ std::string MissingPermission(std::uint32_t pid, int error) {
         case ESRCH:
             why = "Process " + std::to_string(pid) + " no longer exists (" + path + " is missing)";
             break;
-        default:
-            why = "Cannot open " + path;
-            break;
+        default: why = "Cannot open " + path; break;
     }
     return why + " (" + std::strerror(error) + ").";
 }
@@ -75,8 +73,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ProcessMemory> MakeProcessMemory() {
-    return std::make_unique<ProcMemory>();
-}
+std::unique_ptr<ProcessMemory> MakeProcessMemory() { return std::make_unique<ProcMemory>(); }
 
 }  // namespace kerbview::telemetry

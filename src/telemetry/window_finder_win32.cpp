@@ -33,8 +33,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<WindowFinder> MakeWindowFinder() {
-    return std::make_unique<Win32WindowFinder>();
-}
+std::unique_ptr<WindowFinder> MakeWindowFinder() { return std::make_unique<Win32WindowFinder>(); }
 
 }  // namespace kerbview::telemetry

@@ -243,8 +243,6 @@ std::uint32_t XcbWindowFinder::WindowProcessId(WindowId window) {
 
 }  // namespace
 
-std::unique_ptr<WindowFinder> MakeWindowFinder() {
-    return std::make_unique<XcbWindowFinder>();
-}
+std::unique_ptr<WindowFinder> MakeWindowFinder() { return std::make_unique<XcbWindowFinder>(); }
 
 }  // namespace kerbview::telemetry

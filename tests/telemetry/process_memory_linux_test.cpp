@@ -21,9 +21,7 @@ int OpenDescriptors() {
     return count;
 }
 
-std::uint8_t Pattern(std::size_t i) {
-    return static_cast<std::uint8_t>(i * 7 + 3);
-}
+std::uint8_t Pattern(std::size_t i) { return static_cast<std::uint8_t>(i * 7 + 3); }
 
 // A child process holding one page of a known pattern followed by an unmapped page.
 class PatternChild {

@@ -120,12 +120,8 @@ inline void Apply(MemoryImage& image, const std::vector<MemoryWrite>& writes) {
             case MemoryWrite::Int32:
                 image.Int32(w.address, static_cast<std::int32_t>(w.number));
                 break;
-            case MemoryWrite::Single:
-                image.Single(w.address, static_cast<float>(w.number));
-                break;
-            case MemoryWrite::Double:
-                image.Double(w.address, w.number);
-                break;
+            case MemoryWrite::Single: image.Single(w.address, static_cast<float>(w.number)); break;
+            case MemoryWrite::Double: image.Double(w.address, w.number); break;
         }
     }
 }

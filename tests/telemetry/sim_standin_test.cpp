@@ -110,7 +110,7 @@ private:
 };
 
 // Descriptors of this process that are open on `path`.
-int DescriptorsOn(const std::string& path) {
+[[maybe_unused]] int DescriptorsOn(const std::string& path) {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code error;

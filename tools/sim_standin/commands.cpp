@@ -51,9 +51,7 @@ std::optional<double> Real(std::string_view word) {
     return Number<double>(word, [](const char* s, char** e) { return std::strtod(s, e); });
 }
 
-CommandResult Invalid(std::string why) {
-    return {CommandKind::Invalid, std::move(why)};
-}
+CommandResult Invalid(std::string why) { return {CommandKind::Invalid, std::move(why)}; }
 
 CommandResult Write(std::string_view verb, std::string_view rest, MemoryWriter& memory) {
     const auto address = Unsigned(TakeWord(rest));
@@ -121,16 +119,11 @@ CommandResult RunCommand(std::string_view line, MemoryWriter& memory) {
         verb == "single" || verb == "double") {
         return Write(verb, rest, memory);
     }
-    if (verb == "pause")
-        return {CommandKind::Pause, {}};
-    if (verb == "resume")
-        return {CommandKind::Resume, {}};
-    if (verb == "close")
-        return {CommandKind::Close, {}};
-    if (verb == "open")
-        return {CommandKind::Open, {}};
-    if (verb == "quit")
-        return {CommandKind::Quit, {}};
+    if (verb == "pause") return {CommandKind::Pause, {}};
+    if (verb == "resume") return {CommandKind::Resume, {}};
+    if (verb == "close") return {CommandKind::Close, {}};
+    if (verb == "open") return {CommandKind::Open, {}};
+    if (verb == "quit") return {CommandKind::Quit, {}};
     return Invalid("unknown command " + std::string(verb));
 }
 

@@ -41,13 +41,9 @@ constexpr std::array<Segment, 11> kTrack = {{{430, 245},
                                              {130, 110},
                                              {210, 235}}};
 
-double Acceleration(double speed) {
-    return std::max(1.5, 9.0 * (1.0 - speed / 75.0));
-}
+double Acceleration(double speed) { return std::max(1.5, 9.0 * (1.0 - speed / 75.0)); }
 
-double RpmToRadPerSecond(double rpm) {
-    return rpm * 2.0 * std::numbers::pi / 60.0;
-}
+double RpmToRadPerSecond(double rpm) { return rpm * 2.0 * std::numbers::pi / 60.0; }
 
 const std::array<std::pair<const char*, const char*>, SessionModel::kDriverCount> kEntrants = {{
     {"Anna Lindqvist", "BMW 320si WTCC"},

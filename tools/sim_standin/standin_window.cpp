@@ -107,9 +107,7 @@ StandinController::StandinController(FixedMemory& memory, QString scriptPath)
     connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
 }
 
-StandinController::~StandinController() {
-    delete m_race;
-}
+StandinController::~StandinController() { delete m_race; }
 
 void StandinController::Start() {
     m_session.Publish(m_writer);
@@ -203,25 +201,13 @@ void StandinController::RunLine(const std::string& line) {
         verb.pop_back();
     }
     switch (result.kind) {
-        case CommandKind::Nothing:
-            return;
-        case CommandKind::Invalid:
-            Say("error " + result.error);
-            return;
-        case CommandKind::Written:
-            break;
-        case CommandKind::Pause:
-            SetPaused(true);
-            break;
-        case CommandKind::Resume:
-            SetPaused(false);
-            break;
-        case CommandKind::Close:
-            CloseRaceWindow();
-            break;
-        case CommandKind::Open:
-            OpenRaceWindow();
-            break;
+        case CommandKind::Nothing: return;
+        case CommandKind::Invalid: Say("error " + result.error); return;
+        case CommandKind::Written: break;
+        case CommandKind::Pause: SetPaused(true); break;
+        case CommandKind::Resume: SetPaused(false); break;
+        case CommandKind::Close: CloseRaceWindow(); break;
+        case CommandKind::Open: OpenRaceWindow(); break;
         case CommandKind::Quit:
             Say("ok quit");
             qApp->quit();
