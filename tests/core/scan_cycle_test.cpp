@@ -21,10 +21,7 @@ using Log = std::vector<std::string>;
 // Records every step in order; each answer can be set by the test.
 class FakeSteps : public ScanSteps {
 public:
-    bool CarChanged() override {
-        Note("CarChanged");
-        return carChanged;
-    }
+    bool CarChanged() override { return Note("CarChanged"), carChanged; }
     void CarSkinUpdate() override {
         Note("CarSkinUpdate");
         if (carSkinThrows) throw std::runtime_error("picture");
@@ -42,29 +39,22 @@ public:
         return running;
     }
     void SetGameActive(bool active) override { Note(active ? "GameActive" : "GameInactive"); }
-    std::uint32_t TickCount() override {
-        Note("TickCount");
-        return tickCount;
-    }
+    std::uint32_t TickCount() override { return Note("TickCount"), tickCount; }
     void Lectures() override { Note("Lectures"); }
     bool ServerConnected() override { return serverConnected; }
     bool ReadyToSend() override { return readyToSend; }
     void SendStatusOnly() override { Note("SendStatusOnly"); }
-
     void Note(const char* step) { log.push_back(step); }
 
     Log log;
-    bool carChanged = false;
-    bool carSkinThrows = false;
-    bool upkeepThrows = false;
-    bool running = false;
-    bool serverConnected = false;
-    bool readyToSend = false;
-    float left = 0;
-    float top = 0;
+    bool carChanged = false, carSkinThrows = false, upkeepThrows = false, running = false;
+    bool serverConnected = false, readyToSend = false;
+    float left = 0, top = 0;
     std::uint32_t tickCount = 0;
     std::function<void()> insideActiu;
 };
+
+const Log kRunningTick{"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "Lectures"};
 
 class ScanCycleTest : public ::testing::Test {
 protected:
@@ -138,15 +128,13 @@ TEST_F(ScanCycleTest, ErrorInTempsIsReportedAsTempsAndTheNextTickStartsAfresh) {
     steps.running = true;
     cycle.Tick();
     EXPECT_EQ(steps.log, (Log{"CarChanged", "SocketUpkeep"}));
-    EXPECT_EQ(lines,
-              std::vector<std::string>{"Kerbview has generated an error in the module Temps"});
+    EXPECT_EQ(lines, Log{"Kerbview has generated an error in the module Temps"});
     EXPECT_FALSE(cycle.InTick());
 
     steps.upkeepThrows = false;
     steps.log.clear();
     cycle.Tick();
-    EXPECT_EQ(steps.log,
-              (Log{"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "Lectures"}));
+    EXPECT_EQ(steps.log, kRunningTick);
 }
 
 TEST_F(ScanCycleTest, FailingCarSkinUpdateStillRestartsTheTimerAndScans) {
@@ -171,59 +159,36 @@ TEST_F(ScanCycleTest, TickInsideATickIsDroppedEvenFromANestedEventLoop) {
     cycle.Tick();
     EXPECT_TRUE(sawInTick);
     EXPECT_EQ(cycle.DroppedTicks(), 2u);
-    EXPECT_EQ(steps.log,
-              (Log{"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "Lectures"}));
+    EXPECT_EQ(steps.log, kRunningTick);
     EXPECT_FALSE(cycle.InTick());
-
     steps.log.clear();
     cycle.Tick();
-    EXPECT_EQ(steps.log.size(), 5u) << "the next regular tick scans as usual";
+    EXPECT_EQ(steps.log, kRunningTick) << "the next regular tick scans as usual";
 }
 
-TEST_F(ScanCycleTest, WindowPositionIsWrittenOnlyWhenItChanged) {
+TEST_F(ScanCycleTest, WindowPositionIsWrittenAsASingleOnlyWhenItDiffersFromTheHeldValue) {
     const std::string& ini = store.IniPath();
-    cycle.Tick();
-    EXPECT_FALSE(std::filesystem::exists(ini)) << "a window at the stored 0,0 writes nothing";
-
-    steps.left = 1500;
-    steps.top = 3000;
-    cycle.Tick();
-    EXPECT_EQ(testing::ReadBytes(ini), "[Opcions]\r\nPosFormX=1500\r\nPosFormY=3000\r\n");
+    auto tickWrites = [&](float left, float top) {
+        std::filesystem::remove(ini);
+        steps.left = left, steps.top = top;
+        cycle.Tick();
+        return std::filesystem::exists(ini) ? testing::ReadBytes(ini) : "";
+    };
+    EXPECT_EQ(tickWrites(0, 0), "") << "a window at the stored 0,0 writes nothing";
+    EXPECT_EQ(tickWrites(1500, 3000), "[Opcions]\r\nPosFormX=1500\r\nPosFormY=3000\r\n");
     EXPECT_EQ(settings.PosFormX, 1500);
     EXPECT_EQ(settings.PosFormY, 3000);
-
-    std::filesystem::remove(ini);
-    cycle.Tick();
-    EXPECT_FALSE(std::filesystem::exists(ini)) << "an idle window causes no file traffic";
-
-    steps.top = 4500;
-    cycle.Tick();
-    EXPECT_EQ(testing::ReadBytes(ini), "[Opcions]\r\nPosFormY=4500\r\n");
-}
-
-TEST_F(ScanCycleTest, PositionIsWrittenAsASingleAndHeldRoundedHalfToEven) {
-    const std::string& ini = store.IniPath();
-    steps.left = 100.5f;
-    steps.top = -1234.5678f;
-    cycle.Tick();
-    EXPECT_EQ(ReadIni(ini, "Opcions", "PosFormX", ""), "100.5");
-    EXPECT_EQ(ReadIni(ini, "Opcions", "PosFormY", ""), "-1234.568");
+    EXPECT_EQ(tickWrites(1500, 3000), "") << "an idle window causes no file traffic";
+    EXPECT_EQ(tickWrites(1500, 4500), "[Opcions]\r\nPosFormY=4500\r\n");
+    // Held rounded half to even, written as a Single; a fractional position is written once.
+    EXPECT_EQ(tickWrites(100.5f, -1234.5678f),
+              "[Opcions]\r\nPosFormX=100.5\r\nPosFormY=-1234.568\r\n");
     EXPECT_EQ(settings.PosFormX, 100);
     EXPECT_EQ(settings.PosFormY, -1235);
-
-    std::filesystem::remove(ini);
-    cycle.Tick();
-    EXPECT_FALSE(std::filesystem::exists(ini)) << "a fractional position is written once";
-}
-
-TEST_F(ScanCycleTest, PositionChangedElsewhereIsSavedAgain) {
-    steps.left = 600;
-    cycle.Tick();
+    EXPECT_EQ(tickWrites(100.5f, -1234.5678f), "");
     settings.PosFormX = 0;  // the window was found off-screen and reset
-    std::filesystem::remove(store.IniPath());
-    cycle.Tick();
-    EXPECT_EQ(ReadIni(store.IniPath(), "Opcions", "PosFormX", ""), "600");
-    EXPECT_EQ(settings.PosFormX, 600);
+    EXPECT_EQ(tickWrites(100.5f, -1234.5678f), "[Opcions]\r\nPosFormX=100.5\r\n");
+    EXPECT_EQ(settings.PosFormX, 100);
 }
 
 TEST_F(ScanCycleTest, PositionBeyondThe32BitRangeIsATempsError) {
@@ -234,23 +199,19 @@ TEST_F(ScanCycleTest, PositionBeyondThe32BitRangeIsATempsError) {
     EXPECT_EQ(steps.log, (Log{"CarChanged"}));
 }
 
-TEST(ScanTimeMenu, ItemsCarryTheirValuesAndOnlyAMatchingOneIsChecked) {
+TEST(ScanTimeMenu, OnlyAMatchingItemIsCheckedAndANegativeTimeStopsTheTimer) {
+    const std::optional<std::size_t> none;
     struct Case {
         std::int16_t scanTime;
         std::optional<std::size_t> checked;
         int interval;
     };
-    const Case cases[] = {
-        {10, 0, 10},          {50, 1, 50},           {150, 2, 150},
-        {500, 3, 500},        {1000, 4, 1000},       {200, std::nullopt, 200},
-        {0, std::nullopt, 0}, {-5, std::nullopt, 0},
-    };
+    const Case cases[] = {{10, 0, 10},     {50, 1, 50},      {150, 2, 150}, {500, 3, 500},
+                          {1000, 4, 1000}, {200, none, 200}, {0, none, 0},  {-5, none, 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(CheckedScanTimeItem(c.scanTime), c.checked) << c.scanTime;
         EXPECT_EQ(TimerIntervalFor(c.scanTime), c.interval) << c.scanTime;
     }
-    EXPECT_EQ(kScanTimeItems[2].name, "TS_150");
-    EXPECT_EQ(kScanTimeItems[2].scanTime, 150);
 }
 
 }  // namespace

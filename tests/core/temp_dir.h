@@ -10,13 +10,23 @@
 
 namespace kerbview::core::testing {
 
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 /// A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
     TempDir() {
         std::random_device rd;
         m_path = std::filesystem::temp_directory_path() /
-                 ("kerbview-core-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+                 ("kerbview-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
         std::filesystem::create_directories(m_path);
     }
     ~TempDir() {
@@ -30,19 +40,13 @@ public:
 
     const std::filesystem::path& Path() const { return m_path; }
     std::string File(std::string_view name) const { return (m_path / name).string(); }
+    void Write(std::string_view name, std::string_view bytes) const {
+        WriteBytes(File(name), bytes);
+    }
+    std::string Read(std::string_view name) const { return ReadBytes(File(name)); }
 
 private:
     std::filesystem::path m_path;
 };
-
-inline void WriteBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 }  // namespace kerbview::core::testing
