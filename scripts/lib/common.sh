@@ -53,6 +53,7 @@ kerbview_jobs() { nproc 2>/dev/null || echo 2; }
 # Configures and builds one build folder: RelWithDebInfo, warnings as errors, extra cmake
 # options after the folder name. With Makefiles the build keeps going past a failing target, so
 # every test that can be built is built and a failure shows up as that test not running.
+# KERBVIEW_TARGETS, when set, limits the build to those targets.
 kerbview_build() {
   local dir=$1
   shift
@@ -60,5 +61,6 @@ kerbview_build() {
     return 1
   local keep_going=()
   grep -qx 'CMAKE_GENERATOR:INTERNAL=Unix Makefiles' "$dir/CMakeCache.txt" && keep_going=(-- -k)
-  cmake --build "$dir" -j "$(kerbview_jobs)" "${keep_going[@]}"
+  cmake --build "$dir" -j "$(kerbview_jobs)" ${KERBVIEW_TARGETS:+--target $KERBVIEW_TARGETS} \
+    "${keep_going[@]}"
 }
