@@ -33,10 +33,8 @@ struct Rig {
     std::unique_ptr<NetRoles> roles;
 
     Rig() {
-        texts.TxtListening = "ESCUCHANDO";
-        texts.TxtConnected = "CONECTADO";
-        texts.TxtConnecting = "CONECTANDO";
-        texts.TxtNoLink = "N/A";
+        texts.TxtListening = "ESCUCHANDO", texts.TxtConnected = "CONECTADO";
+        texts.TxtConnecting = "CONECTANDO", texts.TxtNoLink = "N/A";
         errors.setDebugEnabled(true);
         errors.setSink([this](const std::string&) { reports.push_back(errors.ErrorProc()); });
         Make();
@@ -65,6 +63,12 @@ std::string Packet(std::string_view status) {
     return PacketBytes(PacketLengthFor(body), body);
 }
 
+std::string Joined(const std::vector<std::string>& log) {
+    std::string out;
+    for (const std::string& line : log) out += (out.empty() ? "" : "|") + line;
+    return out;
+}
+
 TEST(NetRoles, UpkeepStateTableSetsFlagsLabelAndReopensOnlyWhenNeeded) {
     using S = SocketState;
     struct Case {
@@ -73,74 +77,30 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsLabelAndReopensOnlyWhenNeeded) {
         bool serverWas, clientWas;
         const char* label15;  // nullptr: left unchanged
         bool serverConnected, clientConnected;
-        std::vector<std::string> serverLog, clientLog;
+        std::string serverLog, clientLog;
         bool tickGoesOn;
     };
-    const std::vector<Case> cases = {
-        {0, S::Closed, S::Closed, true, true, "", false, false, {}, {}, true},
-        {1, S::Closed, S::Closed, false, false, "N/A", false, false, {"listen 1001"}, {}, true},
-        {1, S::Listening, S::Closed, false, false, "ESCUCHANDO", false, false, {}, {}, true},
-        {1, S::Connected, S::Closed, false, true, "CONECTADO", true, true, {}, {}, true},
-        {1,
-         S::Other,
-         S::Closed,
-         true,
-         false,
-         "N/A",
-         false,
-         false,
-         {"close", "listen 1001"},
-         {},
-         true},
-        {1,
-         S::Closed,
-         S::Connected,
-         false,
-         false,
-         "N/A",
-         false,
-         true,
-         {"listen 1001"},
-         {"close"},
-         true},
-        {2,
-         S::Closed,
-         S::Closed,
-         false,
-         false,
-         "N/A",
-         false,
-         false,
-         {},
-         {"connect 10.0.0.1:1001"},
-         false},
-        {2, S::Closed, S::Connecting, false, false, "CONECTANDO", false, false, {}, {}, false},
-        {2, S::Closed, S::Connected, false, false, "CONECTADO", false, true, {}, {}, false},
-        {2,
-         S::Closed,
-         S::Other,
-         false,
-         true,
-         "N/A",
-         false,
-         false,
-         {},
-         {"close", "connect 10.0.0.1:1001"},
-         false},
-        {2,
-         S::Listening,
-         S::Closed,
-         false,
-         false,
-         "N/A",
-         false,
-         false,
-         {"close"},
-         {"connect 10.0.0.1:1001"},
-         false},
-        {7, S::Closed, S::Closed, false, false, nullptr, false, false, {}, {}, true},
+    constexpr S Closed = S::Closed, Listening = S::Listening, Connected = S::Connected;
+    constexpr bool T = true, F = false;
+    const std::string listen = "listen 1001", connect = "connect 10.0.0.1:1001";
+    // clang-format off
+    const Case cases[] = {
+        // role, states, connected flags before, Label15, flags after, logs, tick goes on
+        {0, Closed,    Closed,        T, T, "",           F, F, "", "", T},
+        {1, Closed,    Closed,        F, F, "N/A",        F, F, listen, "", T},
+        {1, Listening, Closed,        F, F, "ESCUCHANDO", F, F, "", "", T},
+        {1, Connected, Closed,        F, T, "CONECTADO",  T, T, "", "", T},
+        {1, S::Other,  Closed,        T, F, "N/A",        F, F, "close|listen 1001", "", T},
+        {1, Closed,    Connected,     F, F, "N/A",        F, T, listen, "close", T},
+        {2, Closed,    Closed,        F, F, "N/A",        F, F, "", connect, F},
+        {2, Closed,    S::Connecting, F, F, "CONECTANDO", F, F, "", "", F},
+        {2, Closed,    Connected,     F, F, "CONECTADO",  F, T, "", "", F},
+        {2, Closed,    S::Other,      F, T, "N/A",        F, F, "", "close|" + connect, F},
+        {2, Listening, Closed,        F, F, "N/A",        F, F, "close", connect, F},
+        {7, Closed,    Closed,        F, F, nullptr,      F, F, "", "", T},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) {
+    // clang-format on
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(i);
         Rig rig;
@@ -155,10 +115,9 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsLabelAndReopensOnlyWhenNeeded) {
         EXPECT_EQ(rig.Label15(), c.label15 ? c.label15 : "unchanged");
         EXPECT_EQ(rig.roles->ServerConnected, c.serverConnected);
         EXPECT_EQ(rig.roles->ClientConnected, c.clientConnected);
-        EXPECT_EQ(rig.server.m_log, c.serverLog);
-        EXPECT_EQ(rig.client.m_log, c.clientLog);
-        EXPECT_EQ(rig.roles->ReadyToSend,
-                  !c.serverLog.empty() && c.serverLog.back() == "listen 1001");
+        EXPECT_EQ(Joined(rig.server.m_log), c.serverLog);
+        EXPECT_EQ(Joined(rig.client.m_log), c.clientLog);
+        EXPECT_EQ(rig.roles->ReadyToSend, Joined(rig.server.m_log).ends_with("listen 1001"));
     }
 }
 
@@ -303,17 +262,16 @@ TEST(NetRoles, MenuClicksToggleShowServerDataAndOpenTheDialogs) {
     EXPECT_EQ(rig.written["Opcions/TipusConexio"], "0");
 }
 
-TEST(IntroDialogs, PortTextsAreCheckedAndStoredAsPlainNumbers) {
+// The port and address rules themselves are AddressRules' cases; here: what the dialogs store.
+TEST(IntroDialogs, PortIsStoredAsThePlainNumberInTheUsersLocaleOrNothingIsStored) {
     struct Case {
         const char* text;
         char sep;
         const char* stored;  // nullptr: rejected
     };
     for (const Case& c :
-         {Case{"0", '.', "0"}, Case{"65535", '.', "65535"}, Case{"0080", '.', "80"},
-          Case{" 1001 ", '.', "1001"}, Case{"1001.5", '.', "1001.5"}, Case{"1001,5", ',', "1001"},
-          Case{"1001.5", ',', "1001,5"}, Case{"65536", '.', nullptr}, Case{"-1", '.', nullptr},
-          Case{"abc", '.', nullptr}, Case{"", '.', nullptr}, Case{"12x", '.', nullptr}}) {
+         {Case{"0080", '.', "80"}, Case{"1001,5", ',', "1001"}, Case{"1001.5", ',', "1001,5"},
+          Case{"65536", '.', nullptr}, Case{"12x", '.', nullptr}}) {
         SCOPED_TRACE(c.text);
         Rig rig;
         rig.sep = c.sep;
@@ -335,11 +293,8 @@ TEST(IntroDialogs, AddressIsKeptWhenOnlyThePortIsRejected) {
         std::size_t reports;
     };
     for (const Case& c :
-         {Case{"010.000.000.001", "1001", DialogOutcome::Accepted, "010.000.000.001", 0},
-          Case{" 12.168.000.002", "1001", DialogOutcome::Accepted, " 12.168.000.002", 0},
-          Case{"192.168.1.2", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
+         {Case{" 12.168.000.002", "1001", DialogOutcome::Accepted, " 12.168.000.002", 0},
           Case{"192.168.000.256", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
-          Case{"192-168-000-002", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
           Case{"192.168.abc.002", "1001", DialogOutcome::BadIp, "192.168.000.002", 1},
           Case{"010.000.000.001", "x", DialogOutcome::BadPort, "010.000.000.001", 0}}) {
         SCOPED_TRACE(c.ip);

@@ -24,37 +24,13 @@ namespace {
 using panel::Element;
 using panel::LabelN;
 
-/// The window toolkit reduced to what a scan needs: no windows, a fixed size.
-class HeadlessFrontEnd : public FrontEnd {
-public:
-    void CreateMainWindow() override {}
-    void SetBackgroundColour(core::ColourNumber) override {}
-    panel::DesktopRect VirtualDesktopPixels() override { return {0, 0, 1280, 1024}; }
-    double TwipsPerPixelX() override { return 15; }
-    double TwipsPerPixelY() override { return 15; }
-    WindowSize MainWindowSize() override { return {9960, 8535, 9720, 7935}; }
-    void MoveMainWindow(std::int32_t, std::int32_t) override {}
-    float MainWindowLeft() override { return 0; }
-    float MainWindowTop() override { return 0; }
-    bool DecodePicture(Element, const std::string&) override { return false; }
-    void SetTimerInterval(int) override {}
-    void SetTimerEnabled(bool) override {}
-    void ShowMainWindow() override {}
-    void ShowAdminWindow() override {}
-    void ShowDebugWindow() override {}
-    void ShowAbout() override {}
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void CloseMainWindow() override {}
-    void Quit() override {}
-};
-
 /// One copy of the program: its folder and settings file, its sockets and network roles.
 struct Copy {
     testing::ProgramFolder folder;
     telemetry::testing::FakeProcessMemory* memory = nullptr;
     telemetry::testing::FakeWindowFinder* windows = nullptr;
     std::unique_ptr<Program> program;
-    HeadlessFrontEnd frontEnd;
+    testing::FakeFrontEnd frontEnd;
     net::QtSocket tcpServer{QHostAddress::LocalHost};
     net::QtSocket tcpClient{QHostAddress::LocalHost};
     std::unique_ptr<NetLink> link;

@@ -16,34 +16,16 @@ using telemetry::Snapshot;
 Snapshot SampleSnapshot() {
     Snapshot s;
     s.DriverName = "Jos\xE9 P\xE9rez";  // Windows-1252 bytes pass unchanged
-    s.OilTemp = 95.25f;
-    s.WaterTemp = 88.5f;
-    s.SlotName = "Slot";
-    s.Position = 3;
-    s.EngineSpeed = 0;
-    s.EngineMaxSpeed = 837.758f;
-    s.Contact = 1;
-    s.LapNumber = 12;
-    s.Fuel = 12.5f;
-    s.BestLap = 92.345f;
-    s.LastLap = 93.001f;
-    s.CentreReadout = -1;
+    s.OilTemp = 95.25f, s.WaterTemp = 88.5f, s.SlotName = "Slot", s.Position = 3;
+    s.EngineSpeed = 0, s.EngineMaxSpeed = 837.758f, s.Contact = 1, s.LapNumber = 12;
+    s.Fuel = 12.5f, s.BestLap = 92.345f, s.LastLap = 93.001f, s.CentreReadout = -1;
     for (std::size_t i = 0; i < 12; ++i) s.TyreTemp[i] = 70.0f + static_cast<float>(i) / 4;
     s.TyrePressure = {180.5f, 181.25f, 175, 176};
     s.WheelSpeed = {50.123456789012, -1.5, 0, 1e-7};
     s.TyreRatio = {1, 0.987654321, 0.5, 0.25};
-    s.TrackName = "Anderstorp";
-    s.PitLimiter = 0;
-    s.InPits = 1;
-    s.TcState = 2;
-    s.AbsState = 255;
-    s.BarPercent1 = 100;
-    s.BarPercent2 = 37.5f;
-    s.TrackTemp = 31.5f;
-    s.AmbientTemp = 22;
-    s.DriverSlot = 5;
-    s.BrakeTemp = {300, 310.5f, 250, 1.5e8f};
-    s.CarName = "BMW 320si";
+    s.TrackName = "Anderstorp", s.PitLimiter = 0, s.InPits = 1, s.TcState = 2, s.AbsState = 255;
+    s.BarPercent1 = 100, s.BarPercent2 = 37.5f, s.TrackTemp = 31.5f, s.AmbientTemp = 22;
+    s.DriverSlot = 5, s.BrakeTemp = {300, 310.5f, 250, 1.5e8f}, s.CarName = "BMW 320si";
     return s;
 }
 
@@ -84,20 +66,11 @@ TEST(WireFormat, FieldTextsFollowTheLocaleSeparatorAndFixedForms) {
         ASSERT_EQ(body.back(), '\0');
         const std::vector<std::string> f = SplitBody(body);
         ASSERT_EQ(f.size(), 54u);
-        EXPECT_EQ(f[0], "Jos\xE9 P\xE9rez");
-        EXPECT_EQ(f[1], c.oil);
-        EXPECT_EQ(f[4], "3");
-        EXPECT_EQ(f[5], "0");  // engine speed 0
-        EXPECT_EQ(f[9], c.fuel);
-        EXPECT_EQ(f[11], "0");
-        EXPECT_EQ(f[13], "-1");
-        EXPECT_EQ(f[30], c.wheelFL);
-        EXPECT_EQ(f[38], "Anderstorp");
-        EXPECT_EQ(f[42], "255");
-        EXPECT_EQ(f[47], "5");
-        EXPECT_EQ(f[51], c.brakeRR);
-        EXPECT_EQ(f[52], "BMW 320si");
-        EXPECT_EQ(f[53], "RACE07 EN MARCHA");
+        std::string shown;
+        for (int i : {0, 1, 4, 5, 9, 11, 13, 30, 38, 42, 47, 51, 52, 53}) shown += f[i] + "|";
+        EXPECT_EQ(shown, std::string("Jos\xE9 P\xE9rez|") + c.oil + "|3|0|" + c.fuel + "|0|-1|" +
+                             c.wheelFL + "|Anderstorp|255|5|" + c.brakeRR +
+                             "|BMW 320si|RACE07 EN MARCHA|");
         const std::string packet = PacketBytes(PacketLengthFor(body), body);
         EXPECT_EQ(packet.substr(0, 6), core::FormatPicture(static_cast<double>(packet.size() + 1),
                                                            core::Picture::SixZeros, '.'));
