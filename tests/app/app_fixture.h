@@ -2,47 +2,58 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/program.h"
+#include "core/temp_dir.h"
 #include "telemetry/platform.h"
 
 namespace kerbview::app::testing {
 
 /// A fresh program folder under the temporary folder, removed with its contents.
-class ProgramFolder {
+using ProgramFolder = core::testing::TempDir;
+
+/// Records what the program asks of the toolkit, in order; one 1280 x 1024 screen and the window
+/// of the initial layout with a frame and menu bar.
+class FakeFrontEnd : public FrontEnd {
 public:
-    ProgramFolder() {
-        std::random_device rd;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("kerbview-app-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-        std::filesystem::create_directories(m_path);
+    void CreateMainWindow() override { log.push_back("CreateMainWindow"); }
+    void SetBackgroundColour(core::ColourNumber c) override {
+        log.push_back("SetBackgroundColour " + std::to_string(c));
     }
-    ~ProgramFolder() {
+    panel::DesktopRect VirtualDesktopPixels() override { return desktop; }
+    double TwipsPerPixelX() override { return 15; }
+    double TwipsPerPixelY() override { return 15; }
+    WindowSize MainWindowSize() override { return {9720 + 240, 7935 + 600, 9720, 7935}; }
+    void MoveMainWindow(std::int32_t left, std::int32_t top) override {
+        log.push_back("Move " + std::to_string(left) + "," + std::to_string(top));
+    }
+    float MainWindowLeft() override { return 0; }
+    float MainWindowTop() override { return 0; }
+    bool DecodePicture(panel::Element, const std::string& path) override {
+        log.push_back("Decode " + std::filesystem::path(path).filename().string());
         std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
+        return std::filesystem::file_size(path, ec) > 0 && !ec;
     }
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
+    void SetTimerInterval(int ms) override {
+        interval = ms;
+        log.push_back("Interval " + std::to_string(ms));
+    }
+    void SetTimerEnabled(bool) override {}
+    void ShowMainWindow() override { log.push_back("ShowMainWindow"); }
+    void ShowAdminWindow() override { log.push_back("ShowAdminWindow"); }
+    void ShowDebugWindow() override { log.push_back("ShowDebugWindow"); }
+    void ShowAbout() override { log.push_back("ShowAbout"); }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void CloseMainWindow() override { log.push_back("CloseMainWindow"); }
+    void Quit() override { log.push_back("Quit"); }
 
-    std::string Path() const { return m_path.string(); }
-    std::string File(std::string_view name) const { return (m_path / name).string(); }
-    void Write(std::string_view name, std::string_view bytes) const {
-        std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    std::string Read(std::string_view name) const {
-        std::ifstream in(File(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-private:
-    std::filesystem::path m_path;
+    std::vector<std::string> log;
+    panel::DesktopRect desktop{0, 0, 1280, 1024};
+    int interval = -1;
 };
 
 /// No simulator window, and every process open refused.

@@ -11,9 +11,7 @@ namespace {
 
 // A row copied under the wrong name, or a place outside the panel, shows up here.
 TEST(ElementCatalogue, NamesFollowElementsAndPlacesLieInsideThePanel) {
-    for (int n = 1; n <= 48; ++n) {
-        EXPECT_EQ(Info(LabelN(n)).name, "Label" + std::to_string(n));
-    }
+    for (int n = 1; n <= 48; ++n) EXPECT_EQ(Info(LabelN(n)).name, "Label" + std::to_string(n));
     for (int n = 1; n <= 7; ++n) {
         EXPECT_EQ(Info(Lamp(n)).name, "Command1(" + std::to_string(n) + ")");
         EXPECT_EQ(Info(Lamp(n)).top, 7560);

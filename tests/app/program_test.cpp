@@ -18,55 +18,10 @@ namespace {
 
 using panel::Element;
 using panel::Menu;
+using testing::FakeFrontEnd;
 using testing::NoSimulatorPlatform;
 using testing::ProgramFolder;
 using Log = std::vector<std::string>;
-
-// Records what the program asks of the toolkit, in order, in a log shared with the roles.
-class FakeFrontEnd : public FrontEnd {
-public:
-    explicit FakeFrontEnd(Log& log) : m_log(log) {}
-
-    void CreateMainWindow() override { m_log.push_back("CreateMainWindow"); }
-    void SetBackgroundColour(core::ColourNumber c) override {
-        m_log.push_back("SetBackgroundColour " + std::to_string(c));
-    }
-    panel::DesktopRect VirtualDesktopPixels() override { return desktop; }
-    double TwipsPerPixelX() override { return 15; }
-    double TwipsPerPixelY() override { return 15; }
-    WindowSize MainWindowSize() override { return size; }
-    void MoveMainWindow(std::int32_t left, std::int32_t top) override {
-        m_log.push_back("Move " + std::to_string(left) + "," + std::to_string(top));
-    }
-    float MainWindowLeft() override { return 0; }
-    float MainWindowTop() override { return 0; }
-    bool DecodePicture(Element, const std::string& path) override {
-        const std::string name = std::filesystem::path(path).filename().string();
-        m_log.push_back("Decode " + name);
-        std::error_code ec;
-        return std::filesystem::file_size(path, ec) > 0 && !ec;
-    }
-    void SetTimerInterval(int ms) override {
-        interval = ms;
-        m_log.push_back("Interval " + std::to_string(ms));
-    }
-    void SetTimerEnabled(bool) override {}
-    void ShowMainWindow() override { m_log.push_back("ShowMainWindow"); }
-    void ShowAdminWindow() override { m_log.push_back("ShowAdminWindow"); }
-    void ShowDebugWindow() override { m_log.push_back("ShowDebugWindow"); }
-    void ShowAbout() override { m_log.push_back("ShowAbout"); }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void CloseMainWindow() override { m_log.push_back("CloseMainWindow"); }
-    void Quit() override { m_log.push_back("Quit"); }
-
-    // One 1280 x 1024 screen; the window of the initial layout with a frame and menu bar.
-    panel::DesktopRect desktop{0, 0, 1280, 1024};
-    WindowSize size{9720 + 240, 7935 + 600, 9720, 7935};
-    int interval = -1;
-
-private:
-    Log& m_log;
-};
 
 // Records the two procedures of the network roles, noting which keys the settings file held
 // when each ran, so their place among the other apply procedures shows.
@@ -101,9 +56,7 @@ private:
 
 struct Rig {
     explicit Rig(std::string_view ini = "") {
-        if (!ini.empty()) {
-            folder.Write("Kerbview.ini", ini);
-        }
+        if (!ini.empty()) folder.Write("Kerbview.ini", ini);
         program.SetNetworkRoles(&roles);
     }
     bool Start() { return program.Main(frontEnd); }
@@ -113,8 +66,8 @@ struct Rig {
     }
 
     ProgramFolder folder;
-    Log log;
-    FakeFrontEnd frontEnd{log};
+    FakeFrontEnd frontEnd;
+    Log& log = frontEnd.log;
     RecordingRoles roles{log, folder};
     Program program{folder.Path(), '.', NoSimulatorPlatform()};
 };
@@ -163,66 +116,39 @@ TEST(ProgramStartup, OutOfRangeSettingEndsStartupWithoutAnyWindow) {
     EXPECT_EQ(rig.program.Debug().label(21), "");
 }
 
+// The edge cases are WindowPlacement's; here: the program measures the desktop and the outer
+// window (9960 x 8535 twips) it is given.
 TEST(ProgramStartup, OffScreenStoredPositionOpensOnScreen) {
     struct Case {
-        const char* name;
         panel::DesktopRect desktop;
-        const char* posX;
-        const char* posY;
+        const char* pos;
         const char* expectedMove;
     };
-    // Window outer size 9960 x 8535 twips (664 x 569 pixels).
-    const Case cases[] = {
-        {"left of a desktop at 0", {0, 0, 1280, 1024}, "-200", "0", "Move 0,0"},
-        {"inside a left monitor at negative x",
-         {-1280, 0, 2560, 1024},
-         "-15000",
-         "300",
-         "Move -15000,300"},
-        {"right edge one unit past resets both", {0, 0, 1280, 1024}, "9241", "300", "Move 0,0"},
-        {"right edge touching stays", {0, 0, 1280, 1024}, "9240", "300", "Move 9240,300"},
-        {"bottom edge one unit past", {0, 0, 1280, 1024}, "100", "6826", "Move 0,0"},
-        {"monitor no longer attached", {0, 0, 1280, 1024}, "30000", "30000", "Move 0,0"},
-    };
-    for (const Case& c : cases) {
-        Rig rig(std::string("[Opcions]\r\nPosFormX=") + c.posX + "\r\nPosFormY=" + c.posY + "\r\n");
+    const panel::DesktopRect single{0, 0, 1280, 1024}, twoScreens{-1280, 0, 2560, 1024};
+    for (const Case& c :
+         {Case{single, "-15000,300", "Move 0,0"}, Case{twoScreens, "-15000,300", "Move -15000,300"},
+          Case{single, "9241,300", "Move 0,0"}, Case{single, "9240,300", "Move 9240,300"},
+          Case{single, "100,6826", "Move 0,0"}}) {
+        const std::string pos = c.pos;
+        const std::size_t comma = pos.find(',');
+        Rig rig("[Opcions]\r\nPosFormX=" + pos.substr(0, comma) +
+                "\r\nPosFormY=" + pos.substr(comma + 1) + "\r\n");
         rig.frontEnd.desktop = c.desktop;
-        ASSERT_TRUE(rig.Start()) << c.name;
+        ASSERT_TRUE(rig.Start()) << c.pos;
         EXPECT_NE(std::find(rig.log.begin(), rig.log.end(), c.expectedMove), rig.log.end())
-            << c.name;
+            << c.pos;
     }
 }
 
-TEST(ProgramScanTime, MenuAndFileFollowScanTime) {
-    Rig rig;
+// Which values have an item is ScanTimeMenu's table; here: the program applies the answer.
+TEST(ProgramScanTime, NegativeValueChecksNothingStopsTheTimerAndIsKept) {
+    Rig rig("[Opcions]\r\nScanTime=-5\r\n");
     ASSERT_TRUE(rig.Start());
-    rig.program.Panel().SetText(Element::Label1, "RACE07 EN MARCHA");
-    rig.program.MenuClick(Menu::TS_150);
-    const auto& panel = rig.program.Panel();
     for (Menu m : {Menu::TS_10, Menu::TS_50, Menu::TS_150, Menu::TS_500, Menu::TS_1000}) {
-        EXPECT_EQ(panel.menu(m).checked, m == Menu::TS_150) << panel::Info(m).name;
+        EXPECT_FALSE(rig.program.Panel().menu(m).checked);
     }
-    EXPECT_EQ(rig.Ini("ScanTime"), "150");
-    EXPECT_EQ(panel[Element::Label1].text, "Escaneando...");
-    EXPECT_EQ(rig.frontEnd.interval, 150);
-    EXPECT_EQ(rig.program.Link().AttachCounter(), 0);
-}
-
-TEST(ProgramScanTime, ValuesWithoutMenuItemCheckNothing) {
-    struct Case {
-        const char* stored;
-        int interval;
-    };
-    // 0 and, by our choice, a negative ScanTime leave the timer stopped.
-    for (const Case c : {Case{"200", 200}, Case{"0", 0}, Case{"-5", 0}}) {
-        Rig rig(std::string("[Opcions]\r\nScanTime=") + c.stored + "\r\n");
-        ASSERT_TRUE(rig.Start()) << c.stored;
-        for (Menu m : {Menu::TS_10, Menu::TS_50, Menu::TS_150, Menu::TS_500, Menu::TS_1000}) {
-            EXPECT_FALSE(rig.program.Panel().menu(m).checked) << c.stored;
-        }
-        EXPECT_EQ(rig.frontEnd.interval, c.interval) << c.stored;
-        EXPECT_EQ(rig.Ini("ScanTime"), c.stored);
-    }
+    EXPECT_EQ(rig.frontEnd.interval, 0);
+    EXPECT_EQ(rig.Ini("ScanTime"), "-5");
 }
 
 TEST(ProgramGraphics, GraficosSwitchesFieldColoursGaugesAndMarkers) {
