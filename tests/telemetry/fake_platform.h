@@ -20,9 +20,7 @@ namespace kerbview::telemetry::testing {
 class MemoryImage {
 public:
     void Bytes(Address address, std::vector<std::uint8_t> bytes) {
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            m_bytes[address + i] = bytes[i];
-        }
+        for (std::size_t i = 0; i < bytes.size(); ++i) m_bytes[address + i] = bytes[i];
     }
     void Text(Address address, std::string_view text) {
         Bytes(address, std::vector<std::uint8_t>(text.begin(), text.end()));
@@ -36,9 +34,7 @@ public:
         auto* out = static_cast<std::uint8_t*>(buffer);
         for (std::size_t i = 0; i < count; ++i) {
             const auto it = m_bytes.find(address + i);
-            if (it == m_bytes.end()) {
-                return 0;
-            }
+            if (it == m_bytes.end()) return 0;
             out[i] = it->second;
         }
         return count;
@@ -87,9 +83,7 @@ public:
     OpenResult Open(std::uint32_t processId) override {
         ++opens;
         lastProcessId = processId;
-        if (refuse) {
-            return {nullptr, "no permission"};
-        }
+        if (refuse) return {nullptr, "no permission"};
         return {std::make_unique<FakeReader>(image, openReaders), {}};
     }
 };
@@ -98,12 +92,8 @@ class FakeWindowFinder final : public WindowFinder {
 public:
     WindowId window = 0;
     std::uint32_t processId = 4242;
-    std::string lastTitle;
 
-    WindowId FindWindow(std::string_view title) override {
-        lastTitle = title;
-        return window;
-    }
+    WindowId FindWindow(std::string_view) override { return window; }
     std::uint32_t WindowProcessId(WindowId w) override { return w == window ? processId : 0; }
 };
 

@@ -73,9 +73,7 @@ TEST(GameLink, AppearanceDelayAndGraceCountTicksFromScanTime) {
 TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelay) {
     LinkRig rig;
     rig.windows.window = 77;
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(rig.link.RACE07_Actiu());
-    }
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(rig.link.RACE07_Actiu());
     rig.windows.window = 0;
     EXPECT_FALSE(rig.link.RACE07_Actiu());
     rig.windows.window = 77;
@@ -151,9 +149,7 @@ TEST(GameLink, ResetWhileRunningReleasesHandleAndRedoesTheDelay) {
 TEST(GameLink, ScanTimeZeroIsReportedAndCountsAsNotRunning) {
     LinkRig rig(0);
     rig.windows.window = 77;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(rig.link.RACE07_Actiu());
-    }
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(rig.link.RACE07_Actiu());
     EXPECT_EQ(rig.reporter.ErrorProc(), "RACE07_Actiu");
     EXPECT_EQ(rig.memory.opens, 0);
     EXPECT_EQ(rig.link.AttachCounter(), 0);

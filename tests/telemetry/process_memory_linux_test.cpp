@@ -28,24 +28,18 @@ class PatternChild {
 public:
     PatternChild() {
         int fds[2];
-        if (::pipe(fds) != 0) {
-            return;
-        }
+        if (::pipe(fds) != 0) return;
         m_page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
         m_pid = ::fork();
         if (m_pid == 0) {
             ::close(fds[0]);
             auto* block = static_cast<std::uint8_t*>(::mmap(
                 nullptr, 2 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-            for (std::size_t i = 0; i < m_page; ++i) {
-                block[i] = Pattern(i);
-            }
+            for (std::size_t i = 0; i < m_page; ++i) block[i] = Pattern(i);
             ::munmap(block + m_page, m_page);
             const auto address = reinterpret_cast<std::uintptr_t>(block);
             (void)!::write(fds[1], &address, sizeof address);
-            for (;;) {
-                ::pause();
-            }
+            for (;;) ::pause();
         }
         ::close(fds[1]);
         std::uintptr_t address = 0;
@@ -88,9 +82,7 @@ TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHoles) {
 
     std::uint8_t bytes[64] = {};
     ASSERT_EQ(opened.reader->Read(child.Block() + 100, bytes, sizeof bytes), sizeof bytes);
-    for (std::size_t i = 0; i < sizeof bytes; ++i) {
-        EXPECT_EQ(bytes[i], Pattern(100 + i)) << i;
-    }
+    for (std::size_t i = 0; i < sizeof bytes; ++i) EXPECT_EQ(bytes[i], Pattern(100 + i)) << i;
     // A range that runs into the unmapped page is a short read: nothing counts as read.
     EXPECT_EQ(opened.reader->Read(child.Block() + child.Page() - 4, bytes, 8), 0u);
     EXPECT_EQ(opened.reader->Read(0, bytes, 8), 0u);

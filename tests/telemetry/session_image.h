@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -70,50 +72,38 @@ inline std::vector<MemoryWrite> SessionWrites() {
 /// What SessionWrites() reads as, wheel speeds aside (see kSessionWheelSpeed).
 inline Snapshot SessionSnapshot() {
     Snapshot s;
-    s.DriverName = "Ann Driver";
-    s.OilTemp = 100.0f;
-    s.WaterTemp = 90.0f;
-    s.SlotName = "Ann Driver";
-    s.Position = 3;
-    s.EngineSpeed = 800.5f;
-    s.EngineMaxSpeed = 890.0f;
-    s.Contact = 1;
-    s.LapNumber = 7;
-    s.Fuel = 42.25f;
-    s.BestLap = 61.5f;
-    s.LastLap = 62.25f;
-    s.CentreReadout = -4;
-    s.TyreTemp = {80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91};
-    s.TyrePressure = {190.5f, 191.5f, 192.5f, 193.5f};
-    s.TyreRatio = {1.0, 0.75, 0.5, 0.25};
-    s.TrackName = "Anderstorp";
-    s.PitLimiter = 1;
-    s.InPits = 1;
-    s.TcState = 2;
-    s.AbsState = 255;
-    s.BarPercent1 = 50.0f;
-    s.BarPercent2 = 25.0f;
-    s.TrackTemp = 31.5f;
-    s.AmbientTemp = 22.25f;
-    s.DriverSlot = 5;
-    s.BrakeTemp = {300, 310, 320, 330};
-    s.CarName = "BMW 320si";
+    s.DriverName = "Ann Driver", s.OilTemp = 100.0f, s.WaterTemp = 90.0f;
+    s.SlotName = "Ann Driver", s.Position = 3, s.EngineSpeed = 800.5f, s.EngineMaxSpeed = 890.0f;
+    s.Contact = 1, s.LapNumber = 7, s.Fuel = 42.25f, s.BestLap = 61.5f, s.LastLap = 62.25f;
+    s.CentreReadout = -4, s.TyreTemp = {80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91};
+    s.TyrePressure = {190.5f, 191.5f, 192.5f, 193.5f}, s.TyreRatio = {1.0, 0.75, 0.5, 0.25};
+    s.TrackName = "Anderstorp", s.PitLimiter = 1, s.InPits = 1, s.TcState = 2, s.AbsState = 255;
+    s.BarPercent1 = 50.0f, s.BarPercent2 = 25.0f, s.TrackTemp = 31.5f, s.AmbientTemp = 22.25f;
+    s.DriverSlot = 5, s.BrakeTemp = {300, 310, 320, 330}, s.CarName = "BMW 320si";
     return s;
 }
 
 /// rotation x -1.0 x the axle's left-wheel factor / 0.284, wheel by wheel.
 inline constexpr double kSessionWheelSpeed[4] = {50.0, 60.0, 140.0, 160.0};
 
+/// Checks that got is what SessionWrites() reads as; wheel speeds to within rounding.
+inline void ExpectSessionSnapshot(const Snapshot& got) {
+    Snapshot want = SessionSnapshot();
+    for (std::size_t w = 0; w < 4; ++w) {
+        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], kSessionWheelSpeed[w]) << "wheel " << w;
+    }
+    want.WheelSpeed = got.WheelSpeed;
+    EXPECT_EQ(got, want);
+}
+
 inline void Apply(MemoryImage& image, const std::vector<MemoryWrite>& writes) {
     for (const MemoryWrite& w : writes) {
         switch (w.kind) {
-            case MemoryWrite::Text: {
-                // The rest of the field is readable zeros, as in a real process.
-                std::string field = w.text;
-                field.resize(static_cast<std::size_t>(w.number), '\0');
-                image.Text(w.address, field);
+            case MemoryWrite::Text:  // the rest of the field is readable zeros, as in a process
+                image.Text(
+                    w.address,
+                    w.text + std::string(static_cast<std::size_t>(w.number) - w.text.size(), '\0'));
                 break;
-            }
             case MemoryWrite::Byte:
                 image.Bytes(w.address, {static_cast<std::uint8_t>(w.number)});
                 break;

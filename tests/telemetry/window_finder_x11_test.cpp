@@ -84,9 +84,7 @@ private:
 };
 
 TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLongerTitles) {
-    if (std::getenv("DISPLAY") == nullptr) {
-        GTEST_SKIP() << "no X display: run the tests under Xvfb";
-    }
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run the tests under Xvfb";
     Display x;
     ASSERT_TRUE(x.Ok());
     const xcb_atom_t netName = x.Atom("_NET_WM_NAME");
@@ -144,9 +142,7 @@ TEST(X11WindowFinder, NoDisplayFindsNothingWithoutFailing) {
     EXPECT_EQ(finder->WindowProcessId(12345), 0u);
     ::unsetenv("DISPLAY");
     EXPECT_EQ(finder->FindWindow("RACE 07"), 0u);
-    if (saved != nullptr) {
-        ::setenv("DISPLAY", display.c_str(), 1);
-    }
+    if (saved != nullptr) ::setenv("DISPLAY", display.c_str(), 1);
 }
 
 }  // namespace
