@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: MIT
+// Presenting one snapshot into the live panel widgets: the presentation, the view's catch-up of
+// changed elements, and the repaint of what changed. Runs on Qt's offscreen platform unless
+// QT_QPA_PLATFORM names another.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "core/settings.h"
+#include "panel/element_catalogue.h"
+#include "panel/panel_model.h"
+#include "panel/presentation.h"
+#include "panel/qt/panel_view.h"
+#include "panel/units.h"
+#include "telemetry/snapshot.h"
+#include "ui/language_texts.h"
+
+namespace {
+
+using namespace kerbview;
+
+// A car at speed: engine, wheel speeds and one tyre change from scan to scan; the rest holds.
+telemetry::Snapshot Moving(int i) {
+    telemetry::Snapshot s;
+    s.DriverName = "Driver";
+    s.SlotName = "Driver";
+    s.CarName = "BMW 320si";
+    s.TrackName = "Anderstorp";
+    s.OilTemp = 95.2f + static_cast<float>(i % 7);
+    s.WaterTemp = 91.7f;
+    s.Position = 3;
+    s.EngineSpeed = 600.5f + static_cast<float>(i % 50);
+    s.EngineMaxSpeed = 900;
+    s.Contact = 1;
+    s.LapNumber = 4;
+    s.Fuel = 45.3f - static_cast<float>(i % 100) * 0.01f;
+    s.BestLap = 83.456f;
+    s.LastLap = 84.1f;
+    s.CentreReadout = 7;
+    s.TyreTemp = {78.5f, 81, 84.5f, 90, 95.5f, 101, 75, 80, 85, 99, 100, 101.5f};
+    s.TyreTemp[0] += static_cast<float>(i % 3);
+    s.TyrePressure = {181, 190.4f, 205, 221};
+    s.WheelSpeed = {150.2 + i % 30, 151.7 + i % 30, 120.4 + i % 30, 150.0 + i % 30};
+    s.TyreRatio = {1.0, 0.75, 0.0, 0.9};
+    s.BarPercent1 = static_cast<float>(i % 100);
+    s.BarPercent2 = 2;
+    s.TrackTemp = 30.4f;
+    s.AmbientTemp = 21.6f;
+    s.BrakeTemp = {450, 290, 610, 500};
+    s.TcState = 1;
+    s.AbsState = 2;
+    return s;
+}
+
+// varying: a new snapshot each time (a car on track); otherwise the same one again (the
+// simulator paused, or a scan faster than the simulator's own updates).
+void Present(benchmark::State& state, bool varying) {
+    panel::PanelModel model;
+    panel::DebugModel debug;
+    core::Settings settings;
+    ui::LanguageTexts texts;
+    texts.TxtBest = "Best";
+    texts.TxtLast = "Last";
+    core::ErrorReporter reporter;
+    panel::Units units{nullptr};
+    panel::Presentation presentation{model, debug};
+    units.Canvia_Unitats(settings, model, presentation.Lap(), reporter);
+    const panel::PresentContext context{settings, texts, units.Current(), 0, '.', 0, {}};
+
+    panel::qt::PanelView view(model);
+    view.resize(panel::kDesignClientWidth / 15, panel::kDesignClientHeight / 15);
+    view.show();
+    QCoreApplication::processEvents();
+
+    int i = 0;
+    std::int64_t touched = 0;
+    for (auto _ : state) {
+        telemetry::Snapshot s = Moving(varying ? i++ : 0);
+        presentation.Present(s, context);
+        touched += view.Sync();
+        QCoreApplication::processEvents();
+    }
+    state.counters["elements_touched"] =
+        benchmark::Counter(static_cast<double>(touched), benchmark::Counter::kAvgIterations);
+}
+
+void BM_PresentIntoWidgets_Changing(benchmark::State& state) { Present(state, true); }
+void BM_PresentIntoWidgets_Unchanged(benchmark::State& state) { Present(state, false); }
+BENCHMARK(BM_PresentIntoWidgets_Changing);
+BENCHMARK(BM_PresentIntoWidgets_Unchanged);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
