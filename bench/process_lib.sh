@@ -1,0 +1,127 @@
+# shellcheck shell=bash
+# SPDX-License-Identifier: MIT
+# Shared by scripts/measure.sh and scripts/soak.sh (sourced, not run): an Xvfb of their own, the
+# stand-in simulator, copies of Kerbview each in a folder with its own Kerbview.ini, and readings
+# of a process from /proc. Every process started here is remembered and stopped by
+# perf_stop_all. Callers set perf_work to a scratch folder first.
+
+perf_pids=()
+
+# Starts Xvfb on a free display and exports DISPLAY.
+perf_start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$perf_work/display" \
+    2>"$perf_work/xvfb.log" &
+  perf_xvfb_pid=$!
+  perf_pids+=("$perf_xvfb_pid")
+  local _
+  for _ in $(seq 100); do
+    [ -s "$perf_work/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$perf_work/display" ] || { cat "$perf_work/xvfb.log" >&2; return 1; }
+  DISPLAY=":$(head -n 1 "$perf_work/display")"
+  export DISPLAY
+  unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+}
+
+# A TCP port on 127.0.0.1 that nothing listens on right now.
+perf_free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+}
+
+# Starts the stand-in simulator with its commands read from the FIFO $perf_work/standin.in;
+# file descriptor 7 stays open on it for perf_standin. Waits for its "ready".
+perf_start_standin() {
+  local binary=$1
+  mkfifo "$perf_work/standin.in"
+  "$binary" <"$perf_work/standin.in" >"$perf_work/standin.out" 2>&1 &
+  perf_standin_pid=$!
+  perf_pids+=("$perf_standin_pid")
+  exec 7>"$perf_work/standin.in"
+  local _
+  for _ in $(seq 100); do
+    grep -q '^ready' "$perf_work/standin.out" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "the stand-in simulator did not start:" >&2
+  cat "$perf_work/standin.out" >&2
+  return 1
+}
+
+# Sends one command line to the stand-in.
+perf_standin() { echo "$*" >&7; }
+
+# Makes folder $1 holding a copy of the program $2 and a Kerbview.ini for role $3 (1 server,
+# 2 client) on port $4 at a 10 ms scan. The program reads Kerbview.ini beside its executable,
+# and the kernel reports a symbolic link's target as the executable, so it is a real copy.
+perf_make_copy() {
+  local folder=$1 binary=$2 role=$3 port=$4
+  mkdir -p "$folder"
+  cp "$binary" "$folder/kerbview"
+  printf '[Opcions]\r\nScanTime=10\r\nTipusConexio=%s\r\nPort=%s\r\nIP=127.000.000.001\r\nDadesServ=True\r\n' \
+    "$role" "$port" >"$folder/Kerbview.ini"
+}
+
+# Number of viewable top-level windows titled "Kerbview".
+perf_shown_windows() {
+  local id n=0
+  for id in $(xwininfo -root -children 2>/dev/null | awk '/"Kerbview"/ {print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' && n=$((n + 1))
+  done
+  echo "$n"
+}
+
+# Starts copy $1 (folder) with extra arguments, and waits until $2 Kerbview windows are shown.
+# Sets perf_started_pid, and perf_shown_ms to the milliseconds from the start to the window
+# being viewable (measured by polling, so late by up to one poll of about 10 ms).
+perf_start_copy() {
+  local folder=$1 windows=$2
+  shift 2
+  local t0
+  t0=$(date +%s%N)
+  (cd "$folder" && exec ./kerbview "$@") >"$folder/out.log" 2>&1 &
+  perf_started_pid=$!
+  perf_pids+=("$perf_started_pid")
+  perf_shown_ms=""
+  local until=$((t0 + 20000000000))
+  while [ "$(date +%s%N)" -lt "$until" ]; do
+    if [ "$(perf_shown_windows)" -ge "$windows" ]; then
+      perf_shown_ms=$((($(date +%s%N) - t0) / 1000000))
+      return 0
+    fi
+    kill -0 "$perf_started_pid" 2>/dev/null || break
+  done
+  echo "Kerbview in $folder showed no window; its output:" >&2
+  cat "$folder/out.log" >&2
+  return 1
+}
+
+# User plus system time of a process, in clock ticks.
+perf_cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# Peak and current resident memory, in kB.
+perf_hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
+perf_rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+# Open file descriptors.
+perf_fds() { find "/proc/$1/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l; }
+
+# Stops one process: TERM, then KILL after 3 s.
+perf_stop() {
+  local pid=$1 _
+  kill "$pid" 2>/dev/null || return 0
+  for _ in $(seq 30); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# Stops every process started here, the newest first.
+perf_stop_all() {
+  exec 7>&- 2>/dev/null || true
+  local i
+  for ((i = ${#perf_pids[@]} - 1; i >= 0; i--)); do
+    perf_stop "${perf_pids[$i]}"
+  done
+  perf_pids=()
+}
