@@ -70,7 +70,7 @@ TEST(GameLink, AppearanceDelayAndGraceCountTicksFromScanTime) {
     }
 }
 
-TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelay) {
+TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelayButAOneTickGapKeepsTheHandle) {
     LinkRig rig;
     rig.windows.window = 77;
     for (int i = 0; i < 5; ++i) EXPECT_FALSE(rig.link.RACE07_Actiu());
@@ -78,12 +78,7 @@ TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelay) {
     EXPECT_FALSE(rig.link.RACE07_Actiu());
     rig.windows.window = 77;
     EXPECT_EQ(rig.TicksUntilRunning(), 7);
-}
 
-TEST(GameLink, OneTickWindowGapKeepsTheHandle) {
-    LinkRig rig;
-    rig.windows.window = 77;
-    rig.TicksUntilRunning();
     rig.windows.window = 0;
     EXPECT_TRUE(rig.link.RACE07_Actiu());
     rig.windows.window = 77;
@@ -161,15 +156,14 @@ TEST(GameLink, ScanTimeZeroIsReportedAndCountsAsNotRunning) {
 
 TEST(GameLink, ProcessHandleReleasedWhenTheLinkEnds) {
     FakeWindowFinder windows;
+    windows.window = 5;
     FakeProcessMemory memory;
     core::ErrorReporter reporter;
     RecordingObserver observer;
     {
         GameLink link(windows, memory, reporter, observer);
         link.SetScanTime(1000);
-        windows.window = 5;
-        while (!link.RACE07_Actiu()) {
-        }
+        while (!link.RACE07_Actiu()) continue;
         ASSERT_EQ(memory.openReaders, 1);
     }
     EXPECT_EQ(memory.openReaders, 0);

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// End to end: the stand-in simulator under X, read through the real Linux platform layer.
+// The real Linux platform layer: process memory read from a child, then end to end with the
+// stand-in simulator under X.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
@@ -95,7 +97,7 @@ private:
 };
 
 // Descriptors of this process that are open on `path`.
-[[maybe_unused]] int DescriptorsOn(const std::string& path) {
+int DescriptorsOn(const std::string& path) {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code error;
@@ -116,6 +118,69 @@ private:
     int waited = 0;
     while (!link.RACE07_Actiu() && waited < 20) ++waited;
     return waited;
+}
+
+std::uint8_t Pattern(std::size_t i) { return static_cast<std::uint8_t>(i * 7 + 3); }
+
+// A child process holding one page of a known pattern followed by an unmapped page; the child
+// inherits the block at the same address.
+class PatternChild {
+public:
+    PatternChild() : m_page(static_cast<std::size_t>(::sysconf(_SC_PAGESIZE))) {
+        auto* block = static_cast<std::uint8_t*>(::mmap(nullptr, 2 * m_page, PROT_READ | PROT_WRITE,
+                                                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        if (block == MAP_FAILED) return;
+        for (std::size_t i = 0; i < m_page; ++i) block[i] = Pattern(i);
+        ::munmap(block + m_page, m_page);
+        m_address = reinterpret_cast<Address>(block);
+        m_pid = ::fork();
+        if (m_pid == 0)
+            for (;;) ::pause();
+        ::munmap(block, m_page);
+    }
+    ~PatternChild() { Kill(); }
+    void Kill() {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+    pid_t m_pid = -1;
+    std::size_t m_page;
+    Address m_address = 0;
+};
+
+TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHolesAndReleasesIt) {
+    PatternChild child;
+    ASSERT_GT(child.m_pid, 0);
+    const std::string memPath = "/proc/" + std::to_string(child.m_pid) + "/mem";
+    OpenResult opened = MakeProcessMemory()->Open(static_cast<std::uint32_t>(child.m_pid));
+    if (!opened.reader) GTEST_SKIP() << "the kernel refused the child's memory: " << opened.detail;
+    EXPECT_EQ(DescriptorsOn(memPath), 1);
+
+    std::uint8_t bytes[64] = {};
+    ASSERT_EQ(opened.reader->Read(child.m_address + 100, bytes, sizeof bytes), sizeof bytes);
+    for (std::size_t i = 0; i < sizeof bytes; ++i) EXPECT_EQ(bytes[i], Pattern(100 + i)) << i;
+    // A range that runs into the unmapped page is a short read: nothing counts as read.
+    EXPECT_EQ(opened.reader->Read(child.m_address + child.m_page - 4, bytes, 8), 0u);
+    EXPECT_EQ(opened.reader->Read(0, bytes, 8), 0u);
+    EXPECT_EQ(opened.reader->Read(~Address{0} - 2, bytes, 8), 0u);
+    child.Kill();
+    EXPECT_EQ(opened.reader->Read(child.m_address, bytes, 8), 0u) << "a process that has ended";
+    opened.reader.reset();
+    EXPECT_EQ(DescriptorsOn(memPath), 0) << "the descriptor outlived its reader";
+}
+
+TEST(ProcessMemoryLinux, OpenFailureSaysWhatIsMissing) {
+    auto memory = MakeProcessMemory();
+    // Above the kernel's largest possible process id (4194304).
+    const OpenResult gone = memory->Open(0x7FFFFFF0);
+    EXPECT_EQ(gone.reader, nullptr);
+    EXPECT_NE(gone.detail.find("/proc/2147483632/mem"), std::string::npos) << gone.detail;
+    const OpenResult noPid = memory->Open(0);
+    EXPECT_EQ(noPid.reader, nullptr);
+    EXPECT_NE(noPid.detail.find("_NET_WM_PID"), std::string::npos) << noPid.detail;
 }
 
 TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedProcess) {
