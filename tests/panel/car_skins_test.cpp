@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <random>
 #include <stdexcept>
 #include <utility>
 #include <vector>
+
+#include "core/temp_dir.h"
 
 namespace kerbview::panel {
 namespace {
@@ -34,23 +34,15 @@ public:
 
 class CarSkinsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("kerbview_carskins_" + std::to_string(std::random_device{}()));
-        fs::create_directories(m_folder / "carskins");
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    std::string Folder() const { return m_folder.string(); }
-    void WriteTable(const std::string& text) const {
-        std::ofstream(m_folder / "carskins.ini", std::ios::binary) << text;
-    }
+    std::string Folder() const { return dir.Path().string(); }
+    void WriteTable(const std::string& text) const { dir.Write("carskins.ini", text); }
     std::string AddPicture(const std::string& name) const {
-        std::ofstream(m_folder / "carskins" / name, std::ios::binary) << "GIF89a";
+        fs::create_directories(dir.Path() / "carskins");
+        dir.Write("carskins/" + name, "GIF89a");
         return Folder() + "/carskins/" + name;
     }
 
-    fs::path m_folder;
+    core::testing::TempDir dir;
 };
 
 TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndCarWithoutPictureKeepsThePrevious) {
@@ -85,7 +77,7 @@ TEST_F(CarSkinsTest, MissingOrGarbageTableLoadsNothing) {
     };
     for (const std::string& table : tables) {
         WriteTable(table);
-        if (table.empty()) fs::remove(m_folder / "carskins.ini");
+        if (table.empty()) fs::remove(dir.File("carskins.ini"));
         CarSkins skins;
         FakeLoader loader;
         skins.Update("Car A", Folder(), loader);
@@ -133,20 +125,17 @@ TEST(CarSkinPaths, ValuesCannotLeaveTheCarskinsFolder) {
         const char* value;
         std::optional<std::string> path;
     };
-    const Case cases[] = {
-        {"a.jpg", "/p/carskins/a.jpg"},
-        {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
-        {"GT/../a.jpg", "/p/carskins/a.jpg"},
-        {"-1", std::nullopt},
-        {"../Kerbview.ini", std::nullopt},
-        {"..\\..\\etc\\passwd", std::nullopt},
-        {"GT/../../a.jpg", std::nullopt},
-        {"/etc/passwd", std::nullopt},
-        {"GT/..", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CarSkinPicturePath("/p", c.value), c.path) << c.value;
-    }
+    const std::optional<std::string> none;
+    const Case cases[] = {{"a.jpg", "/p/carskins/a.jpg"},
+                          {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
+                          {"GT/../a.jpg", "/p/carskins/a.jpg"},
+                          {"-1", none},
+                          {"../Kerbview.ini", none},
+                          {"..\\..\\etc\\passwd", none},
+                          {"GT/../../a.jpg", none},
+                          {"/etc/passwd", none},
+                          {"GT/..", none}};
+    for (const Case& c : cases) EXPECT_EQ(CarSkinPicturePath("/p", c.value), c.path) << c.value;
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "panel/layout_scaling.h"
+#include "panel/window_placement.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace kerbview::panel {
@@ -34,11 +37,9 @@ std::map<std::size_t, ScaledGeometry> Scale(const LayoutRecord& r, double cw, do
 
 TEST(LayoutScaling, RecordsOnlyLaidOutKindsAndFontsOfTextLampsAndGauges) {
     const LayoutRecord r = Opened();
-    EXPECT_EQ(r.DesignScaleWidth, kClientW);
-    EXPECT_EQ(r.DesignScaleHeight, kClientH);
+    EXPECT_EQ((std::vector{r.DesignScaleWidth, r.DesignScaleHeight, r.LastWidth, r.LastHeight}),
+              (std::vector{kClientW, kClientH, kOuterW, kOuterH}));
     EXPECT_DOUBLE_EQ(r.AspectRatio, kOuterW / kOuterH);
-    EXPECT_EQ(r.LastWidth, kOuterW);
-    EXPECT_EQ(r.LastHeight, kOuterH);
     const double fonts[] = {0, 0, 14.25, 9.75, 9.75, 0};
     const double lefts[] = {0, 0, 4560, 1320, 4680, 5400};
     for (std::size_t i = 0; i < 6; ++i) {
@@ -85,11 +86,9 @@ TEST(LayoutScaling, EveryRecordedElementScalesWithTheClientAreaAndFontsWithItsHe
     const auto g = Scale(r, kClientW * 1.5, kClientH * 1.5);
     ASSERT_EQ(g.size(), 5u);
     EXPECT_FALSE(g.contains(1));
-    EXPECT_DOUBLE_EQ(g.at(2).left, 4560 * 1.5);
-    EXPECT_DOUBLE_EQ(g.at(2).top, 120 * 1.5);
-    EXPECT_DOUBLE_EQ(g.at(2).width, 3615 * 1.5);
-    EXPECT_DOUBLE_EQ(g.at(2).height, 375 * 1.5);
-    EXPECT_DOUBLE_EQ(g.at(2).fontSize.value(), 14.25 * 1.5);
+    const ScaledGeometry& t = g.at(2);
+    EXPECT_EQ((std::vector{t.left, t.top, t.width, t.height, t.fontSize.value()}),
+              (std::vector{4560 * 1.5, 120 * 1.5, 3615 * 1.5, 375 * 1.5, 14.25 * 1.5}));
     EXPECT_FALSE(g.at(0).fontSize.has_value());
     EXPECT_FALSE(g.at(5).fontSize.has_value());
 }
@@ -140,10 +139,51 @@ TEST(LayoutScaling, CatalogueLaysOutEveryPanelElementButTheListAndKeepsLabelFont
     // 48 labels, 7 lamps, 4 gauges, 4 markers and 3 pictures.
     EXPECT_EQ(Scale(r, kClientW, kClientH).size(), 66u);
     std::size_t withFont = 0;
-    for (std::size_t i = 0; i < kLayoutEntries; ++i) {
-        withFont += r.LayoutFontSize[i] > 0 ? 1 : 0;
-    }
+    for (std::size_t i = 0; i < kLayoutEntries; ++i) withFont += r.LayoutFontSize[i] > 0 ? 1 : 0;
     EXPECT_EQ(withFont, 59u);
+}
+
+TEST(WindowPlacement, DesktopPixelsBecomeUnitsRoundedHalfToEven) {
+    auto text = [](const DesktopRect& r) {
+        return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+               std::to_string(r.width) + " " + std::to_string(r.height);
+    };
+    EXPECT_EQ(text(VirtualDesktopUnits({-1920, -200, 3840, 1280}, 15, 15)),
+              "-28800 -3000 57600 19200");
+    EXPECT_EQ(text(VirtualDesktopUnits({1, 3, 5, 7}, 12.5, 12.5)), "12 38 62 88");  // from x.5
+}
+
+TEST(WindowPlacement, OffScreenPositionResetsBothCoordinates) {
+    constexpr std::int64_t kW = 9840, kH = 8700;
+    const DesktopRect single = VirtualDesktopUnits({0, 0, 1920, 1080}, 15, 15);  // 28800 x 16200
+    const DesktopRect leftNegative = VirtualDesktopUnits({-1920, 0, 3840, 1080}, 15, 15);
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    struct Case {
+        const char* name;
+        DesktopRect desktop;
+        std::int32_t x, y;
+        bool reset;
+    };
+    const Case cases[] = {
+        {"left of a desktop starting at 0", single, -200, 300, true},
+        {"right edge touching", single, 28800 - kW, 300, false},
+        {"right edge one unit past", single, 28800 - kW + 1, 300, true},
+        {"bottom edge touching", single, 300, 16200 - kH, false},
+        {"bottom edge one unit past", single, 300, 16200 - kH + 1, true},
+        {"above the top", single, 300, -1, true},
+        {"top-left corner", single, 0, 0, false},
+        {"inside a monitor at negative x", leftNegative, -15000, 450, false},
+        {"left of a monitor at negative x", leftNegative, -28801, 450, true},
+        {"largest stored x", single, kMax, kMax, true},
+        {"smallest stored x", single, kMin, kMin, true},
+    };
+    for (const Case& c : cases) {
+        std::int32_t x = c.x, y = c.y;
+        EXPECT_EQ(ResetOffScreenPosition(x, y, kW, kH, c.desktop), c.reset) << c.name;
+        EXPECT_EQ(x, c.reset ? 0 : c.x) << c.name;
+        EXPECT_EQ(y, c.reset ? 0 : c.y) << c.name;
+    }
 }
 
 }  // namespace

@@ -3,16 +3,70 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "core/number_rules.h"
+#include "panel/presentation.h"
 #include "panel/presentation_sections.h"
-#include "presentation_rig.h"
 
 namespace kerbview::panel {
 namespace {
 
-using test::Rig;
-using test::TypicalSnapshot;
+// Expected texts write the masculine ordinal indicator (Windows-1252 byte 0xBA) as "\272".
+
+/// A sane mid-race snapshot in metric units, ignition on.
+inline telemetry::Snapshot TypicalSnapshot() {
+    telemetry::Snapshot s;
+    s.DriverName = "Driver", s.CarName = "Car", s.TrackName = "Track";
+    s.OilTemp = 95, s.WaterTemp = 92, s.Position = 3, s.DriverSlot = 12;
+    s.EngineSpeed = 600, s.EngineMaxSpeed = 900, s.Contact = 1, s.LapNumber = 3, s.Fuel = 45.3f;
+    s.BestLap = 83.456f, s.LastLap = 84.1f, s.CentreReadout = 7;
+    s.TyreTemp.fill(85), s.TyrePressure.fill(190), s.BrakeTemp.fill(450);
+    s.WheelSpeed = {150, 151, 149, 150}, s.TyreRatio = {1.0, 0.75, 0.0, 0.9};
+    s.BarPercent1 = 55, s.TrackTemp = 30, s.AmbientTemp = 21.6f;
+    return s;
+}
+
+/// The program's owning objects around one Presentation, units applied, settings writes recorded.
+struct Rig {
+    PanelModel panel;
+    DebugModel debug;
+    core::Settings settings;
+    ui::LanguageTexts texts;
+    core::ErrorReporter reporter;
+    std::vector<std::string> writes;  // "section/key=value"
+    Units units{[this](std::string_view s, std::string_view k, std::string_view v) {
+        writes.push_back(std::string(s) + "/" + std::string(k) + "=" + std::string(v));
+    }};
+    Presentation presentation{panel, debug};
+    std::int16_t DriverSelectMode = 0;
+    char sep = '.';
+    std::uint32_t ScanStartTick = 0, now = 0;
+
+    explicit Rig(std::string unitats = "Metric") {
+        settings.Unitats = std::move(unitats);
+        texts.TxtBest = "Best", texts.TxtLast = "Last";
+        texts.TxtTc = "TC", texts.TxtTcLow = "TC LOW", texts.TxtTcHigh = "TC HIGH";
+        texts.TxtAbs = "ABS", texts.TxtAbsLow = "ABS LOW", texts.TxtAbsHigh = "ABS HIGH";
+        ApplyUnits();
+    }
+    Rig(const Rig&) = delete;  // the writer and the clock capture this
+
+    bool ApplyUnits() {
+        return units.Canvia_Unitats(settings, panel, presentation.Lap(), reporter);
+    }
+    PresentContext Context() {
+        return {settings, texts,         units.Current(),       DriverSelectMode,
+                sep,      ScanStartTick, [this] { return now; }};
+    }
+    PresentEnd Present(telemetry::Snapshot s) { return presentation.Present(s, Context()); }
+    bool PresentOrReport(telemetry::Snapshot s) {
+        return presentation.PresentOrReport(s, Context(), reporter);
+    }
+    const std::string& Text(Element e) const { return panel[e].text; }
+};
+
 using Snap = telemetry::Snapshot;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -53,12 +107,10 @@ TEST(Presentation, EngineAndBarsAreClampedAndTheLampNeedsMoreThanOne) {
         float engine, bar1, bar2;
         bool lamp;
         const char* texts;
-    } cases[] = {
-        {1.0f, 150, -5, false, "10 100 0"},
-        {1.01f, 50.4f, 0, true, "10 50 0"},
-        {0.0f, 100, 99.5f, false, "0 100 100"},
-        {2000, 0.5f, 1, true, "8694 1 1"},  // above the limit 900 x 9.549 + 100
-    };
+    } cases[] = {{1.0f, 150, -5, false, "10 100 0"},
+                 {1.01f, 50.4f, 0, true, "10 50 0"},
+                 {0.0f, 100, 99.5f, false, "0 100 100"},
+                 {2000, 0.5f, 1, true, "8694 1 1"}};  // above the limit 900 x 9.549 + 100
     for (const auto& c : cases) {
         Rig r;
         Snap s = TypicalSnapshot();
@@ -111,12 +163,10 @@ TEST(Presentation, AverageLeavesOutStillWheelsAndMarkersShowBelowNinetyPercent) 
         const char* text;
         double gauge;
         bool shape1, shape2;
-    } cases[] = {
-        {{0, 0, 100, 100}, "100", 100, true, true},
-        {{0, 100, 100, 100}, "100", 100, true, false},
-        {{0, 0, 0, 0}, "0", 0.001, false, false},
-        {{-20, -20, -20, -20}, "0", 0.001, false, false},
-    };
+    } cases[] = {{{0, 0, 100, 100}, "100", 100, true, true},
+                 {{0, 100, 100, 100}, "100", 100, true, false},
+                 {{0, 0, 0, 0}, "0", 0.001, false, false},
+                 {{-20, -20, -20, -20}, "0", 0.001, false, false}};
     for (const auto& c : cases) {
         Rig r;
         Snap s = TypicalSnapshot();
@@ -131,12 +181,10 @@ TEST(Presentation, AverageLeavesOutStillWheelsAndMarkersShowBelowNinetyPercent) 
         double average;
         std::array<double, 4> wheels;
         std::array<bool, 4> shown;
-    } markers[] = {
-        {100, {89.9, 100, 120, 90}, {true, false, false, false}},
-        {1.0, {0, 1, 1, 1}, {false, false, false, false}},
-        {100, {kNaN, 50, 100, 100}, {false, true, false, false}},
-        {kNaN, {0, 0, 0, 0}, {false, false, false, false}},
-    };
+    } markers[] = {{100, {89.9, 100, 120, 90}, {true, false, false, false}},
+                   {1.0, {0, 1, 1, 1}, {false, false, false, false}},
+                   {100, {kNaN, 50, 100, 100}, {false, true, false, false}},
+                   {kNaN, {0, 0, 0, 0}, {false, false, false, false}}};
     for (const auto& c : markers) {
         PanelModel panel;
         sections::WheelMarkers(panel, c.average, c.wheels);
@@ -194,20 +242,16 @@ TEST(Presentation, LampsIgnoreUnknownLevelsAndFlagsNeedExactlyOne) {
 }
 
 TEST(Presentation, AirTemperaturesRoundHalfToEvenWithTwoDigits) {
-    struct {
-        float t;
-        const char* want;
-    } cases[] = {
-        {21.6f, "Amb: 22\272C"}, {5, "Amb: 05\272C"},    {-3, "Amb: -03\272C"},
-        {0.5f, "Amb: 00\272C"},  {1.5f, "Amb: 02\272C"}, {123.4f, "Amb: 123\272C"},
-    };
-    for (const auto& c : cases) {
-        Rig r;
-        Snap s = TypicalSnapshot();
-        s.AmbientTemp = c.t;
+    Rig r;
+    Snap s = TypicalSnapshot();
+    std::string shown;
+    for (float t : {21.6f, 5.0f, -3.0f, 0.5f, 1.5f, 123.4f}) {
+        s.AmbientTemp = t;
         r.Present(s);
-        EXPECT_EQ(r.Text(LabelN(41)), c.want);
+        shown += r.Text(LabelN(41)) + "|";
     }
+    EXPECT_EQ(shown,
+              "Amb: 22\272C|Amb: 05\272C|Amb: -03\272C|Amb: 00\272C|Amb: 02\272C|Amb: 123\272C|");
 }
 
 TEST(Presentation, GraphicsOffLeavesColoursMarkersAndGaugesButUpdatesTexts) {
@@ -228,8 +272,7 @@ TEST(Presentation, GraphicsOffLeavesColoursMarkersAndGaugesButUpdatesTexts) {
 
 TEST(Presentation, ScanTimeSurvivesATickCounterWrap) {
     Rig r;
-    r.settings.DebugEnabled = true;
-    r.ScanStartTick = 0xFFFFFFF0u, r.now = 0x10u;
+    r.settings.DebugEnabled = true, r.ScanStartTick = 0xFFFFFFF0u, r.now = 0x10u;
     r.Present(TypicalSnapshot());
     EXPECT_EQ(r.debug.label(20), "32");
 }
@@ -274,6 +317,86 @@ TEST(Presentation, NonFiniteAndHugeValuesTakeTheErrorPathOrShow) {
         EXPECT_EQ(r.PresentOrReport(s), c.completes) << c.name;
         EXPECT_EQ(r.reporter.ErrorProc(), c.completes ? "" : "Lectures") << c.name;
     }
+}
+
+std::string Summary(const Rig& r) {
+    const DisplayUnits& u = r.units.Current();
+    std::string out = u.TempUnitText + " " + u.FuelUnitText + " " + u.PressureUnitText;
+    for (int v : {u.ActiveMaxPneu, u.ActiveMinPneu, u.ActiveMaxMotor, u.ActiveMinMotor,
+                  u.ActiveMaxPress, u.ActiveMinPress, u.ActiveMaxFrens, u.ActiveMinFrens}) {
+        out += " " + std::to_string(v);
+    }
+    out += r.panel.menu(Menu::Metrico).checked ? " M" : "";
+    out += r.panel.menu(Menu::Imperial).checked ? " I" : "";
+    return out + " " + std::to_string(static_cast<int>(r.panel[Element::ProgressBar4].maxvalue));
+}
+
+TEST(Units, CanviaUnitatsSetsTextsThresholdsMenusGaugeAndWrite) {
+    struct {
+        const char* unitats;
+        const char* summary;
+        const char* written;
+    } cases[] = {
+        {"Imperial", "\272F G PSI 212 176 212 194 32 26 1112 572 I 220",
+         "Opcions/Unitats=Imperial"},
+        {"Metric", "\272C L kPA 100 80 100 90 220 180 600 300 M 350", "Opcions/Unitats=Metric"},
+        {"imperial", "\272C L kPA 100 80 100 90 220 180 600 300 M 350", "Opcions/Unitats=Metric"},
+    };
+    for (const auto& c : cases) {
+        Rig r(c.unitats);
+        EXPECT_EQ(Summary(r), c.summary) << c.unitats;
+        EXPECT_EQ(r.writes, std::vector<std::string>{c.written}) << c.unitats;
+    }
+}
+
+TEST(Units, MenuClickOnTheCurrentUnitRewritesNothing) {
+    Rig r;
+    const auto revision = r.panel.revision();
+    r.units.Metrico_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
+    EXPECT_EQ(r.panel.revision(), revision);
+    r.units.Imperial_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
+    r.units.Imperial_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
+    EXPECT_EQ(r.writes.size(), 2u);
+    EXPECT_EQ(r.settings.Unitats, "Imperial");
+}
+
+TEST(Units, ThresholdOverflowReportsKeepsStepsDoneAndSkipsTheWrite) {
+    Rig r;
+    r.settings.MaxPneu = 20000;  // 36032 in Fahrenheit does not fit 16 bits
+    r.settings.Unitats = "Imperial";
+    EXPECT_FALSE(r.ApplyUnits());
+    EXPECT_EQ(r.reporter.ErrorProc(), "Canvia_Unitats");
+    EXPECT_EQ(Summary(r), "\272F G PSI 100 80 100 90 220 180 600 300 I 220");
+    EXPECT_EQ(r.writes.size(), 1u);
+}
+
+TEST(Units, ImperialSnapshotShowsConvertedFigures) {
+    Rig r("Imperial");
+    telemetry::Snapshot s = TypicalSnapshot();
+    s.WaterTemp = 90, s.BrakeTemp[0] = 450, s.TyrePressure[0] = 190, s.Fuel = 50;
+    s.TyrePressure[1] = 26.1f / 0.1451352418559f, s.TyreTemp[4] = 95;
+    s.WheelSpeed = {100, 100, 100, 100};
+    r.Present(s);
+    std::string shown;
+    for (int n : {17, 43, 24, 16, 41}) shown += r.Text(LabelN(n)) + "|";
+    EXPECT_EQ(shown + r.Text(Element::ProgressBar4), "194|842\272F|28PSI|13.21G|Amb: 71\272F|62");
+    EXPECT_EQ(r.panel[LabelN(25)].backColor, core::ColorOk);  // 26.1 psi against 26..32
+    EXPECT_EQ(r.panel[LabelN(6)].backColor, core::ColorOk);   // 203 F against 176..212
+}
+
+// The reference taken in litres must follow a change to gallons, or the next fuel-used figure
+// subtracts gallons from litres.
+TEST(Units, ChangeMidLapConvertsTheFuelReference) {
+    Rig r;
+    telemetry::Snapshot s = TypicalSnapshot();
+    s.LapNumber = 2, s.Fuel = 40;
+    r.Present(s);
+    r.units.Imperial_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
+    s.LapNumber = 3, s.Fuel = 36;
+    r.Present(s);
+    EXPECT_EQ(r.Text(LabelN(34)), "1.06G");
+    r.units.Metrico_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
+    EXPECT_NEAR(r.presentation.Lap().LapStartFuel, 36.0f, 1e-4);
 }
 
 }  // namespace
