@@ -29,17 +29,13 @@ struct Rig {
     std::vector<std::string> reports;
     std::vector<std::string> calls;
     std::function<void()> lecturesBody = [] {};
-    char sep = '.';
     std::unique_ptr<NetRoles> roles;
 
-    Rig() {
+    explicit Rig(char sep = '.') {
         texts.TxtListening = "ESCUCHANDO", texts.TxtConnected = "CONECTADO";
         texts.TxtConnecting = "CONECTANDO", texts.TxtNoLink = "N/A";
         errors.setDebugEnabled(true);
         errors.setSink([this](const std::string&) { reports.push_back(errors.ErrorProc()); });
-        Make();
-    }
-    void Make() {
         roles = std::make_unique<NetRoles>(
             server, client,
             NetContext{settings, panel, texts, errors,
@@ -231,10 +227,11 @@ TEST(NetRoles, CanviaConexioSetsMenusAndWritesAllThreeKeys) {
         rig.settings.TipusConexio = c.tipus;
         rig.settings.Port = "2002";
         rig.roles->Canvia_Conexio(c.tipus);
-        EXPECT_EQ(rig.panel.menu(Menu::Cap).checked, c.cap);
-        EXPECT_EQ(rig.panel.menu(Menu::Servidor).checked, c.servidor);
-        EXPECT_EQ(rig.panel.menu(Menu::Client).checked, c.client);
-        EXPECT_EQ(rig.panel.menu(Menu::VeureDadesServidor).enabled, c.veure);
+        const auto& menus = rig.panel;
+        EXPECT_EQ((std::vector{menus.menu(Menu::Cap).checked, menus.menu(Menu::Servidor).checked,
+                               menus.menu(Menu::Client).checked,
+                               menus.menu(Menu::VeureDadesServidor).enabled}),
+                  (std::vector{c.cap, c.servidor, c.client, c.veure}));
         EXPECT_EQ(rig.server.m_state == SocketState::Closed, c.closes);
         EXPECT_EQ(rig.client.m_state == SocketState::Closed, c.closes);
         EXPECT_EQ(rig.written, (std::map<std::string, std::string>{
@@ -273,9 +270,7 @@ TEST(IntroDialogs, PortIsStoredAsThePlainNumberInTheUsersLocaleOrNothingIsStored
          {Case{"0080", '.', "80"}, Case{"1001,5", ',', "1001"}, Case{"1001.5", ',', "1001,5"},
           Case{"65536", '.', nullptr}, Case{"12x", '.', nullptr}}) {
         SCOPED_TRACE(c.text);
-        Rig rig;
-        rig.sep = c.sep;
-        rig.Make();
+        Rig rig(c.sep);
         const DialogOutcome out = IntroPortAccept(c.text, rig.settings, *rig.roles, c.sep);
         EXPECT_EQ(out, c.stored ? DialogOutcome::Accepted : DialogOutcome::BadPort);
         EXPECT_EQ(rig.settings.Port, c.stored ? c.stored : "1001");
