@@ -8,12 +8,11 @@
 #include <functional>
 
 #include "fake_platform.h"
-#include "session_image.h"
 
 namespace kerbview::telemetry {
 namespace {
 
-// The rig starts with the whole session in memory (see session_image.h).
+// The rig starts with the whole session in memory (see fake_platform.h).
 struct AcquisitionRig {
     explicit AcquisitionRig(bool session = true) : reader(image, openReaders) {
         readers.SetProcess(&reader);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -10,7 +13,9 @@
 #include <vector>
 
 #include "telemetry/game_link.h"
+#include "telemetry/memory_map.h"
 #include "telemetry/process_memory.h"
+#include "telemetry/snapshot.h"
 #include "telemetry/window_finder.h"
 
 namespace kerbview::telemetry::testing {
@@ -107,5 +112,119 @@ public:
         failures.push_back(message + "|" + detail);
     }
 };
+
+/// One value put in the simulator's memory.
+struct MemoryWrite {
+    enum Kind { Text, Byte, Int32, Single, Double } kind;
+    Address address;
+    double number = 0;   // for Text: the length of the field read back
+    std::string text{};  // written with one character 0 after it
+};
+
+/// A coherent session: the player "Ann Driver" in slot 5, every field of the map set.
+inline std::vector<MemoryWrite> SessionWrites() {
+    const MemoryMap map = LoadMemoryMap();
+    const auto at = [](Address slot0) { return MemoryMap::SlotField(slot0, 5); };
+    std::vector<MemoryWrite> writes = {
+        {MemoryWrite::Text, map.PlayerName, 30, "Ann Driver\\Profiles\\x"},
+        {MemoryWrite::Text, at(map.SlotName), 24, "Ann Driver"},
+        {MemoryWrite::Text, at(map.CarName), 50, "BMW 320si"},
+        {MemoryWrite::Single, at(map.EngineSpeed), 800.5},
+        {MemoryWrite::Int32, at(map.Position), 65539},  // only the low 16 bits count: 3
+        {MemoryWrite::Single, at(map.EngineMaxSpeed), 890},
+        {MemoryWrite::Int32, at(map.LapNumber), 6},
+        {MemoryWrite::Single, at(map.Fuel), 42.25},
+        {MemoryWrite::Single, at(map.BestLap), 61.5},
+        {MemoryWrite::Single, at(map.LastLap), 62.25},
+        {MemoryWrite::Int32, at(map.CentreReadout), -4},
+        {MemoryWrite::Byte, at(map.InPits), 1},
+        {MemoryWrite::Double, map.OilTemp, 373.15},
+        {MemoryWrite::Double, map.WaterTemp, 363.15},
+        {MemoryWrite::Byte, map.Contact, 1},
+        {MemoryWrite::Text, map.TrackPath, 50, "Tracks\\Anderstorp.trk"},
+        {MemoryWrite::Byte, map.PitLimiter, 1},
+        {MemoryWrite::Byte, map.TcState, 2},
+        {MemoryWrite::Byte, map.AbsState, 255},
+        {MemoryWrite::Single, map.BarPercent1, 0.5},
+        {MemoryWrite::Single, map.BarPercent2, 0.25},
+        {MemoryWrite::Single, map.TrackTemp, 31.5},
+        {MemoryWrite::Single, map.AmbientTemp, 22.25},
+    };
+    for (int w = 0; w < 4; ++w) {
+        const auto field = [&](Address offset) { return map.WheelField(w, offset); };
+        for (int z = 0; z < 3; ++z) {
+            writes.push_back(
+                {MemoryWrite::Double, field(map.Wheel.TyreTemp + 8 * z), 353.15 + 3 * w + z});
+        }
+        writes.push_back({MemoryWrite::Double, field(map.Wheel.TyrePressure), 190.5 + w});
+        writes.push_back({MemoryWrite::Double, field(map.Wheel.BrakeTemp), 573.15 + 10 * w});
+        writes.push_back({MemoryWrite::Double, field(map.Wheel.Rotation), -50.0 - 10 * w});
+        writes.push_back({MemoryWrite::Double, field(map.Wheel.TyreRatio), 1.0 - 0.25 * w});
+        // Only the left wheels' factors count; the right ones must never be used.
+        writes.push_back({MemoryWrite::Double, field(map.Wheel.RadiusFactor),
+                          w == 0   ? 0.284
+                          : w == 2 ? 0.568
+                                   : 99.0});
+    }
+    return writes;
+}
+
+/// What SessionWrites() reads as, wheel speeds aside (see kSessionWheelSpeed).
+inline Snapshot SessionSnapshot() {
+    Snapshot s;
+    s.DriverName = "Ann Driver", s.OilTemp = 100.0f, s.WaterTemp = 90.0f;
+    s.SlotName = "Ann Driver", s.Position = 3, s.EngineSpeed = 800.5f, s.EngineMaxSpeed = 890.0f;
+    s.Contact = 1, s.LapNumber = 7, s.Fuel = 42.25f, s.BestLap = 61.5f, s.LastLap = 62.25f;
+    s.CentreReadout = -4, s.TyreTemp = {80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91};
+    s.TyrePressure = {190.5f, 191.5f, 192.5f, 193.5f}, s.TyreRatio = {1.0, 0.75, 0.5, 0.25};
+    s.TrackName = "Anderstorp", s.PitLimiter = 1, s.InPits = 1, s.TcState = 2, s.AbsState = 255;
+    s.BarPercent1 = 50.0f, s.BarPercent2 = 25.0f, s.TrackTemp = 31.5f, s.AmbientTemp = 22.25f;
+    s.DriverSlot = 5, s.BrakeTemp = {300, 310, 320, 330}, s.CarName = "BMW 320si";
+    return s;
+}
+
+/// rotation x -1.0 x the axle's left-wheel factor / 0.284, wheel by wheel.
+inline constexpr double kSessionWheelSpeed[4] = {50.0, 60.0, 140.0, 160.0};
+
+/// Checks that got is what SessionWrites() reads as; wheel speeds to within rounding.
+inline void ExpectSessionSnapshot(const Snapshot& got) {
+    Snapshot want = SessionSnapshot();
+    for (std::size_t w = 0; w < 4; ++w) {
+        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], kSessionWheelSpeed[w]) << "wheel " << w;
+    }
+    want.WheelSpeed = got.WheelSpeed;
+    EXPECT_EQ(got, want);
+}
+
+inline void Apply(MemoryImage& image, const std::vector<MemoryWrite>& writes) {
+    for (const MemoryWrite& w : writes) {
+        switch (w.kind) {
+            case MemoryWrite::Text:  // the rest of the field is readable zeros, as in a process
+                image.Text(
+                    w.address,
+                    w.text + std::string(static_cast<std::size_t>(w.number) - w.text.size(), '\0'));
+                break;
+            case MemoryWrite::Byte:
+                image.Bytes(w.address, {static_cast<std::uint8_t>(w.number)});
+                break;
+            case MemoryWrite::Int32:
+                image.Int32(w.address, static_cast<std::int32_t>(w.number));
+                break;
+            case MemoryWrite::Single: image.Single(w.address, static_cast<float>(w.number)); break;
+            case MemoryWrite::Double: image.Double(w.address, w.number); break;
+        }
+    }
+}
+
+/// The stand-in simulator's command line for a write.
+inline std::string StandinCommand(const MemoryWrite& w) {
+    static const char* const verbs[] = {"text", "byte", "int32", "single", "double"};
+    char head[64];
+    std::snprintf(head, sizeof head, "%s 0x%llX ", verbs[w.kind],
+                  static_cast<unsigned long long>(w.address));
+    char number[40];
+    std::snprintf(number, sizeof number, "%.17g", w.number);
+    return head + (w.kind == MemoryWrite::Text ? w.text : std::string(number));
+}
 
 }  // namespace kerbview::telemetry::testing

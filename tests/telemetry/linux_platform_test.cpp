@@ -3,10 +3,7 @@
 // stand-in simulator under X.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,83 +15,49 @@
 #include <thread>
 
 #include "fake_platform.h"
-#include "session_image.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
 #include "telemetry/platform.h"
 
-extern char** environ;
+#ifdef KERBVIEW_SIM_STANDIN
+#include <QProcess>
+#endif
 
 namespace kerbview::telemetry {
 namespace {
 
 using namespace std::chrono_literals;
 
+#ifdef KERBVIEW_SIM_STANDIN
 // The stand-in as a child process, driven through its standard input and output.
 class Standin {
 public:
     explicit Standin(const char* program) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        char* argv[] = {const_cast<char*>(program), nullptr};
-        if (posix_spawn(&m_pid, program, &actions, nullptr, argv, environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        m_in = in[1];
-        m_out = out[0];
+        m_process.start(QString::fromLocal8Bit(program), {});
+        m_process.waitForStarted(10000);
     }
     ~Standin() {
-        if (m_in >= 0) ::close(m_in);  // the stand-in quits when its input pipe closes
-        if (m_pid > 0) {
-            for (int i = 0; i < 50 && ::waitpid(m_pid, nullptr, WNOHANG) == 0; ++i) {
-                std::this_thread::sleep_for(20ms);
-            }
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_out >= 0) ::close(m_out);
+        m_process.closeWriteChannel();  // the stand-in quits when its input closes
+        if (!m_process.waitForFinished(1000)) m_process.kill(), m_process.waitForFinished();
     }
-
-    pid_t Pid() const { return m_pid; }
-
+    pid_t Pid() const { return static_cast<pid_t>(m_process.processId()); }
     // The next output line, or "" after the timeout or at the end of the output.
     std::string ReadLine(std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (std::size_t newline; (newline = m_buffer.find('\n')) == std::string::npos;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd p{m_out, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return {};
-            char chunk[512];
-            const ssize_t got = ::read(m_out, chunk, sizeof chunk);
-            if (got <= 0) return {};
-            m_buffer.append(chunk, static_cast<std::size_t>(got));
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(static_cast<int>(timeout.count()))) return {};
         }
-        const std::size_t newline = m_buffer.find('\n');
-        std::string line = m_buffer.substr(0, newline);
-        m_buffer.erase(0, newline + 1);
-        return line;
+        return m_process.readLine().chopped(1).toStdString();
     }
-
     // Sends one command and returns the stand-in's answer to it.
     std::string Command(const std::string& line) {
-        const std::string text = line + "\n";
-        if (::write(m_in, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-            return "write failed";
-        }
-        return ReadLine(5s);
+        m_process.write((line + "\n").c_str());
+        return m_process.waitForBytesWritten(5000) ? ReadLine(5s) : "write failed";
     }
 
 private:
-    pid_t m_pid = -1;
-    int m_in = -1, m_out = -1;
-    std::string m_buffer;
+    QProcess m_process;
 };
+#endif
 
 // Descriptors of this process that are open on `path`.
 int DescriptorsOn(const std::string& path) {

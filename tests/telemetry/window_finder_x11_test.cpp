@@ -20,66 +20,51 @@ public:
     Display() {
         // A display server that has just lost its last client resets and may refuse for a
         // moment.
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            m_connection = xcb_connect(nullptr, nullptr);
-            if (xcb_connection_has_error(m_connection) == 0) {
-                m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-                return;
-            }
-            xcb_disconnect(m_connection);
+        for (int attempt = 0; attempt < 50 && Broken(); ++attempt) {
+            xcb_disconnect(c);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            c = xcb_connect(nullptr, nullptr);
         }
-        m_connection = xcb_connect(nullptr, nullptr);
+        if (!Broken()) m_root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     }
-    ~Display() { xcb_disconnect(m_connection); }
+    ~Display() { xcb_disconnect(c); }
+    bool Broken() const { return xcb_connection_has_error(c) != 0; }
     bool Ok() const { return m_root != 0; }
     xcb_window_t Root() const { return m_root; }
 
     xcb_window_t Window(xcb_window_t parent) {
-        const xcb_window_t id = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, id, parent, 0, 0, 10, 10, 0,
+        const xcb_window_t id = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, parent, 0, 0, 10, 10, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
         return id;
     }
     xcb_atom_t Atom(const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            m_connection,
-            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr);
+        auto* reply = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
         const xcb_atom_t atom = reply != nullptr ? reply->atom : 0;
         std::free(reply);
         return atom;
     }
     void Text(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, const std::string& text) {
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, w, property, type, 8,
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 8,
                             static_cast<std::uint32_t>(text.size()), text.data());
     }
-    void Cardinals(xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
-                   const std::uint32_t* values, std::uint32_t count) {
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, w, property, type, 32, count,
-                            values);
+    void Cardinal(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, std::uint32_t value) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 32, 1, &value);
     }
     bool HasProperty(xcb_window_t w, xcb_atom_t property) {
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1),
-            nullptr);
+        auto* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
         const bool has = reply != nullptr && reply->type != XCB_ATOM_NONE;
         std::free(reply);
         return has;
     }
-    void Delete(xcb_window_t w, xcb_atom_t property) {
-        xcb_delete_property(m_connection, w, property);
-    }
-    void Destroy(xcb_window_t w) { xcb_destroy_window(m_connection, w); }
     // Waits until the server has carried out every request sent so far.
-    void Sync() {
-        std::free(
-            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    }
+    void Sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
+
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
 
 private:
-    xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_root = 0;
 };
 
@@ -101,7 +86,7 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     const xcb_window_t client = x.Window(frame);
     x.Text(client, netName, utf8, "Race 07");
     const std::uint32_t pid = 4321;
-    x.Cardinals(client, pidAtom, XCB_ATOM_CARDINAL, &pid, 1);
+    x.Cardinal(client, pidAtom, XCB_ATOM_CARDINAL, pid);
     x.Sync();
 
     const WindowId found = finder->FindWindow("RACE 07");
@@ -109,7 +94,7 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     EXPECT_EQ(finder->WindowProcessId(found), pid);
     EXPECT_EQ(finder->WindowProcessId(decoy), 0u) << "a window without _NET_WM_PID";
 
-    x.Destroy(frame);
+    xcb_destroy_window(x.c, frame);
     x.Sync();
     EXPECT_EQ(finder->FindWindow("RACE 07"), 0u);
     EXPECT_EQ(finder->WindowProcessId(client), 0u) << "a window that is gone";
@@ -122,14 +107,14 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
         const xcb_window_t inner = x.Window(middle);
         const xcb_window_t deep = x.Window(inner);
         x.Text(deep, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "race 07");
-        x.Cardinals(x.Root(), clientList, XCB_ATOM_WINDOW, &deep, 1);
+        x.Cardinal(x.Root(), clientList, XCB_ATOM_WINDOW, deep);
         x.Sync();
         EXPECT_EQ(finder->FindWindow("RACE 07"), deep);
-        x.Delete(x.Root(), clientList);
-        x.Destroy(outer);
+        xcb_delete_property(x.c, x.Root(), clientList);
+        xcb_destroy_window(x.c, outer);
         x.Sync();
     }
-    x.Destroy(decoy);
+    xcb_destroy_window(x.c, decoy);
     x.Sync();
 }
 
