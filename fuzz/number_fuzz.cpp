@@ -81,7 +81,16 @@ void CheckSingleRoundTrip(float value, char sep) {
 void CheckDoubleRoundTrip(double value, char sep) {
     if (!std::isfinite(value)) return;
     const std::string text = DoubleText(value, sep);
-    const double back = ParseDouble(text, sep);
+    double back = 0;
+    try {
+        back = ParseDouble(text, sep);
+    } catch (const NumberError& e) {
+        // Within half a unit of the 15th digit of the largest double, the text rounds up past
+        // it and reads back as an overflow, as the run-time the rules follow does.
+        Require(std::string_view(e.what()) == "overflow" &&
+                std::fabs(value) > 1.797693134862315e308);
+        return;
+    }
     Require(DoubleText(back, sep) == text);
     Require(std::fabs(back - value) <= std::fabs(value) * 1e-14);
 }
