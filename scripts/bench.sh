@@ -25,8 +25,8 @@ dir=build-perf
 targets=(scan_bench telemetry_bench presentation_bench panel_widgets_bench net_bench sim-standin)
 if [ "$build" -eq 1 ]; then
   kerbview_install_packages
-  # RelWithDebInfo is -O2, as the program is shipped from build/; GCC 12 at -O3 raises a false
-  # -Wrestrict warning in the number rules, which warnings-as-errors turns into a failed build.
+  # RelWithDebInfo (-O2 with symbols): the flags build/ ships the program with, and symbols
+  # for perf and callgrind when a figure needs explaining.
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_BENCH=ON \
     -DKERBVIEW_BUILD_TESTS=OFF >/dev/null
   cmake --build "$dir" -j 2 --target "${targets[@]}"

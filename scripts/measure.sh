@@ -56,39 +56,42 @@ client_shown=$perf_shown_ms
 # both copies settle.
 sleep 5
 
-counter() {  # counter FOLDER NAME: a count from the stats file the copy rewrites every second
-  awk -v k="$2" -F= '$1 == k {print $2}' "$1/stats" 2>/dev/null || true
+counter() {  # counter FOLDER NAME: a count and its time (ms) from the copy's stats file
+  awk -v k="$2" -F= '$1 == k {v = $2} $1 == "ms" {m = $2} END {if (v != "") print v, m}' \
+    "$1/stats" 2>/dev/null || true
 }
 hz=$(getconf CLK_TCK)
 t0=$(date +%s%N)
 s0=$(perf_cpu_ticks "$server")
 c0=$(perf_cpu_ticks "$client")
 x0=$(perf_cpu_ticks "$perf_xvfb_pid")
-sent0=$(counter "$perf_work/server" sent)
-presented0=$(counter "$perf_work/client" presented)
+read -r sent0 sms0 < <(counter "$perf_work/server" sent) || true
+read -r presented0 cms0 < <(counter "$perf_work/client" presented) || true
 echo "measuring for $seconds s (server pid $server, client pid $client, port $port)"
 sleep "$seconds"
 t1=$(date +%s%N)
 s1=$(perf_cpu_ticks "$server")
 c1=$(perf_cpu_ticks "$client")
 x1=$(perf_cpu_ticks "$perf_xvfb_pid")
-sent1=$(counter "$perf_work/server" sent)
-presented1=$(counter "$perf_work/client" presented)
+read -r sent1 sms1 < <(counter "$perf_work/server" sent) || true
+read -r presented1 cms1 < <(counter "$perf_work/client" presented) || true
 server_hwm=$(perf_hwm_kb "$server")
 client_hwm=$(perf_hwm_kb "$client")
 
 python3 - "$hz" "$t0" "$t1" "$s0" "$s1" "$c0" "$c1" "$x0" "$x1" "$server_hwm" "$client_hwm" \
-  "$server_shown" "$client_shown" "${sent0:-}" "${sent1:-}" "${presented0:-}" "${presented1:-}" <<'PY'
+  "$server_shown" "$client_shown" "${sent0:-}" "${sent1:-}" "${presented0:-}" "${presented1:-}" \
+  "${sms0:-}" "${sms1:-}" "${cms0:-}" "${cms1:-}" <<'PY'
 import sys
 a = sys.argv[1:]
 hz, t0, t1 = float(a[0]), int(a[1]), int(a[2])
 elapsed = (t1 - t0) / 1e9
 cpu = lambda x, y: (int(y) - int(x)) / hz / elapsed * 100
-rate = lambda x, y: (int(y) - int(x)) / elapsed if x and y else None
+# Counts over the milliseconds the copy itself wrote beside them.
+rate = lambda x, y, m0, m1: (int(y) - int(x)) / ((int(m1) - int(m0)) / 1000) if x and y and m1 != m0 else None
 server_cpu, client_cpu, xvfb_cpu = cpu(a[3], a[4]), cpu(a[5], a[6]), cpu(a[7], a[8])
 server_mb, client_mb = int(a[9]) / 1024, int(a[10]) / 1024
 server_shown, client_shown = int(a[11]), int(a[12])
-sent, presented = rate(a[13], a[14]), rate(a[15], a[16])
+sent, presented = rate(a[13], a[14], a[17], a[18]), rate(a[15], a[16], a[19], a[20])
 failed = False
 
 def row(label, value, unit, ok):
