@@ -166,12 +166,7 @@ TEST(WireFormat, UnpackFailuresStopWhereTheOriginalStops) {
 
     // An Integer beyond 16 bits fails at its field; earlier fields are already in.
     std::string big = TelemetryBody(SampleSnapshot(), "X", '.');
-    const std::size_t pos4 = [&] {
-        std::size_t p = 0;
-        for (int i = 0; i < 5; ++i) p = big.find('\0', p) + 1;
-        return p;
-    }();
-    big.replace(pos4, 1, "40000");
+    big.replace(big.find(std::string("\0Slot\0", 6)) + 6, 1, "40000");  // field 4, Position
     s = Snapshot{};
     EXPECT_THROW(run(big.substr(1), s, status), core::NumberError);
     EXPECT_EQ(s.SlotName, "Slot");
