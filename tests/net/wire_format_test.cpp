@@ -191,6 +191,8 @@ TEST(ReceiveBuffer, StreamsAreCutIntoWholePacketsInOrder) {
     const std::string b = Packet("BB");
     const std::string c = Packet("CCC");
     const std::string ab = a + b;
+    std::vector<std::string> bytes;
+    for (char ch : a) bytes.emplace_back(1, ch);
     struct Case {
         const char* name;
         std::vector<std::string> reads;
@@ -199,6 +201,7 @@ TEST(ReceiveBuffer, StreamsAreCutIntoWholePacketsInOrder) {
     };
     const std::vector<Case> cases = {
         {"one packet", {a}, {a}, 0},
+        {"byte by byte", bytes, {a}, 0},
         {"split inside the header", {a.substr(0, 3), a.substr(3)}, {a}, 0},
         {"split inside the body", {a.substr(0, 40), a.substr(40)}, {a}, 0},
         {"coalesced", {a + b + c}, {a, b, c}, 0},
@@ -220,17 +223,6 @@ TEST(ReceiveBuffer, StreamsAreCutIntoWholePacketsInOrder) {
         EXPECT_EQ(buffer.TakeDiscarded(), c1.discarded);
         EXPECT_EQ(buffer.size(), 0u);
     }
-}
-
-TEST(ReceiveBuffer, PacketArrivingByteByByteCompletesOnlyAtItsLastByte) {
-    const std::string a = Packet("RACE07 NO CARGADO");
-    ReceiveBuffer buffer;
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        buffer.Feed(a.substr(i, 1), [&](std::string_view p) { out.emplace_back(p); });
-        EXPECT_EQ(out.size(), i + 1 == a.size() ? 1u : 0u);
-    }
-    EXPECT_EQ(out.front(), a);
 }
 
 TEST(ReceiveBuffer, LargestHeaderWaitsForItsWholePacket) {
