@@ -77,18 +77,16 @@ TEST(ProgramStartup, AppliesSettingsInLoadOrderBeforeTimerAndShow) {
     Rig rig("[Opcions]\r\nTipusConexio=1\r\nBackgroundColor=255\r\n");
     rig.folder.Write("pdSkin.jpg", "");  // empty: silently not a picture
     ASSERT_TRUE(rig.Start());
-    const Log expected{
-        "CreateMainWindow",
-        "SetBackgroundColour 255",
-        "Decode CarSkin.gif",
-        "Decode pdSkin.jpg",
-        "Move 0,0",
-        "Interval 500",  // Canvia_Scan, after Canvia_Idioma wrote Idioma
-        "Canvia_Conexio 1 Idioma ScanTime",
-        "Canvia_Dades_Serv Idioma ScanTime NoGrafics Unitats",
-        "Interval 500",  // Main's own timer step
-        "ShowMainWindow",
-    };
+    const Log expected{"CreateMainWindow",
+                       "SetBackgroundColour 255",
+                       "Decode CarSkin.gif",
+                       "Decode pdSkin.jpg",
+                       "Move 0,0",
+                       "Interval 500",  // Canvia_Scan, after Canvia_Idioma wrote Idioma
+                       "Canvia_Conexio 1 Idioma ScanTime",
+                       "Canvia_Dades_Serv Idioma ScanTime NoGrafics Unitats",
+                       "Interval 500",  // Main's own timer step
+                       "ShowMainWindow"};
     EXPECT_EQ(rig.log, expected);
     EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
     // Each apply procedure wrote its key, in order, after the ones the file already had.

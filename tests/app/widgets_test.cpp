@@ -32,12 +32,10 @@ TEST(BarGauge, FillNeverFailsOutsideRangeNaNOrEmptyRange) {
     struct Case {
         double min, max, value, fill;
     };
-    const Case cases[] = {
-        {0, 100, 50, 0.5},     {0, 350, 400, 1},   {0, 100, -5, 0},
-        {0, 100, nan, 0},      {0, 0, 0, 0},       {100, 100, 200, 0},
-        {0, inf, 5, 0},        {0, 100, inf, 1},   {0, 10000, 0.001, 0.0000001},
-        {-1e308, 1e308, 0, 0}, {100, 0, 25, 0.75},
-    };
+    const Case cases[] = {{0, 100, 50, 0.5},     {0, 350, 400, 1},  {0, 100, -5, 0},
+                          {0, 100, nan, 0},      {0, 0, 0, 0},      {100, 100, 200, 0},
+                          {0, inf, 5, 0},        {0, 100, inf, 1},  {0, 10000, 0.001, 0.0000001},
+                          {-1e308, 1e308, 0, 0}, {100, 0, 25, 0.75}};
     for (const Case& c : cases) {
         EXPECT_NEAR(BarGauge::FillFraction(c.min, c.max, c.value), c.fill, 1e-12)
             << c.min << " " << c.max << " " << c.value;

@@ -31,8 +31,7 @@ TEST(NumberRules, ReadLeadingNumberTakesThePointWhateverTheLocale) {
         {".5", 0.5},      {"-.5", -0.5},  {"5.", 5},       {"1e3", 1000},     {"1E+2x", 100},
         {"2.5e-1", 0.25}, {"1e", 1},      {"1e+", 1},      {"0080", 80},      {"1,5", 1},
         {"- 5", 0},       {"1.2.3", 1.2}, {".", 0},        {"-", 0},          {"1 2", 1},
-        {"x12", 0},       {"1.e2", 100},  {"1e999", kInf}, {"-1e999", -kInf}, {"1e-999", 0},
-    };
+        {"x12", 0},       {"1.e2", 100},  {"1e999", kInf}, {"-1e999", -kInf}, {"1e-999", 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(ReadLeadingNumber(c.text), c.expected) << '"' << c.text << '"';
     }

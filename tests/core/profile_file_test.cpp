@@ -125,8 +125,7 @@ TEST_F(ProfileFile, WriteReplacesOrAddsTheValueAndKeepsEveryOtherByte) {
          "\xEF\xBB\xBF[Opcions]\r\nIdioma=Espa\xC3\xB1ol\r\nScanTime=50\r\n"},
         {unclosed, "Opcions", "ScanTime", "200", unclosed + "[Opcions]\r\nScanTime=200\r\n"},
         {nul, "S", "n", "1", nul + "n=1\n"},
-        {longLine, "S", "k", "v", longLine + "\nk=v\n"},
-    };
+        {longLine, "S", "k", "v", longLine + "\nk=v\n"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.before.value_or("<no file>").substr(0, 60));
         if (c.before) WriteBytes(ini, *c.before);
@@ -225,14 +224,12 @@ TEST(TextEncoding, Windows1252AndUtf8ConvertBothWays) {
         const char* cp1252;
         const char* utf8;
     };
-    const Case cases[] = {
-        {"Espa\xF1ol", "Espa\xC3\xB1ol"},
-        {"Catal\xE0", "Catal\xC3\xA0"},
-        {"\x80", "\xE2\x82\xAC"},    // euro sign
-        {"\x9F", "\xC5\xB8"},        // Y with diaeresis
-        {"450\xBA", "450\xC2\xBA"},  // the ordinal sign the temperature units use
-        {"plain", "plain"},
-    };
+    const Case cases[] = {{"Espa\xF1ol", "Espa\xC3\xB1ol"},
+                          {"Catal\xE0", "Catal\xC3\xA0"},
+                          {"\x80", "\xE2\x82\xAC"},    // euro sign
+                          {"\x9F", "\xC5\xB8"},        // Y with diaeresis
+                          {"450\xBA", "450\xC2\xBA"},  // the ordinal sign the temperature units use
+                          {"plain", "plain"}};
     for (const Case& c : cases) {
         EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8);
         EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252);

@@ -214,8 +214,7 @@ TEST(ReceiveBuffer, StreamsAreCutIntoWholePacketsInOrder) {
         {"header below 8", {"000007" + std::string(1, '\0') + a}, {a}, 7},
         {"header above 32767", {"032768" + std::string(1, '\0') + b}, {b}, 7},
         {"no NUL after the header", {"000079X" + c}, {c}, 7},
-        {"blank in the header", {" 00079" + std::string(1, '\0') + a}, {a}, 7},
-    };
+        {"blank in the header", {" 00079" + std::string(1, '\0') + a}, {a}, 7}};
     for (const Case& c1 : cases) {
         SCOPED_TRACE(c1.name);
         ReceiveBuffer buffer;

@@ -105,9 +105,7 @@ TEST_F(CarSkinsTest, DefaultPicturesLoadInOrderAndNoDecoderFailureEscapes) {
     FakeLoader loader;
     LoadDefaultPictures(Folder(), loader);
     const std::vector<std::pair<Element, std::string>> expected = {
-        {Element::Image1, Folder() + "/CarSkin.gif"},
-        {Element::Image2, Folder() + "/pdSkin.jpg"},
-    };
+        {Element::Image1, Folder() + "/CarSkin.gif"}, {Element::Image2, Folder() + "/pdSkin.jpg"}};
     EXPECT_EQ(loader.requests, expected);
 
     AddPicture("a.jpg");

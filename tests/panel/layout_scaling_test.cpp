@@ -64,8 +64,7 @@ TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsAndTheNestedResizeOnlyScal
         {kOuterW, 10875, OuterSize{12300, 10875}},  // height alone drives the width
         {12345, kOuterH, OuterSize{12345, 10920}},  // 10914.97 taken to a whole pixel
         {kOuterW + 0.0002, kOuterH, std::nullopt},  // equal in single precision
-        {kOuterW, kOuterH + 0.0002, std::nullopt},
-    };
+        {kOuterW, kOuterH + 0.0002, std::nullopt}};
     for (const Case& c : cases) {
         LayoutRecord r = Opened();
         const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15);
@@ -159,19 +158,17 @@ TEST(WindowPlacement, OffScreenPositionResetsBothCoordinates) {
         std::int32_t x, y;
         bool reset;
     };
-    const Case cases[] = {
-        {"left of a desktop starting at 0", single, -200, 300, true},
-        {"right edge touching", single, 28800 - kW, 300, false},
-        {"right edge one unit past", single, 28800 - kW + 1, 300, true},
-        {"bottom edge touching", single, 300, 16200 - kH, false},
-        {"bottom edge one unit past", single, 300, 16200 - kH + 1, true},
-        {"above the top", single, 300, -1, true},
-        {"top-left corner", single, 0, 0, false},
-        {"inside a monitor at negative x", leftNegative, -15000, 450, false},
-        {"left of a monitor at negative x", leftNegative, -28801, 450, true},
-        {"largest stored x", single, kMax, kMax, true},
-        {"smallest stored x", single, kMin, kMin, true},
-    };
+    const Case cases[] = {{"left of a desktop starting at 0", single, -200, 300, true},
+                          {"right edge touching", single, 28800 - kW, 300, false},
+                          {"right edge one unit past", single, 28800 - kW + 1, 300, true},
+                          {"bottom edge touching", single, 300, 16200 - kH, false},
+                          {"bottom edge one unit past", single, 300, 16200 - kH + 1, true},
+                          {"above the top", single, 300, -1, true},
+                          {"top-left corner", single, 0, 0, false},
+                          {"inside a monitor at negative x", leftNegative, -15000, 450, false},
+                          {"left of a monitor at negative x", leftNegative, -28801, 450, true},
+                          {"largest stored x", single, kMax, kMax, true},
+                          {"smallest stored x", single, kMin, kMin, true}};
     for (const Case& c : cases) {
         std::int32_t x = c.x, y = c.y;
         EXPECT_EQ(ResetOffScreenPosition(x, y, kW, kH, c.desktop), c.reset) << c.name;

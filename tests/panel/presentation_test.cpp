@@ -77,11 +77,10 @@ TEST(Presentation, LapTimeTextInBothLocalesCarriesARoundedUpFraction) {
         char sep;
         const char* want;
     } cases[] = {
-        {59.9f, '.', "0:59.900"},    {60.0f, '.', "1:00.000"},     {3725.5f, '.', "62:05.500"},
-        {83.456f, '.', "1:23.456"},  {83.456f, ',', "1:23,456"},   {5.2f, ',', "0:05,200"},
-        {0.0f, '.', "-:--,---"},     {-3.0f, '.', "-:--,---"},     {kNaN, '.', "-:--,---"},
-        {59.9996f, '.', "1:00.000"}, {119.9996f, ',', "2:00,000"},
-    };
+        {59.9f, '.', "0:59.900"},    {60.0f, '.', "1:00.000"},    {3725.5f, '.', "62:05.500"},
+        {83.456f, '.', "1:23.456"},  {83.456f, ',', "1:23,456"},  {5.2f, ',', "0:05,200"},
+        {0.0f, '.', "-:--,---"},     {-3.0f, '.', "-:--,---"},    {kNaN, '.', "-:--,---"},
+        {59.9996f, '.', "1:00.000"}, {119.9996f, ',', "2:00,000"}};
     for (const auto& c : cases) EXPECT_EQ(sections::LapTimeText(c.t, c.sep), c.want) << c.t;
     Rig r;
     Snap s = TypicalSnapshot();
@@ -198,12 +197,10 @@ TEST(Presentation, ThresholdColoursAtMinMaxReversedBandAndNaN) {
         std::int16_t min, max;
         float water;
         core::ColourNumber want;
-    } cases[] = {
-        {90, 100, 89.9f, core::ColorCold}, {90, 100, 90, core::ColorOk},
-        {90, 100, 99.99f, core::ColorOk},  {90, 100, 100, core::ColorHot},
-        {100, 90, 80, core::ColorCold},    {100, 90, 95, core::ColorHot},
-        {90, 100, kNaN, core::ColorCold},
-    };
+    } cases[] = {{90, 100, 89.9f, core::ColorCold}, {90, 100, 90, core::ColorOk},
+                 {90, 100, 99.99f, core::ColorOk},  {90, 100, 100, core::ColorHot},
+                 {100, 90, 80, core::ColorCold},    {100, 90, 95, core::ColorHot},
+                 {90, 100, kNaN, core::ColorCold}};
     for (const auto& c : cases) {
         Rig r;
         r.settings.MinMotor = c.min, r.settings.MaxMotor = c.max;
@@ -300,15 +297,13 @@ TEST(Presentation, NonFiniteAndHugeValuesTakeTheErrorPathOrShow) {
         const char* name;
         void (*spoil)(Snap&);
         bool completes;
-    } cases[] = {
-        {"engine NaN", [](Snap& s) { s.EngineSpeed = kNaN; }, false},
-        {"bar inf", [](Snap& s) { s.BarPercent1 = kInf; }, true},
-        {"lap inf", [](Snap& s) { s.LastLap = kInf; }, false},
-        {"tyre 40000", [](Snap& s) { s.TyreTemp[5] = 40000; }, false},
-        {"wheel NaN", [](Snap& s) { s.WheelSpeed[2] = kNaN; }, false},
-        {"ambient beyond single in F", [](Snap& s) { s.AmbientTemp = 3e38f; }, false},
-        {"negative", [](Snap& s) { s.Position = -1, s.Fuel = -5, s.Contact = -1; }, true},
-    };
+    } cases[] = {{"engine NaN", [](Snap& s) { s.EngineSpeed = kNaN; }, false},
+                 {"bar inf", [](Snap& s) { s.BarPercent1 = kInf; }, true},
+                 {"lap inf", [](Snap& s) { s.LastLap = kInf; }, false},
+                 {"tyre 40000", [](Snap& s) { s.TyreTemp[5] = 40000; }, false},
+                 {"wheel NaN", [](Snap& s) { s.WheelSpeed[2] = kNaN; }, false},
+                 {"ambient beyond single in F", [](Snap& s) { s.AmbientTemp = 3e38f; }, false},
+                 {"negative", [](Snap& s) { s.Position = -1, s.Fuel = -5, s.Contact = -1; }, true}};
     for (const auto& c : cases) {
         Rig r("Imperial");
         r.DriverSelectMode = 1;
@@ -340,8 +335,7 @@ TEST(Units, CanviaUnitatsSetsTextsThresholdsMenusGaugeAndWrite) {
         {"Imperial", "\272F G PSI 212 176 212 194 32 26 1112 572 I 220",
          "Opcions/Unitats=Imperial"},
         {"Metric", "\272C L kPA 100 80 100 90 220 180 600 300 M 350", "Opcions/Unitats=Metric"},
-        {"imperial", "\272C L kPA 100 80 100 90 220 180 600 300 M 350", "Opcions/Unitats=Metric"},
-    };
+        {"imperial", "\272C L kPA 100 80 100 90 220 180 600 300 M 350", "Opcions/Unitats=Metric"}};
     for (const auto& c : cases) {
         Rig r(c.unitats);
         EXPECT_EQ(Summary(r), c.summary) << c.unitats;

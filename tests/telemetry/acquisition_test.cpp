@@ -119,14 +119,12 @@ TEST(Acquisition, TrackNameIsTheFileNameAfterTheFirstBackslash) {
         std::string path;  // written as 50 bytes, zero-padded
         const char* expected;
     };
-    const Case cases[] = {
-        {"Tracks\\Anderstorp.trk", "Anderstorp"},
-        {"Anderstorp.trk", "Error"},
-        {"GameData\\Locations\\Monza.trk", "Locations\\Monza"},
-        {"Tracks\\.trk", ""},
-        {std::string(50, 'A'), "Error"},  // no character 0 in the 50 bytes
-        {"", "Error"},
-    };
+    const Case cases[] = {{"Tracks\\Anderstorp.trk", "Anderstorp"},
+                          {"Anderstorp.trk", "Error"},
+                          {"GameData\\Locations\\Monza.trk", "Locations\\Monza"},
+                          {"Tracks\\.trk", ""},
+                          {std::string(50, 'A'), "Error"},  // no character 0 in the 50 bytes
+                          {"", "Error"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         AcquisitionRig rig;
@@ -144,8 +142,7 @@ TEST(Acquisition, MemoryFaultsThrowLecturesErrors) {
             r.image->Text(MemoryMap::SlotField(r.map.CarName, 5), std::string(50, 'C'));
         },
         [](AcquisitionRig& r) { r.image->Int32(MemoryMap::SlotField(r.map.LapNumber, 5), 32767); },
-        [](AcquisitionRig& r) { r.Text(r.map.TrackPath, "Tracks\\abc", 50); },
-    };
+        [](AcquisitionRig& r) { r.Text(r.map.TrackPath, "Tracks\\abc", 50); }};
     int index = 0;
     for (const auto& fault : faults) {
         SCOPED_TRACE(index++);

@@ -148,8 +148,7 @@ inline std::vector<MemoryWrite> SessionWrites() {
         {MemoryWrite::Single, map.BarPercent1, 0.5},
         {MemoryWrite::Single, map.BarPercent2, 0.25},
         {MemoryWrite::Single, map.TrackTemp, 31.5},
-        {MemoryWrite::Single, map.AmbientTemp, 22.25},
-    };
+        {MemoryWrite::Single, map.AmbientTemp, 22.25}};
     for (int w = 0; w < 4; ++w) {
         const auto field = [&](Address offset) { return map.WheelField(w, offset); };
         for (int z = 0; z < 3; ++z) {

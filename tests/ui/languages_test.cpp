@@ -71,8 +71,7 @@ TEST(LanguageTable, SampleSlotsMatchTheirLanguageExactlyIncludingSpacesAndLineBr
         {"Deutsch", &T::TxtMetric, "Metrisch "},
         {"Deutsch", &T::TxtImperial, "Imperial"},
         {"Dutch", &T::TxtRunning, "RACE07 GESTART"},
-        {"Italiano", &T::TxtNotRunning, "RACE07 NON IN ESECUZ."},
-    };
+        {"Italiano", &T::TxtNotRunning, "RACE07 NON IN ESECUZ."}};
     for (const Case& c : cases) {
         EXPECT_EQ(core::Cp1252ToUtf8(Filled(c.idioma).*c.slot), c.utf8) << c.idioma;
     }
