@@ -24,9 +24,16 @@ perf_start_xvfb() {
   unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 }
 
-# A TCP port on 127.0.0.1 that nothing listens on right now.
+# A TCP port that no socket of this machine uses right now (none in /proc/net/tcp*).
 perf_free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+  local port
+  while :; do
+    port=$((20000 + RANDOM % 40000))
+    if ! grep -qi "$(printf ':%04X ' "$port")" /proc/net/tcp /proc/net/tcp6 2>/dev/null; then
+      echo "$port"
+      return
+    fi
+  done
 }
 
 # Starts the stand-in simulator with its commands read from the FIFO $perf_work/standin.in;
@@ -79,7 +86,7 @@ perf_start_copy() {
   shift 2
   local t0
   t0=$(date +%s%N)
-  (cd "$folder" && exec ./kerbview "$@") >"$folder/out.log" 2>&1 &
+  (cd "$folder" && exec ./kerbview "$@") >"$folder/out.log" 2>&1 7>&- &
   perf_started_pid=$!
   perf_pids+=("$perf_started_pid")
   perf_shown_ms=""
@@ -101,8 +108,13 @@ perf_cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # Peak and current resident memory, in kB.
 perf_hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
 perf_rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
-# Open file descriptors.
-perf_fds() { find "/proc/$1/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l; }
+# Open file descriptors, without the event descriptors of Qt's worker threads: a pooled thread
+# holds one while it lives and ends after 30 s without work, so their number follows the
+# threads, not a leak. Threads are counted by perf_threads.
+perf_fds() {
+  find "/proc/$1/fd" -mindepth 1 -maxdepth 1 -printf '%l\n' 2>/dev/null | grep -cv '^anon_inode:\[eventfd\]$'
+}
+perf_threads() { awk '/^Threads/ {print $2}' "/proc/$1/status"; }
 
 # Stops one process: TERM, then KILL after 3 s.
 perf_stop() {

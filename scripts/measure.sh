@@ -7,7 +7,7 @@
 # core (user + system time from /proc/PID/stat), peak resident memory (VmHWM), the time from
 # start to its window being shown, and packets sent (server) or presented (client) per second,
 # as counted by the program itself (--stats-file).
-#   scripts/measure.sh [--seconds N] [--no-build]
+#   scripts/measure.sh [--seconds N] [--no-build | --build-dir DIR]
 # Exits non-zero when a figure misses its budget: <= 5 % of a core and <= 60 MB each, client
 # >= 95 packets/s, window shown within 0.5 s.
 set -euo pipefail
@@ -19,15 +19,16 @@ source bench/process_lib.sh
 
 seconds=60
 build=1
+dir=build-perf
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
     --no-build) build=0; shift ;;
-    *) echo "usage: $0 [--seconds N] [--no-build]" >&2; exit 2 ;;
+    --build-dir) dir=$2; build=0; shift 2 ;;
+    *) echo "usage: $0 [--seconds N] [--no-build | --build-dir DIR]" >&2; exit 2 ;;
   esac
 done
 
-dir=build-perf
 if [ "$build" -eq 1 ]; then
   kerbview_install_packages
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_BENCH=ON \
