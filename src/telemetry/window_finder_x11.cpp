@@ -55,6 +55,8 @@ private:
 
     xcb_connection_t* m_connection = nullptr;
     std::array<xcb_atom_t, AtomCount> m_atoms{};
+    // The window the last search found; 0 for none.
+    xcb_window_t m_lastFound = 0;
 };
 
 bool XcbWindowFinder::Connect() {
@@ -93,6 +95,7 @@ bool XcbWindowFinder::Connect() {
 }
 
 void XcbWindowFinder::Disconnect() {
+    m_lastFound = 0;
     if (m_connection != nullptr) {
         xcb_disconnect(m_connection);
         m_connection = nullptr;
@@ -178,6 +181,16 @@ WindowId XcbWindowFinder::FindWindow(std::string_view title) {
     if (!Connect()) {
         return 0;
     }
+    // The window found last is asked first, in one round trip to the server instead of a walk
+    // through the window tree on every scan tick; while it keeps the title, it is the answer
+    // (of two windows with the title, the one found first stays the answer while it lives).
+    if (m_lastFound != 0) {
+        const auto titles = Titles({m_lastFound});
+        if (titles[0] && SameTitle(*titles[0], title)) {
+            return m_lastFound;
+        }
+        m_lastFound = 0;
+    }
     std::vector<xcb_window_t> roots;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(m_connection)); it.rem > 0;
          xcb_screen_next(&it)) {
@@ -207,6 +220,7 @@ WindowId XcbWindowFinder::FindWindow(std::string_view title) {
         std::vector<xcb_window_t> untitled;
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             if (titles[i] && SameTitle(*titles[i], title)) {
+                m_lastFound = candidates[i];
                 return candidates[i];
             }
             if (!titles[i]) {
