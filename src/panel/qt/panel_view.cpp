@@ -43,10 +43,24 @@ protected:
         if (!m_pixmap.isNull()) {
             p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawPixmap(rect(), m_pixmap);
-        } else if (m_builtin == Builtin::Car) {
-            PaintCarTopView(p, rect());
-        } else if (m_builtin == Builtin::Logo) {
-            PaintLogo(p, rect());
+        } else if (m_builtin != Builtin::None) {
+            // Drawn once per size: the markers over the car repaint the picture beneath them
+            // whenever they change, and its curves cost far more than copying pixels.
+            const qreal ratio = devicePixelRatioF();
+            if (m_drawn.isNull() || m_drawnSize != size() || m_drawn.devicePixelRatio() != ratio) {
+                m_drawn = QPixmap(size() * ratio);
+                m_drawn.setDevicePixelRatio(ratio);
+                m_drawn.fill(Qt::transparent);
+                QPainter drawing(&m_drawn);
+                const QRect frame(QPoint(0, 0), size());
+                if (m_builtin == Builtin::Car) {
+                    PaintCarTopView(drawing, frame);
+                } else {
+                    PaintLogo(drawing, frame);
+                }
+                m_drawnSize = size();
+            }
+            p.drawPixmap(0, 0, m_drawn);
         }
     }
     void mousePressEvent(QMouseEvent* event) override {
@@ -58,6 +72,8 @@ protected:
 private:
     Builtin m_builtin;
     QPixmap m_pixmap;
+    QPixmap m_drawn;
+    QSize m_drawnSize;
     std::function<void()> m_clicked;
 };
 
