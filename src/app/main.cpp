@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QPointer>
+#include <QSaveFile>
 #include <QStringList>
 #include <QTimer>
 #include <string>
@@ -83,6 +85,28 @@ int main(int argc, char* argv[]) {
                                            args.at(at + 2));
             frontEnd.MainWindow()->close();
         });
+    }
+
+    // Measurement aid: --stats-file <path> rewrites path once a second with the packets the
+    // network roles have sent and presented so far and the milliseconds since start
+    // (scripts/measure.sh and scripts/soak.sh read it).
+    QTimer statsTimer;
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    if (const auto at = args.indexOf(QStringLiteral("--stats-file"));
+        at >= 0 && at + 1 < args.size()) {
+        QObject::connect(&statsTimer, &QTimer::timeout, [&, path = args.at(at + 1)] {
+            QSaveFile file(path);
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(QStringLiteral("ms=%1\nsent=%2\npresented=%3\n")
+                               .arg(sinceStart.elapsed())
+                               .arg(netLink.PacketsSent())
+                               .arg(netLink.PacketsPresented())
+                               .toLatin1());
+                file.commit();
+            }
+        });
+        statsTimer.start(1000);
     }
     return QApplication::exec();
 }

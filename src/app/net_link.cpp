@@ -27,9 +27,13 @@ void NetLink::SocketUpkeep() { m_roles.SocketUpkeep(); }
 
 void NetLink::SendTelemetry(const telemetry::Snapshot& snapshot) {
     m_roles.SendTelemetry(snapshot);
+    ++m_packetsSent;
 }
 
-void NetLink::SendStatusOnly() { m_roles.SendStatusOnly(); }
+void NetLink::SendStatusOnly() {
+    m_roles.SendStatusOnly();
+    ++m_packetsSent;
+}
 
 void NetLink::ConexioMenuClick(panel::Menu item) {
     switch (item) {
@@ -52,6 +56,7 @@ void NetLink::ClientLectures() {
         return;
     }
     m_program.PresentReceived(snapshot);
+    ++m_packetsPresented;
 }
 
 }  // namespace kerbview::app

@@ -29,12 +29,18 @@ public:
     void Canvia_Dades_Serv() override { m_roles.Canvia_Dades_Serv(); }
     void ConexioMenuClick(panel::Menu item) override;
 
+    /// Packets sent by the server role and packets presented by the client role since start.
+    std::uint64_t PacketsSent() const { return m_packetsSent; }
+    std::uint64_t PacketsPresented() const { return m_packetsPresented; }
+
 private:
     static net::NetHooks WithLectures(net::NetHooks hooks, NetLink* self);
     void ClientLectures();
 
     Program& m_program;
     net::NetRoles m_roles;
+    std::uint64_t m_packetsSent = 0;
+    std::uint64_t m_packetsPresented = 0;
 };
 
 }  // namespace kerbview::app
