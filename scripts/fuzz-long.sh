@@ -61,7 +61,7 @@ for t in "${targets[@]}"; do
   rc=$?
   set -e
   secs=$(($(date +%s) - t0))
-  execs=$(awk -F: '/stat::number_of_executed_units/ {gsub(/ /, "", $2); print $2}' "$log")
+  execs=$(awk '/stat::number_of_executed_units/ {print $NF}' "$log")
   if [ "$rc" -eq 0 ]; then
     summary+=("$t: ${execs:-?} executions in ${secs:-?} s, no findings")
   else

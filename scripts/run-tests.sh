@@ -5,8 +5,9 @@
 #                   this script starts and stops itself
 #   2. build-asan/  AddressSanitizer + UndefinedBehaviorSanitizer, without the Qt front end;
 #                   the Qt-free unit tests
-#   3. fuzz         (placeholder, see below)
-#   4. format       clang-format check of the sources (scripts/check-format.sh)
+#   3. fuzz         build-fuzz/ with clang; 15 s of every libFuzzer target
+#   4. soak         one minute of scripts/soak.sh on the programs of build/
+#   5. format       clang-format check of the sources (scripts/check-format.sh)
 # Every stage runs even when an earlier one failed; the exit status is non-zero when any stage
 # failed, and the last lines sum the stages up with ctest's own summary lines.
 # shellcheck disable=SC2317  # the functions below run through traps and the stage runner
@@ -93,13 +94,42 @@ stage_asan() {
     run_ctest build-asan build-asan && [ "$built" -eq 0 ]
 }
 
-# ---- Fuzz runs: PLACEHOLDER ------------------------------------------------------------------
-# The fuzz stage goes here: a clang build in build-fuzz/ with -DKERBVIEW_BUILD_FUZZ=ON and a
-# short, time-limited run of every libFuzzer target. Until then the stage only says so.
+# ---- Fuzz runs -----------------------------------------------------------------------------
+# A clang build in build-fuzz/ with AddressSanitizer and UndefinedBehaviorSanitizer, then a
+# bounded run of every libFuzzer target from its committed seeds; new inputs stay in the build
+# folder. The long run is scripts/fuzz-long.sh.
 stage_fuzz() {
-  echo "no fuzz runs yet"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKERBVIEW_BUILD_FUZZ=ON -DKERBVIEW_SANITIZE=ON -DKERBVIEW_BUILD_GUI=OFF \
+    -DKERBVIEW_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || return 1
+  cmake --build build-fuzz -j "$(kerbview_jobs)" --target receive_fuzz profile_fuzz number_fuzz ||
+    return 1
+  local t max_len status=0
+  for t in receive profile number; do
+    case $t in receive) max_len=70000 ;; profile) max_len=4096 ;; *) max_len=256 ;; esac
+    mkdir -p "build-fuzz/$t-work"
+    if UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "build-fuzz/${t}_fuzz" \
+      -max_total_time=15 -max_len="$max_len" -rss_limit_mb=1024 -print_final_stats=1 \
+      -artifact_prefix="build-fuzz/${t}_fuzz-" "build-fuzz/$t-work" "fuzz/corpus/$t" \
+      >"$work/$t.fuzz" 2>&1; then
+      echo "${t}_fuzz: $(awk '/number_of_executed_units/ {print $NF}' "$work/$t.fuzz") inputs, no findings"
+    else
+      tail -n 60 "$work/$t.fuzz"
+      echo "${t}_fuzz: FINDING (input kept as build-fuzz/${t}_fuzz-*)"
+      status=1
+    fi
+  done
+  return "$status"
 }
 # ---- end of fuzz runs -----------------------------------------------------------------------
+
+# One minute of the soak test on the programs of build/: server and client at a 10 ms scan while
+# the stand-in's window and the client's server come and go (scripts/soak.sh; 10 minutes
+# without --short).
+stage_soak() {
+  [ -x build/kerbview ] && [ -x build/sim-standin ] || return 1
+  KERBVIEW_SOAK_BUILD=build bash scripts/soak.sh --short --no-build
+}
 
 stage_format() {
   bash scripts/check-format.sh
@@ -113,6 +143,7 @@ fi
 stage "build/ (all tests)" stage_main
 stage "build-asan/ (unit tests, ASan+UBSan)" stage_asan
 stage "fuzz" stage_fuzz
+stage "soak (1 minute)" stage_soak
 stage "clang-format" stage_format
 
 echo
