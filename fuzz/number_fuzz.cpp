@@ -66,13 +66,14 @@ void CheckText(std::string_view text, char sep) {
     }
 }
 
-// The text of a number reads back to the same text, and to a number within the rounding of its
-// significant digits.
+// The text of a number reads back to a number within the rounding of its significant digits.
 void CheckSingleRoundTrip(float value, char sep) {
     if (!std::isfinite(value)) return;
     const std::string text = SingleText(value, sep);
     const float back = ParseSingle(text, sep);
-    Require(SingleText(back, sep) == text);
+    // Seven digits are one more than a single always carries back (near 1E+28 the nearest
+    // single to the text writes 9.999999E+27), so only the distance is checked here; fifteen
+    // digits always come back from a double, whose text must be stable.
     Require(std::fabs(static_cast<double>(back) - static_cast<double>(value)) <=
             std::fabs(static_cast<double>(value)) * 1e-6);
     Require(IsNumeric(text, sep));
