@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-dir=build-perf
+dir="build-perf"
 targets=(scan_bench telemetry_bench presentation_bench panel_widgets_bench net_bench sim-standin)
 if [ "$build" -eq 1 ]; then
   kerbview_install_packages

@@ -24,7 +24,7 @@ while [ $# -gt 0 ]; do
 done
 [ ${#targets[@]} -gt 0 ] || targets=(receive_fuzz profile_fuzz number_fuzz)
 
-dir=build-fuzz-perf
+dir="build-fuzz-perf"
 CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_FUZZ=ON \
   -DKERBVIEW_SANITIZE=ON -DKERBVIEW_BUILD_GUI=OFF -DKERBVIEW_BUILD_TESTS=OFF >/dev/null
 cmake --build "$dir" -j 2 --target "${targets[@]}"

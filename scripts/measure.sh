@@ -19,7 +19,7 @@ source bench/process_lib.sh
 
 seconds=60
 build=1
-dir=build-perf
+dir="build-perf"
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;

@@ -26,7 +26,7 @@ source bench/process_lib.sh
 
 seconds=600
 build=1
-dir=build-perf
+dir="build-perf"
 while [ $# -gt 0 ]; do
   case $1 in
     --short) seconds=60; shift ;;
