@@ -128,7 +128,7 @@ stage_fuzz() {
 # without --short).
 stage_soak() {
   [ -x build/kerbview ] && [ -x build/sim-standin ] || return 1
-  KERBVIEW_SOAK_BUILD=build bash scripts/soak.sh --short --no-build
+  bash scripts/soak.sh --short --build-dir build
 }
 
 stage_format() {
