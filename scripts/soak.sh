@@ -73,6 +73,9 @@ client=$perf_started_pid
 presented() {
   awk -F= '$1 == "presented" {print $2}' "$perf_work/client/stats" 2>/dev/null || true
 }
+sent() {
+  awk -F= '$1 == "sent" {print $2}' "$perf_work/server/stats" 2>/dev/null || true
+}
 alive() { kill -0 "$1" 2>/dev/null; }
 
 at() {  # at MS: sleeps until MS milliseconds after the cycle began
@@ -93,9 +96,9 @@ for cycle in $(seq "$cycles"); do
   fi
   server=$perf_started_pid
   at 3000
-  before=$(presented)
+  before=$(presented) sent_before=$(sent)
   at 7000
-  after=$(presented)
+  after=$(presented) sent_after=$(sent)
   for who in client reader server; do
     alive "${!who}" || fail "cycle $cycle: the $who copy died"
   done
@@ -107,7 +110,8 @@ for cycle in $(seq "$cycles"); do
   fd_client=$(perf_fds "$client") fd_reader=$(perf_fds "$reader")
   threads_client=$(perf_threads "$client") threads_reader=$(perf_threads "$reader")
   rss_client=$(perf_rss_kb "$client") rss_reader=$(perf_rss_kb "$reader")
-  echo "cycle $cycle: client presented $((${after:-0} - ${before:-0})) packets in 4 s;" \
+  echo "cycle $cycle: server sent $((${sent_after:-0} - ${sent_before:-0})) and client presented" \
+    "$((${after:-0} - ${before:-0})) packets in 4 s;" \
     "fds client $fd_client, second server $fd_reader;" \
     "threads client $threads_client, second server $threads_reader;" \
     "RSS client $((rss_client / 1024)) MB, second server $((rss_reader / 1024)) MB"
