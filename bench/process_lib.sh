@@ -9,19 +9,9 @@ perf_pids=()
 
 # Starts Xvfb on a free display and exports DISPLAY.
 perf_start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$perf_work/display" \
-    2>"$perf_work/xvfb.log" &
-  perf_xvfb_pid=$!
+  kerbview_start_xvfb "$perf_work" || return 1
+  perf_xvfb_pid=$kerbview_xvfb_pid
   perf_pids+=("$perf_xvfb_pid")
-  local _
-  for _ in $(seq 100); do
-    [ -s "$perf_work/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$perf_work/display" ] || { cat "$perf_work/xvfb.log" >&2; return 1; }
-  DISPLAY=":$(head -n 1 "$perf_work/display")"
-  export DISPLAY
-  unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 }
 
 # A TCP port that no socket of this machine uses right now (none in /proc/net/tcp*).

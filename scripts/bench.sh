@@ -45,15 +45,8 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -z "${DISPLAY:-}" ]; then
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; exit 1; }
-  DISPLAY=":$(head -n 1 "$work/display")"
-  export DISPLAY
+  kerbview_start_xvfb "$work" || exit 1
+  xvfb_pid=$kerbview_xvfb_pid
 fi
 
 out="$dir/bench-results"

@@ -30,24 +30,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Starts Xvfb on a free display (the server picks it and reports it through -displayfd) and
-# points DISPLAY at it. Qt then uses its X11 platform there; a test that wants Qt's offscreen
-# platform sets QT_QPA_PLATFORM for itself.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-      cat "$work/xvfb.log" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
-  [ -s "$work/display" ] || return 1
-  DISPLAY=":$(head -n 1 "$work/display")"
-  export DISPLAY
-  unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+  kerbview_start_xvfb "$work" || return 1
+  xvfb_pid=$kerbview_xvfb_pid
   xdpyinfo >/dev/null || return 1
   echo "Xvfb on display $DISPLAY"
 }

@@ -64,3 +64,24 @@ kerbview_build() {
   cmake --build "$dir" -j "$(kerbview_jobs)" ${KERBVIEW_TARGETS:+--target $KERBVIEW_TARGETS} \
     "${keep_going[@]}"
 }
+
+# Starts Xvfb on a free display (the server picks it and reports it through -displayfd), keeps
+# its files in the folder $1, exports DISPLAY and sets kerbview_xvfb_pid. Qt then uses its X11
+# platform there; a test that wants the offscreen platform sets QT_QPA_PLATFORM itself.
+kerbview_start_xvfb() {
+  local work=$1 _
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  kerbview_xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "$kerbview_xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$work/display" ]; then
+    cat "$work/xvfb.log" >&2
+    return 1
+  fi
+  DISPLAY=":$(head -n 1 "$work/display")"
+  export DISPLAY
+  unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+}
