@@ -20,6 +20,11 @@ while [ $# -gt 0 ]; do
     *) echo "usage: $0 [--reps N] [--no-build]" >&2; exit 2 ;;
   esac
 done
+# The table shows medians, which Google Benchmark reports only for two repetitions or more.
+if ! [ "$reps" -ge 2 ] 2>/dev/null; then
+  echo "--reps needs a whole number of at least 2" >&2
+  exit 2
+fi
 
 dir="build-perf"
 targets=(scan_bench telemetry_bench presentation_bench panel_widgets_bench net_bench sim-standin)
