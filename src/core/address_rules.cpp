@@ -39,7 +39,8 @@ IpCheck CheckIP(std::string_view text, char decimalSeparator) {
 
 bool Valid_IP(std::string_view text, char decimalSeparator, ErrorReporter& reporter) {
     IpCheck check = CheckIP(text, decimalSeparator);
-    if (check == IpCheck::GroupNotNumeric) reporter.ReportError("Valid_IP");
+    if (check == IpCheck::GroupNotNumeric)
+        reporter.ReportError("Valid_IP", "an address group is not a number");
     return check == IpCheck::Valid;
 }
 

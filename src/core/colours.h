@@ -18,7 +18,4 @@ constexpr ColourNumber Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return ColourNumber{r} | (ColourNumber{g} << 8) | (ColourNumber{b} << 16);
 }
 
-/// Distance in bytes between two driver slots of the simulator's driver table.
-inline constexpr std::int32_t SlotStride = 33168;
-
 }  // namespace kerbview::core

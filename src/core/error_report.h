@@ -7,34 +7,40 @@
 
 namespace kerbview::core {
 
+/// One caught error: the procedure that reported it and what went wrong.
+struct ErrorReport {
+    std::string procedure;
+    std::string message;
+};
+
 /// The single error reporter. A procedure with an error exit catches at its own boundary and
-/// calls ReportError with its own name; the rest of that procedure call is then abandoned.
-/// When debugging is on, the report line goes to the debug window's last-error label; otherwise
-/// a caught error leaves no trace.
+/// reports its own name together with the error's message; the rest of that procedure call is
+/// then abandoned. Where a report is shown (standard error, the debug window) is the sink's
+/// business: the reporter only carries it there.
 class ErrorReporter {
 public:
-    using Sink = std::function<void(const std::string& line)>;
+    using Sink = std::function<void(const ErrorReport&)>;
 
     /// Application name used as the source of errors raised by the program itself.
     static constexpr std::string_view kSource = "Kerbview";
 
-    void setDebugEnabled(bool enabled) { m_debugEnabled = enabled; }
-    bool debugEnabled() const { return m_debugEnabled; }
-    /// Where report lines go (the debug window's Label21). May be empty.
-    void setSink(Sink sink) { m_sink = std::move(sink); }
+    void SetDebugEnabled(bool enabled) { m_debugEnabled = enabled; }
+    bool DebugEnabled() const { return m_debugEnabled; }
+    /// Receives every report, with debugging on or off. May be empty.
+    void SetSink(Sink sink) { m_sink = std::move(sink); }
 
-    /// Stores the procedure name in ErrorProc and, when debugging is on, writes
-    /// source + " has generated an error in the module " + procName to the sink.
-    void ReportError(std::string_view procName, std::string_view source = kSource) {
-        m_errorProc = procName;
-        if (m_debugEnabled && m_sink) {
-            m_sink(std::string(source) + " has generated an error in the module " +
-                   std::string(procName));
-        }
-    }
+    /// Stores procName in ErrorProc and hands the report to the sink.
+    void ReportError(std::string_view procName, std::string_view message);
+    /// Reports the exception being handled, with its text as the message. Only meaningful inside
+    /// a catch block; every procedure boundary catches with `catch (...)` and calls this.
+    void ReportCurrentException(std::string_view procName);
 
     /// Name of the procedure last reported.
     const std::string& ErrorProc() const { return m_errorProc; }
+
+    /// The debug window's last-error line: source + " has generated an error in the module " +
+    /// procName.
+    static std::string DebugLine(std::string_view procName);
 
 private:
     bool m_debugEnabled = false;

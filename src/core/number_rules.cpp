@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/ascii_case.h"
+
 namespace kerbview::core {
 namespace {
 
@@ -184,17 +186,8 @@ std::int32_t ToInt32(double value) {
 
 bool ReadTruth(std::string_view text) {
     std::string_view t = Trim(text);
-    auto equalsNoCase = [](std::string_view a, std::string_view b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            char c = a[i];
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            if (c != b[i]) return false;
-        }
-        return true;
-    };
-    if (equalsNoCase(t, "true")) return true;
-    if (equalsNoCase(t, "false")) return false;
+    if (EqualsIgnoringAsciiCase(t, "true")) return true;
+    if (EqualsIgnoringAsciiCase(t, "false")) return false;
     if (t.empty() || NumberPrefix(t) != t.size()) throw NumberError("type mismatch");
     return ToDouble(t) != 0;
 }
@@ -280,5 +273,24 @@ float ParseSingle(std::string_view text, char decimalSeparator) {
 std::int16_t ParseInteger(std::string_view text, char decimalSeparator) {
     return ToInt16(ParseDouble(text, decimalSeparator));
 }
+
+// A wire text never holds digit grouping, so a comma can only be the sender's decimal mark.
+double ParseWireDouble(std::string_view text) {
+    std::string t(text);
+    for (char& c : t) {
+        if (c == ',') c = '.';
+    }
+    return ParseDouble(t, '.');
+}
+
+float ParseWireSingle(std::string_view text) {
+    const double v = ParseWireDouble(text);
+    if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
+        throw NumberError("overflow");
+    }
+    return static_cast<float>(v);
+}
+
+std::int16_t ParseWireInteger(std::string_view text) { return ToInt16(ParseWireDouble(text)); }
 
 }  // namespace kerbview::core

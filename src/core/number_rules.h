@@ -63,4 +63,12 @@ float ParseSingle(std::string_view text, char decimalSeparator);
 /// Reads a number as ParseDouble does, then converts it with ToInt16.
 std::int16_t ParseInteger(std::string_view text, char decimalSeparator);
 
+/// Reads back a number written by SingleText/DoubleText/PlainText on another machine, whatever
+/// its decimal separator: a point and a comma both count as the decimal mark (a written number
+/// never holds digit grouping), so 95,5 from a comma locale reads as 95.5 in a point locale.
+/// Throws NumberError as ParseDouble; the single and integer forms as ParseSingle/ParseInteger.
+double ParseWireDouble(std::string_view text);
+float ParseWireSingle(std::string_view text);
+std::int16_t ParseWireInteger(std::string_view text);
+
 }  // namespace kerbview::core

@@ -6,8 +6,8 @@
 namespace kerbview::core {
 namespace {
 
+constexpr std::int16_t kNone = 0;
 constexpr std::int16_t kServer = 1;
-constexpr std::int16_t kClient = 2;
 
 // Clears a flag on every way out of a scope.
 class FlagGuard {
@@ -58,10 +58,14 @@ void ScanCycle::Temps() {
         SavePosition(m_steps.WindowLeft(), m_settings.PosFormX, m_lastWrittenX, "PosFormX");
         SavePosition(m_steps.WindowTop(), m_settings.PosFormY, m_lastWrittenY, "PosFormY");
         m_steps.SocketUpkeep();
-        if (m_settings.TipusConexio == kClient) return;
-        bool running = m_steps.RACE07_Actiu();
+        // A client is fed by its server; a role that is none of the three (a hand-edited file)
+        // neither reads the simulator nor shows anything.
+        if (m_settings.TipusConexio != kNone && m_settings.TipusConexio != kServer) return;
+        const bool running = m_steps.RACE07_Actiu();
         m_steps.SetGameActive(running);
-        if (running) {
+        // A simulator whose process could not be opened has nothing to read: no snapshot is
+        // taken, presented or sent, and a server's client gets the status instead.
+        if (running && m_steps.ProcessReadable()) {
             if (m_settings.DebugEnabled) m_scanStartTick = m_steps.TickCount();
             m_steps.Lectures();
             return;
@@ -71,7 +75,7 @@ void ScanCycle::Temps() {
             m_steps.SendStatusOnly();
         }
     } catch (...) {
-        m_reporter.ReportError("Temps");
+        m_reporter.ReportCurrentException("Temps");
     }
 }
 
@@ -82,7 +86,10 @@ void ScanCycle::SavePosition(float current, std::int32_t& stored, std::optional<
                              std::string_view key) {
     if (static_cast<double>(current) == static_cast<double>(stored)) return;
     if (lastWritten && *lastWritten == current && stored == ToInt32(current)) return;
-    m_store.Write(kOpcions, key, SingleText(current, '.'));
+    if (!m_store.Write(kOpcions, key, SingleText(current, '.'))) {
+        m_reporter.ReportError("Temps", "the settings file " + m_store.IniPath() +
+                                            " could not be written (" + std::string(key) + ")");
+    }
     stored = ToInt32(current);
     lastWritten = current;
 }

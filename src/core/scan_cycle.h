@@ -60,6 +60,8 @@ public:
     virtual bool RACE07_Actiu() = 0;
     /// Stores the link's result in GameActive.
     virtual void SetGameActive(bool active) = 0;
+    /// True while the simulator's process is held open for reading.
+    virtual bool ProcessReadable() = 0;
     /// The millisecond tick counter (GetTickCount).
     virtual std::uint32_t TickCount() = 0;
     /// Acquisition and presentation of one scan; in the server role it also sends the snapshot.

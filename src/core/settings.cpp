@@ -33,8 +33,10 @@ public:
     explicit Reader(const SettingsStore& store) : m_store(store) {}
 
     std::string Text(std::string_view section, std::string_view key, std::string_view def) {
+        m_section = section;
         m_key = key;
-        return m_store.Read(section, key, def);
+        m_value = m_store.Read(section, key, def);
+        return m_value;
     }
     std::int16_t Int16(std::string_view section, std::string_view key, std::string_view def) {
         return ToInt16(ReadLeadingNumber(Text(section, key, def)));
@@ -45,11 +47,15 @@ public:
     bool Truth(std::string_view section, std::string_view key, std::string_view def) {
         return ReadTruth(Text(section, key, def));
     }
+    std::string_view LastSection() const { return m_section; }
     std::string_view LastKey() const { return m_key; }
+    const std::string& LastValue() const { return m_value; }
 
 private:
     const SettingsStore& m_store;
+    std::string_view m_section;
     std::string_view m_key;
+    std::string m_value;
 };
 
 }  // namespace
@@ -95,9 +101,10 @@ Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorRe
         s.AdminEnabled = in.Truth("Administrar", "Administrar", "0");
         s.DebugEnabled = in.Truth("Depurar", "Depurar", "0");
         debugKnown = true;
-        reporter.setDebugEnabled(s.DebugEnabled);
+        reporter.SetDebugEnabled(s.DebugEnabled);
     } catch (const NumberError& e) {
-        throw SettingsLoadError(e.what(), std::string(in.LastKey()), debugKnown);
+        throw SettingsLoadError(e.what(), std::string(in.LastSection()), std::string(in.LastKey()),
+                                in.LastValue(), debugKnown);
     }
     for (const Threshold& t : kThresholds) store.Write(kMaxMin, t.key, PlainText(s.*t.field));
     return s;

@@ -68,16 +68,25 @@ std::string IniPathFor(const std::string& programFolder);
 /// neither a number nor True/False. The caller reports "Main" and ends start-up: no window.
 class SettingsLoadError : public NumberError {
 public:
-    SettingsLoadError(const std::string& what, std::string key, bool debugKnown)
-        : NumberError(what), m_key(std::move(key)), m_debugKnown(debugKnown) {}
-    /// The key whose value failed.
+    SettingsLoadError(const std::string& what, std::string section, std::string key,
+                      std::string value, bool debugKnown)
+        : NumberError(what),
+          m_section(std::move(section)),
+          m_key(std::move(key)),
+          m_value(std::move(value)),
+          m_debugKnown(debugKnown) {}
+    /// Section, key and value (Windows-1252, as read) of the setting that failed.
+    const std::string& Section() const { return m_section; }
     const std::string& Key() const { return m_key; }
+    const std::string& Value() const { return m_value; }
     /// True when DebugEnabled had been read before the failure, so the "Main" report follows
-    /// it; false (always, with the current read order) means the report must be silent.
+    /// it; false (always, with the current read order) means the debug window stays silent.
     bool DebugKnown() const { return m_debugKnown; }
 
 private:
+    std::string m_section;
     std::string m_key;
+    std::string m_value;
     bool m_debugKnown;
 };
 

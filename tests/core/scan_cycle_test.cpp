@@ -39,6 +39,7 @@ public:
         return running;
     }
     void SetGameActive(bool active) override { Note(active ? "GameActive" : "GameInactive"); }
+    bool ProcessReadable() override { return readable; }
     std::uint32_t TickCount() override { return Note("TickCount"), tickCount; }
     void Lectures() override { Note("Lectures"); }
     bool ServerConnected() override { return serverConnected; }
@@ -48,6 +49,7 @@ public:
 
     Log log;
     bool carChanged = false, carSkinThrows = false, upkeepThrows = false, running = false;
+    bool readable = true;
     bool serverConnected = false, readyToSend = false;
     float left = 0, top = 0;
     std::uint32_t tickCount = 0;
@@ -72,6 +74,7 @@ TEST_F(ScanCycleTest, TickRunsEveryStepInOrderForEachRole) {
         std::int16_t role;
         bool carChanged, running, debug, connected, ready;
         Log expected;
+        bool readable = true;
     };
     // clang-format off
     const Case cases[] = {
@@ -93,6 +96,10 @@ TEST_F(ScanCycleTest, TickRunsEveryStepInOrderForEachRole) {
          {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameInactive"}},
         {"no role, not running: nothing is sent",       0,  false, false, false, true,  true,
          {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameInactive"}},
+        {"running but unopened: status, no snapshot",   1,  false, true,  false, true,  true,
+         {"CarChanged", "SocketUpkeep", "RACE07_Actiu", "GameActive", "SendStatusOnly"}, false},
+        {"unknown role: the simulator is not read",     7,  false, true,  false, true,  true,
+         {"CarChanged", "SocketUpkeep"}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -103,6 +110,7 @@ TEST_F(ScanCycleTest, TickRunsEveryStepInOrderForEachRole) {
         steps.running = c.running;
         steps.serverConnected = c.connected;
         steps.readyToSend = c.ready;
+        steps.readable = c.readable;
         steps.log.clear();
         cycle.Tick();
         EXPECT_EQ(steps.log, c.expected);
@@ -122,13 +130,13 @@ TEST_F(ScanCycleTest, ScanStartTickIsTakenOnlyWhileDebugging) {
 
 TEST_F(ScanCycleTest, ErrorInTempsIsReportedAsTempsAndTheNextTickStartsAfresh) {
     std::vector<std::string> lines;
-    reporter.setDebugEnabled(true);
-    reporter.setSink([&](const std::string& line) { lines.push_back(line); });
+    reporter.SetSink(
+        [&](const ErrorReport& r) { lines.push_back(r.procedure + ": " + r.message); });
     steps.upkeepThrows = true;
     steps.running = true;
     cycle.Tick();
     EXPECT_EQ(steps.log, (Log{"CarChanged", "SocketUpkeep"}));
-    EXPECT_EQ(lines, Log{"Kerbview has generated an error in the module Temps"});
+    EXPECT_EQ(lines, Log{"Temps: socket"});
     EXPECT_FALSE(cycle.InTick());
 
     steps.upkeepThrows = false;

@@ -135,9 +135,10 @@ TEST_F(SettingsLoad, OutOfRangeOrUnreadableValueFailsSilentlyAndWritesNothing) {
         } catch (const SettingsLoadError& e) {
             EXPECT_NE(dynamic_cast<const NumberError*>(&e), nullptr) << "callers catch that";
             EXPECT_EQ(e.Key(), c.key);
+            EXPECT_EQ(e.Value(), c.stored) << "the user is told the value that stopped the start";
             EXPECT_FALSE(e.DebugKnown());
         }
-        EXPECT_FALSE(fresh.debugEnabled()) << "the Main report must stay silent";
+        EXPECT_FALSE(fresh.DebugEnabled()) << "the debug window must stay out of it";
         EXPECT_EQ(ReadBytes(store.IniPath()), original);
     }
 }
@@ -157,15 +158,15 @@ TEST_F(SettingsLoad, ThresholdsAreWrittenBackNormalisedAndOtherContentSurvives) 
 }
 
 TEST_F(SettingsLoad, DebugSwitchReachesTheReporterAndAnIpConversionFailureIsSilentBeforeIt) {
-    std::vector<std::string> lines;
-    reporter.setSink([&](const std::string& line) { lines.push_back(line); });
+    bool debugAtReport = true;
+    reporter.SetSink([&](const ErrorReport&) { debugAtReport = reporter.DebugEnabled(); });
     WriteBytes(store.IniPath(), "[Opcions]\r\nIP=abc.def.ghi.jkl\r\n[Depurar]\r\nDepurar=True\r\n");
     Settings s = Load();
     EXPECT_EQ(s.IP, kDefaultIP);
     EXPECT_EQ(reporter.ErrorProc(), "Valid_IP");
-    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(debugAtReport);
     EXPECT_TRUE(s.DebugEnabled);
-    EXPECT_TRUE(reporter.debugEnabled());
+    EXPECT_TRUE(reporter.DebugEnabled());
 }
 
 TEST_F(SettingsLoad, UnwritableFolderStillLoadsEverySetting) {
