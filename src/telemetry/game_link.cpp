@@ -20,7 +20,7 @@ bool GameLink::RACE07_Actiu() {
     try {
         active = Attach();
     } catch (...) {
-        m_reporter.ReportError("RACE07_Actiu");
+        m_reporter.ReportCurrentException("RACE07_Actiu");
         active = false;
     }
     m_GameActive = active;
@@ -47,9 +47,20 @@ bool GameLink::Attach() {
         }
         m_AttachCounter = 0;
         m_openFailureShown = false;
-        m_observer.ShowStatus(LinkStatus::NotRunning);
+        m_observer.OnLinkStatus(LinkStatus::NotRunning);
         CloseProcessHandle();
         return false;
+    }
+
+    // A window other than the one whose process is held: the same process may have made a new
+    // window, but a restarted simulator is a new process, and the held one is dead.
+    if (!m_ProcessClosed && m_GameWindow != m_heldWindow) {
+        if (m_windows.WindowProcessId(m_GameWindow) != m_GameProcessId) {
+            ResetGameLink();
+            m_observer.OnLinkStatus(LinkStatus::NotRunning);
+        } else {
+            m_heldWindow = m_GameWindow;
+        }
     }
 
     const double delayLimit = TickLimit(kAppearanceDelayMs);
@@ -68,24 +79,25 @@ void GameLink::OpenProcess() {
     m_GameProcessId = m_windows.WindowProcessId(m_GameWindow);
     OpenResult opened = m_memory.Open(m_GameProcessId);
     if (!opened.reader) {
-        // Shown once per appearance: a refused open repeats every tick, and a modal box per
-        // tick would never let the user out.
+        // Reported once per appearance: a refused open repeats every tick.
         if (!m_openFailureShown) {
             m_openFailureShown = true;
-            m_observer.ShowOpenFailure(std::string(kOpenFailureMessage), opened.detail);
+            m_observer.OnOpenFailed(opened.detail);
         }
         return;
     }
     m_ProcessHandle = std::move(opened.reader);
     m_readers.SetProcess(m_ProcessHandle.get());
     m_ProcessClosed = false;
-    m_observer.ShowStatus(LinkStatus::Running);
+    m_heldWindow = m_GameWindow;
+    m_observer.OnLinkStatus(LinkStatus::Running);
 }
 
 void GameLink::CloseProcessHandle() {
     m_readers.SetProcess(nullptr);
     m_ProcessHandle.reset();
     m_ProcessClosed = true;
+    m_heldWindow = 0;
 }
 
 void GameLink::ResetGameLink() {

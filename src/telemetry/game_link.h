@@ -12,21 +12,21 @@
 
 namespace kerbview::telemetry {
 
-/// Status the link asks the main window to show in Label1.
+/// What the link has found out about the simulator.
 enum class LinkStatus {
-    Running,     ///< TxtRunning: the process has been opened.
-    NotRunning,  ///< TxtNotRunning: the window is absent after the grace.
+    Running,     ///< The simulator's process has been opened.
+    NotRunning,  ///< The simulator's window is absent after the grace.
 };
 
-/// Where the link reports what the user sees. Implemented by the front end.
+/// Where the link reports its state; the program decides what the user sees.
 class LinkObserver {
 public:
     virtual ~LinkObserver() = default;
-    /// Put the text for `status` in Label1.
-    virtual void ShowStatus(LinkStatus status) = 0;
-    /// Show a modal box with an OK button and the application's title: `message` on the first
-    /// line, `detail` (what permission is missing, in the platform's terms) on the second.
-    virtual void ShowOpenFailure(const std::string& message, const std::string& detail) = 0;
+    virtual void OnLinkStatus(LinkStatus status) = 0;
+    /// The simulator's process could not be opened; `detail` says what is missing (a
+    /// permission, in the platform's terms) and the system's error text. Reported once per
+    /// appearance of the window.
+    virtual void OnOpenFailed(const std::string& detail) = 0;
 };
 
 /// The simulator process link: finds the simulator's window on every scan tick, debounces its
@@ -52,10 +52,13 @@ public:
     /// interval gives no delay and no grace; 0 is an error of RACE07_Actiu.
     void SetScanTime(std::int16_t scanTime) { m_scanTime = scanTime; }
 
-    /// One attach step per scan tick; true means the simulator is to be read in this tick.
-    /// Stores its result in GameActive. An error inside (a ScanTime of 0 reaching the tick
-    /// limits) is reported as "RACE07_Actiu" and gives false. The open-failure box is shown
-    /// once per appearance of the window; later ticks retry the open silently.
+    /// One attach step per scan tick; true means the simulator counts as running in this tick
+    /// (it is read only while HoldsProcessHandle()). Stores its result in GameActive. An error
+    /// inside (a ScanTime of 0 reaching the tick limits) is reported as "RACE07_Actiu" and gives
+    /// false. An open that fails is reported once per appearance of the window; later ticks
+    /// retry it silently. A window found while a process is held that belongs to another
+    /// process (the simulator was restarted within the grace) releases the held one: the new
+    /// window goes through the appearance delay like any other.
     bool RACE07_Actiu();
 
     /// Releases a held process, then GameActive false, ProcessClosed true, AttachCounter 0.
@@ -93,6 +96,8 @@ private:
     bool m_GameActive = false;
     bool m_ProcessClosed = true;
     std::int16_t m_AttachCounter = 0;
+    // The window whose process is held open; 0 when none is held.
+    WindowId m_heldWindow = 0;
     // The open-failure box has been shown for the current appearance of the window.
     bool m_openFailureShown = false;
 };

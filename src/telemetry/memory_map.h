@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "core/colours.h"
 #include "telemetry/process_memory.h"
 
 namespace kerbview::telemetry {
@@ -24,7 +23,8 @@ struct WheelRecordOffsets {
 struct MemoryMap {
     // Driver slot table: slot-0 addresses; slot n lies n * SlotStride bytes further on.
     static constexpr int SlotCount = 64;
-    static constexpr Address SlotStride = static_cast<Address>(core::SlotStride);
+    /// Distance in bytes between two driver slots (0x8190).
+    static constexpr Address SlotStride = 33168;
     Address SlotName = 0x983758;  ///< 24 bytes
     Address CarName = 0x983848;   ///< 50 bytes
     Address EngineSpeed = 0x97BFB4;

@@ -31,7 +31,7 @@ std::string MemoryReaders::ReadMemory(Address address, int count) const {
         }
         return text;
     } catch (...) {
-        m_reporter.ReportError("ReadMemory");
+        m_reporter.ReportCurrentException("ReadMemory");
         return std::string();
     }
 }

@@ -107,10 +107,8 @@ public:
     std::vector<LinkStatus> statuses;
     std::vector<std::string> failures;
 
-    void ShowStatus(LinkStatus status) override { statuses.push_back(status); }
-    void ShowOpenFailure(const std::string& message, const std::string& detail) override {
-        failures.push_back(message + "|" + detail);
-    }
+    void OnLinkStatus(LinkStatus status) override { statuses.push_back(status); }
+    void OnOpenFailed(const std::string& detail) override { failures.push_back(detail); }
 };
 
 /// One value put in the simulator's memory.

@@ -96,7 +96,7 @@ TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
 
     EXPECT_EQ(rig.TicksUntilRunning(), 7);
     ASSERT_EQ(rig.observer.failures.size(), 1u);
-    EXPECT_EQ(rig.observer.failures[0], "Imposible abrir el proceso|no permission");
+    EXPECT_EQ(rig.observer.failures[0], "no permission");
     for (int i = 0; i < 5; ++i) {
         EXPECT_TRUE(rig.link.RACE07_Actiu()) << "open failure still counts as running";
     }
@@ -124,21 +124,27 @@ TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
     EXPECT_EQ(rig.observer.failures.size(), 3u) << "a link reset starts a new appearance";
 }
 
-TEST(GameLink, ResetWhileRunningReleasesHandleAndRedoesTheDelay) {
+// A simulator restarted within the grace shows a window of a new process: the dead one is let
+// go, and the new one is read only after its own appearance delay.
+TEST(GameLink, WindowOfAnotherProcessReleasesTheHeldOneAndWaitsForTheNewOne) {
     LinkRig rig;
     rig.windows.window = 77;
     rig.TicksUntilRunning();
-    ASSERT_EQ(rig.memory.openReaders, 1);
+    rig.windows.window = 0;
+    EXPECT_TRUE(rig.link.RACE07_Actiu());  // grace
 
-    rig.link.ResetGameLink();
-    EXPECT_EQ(rig.memory.openReaders, 0);
-    EXPECT_FALSE(rig.link.GameActive());
-    EXPECT_TRUE(rig.link.ProcessClosed());
-    EXPECT_EQ(rig.link.AttachCounter(), 0);
+    rig.windows.window = 78;  // the same process made a new window: nothing changes
+    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    EXPECT_EQ(rig.memory.openReaders, 1);
 
+    rig.windows.window = 79, rig.windows.processId = 5555;
     EXPECT_EQ(rig.TicksUntilRunning(), 7);
     EXPECT_EQ(rig.memory.opens, 2);
+    EXPECT_EQ(rig.memory.lastProcessId, 5555u);
     EXPECT_EQ(rig.memory.openReaders, 1);
+    const std::vector<LinkStatus> statuses{LinkStatus::Running, LinkStatus::NotRunning,
+                                           LinkStatus::Running};
+    EXPECT_EQ(rig.observer.statuses, statuses);
 }
 
 TEST(GameLink, ScanTimeZeroIsReportedAndCountsAsNotRunning) {
