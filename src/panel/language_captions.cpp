@@ -56,30 +56,4 @@ void ApplyLanguageCaptions(std::string_view idioma, ui::LanguageTexts& slots, Pa
     model.SetMenuCaption(Menu::VeureDadesServidor, slots.TxtShowServerData);
 }
 
-void Canvia_Idioma(const std::string& idioma, ui::LanguageTexts& slots, PanelModel& model,
-                   const LanguageSideEffects& effects, core::ErrorReporter& reporter) {
-    try {
-        ApplyLanguageCaptions(idioma, slots, model);
-        if (effects.ResetGameLink) {
-            effects.ResetGameLink();
-        }
-        if (effects.WriteIdioma) {
-            effects.WriteIdioma(idioma);
-        }
-    } catch (...) {
-        reporter.ReportError("Canvia_Idioma");
-    }
-}
-
-bool LanguageMenuClick(Menu item, std::string& idioma, ui::LanguageTexts& slots, PanelModel& model,
-                       const LanguageSideEffects& effects, core::ErrorReporter& reporter) {
-    const std::optional<std::string_view> language = LanguageOfMenu(item);
-    if (!language || idioma == *language) {
-        return false;
-    }
-    idioma.assign(*language);
-    Canvia_Idioma(idioma, slots, model, effects, reporter);
-    return true;
-}
-
 }  // namespace kerbview::panel

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "panel/lap_tracker.h"
 
+#include "panel/units.h"
+
 namespace kerbview::panel {
 
 void LapState::TrackContact(std::int16_t contact, std::int16_t lapNumber, float fuel) {
@@ -12,17 +14,24 @@ void LapState::TrackContact(std::int16_t contact, std::int16_t lapNumber, float 
         LapStartNumber = lapNumber;
         LapStartFuel = fuel;
         LapReferencePending = false;
+        LapObservedFromStart = false;
     }
 }
 
-std::optional<float> LapState::FuelUsedOnLapChange(std::int16_t lapNumber, float fuel) const {
+std::optional<float> LapState::CloseLapOnChange(std::int16_t lapNumber, float fuel) {
     if (static_cast<float>(lapNumber) == LapStartNumber) return std::nullopt;
-    return LapStartFuel - fuel;
-}
-
-void LapState::CloseLap(std::int16_t lapNumber, float fuel) {
+    std::optional<float> used;
+    if (LapObservedFromStart) used = LapStartFuel - fuel;
     LapStartFuel = fuel;
     LapStartNumber = lapNumber;
+    LapObservedFromStart = true;
+    if (used) LastFuelUsed = used;
+    return used;
+}
+
+void LapState::ConvertFuelUnit(bool toImperial) {
+    LapStartFuel = ConvertFuel(LapStartFuel, toImperial);
+    if (LastFuelUsed) LastFuelUsed = ConvertFuel(*LastFuelUsed, toImperial);
 }
 
 }  // namespace kerbview::panel

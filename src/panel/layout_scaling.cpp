@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "panel/layout_scaling.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "panel/element_catalogue.h"
@@ -16,6 +17,15 @@ double ToWholePixels(double units, double unitsPerPixel) {
         return units;
     }
     return std::nearbyint(units / unitsPerPixel) * unitsPerPixel;
+}
+
+// The largest size of the given ratio that fits inside area, in whole pixels when they are known.
+OuterSize FitInside(const OuterSize& area, double ratio, double unitsPerPixel) {
+    const auto down = [unitsPerPixel](double units) {
+        return unitsPerPixel > 0 ? std::floor(units / unitsPerPixel) * unitsPerPixel : units;
+    };
+    const double width = down(std::min(area.width, area.height * ratio));
+    return {width, down(width / ratio)};
 }
 
 LayoutKind KindOf(const CollectionEntry& entry) {
@@ -77,7 +87,8 @@ LayoutRecord RecordLayout(std::span<const RecordedGeometry> collection, double c
 }
 
 ResizeAction OnResize(LayoutRecord& layout, WindowState state, double outerWidth,
-                      double outerHeight, double unitsPerPixel) {
+                      double outerHeight, double unitsPerPixel,
+                      std::optional<OuterSize> available) {
     if (state != WindowState::Normal) {
         return {.scale = true, .resizeTo = std::nullopt};
     }
@@ -90,23 +101,28 @@ ResizeAction OnResize(LayoutRecord& layout, WindowState state, double outerWidth
         outerHeight < static_cast<float>(kMinimumOuterWidth / ratio)) {
         return {};
     }
+    double width = outerWidth;
+    double height = outerHeight;
     if (DiffersInSingle(outerWidth, layout.LastWidth)) {
-        layout.LastWidth = outerWidth;
-        layout.LastHeight = ToWholePixels(outerWidth / ratio, unitsPerPixel);
-        if (layout.LastHeight == outerHeight) {
-            return {.scale = true, .resizeTo = std::nullopt};
-        }
-        return {.scale = true, .resizeTo = OuterSize{outerWidth, layout.LastHeight}};
+        height = ToWholePixels(outerWidth / ratio, unitsPerPixel);
+    } else if (DiffersInSingle(outerHeight, layout.LastHeight)) {
+        width = ToWholePixels(outerHeight * ratio, unitsPerPixel);
+    } else {
+        return {.scale = true, .resizeTo = std::nullopt};
     }
-    if (DiffersInSingle(outerHeight, layout.LastHeight)) {
-        layout.LastHeight = outerHeight;
-        layout.LastWidth = ToWholePixels(outerHeight * ratio, unitsPerPixel);
-        if (layout.LastWidth == outerWidth) {
-            return {.scale = true, .resizeTo = std::nullopt};
-        }
-        return {.scale = true, .resizeTo = OuterSize{layout.LastWidth, outerHeight}};
+    // The driven side must not leave the screen: both sides shrink in proportion to fit.
+    if (available && available->width > 0 && available->height > 0 &&
+        (width > available->width || height > available->height)) {
+        const OuterSize fitted = FitInside(*available, ratio, unitsPerPixel);
+        width = fitted.width;
+        height = fitted.height;
     }
-    return {.scale = true, .resizeTo = std::nullopt};
+    layout.LastWidth = width;
+    layout.LastHeight = height;
+    if (width == outerWidth && height == outerHeight) {
+        return {.scale = true, .resizeTo = std::nullopt};
+    }
+    return {.scale = true, .resizeTo = OuterSize{width, height}};
 }
 
 std::size_t ScaleElements(const LayoutRecord& layout, double clientWidth, double clientHeight,

@@ -87,13 +87,16 @@ inline constexpr double kMinimumOuterWidth = 8000;
 
 /// Resize handler. In the normal state keeps the opening aspect ratio: below 8000 units wide, or
 /// below 8000 / AspectRatio high (single precision), nothing happens. A width different from
-/// LastWidth drives the height (LastHeight = width / AspectRatio); otherwise a height different
-/// from LastHeight drives the width (LastWidth = height * AspectRatio); sizes compare in single
-/// precision. When unitsPerPixel > 0 the driven size is rounded to whole pixels before it is
-/// stored, so the window can take it exactly and the resize it raises does not chase a
-/// fraction of a pixel. Minimized and maximized windows only scale, with no minimum.
+/// LastWidth drives the height (width / AspectRatio); otherwise a height different from
+/// LastHeight drives the width (height * AspectRatio); sizes compare in single precision. When
+/// the size so found does not fit `available` (the largest outer size the screen offers), both
+/// sides shrink in proportion until it fits. The size is stored in LastWidth and LastHeight.
+/// When unitsPerPixel > 0 driven sizes are whole pixels, so the window can take them exactly and
+/// the resize it raises does not chase a fraction of a pixel. Minimized and maximized windows
+/// only scale, with no minimum.
 ResizeAction OnResize(LayoutRecord& layout, WindowState state, double outerWidth,
-                      double outerHeight, double unitsPerPixel);
+                      double outerHeight, double unitsPerPixel,
+                      std::optional<OuterSize> available = std::nullopt);
 
 struct ScaledGeometry {
     double left = 0;

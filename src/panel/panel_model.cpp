@@ -120,7 +120,15 @@ void DebugModel::SetLabel(int n, std::string_view text) {
     if (l != text) {
         l.assign(text);
         ++m_revision;
+        Changed();
     }
+}
+
+void DebugModel::AppendLog(std::string_view line) {
+    if (m_log.size() == kLogLines) m_log.pop_front();
+    m_log.emplace_back(line);
+    ++m_revision;
+    Changed();
 }
 
 }  // namespace kerbview::panel

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,10 +37,33 @@ struct MenuState {
     std::uint64_t revision = 0;
 };
 
+/// Tells a view that a model changed, once per round: the listener is called at the first
+/// effective change after the view last caught up (MarkSynced), so however many properties a
+/// scan writes, the view schedules one refresh.
+class ChangeNotifier {
+public:
+    /// May be empty: changes are then only counted.
+    void SetChangeListener(std::function<void()> listener) { m_listener = std::move(listener); }
+    /// The view has shown every change so far; the next change calls the listener again.
+    void MarkSynced() { m_notified = false; }
+
+protected:
+    void Changed() {
+        if (!m_notified && m_listener) {
+            m_notified = true;
+            m_listener();
+        }
+    }
+
+private:
+    std::function<void()> m_listener;
+    bool m_notified = false;
+};
+
 /// The main panel as plain data: presentation logic writes it one property at a time, the view
 /// shows it, tests read it. A write that changes nothing leaves the revision alone, so the view
 /// repaints only what changed. The panel is never cleared: an element keeps its last state.
-class PanelModel {
+class PanelModel : public ChangeNotifier {
 public:
     PanelModel();
 
@@ -65,8 +90,14 @@ public:
 private:
     static std::size_t Index(Element e) { return static_cast<std::size_t>(e); }
     ElementState& Touch(Element e) { return m_elements[Index(e)]; }
-    void Bump(ElementState& s) { s.revision = ++m_revision; }
-    void Bump(MenuState& s) { s.revision = ++m_revision; }
+    void Bump(ElementState& s) {
+        s.revision = ++m_revision;
+        Changed();
+    }
+    void Bump(MenuState& s) {
+        s.revision = ++m_revision;
+        Changed();
+    }
 
     std::array<ElementState, kElementCount> m_elements;
     std::array<MenuState, kMenuCount> m_menus;
@@ -75,16 +106,24 @@ private:
 
 /// The debug window Depuracio: labels Label1..Label9 start as ".", Label20 (scan time) and
 /// Label21 (last error) start empty.
-class DebugModel {
+class DebugModel : public ChangeNotifier {
 public:
+    /// Lines the log keeps; older ones are dropped.
+    static constexpr std::size_t kLogLines = 200;
+
     DebugModel();
     /// n is 1..9, 20 or 21.
     const std::string& label(int n) const { return m_labels.at(static_cast<std::size_t>(n)); }
     void SetLabel(int n, std::string_view text);
+    /// Adds a line to the log shown under the labels (errors with their messages, dropped
+    /// connections); at most kLogLines are kept.
+    void AppendLog(std::string_view line);
+    const std::deque<std::string>& Log() const { return m_log; }
     std::uint64_t revision() const { return m_revision; }
 
 private:
     std::array<std::string, 22> m_labels;
+    std::deque<std::string> m_log;
     std::uint64_t m_revision = 0;
 };
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "panel/presentation.h"
 
-#include <exception>
-
 #include "panel/presentation_sections.h"
 
 namespace kerbview::panel {
@@ -13,11 +11,12 @@ bool PresentsSnapshot(const core::Settings& settings) {
 
 Presentation::Presentation(PanelModel& panel, DebugModel& debug) : m_panel(panel), m_debug(debug) {}
 
-PresentEnd Presentation::Present(telemetry::Snapshot& snapshot, const PresentContext& context) {
+PresentEnd Presentation::Present(const telemetry::Snapshot& received,
+                                 const PresentContext& context) {
     const char sep = context.decimalSeparator;
     sections::Derived derived;
 
-    ConvertToDisplayUnits(snapshot, context.settings);
+    const telemetry::Snapshot snapshot = InDisplayUnits(received, context.settings);
     sections::EngineBarsAndContact(m_panel, snapshot, sep, derived);
     if (context.settings.DebugEnabled) sections::DebugCaptions(m_debug, snapshot, m_lap, sep);
 
@@ -34,14 +33,11 @@ PresentEnd Presentation::Present(telemetry::Snapshot& snapshot, const PresentCon
     return PresentEnd::Complete;
 }
 
-bool Presentation::PresentOrReport(telemetry::Snapshot& snapshot, const PresentContext& context,
-                                   core::ErrorReporter& reporter) {
-    try {
-        Present(snapshot, context);
-        return true;
-    } catch (const std::exception&) {
-        reporter.ReportError("Lectures");
-        return false;
+void Presentation::UnitsChanged(bool toImperial, const DisplayUnits& units, char decimalSeparator) {
+    m_lap.ConvertFuelUnit(toImperial);
+    if (m_lap.LastFuelUsed) {
+        m_panel.SetText(LabelN(34),
+                        sections::FuelUsedText(*m_lap.LastFuelUsed, units, decimalSeparator));
     }
 }
 

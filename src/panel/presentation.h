@@ -46,22 +46,22 @@ class Presentation {
 public:
     Presentation(PanelModel& panel, DebugModel& debug);
 
-    /// Converts the snapshot to the display units in place (so a server sends it first), then
-    /// writes the panel step by step: engine lamp and speed, bar percentages, contact lamp, debug
-    /// captions (when settings.DebugEnabled), lap reference (stopping here when the contact is
-    /// off in DriverSelectMode 0), read-outs, lap times, tyre figures, track name, lamps, ambient
-    /// and track temperatures, threshold colours, wheel markers and gauges (the last three
-    /// skipped when NoGrafics), scan time (when debugging).
-    /// Each element is written as soon as its value is known, so when a step throws
-    /// (core::NumberError: a value that rule whole cannot fit in 16 bits, a NaN or infinity that a
-    /// number text cannot show, a single overflow) the earlier elements keep their new state and
-    /// the later ones their old one. The caller reports the throw as "Lectures".
-    PresentEnd Present(telemetry::Snapshot& snapshot, const PresentContext& context);
+    /// Converts a copy of the snapshot to the display units (the snapshot itself stays in the
+    /// base units it was read or received in), then writes the panel step by step: engine lamp
+    /// and speed, bar percentages, contact lamp, debug captions (when settings.DebugEnabled), lap
+    /// reference (stopping here when the contact is off in DriverSelectMode 0), read-outs, lap
+    /// times, tyre figures, track name, lamps, ambient and track temperatures, threshold
+    /// colours, wheel markers and gauges (the last three skipped when NoGrafics), scan time
+    /// (when debugging). Each element is written as soon as its value is known, so when a step
+    /// throws (core::NumberError: a value that rule whole cannot fit in 16 bits, a NaN or
+    /// infinity that a number text cannot show, a single overflow) the earlier elements keep
+    /// their new state and the later ones their old one. The caller reports the throw as
+    /// "Lectures".
+    PresentEnd Present(const telemetry::Snapshot& snapshot, const PresentContext& context);
 
-    /// Present with the error boundary of Lectures: never throws; any error is reported as
-    /// "Lectures" and false is returned.
-    bool PresentOrReport(telemetry::Snapshot& snapshot, const PresentContext& context,
-                         core::ErrorReporter& reporter);
+    /// The display units changed: the lap reference and the fuel-used figure follow them, and a
+    /// figure already shown in Label34 is shown again in the new unit.
+    void UnitsChanged(bool toImperial, const DisplayUnits& units, char decimalSeparator);
 
     LapState& Lap() { return m_lap; }
     const LapState& Lap() const { return m_lap; }

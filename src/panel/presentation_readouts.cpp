@@ -23,6 +23,10 @@ T RaiseTiny(T v) {
 
 std::string WholeText(double value) { return core::PlainText(core::ToInt16(value)); }
 
+std::string FuelUsedText(float used, const DisplayUnits& units, char sep) {
+    return FormatPicture(used, Picture::PointZeroZero, sep) + units.FuelUnitText;
+}
+
 std::string LapTimeText(float t, char sep) {
     if (!(t > 0)) return "-:--,---";
     const float wholeSeconds = std::trunc(t);
@@ -80,10 +84,8 @@ void Readouts(PanelModel& panel, const telemetry::Snapshot& s, LapState& lap,
     panel.SetText(LabelN(16),
                   FormatPicture(s.Fuel, Picture::PointZeroZero, sep) + units.FuelUnitText);
 
-    if (auto used = lap.FuelUsedOnLapChange(s.LapNumber, s.Fuel)) {
-        panel.SetText(LabelN(34),
-                      FormatPicture(*used, Picture::PointZeroZero, sep) + units.FuelUnitText);
-        lap.CloseLap(s.LapNumber, s.Fuel);
+    if (auto used = lap.CloseLapOnChange(s.LapNumber, s.Fuel)) {
+        panel.SetText(LabelN(34), FuelUsedText(*used, units, sep));
     }
 
     panel.SetText(LabelN(22), context.texts.TxtBest + ": " + LapTimeText(s.BestLap, sep));

@@ -23,6 +23,9 @@ struct Derived {
 /// Rule whole: nearest, halves to even, as plain digits. Throws core::NumberError outside 16 bits.
 std::string WholeText(double value);
 
+/// The fuel used on the last lap as Label34 shows it: pattern ".00" and the fuel unit.
+std::string FuelUsedText(float used, const DisplayUnits& units, char sep);
+
 /// Lap time text m:ss.fff; "-:--,---" (always a comma) when t is not greater than 0. A fraction
 /// that rounds up to a whole second carries into the seconds and minutes (59.9996 -> 1:00.000).
 /// Throws core::NumberError for an infinite time.

@@ -28,17 +28,13 @@ inline telemetry::Snapshot TypicalSnapshot() {
     return s;
 }
 
-/// The program's owning objects around one Presentation, units applied, settings writes recorded.
+/// One Presentation with the settings, texts and display units it reads.
 struct Rig {
     PanelModel panel;
     DebugModel debug;
     core::Settings settings;
     ui::LanguageTexts texts;
-    core::ErrorReporter reporter;
-    std::vector<std::string> writes;  // "section/key=value"
-    Units units{[this](std::string_view s, std::string_view k, std::string_view v) {
-        writes.push_back(std::string(s) + "/" + std::string(k) + "=" + std::string(v));
-    }};
+    DisplayUnits units;
     Presentation presentation{panel, debug};
     std::int16_t DriverSelectMode = 0;
     char sep = '.';
@@ -51,18 +47,25 @@ struct Rig {
         texts.TxtAbs = "ABS", texts.TxtAbsLow = "ABS LOW", texts.TxtAbsHigh = "ABS HIGH";
         ApplyUnits();
     }
-    Rig(const Rig&) = delete;  // the writer and the clock capture this
+    Rig(const Rig&) = delete;  // the clock captures this
 
-    bool ApplyUnits() {
-        return units.Canvia_Unitats(settings, panel, presentation.Lap(), reporter);
+    void ApplyUnits() {
+        SetUnitTexts(units, IsImperial(settings.Unitats));
+        SetActiveThresholds(units, settings, IsImperial(settings.Unitats));
     }
     PresentContext Context() {
-        return {settings, texts,         units.Current(),       DriverSelectMode,
-                sep,      ScanStartTick, [this] { return now; }};
+        return {
+            settings, texts, units, DriverSelectMode, sep, ScanStartTick, [this] { return now; }};
     }
-    PresentEnd Present(telemetry::Snapshot s) { return presentation.Present(s, Context()); }
-    bool PresentOrReport(telemetry::Snapshot s) {
-        return presentation.PresentOrReport(s, Context(), reporter);
+    PresentEnd Present(const telemetry::Snapshot& s) { return presentation.Present(s, Context()); }
+    /// Present with the caller's error boundary: false when the presentation threw.
+    bool Completes(const telemetry::Snapshot& s) {
+        try {
+            Present(s);
+            return true;
+        } catch (const core::NumberError&) {
+            return false;
+        }
     }
     const std::string& Text(Element e) const { return panel[e].text; }
 };
@@ -138,22 +141,25 @@ TEST(Presentation, IgnitionOffStopsEarlyOnlyInNameSearchMode) {
     }
 }
 
-TEST(Presentation, FuelReferenceIsRetakenWhenTheIgnitionReturnsAfterARefuel) {
+// A figure only for a lap watched from its start: not the lap running when the program starts,
+// nor the one in which the ignition came back (after a refuel in the pits, say).
+TEST(Presentation, FuelUsedIsShownOnlyForLapsWatchedFromTheirStart) {
     Rig r;
     Snap s = TypicalSnapshot();
-    s.LapNumber = 3, s.Fuel = 10;
-    r.Present(s);
-    EXPECT_EQ(r.Text(LabelN(34)), "-10.00L");  // not pending at start: compared with lap 0, fuel 0
-    s.Contact = 0;
-    r.Present(s);
-    s.Contact = 1, s.Fuel = 60;
-    r.Present(s);
-    s.LapNumber = 4, s.Fuel = 57;
-    r.Present(s);
-    EXPECT_EQ(r.Text(LabelN(34)), "3.00L");
-    s.LapNumber = 5, s.Fuel = 106.5f;  // refuelled with the ignition on
-    r.Present(s);
-    EXPECT_EQ(r.Text(LabelN(34)), "-49.50L");
+    std::string shown;
+    const auto scan = [&](std::int16_t contact, std::int16_t lap, float fuel) {
+        s.Contact = contact, s.LapNumber = lap, s.Fuel = fuel;
+        r.Present(s);
+        shown += r.Text(LabelN(34)) + "|";
+    };
+    scan(1, 3, 59.6f);   // started mid-lap with the ignition on
+    scan(1, 4, 59.1f);   // that lap was not watched whole
+    scan(1, 5, 56.1f);   // 3.00 used
+    scan(0, 5, 56.1f);   // ignition off in the pits
+    scan(1, 5, 60.0f);   // back on after a refuel
+    scan(1, 6, 58.0f);   // a lap begun before the stop: no figure
+    scan(1, 7, 106.5f);  // refuelled with the ignition on during a watched lap
+    EXPECT_EQ(shown, "||3.00L|3.00L|3.00L|3.00L|-48.50L|");
 }
 
 TEST(Presentation, AverageLeavesOutStillWheelsAndMarkersShowBelowNinetyPercent) {
@@ -280,8 +286,7 @@ TEST(Presentation, ErrorPartWayKeepsEarlierElementsAndLeavesLaterOnes) {
     Snap s = TypicalSnapshot();
     s.AmbientTemp = 1e9f, s.TcState = 2, s.WheelSpeed = {10, 100, 100, 100};
     const PanelModel before = r.panel;
-    EXPECT_FALSE(r.PresentOrReport(s));
-    EXPECT_EQ(r.reporter.ErrorProc(), "Lectures");
+    EXPECT_FALSE(r.Completes(s));
     EXPECT_EQ(r.Text(LabelN(28)) + "|" + r.Text(Lamp(4)), "Track|TC HIGH");
     for (Element e : {LabelN(41), LabelN(42), Marker(2)}) {
         EXPECT_EQ(r.panel[e].revision, before[e].revision) << static_cast<int>(e);
@@ -309,59 +314,27 @@ TEST(Presentation, NonFiniteAndHugeValuesTakeTheErrorPathOrShow) {
         r.DriverSelectMode = 1;
         Snap s = TypicalSnapshot();
         c.spoil(s);
-        EXPECT_EQ(r.PresentOrReport(s), c.completes) << c.name;
-        EXPECT_EQ(r.reporter.ErrorProc(), c.completes ? "" : "Lectures") << c.name;
+        EXPECT_EQ(r.Completes(s), c.completes) << c.name;
     }
 }
 
-std::string Summary(const Rig& r) {
-    const DisplayUnits& u = r.units.Current();
-    std::string out = u.TempUnitText + " " + u.FuelUnitText + " " + u.PressureUnitText;
-    for (int v : {u.ActiveMaxPneu, u.ActiveMinPneu, u.ActiveMaxMotor, u.ActiveMinMotor,
-                  u.ActiveMaxPress, u.ActiveMinPress, u.ActiveMaxFrens, u.ActiveMinFrens}) {
-        out += " " + std::to_string(v);
-    }
-    out += r.panel.menu(Menu::Metrico).checked ? " M" : "";
-    out += r.panel.menu(Menu::Imperial).checked ? " I" : "";
-    return out + " " + std::to_string(static_cast<int>(r.panel[Element::ProgressBar4].maxvalue));
-}
+TEST(Units, TextsAndThresholdsFollowTheUnitSystemAndAnOverflowKeepsTheEarlierOnes) {
+    const auto summary = [](const DisplayUnits& u) {
+        std::string out = u.TempUnitText + " " + u.FuelUnitText + " " + u.PressureUnitText;
+        for (int v : {u.ActiveMaxPneu, u.ActiveMinPneu, u.ActiveMaxMotor, u.ActiveMinMotor,
+                      u.ActiveMaxPress, u.ActiveMinPress, u.ActiveMaxFrens, u.ActiveMinFrens}) {
+            out += " " + std::to_string(v);
+        }
+        return out;
+    };
+    EXPECT_EQ(summary(Rig("Imperial").units), "\272F G PSI 212 176 212 194 32 26 1112 572");
+    EXPECT_EQ(summary(Rig("Metric").units), "\272C L kPA 100 80 100 90 220 180 600 300");
+    EXPECT_EQ(summary(Rig("imperial").units), "\272C L kPA 100 80 100 90 220 180 600 300");
 
-TEST(Units, CanviaUnitatsSetsTextsThresholdsMenusGaugeAndWrite) {
-    struct {
-        const char* unitats;
-        const char* summary;
-        const char* written;
-    } cases[] = {
-        {"Imperial", "\272F G PSI 212 176 212 194 32 26 1112 572 I 220",
-         "Opcions/Unitats=Imperial"},
-        {"Metric", "\272C L kPA 100 80 100 90 220 180 600 300 M 350", "Opcions/Unitats=Metric"},
-        {"imperial", "\272C L kPA 100 80 100 90 220 180 600 300 M 350", "Opcions/Unitats=Metric"}};
-    for (const auto& c : cases) {
-        Rig r(c.unitats);
-        EXPECT_EQ(Summary(r), c.summary) << c.unitats;
-        EXPECT_EQ(r.writes, std::vector<std::string>{c.written}) << c.unitats;
-    }
-}
-
-TEST(Units, MenuClickOnTheCurrentUnitRewritesNothing) {
     Rig r;
-    const auto revision = r.panel.revision();
-    r.units.Metrico_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
-    EXPECT_EQ(r.panel.revision(), revision);
-    r.units.Imperial_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
-    r.units.Imperial_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
-    EXPECT_EQ(r.writes.size(), 2u);
-    EXPECT_EQ(r.settings.Unitats, "Imperial");
-}
-
-TEST(Units, ThresholdOverflowReportsKeepsStepsDoneAndSkipsTheWrite) {
-    Rig r;
-    r.settings.MaxPneu = 20000;  // 36032 in Fahrenheit does not fit 16 bits
-    r.settings.Unitats = "Imperial";
-    EXPECT_FALSE(r.ApplyUnits());
-    EXPECT_EQ(r.reporter.ErrorProc(), "Canvia_Unitats");
-    EXPECT_EQ(Summary(r), "\272F G PSI 100 80 100 90 220 180 600 300 I 220");
-    EXPECT_EQ(r.writes.size(), 1u);
+    r.settings.MaxMotor = 20000;  // 36032 in Fahrenheit does not fit 16 bits
+    EXPECT_THROW(SetActiveThresholds(r.units, r.settings, true), core::NumberError);
+    EXPECT_EQ(summary(r.units), "\272C L kPA 212 176 100 90 220 180 600 300");
 }
 
 TEST(Units, ImperialSnapshotShowsConvertedFigures) {
@@ -369,28 +342,42 @@ TEST(Units, ImperialSnapshotShowsConvertedFigures) {
     telemetry::Snapshot s = TypicalSnapshot();
     s.WaterTemp = 90, s.BrakeTemp[0] = 450, s.TyrePressure[0] = 190, s.Fuel = 50;
     s.TyrePressure[1] = 26.1f / 0.1451352418559f, s.TyreTemp[4] = 95;
+    // 28.505 psi by the exact factor, 28.485 by the common 0.14504: the rounding tells them apart.
+    s.TyrePressure[2] = 196.4f;
     s.WheelSpeed = {100, 100, 100, 100};
     r.Present(s);
     std::string shown;
-    for (int n : {17, 43, 24, 16, 41}) shown += r.Text(LabelN(n)) + "|";
-    EXPECT_EQ(shown + r.Text(Element::ProgressBar4), "194|842\272F|28PSI|13.21G|Amb: 71\272F|62");
+    for (int n : {17, 43, 24, 26, 16, 41}) shown += r.Text(LabelN(n)) + "|";
+    EXPECT_EQ(shown + r.Text(Element::ProgressBar4),
+              "194|842\272F|28PSI|29PSI|13.21G|Amb: 71\272F|62");
     EXPECT_EQ(r.panel[LabelN(25)].backColor, core::ColorOk);  // 26.1 psi against 26..32
     EXPECT_EQ(r.panel[LabelN(6)].backColor, core::ColorOk);   // 203 F against 176..212
 }
 
-// The reference taken in litres must follow a change to gallons, or the next fuel-used figure
-// subtracts gallons from litres.
-TEST(Units, ChangeMidLapConvertsTheFuelReference) {
+// The reference taken in litres must follow a change to gallons, or the next figure subtracts
+// gallons from litres; the figure already shown changes unit with the menu, not a lap later.
+TEST(Units, ChangeMidLapConvertsTheFuelReferenceAndTheShownFigure) {
     Rig r;
-    telemetry::Snapshot s = TypicalSnapshot();
-    s.LapNumber = 2, s.Fuel = 40;
-    r.Present(s);
-    r.units.Imperial_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
+    Snap s = TypicalSnapshot();
+    for (std::int16_t lap : {1, 2}) {
+        s.LapNumber = lap, s.Fuel = 43.0f - 3.0f * lap;
+        r.Present(s);
+    }
     s.LapNumber = 3, s.Fuel = 36;
     r.Present(s);
+    ASSERT_EQ(r.Text(LabelN(34)), "1.00L");
+    r.settings.Unitats = "Imperial";
+    r.ApplyUnits();
+    r.presentation.UnitsChanged(true, r.units, r.sep);
+    EXPECT_EQ(r.Text(LabelN(34)), ".26G");
+    s.LapNumber = 4, s.Fuel = 32;
+    r.Present(s);
     EXPECT_EQ(r.Text(LabelN(34)), "1.06G");
-    r.units.Metrico_Click(r.settings, r.panel, r.presentation.Lap(), r.reporter);
-    EXPECT_NEAR(r.presentation.Lap().LapStartFuel, 36.0f, 1e-4);
+    r.settings.Unitats = "Metric";
+    r.ApplyUnits();
+    r.presentation.UnitsChanged(false, r.units, r.sep);
+    EXPECT_EQ(r.Text(LabelN(34)), "4.00L");
+    EXPECT_NEAR(r.presentation.Lap().LapStartFuel, 32.0f, 1e-4);
 }
 
 }  // namespace

@@ -105,18 +105,6 @@ TEST(LanguageTable, NamesAreInMenuOrderWithFixedCaptions) {
 namespace kerbview::panel {
 namespace {
 
-struct Recorder {
-    std::vector<std::string> calls;
-    LanguageSideEffects Effects(bool failReset = false) {
-        return {.ResetGameLink =
-                    [this, failReset] {
-                        calls.push_back("reset");
-                        if (failReset) throw std::runtime_error("link");
-                    },
-                .WriteIdioma = [this](const std::string& v) { calls.push_back("write " + v); }};
-    }
-};
-
 std::vector<Menu> CheckedLanguages(const PanelModel& model) {
     std::vector<Menu> checked;
     for (Menu m : kLanguageMenus) {
@@ -164,41 +152,6 @@ TEST(LanguageCaptions, UnknownLanguageChecksNothingAndShowsTheKeptSlots) {
     ApplyLanguageCaptions("Nederlands", slots, model);
     EXPECT_TRUE(CheckedLanguages(model).empty());
     EXPECT_EQ(model[Lamp(2)].text, "Pitbox");
-}
-
-TEST(LanguageCaptions, ClickOnOtherLanguageResetsLinkThenWritesAndSameLanguageDoesNothing) {
-    PanelModel model;
-    SetLanguageMenuCaptions(model);
-    ui::LanguageTexts slots;
-    core::ErrorReporter reporter;
-    Recorder rec;
-    std::string idioma = "English";
-    EXPECT_FALSE(LanguageMenuClick(Menu::English, idioma, slots, model, rec.Effects(), reporter));
-    EXPECT_FALSE(LanguageMenuClick(Menu::Graficos, idioma, slots, model, rec.Effects(), reporter));
-    EXPECT_TRUE(rec.calls.empty());
-
-    EXPECT_TRUE(LanguageMenuClick(Menu::Catala, idioma, slots, model, rec.Effects(), reporter));
-    EXPECT_EQ(idioma, "Catal\xE0");
-    EXPECT_EQ(model[LabelN(1)].text, "Escanejant...");
-    EXPECT_EQ(model.menu(Menu::Francais).caption,
-              "Fran\xE7"
-              "ais");  // fixed caption
-
-    Canvia_Idioma("Klingon", slots, model, rec.Effects(), reporter);
-    EXPECT_EQ(rec.calls,
-              (std::vector<std::string>{"reset", "write Catal\xE0", "reset", "write Klingon"}));
-    EXPECT_EQ(reporter.ErrorProc(), "");
-}
-
-TEST(LanguageCaptions, FailingLinkResetIsReportedKeepsCaptionsAndSkipsTheWrite) {
-    PanelModel model;
-    ui::LanguageTexts slots;
-    core::ErrorReporter reporter;
-    Recorder rec;
-    EXPECT_NO_THROW(Canvia_Idioma("Francais", slots, model, rec.Effects(true), reporter));
-    EXPECT_EQ(rec.calls, std::vector<std::string>{"reset"});
-    EXPECT_EQ(reporter.ErrorProc(), "Canvia_Idioma");
-    EXPECT_EQ(model[LabelN(1)].text, "Recherche...");
 }
 
 }  // namespace
