@@ -2,22 +2,20 @@
 #include "net/dialog_logic.h"
 
 #include "core/address_rules.h"
-#include "net/net_roles.h"
 
 namespace kerbview::net {
 
-DialogOutcome IntroPortAccept(std::string_view text2, core::Settings& settings, NetRoles& roles,
+DialogOutcome IntroPortAccept(std::string_view text2, core::Settings& settings,
                               char decimalSeparator) {
     std::optional<std::string> port = core::CheckPort(text2, decimalSeparator);
     if (!port) return DialogOutcome::BadPort;
     settings.Port = std::move(*port);
     settings.TipusConexio = 1;
-    roles.Canvia_Conexio(1);
     return DialogOutcome::Accepted;
 }
 
 DialogOutcome IntroIpAccept(std::string_view text1, std::string_view text2,
-                            core::Settings& settings, NetRoles& roles, char decimalSeparator,
+                            core::Settings& settings, char decimalSeparator,
                             core::ErrorReporter& errors) {
     if (!core::Valid_IP(text1, decimalSeparator, errors)) return DialogOutcome::BadIp;
     settings.IP = std::string(text1);
@@ -25,7 +23,6 @@ DialogOutcome IntroIpAccept(std::string_view text1, std::string_view text2,
     if (!port) return DialogOutcome::BadPort;
     settings.Port = std::move(*port);
     settings.TipusConexio = 2;
-    roles.Canvia_Conexio(2);
     return DialogOutcome::Accepted;
 }
 

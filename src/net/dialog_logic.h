@@ -8,25 +8,23 @@
 
 namespace kerbview::net {
 
-class NetRoles;
-
 /// What the accept button of an address dialog leads to.
 enum class DialogOutcome {
-    Accepted,  ///< settings stored, role switched: the dialog closes
+    Accepted,  ///< settings stored and TipusConexio set: the caller applies the role and closes
     BadIp,     ///< show TxtBadIp; the dialog stays open
     BadPort,   ///< show TxtBadPort; the dialog stays open
 };
 
-/// Command1 of Intro_Port with the text of Text2: on a valid port stores Port, sets
-/// TipusConexio = 1 and calls Canvia_Conexio(1); otherwise changes nothing.
-DialogOutcome IntroPortAccept(std::string_view text2, core::Settings& settings, NetRoles& roles,
+/// Command1 of Intro_Port with the text of Text2: on a valid port stores Port and sets
+/// TipusConexio = 1 (the caller then runs Canvia_Conexio(1)); otherwise changes nothing.
+DialogOutcome IntroPortAccept(std::string_view text2, core::Settings& settings,
                               char decimalSeparator);
 
 /// Command1 of Intro_IP with the texts of Text1 and Text2. An address that passes Valid_IP is
 /// stored in IP exactly as typed, even when the port is then rejected; a valid port then stores
-/// Port, sets TipusConexio = 2 and calls Canvia_Conexio(2).
+/// Port and sets TipusConexio = 2 (the caller then runs Canvia_Conexio(2)).
 DialogOutcome IntroIpAccept(std::string_view text1, std::string_view text2,
-                            core::Settings& settings, NetRoles& roles, char decimalSeparator,
+                            core::Settings& settings, char decimalSeparator,
                             core::ErrorReporter& errors);
 
 }  // namespace kerbview::net

@@ -1,25 +1,33 @@
 // SPDX-License-Identifier: MIT
 #include "net/net_roles.h"
 
-#include <exception>
-
 #include "core/address_rules.h"
-#include "core/number_rules.h"
-#include "net/wire_format.h"
 
 namespace kerbview::net {
 
-using panel::Element;
-using panel::Menu;
-
-NetRoles::NetRoles(Socket& tcpServer, Socket& tcpClient, NetContext context, NetHooks hooks)
+NetRoles::NetRoles(Socket& tcpServer, Socket& tcpClient, const core::Settings& settings,
+                   core::ErrorReporter& errors, RolesHost& host, char decimalSeparator)
     : m_server(tcpServer),
       m_client(tcpClient),
-      m_ctx(std::move(context)),
-      m_hooks(std::move(hooks)) {
-    m_server.setEvents(
-        {[this] { TCPServer_ConnectionRequest(); }, [this] { TCPServer_SendComplete(); }, {}});
-    m_client.setEvents({{}, {}, [this] { TCPClient_DataArrival(); }});
+      m_settings(settings),
+      m_errors(errors),
+      m_host(host),
+      m_decimalSeparator(decimalSeparator) {
+    m_server.setEvents({.connectionRequest = [this] { TCPServer_ConnectionRequest(); },
+                        .sendComplete = [this] { TCPServer_SendComplete(); },
+                        .dataArrival = {},
+                        .connectionDropped =
+                            [this](const std::string& reason) { m_host.OnClientDropped(reason); }});
+    m_client.setEvents({.connectionRequest = {},
+                        .sendComplete = {},
+                        .dataArrival = [this] { TCPClient_DataArrival(); },
+                        .connectionDropped = {}});
+}
+
+// The sockets may outlive the roles: nothing of this object may be called afterwards.
+NetRoles::~NetRoles() {
+    m_server.setEvents({});
+    m_client.setEvents({});
 }
 
 void NetRoles::CloseBoth() {
@@ -28,9 +36,24 @@ void NetRoles::CloseBoth() {
 }
 
 std::int32_t NetRoles::PortNumber() const {
-    const std::int32_t port = core::PortNumber(m_ctx.settings.Port, m_ctx.decimalSeparator);
+    const std::int32_t port = core::PortNumber(m_settings.Port, m_decimalSeparator);
     if (port < 0 || port > 65535) throw SocketError("port outside 0..65535");
     return port;
+}
+
+void NetRoles::Listen() {
+    const std::int32_t port = PortNumber();
+    try {
+        m_server.listen(port);
+        m_listenFailure.reset();
+    } catch (const SocketError& e) {
+        const ListenFailure failure{port, e.ErrorKind(), e.what()};
+        if (m_listenFailure != failure) {
+            m_listenFailure = failure;
+            m_host.OnListenFailed(failure);
+        }
+        throw;
+    }
 }
 
 bool NetRoles::SocketUpkeep() {
@@ -45,28 +68,27 @@ bool NetRoles::SocketUpkeep() {
         ClientConnected = false;
     }
 
-    const std::int16_t role = m_ctx.settings.TipusConexio;
-    const ui::LanguageTexts& t = m_ctx.texts;
+    const std::int16_t role = m_settings.TipusConexio;
     if (role == 1) {
-        m_ctx.panel.SetText(Element::Label15, server == SocketState::Listening   ? t.TxtListening
-                                              : server == SocketState::Connected ? t.TxtConnected
-                                                                                 : t.TxtNoLink);
+        m_host.OnConnectionStatus(server == SocketState::Listening   ? ConnectionStatus::Listening
+                                  : server == SocketState::Connected ? ConnectionStatus::Connected
+                                                                     : ConnectionStatus::NoLink);
     } else if (role == 2) {
-        m_ctx.panel.SetText(Element::Label15, client == SocketState::Connecting  ? t.TxtConnecting
-                                              : client == SocketState::Connected ? t.TxtConnected
-                                                                                 : t.TxtNoLink);
+        m_host.OnConnectionStatus(client == SocketState::Connecting  ? ConnectionStatus::Connecting
+                                  : client == SocketState::Connected ? ConnectionStatus::Connected
+                                                                     : ConnectionStatus::NoLink);
     } else if (role == 0) {
-        m_ctx.panel.SetText(Element::Label15, "");
+        m_host.OnConnectionStatus(ConnectionStatus::None);
     }
 
     if (role == 1 && server != SocketState::Listening && !ServerConnected) {
         CloseBoth();
-        m_server.listen(PortNumber());
+        Listen();
         ReadyToSend = true;
     }
     if (role == 2 && client != SocketState::Connecting && !ClientConnected) {
         CloseBoth();
-        const std::string host = core::HostFromIP(m_ctx.settings.IP);
+        const std::string host = core::HostFromIP(m_settings.IP);
         const std::int32_t port = PortNumber();
         // A new connection is a new byte stream: nothing of the old one may complete a packet.
         m_receive.Clear();
@@ -76,7 +98,7 @@ bool NetRoles::SocketUpkeep() {
 }
 
 bool NetRoles::MaySend() const {
-    return m_ctx.settings.TipusConexio == 1 && ServerConnected && ReadyToSend;
+    return m_settings.TipusConexio == 1 && ServerConnected && ReadyToSend;
 }
 
 void NetRoles::Send(std::string_view body) {
@@ -85,103 +107,51 @@ void NetRoles::Send(std::string_view body) {
     m_server.send(PacketBytes(PacketLength, body));
 }
 
-void NetRoles::SendTelemetry(const telemetry::Snapshot& s) {
-    OutgoingText = TelemetryBody(s, m_ctx.panel[Element::Label1].text, m_ctx.decimalSeparator);
+void NetRoles::SendTelemetry(const telemetry::Snapshot& s, std::string_view status) {
+    OutgoingText = TelemetryBody(s, status, m_decimalSeparator);
     Send(OutgoingText);
 }
 
-void NetRoles::SendStatusOnly() {
-    OutgoingText = StatusOnlyBody(m_ctx.panel[Element::Label1].text);
+void NetRoles::SendStatusOnly(std::string_view status) {
+    OutgoingText = StatusOnlyBody(status);
     Send(OutgoingText);
 }
 
-bool NetRoles::UnpackTelemetry(telemetry::Snapshot& s) {
-    return net::UnpackTelemetry(ReceivedText, m_ctx.decimalSeparator, s,
-                                [this](std::string_view status) {
-                                    m_ctx.panel.SetText(Element::Label1, status);
-                                }) == UnpackResult::Unpacked;
+UnpackResult NetRoles::UnpackTelemetry(telemetry::Snapshot& s,
+                                       const std::function<void(std::string_view)>& setStatus) {
+    return net::UnpackTelemetry(ReceivedText, s, setStatus);
 }
 
 void NetRoles::TCPServer_ConnectionRequest() {
     try {
         if (m_server.state() != SocketState::Closed) m_server.close();
         m_server.accept();
-    } catch (const std::exception&) {
-        m_ctx.errors.ReportError("TCPServer_ConnectionRequest");
+    } catch (...) {
+        m_errors.ReportCurrentException("TCPServer_ConnectionRequest");
     }
 }
 
 void NetRoles::TCPServer_SendComplete() { ReadyToSend = true; }
 
 void NetRoles::TCPClient_DataArrival() {
-    if (m_hooks.stopTimer) m_hooks.stopTimer();
+    m_host.SetScanTimerEnabled(false);
     try {
         const std::string data = m_client.readAll();
         m_receive.Feed(data, [this](std::string_view packet) {
             try {
-                if (AcceptPacket(packet, ReceivedText) && m_hooks.lectures) m_hooks.lectures();
-            } catch (const std::exception&) {
-                m_ctx.errors.ReportError("TCPClient_DataArrival");
+                if (AcceptPacket(packet, ReceivedText)) m_host.ClientLectures();
+            } catch (...) {
+                m_errors.ReportCurrentException("TCPClient_DataArrival");
             }
         });
-        // Bytes that could not start a packet are what the header check rejects.
-        if (m_receive.TakeDiscarded() > 0) m_ctx.errors.ReportError("TCPClient_DataArrival");
-    } catch (const std::exception&) {
-        m_ctx.errors.ReportError("TCPClient_DataArrival");
-    }
-    if (m_hooks.startTimer) m_hooks.startTimer();
-}
-
-void NetRoles::Canvia_Conexio(std::int16_t tipus) {
-    try {
-        panel::PanelModel& p = m_ctx.panel;
-        p.SetMenuChecked(Menu::Cap, false);
-        p.SetMenuChecked(Menu::Servidor, false);
-        p.SetMenuChecked(Menu::Client, false);
-        p.SetMenuEnabled(Menu::VeureDadesServidor, false);
-        if (tipus == 0) {
-            CloseBoth();
-            p.SetMenuChecked(Menu::Cap, true);
-        } else if (tipus == 1) {
-            p.SetMenuChecked(Menu::Servidor, true);
-            p.SetMenuEnabled(Menu::VeureDadesServidor, true);
-        } else if (tipus == 2) {
-            p.SetMenuChecked(Menu::Client, true);
+        if (const std::size_t dropped = m_receive.TakeDiscarded(); dropped > 0) {
+            m_errors.ReportError("TCPClient_DataArrival",
+                                 std::to_string(dropped) + " received bytes start no packet");
         }
-        const core::Settings& s = m_ctx.settings;
-        m_ctx.writeSetting("Opcions", "TipusConexio", core::PlainText(s.TipusConexio));
-        m_ctx.writeSetting("Opcions", "IP", s.IP);
-        m_ctx.writeSetting("Opcions", "Port", s.Port);
-    } catch (const std::exception&) {
-        m_ctx.errors.ReportError("Canvia_Conexio");
+    } catch (...) {
+        m_errors.ReportCurrentException("TCPClient_DataArrival");
     }
-}
-
-void NetRoles::Canvia_Dades_Serv() {
-    try {
-        m_ctx.panel.SetMenuChecked(Menu::VeureDadesServidor, m_ctx.settings.DadesServ);
-        m_ctx.writeSetting("Opcions", "DadesServ", core::TruthText(m_ctx.settings.DadesServ));
-    } catch (const std::exception&) {
-        m_ctx.errors.ReportError("Canvia_Dades_Serv()");
-    }
-}
-
-void NetRoles::Cap_Click() {
-    m_ctx.settings.TipusConexio = 0;
-    Canvia_Conexio(0);
-}
-
-void NetRoles::Servidor_Click() {
-    if (m_hooks.showIntroPort) m_hooks.showIntroPort();
-}
-
-void NetRoles::Client_Click() {
-    if (m_hooks.showIntroIP) m_hooks.showIntroIP();
-}
-
-void NetRoles::VeureDadesServidor_Click() {
-    m_ctx.settings.DadesServ = !m_ctx.settings.DadesServ;
-    Canvia_Dades_Serv();
+    m_host.SetScanTimerEnabled(true);
 }
 
 }  // namespace kerbview::net

@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,40 +10,56 @@
 #include "core/settings.h"
 #include "net/receive_buffer.h"
 #include "net/socket.h"
-#include "panel/panel_model.h"
+#include "net/wire_format.h"
 #include "telemetry/snapshot.h"
-#include "ui/language_texts.h"
 
 namespace kerbview::net {
 
-/// What the roles need from the program around them. References must outlive the NetRoles.
-struct NetContext {
-    core::Settings& settings;  ///< TipusConexio, IP, Port, DadesServ
-    panel::PanelModel& panel;  ///< Label1 (status sent), Label15, the Conexio menu items
-    const ui::LanguageTexts& texts;
-    core::ErrorReporter& errors;
-    /// The settings write: section, key, value.
-    std::function<void(std::string_view, std::string_view, std::string_view)> writeSetting;
-    /// The user's decimal separator, for the numbers on the wire and the port text.
-    char decimalSeparator = '.';
+/// The connection as the upkeep found it at the start of a tick.
+enum class ConnectionStatus {
+    None,        ///< role 0: nothing to show
+    Listening,   ///< server waiting for its client
+    Connecting,  ///< client trying to reach its server
+    Connected,
+    NoLink,  ///< neither: closed, failed or gone
 };
 
-/// Calls into the program: the scan timer, the client's Lectures, the two dialogs.
-struct NetHooks {
-    std::function<void()> stopTimer;
-    std::function<void()> startTimer;
-    /// The client's Lectures: UnpackTelemetry, then presentation. Reports its own errors.
-    std::function<void()> lectures;
-    std::function<void()> showIntroPort;
-    std::function<void()> showIntroIP;
+/// A server port that could not be opened.
+struct ListenFailure {
+    std::int32_t port = 0;
+    SocketError::Kind kind = SocketError::Kind::Other;
+    std::string detail;  ///< the system's text
+
+    bool operator==(const ListenFailure&) const = default;
+};
+
+/// What the roles need from the program around them and what they report to it.
+class RolesHost {
+public:
+    virtual ~RolesHost() = default;
+    /// Starts or stops the scan timer (stopped while a client handles arriving data).
+    virtual void SetScanTimerEnabled(bool enabled) = 0;
+    /// The client's Lectures over the packet just accepted (UnpackTelemetry, then presentation).
+    /// Reports its own errors; may throw, which drops only this packet.
+    virtual void ClientLectures() = 0;
+    /// The connection status of this tick. Not called for a role outside 0..2.
+    virtual void OnConnectionStatus(ConnectionStatus status) = 0;
+    /// Listening failed; reported once for each port and kind of error, until listening works.
+    virtual void OnListenFailed(const ListenFailure& failure) = 0;
+    /// The server's client was dropped by the socket; the upkeep listens again on the next tick.
+    virtual void OnClientDropped(const std::string& reason) = 0;
 };
 
 /// The server and client roles over the two sockets TCPServer and TCPClient: the socket upkeep
-/// of every scan tick, the socket events, the sends, and the Conexio menu. The sockets are
-/// borrowed; NetRoles registers itself for their events and must outlive their use.
+/// of every scan tick, the socket events and the sends. They report typed state to the host and
+/// never decide what the user sees. The sockets are borrowed; the roles register for their
+/// events and unregister when destroyed.
 class NetRoles {
 public:
-    NetRoles(Socket& tcpServer, Socket& tcpClient, NetContext context, NetHooks hooks);
+    /// settings supplies TipusConexio, IP and Port. Everything passed must outlive the roles.
+    NetRoles(Socket& tcpServer, Socket& tcpClient, const core::Settings& settings,
+             core::ErrorReporter& errors, RolesHost& host, char decimalSeparator);
+    ~NetRoles();
     NetRoles(const NetRoles&) = delete;
     NetRoles& operator=(const NetRoles&) = delete;
 
@@ -54,59 +70,53 @@ public:
     std::int16_t PacketLength = 0;  ///< server: header value of the packet last built
     std::string ReceivedText;  ///< client: body of the last accepted packet, eaten by the parse
 
-    /// The network steps of a scan tick: connection flags, Label15, then listening (role 1) or
-    /// connecting (role 2) again when needed. Returns false when the tick ends here (role 2).
-    /// Throws when a socket operation or the Port text fails; the scan cycle reports "Temps".
+    /// The network steps of a scan tick: connection flags, the status report, then listening
+    /// (role 1) or connecting (role 2) again when needed. Returns false when the tick ends here
+    /// (role 2). Throws when a socket operation or the Port text fails; the scan cycle reports
+    /// "Temps".
     bool SocketUpkeep();
 
     /// True when a packet may go out now: role 1, ServerConnected and ReadyToSend.
     bool MaySend() const;
-    /// Sends snapshot s with the caption of Label1 as status; clears ReadyToSend. Throws (and
-    /// sends nothing) when the body is too long for the header; the caller reports "Lectures".
-    void SendTelemetry(const telemetry::Snapshot& s);
-    /// Sends the status-only packet with the caption of Label1; clears ReadyToSend. Throws as
-    /// SendTelemetry.
-    void SendStatusOnly();
-    /// Fills s from ReceivedText and shows the status in Label1 (see net::UnpackTelemetry).
-    /// Returns true when the 54 fields were unpacked, false when s was reset to its defaults.
-    /// Throws at a field that does not convert; the caller (Lectures) reports "Lectures".
-    bool UnpackTelemetry(telemetry::Snapshot& s);
+    /// Sends snapshot s with `status` (the server's status caption); clears ReadyToSend. Throws
+    /// (and sends nothing) when the body is too long for the header; the caller reports it.
+    void SendTelemetry(const telemetry::Snapshot& s, std::string_view status);
+    /// Sends the status-only packet with `status`; clears ReadyToSend. Throws as SendTelemetry.
+    void SendStatusOnly(std::string_view status);
+    /// Fills s from ReceivedText (see net::UnpackTelemetry); setStatus receives the server's
+    /// status text. Throws at a field that does not convert.
+    UnpackResult UnpackTelemetry(telemetry::Snapshot& s,
+                                 const std::function<void(std::string_view)>& setStatus);
+
+    /// Closes both sockets where open (role 0).
+    void CloseBoth();
 
     /// TCPServer connection request: stops listening and accepts on the same socket.
     void TCPServer_ConnectionRequest();
     /// TCPServer send complete: ReadyToSend = True.
     void TCPServer_SendComplete();
     /// TCPClient data arrival: with the timer stopped, takes every complete packet from the
-    /// receive buffer in order and runs Lectures for each accepted one. Failures are reported as
-    /// "TCPClient_DataArrival" and drop only the packet concerned; the timer is always restarted.
+    /// receive buffer in order and runs the client's Lectures for each accepted one. Failures
+    /// are reported as "TCPClient_DataArrival" and drop only the packet concerned; the timer is
+    /// always restarted.
     void TCPClient_DataArrival();
-
-    /// Applies role tipus to the menus (and closes both sockets for role 0) and writes
-    /// TipusConexio, IP and Port. Reports "Canvia_Conexio" on failure.
-    void Canvia_Conexio(std::int16_t tipus);
-    /// Shows DadesServ as the check mark of VeureDadesServidor and writes it.
-    /// Reports "Canvia_Dades_Serv()" on failure.
-    void Canvia_Dades_Serv();
-
-    /// Menu clicks of Conexio.
-    void Cap_Click();
-    void Servidor_Click();
-    void Client_Click();
-    void VeureDadesServidor_Click();
 
     /// The client's receive buffer (for inspection).
     const ReceiveBuffer& receiveBuffer() const { return m_receive; }
 
 private:
-    void CloseBoth();
     std::int32_t PortNumber() const;
+    void Listen();
     void Send(std::string_view body);
 
     Socket& m_server;
     Socket& m_client;
-    NetContext m_ctx;
-    NetHooks m_hooks;
+    const core::Settings& m_settings;
+    core::ErrorReporter& m_errors;
+    RolesHost& m_host;
+    char m_decimalSeparator;
     ReceiveBuffer m_receive;
+    std::optional<ListenFailure> m_listenFailure;
 };
 
 }  // namespace kerbview::net

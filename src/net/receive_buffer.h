@@ -10,8 +10,7 @@ namespace kerbview::net {
 /// The client's receive buffer: TCP delivers a byte stream, so packets are taken from it by the
 /// length in their header. A packet split across reads is completed, several packets in one read
 /// come out one by one in order, and bytes that cannot start a header are discarded up to the
-/// next plausible header. A plausible header is six ASCII digits with a value from 8 to 32767
-/// followed by a NUL, which is what every sender writes.
+/// next plausible header (net::CheckHeader).
 ///
 /// Memory is bounded: Feed appends at most kChunkSize bytes before taking packets out, and an
 /// incomplete packet is never longer than 32766 bytes, so the buffer never holds more than
@@ -50,10 +49,10 @@ public:
     void Clear();
     /// Bytes waiting for the rest of their packet.
     std::size_t size() const { return m_data.size() - m_start; }
+    /// Bytes held in storage, taken ones not yet dropped included.
+    std::size_t StoredBytes() const { return m_data.size(); }
 
 private:
-    bool CouldStartHeader(std::size_t at) const;
-
     std::string m_data;
     std::size_t m_start = 0;
     std::string m_packet;

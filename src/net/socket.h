@@ -13,11 +13,21 @@ namespace kerbview::net {
 /// pending, resolving, closing, error, closed by the peer) is Other.
 enum class SocketState { Closed, Listening, Connecting, Connected, Other };
 
-/// An operation the socket could not start: listening on a port in use, sending when not
-/// connected, an out-of-range port.
+/// An operation the socket could not start: listening on a port in use or not allowed, sending
+/// when not connected, an out-of-range port.
 class SocketError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Kind {
+        PermissionDenied,  ///< the system refused the port (below 1024 without privileges)
+        AddressInUse,      ///< another program listens on the port
+        Other,
+    };
+    explicit SocketError(const std::string& what, Kind kind = Kind::Other)
+        : std::runtime_error(what), m_kind(kind) {}
+    Kind ErrorKind() const { return m_kind; }
+
+private:
+    Kind m_kind;
 };
 
 /// The events a socket reports, delivered on the thread that runs the scan, one at a time.
@@ -28,6 +38,9 @@ struct SocketEvents {
     std::function<void()> sendComplete;
     /// Received bytes are waiting for readAll().
     std::function<void()> dataArrival;
+    /// The socket ended a connection of its own accord (a peer that took no data for too long,
+    /// or vanished without closing); the state is Other from now on. The text says why.
+    std::function<void(const std::string& reason)> connectionDropped;
 };
 
 /// A TCP socket object as the roles use it: one object can listen, accept a request on itself,

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "net/wire_format.h"
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <variant>
 
 #include "core/number_rules.h"
@@ -12,6 +14,8 @@ namespace {
 constexpr char kNul = '\0';
 // The receiver's field table holds indices 0..200.
 constexpr int kFieldTableSize = 201;
+// The shortest packet is the six digits and one NUL: 7 bytes, header value 8.
+constexpr int kMinHeader = 8;
 
 /// Field 11 is always written "0" and read back as a Single that is dropped.
 struct AlwaysZero {};
@@ -67,17 +71,17 @@ void AppendFieldText(std::string& out, const FieldRef& f, char sep) {
     std::visit(Writer{out, sep}, f);
 }
 
-void ReadFieldText(const FieldRef& f, const std::string& text, char sep) {
+// The sender wrote numbers with its own decimal separator; either reads back.
+void ReadFieldText(const FieldRef& f, const std::string& text) {
     struct Reader {
         const std::string& text;
-        char sep;
         void operator()(std::string* v) const { *v = text; }
-        void operator()(std::int16_t* v) const { *v = core::ParseInteger(text, sep); }
-        void operator()(float* v) const { *v = core::ParseSingle(text, sep); }
-        void operator()(double* v) const { *v = core::ParseDouble(text, sep); }
-        void operator()(AlwaysZero) const { (void)core::ParseSingle(text, sep); }
+        void operator()(std::int16_t* v) const { *v = core::ParseWireInteger(text); }
+        void operator()(float* v) const { *v = core::ParseWireSingle(text); }
+        void operator()(double* v) const { *v = core::ParseWireDouble(text); }
+        void operator()(AlwaysZero) const { (void)core::ParseWireSingle(text); }
     };
-    std::visit(Reader{text, sep}, f);
+    std::visit(Reader{text}, f);
 }
 
 void AppendStatusAndClose(std::string& body, std::string_view status) {
@@ -118,21 +122,35 @@ std::string PacketBytes(std::int16_t packetLength, std::string_view body) {
     return bytes;
 }
 
+HeaderCheck CheckHeader(std::string_view bytes, std::size_t* packetLength) {
+    constexpr std::size_t kDigits = 6;
+    int value = 0;
+    for (std::size_t k = 0; k < kDigits; ++k) {
+        if (k == bytes.size()) return HeaderCheck::Incomplete;
+        const char c = bytes[k];
+        if (c < '0' || c > '9') return HeaderCheck::Invalid;
+        value = value * 10 + (c - '0');
+    }
+    if (value < kMinHeader || value > kMaxPacketLength) return HeaderCheck::Invalid;
+    if (bytes.size() == kDigits) return HeaderCheck::Incomplete;
+    if (bytes[kDigits] != kNul) return HeaderCheck::Invalid;
+    if (packetLength) *packetLength = static_cast<std::size_t>(value - 1);
+    return HeaderCheck::Valid;
+}
+
 bool AcceptPacket(std::string_view d, std::string& receivedText) {
     if (d.size() < 7) {
         receivedText.clear();
         return false;
     }
-    const int n = core::ToInt16(core::ReadLeadingNumber(d.substr(0, 6)));
-    // The body is n - 8 bytes long; a smaller header gives a negative length.
-    if (n < 8) throw WireError("packet header below 8");
-    if (d.size() < static_cast<std::size_t>(n - 1)) return false;
-    receivedText.assign(d.substr(7, static_cast<std::size_t>(n - 8)));
+    std::size_t length = 0;
+    if (CheckHeader(d, &length) != HeaderCheck::Valid) throw WireError("no packet header");
+    if (d.size() < length) return false;
+    receivedText.assign(d.substr(7, length - 7));
     return true;
 }
 
-UnpackResult UnpackTelemetry(std::string& receivedText, char decimalSeparator,
-                             telemetry::Snapshot& snapshot,
+UnpackResult UnpackTelemetry(std::string& receivedText, telemetry::Snapshot& snapshot,
                              const std::function<void(std::string_view)>& setStatus) {
     std::array<std::string, kFieldTableSize> fields;
     int count = 0;
@@ -152,8 +170,12 @@ UnpackResult UnpackTelemetry(std::string& receivedText, char decimalSeparator,
         return UnpackResult::DefaultSnapshot;
     }
     if (setStatus) setStatus(fields[kFieldCount - 1]);
+    const auto data = std::span(fields).first(kFieldCount - 1);
+    if (std::all_of(data.begin(), data.end(), [](const std::string& f) { return f.empty(); })) {
+        return UnpackResult::StatusOnly;
+    }
     for (int i = 0; i < kFieldCount - 1; ++i) {
-        ReadFieldText(FieldAt(snapshot, i), fields[static_cast<std::size_t>(i)], decimalSeparator);
+        ReadFieldText(FieldAt(snapshot, i), fields[static_cast<std::size_t>(i)]);
     }
     return UnpackResult::Unpacked;
 }

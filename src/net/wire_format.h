@@ -39,26 +39,39 @@ std::int16_t PacketLengthFor(std::string_view body);
 /// The bytes on the wire: packetLength in the picture "000000", immediately followed by body.
 std::string PacketBytes(std::int16_t packetLength, std::string_view body);
 
+/// How the first bytes of a stream stand as a packet header: six ASCII digits holding a value
+/// from 8 to 32767 (the packet's length + 1), then the NUL that opens field 0. This is what
+/// every sender writes, and the one rule by which received bytes are taken as a header.
+enum class HeaderCheck {
+    Valid,       ///< a whole header
+    Incomplete,  ///< the bytes so far could begin a header; more are needed
+    Invalid,     ///< no header starts here
+};
+/// Checks the start of bytes; on Valid, *packetLength (when given) receives the header value - 1.
+HeaderCheck CheckHeader(std::string_view bytes, std::size_t* packetLength = nullptr);
+
 /// Client check of received data d. Returns true and stores the body without its first NUL in
 /// receivedText when d holds a whole packet; returns false and stores nothing when d is
 /// incomplete, except that data shorter than 7 bytes empties receivedText. Bytes beyond the
-/// first packet are ignored. Throws (core::NumberError or WireError) when the header is not a
-/// number, is below 8 or is above 32767.
+/// first packet are ignored. Throws WireError when d does not start with a header.
 bool AcceptPacket(std::string_view d, std::string& receivedText);
 
 /// What UnpackTelemetry did with a received body.
 enum class UnpackResult {
-    Unpacked,         ///< 54 fields: status set, snapshot filled from fields 0..52
+    Unpacked,  ///< 54 fields: status set, snapshot filled from fields 0..52
+    /// 54 fields of which 0..52 are empty (the server cannot read its simulator): status set,
+    /// snapshot untouched. Nothing is to be presented.
+    StatusOnly,
     DefaultSnapshot,  ///< any other field count: snapshot reset to its defaults, status untouched
 };
 
 /// Splits receivedText (eating it) into fields and converts them into snapshot. With exactly 54
 /// fields setStatus receives field 53 first, then fields 0..52 are converted in order; field 11
-/// is read and dropped. Throws (core::NumberError or WireError) at the first field that does not
-/// convert, leaving the fields before it in snapshot; also throws for a last field without its
-/// closing NUL and for more than 201 fields, before setStatus is called.
-UnpackResult UnpackTelemetry(std::string& receivedText, char decimalSeparator,
-                             telemetry::Snapshot& snapshot,
+/// is read and dropped. Numbers are read whatever decimal separator the sender used. Throws
+/// (core::NumberError or WireError) at the first field that does not convert, leaving the
+/// fields before it in snapshot; also throws for a last field without its closing NUL and for
+/// more than 201 fields, before setStatus is called.
+UnpackResult UnpackTelemetry(std::string& receivedText, telemetry::Snapshot& snapshot,
                              const std::function<void(std::string_view)>& setStatus);
 
 }  // namespace kerbview::net

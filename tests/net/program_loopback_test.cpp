@@ -10,9 +10,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <sstream>
 
 #include "app/app_fixture.h"
-#include "app/net_link.h"
 #include "app/program.h"
 #include "net/dialog_logic.h"
 #include "net/qt/qt_socket.h"
@@ -31,25 +31,26 @@ struct Copy {
     telemetry::testing::FakeWindowFinder* windows = nullptr;
     std::unique_ptr<Program> program;
     testing::FakeFrontEnd frontEnd;
+    std::ostringstream log;
     net::QtSocket tcpServer{QHostAddress::LocalHost};
     net::QtSocket tcpClient{QHostAddress::LocalHost};
-    std::unique_ptr<NetLink> link;
 
-    Copy(int role, const std::string& port) {
+    /// more: further lines of section Opcions; sep: the user's decimal separator.
+    Copy(int role, const std::string& port, char sep, const std::string& more) {
         folder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=" + std::to_string(role) +
                                          "\r\nPort=" + port +
-                                         "\r\nIP=127.000.000.001\r\nScanTime=10\r\n");
+                                         "\r\nIP=127.000.000.001\r\nScanTime=10\r\n" + more);
         auto memoryService = std::make_unique<telemetry::testing::FakeProcessMemory>();
         auto windowService = std::make_unique<telemetry::testing::FakeWindowFinder>();
         memory = memoryService.get();
         windows = windowService.get();
         program = std::make_unique<Program>(
-            folder.Path(), '.',
-            telemetry::Platform{std::move(windowService), std::move(memoryService)});
-        link = std::make_unique<NetLink>(*program, tcpServer, tcpClient, net::NetHooks{});
-        program->SetNetworkRoles(link.get());
+            folder.Path(), sep,
+            telemetry::Platform{std::move(windowService), std::move(memoryService)},
+            Sockets{tcpServer, tcpClient}, log);
         EXPECT_TRUE(program->Main(frontEnd));
     }
+    ~Copy() { program.reset(); }  // before the sockets it uses
     const std::string& Text(Element e) const { return program->Panel()[e].text; }
 };
 
@@ -73,10 +74,15 @@ bool RunUntil(Copy& server, Copy& client, const std::function<bool()>& done) {
     return false;
 }
 
-TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
+// Peers with different decimal separators, different units, and neither showing "server data"
+// (which only a server obeys): what the client shows is converted once, from metric figures.
+class ProgramLoopback : public ::testing::TestWithParam<std::pair<char, char>> {};
+
+TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
+    const auto [serverSep, clientSep] = GetParam();
     const std::string port = FreePort();
-    Copy server(1, port);
-    Copy client(2, port);
+    Copy server(1, port, serverSep, "Unitats=Imperial\r\nDadesServ=False\r\n");
+    Copy client(2, port, clientSep, "DadesServ=False\r\n");
 
     telemetry::testing::MemoryImage& image = *server.memory->image;
     server.windows->window = 77;
@@ -92,6 +98,7 @@ TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
     image.Bytes(0xCD24AA, {1});      // ignition on
     image.Double(0xCD25E8, 363.15);  // water 90 degrees
     image.Single(0xCD619C, 0.5f);    // first bar 50 percent
+    image.Single(0x981260, 12.5f);   // fuel
 
     ASSERT_TRUE(RunUntil(server, client,
                          [&] {
@@ -101,6 +108,8 @@ TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
         << "client Label1: " << client.Text(LabelN(1)) << ", Label15: " << client.Text(LabelN(15));
     EXPECT_EQ(client.Text(LabelN(17)), "90");
     EXPECT_EQ(client.Text(LabelN(35)), "50");
+    EXPECT_EQ(client.Text(LabelN(16)), std::string("12") + clientSep + "50L");
+    EXPECT_EQ(server.Text(LabelN(30)), "") << "a server without server data shows nothing";
     EXPECT_EQ(client.Text(LabelN(1)), server.Text(LabelN(1)));
     EXPECT_EQ(server.Text(LabelN(15)), client.Text(LabelN(15)));  // both TxtConnected
     EXPECT_EQ(client.memory->opens, 0);                           // a client never reads memory
@@ -119,20 +128,24 @@ TEST(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
         return server.tcpServer.state() == net::SocketState::Listening &&
                server.Text(LabelN(15)) == server.program->Texts().TxtListening;
     }));
-    EXPECT_EQ(net::IntroIpAccept("127.000.000.001", port, client.program->Settings(),
-                                 client.link->Roles(), '.', client.program->Errors()),
-              net::DialogOutcome::Accepted);
+    EXPECT_EQ(client.program->IntroIpAccept("127.000.000.001", port), net::DialogOutcome::Accepted);
     image.Text(0x983848, std::string("Audi A4") + std::string(43, '\0'));
     ASSERT_TRUE(RunUntil(server, client, [&] { return client.Text(LabelN(30)) == "Audi A4"; }));
 
     // The server goes away and comes back: the client reconnects on its own.
     server.program->MenuClick(panel::Menu::Cap);
-    ASSERT_TRUE(RunUntil(server, client, [&] { return !client.link->Roles().ClientConnected; }));
+    ASSERT_TRUE(RunUntil(server, client, [&] { return !client.program->Roles().ClientConnected; }));
     image.Text(0x983848, std::string("Volvo S60") + std::string(41, '\0'));
-    EXPECT_EQ(net::IntroPortAccept(port, server.program->Settings(), server.link->Roles(), '.'),
-              net::DialogOutcome::Accepted);
+    EXPECT_EQ(server.program->IntroPortAccept(port), net::DialogOutcome::Accepted);
     ASSERT_TRUE(RunUntil(server, client, [&] { return client.Text(LabelN(30)) == "Volvo S60"; }));
+    // The server's own panel, once shown, is in its own units.
+    server.program->MenuClick(panel::Menu::VeureDadesServidor);
+    ASSERT_TRUE(RunUntil(server, client, [&] { return server.Text(LabelN(17)) == "194"; }));
+    EXPECT_EQ(client.Text(LabelN(17)), "90");
 }
+
+INSTANTIATE_TEST_SUITE_P(SeparatorPairs, ProgramLoopback,
+                         ::testing::Values(std::pair{',', '.'}, std::pair{'.', ','}));
 
 }  // namespace
 }  // namespace kerbview::app

@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
 
 #include <netinet/in.h>
@@ -17,8 +19,6 @@
 #include <unistd.h>
 #include <functional>
 
-#include "fake_socket.h"
-#include "net/net_roles.h"
 #include "net/qt/intro_dialogs.h"
 #include "net/qt/qt_socket.h"
 
@@ -41,14 +41,19 @@ TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
     QtSocket client(QHostAddress::LocalHost);
     int requests = 0, sent = 0;
     std::string received;
-    server.setEvents({[&] {
-                          ++requests;
-                          server.close();
-                          server.accept();
-                      },
-                      [&] { ++sent; },
-                      {}});
-    client.setEvents({{}, {}, [&] { received += client.readAll(); }});
+    server.setEvents({.connectionRequest =
+                          [&] {
+                              ++requests;
+                              server.close();
+                              server.accept();
+                          },
+                      .sendComplete = [&] { ++sent; },
+                      .dataArrival = {},
+                      .connectionDropped = {}});
+    client.setEvents({.connectionRequest = {},
+                      .sendComplete = {},
+                      .dataArrival = [&] { received += client.readAll(); },
+                      .connectionDropped = {}});
 
     server.listen(0);
     ASSERT_EQ(server.state(), SocketState::Listening);
@@ -99,39 +104,79 @@ TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
     EXPECT_EQ(client.state(), SocketState::Other);
 }
 
+// A peer that connects and takes nothing must not hold the server's only client slot.
+TEST(QtSocket, PeerThatTakesNoDataIsDroppedAndTheServerCanListenAgain) {
+    QtSocket server(QHostAddress::LocalHost);
+    server.setStallLimitMs(500);
+    std::string dropped;
+    server.setEvents({.connectionRequest =
+                          [&] {
+                              server.close();
+                              server.accept();
+                          },
+                      .sendComplete = {},
+                      .dataArrival = {},
+                      .connectionDropped = [&](const std::string& why) { dropped = why; }});
+    server.listen(0);
+    const quint16 port = server.listeningPort();
+    QTcpSocket idle;
+    idle.setReadBufferSize(1);  // Qt stops reading: the kernel's buffers fill up
+    idle.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(Wait([&] { return server.state() == SocketState::Connected; }));
+    server.send(std::string(8 << 20, 'x'));
+    ASSERT_TRUE(Wait([&] { return !dropped.empty(); }, 20000));
+    EXPECT_EQ(server.state(), SocketState::Other);
+    EXPECT_NE(dropped.find("no data"), std::string::npos) << dropped;
+    server.listen(port);
+    EXPECT_EQ(server.state(), SocketState::Listening);
+}
+
+TEST(QtSocket, PortInUseIsToldApartFromOtherListenFailures) {
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+    QtSocket server(QHostAddress::LocalHost);
+    try {
+        server.listen(taken.serverPort());
+        ADD_FAILURE() << "listened on a port in use";
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.ErrorKind(), SocketError::Kind::AddressInUse) << e.what();
+    }
+}
+
 TEST(IntroDialogsQt, OpenCentredWithCurrentTextsAndStopOnABadPort) {
-    core::Settings settings;
-    panel::PanelModel panel;
-    ui::LanguageTexts texts;
-    texts.TxtClientData = "Datos Cliente";
-    texts.TxtIpAddress = "Direcci\xF3n IP";
-    texts.TxtPort = "Puerto";
-    texts.TxtOk = "Aceptar";
-    texts.TxtBadPort = "El puerto introducido no es valido\r\nintroduce un valor entre 0 y 65535";
-    core::ErrorReporter errors;
-    test::FakeSocket server, client;
-    NetRoles roles(server, client,
-                   NetContext{settings, panel, texts, errors,
-                              [](std::string_view, std::string_view, std::string_view) {}, '.'},
-                   NetHooks{});
     QWidget main;
     main.setGeometry(100, 200, 800, 600);
     main.show();
-    Intro_IP dialog(IntroContext{settings, texts, roles, errors, '.'}, &main);
-    dialog.Open();
+    const IntroTexts texts{"Datos Cliente",
+                           "Direcci\xF3n IP",
+                           "Puerto",
+                           "Aceptar",
+                           "",
+                           "El puerto introducido no es valido\r\nintroduce un valor entre 0 y "
+                           "65535"};
+    std::vector<std::string> accepted;
+    DialogOutcome answer = DialogOutcome::BadPort;
+    QPointer<Intro_IP> dialog = new Intro_IP(
+        texts, "192.168.000.002", "1001",
+        [&](std::string_view ip, std::string_view port) {
+            accepted.push_back(std::string(ip) + ":" + std::string(port));
+            return answer;
+        },
+        &main);
+    dialog->show();
 
-    EXPECT_FALSE(dialog.isModal());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Datos Cliente"));
-    EXPECT_EQ(dialog.findChild<QLabel*>("Label1")->text(), QString::fromUtf8("Dirección IP"));
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("Text1")->text(), QStringLiteral("192.168.000.002"));
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Datos Cliente"));
+    EXPECT_EQ(dialog->findChild<QLabel*>("Label1")->text(), QString::fromUtf8("Dirección IP"));
+    EXPECT_EQ(dialog->findChild<QLineEdit*>("Text1")->text(), QStringLiteral("192.168.000.002"));
     const QRect frame = main.frameGeometry();
-    EXPECT_EQ(dialog.x(), frame.left() + frame.width() / 2 - dialog.width() / 2);
-    EXPECT_EQ(dialog.y(), frame.top() + frame.height() / 2 - dialog.height() / 2);
+    EXPECT_EQ(dialog->x(), frame.left() + frame.width() / 2 - dialog->width() / 2);
+    EXPECT_EQ(dialog->y(), frame.top() + frame.height() / 2 - dialog->height() / 2);
 
-    dialog.findChild<QLineEdit*>("Text1")->setText("010.000.000.001");
-    dialog.findChild<QLineEdit*>("Text2")->setText("65536");
-    dialog.findChild<QPushButton*>("Command1")->click();
-    auto* box = dialog.findChild<QMessageBox*>();
+    dialog->findChild<QLineEdit*>("Text1")->setText("010.000.000.001");
+    dialog->findChild<QLineEdit*>("Text2")->setText("65536");
+    dialog->findChild<QPushButton*>("Command1")->click();
+    auto* box = dialog->findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Kerbview"));
@@ -139,19 +184,15 @@ TEST(IntroDialogsQt, OpenCentredWithCurrentTextsAndStopOnABadPort) {
     EXPECT_EQ(
         box->text(),
         QStringLiteral("El puerto introducido no es valido\nintroduce un valor entre 0 y 65535"));
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(settings.IP, "010.000.000.001");
+    EXPECT_TRUE(dialog->isVisible());
     box->close();
 
-    dialog.close();  // the close control changes nothing
-    EXPECT_EQ(settings.TipusConexio, 0);
-    EXPECT_EQ(settings.Port, "1001");
-    dialog.Open();
-    dialog.findChild<QLineEdit*>("Text2")->setText("2002");
-    dialog.findChild<QPushButton*>("Command1")->click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(settings.TipusConexio, 2);
-    EXPECT_TRUE(panel.menu(panel::Menu::Client).checked);
+    answer = DialogOutcome::Accepted;
+    dialog->findChild<QLineEdit*>("Text2")->setText("2002");
+    dialog->findChild<QPushButton*>("Command1")->click();
+    EXPECT_EQ(accepted,
+              (std::vector<std::string>{"010.000.000.001:65536", "010.000.000.001:2002"}));
+    ASSERT_TRUE(Wait([&] { return dialog.isNull(); })) << "an accepted dialog closes and goes";
 }
 
 }  // namespace

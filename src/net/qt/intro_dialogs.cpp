@@ -7,17 +7,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "core/text_encoding.h"
-#include "net/dialog_logic.h"
+#include "core/qt/qt_text.h"
 
 namespace kerbview::net {
 namespace {
 
-QString FromCp1252(const std::string& text) {
-    return QString::fromStdString(core::Cp1252ToUtf8(text));
-}
-
-std::string ToCp1252(const QString& text) { return core::Utf8ToCp1252(text.toStdString()); }
+using core::qt::FromCp1252;
+using core::qt::ToCp1252;
 
 /// The stop-icon message of a rejected input: OK only, the application title, the language
 /// text's "\r\n" shown as line breaks. Opens without blocking; the scan goes on behind it.
@@ -30,103 +26,85 @@ void ShowStop(QWidget* parent, const std::string& text) {
     box->open();
 }
 
-/// Left edge at the main window's left + half its width - half the dialog's width; the top
-/// likewise.
-void CentreOn(QDialog* dialog, const QWidget* mainWindow) {
-    dialog->adjustSize();
-    if (mainWindow == nullptr) return;
-    const QRect main = mainWindow->frameGeometry();
-    dialog->move(main.left() + main.width() / 2 - dialog->width() / 2,
-                 main.top() + main.height() / 2 - dialog->height() / 2);
+QLabel* Label(const char* name, const std::string& text, QWidget* parent) {
+    auto* label = new QLabel(FromCp1252(text), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
 }
 
-void ShowWithoutBlocking(QDialog* dialog) {
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+QLineEdit* TextBox(const char* name, const std::string& text, QWidget* parent) {
+    auto* box = new QLineEdit(FromCp1252(text), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+QPushButton* OkButton(const std::string& text, QWidget* parent) {
+    auto* button = new QPushButton(FromCp1252(text), parent);
+    button->setObjectName(QStringLiteral("Command1"));
+    button->setDefault(true);
+    return button;
+}
+
+/// Deleted on close, not modal, centred on the main window: left edge at the main window's left
+/// + half its width - half the dialog's width; the top likewise.
+void Prepare(QDialog* dialog, const char* name, const std::string& title, QWidget* mainWindow) {
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(false);
+    dialog->setWindowTitle(FromCp1252(title));
+    dialog->adjustSize();
+    if (mainWindow != nullptr) {
+        const QRect main = mainWindow->frameGeometry();
+        dialog->move(main.left() + main.width() / 2 - dialog->width() / 2,
+                     main.top() + main.height() / 2 - dialog->height() / 2);
+    }
 }
 
 }  // namespace
 
-Intro_Port::Intro_Port(IntroContext context, QWidget* mainWindow)
-    : QDialog(mainWindow),
-      m_ctx(context),
-      m_label2(new QLabel(this)),
-      m_text2(new QLineEdit(this)),
-      m_command1(new QPushButton(this)) {
-    setModal(false);
-    setObjectName(QStringLiteral("Intro_Port"));
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_command1->setObjectName(QStringLiteral("Command1"));
+Intro_Port::Intro_Port(const IntroTexts& texts, const std::string& port,
+                       std::function<DialogOutcome(std::string_view)> accept, QWidget* mainWindow)
+    : QDialog(mainWindow), m_texts(texts), m_accept(std::move(accept)) {
+    m_text2 = TextBox("Text2", port, this);
+    auto* command1 = OkButton(texts.ok, this);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(m_label2, 0, 0);
+    grid->addWidget(Label("Label2", texts.port, this), 0, 0);
     grid->addWidget(m_text2, 0, 1);
-    grid->addWidget(m_command1, 1, 1);
-    m_command1->setDefault(true);
-    QObject::connect(m_command1, &QPushButton::clicked, this, &Intro_Port::Command1_Click);
-}
-
-void Intro_Port::Open() {
-    setWindowTitle(FromCp1252(m_ctx.texts.TxtServerData));
-    m_label2->setText(FromCp1252(m_ctx.texts.TxtPort));
-    m_text2->setText(FromCp1252(m_ctx.settings.Port));
-    m_command1->setText(FromCp1252(m_ctx.texts.TxtOk));
-    CentreOn(this, parentWidget());
-    ShowWithoutBlocking(this);
+    grid->addWidget(command1, 1, 1);
+    QObject::connect(command1, &QPushButton::clicked, this, &Intro_Port::Command1_Click);
+    Prepare(this, "Intro_Port", texts.title, mainWindow);
 }
 
 void Intro_Port::Command1_Click() {
-    switch (IntroPortAccept(ToCp1252(m_text2->text()), m_ctx.settings, m_ctx.roles,
-                            m_ctx.decimalSeparator)) {
-        case DialogOutcome::Accepted: hide(); break;
-        case DialogOutcome::BadPort: ShowStop(this, m_ctx.texts.TxtBadPort); break;
-        case DialogOutcome::BadIp: ShowStop(this, m_ctx.texts.TxtBadIp); break;
+    switch (m_accept(ToCp1252(m_text2->text()))) {
+        case DialogOutcome::Accepted: close(); break;
+        case DialogOutcome::BadPort: ShowStop(this, m_texts.badPort); break;
+        case DialogOutcome::BadIp: ShowStop(this, m_texts.badIp); break;
     }
 }
 
-Intro_IP::Intro_IP(IntroContext context, QWidget* mainWindow)
-    : QDialog(mainWindow),
-      m_ctx(context),
-      m_label1(new QLabel(this)),
-      m_text1(new QLineEdit(this)),
-      m_label2(new QLabel(this)),
-      m_text2(new QLineEdit(this)),
-      m_command1(new QPushButton(this)) {
-    setModal(false);
-    setObjectName(QStringLiteral("Intro_IP"));
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_command1->setObjectName(QStringLiteral("Command1"));
+Intro_IP::Intro_IP(const IntroTexts& texts, const std::string& ip, const std::string& port,
+                   std::function<DialogOutcome(std::string_view, std::string_view)> accept,
+                   QWidget* mainWindow)
+    : QDialog(mainWindow), m_texts(texts), m_accept(std::move(accept)) {
+    m_text1 = TextBox("Text1", ip, this);
+    m_text2 = TextBox("Text2", port, this);
+    auto* command1 = OkButton(texts.ok, this);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(m_label1, 0, 0);
+    grid->addWidget(Label("Label1", texts.ipAddress, this), 0, 0);
     grid->addWidget(m_text1, 0, 1);
-    grid->addWidget(m_label2, 1, 0);
+    grid->addWidget(Label("Label2", texts.port, this), 1, 0);
     grid->addWidget(m_text2, 1, 1);
-    grid->addWidget(m_command1, 2, 1);
-    m_command1->setDefault(true);
-    QObject::connect(m_command1, &QPushButton::clicked, this, &Intro_IP::Command1_Click);
-}
-
-void Intro_IP::Open() {
-    setWindowTitle(FromCp1252(m_ctx.texts.TxtClientData));
-    m_label1->setText(FromCp1252(m_ctx.texts.TxtIpAddress));
-    m_text1->setText(FromCp1252(m_ctx.settings.IP));
-    m_label2->setText(FromCp1252(m_ctx.texts.TxtPort));
-    m_text2->setText(FromCp1252(m_ctx.settings.Port));
-    m_command1->setText(FromCp1252(m_ctx.texts.TxtOk));
-    CentreOn(this, parentWidget());
-    ShowWithoutBlocking(this);
+    grid->addWidget(command1, 2, 1);
+    QObject::connect(command1, &QPushButton::clicked, this, &Intro_IP::Command1_Click);
+    Prepare(this, "Intro_IP", texts.title, mainWindow);
 }
 
 void Intro_IP::Command1_Click() {
-    switch (IntroIpAccept(ToCp1252(m_text1->text()), ToCp1252(m_text2->text()), m_ctx.settings,
-                          m_ctx.roles, m_ctx.decimalSeparator, m_ctx.errors)) {
-        case DialogOutcome::Accepted: hide(); break;
-        case DialogOutcome::BadPort: ShowStop(this, m_ctx.texts.TxtBadPort); break;
-        case DialogOutcome::BadIp: ShowStop(this, m_ctx.texts.TxtBadIp); break;
+    switch (m_accept(ToCp1252(m_text1->text()), ToCp1252(m_text2->text()))) {
+        case DialogOutcome::Accepted: close(); break;
+        case DialogOutcome::BadPort: ShowStop(this, m_texts.badPort); break;
+        case DialogOutcome::BadIp: ShowStop(this, m_texts.badIp); break;
     }
 }
 

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <string>
+#include <string_view>
 
-#include "core/error_report.h"
-#include "core/settings.h"
-#include "ui/language_texts.h"
+#include "net/dialog_logic.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,55 +14,51 @@ class QPushButton;
 
 namespace kerbview::net {
 
-class NetRoles;
-
-/// What both address dialogs work on. References must outlive the dialogs.
-struct IntroContext {
-    core::Settings& settings;
-    const ui::LanguageTexts& texts;
-    NetRoles& roles;
-    core::ErrorReporter& errors;
-    char decimalSeparator = '.';
+/// The texts of an address dialog (Windows-1252), taken from the language slots when it opens.
+struct IntroTexts {
+    std::string title;      ///< TxtServerData or TxtClientData
+    std::string ipAddress;  ///< TxtIpAddress (client dialog only)
+    std::string port;       ///< TxtPort
+    std::string ok;         ///< TxtOk
+    std::string badIp;      ///< TxtBadIp, lines joined by "\r\n"
+    std::string badPort;    ///< TxtBadPort
 };
 
-/// The port dialog of the server role. Non-blocking; closing it with the window's close control
-/// changes nothing.
+/// The port dialog of the server role. Shown without blocking, deleted when closed; closing it
+/// with the window's own control changes nothing.
 class Intro_Port : public QDialog {
     Q_OBJECT
 public:
-    Intro_Port(IntroContext context, QWidget* mainWindow);
-    /// Fills the texts from the language slots and the stored Port, centres the dialog on the
-    /// main window and shows it without blocking.
-    void Open();
+    /// accept runs the port check on the text of Text2 and stores it (Accepted closes the
+    /// dialog; BadPort shows TxtBadPort and keeps it open).
+    Intro_Port(const IntroTexts& texts, const std::string& port,
+               std::function<DialogOutcome(std::string_view text2)> accept, QWidget* mainWindow);
 
 private:
     void Command1_Click();
 
-    IntroContext m_ctx;
-    QLabel* m_label2;
+    IntroTexts m_texts;
+    std::function<DialogOutcome(std::string_view)> m_accept;
     QLineEdit* m_text2;
-    QPushButton* m_command1;
 };
 
-/// The address dialog of the client role. Non-blocking; closing it with the window's close
-/// control changes nothing.
+/// The address dialog of the client role. Shown without blocking, deleted when closed; closing
+/// it with the window's own control changes nothing.
 class Intro_IP : public QDialog {
     Q_OBJECT
 public:
-    Intro_IP(IntroContext context, QWidget* mainWindow);
-    /// Fills the texts from the language slots and the stored IP and Port, centres the dialog
-    /// on the main window and shows it without blocking.
-    void Open();
+    /// accept checks and stores the texts of Text1 and Text2.
+    Intro_IP(const IntroTexts& texts, const std::string& ip, const std::string& port,
+             std::function<DialogOutcome(std::string_view text1, std::string_view text2)> accept,
+             QWidget* mainWindow);
 
 private:
     void Command1_Click();
 
-    IntroContext m_ctx;
-    QLabel* m_label1;
+    IntroTexts m_texts;
+    std::function<DialogOutcome(std::string_view, std::string_view)> m_accept;
     QLineEdit* m_text1;
-    QLabel* m_label2;
     QLineEdit* m_text2;
-    QPushButton* m_command1;
 };
 
 }  // namespace kerbview::net

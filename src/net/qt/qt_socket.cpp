@@ -1,10 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "net/qt/qt_socket.h"
 
+#include <QDateTime>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "net/qt/tcp_keepalive.h"
+
 namespace kerbview::net {
+namespace {
+
+SocketError::Kind KindOf(QAbstractSocket::SocketError error) {
+    switch (error) {
+        case QAbstractSocket::SocketAccessError: return SocketError::Kind::PermissionDenied;
+        case QAbstractSocket::AddressInUseError: return SocketError::Kind::AddressInUse;
+        default: return SocketError::Kind::Other;
+    }
+}
+
+qint64 NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+
+}  // namespace
 
 QtSocket::QtSocket(QHostAddress listenAddress, QObject* parent)
     : QObject(parent), m_listenAddress(std::move(listenAddress)), m_server(new QTcpServer(this)) {
@@ -17,6 +33,8 @@ QtSocket::QtSocket(QHostAddress listenAddress, QObject* parent)
             m_failed = true;
         }
     });
+    m_stallTimer.setInterval(1000);
+    QObject::connect(&m_stallTimer, &QTimer::timeout, this, [this] { CheckStall(); });
 }
 
 QtSocket::~QtSocket() {
@@ -48,7 +66,7 @@ void QtSocket::listen(std::int32_t port) {
     close();
     DropPending();
     if (!m_server->listen(m_listenAddress, static_cast<quint16>(port))) {
-        throw SocketError(m_server->errorString().toStdString());
+        throw SocketError(m_server->errorString().toStdString(), KindOf(m_server->serverError()));
     }
 }
 
@@ -76,28 +94,66 @@ void QtSocket::accept() {
 void QtSocket::AdoptConnection(QTcpSocket* socket) {
     m_connection = socket;
     socket->setReadBufferSize(kReadBufferBytes);
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBufferBytes);
+    // A peer that vanished without closing is noticed within seconds, not hours.
+    EnableKeepAlive(socket->socketDescriptor());
+    m_unsent = 0;
+    m_stalledSinceMs = NowMs();
+    m_stallTimer.start();
     QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket == m_connection && m_events.dataArrival) m_events.dataArrival();
     });
     QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
-        if (socket == m_connection && socket->bytesToWrite() == 0 && m_events.sendComplete) {
-            m_events.sendComplete();
-        }
+        if (socket != m_connection) return;
+        m_stalledSinceMs = NowMs();
+        if (socket->bytesToWrite() == 0 && m_events.sendComplete) m_events.sendComplete();
     });
     QObject::connect(socket, &QTcpSocket::connected, this, [this, socket] {
-        if (socket == m_connection) m_connectTimer.stop();
+        if (socket != m_connection) return;
+        m_connectTimer.stop();
+        EnableKeepAlive(socket->socketDescriptor());
     });
     // A connection that ends without close() (peer gone, refused, reset) is in the Other state
     // until the upkeep closes it.
     QObject::connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
         if (socket == m_connection) m_failed = true;
     });
-    QObject::connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] {
-        if (socket == m_connection) {
-            m_connectTimer.stop();
-            m_failed = true;
-        }
-    });
+    QObject::connect(socket, &QTcpSocket::errorOccurred, this,
+                     [this, socket](QAbstractSocket::SocketError error) {
+                         if (socket != m_connection) return;
+                         m_connectTimer.stop();
+                         m_failed = true;
+                         // A peer that closes is normal; a connection that times out is not.
+                         if (error == QAbstractSocket::SocketTimeoutError ||
+                             error == QAbstractSocket::NetworkError) {
+                             if (m_events.connectionDropped) {
+                                 m_events.connectionDropped(socket->errorString().toStdString());
+                             }
+                         }
+                     });
+}
+
+// Unsent bytes that have not moved for the stall limit: the peer takes nothing.
+void QtSocket::CheckStall() {
+    if (!m_connection || m_connection->state() != QAbstractSocket::ConnectedState) return;
+    const qint64 unsent = m_connection->bytesToWrite();
+    const qint64 now = NowMs();
+    if (unsent == 0 || unsent != m_unsent) {
+        m_unsent = unsent;
+        m_stalledSinceMs = now;
+        return;
+    }
+    // bytesWritten moves m_stalledSinceMs whenever anything went out.
+    if (now - m_stalledSinceMs >= m_stallLimitMs) {
+        Drop("the peer took no data for " + std::to_string((now - m_stalledSinceMs) / 1000) +
+             " s; dropped");
+    }
+}
+
+void QtSocket::Drop(const std::string& reason) {
+    DropConnection();
+    m_failed = true;
+    if (m_events.connectionDropped) m_events.connectionDropped(reason);
 }
 
 void QtSocket::connect(const std::string& host, std::int32_t port) {
@@ -132,6 +188,7 @@ std::uint16_t QtSocket::listeningPort() const {
 
 void QtSocket::DropConnection() {
     m_connectTimer.stop();
+    m_stallTimer.stop();
     if (!m_connection) return;
     QTcpSocket* socket = m_connection;
     m_connection = nullptr;

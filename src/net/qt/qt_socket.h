@@ -29,6 +29,12 @@ public:
     static constexpr int kConnectTimeoutMs = 3000;
     /// Most bytes Qt keeps unread; further bytes wait in the operating system.
     static constexpr qint64 kReadBufferBytes = 65536;
+    /// The system's send buffer of a connection: a few seconds of packets at the fastest scan,
+    /// so that a peer that takes nothing stalls the connection soon.
+    static constexpr int kSendBufferBytes = 64 * 1024;
+    /// A connection whose unsent bytes have not moved for this long is dropped (the peer takes
+    /// no data, or has vanished), so it cannot hold the server's only client slot.
+    static constexpr int kStallLimitMs = 10000;
 
     SocketState state() const override;
     void close() override;
@@ -41,8 +47,12 @@ public:
 
     /// The port the listener is bound to (useful when listening on port 0); 0 when not listening.
     std::uint16_t listeningPort() const;
+    /// Shortens the stall limit (tests).
+    void setStallLimitMs(int ms) { m_stallLimitMs = ms; }
 
 private:
+    void CheckStall();
+    void Drop(const std::string& reason);
     void OnNewConnection();
     void AdoptConnection(QTcpSocket* socket);
     void DropConnection();
@@ -53,7 +63,11 @@ private:
     QPointer<QTcpSocket> m_connection;
     QPointer<QTcpSocket> m_pending;
     QTimer m_connectTimer;
-    bool m_failed = false;  // the connection ended without close(): state Other
+    QTimer m_stallTimer;
+    int m_stallLimitMs = kStallLimitMs;
+    qint64 m_unsent = 0;          // bytes waiting to be sent at the last check
+    qint64 m_stalledSinceMs = 0;  // when they last moved (QDateTime msecs)
+    bool m_failed = false;        // the connection ended without close(): state Other
     SocketEvents m_events;
 };
 
