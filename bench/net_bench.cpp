@@ -50,7 +50,7 @@ void BM_ReceiveAcceptUnpackPacket(benchmark::State& state) {
     telemetry::Snapshot s;
     for (auto _ : state) {
         buffer.Feed(packet, [&](std::string_view p) {
-            if (net::AcceptPacket(p, received)) net::UnpackTelemetry(received, ',', s, {});
+            if (net::AcceptPacket(p, received)) net::UnpackTelemetry(received, s, {});
         });
         benchmark::DoNotOptimize(s);
     }

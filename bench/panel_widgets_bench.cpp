@@ -62,11 +62,11 @@ void Present(benchmark::State& state, bool varying) {
     ui::LanguageTexts texts;
     texts.TxtBest = "Best";
     texts.TxtLast = "Last";
-    core::ErrorReporter reporter;
-    panel::Units units{nullptr};
+    panel::DisplayUnits units;
     panel::Presentation presentation{model, debug};
-    units.Canvia_Unitats(settings, model, presentation.Lap(), reporter);
-    const panel::PresentContext context{settings, texts, units.Current(), 0, '.', 0, {}};
+    panel::SetUnitTexts(units, panel::IsImperial(settings.Unitats));
+    panel::SetActiveThresholds(units, settings, panel::IsImperial(settings.Unitats));
+    const panel::PresentContext context{settings, texts, units, 0, '.', 0, {}};
 
     panel::qt::PanelView view(model);
     view.resize(panel::kDesignClientWidth / 15, panel::kDesignClientHeight / 15);

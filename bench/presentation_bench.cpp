@@ -53,12 +53,12 @@ void Run(benchmark::State& state, const char* unitats) {
     ui::LanguageTexts texts;
     texts.TxtBest = "Best";
     texts.TxtLast = "Last";
-    core::ErrorReporter reporter;
-    panel::Units units{nullptr};
+    panel::DisplayUnits units;
     panel::Presentation presentation{model, debug};
-    units.Canvia_Unitats(settings, model, presentation.Lap(), reporter);
+    panel::SetUnitTexts(units, panel::IsImperial(settings.Unitats));
+    panel::SetActiveThresholds(units, settings, panel::IsImperial(settings.Unitats));
     const panel::PresentContext context{
-        settings, texts, units.Current(), 0, ',', 0, [] { return std::uint32_t{5}; }};
+        settings, texts, units, 0, ',', 0, [] { return std::uint32_t{5}; }};
     int i = 0;
     for (auto _ : state) {
         telemetry::Snapshot s = Typical(i++);

@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "app/net_link.h"
 #include "app/program.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
@@ -103,10 +102,8 @@ private:
 
 class NoObserver : public telemetry::LinkObserver {
 public:
-    void ShowStatus(telemetry::LinkStatus) override {}
-    void ShowOpenFailure(const std::string&, const std::string& detail) override {
-        failure = detail;
-    }
+    void OnLinkStatus(telemetry::LinkStatus) override {}
+    void OnOpenFailed(const std::string& detail) override { failure = detail; }
     std::string failure;
 };
 
@@ -289,6 +286,8 @@ public:
     void ShowAdminWindow() override {}
     void ShowDebugWindow() override {}
     void ShowAbout() override {}
+    void ShowIntroPort() override {}
+    void ShowIntroIP() override {}
     void ShowMessage(const std::string&, const std::string&) override {}
     void CloseMainWindow() override {}
     void Quit() override {}
@@ -353,9 +352,7 @@ void BM_ServerTick(benchmark::State& state) {
         PairSocket server(pair[0]);
         ClosedSocket client;
         HeadlessFrontEnd frontEnd;
-        app::Program program(folder.string(), '.', telemetry::MakePlatform());
-        app::NetLink link(program, server, client, net::NetHooks{});
-        program.SetNetworkRoles(&link);
+        app::Program program(folder.string(), '.', telemetry::MakePlatform(), {server, client});
         std::vector<char> drain(1 << 16);
         const auto until = Clock::now() + std::chrono::seconds(10);
         bool attached = program.Main(frontEnd);

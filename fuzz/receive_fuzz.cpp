@@ -29,6 +29,25 @@ public:
     void setEvents(net::SocketEvents events) override { m_events = std::move(events); }
 };
 
+/// The program around the client's roles: the client's Lectures unpacks every accepted packet.
+class Host : public net::RolesHost {
+public:
+    net::NetRoles* roles = nullptr;
+    bool timerRunning = true;
+    telemetry::Snapshot snapshot;
+
+    void SetScanTimerEnabled(bool enabled) override { timerRunning = enabled; }
+    void ClientLectures() override {
+        try {
+            roles->UnpackTelemetry(snapshot, {});
+        } catch (const std::exception&) {
+        }
+    }
+    void OnConnectionStatus(net::ConnectionStatus) override {}
+    void OnListenFailed(const net::ListenFailure&) override {}
+    void OnClientDropped(const std::string&) override {}
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -40,30 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     core::Settings settings;
     settings.TipusConexio = 2;
-    panel::PanelModel panel;
-    ui::LanguageTexts texts;
     core::ErrorReporter errors;
     ScriptedSocket server;
     ScriptedSocket client;
-    telemetry::Snapshot snapshot;
-    int timerStops = 0;
-    net::NetRoles* rolesPtr = nullptr;
-    net::NetRoles roles(
-        server, client,
-        net::NetContext{settings, panel, texts, errors,
-                        [](std::string_view, std::string_view, std::string_view) {}, sep},
-        net::NetHooks{[&] { ++timerStops; },
-                      [&] { --timerStops; },
-                      [&] {
-                          try {
-                              rolesPtr->UnpackTelemetry(snapshot);
-                          } catch (const std::exception&) {
-                              errors.ReportError("Lectures");
-                          }
-                      },
-                      {},
-                      {}});
-    rolesPtr = &roles;
+    Host host;
+    net::NetRoles roles(server, client, settings, errors, host, sep);
+    host.roles = &roles;
 
     std::size_t pos = 0;
     while (pos < stream.size()) {
@@ -72,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         client.m_nextRead = std::string(stream.substr(pos, len));
         pos += len;
         client.m_events.dataArrival();
-        if (timerStops != 0) std::abort();  // the timer must be running again after every arrival
+        if (!host.timerRunning) std::abort();  // the timer must run again after every arrival
         if (roles.receiveBuffer().size() >= net::ReceiveBuffer::kMaxPacketBytes) std::abort();
     }
 
@@ -81,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         if (net::AcceptPacket(stream, received)) {
             telemetry::Snapshot s;
-            net::UnpackTelemetry(received, sep, s, {});
+            net::UnpackTelemetry(received, s, {});
         }
     } catch (const std::exception&) {
     }

@@ -3,21 +3,25 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <optional>
+#include <iostream>
 #include <string>
 #include <string_view>
 
+#include "app/error_log.h"
+#include "app/front_end.h"
+#include "app/presenter.h"
 #include "core/error_report.h"
 #include "core/scan_cycle.h"
 #include "core/settings.h"
+#include "net/dialog_logic.h"
+#include "net/net_roles.h"
+#include "net/socket.h"
 #include "panel/car_skins.h"
 #include "panel/layout_scaling.h"
 #include "panel/panel_elements.h"
 #include "panel/panel_model.h"
 #include "panel/presentation.h"
 #include "panel/units.h"
-#include "panel/window_placement.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
 #include "telemetry/platform.h"
@@ -26,93 +30,38 @@
 
 namespace kerbview::app {
 
-/// Outer and client size of the main window, in twips.
-struct WindowSize {
-    double outerWidth = 0;
-    double outerHeight = 0;
-    double clientWidth = 0;
-    double clientHeight = 0;
-};
-
-/// What the program needs from the window toolkit. Implemented by the Qt front end; tests
-/// hand the program a fake. Positions and sizes are in twips.
-class FrontEnd {
-public:
-    virtual ~FrontEnd() = default;
-
-    /// Creates the main window (not shown yet). Called once, by Main.
-    virtual void CreateMainWindow() = 0;
-    virtual void SetBackgroundColour(core::ColourNumber colour) = 0;
-    /// Bounding rectangle of all screens, in pixels.
-    virtual panel::DesktopRect VirtualDesktopPixels() = 0;
-    /// Twips per pixel of the screen in x and y (15 at 96 dots per inch).
-    virtual double TwipsPerPixelX() = 0;
-    virtual double TwipsPerPixelY() = 0;
-    virtual WindowSize MainWindowSize() = 0;
-    virtual void MoveMainWindow(std::int32_t left, std::int32_t top) = 0;
-    virtual float MainWindowLeft() = 0;
-    virtual float MainWindowTop() = 0;
-    /// Decodes the picture in path for element e; false when it is missing, empty, truncated or
-    /// not a picture. Never shows a message.
-    virtual bool DecodePicture(panel::Element e, const std::string& path) = 0;
-
-    /// Timer1: its interval (0 stops it) and whether it runs.
-    virtual void SetTimerInterval(int milliseconds) = 0;
-    virtual void SetTimerEnabled(bool enabled) = 0;
-
-    virtual void ShowMainWindow() = 0;
-    virtual void ShowAdminWindow() = 0;
-    virtual void ShowDebugWindow() = 0;
-    /// The about window, with the texts of the current language; brought to the front when open.
-    virtual void ShowAbout() = 0;
-    /// A modal box with an OK button and the application's title: two lines.
-    virtual void ShowMessage(const std::string& line1, const std::string& line2) = 0;
-    /// Closes the main window, which runs its unload (Program::Unload).
-    virtual void CloseMainWindow() = 0;
-    /// Ends the program at once, closing every other window.
-    virtual void Quit() = 0;
-};
-
-/// The network roles as the rest of the program sees them. The network code provides an
-/// implementation; without one the program behaves as with no connection role.
-class NetworkRoles {
-public:
-    virtual ~NetworkRoles() = default;
-    /// Socket upkeep of a scan tick (connection flags, Label15, listen or connect).
-    virtual void SocketUpkeep() = 0;
-    virtual bool ServerConnected() = 0;
-    virtual bool ReadyToSend() = 0;
-    /// True when a snapshot may be sent now (server, client connected, previous one sent).
-    virtual bool MaySend() = 0;
-    virtual void SendTelemetry(const telemetry::Snapshot& snapshot) = 0;
-    virtual void SendStatusOnly() = 0;
-    virtual void Canvia_Conexio(std::int16_t tipus) = 0;
-    virtual void Canvia_Dades_Serv() = 0;
-    /// Clicks on Cap, Servidor, Client and VeureDadesServidor.
-    virtual void ConexioMenuClick(panel::Menu item) = 0;
+/// The two sockets of the main window, TCPServer and TCPClient. Not owned.
+struct Sockets {
+    net::Socket& tcpServer;
+    net::Socket& tcpClient;
 };
 
 /// The program's state and the procedures that cut across subsystems: Main's start-up, the
-/// main window's load and unload, the apply procedures, the scan steps and the menu handlers.
-/// Plain C++: the toolkit is reached only through FrontEnd.
-class Program : private core::ScanSteps, private telemetry::LinkObserver {
+/// main window's load and unload, the apply procedures, the scan steps and the menu and dialog
+/// handlers. Plain C++: the toolkit is reached only through FrontEnd. The libraries report
+/// typed state here (link status, connection status, failures) and the presenter turns it into
+/// what the panel shows.
+class Program : private core::ScanSteps, private telemetry::LinkObserver, private net::RolesHost {
 public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
-    /// is the user's locale separator. The platform services are owned by the program.
-    Program(std::string programFolder, char decimalSeparator, telemetry::Platform platform);
+    /// is the user's locale separator. The platform services are owned by the program; the
+    /// sockets must outlive it. Errors and notices are written to `log` (standard error).
+    Program(std::string programFolder, char decimalSeparator, telemetry::Platform platform,
+            Sockets sockets, std::ostream& log = std::cerr);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
     /// Main: loads the settings, resets the simulator link, creates and loads the main window,
     /// sets the timer, shows the main window and, when switched on, the Admin and debug
-    /// windows. Returns false when start-up stopped before any window was created (a setting
-    /// out of range: "Main" is reported, silently unless debugging was already known on); the
-    /// caller then ends the program. Never throws.
+    /// windows. Returns false when start-up stopped before any window was created: a setting out
+    /// of range or unreadable, reported as "Main" with its section, key and value (on standard
+    /// error always, in the debug window only when debugging was already known to be on); the
+    /// caller then ends the program with a failure status. Never throws.
     bool Main(FrontEnd& frontEnd);
 
-    /// Load handler of the main window: background colour, off-screen check, default
-    /// pictures, layout record, move to the stored position, then Canvia_Idioma, Canvia_Scan,
+    /// Load handler of the main window: background colour, off-screen check, default pictures,
+    /// layout record, move to the stored position, then Canvia_Idioma, Canvia_Scan,
     /// Canvia_Conexio, Canvia_Grafics, Canvia_Unitats and Canvia_Dades_Serv in that order.
     void Load();
     /// Unload handler: releases the simulator process, then ends the program.
@@ -121,29 +70,31 @@ public:
     /// Timer1's tick.
     void Tick() { m_scanCycle.Tick(); }
 
-    void Canvia_Scan();
-    void Canvia_Grafics();
+    // The apply procedures: each shows the setting, applies it and stores it at once.
     void Canvia_Idioma();
+    void Canvia_Scan();
+    void Canvia_Conexio(std::int16_t tipus);
+    void Canvia_Grafics();
     void Canvia_Unitats();
+    void Canvia_Dades_Serv();
 
     /// A click on a menu item of the main window.
     void MenuClick(panel::Menu item);
-    /// Admin window option button with index 0, 1 or 2.
+    /// Admin window option button with index 0, 1 or 2: DriverSelectMode from the next scan.
     void Option1_Click(int index);
+    /// Command1 of the two address dialogs: checks and stores the texts and, when accepted,
+    /// switches the role (Canvia_Conexio).
+    net::DialogOutcome IntroPortAccept(std::string_view text2);
+    net::DialogOutcome IntroIpAccept(std::string_view text1, std::string_view text2);
 
-    /// Lectures of a snapshot that did not come from memory (the client role): sends nothing,
-    /// presents it exactly as a scan of the simulator would. Reports "Lectures" on failure.
-    void PresentReceived(telemetry::Snapshot& snapshot);
-
-    /// Resize handler: what the window should do after a size change.
-    panel::ResizeAction Resize(panel::WindowState state, double outerWidth, double outerHeight);
+    /// Resize handler: what the window should do after a size change. available: the largest
+    /// outer size the screen offers the window (twips); empty when unknown.
+    panel::ResizeAction Resize(panel::WindowState state, double outerWidth, double outerHeight,
+                               std::optional<panel::OuterSize> available = std::nullopt);
     /// Calls apply for every scaled element with its geometry for the given client area.
     void ScaleElements(
         double clientWidth, double clientHeight,
         const std::function<void(panel::Element, const panel::ScaledGeometry&)>& apply) const;
-
-    /// The network roles; may be null (no role). Not owned; must outlive its use.
-    void SetNetworkRoles(NetworkRoles* roles) { m_net = roles; }
 
     // State, by the product's names.
     core::Settings& Settings() { return m_settings; }
@@ -151,17 +102,23 @@ public:
     core::ErrorReporter& Errors() { return m_errors; }
     panel::PanelModel& Panel() { return m_panel; }
     panel::DebugModel& Debug() { return m_debug; }
-    ui::LanguageTexts& Texts() { return m_texts; }
+    const ui::LanguageTexts& Texts() const { return m_texts; }
     telemetry::GameLink& Link() { return m_gameLink; }
-    core::ScanCycle& ScanCycle() { return m_scanCycle; }
+    net::NetRoles& Roles() { return m_roles; }
     const panel::LayoutRecord& Layout() const { return m_layout; }
-    std::int16_t DriverSelectMode() const { return m_DriverSelectMode; }
-    std::int16_t FixedDriverSlot() const { return m_FixedDriverSlot; }
+    std::int16_t DriverSelectMode() const { return m_acquisition.DriverSelectMode(); }
     const std::string& ProgramFolder() const { return m_programFolder; }
     char DecimalSeparator() const { return m_decimalSeparator; }
 
+    /// Packets sent by the server role, and packets the client role presented in full, since
+    /// start (the measurement scripts read them).
+    std::uint64_t PacketsSent() const { return m_packetsSent; }
+    std::uint64_t PacketsPresented() const { return m_packetsPresented; }
+
 private:
-    void Write(std::string_view section, std::string_view key, std::string_view value);
+    /// Writes one setting; a write that fails is reported under procName.
+    void Write(std::string_view procName, std::string_view key, std::string_view value);
+    std::string Status() const;
 
     // core::ScanSteps
     bool CarChanged() override;
@@ -172,6 +129,7 @@ private:
     void SocketUpkeep() override;
     bool RACE07_Actiu() override;
     void SetGameActive(bool active) override;
+    bool ProcessReadable() override;
     std::uint32_t TickCount() override;
     void Lectures() override;
     bool ServerConnected() override;
@@ -179,33 +137,43 @@ private:
     void SendStatusOnly() override;
 
     // telemetry::LinkObserver
-    void ShowStatus(telemetry::LinkStatus status) override;
-    void ShowOpenFailure(const std::string& message, const std::string& detail) override;
+    void OnLinkStatus(telemetry::LinkStatus status) override;
+    void OnOpenFailed(const std::string& detail) override;
 
-    void Present(telemetry::Snapshot& snapshot);
+    // net::RolesHost
+    void SetScanTimerEnabled(bool enabled) override;
+    void ClientLectures() override;
+    void OnConnectionStatus(net::ConnectionStatus status) override;
+    void OnListenFailed(const net::ListenFailure& failure) override;
+    void OnClientDropped(const std::string& reason) override;
+
+    /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
+    void Present(const telemetry::Snapshot& snapshot);
 
     std::string m_programFolder;
     char m_decimalSeparator;
     telemetry::Platform m_platform;
     FrontEnd* m_frontEnd = nullptr;
-    NetworkRoles* m_net = nullptr;
 
     core::SettingsStore m_store;
     core::Settings m_settings;
-    core::ErrorReporter m_errors;
     panel::PanelModel m_panel;
     panel::DebugModel m_debug;
+    ErrorLog m_errorLog;
+    core::ErrorReporter m_errors;
     ui::LanguageTexts m_texts;
+    Presenter m_presenter;
     telemetry::GameLink m_gameLink;
-    std::optional<telemetry::Acquisition> m_acquisition;
+    telemetry::Acquisition m_acquisition;
     telemetry::Snapshot m_snapshot;
-    panel::Units m_units;
+    panel::DisplayUnits m_units;
     panel::Presentation m_presentation;
     panel::CarSkins m_carSkins;
     panel::LayoutRecord m_layout;
+    net::NetRoles m_roles;
     core::ScanCycle m_scanCycle;
-    std::int16_t m_DriverSelectMode = 0;
-    std::int16_t m_FixedDriverSlot = 0;
+    std::uint64_t m_packetsSent = 0;
+    std::uint64_t m_packetsPresented = 0;
 };
 
 }  // namespace kerbview::app

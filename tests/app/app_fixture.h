@@ -9,6 +9,7 @@
 
 #include "app/program.h"
 #include "core/temp_dir.h"
+#include "net/fake_socket.h"
 #include "telemetry/platform.h"
 
 namespace kerbview::app::testing {
@@ -47,7 +48,11 @@ public:
     void ShowAdminWindow() override { log.push_back("ShowAdminWindow"); }
     void ShowDebugWindow() override { log.push_back("ShowDebugWindow"); }
     void ShowAbout() override { log.push_back("ShowAbout"); }
-    void ShowMessage(const std::string&, const std::string&) override {}
+    void ShowIntroPort() override { log.push_back("ShowIntroPort"); }
+    void ShowIntroIP() override { log.push_back("ShowIntroIP"); }
+    void ShowMessage(const std::string& line1, const std::string& line2) override {
+        log.push_back("Message " + line1 + "|" + line2);
+    }
     void CloseMainWindow() override { log.push_back("CloseMainWindow"); }
     void Quit() override { log.push_back("Quit"); }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,41 +25,9 @@ using testing::NoSimulatorPlatform;
 using testing::ProgramFolder;
 using Log = std::vector<std::string>;
 
-// Records the two procedures of the network roles, noting which keys the settings file held
-// when each ran, so their place among the other apply procedures shows.
-class RecordingRoles : public NetworkRoles {
-public:
-    RecordingRoles(Log& log, const ProgramFolder& folder) : m_log(log), m_folder(folder) {}
-    void SocketUpkeep() override {}
-    bool ServerConnected() override { return false; }
-    bool ReadyToSend() override { return false; }
-    bool MaySend() override { return false; }
-    void SendTelemetry(const telemetry::Snapshot&) override {}
-    void SendStatusOnly() override {}
-    void Canvia_Conexio(std::int16_t tipus) override {
-        m_log.push_back("Canvia_Conexio " + std::to_string(tipus) + Keys());
-    }
-    void Canvia_Dades_Serv() override { m_log.push_back("Canvia_Dades_Serv" + Keys()); }
-    void ConexioMenuClick(Menu) override {}
-
-private:
-    std::string Keys() const {
-        std::string keys;
-        for (const char* key : {"Idioma", "ScanTime", "NoGrafics", "Unitats"}) {
-            if (core::ReadProfileString(m_folder.File("Kerbview.ini"), "Opcions", key)) {
-                keys += std::string(" ") + key;
-            }
-        }
-        return keys;
-    }
-    Log& m_log;
-    const ProgramFolder& m_folder;
-};
-
 struct Rig {
     explicit Rig(std::string_view ini = "") {
         if (!ini.empty()) folder.Write("Kerbview.ini", ini);
-        program.SetNetworkRoles(&roles);
     }
     bool Start() { return program.Main(frontEnd); }
     std::string Ini(std::string_view key) const {
@@ -69,31 +38,34 @@ struct Rig {
     ProgramFolder folder;
     FakeFrontEnd frontEnd;
     Log& log = frontEnd.log;
-    RecordingRoles roles{log, folder};
-    Program program{folder.Path(), '.', NoSimulatorPlatform()};
+    std::ostringstream errors;
+    net::test::FakeSocket server, client;
+    Program program{folder.Path(), '.', NoSimulatorPlatform(), {server, client}, errors};
 };
 
 TEST(ProgramStartup, AppliesSettingsInLoadOrderBeforeTimerAndShow) {
     Rig rig("[Opcions]\r\nTipusConexio=1\r\nBackgroundColor=255\r\n");
     rig.folder.Write("pdSkin.jpg", "");  // empty: silently not a picture
     ASSERT_TRUE(rig.Start());
-    const Log expected{"CreateMainWindow",
-                       "SetBackgroundColour 255",
-                       "Decode CarSkin.gif",
-                       "Decode pdSkin.jpg",
+    const Log expected{"CreateMainWindow",   "SetBackgroundColour 255",
+                       "Decode CarSkin.gif", "Decode pdSkin.jpg",
                        "Move 0,0",
-                       "Interval 500",  // Canvia_Scan, after Canvia_Idioma wrote Idioma
-                       "Canvia_Conexio 1 Idioma ScanTime",
-                       "Canvia_Dades_Serv Idioma ScanTime NoGrafics Unitats",
+                       "Interval 500",  // Canvia_Scan
                        "Interval 500",  // Main's own timer step
                        "ShowMainWindow"};
     EXPECT_EQ(rig.log, expected);
     EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
-    // Each apply procedure wrote its key, in order, after the ones the file already had.
+    // Each apply procedure wrote its keys, in load order, after the ones the file already had.
     const std::string ini = rig.folder.Read("Kerbview.ini");
-    EXPECT_LT(ini.find("Idioma="), ini.find("ScanTime=500"));
-    EXPECT_LT(ini.find("ScanTime=500"), ini.find("NoGrafics=False"));
-    EXPECT_LT(ini.find("NoGrafics=False"), ini.find("Unitats=Metric"));
+    std::size_t at = 0;
+    for (const char* key : {"Idioma=", "ScanTime=500", "IP=", "Port=1001", "NoGrafics=False",
+                            "Unitats=Metric", "DadesServ=True"}) {
+        const std::size_t next = ini.find(key);
+        EXPECT_GT(next, at) << key;
+        at = next == std::string::npos ? at : next;
+    }
+    EXPECT_TRUE(rig.program.Panel().menu(Menu::Servidor).checked);
+    EXPECT_TRUE(rig.program.Panel().menu(Menu::VeureDadesServidor).enabled);
     // The gauges take the background colour when the window loads.
     EXPECT_EQ(rig.program.Panel()[panel::Bar(3)].backColor, 255u);
 }
@@ -107,12 +79,14 @@ TEST(ProgramStartup, SideWindowsOpenOnlyWhenSwitchedOn) {
     EXPECT_EQ(rig.program.DriverSelectMode(), 0);
 }
 
-TEST(ProgramStartup, OutOfRangeSettingEndsStartupWithoutAnyWindow) {
-    // ScanTime is read before Depurar, so even with debugging on the report stays silent.
+TEST(ProgramStartup, OutOfRangeSettingEndsStartupWithoutAnyWindowAndSaysWhich) {
+    // ScanTime is read before Depurar, so even with debugging on the debug window stays silent.
     Rig rig("[Opcions]\r\nScanTime=40000\r\n[Depurar]\r\nDepurar=1\r\n");
     EXPECT_FALSE(rig.Start());
     EXPECT_TRUE(rig.log.empty()) << rig.log.front();
     EXPECT_EQ(rig.program.Debug().label(21), "");
+    EXPECT_NE(rig.errors.str().find("[Opcions] ScanTime=40000"), std::string::npos)
+        << rig.errors.str();
 }
 
 // The edge cases are WindowPlacement's; here: the program measures the desktop and the outer
@@ -176,30 +150,83 @@ TEST(ProgramGraphics, GraficosSwitchesFieldColoursGaugesAndMarkers) {
     EXPECT_EQ(rig.Ini("NoGrafics"), "False");
 }
 
-TEST(ProgramErrors, ReportedErrorGoesToDebugLabel21OnlyWhenDebugging) {
+TEST(ProgramErrors, ErrorsKeepTheirMessageAndReachLabel21OnlyWhenDebugging) {
     // An imperial brake threshold of 30000 does not fit 16 bits: Canvia_Unitats fails at load.
     const char* ini = "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n";
     Rig quiet(ini);
     ASSERT_TRUE(quiet.Start());
     EXPECT_EQ(quiet.program.Debug().label(21), "");
+    EXPECT_NE(quiet.errors.str().find("Canvia_Unitats: overflow"), std::string::npos)
+        << quiet.errors.str();
+    EXPECT_EQ(quiet.Ini("Unitats"), "Imperial") << "as the user wrote it: the apply stored nothing";
 
     Rig debugging(std::string(ini) + "[Depurar]\r\nDepurar=1\r\n");
     ASSERT_TRUE(debugging.Start());
     EXPECT_EQ(debugging.program.Debug().label(21),
               "Kerbview has generated an error in the module Canvia_Unitats");
+    ASSERT_FALSE(debugging.program.Debug().Log().empty());
+    EXPECT_EQ(debugging.program.Debug().Log().back(), "Canvia_Unitats: overflow");
 }
 
-TEST(ProgramMenus, LanguageItemAppliesAndStoresTheLanguage) {
+TEST(ProgramErrors, SettingsWriteThatFailsIsReported) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
+    std::filesystem::remove(rig.folder.File("Kerbview.ini"));
+    std::filesystem::create_directory(rig.folder.File("Kerbview.ini"));  // cannot be a file now
+    rig.program.MenuClick(Menu::Graficos);
+    EXPECT_NE(rig.errors.str().find("Canvia_Grafics: the settings file"), std::string::npos)
+        << rig.errors.str();
+}
+
+TEST(ProgramMenus, ClicksApplyAndStoreOnlyWhatChanged) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    const std::string before = rig.folder.Read("Kerbview.ini");
+    rig.program.MenuClick(Menu::Espanol);  // the language already chosen
+    rig.program.MenuClick(Menu::Metrico);  // the unit already chosen
+    EXPECT_EQ(rig.folder.Read("Kerbview.ini"), before);
+
     rig.program.MenuClick(Menu::English);
     EXPECT_EQ(rig.program.Panel()[Element::Label31].text, "Lap Times");
     EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Scanning...");
     EXPECT_TRUE(rig.program.Panel().menu(Menu::English).checked);
     EXPECT_FALSE(rig.program.Panel().menu(Menu::Espanol).checked);
     EXPECT_EQ(rig.Ini("Idioma"), "English");
+
+    rig.program.MenuClick(Menu::Imperial);
+    EXPECT_TRUE(rig.program.Panel().menu(Menu::Imperial).checked);
+    EXPECT_EQ(rig.program.Panel()[panel::Bar(4)].maxvalue, 220);
+    EXPECT_EQ(rig.Ini("Unitats"), "Imperial");
+
+    rig.program.MenuClick(Menu::VeureDadesServidor);
+    EXPECT_FALSE(rig.program.Panel().menu(Menu::VeureDadesServidor).checked);
+    EXPECT_EQ(rig.Ini("DadesServ"), "False");
+
+    rig.server.m_state = net::SocketState::Listening;
+    rig.program.MenuClick(Menu::Servidor);
+    rig.program.MenuClick(Menu::Client);
     rig.program.MenuClick(Menu::AcercaDe);
-    EXPECT_EQ(rig.log.back(), "ShowAbout");
+    EXPECT_EQ(Log(rig.log.end() - 3, rig.log.end()),
+              (Log{"ShowIntroPort", "ShowIntroIP", "ShowAbout"}));
+    EXPECT_EQ(rig.program.Settings().TipusConexio, 0) << "the dialogs, not the clicks, switch";
+    rig.program.MenuClick(Menu::Cap);
+    EXPECT_EQ(rig.server.m_state, net::SocketState::Closed) << "no role closes both sockets";
+    EXPECT_EQ(rig.Ini("TipusConexio"), "0");
+}
+
+TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    EXPECT_EQ(rig.program.IntroPortAccept("70000"), net::DialogOutcome::BadPort);
+    EXPECT_TRUE(rig.program.Panel().menu(Menu::Cap).checked);
+    EXPECT_EQ(rig.program.IntroIpAccept("010.000.000.001", "2002"), net::DialogOutcome::Accepted);
+    EXPECT_TRUE(rig.program.Panel().menu(Menu::Client).checked);
+    EXPECT_FALSE(rig.program.Panel().menu(Menu::VeureDadesServidor).enabled);
+    EXPECT_EQ(rig.Ini("TipusConexio") + " " + rig.Ini("IP") + " " + rig.Ini("Port"),
+              "2 010.000.000.001 2002");
+    rig.program.Tick();
+    EXPECT_EQ(rig.client.m_log.back(), "connect 10.0.0.1:2002");
+    EXPECT_EQ(rig.program.Panel()[Element::Label15].text, "N/A");
 }
 
 TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {

@@ -7,12 +7,17 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <cmath>
 #include <limits>
+#include <sstream>
 
 #include "app/main_window.h"
+#include "app/qt_front_end.h"
 #include "app_fixture.h"
 #include "panel/element_catalogue.h"
 #include "panel/qt/bar_gauge.h"
@@ -135,6 +140,11 @@ TEST(PanelView, BrokenPictureFilesAreRejectedSilently) {
     EXPECT_TRUE(view.DecodePicture(Element::Image1, folder.File("good.png")));
 }
 
+// Lets the queued refresh of the views run.
+void Settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
 // The whole start-up through the Qt front end, offscreen.
 struct QtRig {
     explicit QtRig(std::string_view ini) {
@@ -145,7 +155,9 @@ struct QtRig {
         if (frontEnd.MainWindow() != nullptr) frontEnd.MainWindow()->Timer1().stop();
     }
     ProgramFolder folder;
-    Program program{folder.Path(), '.', NoSimulatorPlatform()};
+    net::test::FakeSocket server, client;
+    std::ostringstream errors;
+    Program program{folder.Path(), '.', NoSimulatorPlatform(), {server, client}, errors};
     QtFrontEnd frontEnd{program};
     bool started = false;
 };
@@ -163,6 +175,7 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     main.MenuAction(panel::Menu::TS_150)->trigger();
     EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
     main.MenuAction(panel::Menu::TS_1000)->trigger();
+    Settle();
     EXPECT_FALSE(main.MenuAction(panel::Menu::TS_150)->isChecked());
     EXPECT_EQ(main.Timer1().interval(), 1000);
 
@@ -187,6 +200,23 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     about = rig.frontEnd.AboutWindow();
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->windowTitle(), QStringLiteral("About Kerbview"));
+    // A fixed-size box: its layout is made for one size, and it offers no maximize button.
+    EXPECT_EQ(about->minimumSize(), about->maximumSize());
+    EXPECT_FALSE(about->windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+// The only message boxes of the program come from inside a scan tick: none may wait there.
+TEST(QtFrontEnd, MessagesNeitherBlockNorStack) {
+    QtRig rig("");
+    ASSERT_TRUE(rig.started);
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    QPointer<QMessageBox> box = rig.frontEnd.Message();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    EXPECT_EQ(box->text(), QStringLiteral("Imposible abrir el proceso\nrefused"));
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    EXPECT_EQ(rig.frontEnd.Message(), box.data());
 }
 
 TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
@@ -195,17 +225,19 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
         "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\n"
         "Depurar=1\r\n[Administrar]\r\nAdministrar=1\r\n");
     ASSERT_TRUE(rig.started);
-    ui::qt::DebugWindow* debug = rig.frontEnd.DebugWindow();
+    QPointer<ui::qt::DebugWindow> debug = rig.frontEnd.DebugWindow();
+    QPointer<ui::qt::AdminWindow> admin = rig.frontEnd.AdminWindow();
     ASSERT_NE(debug, nullptr);
     EXPECT_EQ(debug->windowTitle(), QStringLiteral("Depurar"));
     EXPECT_EQ(debug->label(3)->text(), QStringLiteral("."));
     EXPECT_EQ(debug->label(21)->text(),
               QStringLiteral("Kerbview has generated an error in the module Canvia_Unitats"));
     ASSERT_TRUE(debug->isVisible());
-    ASSERT_TRUE(rig.frontEnd.AdminWindow()->isVisible());
+    ASSERT_TRUE(admin->isVisible());
     rig.frontEnd.MainWindow()->close();
-    EXPECT_FALSE(debug->isVisible());
-    EXPECT_FALSE(rig.frontEnd.AdminWindow()->isVisible());
+    QApplication::processEvents();
+    EXPECT_TRUE(debug.isNull() || !debug->isVisible());
+    EXPECT_TRUE(admin.isNull() || !admin->isVisible());
     EXPECT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
 }
 
@@ -217,6 +249,7 @@ TEST(QtFrontEnd, UnknownLanguageLeavesTheMenusReachable) {
     EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Opciones"));
     EXPECT_EQ(main.MenuAction(panel::Menu::English)->text(), QStringLiteral("English"));
     main.MenuAction(panel::Menu::English)->trigger();
+    Settle();
     EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Options"));
 }
 
@@ -234,24 +267,46 @@ TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
         QStringLiteral("BMW 320si WTCC"));
 }
 
-TEST(QtFrontEnd, WideningTheWindowKeepsItsRatioAndScalesThePanel) {
+TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
     QtRig rig("");
     ASSERT_TRUE(rig.started);
     Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    main.show();
+    const auto settle = Settle;
+    settle();
     const QSize before = main.size();
     const QRect label = main.View().widget(Element::Label37)->geometry();
+    const QSize screen = main.screen()->availableGeometry().size();
 
-    main.resize(main.width() * 3 / 2, main.height());
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    // The height followed the width in the opening ratio.
-    const QSize after = main.size();
-    EXPECT_GT(after.height(), before.height() * 1.4);
-    EXPECT_NEAR(static_cast<double>(after.width()) / after.height(),
+    main.resize(main.width() * 11 / 10, main.height());
+    settle();
+    // The height followed the width in the opening ratio, and the panel scaled with it.
+    const QSize wider = main.size();
+    EXPECT_GT(wider.height(), before.height() * 1.05);
+    EXPECT_NEAR(static_cast<double>(wider.width()) / wider.height(),
                 rig.program.Layout().AspectRatio, 0.01);
     const QRect scaled = main.View().widget(Element::Label37)->geometry();
     const double sx = main.View().width() / (panel::kDesignClientWidth / 15.0);
     EXPECT_NEAR(scaled.left(), label.left() * sx, 1.0);
     EXPECT_GT(scaled.height(), label.height());
+
+    // Wider than the screen: both sides shrink to fit it, in the same ratio.
+    main.resize(screen.width() * 2, main.height());
+    settle();
+    EXPECT_LE(main.width(), screen.width());
+    EXPECT_LE(main.height(), screen.height());
+    EXPECT_NEAR(static_cast<double>(main.width()) / main.height(), rig.program.Layout().AspectRatio,
+                0.01);
+
+    // Leaving the maximized state gives back the normal size and place.
+    main.resize(wider);
+    settle();
+    const QRect normal = main.geometry();
+    main.showMaximized();
+    settle();
+    main.showNormal();
+    settle();
+    EXPECT_EQ(main.geometry(), normal);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "core/text_encoding.h"
+#include "core/qt/qt_text.h"
 #include "panel/element_catalogue.h"
 #include "panel/qt/panel_pictures.h"
 #include "panel/qt/panel_view.h"
@@ -16,7 +16,7 @@
 namespace kerbview::ui::qt {
 namespace {
 
-QString FromCp1252(const std::string& text) { return QString::fromUtf8(core::Cp1252ToUtf8(text)); }
+using core::qt::FromCp1252;
 
 // The logo Picture1; a click opens the community web site.
 class Logo : public QWidget {
@@ -46,7 +46,6 @@ AboutWindow::AboutWindow(const std::string& title, const std::string& descriptio
     : QDialog(parent) {
     setObjectName(QStringLiteral("About_Kerbview"));
     setModal(false);
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(FromCp1252(title));
 
     m_title = new QLabel(QStringLiteral("Kerbview 1.0.1.0S"), this);
@@ -85,6 +84,9 @@ AboutWindow::AboutWindow(const std::string& title, const std::string& descriptio
     layout->addWidget(line);
     layout->addLayout(bottom);
     setMinimumWidth(460);
+    // A fixed-size dialog: its layout is not made for other sizes, and it cannot be maximized.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(windowFlags() & ~(Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
     adjustSize();
 }
 

@@ -3,7 +3,7 @@
 
 #include <QVBoxLayout>
 
-#include "core/text_encoding.h"
+#include "core/qt/qt_text.h"
 
 namespace kerbview::ui::qt {
 
@@ -31,7 +31,12 @@ DebugWindow::DebugWindow(const panel::DebugModel& model, QWidget* parent)
     }
     add(20, true);
     add(21, true);
-    resize(360, 330);
+    m_log = new QPlainTextEdit(this);
+    m_log->setObjectName(QStringLiteral("Log"));
+    m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(static_cast<int>(panel::DebugModel::kLogLines));
+    layout->addWidget(m_log, 1);
+    resize(420, 480);
     Sync();
 }
 
@@ -42,9 +47,15 @@ void DebugWindow::Sync() {
     m_seen = m_model.revision();
     for (std::size_t n = 1; n < m_labels.size(); ++n) {
         if (m_labels[n] != nullptr) {
-            m_labels[n]->setText(
-                QString::fromUtf8(core::Cp1252ToUtf8(m_model.label(static_cast<int>(n)))));
+            m_labels[n]->setText(core::qt::FromCp1252(m_model.label(static_cast<int>(n))));
         }
+    }
+    QStringList lines;
+    for (const std::string& line : m_model.Log()) lines << QString::fromStdString(line);
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (m_log->toPlainText() != text) {
+        m_log->setPlainText(text);
+        m_log->moveCursor(QTextCursor::End);
     }
 }
 

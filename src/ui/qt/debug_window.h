@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -11,8 +12,9 @@
 namespace kerbview::ui::qt {
 
 /// The debug window Depuracio, titled "Depurar": Label1..Label9 stacked from the top, then the
-/// two larger labels Label20 (scan time) and Label21 (last error). It shows a DebugModel and
-/// has no buttons or menus. Closing it only hides it; captions keep being written meanwhile.
+/// two larger labels Label20 (scan time) and Label21 (last error), and under them the log of
+/// errors and notices with their messages. It shows a DebugModel and has no buttons or menus;
+/// the model keeps being written while the window is closed.
 class DebugWindow : public QWidget {
     Q_OBJECT
 
@@ -29,6 +31,7 @@ public:
 private:
     const panel::DebugModel& m_model;
     std::array<QLabel*, 22> m_labels{};
+    QPlainTextEdit* m_log;
     std::uint64_t m_seen = ~std::uint64_t{0};
 };
 

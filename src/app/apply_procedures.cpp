@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// The apply procedures: each shows its setting (captions, check marks), applies it, and stores
+// it in the settings file at once. An error ends the procedure and is reported under its name.
+#include "app/program.h"
+#include "core/number_rules.h"
+
+namespace kerbview::app {
+
+void Program::Canvia_Idioma() {
+    try {
+        m_presenter.ShowLanguage(m_settings.Idioma);
+        // The next scan reattaches and shows the link's status in the new language.
+        m_gameLink.ResetGameLink();
+        Write("Canvia_Idioma", "Idioma", m_settings.Idioma);
+    } catch (...) {
+        m_errors.ReportCurrentException("Canvia_Idioma");
+    }
+}
+
+void Program::Canvia_Scan() {
+    try {
+        m_presenter.ShowScanning();
+        m_presenter.ShowScanTime(m_settings.ScanTime);
+        Write("Canvia_Scan", "ScanTime", core::PlainText(m_settings.ScanTime));
+        m_gameLink.SetScanTime(m_settings.ScanTime);
+        m_gameLink.ResetGameLink();
+        // A ScanTime of 0, or a negative one, leaves the timer stopped.
+        m_frontEnd->SetTimerInterval(core::TimerIntervalFor(m_settings.ScanTime));
+    } catch (...) {
+        m_errors.ReportCurrentException("Canvia_Scan");
+    }
+}
+
+void Program::Canvia_Conexio(std::int16_t tipus) {
+    try {
+        m_presenter.ShowRole(tipus);
+        // Listening and connecting start on the next tick; no role closes both sockets now.
+        if (tipus == 0) m_roles.CloseBoth();
+        Write("Canvia_Conexio", "TipusConexio", core::PlainText(m_settings.TipusConexio));
+        Write("Canvia_Conexio", "IP", m_settings.IP);
+        Write("Canvia_Conexio", "Port", m_settings.Port);
+    } catch (...) {
+        m_errors.ReportCurrentException("Canvia_Conexio");
+    }
+}
+
+void Program::Canvia_Grafics() {
+    try {
+        m_presenter.ShowGraphicsMode(m_settings.NoGrafics);
+        Write("Canvia_Grafics", "NoGrafics", core::TruthText(m_settings.NoGrafics));
+    } catch (...) {
+        m_errors.ReportCurrentException("Canvia_Grafics");
+    }
+}
+
+void Program::Canvia_Unitats() {
+    try {
+        const bool imperial = panel::IsImperial(m_settings.Unitats);
+        // Empty before the first call: nothing has been shown in a unit yet.
+        const bool wasImperial = m_units.FuelUnitText == "G";
+        const bool changed = !m_units.FuelUnitText.empty() && wasImperial != imperial;
+        m_presenter.ShowUnits(imperial);
+        panel::SetUnitTexts(m_units, imperial);
+        if (changed) m_presentation.UnitsChanged(imperial, m_units, m_decimalSeparator);
+        panel::SetActiveThresholds(m_units, m_settings, imperial);
+        Write("Canvia_Unitats", "Unitats", imperial ? "Imperial" : "Metric");
+    } catch (...) {
+        m_errors.ReportCurrentException("Canvia_Unitats");
+    }
+}
+
+void Program::Canvia_Dades_Serv() {
+    try {
+        m_presenter.ShowDadesServ(m_settings.DadesServ);
+        Write("Canvia_Dades_Serv()", "DadesServ", core::TruthText(m_settings.DadesServ));
+    } catch (...) {
+        m_errors.ReportCurrentException("Canvia_Dades_Serv()");
+    }
+}
+
+}  // namespace kerbview::app

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// The handlers of the main window's menus, the Admin window and the two address dialogs.
+#include "app/program.h"
+#include "panel/language_captions.h"
+
+namespace kerbview::app {
+
+using panel::Menu;
+
+void Program::MenuClick(Menu item) {
+    if (const std::optional<std::string_view> language = panel::LanguageOfMenu(item)) {
+        // A click on the language already chosen changes and writes nothing.
+        if (m_settings.Idioma != *language) {
+            m_settings.Idioma.assign(*language);
+            Canvia_Idioma();
+        }
+        return;
+    }
+    switch (item) {
+        case Menu::Salir:
+            m_frontEnd->CloseMainWindow();
+            // Reached only when closing the window did not end the program.
+            m_gameLink.CloseProcessHandle();
+            m_frontEnd->Quit();
+            break;
+        case Menu::Graficos:
+            m_settings.NoGrafics = !m_settings.NoGrafics;
+            Canvia_Grafics();
+            break;
+        case Menu::Metrico:
+        case Menu::Imperial: {
+            const std::string_view chosen = item == Menu::Imperial ? "Imperial" : "Metric";
+            if (m_settings.Unitats != chosen) {
+                m_settings.Unitats.assign(chosen);
+                Canvia_Unitats();
+            }
+            break;
+        }
+        case Menu::TS_10:
+        case Menu::TS_50:
+        case Menu::TS_150:
+        case Menu::TS_500:
+        case Menu::TS_1000:
+            m_settings.ScanTime = core::kScanTimeItems[static_cast<std::size_t>(item) -
+                                                       static_cast<std::size_t>(Menu::TS_10)]
+                                      .scanTime;
+            Canvia_Scan();
+            break;
+        case Menu::Cap:
+            m_settings.TipusConexio = 0;
+            Canvia_Conexio(0);
+            break;
+        case Menu::Servidor: m_frontEnd->ShowIntroPort(); break;
+        case Menu::Client: m_frontEnd->ShowIntroIP(); break;
+        case Menu::VeureDadesServidor:
+            m_settings.DadesServ = !m_settings.DadesServ;
+            Canvia_Dades_Serv();
+            break;
+        case Menu::AcercaDe: m_frontEnd->ShowAbout(); break;
+        default: break;  // menu titles and the separators barra, barra2 and Resderes
+    }
+}
+
+void Program::Option1_Click(int index) {
+    m_acquisition.SetDriverSelectMode(static_cast<std::int16_t>(index));
+}
+
+net::DialogOutcome Program::IntroPortAccept(std::string_view text2) {
+    const net::DialogOutcome outcome = net::IntroPortAccept(text2, m_settings, m_decimalSeparator);
+    if (outcome == net::DialogOutcome::Accepted) Canvia_Conexio(1);
+    return outcome;
+}
+
+net::DialogOutcome Program::IntroIpAccept(std::string_view text1, std::string_view text2) {
+    const net::DialogOutcome outcome =
+        net::IntroIpAccept(text1, text2, m_settings, m_decimalSeparator, m_errors);
+    if (outcome == net::DialogOutcome::Accepted) Canvia_Conexio(2);
+    return outcome;
+}
+
+}  // namespace kerbview::app

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <memory>
+
+#include "app/front_end.h"
+#include "app/main_window.h"
+#include "net/qt/intro_dialogs.h"
+#include "ui/qt/about_window.h"
+#include "ui/qt/admin_window.h"
+#include "ui/qt/debug_window.h"
+
+namespace kerbview::app {
+
+/// The Qt side of the program: owns the main window and performs what the Program asks of the
+/// toolkit.
+///
+/// One refresh path: the panel and debug models call back at their first change after the
+/// views caught up; that schedules one SyncViews on the event loop, which shows everything that
+/// changed, whoever changed it (a tick, a click, a socket event, a dialog).
+///
+/// One rule for side windows (debug, Admin, about, the address dialogs, messages): each is a
+/// child window of the main window, deleted when closed (WA_DeleteOnClose), tracked by a
+/// QPointer, and closed with the main window at the end.
+class QtFrontEnd : public FrontEnd {
+public:
+    explicit QtFrontEnd(Program& program);
+    ~QtFrontEnd() override;
+    QtFrontEnd(const QtFrontEnd&) = delete;
+    QtFrontEnd& operator=(const QtFrontEnd&) = delete;
+
+    Kerbview_Form* MainWindow() const { return m_main.get(); }
+    ui::qt::DebugWindow* DebugWindow() const { return m_debug.data(); }
+    ui::qt::AdminWindow* AdminWindow() const { return m_admin.data(); }
+    ui::qt::AboutWindow* AboutWindow() const { return m_about.data(); }
+    QMessageBox* Message() const { return m_message.data(); }
+
+    /// Shows every change of the panel model, the menus and the debug model.
+    void SyncViews();
+
+    void CreateMainWindow() override;
+    void SetBackgroundColour(core::ColourNumber colour) override;
+    panel::DesktopRect VirtualDesktopPixels() override;
+    double TwipsPerPixelX() override;
+    double TwipsPerPixelY() override;
+    WindowSize MainWindowSize() override;
+    void MoveMainWindow(std::int32_t left, std::int32_t top) override;
+    float MainWindowLeft() override;
+    float MainWindowTop() override;
+    bool DecodePicture(panel::Element e, const std::string& path) override;
+    void SetTimerInterval(int milliseconds) override;
+    void SetTimerEnabled(bool enabled) override;
+    void ShowMainWindow() override;
+    void ShowAdminWindow() override;
+    void ShowDebugWindow() override;
+    void ShowAbout() override;
+    void ShowIntroPort() override;
+    void ShowIntroIP() override;
+    void ShowMessage(const std::string& line1, const std::string& line2) override;
+    void CloseMainWindow() override;
+    void Quit() override;
+
+private:
+    void ScheduleSync();
+    net::IntroTexts IntroTexts(bool client) const;
+
+    Program& m_program;
+    std::unique_ptr<Kerbview_Form> m_main;
+    QPointer<ui::qt::DebugWindow> m_debug;
+    QPointer<ui::qt::AdminWindow> m_admin;
+    QPointer<ui::qt::AboutWindow> m_about;
+    QPointer<net::Intro_Port> m_introPort;
+    QPointer<net::Intro_IP> m_introIp;
+    QPointer<QMessageBox> m_message;
+    int m_interval = 0;
+};
+
+}  // namespace kerbview::app
