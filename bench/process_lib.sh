@@ -26,22 +26,26 @@ perf_free_port() {
   done
 }
 
-# Starts the stand-in simulator with its commands read from the FIFO $perf_work/standin.in;
-# file descriptor 7 stays open on it for perf_standin. Waits for its "ready".
+# Starts the stand-in simulator with its commands read from a FIFO in $perf_work; file
+# descriptor 7 stays open on it for perf_standin. Waits for its "ready". Called again, it starts
+# a new stand-in process beside the running one (a simulator restarted) and points descriptor 7
+# at the new one; the caller ends the old one (perf_standin_pid keeps the newest).
 perf_start_standin() {
   local binary=$1
-  mkfifo "$perf_work/standin.in"
-  "$binary" <"$perf_work/standin.in" >"$perf_work/standin.out" 2>&1 &
+  perf_standin_count=$((${perf_standin_count:-0} + 1))
+  local fifo="$perf_work/standin$perf_standin_count.in" out="$perf_work/standin$perf_standin_count.out"
+  mkfifo "$fifo"
+  "$binary" <"$fifo" >"$out" 2>&1 &
   perf_standin_pid=$!
   perf_pids+=("$perf_standin_pid")
-  exec 7>"$perf_work/standin.in"
+  exec 7>"$fifo"
   local _
   for _ in $(seq 100); do
-    grep -q '^ready' "$perf_work/standin.out" 2>/dev/null && return 0
+    grep -q '^ready' "$out" 2>/dev/null && return 0
     sleep 0.1
   done
   echo "the stand-in simulator did not start:" >&2
-  cat "$perf_work/standin.out" >&2
+  cat "$out" >&2
   return 1
 }
 

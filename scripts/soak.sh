@@ -8,7 +8,10 @@
 #   - a second server on a port of its own that lives through the whole run, so that its link to
 #     the simulator, attached and released in every cycle, is checked for leaks too.
 # Every 10 s cycle: the stand-in opens its "RACE 07" window and the server starts; at 7 s the
-# readings are taken; at 7.5 s the window closes and the server is killed.
+# readings are taken; at 7.5 s the window closes and the server is killed. In every second cycle
+# the simulator is restarted instead at 7.5 s: a new stand-in process shows its window before
+# the old one ends, inside the disappearance grace, and keeps it; by the end of the cycle the
+# second server must hold nothing of the old, dead process.
 # Passes only when neither long-lived copy (client, second server) dies, no server dies before
 # it is killed, the client presents at least 100 packets in every cycle after the server is back,
 # the long-lived copies hold as many open file descriptors at the end as after the warm-up
@@ -120,10 +123,22 @@ for cycle in $(seq "$cycles"); do
     base_rss_client=$rss_client base_rss_reader=$rss_reader
   fi
   at 7500
-  perf_standin close
+  if [ $((cycle % 2)) -eq 0 ]; then
+    old_standin=$perf_standin_pid
+    perf_start_standin "$dir/sim-standin" || { fail "cycle $cycle: no new stand-in"; break; }
+    perf_stop "$old_standin"
+  else
+    perf_standin close
+    old_standin=""
+  fi
   perf_stop "$server"
   [ ${#failures[@]} -eq 0 ] || break
   at 10000
+  if [ -n "$old_standin" ] &&
+    find "/proc/$reader/fd" -mindepth 1 -maxdepth 1 -printf '%l\n' 2>/dev/null |
+    grep -qx "/proc/$old_standin/mem"; then
+    fail "cycle $cycle: the second server still holds the restarted simulator's old process"
+  fi
 done
 
 if [ ${#failures[@]} -eq 0 ]; then
