@@ -140,6 +140,27 @@ TEST(PanelView, BrokenPictureFilesAreRejectedSilently) {
     EXPECT_TRUE(view.DecodePicture(Element::Image1, folder.File("good.png")));
 }
 
+// A car driven again after its picture file was replaced shows the new picture, not a cached one.
+TEST(PanelView, PictureFileLoadedAgainShowsItsNewContent) {
+    ProgramFolder folder;
+    const QString path = QString::fromStdString(folder.File("car.png"));
+    panel::PanelModel model;
+    panel::qt::PanelView view(model);
+    view.resize(648, 529);
+    view.PlaceScaled(1, 1);
+    const panel::ElementInfo& car = panel::Info(Element::Image1);
+    const QPoint middle((car.left + car.width / 2) / 15, (car.top + car.height / 2) / 15);
+    for (const QColor colour : {QColor(Qt::blue), QColor(Qt::red)}) {
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(path));
+        ASSERT_TRUE(view.DecodePicture(Element::Image1, path.toStdString()));
+        model.SetPicture(Element::Image1, path.toStdString());
+        view.Sync();
+        EXPECT_EQ(view.grab().toImage().pixelColor(middle), colour);
+    }
+}
+
 // Lets the queued refresh of the views run.
 void Settle() {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
