@@ -80,6 +80,25 @@ TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsAndTheNestedResizeOnlyScal
     }
 }
 
+// 1200 pixels wide on a 1000-pixel-high screen would drive the height past the screen.
+TEST(LayoutScaling, DrivenSideThatWouldLeaveTheScreenShrinksBothSidesToFit) {
+    const OuterSize screen{1280 * 15, 1000 * 15};
+    struct Case {
+        double w, h;
+    };
+    for (const Case c : {Case{18000, kOuterH}, Case{kOuterW, 16000}, Case{30000, kOuterH}}) {
+        LayoutRecord r = Opened();
+        const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15, screen);
+        ASSERT_TRUE(a.resizeTo.has_value()) << c.w << "x" << c.h;
+        const OuterSize s = *a.resizeTo;
+        EXPECT_LE(s.width, screen.width);
+        EXPECT_LE(s.height, screen.height);
+        EXPECT_GT(s.height, screen.height - 30);  // as large as the screen allows
+        EXPECT_NEAR(s.width / s.height, r.AspectRatio, 2 * 15 / s.height);  // whole pixels
+        EXPECT_FALSE(OnResize(r, WindowState::Normal, s.width, s.height, 15, screen).resizeTo);
+    }
+}
+
 TEST(LayoutScaling, BelowMinimumNothingMovesUntilGrownAgain) {
     LayoutRecord r = Opened();
     const double minHeight = std::ceil(8000 / (kOuterW / kOuterH));  // 7074
