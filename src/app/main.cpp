@@ -6,12 +6,16 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <QTimer>
+#include <iostream>
 #include <string>
+#include <vector>
 
+#include "app/child_watch.h"
 #include "app/main_window.h"
 #include "app/net_link.h"
 #include "app/program.h"
 #include "app/screenshots.h"
+#include "app/startup.h"
 #include "net/qt/intro_dialogs.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/platform.h"
@@ -49,11 +53,17 @@ struct AddressDialogs {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    // Before Qt: --help and --version need no display, and a launched command gets the
+    // environment and signal handling exactly as this program received them.
+    kerbview::app::Startup startup = kerbview::app::Prepare(argc, argv, std::cout, std::cerr);
+    if (startup.exitStatus) return *startup.exitStatus;
+    std::vector<char*> qtArgv = kerbview::app::ToolkitArguments(startup.options, argv);
+    int qtArgc = static_cast<int>(qtArgv.size()) - 1;
+    QApplication app(qtArgc, qtArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
 
-    kerbview::app::Program program(QCoreApplication::applicationDirPath().toStdString(),
-                                   LocaleDecimalSeparator(), kerbview::telemetry::MakePlatform());
+    kerbview::app::Program program(startup.settings.path.string(), LocaleDecimalSeparator(),
+                                   kerbview::telemetry::MakePlatform());
     kerbview::app::QtFrontEnd frontEnd(program);
 
     // The network link: the main window's two sockets TCPServer and TCPClient, the roles over
@@ -71,18 +81,18 @@ int main(int argc, char* argv[]) {
     program.SetNetworkRoles(&netLink);
 
     if (!program.Main(frontEnd)) {
-        return 0;  // a setting out of range: start-up ended without a window
+        // A setting out of range: start-up ended without a window (a launched command still
+        // runs and is waited for).
+        return startup.child ? startup.child->WaitFinished() : 0;
     }
 
     // Documentation aid: --screenshot <initial.png> <resized.png> [delay ms] saves the panel at
     // its initial size and after a resize, then ends.
-    const QStringList args = QCoreApplication::arguments();
-    if (const auto at = args.indexOf(QStringLiteral("--screenshot"));
-        at >= 0 && at + 2 < args.size()) {
-        const int delay = at + 3 < args.size() ? args.at(at + 3).toInt() : 300;
-        QTimer::singleShot(delay, [&] {
-            kerbview::app::SaveScreenshots(*frontEnd.MainWindow(), args.at(at + 1),
-                                           args.at(at + 2));
+    if (const auto& shot = startup.options.screenshot) {
+        QTimer::singleShot(shot->delayMs, [&] {
+            kerbview::app::SaveScreenshots(*frontEnd.MainWindow(),
+                                           QString::fromLocal8Bit(shot->initial),
+                                           QString::fromLocal8Bit(shot->resized));
             frontEnd.MainWindow()->close();
         });
     }
@@ -93,9 +103,8 @@ int main(int argc, char* argv[]) {
     QTimer statsTimer;
     QElapsedTimer sinceStart;
     sinceStart.start();
-    if (const auto at = args.indexOf(QStringLiteral("--stats-file"));
-        at >= 0 && at + 1 < args.size()) {
-        QObject::connect(&statsTimer, &QTimer::timeout, [&, path = args.at(at + 1)] {
+    if (const auto& stats = startup.options.statsFile) {
+        QObject::connect(&statsTimer, &QTimer::timeout, [&, path = QString::fromLocal8Bit(*stats)] {
             QSaveFile file(path);
             if (file.open(QIODevice::WriteOnly)) {
                 file.write(QStringLiteral("ms=%1\nsent=%2\npresented=%3\n")
@@ -108,5 +117,8 @@ int main(int argc, char* argv[]) {
         });
         statsTimer.start(1000);
     }
-    return QApplication::exec();
+
+    // Launcher mode: the program ends with the command it started and passes on its status.
+    kerbview::app::ChildWatch childWatch(startup.child.get(), [&] { frontEnd.CloseMainWindow(); });
+    return childWatch.ExitStatus(QApplication::exec());
 }
