@@ -41,8 +41,8 @@ public:
     }
     // Exit code after the end, or -1 when it did not end in time or crashed.
     int Finish(std::chrono::milliseconds timeout = 30s) {
-        if (!m_process.waitForFinished(static_cast<int>(timeout.count()))) return -1;
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+        const bool ended = m_process.waitForFinished(static_cast<int>(timeout.count()));
+        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
     // Waits until the output read so far holds text; false after the timeout.
     bool WaitForOutput(QProcess::ProcessChannel channel, const std::string& text) {
@@ -65,24 +65,36 @@ public:
 
 TEST(LauncherIntegration, CommandGetsArgumentsEnvironmentAndStreamsAndKerbviewEndsWithItsStatus) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
-    Kerbview kerbview;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("KERBVIEW_TEST_VALUE", "a b");
-    kerbview.m_process.setProcessEnvironment(environment);
-    kerbview.Start({"--launch", "--", "sh", "-c",
-                    "read line; printf '%s|' \"$@\" \"$KERBVIEW_TEST_VALUE\" \"$line\"; exit 7",
-                    "sh", "one", "two words", "", "--help"});
-    kerbview.m_process.write("from standard input\n");
-    kerbview.m_process.closeWriteChannel();
-    EXPECT_EQ(kerbview.Finish(), 7);
-    EXPECT_EQ(kerbview.m_process.readAllStandardOutput().toStdString(),
-              "one|two words||--help|a b|from standard input|");
-
-    Kerbview missing;
-    missing.Start({"--launch", "--", "kerbview-no-such-command", "x"});
-    EXPECT_EQ(missing.Finish(), 127);
-    EXPECT_EQ(missing.m_process.readAllStandardError().toStdString(),
-              "kerbview: cannot run 'kerbview-no-such-command': No such file or directory\n");
+    ::setenv("KERBVIEW_TEST_VALUE", "a b", 1);
+    struct Case {
+        QStringList command;
+        int status;
+        std::string out;
+        std::string err;  // checked when not empty (Qt may warn on standard error)
+    };
+    const Case cases[] = {
+        {{"sh", "-c", "read line; printf '%s|' \"$@\" \"$KERBVIEW_TEST_VALUE\" \"$line\"; exit 7",
+          "sh", "one", "two words", "", "--help"},
+         7,
+         "one|two words||--help|a b|from standard input|",
+         ""},
+        {{"sh", "-c", "kill -TERM $$"}, 128 + 15, "", ""},
+        {{"kerbview-no-such-command", "x"},
+         127,
+         "",
+         "kerbview: cannot run 'kerbview-no-such-command': No such file or directory\n"},
+    };
+    for (const Case& c : cases) {
+        Kerbview kerbview;
+        kerbview.Start(QStringList{"--launch", "--"} + c.command);
+        kerbview.m_process.write("from standard input\n");
+        kerbview.m_process.closeWriteChannel();
+        EXPECT_EQ(kerbview.Finish(), c.status) << c.command.join(' ').toStdString();
+        EXPECT_EQ(kerbview.m_process.readAllStandardOutput().toStdString(), c.out);
+        if (!c.err.empty()) {
+            EXPECT_EQ(kerbview.m_process.readAllStandardError().toStdString(), c.err);
+        }
+    }
 }
 
 TEST(LauncherIntegration, ClosingTheWindowFirstLeavesTheCommandRunningAndWaitsForIt) {
@@ -144,13 +156,10 @@ TEST(LauncherIntegration, ReadsTheStandinItLaunchedThoughTheStandinGrantsNoReade
     // Confined, Kerbview may read only the processes it started (the control is
     // ProcessMemoryLinux.AReaderThatIsNotTheSimulatorsAncestorIsToldOfTheLauncher).
     const bool confined = telemetry::testing::LandlockAvailable();
-    if (confined) {
-        kerbview.m_process.setChildProcessModifier([] {
-            if (!telemetry::testing::EnterLandlockDomain()) ::_exit(120);
-        });
-    } else {
-        std::cout << "No Landlock here: Kerbview reads the stand-in unconfined.\n";
-    }
+    if (!confined) std::cout << "No Landlock here: Kerbview reads the stand-in unconfined.\n";
+    kerbview.m_process.setChildProcessModifier([confined] {
+        if (confined && !telemetry::testing::EnterLandlockDomain()) ::_exit(120);
+    });
     kerbview.Start({"--launch", "--", KERBVIEW_SIM_STANDIN, "--private-memory"});
     ASSERT_TRUE(kerbview.WaitForOutput(QProcess::StandardOutput, "ready\n")) << kerbview.m_out;
 

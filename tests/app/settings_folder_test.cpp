@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/temp_dir.h"
-
 namespace kerbview::app {
 namespace {
 
@@ -36,16 +34,6 @@ TEST(SettingsFolder, BesideAWritableOrAlreadyUsedFolderElseInTheUsersConfigurati
         EXPECT_EQ(got.path, std::filesystem::path(c.expected)) << c.what;
         EXPECT_EQ(got.besideExecutable, c.beside) << c.what;
     }
-}
-
-TEST(SettingsFolder, CreatesAMissingConfigurationFolderForItsOwnerOnly) {
-    core::testing::TempDir temp;
-    const std::filesystem::path folder = temp.Path() / "config" / "kerbview";
-    EXPECT_EQ(CreateSettingsFolder({folder, false}), "");
-    EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(CreateSettingsFolder({folder, false}), "") << "an existing folder is fine";
-    temp.Write("file", "");
-    EXPECT_NE(CreateSettingsFolder({temp.Path() / "file" / "kerbview", false}), "");
 }
 
 }  // namespace
