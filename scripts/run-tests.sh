@@ -7,7 +7,8 @@
 #                   the Qt-free unit tests
 #   3. fuzz         build-fuzz/ with clang; 15 s of every libFuzzer target
 #   4. soak         one minute of scripts/soak.sh on the programs of build/
-#   5. format       clang-format check of the sources (scripts/check-format.sh)
+#   5. package      the Debian package from build/ (cpack), lintian, the unpacked program
+#   6. format       clang-format check of the sources (scripts/check-format.sh)
 # Every stage runs even when an earlier one failed; the exit status is non-zero when any stage
 # failed, and the last lines sum the stages up with ctest's own summary lines.
 # shellcheck disable=SC2317  # the functions below run through traps and the stage runner
@@ -65,7 +66,7 @@ stage() {  # stage NAME COMMAND...: runs one stage and records how it ended
 # A build that fails still runs the tests that were built; the stage fails all the same.
 stage_main() {
   local built=0
-  kerbview_build build || built=$?
+  kerbview_build build -DCMAKE_INSTALL_PREFIX=/usr || built=$?
   [ -f build/CTestTestfile.cmake ] || return 1
   run_ctest build build && [ "$built" -eq 0 ]
 }
@@ -116,6 +117,40 @@ stage_soak() {
   bash scripts/soak.sh --short --build-dir build
 }
 
+# The Debian package of the programs of build/: made by CPack, checked by lintian (any error
+# fails; warnings are listed), its desktop entry and metainfo validated, unpacked into a
+# scratch folder, and the unpacked program asked for its version, which must be the package's.
+stage_package() {
+  [ -x build/kerbview ] || return 1
+  rm -f build/kerbview_*.deb
+  (cd build && cpack -G DEB) >"$work/cpack.log" 2>&1 || {
+    cat "$work/cpack.log"
+    return 1
+  }
+  local deb
+  deb=$(echo build/kerbview_*_*.deb)
+  [ -f "$deb" ] || return 1
+  echo "$deb: Depends: $(dpkg-deb -f "$deb" Depends)"
+  local status=0
+  lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1 | grep -v 'root privileges' |
+    tee "$work/lintian.log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  echo "lintian: $(grep -c '^E:' "$work/lintian.log") errors, $(grep -c '^W:' "$work/lintian.log") warnings"
+  local root="$work/unpacked" id=org.kerbview.Kerbview
+  dpkg-deb -x "$deb" "$root" || return 1
+  desktop-file-validate "$root/usr/share/applications/$id.desktop" || status=1
+  appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || status=1
+  local icon
+  for icon in scalable/apps/$id.svg 48x48/apps/$id.png 256x256/apps/$id.png; do
+    [ -s "$root/usr/share/icons/hicolor/$icon" ] || { echo "missing icon $icon"; status=1; }
+  done
+  local version
+  version=$("$root/usr/bin/kerbview" --version | head -n 1)
+  echo "unpacked program: $version"
+  [ "$version" = "kerbview $(dpkg-deb -f "$deb" Version)" ] || status=1
+  return "$status"
+}
+
 stage_format() {
   bash scripts/check-format.sh
 }
@@ -129,6 +164,7 @@ stage "build/ (all tests)" stage_main
 stage "build-asan/ (unit tests, ASan+UBSan)" stage_asan
 stage "fuzz" stage_fuzz
 stage "soak (1 minute)" stage_soak
+stage "package (.deb, lintian)" stage_package
 stage "clang-format" stage_format
 
 echo

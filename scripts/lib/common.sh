@@ -10,6 +10,7 @@ KERBVIEW_PACKAGES=(
   xvfb x11-utils xauth
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core
+  lintian dpkg-dev file desktop-file-utils appstream
 )
 
 # Prints the packages of KERBVIEW_PACKAGES that are not installed, one a line.

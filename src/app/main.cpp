@@ -3,12 +3,15 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QSaveFile>
-#include <QStringList>
 #include <QTimer>
+#include <iostream>
+#include <vector>
 
+#include "app/child_watch.h"
 #include "app/program.h"
 #include "app/qt_front_end.h"
 #include "app/screenshots.h"
+#include "app/startup.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/platform.h"
 
@@ -20,41 +23,39 @@ char LocaleDecimalSeparator() {
     return point == QLatin1String(",") ? ',' : '.';
 }
 
-// The value after an option, or an empty text when the option is absent or has none.
-QString OptionValue(const QStringList& args, const QString& option, int offset = 1) {
-    const qsizetype at = args.indexOf(option);
-    return at >= 0 && at + offset < args.size() ? args.at(at + offset) : QString();
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
     using namespace kerbview;
-    QApplication app(argc, argv);
+    // Before Qt: --help and --version need no display, and a launched command gets the
+    // environment and signal handling exactly as this program received them.
+    app::Startup startup = app::Prepare(argc, argv, std::cout, std::cerr);
+    if (startup.exitStatus) return *startup.exitStatus;
+    std::vector<char*> qtArgv = app::ToolkitArguments(startup.options, argv);
+    int qtArgc = static_cast<int>(qtArgv.size()) - 1;
+    QApplication app(qtArgc, qtArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
 
     // Everything is made here, in one go: the main window's two sockets, the program over them,
     // and the toolkit side that shows it. Destroyed in the reverse order.
     net::QtSocket tcpServer;
     net::QtSocket tcpClient;
-    app::Program program(QCoreApplication::applicationDirPath().toStdString(),
-                         LocaleDecimalSeparator(), telemetry::MakePlatform(),
-                         {tcpServer, tcpClient});
+    app::Program program(startup.settings.path.string(), LocaleDecimalSeparator(),
+                         telemetry::MakePlatform(), {tcpServer, tcpClient});
     app::QtFrontEnd frontEnd(program);
     if (!program.Main(frontEnd)) {
-        return 1;  // a setting stopped the start; standard error says which
+        // A setting stopped the start; standard error says which. A launched command still
+        // runs and is waited for.
+        return startup.child ? startup.child->WaitFinished() : 1;
     }
 
     // Documentation aid: --screenshot <initial.png> <resized.png> [delay ms] saves the panel at
     // its initial size and after a resize, then ends.
-    const QStringList args = QCoreApplication::arguments();
-    const QString initialShot = OptionValue(args, QStringLiteral("--screenshot"), 1);
-    const QString resizedShot = OptionValue(args, QStringLiteral("--screenshot"), 2);
-    if (!initialShot.isEmpty() && !resizedShot.isEmpty()) {
-        const QString delayText = OptionValue(args, QStringLiteral("--screenshot"), 3);
-        const int delay = delayText.isEmpty() ? 300 : delayText.toInt();
-        QTimer::singleShot(delay, frontEnd.MainWindow(), [&frontEnd, initialShot, resizedShot] {
-            app::SaveScreenshots(*frontEnd.MainWindow(), initialShot, resizedShot);
+    if (const auto& shot = startup.options.screenshot) {
+        const QString initial = QString::fromLocal8Bit(shot->initial);
+        const QString resized = QString::fromLocal8Bit(shot->resized);
+        QTimer::singleShot(shot->delayMs, frontEnd.MainWindow(), [&frontEnd, initial, resized] {
+            app::SaveScreenshots(*frontEnd.MainWindow(), initial, resized);
             frontEnd.MainWindow()->close();
         });
     }
@@ -64,19 +65,23 @@ int main(int argc, char* argv[]) {
     QTimer statsTimer;
     QElapsedTimer sinceStart;
     sinceStart.start();
-    if (const QString path = OptionValue(args, QStringLiteral("--stats-file")); !path.isEmpty()) {
-        QObject::connect(&statsTimer, &QTimer::timeout, [&program, &sinceStart, path] {
-            QSaveFile file(path);
-            if (file.open(QIODevice::WriteOnly)) {
-                file.write(QStringLiteral("ms=%1\nsent=%2\npresented=%3\n")
-                               .arg(sinceStart.elapsed())
-                               .arg(program.PacketsSent())
-                               .arg(program.PacketsPresented())
-                               .toLatin1());
-                file.commit();
-            }
-        });
+    if (const auto& stats = startup.options.statsFile) {
+        QObject::connect(&statsTimer, &QTimer::timeout,
+                         [&program, &sinceStart, path = QString::fromLocal8Bit(*stats)] {
+                             QSaveFile file(path);
+                             if (file.open(QIODevice::WriteOnly)) {
+                                 file.write(QStringLiteral("ms=%1\nsent=%2\npresented=%3\n")
+                                                .arg(sinceStart.elapsed())
+                                                .arg(program.PacketsSent())
+                                                .arg(program.PacketsPresented())
+                                                .toLatin1());
+                                 file.commit();
+                             }
+                         });
         statsTimer.start(1000);
     }
-    return QApplication::exec();
+
+    // Launcher mode: the program ends with the command it started and passes on its status.
+    app::ChildWatch childWatch(startup.child.get(), [&frontEnd] { frontEnd.CloseMainWindow(); });
+    return childWatch.ExitStatus(QApplication::exec());
 }

@@ -42,9 +42,9 @@ std::string MissingPermission(std::uint32_t pid, int error) {
         case EACCES:
         case EPERM:
             why = "Reading " + path +
-                  " needs ptrace access to the simulator: run Kerbview as the same user, and allow "
-                  "it with kernel.yama.ptrace_scope 0 (or start the simulator with "
-                  "PR_SET_PTRACER) or the CAP_SYS_PTRACE capability";
+                  " needs ptrace access to the simulator: run Kerbview as the same user and start "
+                  "the simulator through it (kerbview --launch -- COMMAND, in Steam the launch "
+                  "option kerbview --launch -- %command%), or set kernel.yama.ptrace_scope to 0";
             break;
         case ENOENT:
         case ESRCH:

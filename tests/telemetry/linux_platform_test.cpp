@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "fake_platform.h"
+#include "landlock_domain.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
 #include "telemetry/platform.h"
@@ -144,6 +145,34 @@ TEST(ProcessMemoryLinux, OpenFailureSaysWhatIsMissing) {
     const OpenResult noPid = memory->Open(0);
     EXPECT_EQ(noPid.reader, nullptr);
     EXPECT_NE(noPid.detail.find("_NET_WM_PID"), std::string::npos) << noPid.detail;
+}
+
+TEST(ProcessMemoryLinux, AReaderThatIsNotTheSimulatorsAncestorIsToldOfTheLauncher) {
+    if (!testing::LandlockAvailable()) GTEST_SKIP() << "no Landlock to refuse the reader";
+    PatternChild target;
+    ASSERT_GT(target.m_pid, 0);
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t reader = ::fork();
+    if (reader == 0) {
+        // A sibling of the target, confined as ptrace_scope 1 confines a non-ancestor.
+        const OpenResult opened =
+            testing::EnterLandlockDomain()
+                ? MakeProcessMemory()->Open(static_cast<std::uint32_t>(target.m_pid))
+                : OpenResult{nullptr, "could not enter the Landlock domain"};
+        (void)!::write(pipe[1], opened.detail.data(), opened.detail.size());
+        ::_exit(opened.reader ? 1 : 0);
+    }
+    ::close(pipe[1]);
+    std::string detail;
+    char chunk[256];
+    for (ssize_t got; (got = ::read(pipe[0], chunk, sizeof chunk)) > 0;) detail.append(chunk, got);
+    ::close(pipe[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(reader, &status, 0), reader);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the confined reader read it";
+    EXPECT_NE(detail.find("kerbview --launch -- %command%"), std::string::npos) << detail;
+    EXPECT_NE(detail.find("kernel.yama.ptrace_scope to 0"), std::string::npos) << detail;
 }
 
 TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedProcess) {

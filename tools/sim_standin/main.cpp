@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstring>
 
 #include "fixed_memory.h"
 #include "standin_window.h"
@@ -11,6 +12,12 @@
 
 int main(int argc, char* argv[]) {
     using namespace kerbview;
+    // --private-memory is looked for by hand: readers are allowed before Qt's parser runs.
+    const char* const kPrivate = "--private-memory";
+    bool privateMemory = false;
+    for (int i = 1; i < argc; ++i)
+        privateMemory = privateMemory || std::strcmp(argv[i], kPrivate) == 0;
+
     // Mapped before Qt starts, while the address range is most likely still free.
     const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
     // The track path's leading folders lie just before its address.
@@ -19,7 +26,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "sim-standin: %s\n", memory.Error().c_str());
         return 2;
     }
-    const std::string refused = standin::AllowMemoryReaders();
+    const std::string refused = privateMemory ? std::string() : standin::AllowMemoryReaders();
     if (!refused.empty()) {
         std::fprintf(stderr, "sim-standin: cannot allow readers (PR_SET_PTRACER): %s\n",
                      refused.c_str());
@@ -39,6 +46,11 @@ int main(int argc, char* argv[]) {
                                     QStringLiteral("Run the commands in FILE after start."),
                                     QStringLiteral("FILE"));
     parser.addOption(script);
+    parser.addOption(QCommandLineOption(
+        QString::fromLatin1(kPrivate + 2),
+        QStringLiteral("Do not let every process of the same user read this one's memory, as the "
+                       "real simulator does not: under kernel.yama.ptrace_scope 1 only an "
+                       "ancestor (kerbview --launch) may then read it.")));
     parser.process(app);
 
     standin::StandinController controller(memory, parser.value(script));

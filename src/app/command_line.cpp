@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#ifndef KERBVIEW_VERSION
+#error "KERBVIEW_VERSION must come from the build (the project's version)"
+#endif
+
+namespace kerbview::app {
+
+namespace {
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+CommandLine Failed(std::string error) {
+    CommandLine failed;
+    failed.action = CommandLine::Action::Error;
+    failed.error = std::move(error);
+    return failed;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
+    CommandLine line;
+    const std::size_t count = arguments.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view a = arguments[i];
+        const auto argvPosition = static_cast<int>(i + 1);
+        if (a == "-h" || a == "--help") {
+            line.action = CommandLine::Action::Help;
+            return line;
+        }
+        if (a == "--version") {
+            line.action = CommandLine::Action::Version;
+            return line;
+        }
+        if (a == "--launch") {
+            std::size_t first = i + 1;
+            if (first < count && arguments[first] == "--") ++first;
+            if (first == count) return Failed("option '--launch' needs a command to run");
+            line.launch.assign(arguments.begin() + static_cast<std::ptrdiff_t>(first),
+                               arguments.end());
+            return line;
+        }
+        if (a == "--screenshot") {
+            if (i + 2 >= count) return Failed("option '--screenshot' needs two file names");
+            ScreenshotRequest shot{std::string(arguments[i + 1]), std::string(arguments[i + 2])};
+            i += 2;
+            if (i + 1 < count && AllDigits(arguments[i + 1])) {
+                const std::string_view delay = arguments[++i];
+                const auto [end, error] =
+                    std::from_chars(delay.data(), delay.data() + delay.size(), shot.delayMs);
+                if (error != std::errc() || end != delay.data() + delay.size()) {
+                    return Failed("delay of '--screenshot' out of range: " + std::string(delay));
+                }
+            }
+            line.screenshot = std::move(shot);
+            continue;
+        }
+        if (a == "--stats-file") {
+            if (i + 1 >= count) return Failed("option '--stats-file' needs a file name");
+            line.statsFile = std::string(arguments[++i]);
+            continue;
+        }
+        if (a == "--") {
+            for (std::size_t rest = i + 1; rest < count; ++rest) {
+                line.toolkitArguments.push_back(static_cast<int>(rest + 1));
+            }
+            return line;
+        }
+        if (a.size() > 2 && a.substr(0, 2) == "--") {
+            return Failed("unrecognized option '" + std::string(a) + "'");
+        }
+        line.toolkitArguments.push_back(argvPosition);
+    }
+    return line;
+}
+
+std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
+    return std::string(
+               "Usage: kerbview [OPTION]...\n"
+               "  or:  kerbview [OPTION]... --launch [--] COMMAND [ARGUMENT]...\n"
+               "Companion display for the racing simulator RACE 07: reads the running\n"
+               "simulator's telemetry and shows it on one panel, or sends it to a second copy.\n"
+               "\n"
+               "  --launch [--] COMMAND [ARGUMENT]...\n"
+               "                  run COMMAND (the simulator, or Steam's %command%) as a child\n"
+               "                  of Kerbview, so that Kerbview may read the simulator's memory\n"
+               "                  where kernel.yama.ptrace_scope is 1; Kerbview ends when\n"
+               "                  COMMAND ends; closing its window first leaves COMMAND running\n"
+               "  --screenshot INITIAL RESIZED [DELAY]\n"
+               "                  save the panel as PNG files at its initial size and after a\n"
+               "                  resize, DELAY milliseconds (300) after start, then end\n"
+               "  --stats-file PATH\n"
+               "                  rewrite PATH once a second with the network packets sent and\n"
+               "                  presented so far\n"
+               "  -h, --help      show this help and end\n"
+               "      --version   show the version and end\n"
+               "Qt's own options (such as -platform or -style) are passed on to Qt.\n"
+               "\n"
+               "Exit status: 0 normally, 2 for a wrong command line; with --launch, COMMAND's\n"
+               "exit status (128 + N when signal N ended it), 127 when COMMAND was not found,\n"
+               "126 when it could not be run.\n"
+               "\n"
+               "Settings file: ") +
+           settingsFile +
+           (besideExecutable
+                ? "\n  (beside the program: its folder is writable or already holds it)\n"
+                : "\n  (in the user's configuration folder: the program's own folder is read-only "
+                  "or the installed one)\n") +
+           "Car pictures: the carskins folder and carskins.ini beside the settings file.\n";
+}
+
+std::string VersionText() { return "kerbview " KERBVIEW_VERSION "\nLicense: MIT\n"; }
+
+}  // namespace kerbview::app

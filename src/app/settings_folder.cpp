@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#include "app/settings_folder.h"
+
+#include <system_error>
+
+namespace kerbview::app {
+
+SettingsFolder ChooseSettingsFolder(const SettingsFolderFacts& facts) {
+    if (!facts.installedFolder &&
+        (facts.executableFolderWritable || facts.executableFolderHoldsSettings)) {
+        return {facts.executableFolder, true};
+    }
+    // The XDG base directory rules ignore a relative $XDG_CONFIG_HOME.
+    const std::filesystem::path xdg(facts.xdgConfigHome);
+    if (xdg.is_absolute()) return {xdg / "kerbview", false};
+    if (!facts.home.empty())
+        return {std::filesystem::path(facts.home) / ".config" / "kerbview", false};
+    return {facts.executableFolder, true};
+}
+
+std::string CreateSettingsFolder(const SettingsFolder& folder) {
+    if (folder.besideExecutable) return {};
+    std::error_code error;
+    if (std::filesystem::create_directories(folder.path, error)) {
+        std::filesystem::permissions(folder.path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, error);
+    }
+    return error ? "cannot create " + folder.path.string() + ": " + error.message() : std::string();
+}
+
+}  // namespace kerbview::app

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace kerbview::app {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOptions) {
+    struct Case {
+        std::vector<std::string_view> args;
+        Action action;
+        std::vector<std::string> launch;
+        std::vector<int> toolkit;
+        std::string shot;  // "initial resized delay", or empty
+        std::string stats;
+    };
+    // clang-format off
+    const Case cases[] = {
+        // The command after --launch is never read as options, not even as --help.
+        {{"--launch", "--", "steam", "-applaunch", "--help"}, Action::Run, {"steam", "-applaunch", "--help"}, {}, "", ""},
+        {{"--launch", "wine", "Race 07.exe"}, Action::Run, {"wine", "Race 07.exe"}, {}, "", ""},
+        {{"-platform", "offscreen", "--stats-file", "s.txt", "--launch", "--", "sh"}, Action::Run, {"sh"}, {1, 2}, "", "s.txt"},
+        {{"--screenshot", "a.png", "b.png", "50"}, Action::Run, {}, {}, "a.png b.png 50", ""},
+        {{"--screenshot", "a.png", "b.png", "-style", "x"}, Action::Run, {}, {4, 5}, "a.png b.png 300", ""},
+        {{"x", "--", "--version"}, Action::Run, {}, {1, 3}, "", ""},
+        {{"--help", "--bogus"}, Action::Help, {}, {}, "", ""},
+        {{"-style", "x", "--version"}, Action::Version, {}, {1, 2}, "", ""},
+        {{"--launch", "--"}, Action::Error, {}, {}, "", ""},
+        {{"--screenshot", "a.png"}, Action::Error, {}, {}, "", ""},
+        {{"--screenshot", "a.png", "b.png", "99999999999"}, Action::Error, {}, {}, "", ""},
+        {{"--bogus", "--launch", "sh"}, Action::Error, {}, {}, "", ""},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::string where;
+        for (const std::string_view a : c.args) where.append(a).append(" ");
+        const CommandLine got = ParseCommandLine(c.args);
+        EXPECT_EQ(got.action, c.action) << where << got.error;
+        EXPECT_EQ(got.action == Action::Error, !got.error.empty()) << where;
+        EXPECT_EQ(got.launch, c.launch) << where;
+        EXPECT_EQ(got.toolkitArguments, c.toolkit) << where;
+        const auto& s = got.screenshot;
+        EXPECT_EQ(s ? s->initial + " " + s->resized + " " + std::to_string(s->delayMs) : "", c.shot)
+            << where;
+        EXPECT_EQ(got.statsFile.value_or(""), c.stats) << where;
+    }
+}
+
+}  // namespace
+}  // namespace kerbview::app

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: MIT
+// The real program in launcher mode: kerbview --launch -- COMMAND under an X display, each run
+// from a copy in a folder of its own so that its settings file stays there.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <thread>
+
+#include "core/temp_dir.h"
+#include "net/wire_format.h"
+#include "telemetry/landlock_domain.h"
+
+namespace kerbview::app {
+namespace {
+
+using namespace std::chrono_literals;
+
+/// A copy of the program in a fresh folder, run with its standard streams as pipes.
+class Kerbview {
+public:
+    explicit Kerbview(const std::string& settings = "") {
+        std::filesystem::copy_file(KERBVIEW_PROGRAM, m_folder.Path() / "kerbview");
+        if (!settings.empty()) m_folder.Write("Kerbview.ini", settings);
+        m_process.setWorkingDirectory(QString::fromStdString(m_folder.Path().string()));
+    }
+    ~Kerbview() {
+        if (m_process.state() != QProcess::NotRunning) m_process.kill();
+        m_process.waitForFinished();
+    }
+    void Start(const QStringList& arguments) {
+        m_process.start(QString::fromStdString(m_folder.File("kerbview")), arguments);
+        ASSERT_TRUE(m_process.waitForStarted(10000));
+    }
+    // Exit code after the end, or -1 when it did not end in time or crashed.
+    int Finish(std::chrono::milliseconds timeout = 30s) {
+        const bool ended = m_process.waitForFinished(static_cast<int>(timeout.count()));
+        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+    // Waits until the output read so far holds text; false after the timeout.
+    bool WaitForOutput(QProcess::ProcessChannel channel, const std::string& text) {
+        std::string& seen = channel == QProcess::StandardOutput ? m_out : m_err;
+        for (auto end = std::chrono::steady_clock::now() + 30s;
+             std::chrono::steady_clock::now() < end;) {
+            m_process.setReadChannel(channel);
+            m_process.waitForReadyRead(100);
+            seen += m_process.readAll().toStdString();
+            if (seen.find(text) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+    core::testing::TempDir m_folder;
+    QProcess m_process;
+    std::string m_out;
+    std::string m_err;
+};
+
+TEST(LauncherIntegration, CommandGetsArgumentsEnvironmentAndStreamsAndKerbviewEndsWithItsStatus) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    ::setenv("KERBVIEW_TEST_VALUE", "a b", 1);
+    struct Case {
+        QStringList command;
+        int status;
+        std::string out;
+        std::string err;  // checked when not empty (Qt may warn on standard error)
+    };
+    const Case cases[] = {
+        {{"sh", "-c", "read line; printf '%s|' \"$@\" \"$KERBVIEW_TEST_VALUE\" \"$line\"; exit 7",
+          "sh", "one", "two words", "", "--help"},
+         7,
+         "one|two words||--help|a b|from standard input|",
+         ""},
+        {{"sh", "-c", "kill -TERM $$"}, 128 + 15, "", ""},
+        {{"kerbview-no-such-command", "x"},
+         127,
+         "",
+         "kerbview: cannot run 'kerbview-no-such-command': No such file or directory\n"},
+    };
+    for (const Case& c : cases) {
+        Kerbview kerbview;
+        kerbview.Start(QStringList{"--launch", "--"} + c.command);
+        kerbview.m_process.write("from standard input\n");
+        kerbview.m_process.closeWriteChannel();
+        EXPECT_EQ(kerbview.Finish(), c.status) << c.command.join(' ').toStdString();
+        EXPECT_EQ(kerbview.m_process.readAllStandardOutput().toStdString(), c.out);
+        if (!c.err.empty()) {
+            EXPECT_EQ(kerbview.m_process.readAllStandardError().toStdString(), c.err);
+        }
+    }
+}
+
+TEST(LauncherIntegration, ClosingTheWindowFirstLeavesTheCommandRunningAndWaitsForIt) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    Kerbview kerbview;
+    // --screenshot closes the window once it has saved the pictures.
+    kerbview.Start({"--screenshot", "a.png", "b.png", "100", "--launch", "--", "sh", "-c",
+                    "for i in $(seq 600); do [ -e go ] && exit 3; sleep 0.05; done; exit 1"});
+    ASSERT_TRUE(kerbview.WaitForOutput(QProcess::StandardError, "waiting for the launched command"))
+        << kerbview.m_err;
+    EXPECT_TRUE(std::filesystem::exists(kerbview.m_folder.Path() / "b.png"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(kerbview.m_process.state(), QProcess::Running) << "ended before its command";
+    kerbview.m_folder.Write("go", "");
+    EXPECT_EQ(kerbview.Finish(10s), 3);
+}
+
+std::uint16_t FreePort() {
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    return probe.serverPort();
+}
+
+// The first telemetry packet from a server on port that holds a car name (which only a
+// successful read of the simulator's memory gives), or an empty snapshot after the timeout.
+telemetry::Snapshot FirstReadSnapshot(std::uint16_t port, std::chrono::seconds timeout) {
+    QTcpSocket socket;
+    std::string data;
+    for (auto end = std::chrono::steady_clock::now() + timeout;
+         std::chrono::steady_clock::now() < end;) {
+        if (socket.state() != QAbstractSocket::ConnectedState) {
+            socket.abort();
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (!socket.waitForConnected(500)) std::this_thread::sleep_for(200ms);
+            continue;
+        }
+        socket.waitForReadyRead(200);
+        data += socket.readAll().toStdString();
+        std::string body;
+        while (net::AcceptPacket(data, body)) {
+            data.erase(0, static_cast<std::size_t>(std::stoi(data.substr(0, 6)) - 1));
+            telemetry::Snapshot snapshot;
+            try {
+                net::UnpackTelemetry(body, snapshot, [](std::string_view) {});
+            } catch (const std::exception&) {
+                continue;  // a status-only packet: its empty fields are no numbers
+            }
+            if (!snapshot.CarName.empty()) return snapshot;
+        }
+    }
+    return {};
+}
+
+TEST(LauncherIntegration, ReadsTheStandinItLaunchedThoughTheStandinGrantsNoReaders) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    const std::uint16_t port = FreePort();
+    Kerbview kerbview("[Opcions]\r\nTipusConexio=1\r\nPort=" + std::to_string(port) +
+                      "\r\nScanTime=100\r\n");
+    // Confined, Kerbview may read only the processes it started (the control is
+    // ProcessMemoryLinux.AReaderThatIsNotTheSimulatorsAncestorIsToldOfTheLauncher).
+    const bool confined = telemetry::testing::LandlockAvailable();
+    if (!confined) std::cout << "No Landlock here: Kerbview reads the stand-in unconfined.\n";
+    kerbview.m_process.setChildProcessModifier([confined] {
+        if (confined && !telemetry::testing::EnterLandlockDomain()) ::_exit(120);
+    });
+    kerbview.Start({"--launch", "--", KERBVIEW_SIM_STANDIN, "--private-memory"});
+    ASSERT_TRUE(kerbview.WaitForOutput(QProcess::StandardOutput, "ready\n")) << kerbview.m_out;
+
+    const telemetry::Snapshot read = FirstReadSnapshot(port, 30s);
+    EXPECT_FALSE(read.CarName.empty()) << "no telemetry read from the launched stand-in";
+    EXPECT_GT(read.EngineSpeed, 0);
+
+    kerbview.m_process.write("quit\n");
+    EXPECT_TRUE(kerbview.WaitForOutput(QProcess::StandardOutput, "ok quit\n"));
+    EXPECT_EQ(kerbview.Finish(15s), 0) << kerbview.m_err;
+}
+
+}  // namespace
+}  // namespace kerbview::app
