@@ -45,7 +45,7 @@ private:
     std::string Keys() const {
         std::string keys;
         for (const char* key : {"Idioma", "ScanTime", "NoGrafics", "Unitats"}) {
-            if (core::ReadProfileString(m_folder.File("Kerbview.ini"), "Opcions", key)) {
+            if (core::ReadProfileValue(m_folder.File("Kerbview.ini"), "Opcions", key)) {
                 keys += std::string(" ") + key;
             }
         }
@@ -62,7 +62,7 @@ struct Rig {
     }
     bool Start() { return program.Main(frontEnd); }
     std::string Ini(std::string_view key) const {
-        return core::ReadProfileString(folder.File("Kerbview.ini"), "Opcions", key)
+        return core::ReadProfileValue(folder.File("Kerbview.ini"), "Opcions", key)
             .value_or("<none>");
     }
 
