@@ -12,6 +12,7 @@
 #include "app/net_link.h"
 #include "app/program.h"
 #include "app/screenshots.h"
+#include "core/qt/path_from_qt.h"
 #include "net/qt/intro_dialogs.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/platform.h"
@@ -52,8 +53,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
 
-    kerbview::app::Program program(QCoreApplication::applicationDirPath().toStdString(),
-                                   LocaleDecimalSeparator(), kerbview::telemetry::MakePlatform());
+    kerbview::app::Program program(
+        kerbview::core::PathFromQt(QCoreApplication::applicationDirPath()),
+        LocaleDecimalSeparator(), kerbview::telemetry::MakePlatform());
     kerbview::app::QtFrontEnd frontEnd(program);
 
     // The network link: the main window's two sockets TCPServer and TCPClient, the roles over

@@ -77,7 +77,8 @@ private:
 
 }  // namespace
 
-Program::Program(std::string programFolder, char decimalSeparator, telemetry::Platform platform)
+Program::Program(std::filesystem::path programFolder, char decimalSeparator,
+                 telemetry::Platform platform)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
       m_platform(std::move(platform)),

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -99,7 +100,8 @@ class Program : private core::ScanSteps, private telemetry::LinkObserver {
 public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program.
-    Program(std::string programFolder, char decimalSeparator, telemetry::Platform platform);
+    Program(std::filesystem::path programFolder, char decimalSeparator,
+            telemetry::Platform platform);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -157,7 +159,7 @@ public:
     const panel::LayoutRecord& Layout() const { return m_layout; }
     std::int16_t DriverSelectMode() const { return m_DriverSelectMode; }
     std::int16_t FixedDriverSlot() const { return m_FixedDriverSlot; }
-    const std::string& ProgramFolder() const { return m_programFolder; }
+    const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
     char DecimalSeparator() const { return m_decimalSeparator; }
 
 private:
@@ -184,7 +186,7 @@ private:
 
     void Present(telemetry::Snapshot& snapshot);
 
-    std::string m_programFolder;
+    std::filesystem::path m_programFolder;
     char m_decimalSeparator;
     telemetry::Platform m_platform;
     FrontEnd* m_frontEnd = nullptr;
