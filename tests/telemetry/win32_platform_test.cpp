@@ -8,13 +8,11 @@
 // windows.h maps FindWindow to FindWindowA; the interface method keeps its own name.
 #undef FindWindow
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <thread>
 
+#include "core/child_process.h"
 #include "standin_checks.h"
 
 namespace kerbview::telemetry {
@@ -24,97 +22,12 @@ using namespace std::chrono_literals;
 using testing::TicksUntilRunning;
 using testing::WaitFor;
 
-std::filesystem::path BesideThisProgram(const wchar_t* fileName) {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return std::filesystem::path(self).parent_path() / fileName;
-}
-
-// The stand-in as a child process, driven through pipes on its standard input and output.
-class Standin {
+// The Windows stand-in simulator, started from beside this test program.
+class Standin : public core::testing::ChildProcess {
 public:
-    explicit Standin(const SECURITY_ATTRIBUTES* processSecurity = nullptr) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE childIn = nullptr, childOut = nullptr;
-        if (!::CreatePipe(&childIn, &m_in, &inherit, 0) ||
-            !::CreatePipe(&m_out, &childOut, &inherit, 0)) {
-            return;
-        }
-        ::SetHandleInformation(m_in, HANDLE_FLAG_INHERIT, 0);
-        ::SetHandleInformation(m_out, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = childIn;
-        startup.hStdOutput = childOut;
-        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-        const std::filesystem::path program = BesideThisProgram(KERBVIEW_SIM_STANDIN_WIN32);
-        std::wstring line = L"\"" + program.wstring() + L"\"";
-        if (::CreateProcessW(program.c_str(), line.data(),
-                             const_cast<SECURITY_ATTRIBUTES*>(processSecurity), nullptr, TRUE, 0,
-                             nullptr, nullptr, &startup, &m_info)) {
-            ::CloseHandle(m_info.hThread);
-        }
-        ::CloseHandle(childIn);
-        ::CloseHandle(childOut);
+    explicit Standin(const SECURITY_ATTRIBUTES* security = nullptr)
+        : ChildProcess(core::testing::BesideThisProgram(KERBVIEW_SIM_STANDIN_WIN32), {}, security) {
     }
-    ~Standin() {
-        ::CloseHandle(m_in);  // the stand-in quits when its input ends
-        if (m_info.hProcess != nullptr) {
-            if (::WaitForSingleObject(m_info.hProcess, 5000) != WAIT_OBJECT_0) {
-                ::TerminateProcess(m_info.hProcess, 1);
-            }
-            ::CloseHandle(m_info.hProcess);
-        }
-        ::CloseHandle(m_out);
-    }
-    Standin(const Standin&) = delete;
-    Standin& operator=(const Standin&) = delete;
-
-    std::uint32_t Pid() const { return m_info.dwProcessId; }
-
-    // The next output line, or "" after the timeout or at the end of the output.
-    std::string ReadLine(std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            if (const auto end = m_pending.find('\n'); end != std::string::npos) {
-                std::string line = m_pending.substr(0, end);
-                m_pending.erase(0, end + 1);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                return line;
-            }
-            DWORD available = 0;
-            if (!::PeekNamedPipe(m_out, nullptr, 0, nullptr, &available, nullptr)) return {};
-            if (available == 0) {
-                if (std::chrono::steady_clock::now() > deadline) return {};
-                std::this_thread::sleep_for(10ms);
-                continue;
-            }
-            char buffer[512];
-            DWORD got = 0;
-            if (!::ReadFile(m_out, buffer, std::min<DWORD>(available, sizeof buffer), &got,
-                            nullptr)) {
-                return {};
-            }
-            m_pending.append(buffer, got);
-        }
-    }
-
-    // Sends one command and returns the stand-in's answer to it.
-    std::string Command(const std::string& line) {
-        const std::string text = line + "\n";
-        DWORD put = 0;
-        if (!::WriteFile(m_in, text.data(), static_cast<DWORD>(text.size()), &put, nullptr)) {
-            return "write failed";
-        }
-        return ReadLine(10s);
-    }
-
-private:
-    HANDLE m_in = nullptr;
-    HANDLE m_out = nullptr;
-    PROCESS_INFORMATION m_info{};
-    std::string m_pending;
 };
 
 // Whether this session can show windows at all: Wine without an X display cannot.
