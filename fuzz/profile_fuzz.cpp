@@ -110,19 +110,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::optional<std::string> before[std::size(kProbes)];
     for (std::size_t i = 0; i < std::size(kProbes); ++i) {
-        before[i] = core::ReadProfileString(original, kProbes[i].section, kProbes[i].key);
+        before[i] = core::ReadProfileValue(original, kProbes[i].section, kProbes[i].key);
         const std::string ini = core::ReadIni(original, kProbes[i].section, kProbes[i].key, "");
         Require(!ini.empty() && ini.size() <= 254);
     }
 
     Spit(copy, file);
-    Require(core::WriteProfileString(copy, target.section, target.key, value));
+    Require(core::WriteProfileValue(copy, target.section, target.key, value).Ok());
     const std::string written = Slurp(copy);
 
     // The value reads back, and every other key reads as before. The file's encoding is judged
     // on the whole file: a write that replaces its only bytes that are not UTF-8 turns it into
     // a UTF-8 file, and the other values are then decoded as UTF-8 (a known limit, not checked).
-    Require(core::ReadProfileString(copy, target.section, target.key) == value);
+    Require(core::ReadProfileValue(copy, target.section, target.key) == value);
     const bool sameEncoding = core::LooksLikeUtf8(file) == core::LooksLikeUtf8(written);
     for (std::size_t i = 0; i < std::size(kProbes) && sameEncoding; ++i) {
         if (&kProbes[i] == &target) continue;
@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    lower(kProbes[i].key) == lower(target.key);
         }();
         if (!sameKey) {
-            Require(core::ReadProfileString(copy, kProbes[i].section, kProbes[i].key) == before[i]);
+            Require(core::ReadProfileValue(copy, kProbes[i].section, kProbes[i].key) == before[i]);
         }
     }
 
@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
            file[file.size() - 1 - suffix] == written[written.size() - 1 - suffix]) {
         ++suffix;
     }
-    Require(file.substr(prefix, file.size() - prefix - suffix).find('\n') ==
+    Require(file.substr(prefix, file.size() - prefix - suffix).find_first_of("\r\n") ==
             std::string_view::npos);
 
     CheckLoadSettings(original);

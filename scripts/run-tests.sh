@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The test command. Installs what is missing (apt-get), then:
-#   1. build/       RelWithDebInfo, warnings as errors; every test, under an Xvfb display that
+#   1. build-mingw/ the Windows cross build (MinGW-w64, no Qt front end): the plain libraries,
+#                   the Win32 layer, the Windows stand-in simulator and their tests, run under
+#                   Wine; first, as build/ takes the Windows stand-in from here
+#   2. build/       RelWithDebInfo, warnings as errors; every test, under an Xvfb display that
 #                   this script starts and stops itself
-#   2. build-asan/  AddressSanitizer + UndefinedBehaviorSanitizer, without the Qt front end;
+#   3. build-asan/  AddressSanitizer + UndefinedBehaviorSanitizer, without the Qt front end;
 #                   the Qt-free unit tests
-#   3. fuzz         build-fuzz/ with clang; 15 s of every libFuzzer target
-#   4. soak         one minute of scripts/soak.sh on the programs of build/
-#   5. package      the Debian package from build/ (cpack), lintian, the unpacked program
-#   6. format       clang-format check of the sources (scripts/check-format.sh)
+#   4. fuzz         build-fuzz/ with clang; 15 s of every libFuzzer target
+#   5. soak         one minute of scripts/soak.sh on the programs of build/
+#   6. package      the Debian package from build/ (cpack), lintian, the unpacked program
+#   7. format       clang-format check of the sources (scripts/check-format.sh)
 # Every stage runs even when an earlier one failed; the exit status is non-zero when any stage
 # failed, and the last lines sum the stages up with ctest's own summary lines.
 # shellcheck disable=SC2317  # the functions below run through traps and the stage runner
@@ -21,7 +24,11 @@ kerbview_install_packages || exit 1
 
 work=$(mktemp -d)
 xvfb_pid=""
+wineserver=/usr/lib/wine/wineserver
+wine_started=""
 cleanup() {
+  # Ends the Wine server of this run's prefix and every Wine program still running in it.
+  [ -n "$wine_started" ] && "$wineserver" -k 2>/dev/null
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
@@ -63,11 +70,38 @@ stage() {  # stage NAME COMMAND...: runs one stage and records how it ended
   fi
 }
 
-# A build that fails still runs the tests that were built; the stage fails all the same.
+# ---- Windows cross build -------------------------------------------------------------------
+# Wine runs in a prefix of this run's own, quietly, without installing Mono or Gecko, with one
+# Wine server kept for the whole run (a test program then starts in a fraction of a second),
+# on this script's Xvfb: the Win32 tests open windows there.
+start_wine() {
+  export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX" && "$wineserver" -p || return 1
+  wine_started=1
+  /usr/lib/wine/wine64 wineboot --init >"$work/wineboot.log" 2>&1 || {
+    cat "$work/wineboot.log"
+    return 1
+  }
+}
+
+stage_mingw() {
+  local built=0
+  kerbview_build build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+    -DKERBVIEW_BUILD_GUI=OFF || built=$?
+  [ -f build-mingw/CTestTestfile.cmake ] || return 1
+  start_wine || return 1
+  run_ctest build-mingw build-mingw && [ "$built" -eq 0 ]
+}
+# ---- end of Windows cross build -------------------------------------------------------------
+
+# A build that fails still runs the tests that were built; the stage fails all the same. The
+# Linux build's test beside Wine takes the Windows stand-in of build-mingw/.
 stage_main() {
   local built=0
-  kerbview_build build -DCMAKE_INSTALL_PREFIX=/usr || built=$?
+  kerbview_build build -DCMAKE_INSTALL_PREFIX=/usr \
+    -DKERBVIEW_WIN32_STANDIN="$PWD/build-mingw/sim-standin-win32.exe" || built=$?
   [ -f build/CTestTestfile.cmake ] || return 1
+  [ -n "$wine_started" ] || [ ! -f build-mingw/sim-standin-win32.exe ] || start_wine || return 1
   run_ctest build build && [ "$built" -eq 0 ]
 }
 
@@ -160,6 +194,7 @@ if ! start_xvfb; then
   results+=("Xvfb: FAILED")
   failed=1
 fi
+stage "build-mingw/ (Windows cross build, tests under Wine)" stage_mingw
 stage "build/ (all tests)" stage_main
 stage "build-asan/ (unit tests, ASan+UBSan)" stage_asan
 stage "fuzz" stage_fuzz
@@ -170,7 +205,7 @@ stage "clang-format" stage_format
 echo
 echo "==== Summary ===="
 for r in "${results[@]}"; do echo "$r"; done
-for name in build build-asan; do
+for name in build-mingw build build-asan; do
   if [ -s "$work/$name.summary" ]; then
     echo
     echo "ctest in $name/:"

@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # SPDX-License-Identifier: MIT
 # Shared by run-tests.sh and run-demo.sh (sourced, not run): the Debian/Ubuntu packages the
-# build, the tests and the demo need, an installer that adds only the missing ones, and the
-# build step both scripts use for build/.
+# build, the tests and the demo need (the Windows cross build included: MinGW-w64, Wine and
+# GoogleTest's sources), an installer that adds only the missing ones, and the build step both
+# scripts use for build/.
 
 KERBVIEW_PACKAGES=(
   build-essential cmake pkg-config qt6-base-dev libgl-dev
@@ -11,6 +12,7 @@ KERBVIEW_PACKAGES=(
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core
   lintian dpkg-dev file desktop-file-utils appstream
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 
 # Prints the packages of KERBVIEW_PACKAGES that are not installed, one a line.

@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
     // and the toolkit side that shows it. Destroyed in the reverse order.
     net::QtSocket tcpServer;
     net::QtSocket tcpClient;
-    app::Program program(startup.settings.path.string(), LocaleDecimalSeparator(),
+    app::Program program(startup.settings.path, LocaleDecimalSeparator(),
                          telemetry::MakePlatform(), {tcpServer, tcpClient});
     app::QtFrontEnd frontEnd(program);
     if (!program.Main(frontEnd)) {

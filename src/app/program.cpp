@@ -31,7 +31,7 @@ private:
 
 }  // namespace
 
-Program::Program(std::string programFolder, char decimalSeparator, telemetry::Platform platform,
+Program::Program(std::filesystem::path programFolder, char decimalSeparator, telemetry::Platform platform,
                  Sockets sockets, std::ostream& log)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
@@ -53,9 +53,10 @@ Program::Program(std::string programFolder, char decimalSeparator, telemetry::Pl
 Program::~Program() = default;
 
 void Program::Write(std::string_view procName, std::string_view key, std::string_view value) {
-    if (!m_store.Write(core::kOpcions, key, value)) {
-        m_errors.ReportError(procName, "the settings file " + m_store.IniPath() +
-                                           " could not be written (" + std::string(key) + ")");
+    // A busy file (another writer) keeps the value for the next write; a failure is reported.
+    if (const core::WriteResult written = m_store.Write(core::kOpcions, key, value);
+        written.status == core::WriteStatus::Failed) {
+        m_errors.ReportError(procName, written.error);
     }
 }
 
@@ -125,6 +126,10 @@ void Program::Load() {
 
 void Program::Unload() {
     m_gameLink.CloseProcessHandle();
+    // A value kept while another writer held the file must not be lost at the end.
+    if (const core::WriteResult flushed = m_store.Flush(); !flushed.Ok()) {
+        m_errors.ReportError("Unload", flushed.error);
+    }
     if (m_frontEnd != nullptr) m_frontEnd->Quit();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -46,7 +47,7 @@ public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
     /// sockets must outlive it. Errors and notices are written to `log` (standard error).
-    Program(std::string programFolder, char decimalSeparator, telemetry::Platform platform,
+    Program(std::filesystem::path programFolder, char decimalSeparator, telemetry::Platform platform,
             Sockets sockets, std::ostream& log = std::cerr);
     ~Program() override;
     Program(const Program&) = delete;
@@ -107,7 +108,7 @@ public:
     net::NetRoles& Roles() { return m_roles; }
     const panel::LayoutRecord& Layout() const { return m_layout; }
     std::int16_t DriverSelectMode() const { return m_acquisition.DriverSelectMode(); }
-    const std::string& ProgramFolder() const { return m_programFolder; }
+    const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
     char DecimalSeparator() const { return m_decimalSeparator; }
 
     /// Packets sent by the server role, and packets the client role presented in full, since
@@ -150,7 +151,7 @@ private:
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
 
-    std::string m_programFolder;
+    std::filesystem::path m_programFolder;
     char m_decimalSeparator;
     telemetry::Platform m_platform;
     FrontEnd* m_frontEnd = nullptr;

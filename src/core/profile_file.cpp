@@ -1,167 +1,29 @@
 // SPDX-License-Identifier: MIT
 #include "core/profile_file.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <system_error>
-#include <vector>
+#include <thread>
 
-#include "core/text_encoding.h"
+#include "core/path_text.h"
+#include "core/profile_text.h"
 
 namespace kerbview::core {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kReadIniLimit = 254;
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view TrimLeft(std::string_view t) {
-    while (!t.empty() && IsSpace(t.front())) t.remove_prefix(1);
-    return t;
-}
-
-std::string_view Trim(std::string_view t) {
-    t = TrimLeft(t);
-    while (!t.empty() && IsSpace(t.back())) t.remove_suffix(1);
-    return t;
-}
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
-
-enum class LineKind { Other, Section, Key };
-
-// One line of the file. Offsets index the raw text, so an edit can splice bytes around a line
-// and leave every other byte as it was.
-struct Line {
-    std::size_t end = 0;   // end of its content, before "\n" or "\r\n"
-    std::size_t next = 0;  // first byte of the following line (end, at a last line without one)
-    LineKind kind = LineKind::Other;
-    std::string_view name;       // section or key name, blanks trimmed (a view into the text)
-    std::size_t valueBegin = 0;  // key lines: first non-blank byte after '=' (or end)
-};
-
-Line ClassifyLine(std::string_view text, std::size_t begin, std::size_t end, std::size_t next) {
-    Line line;
-    line.end = end;
-    line.next = next;
-    if (begin == 0 && text.substr(0, kBom.size()) == kBom) begin = std::min(kBom.size(), end);
-    std::string_view s = TrimLeft(text.substr(begin, end - begin));
-    if (!s.empty() && s.front() == '[') {
-        std::size_t close = s.find(']');
-        if (close != std::string_view::npos) {
-            line.kind = LineKind::Section;
-            line.name = Trim(s.substr(1, close - 1));
-            return line;
-        }
-        // A header without its closing bracket is no header; the line is read like any other.
-    }
-    std::size_t eq = s.find('=');
-    if (eq == std::string_view::npos) return line;
-    std::string_view name = Trim(s.substr(0, eq));
-    if (name.empty()) return line;
-    line.kind = LineKind::Key;
-    line.name = name;
-    std::size_t afterEq = static_cast<std::size_t>(s.data() - text.data()) + eq + 1;
-    std::string_view rest = TrimLeft(text.substr(afterEq, end - afterEq));
-    line.valueBegin = rest.empty() ? end : static_cast<std::size_t>(rest.data() - text.data());
-    return line;
-}
-
-// The file's bytes and their lines. The lines' names are views into the bytes, so a document
-// is never copied or moved.
-struct Document {
-    explicit Document(std::string bytes) : text(std::move(bytes)), utf8(LooksLikeUtf8(text)) {
-        std::string_view t = text;
-        std::size_t pos = 0;
-        while (pos < t.size()) {
-            std::size_t nl = t.find('\n', pos);
-            std::size_t end = nl == std::string_view::npos ? t.size() : nl;
-            std::size_t next = nl == std::string_view::npos ? t.size() : nl + 1;
-            if (nl != std::string_view::npos && end > pos && t[end - 1] == '\r') --end;
-            lines.push_back(ClassifyLine(t, pos, end, next));
-            pos = next;
-        }
-    }
-    Document(const Document&) = delete;
-    Document& operator=(const Document&) = delete;
-
-    const std::string text;
-    const bool utf8;
-    std::vector<Line> lines;
-};
-
-// Names asked for are Windows-1252; in a UTF-8 file they are compared in UTF-8.
-std::string InFileEncoding(const Document& doc, std::string_view cp1252) {
-    return doc.utf8 ? Cp1252ToUtf8(cp1252) : std::string(cp1252);
-}
-
-// Index of the first header of the section, or npos. Later headers of the same name are not
-// merged into it, as with the platform service.
-std::size_t FindSection(const Document& doc, std::string_view section) {
-    const std::string name = InFileEncoding(doc, section);
-    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-        if (doc.lines[i].kind == LineKind::Section && EqualsNoCase(doc.lines[i].name, name)) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
-}
-
-// Index of the first line of the key inside the section that starts at header, or npos;
-// lastKey receives the section's last key line (header itself when the section has none).
-std::size_t FindKey(const Document& doc, std::size_t header, std::string_view key,
-                    std::size_t* lastKey = nullptr) {
-    const std::string name = InFileEncoding(doc, key);
-    if (lastKey) *lastKey = header;
-    for (std::size_t i = header + 1; i < doc.lines.size(); ++i) {
-        const Line& line = doc.lines[i];
-        if (line.kind == LineKind::Section) break;
-        if (line.kind != LineKind::Key) continue;
-        if (EqualsNoCase(line.name, name)) return i;
-        if (lastKey) *lastKey = i;
-    }
-    return std::string_view::npos;
-}
-
-// The value as the platform service returns it: blanks around it removed, cut at a NUL byte,
-// and one pair of matching quotes around it dropped.
-std::string ValueOf(const Document& doc, const Line& line) {
-    std::string_view v(doc.text.data() + line.valueBegin, line.end - line.valueBegin);
-    v = Trim(v.substr(0, v.find('\0')));
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-        v = v.substr(1, v.size() - 2);
-    }
-    return std::string(v);
-}
-
-std::string LineEndOf(const Document& doc) {
-    std::size_t nl = doc.text.find('\n');
-    if (nl == std::string::npos) return "\r\n";  // new or single-line file: Windows line ends
-    return nl > 0 && doc.text[nl - 1] == '\r' ? "\r\n" : "\n";
-}
 
 enum class LoadStatus { Loaded, Missing, Unusable };
 
 // Reads the whole file. Anything but a regular file (a folder, a device, a pipe that would
 // block) is unusable.
-LoadStatus LoadFile(const std::string& path, std::string& out) {
+LoadStatus LoadFile(const fs::path& path, std::string& out) {
     std::error_code ec;
     fs::file_status st = fs::status(path, ec);
     if (st.type() == fs::file_type::not_found) return LoadStatus::Missing;
@@ -173,12 +35,11 @@ LoadStatus LoadFile(const std::string& path, std::string& out) {
     return LoadStatus::Loaded;
 }
 
-// No fsync: a crash of the program cannot truncate the file either way, and a flush to the
-// disk costs milliseconds per write, which a window being dragged at a 10 ms scan would pay on
-// every tick.
-bool WriteAll(std::FILE* f, const std::string& content) {
-    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    return std::fclose(f) == 0 && ok;
+// True when the file still is what was read (or still is missing).
+bool Unchanged(const fs::path& path, LoadStatus was, const std::string& original) {
+    std::string now;
+    const LoadStatus status = LoadFile(path, now);
+    return status == was && now == original;
 }
 
 std::string TempSuffix() {
@@ -189,137 +50,197 @@ std::string TempSuffix() {
     return buf;
 }
 
-// Replaces the file with content: a temporary file in the same folder, then a rename over the
-// target, so that a crash leaves either the old or the new file, never a truncated one. When no
-// temporary file can be made there, the file is rewritten in place.
-bool SaveFile(const std::string& path, const std::string& content, bool exists) {
+enum class Saved { Done, ChangedMeanwhile, Failed };
+
+// The file as it was read, and what replaces it.
+struct Edit {
+    const fs::path& target;
+    LoadStatus was;
+    const std::string& original;
+    const std::string& content;
+};
+
+// Rewrites the file in place. The bytes past the old end are written first: when the disk has
+// no room for them, the file is cut back to its old length and no old byte has been touched.
+Saved SaveInPlace(FileSystem& files, const Edit& edit, std::string& why) {
     std::error_code ec;
-    fs::path target(path);
+    const bool exists = edit.was == LoadStatus::Loaded;
+    std::unique_ptr<WritableFile> file =
+        files.Open(edit.target, exists ? OpenMode::Existing : OpenMode::CreateNew, ec);
+    if (!file) {
+        if (!exists && ec == std::errc::file_exists) return Saved::ChangedMeanwhile;
+        why = ec.message();
+        return Saved::Failed;
+    }
+    if (!Unchanged(edit.target, edit.was, edit.original)) return Saved::ChangedMeanwhile;
+    const std::string_view content = edit.content;
+    const std::size_t old = exists ? edit.original.size() : 0;
+    if (content.size() > old && !file->WriteAt(old, content.substr(old), ec)) {
+        std::error_code ignored;
+        file->Resize(old, ignored);
+        why = ec.message() + "; the file is left as it was";
+        return Saved::Failed;
+    }
+    if (!file->WriteAt(0, content.substr(0, old), ec) ||
+        (content.size() < old && !file->Resize(content.size(), ec))) {
+        why = ec.message();
+        return Saved::Failed;
+    }
+    return Saved::Done;
+}
+
+// Replaces the file: a temporary file in the same folder, then a rename over the target, so
+// that a crash leaves either the old or the new file, never a truncated one. When no temporary
+// file can be made there, the file is rewritten in place.
+Saved SaveFile(FileSystem& files, const Edit& edit, std::string& why) {
+    std::error_code ec;
+    if (edit.was == LoadStatus::Loaded) {
+        // A file that cannot be opened for writing stays as it is, even where the folder would
+        // allow the rename: the platform service fails there too. The handle is closed at once,
+        // as Windows refuses to rename over an open file.
+        if (!files.Open(edit.target, OpenMode::Existing, ec)) {
+            why = ec.message();
+            return Saved::Failed;
+        }
+    }
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        fs::path temp = edit.target;
+        temp += TempSuffix();
+        std::unique_ptr<WritableFile> file = files.Open(temp, OpenMode::CreateNew, ec);
+        if (!file) {
+            if (ec == std::errc::file_exists) continue;
+            break;
+        }
+        const bool written = file->WriteAt(0, edit.content, ec);
+        file.reset();
+        std::error_code ignored;
+        if (!written) {
+            fs::remove(temp, ignored);
+            why = ec.message();
+            return Saved::Failed;
+        }
+        if (edit.was == LoadStatus::Loaded) {
+            const fs::perms perms = fs::status(edit.target, ignored).permissions();
+            if (!ignored) fs::permissions(temp, perms, ignored);
+        }
+        if (!Unchanged(edit.target, edit.was, edit.original)) {
+            fs::remove(temp, ignored);
+            return Saved::ChangedMeanwhile;
+        }
+        fs::rename(temp, edit.target, ec);
+        if (!ec) return Saved::Done;
+        fs::remove(temp, ignored);
+        break;
+    }
+    return SaveInPlace(files, edit, why);
+}
+
+// Waits up to patience for the writers' lock. An empty, not busy attempt means that locking is
+// impossible where the file lies (a file system without locks): the write goes on unlocked.
+LockAttempt TakeWritersLock(FileSystem& files, const fs::path& target,
+                            std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        LockAttempt attempt = files.TryLockWriters(target);
+        if (attempt.lock || !attempt.busy || std::chrono::steady_clock::now() >= deadline) {
+            return attempt;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+}
+
+WriteResult Refused(WriteStatus status, const fs::path& target, std::string why) {
+    return {status, PathToUtf8(target.filename()) + ": " + why};
+}
+
+WriteResult WriteValues(FileSystem& files, const fs::path& path,
+                        std::span<const ProfileEntry> entries,
+                        std::chrono::milliseconds lockPatience) {
+    fs::path target = path;
+    for (const ProfileEntry& e : entries) {
+        if (!WritableProfileNames(e.section, e.key)) {
+            return Refused(WriteStatus::Failed, target,
+                           "a section or key name cannot be written: [" + e.section + "] " + e.key);
+        }
+    }
+    std::error_code ec;
     if (fs::is_symlink(target, ec)) {
         fs::path resolved = fs::canonical(target, ec);
         if (!ec) target = resolved;
     }
-    if (exists) {
-        // A file that cannot be opened for writing stays as it is, even where the folder would
-        // allow the rename: the platform service fails there too.
-        std::FILE* probe = std::fopen(target.string().c_str(), "r+b");
-        if (!probe) return false;
-        std::fclose(probe);
+    const LockAttempt lock = TakeWritersLock(files, target, lockPatience);
+    if (!lock.lock && lock.busy) {
+        return Refused(WriteStatus::Busy, target, "another program is writing it");
     }
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        fs::path temp = target;
-        temp += TempSuffix();
-        std::FILE* f = std::fopen(temp.string().c_str(), "wbx");
-        if (!f) {
-            if (errno == EEXIST) continue;
-            break;
+    // A program that does not take the lock (a text editor) may save the file between the read
+    // and the replacement; the change is then read again rather than overwritten.
+    for (int round = 0; round < 3; ++round) {
+        std::string text;
+        const LoadStatus status = LoadFile(target, text);
+        if (status == LoadStatus::Unusable) {
+            return Refused(WriteStatus::Failed, target, "not a readable file");
         }
-        if (!WriteAll(f, content)) {
-            fs::remove(temp, ec);
-            return false;
+        std::string content = text;
+        for (const ProfileEntry& e : entries) {
+            content = WithProfileValue(content, e.section, e.key, e.value);
         }
-        if (exists) {
-            fs::perms perms = fs::status(target, ec).permissions();
-            if (!ec) fs::permissions(temp, perms, ec);
+        if (status == LoadStatus::Loaded && content == text) return {};
+        std::string why;
+        switch (SaveFile(files, Edit{target, status, text, content}, why)) {
+            case Saved::Done: return {};
+            case Saved::Failed: return Refused(WriteStatus::Failed, target, why);
+            case Saved::ChangedMeanwhile: break;
         }
-        fs::rename(temp, target, ec);
-        if (!ec) return true;
-        fs::remove(temp, ec);
-        break;
     }
-    std::FILE* f = std::fopen(target.string().c_str(), "wb");
-    if (!f) return false;
-    return WriteAll(f, content);
-}
-
-bool UsableName(std::string_view name, std::string_view forbidden) {
-    return !name.empty() && name.find_first_of(forbidden) == std::string_view::npos;
-}
-
-std::optional<std::string> ReadValue(const std::string& path, std::string_view section,
-                                     std::string_view key) {
-    std::string text;
-    if (LoadFile(path, text) != LoadStatus::Loaded) return std::nullopt;
-    Document doc(std::move(text));
-    std::size_t header = FindSection(doc, section);
-    if (header == std::string_view::npos) return std::nullopt;
-    std::size_t keyLine = FindKey(doc, header, key);
-    if (keyLine == std::string_view::npos) return std::nullopt;
-    std::string value = ValueOf(doc, doc.lines[keyLine]);
-    return doc.utf8 ? Utf8ToCp1252(value) : value;
-}
-
-bool WriteValue(const std::string& path, std::string_view section, std::string_view key,
-                std::string_view value) {
-    using namespace std::string_view_literals;
-    if (!UsableName(section, "]\r\n\0"sv) || !UsableName(key, "=\r\n\0"sv)) return false;
-    // A line end inside a value would turn its tail into lines of their own.
-    value = value.substr(0, value.find_first_of("\r\n\0"sv));
-
-    std::string text;
-    LoadStatus status = LoadFile(path, text);
-    if (status == LoadStatus::Unusable) return false;
-    Document doc(std::move(text));
-    const std::string v = InFileEncoding(doc, value);
-    const std::string eol = LineEndOf(doc);
-    const std::string& t = doc.text;
-
-    std::string out;
-    std::size_t header = FindSection(doc, section);
-    if (header != std::string_view::npos) {
-        std::size_t lastKey = header;
-        std::size_t keyLine = FindKey(doc, header, key, &lastKey);
-        if (keyLine != std::string_view::npos) {
-            const Line& line = doc.lines[keyLine];
-            out.reserve(t.size() + v.size());
-            out.append(t, 0, line.valueBegin).append(v).append(t, line.end);
-        } else {
-            const Line& after = doc.lines[lastKey];
-            out.reserve(t.size() + key.size() + v.size() + 8);
-            out.append(t, 0, after.next);
-            if (after.next == after.end) out += eol;  // last line of a file without a line end
-            out.append(InFileEncoding(doc, key)).append("=").append(v).append(eol);
-            out.append(t, after.next);
-        }
-    } else {
-        out = t;
-        if (!out.empty() && out.back() != '\n') out += eol;
-        out.append("[").append(InFileEncoding(doc, section)).append("]").append(eol);
-        out.append(InFileEncoding(doc, key)).append("=").append(v).append(eol);
-    }
-    if (status == LoadStatus::Loaded && out == t) return true;
-    return SaveFile(path, out, status == LoadStatus::Loaded);
+    return Refused(WriteStatus::Busy, target, "another program kept changing it");
 }
 
 }  // namespace
 
 // The public calls never throw: whatever fails inside (memory, the file system) counts as a
 // value not found or a write not done.
-std::optional<std::string> ReadProfileString(const std::string& path, std::string_view section,
-                                             std::string_view key) {
+std::optional<std::string> ReadProfileValue(const fs::path& path, std::string_view section,
+                                            std::string_view key) {
     try {
-        return ReadValue(path, section, key);
+        std::string text;
+        if (LoadFile(path, text) != LoadStatus::Loaded) return std::nullopt;
+        return ProfileValueIn(text, section, key);
     } catch (const std::exception&) {
         return std::nullopt;
     }
 }
 
-bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
-                        std::string_view value) {
+WriteResult WriteProfileValues(FileSystem& files, const fs::path& path,
+                               std::span<const ProfileEntry> entries,
+                               std::chrono::milliseconds lockPatience) {
     try {
-        return WriteValue(path, section, key, value);
-    } catch (const std::exception&) {
-        return false;
+        return WriteValues(files, path, entries, lockPatience);
+    } catch (const std::exception& e) {
+        return Refused(WriteStatus::Failed, path, e.what());
     }
 }
 
-std::string ReadIni(const std::string& path, std::string_view section, std::string_view key,
-                    std::string_view defaultText) {
-    std::string fallback = defaultText.empty() ? std::string("-1") : std::string(defaultText);
-    std::optional<std::string> value = ReadProfileString(path, section, key);
-    if (!value || value->empty()) return fallback;
+WriteResult WriteProfileValue(const fs::path& path, std::string_view section, std::string_view key,
+                              std::string_view value) {
+    try {
+        const ProfileEntry entry{std::string(section), std::string(key), std::string(value)};
+        return WriteProfileValues(*MakeFileSystem(), path, {&entry, 1});
+    } catch (const std::exception& e) {
+        return {WriteStatus::Failed, e.what()};
+    }
+}
+
+std::string IniValueOrDefault(std::optional<std::string> value, std::string_view defaultText) {
+    if (!value || value->empty()) {
+        return defaultText.empty() ? std::string("-1") : std::string(defaultText);
+    }
     if (value->size() > kReadIniLimit) value->resize(kReadIniLimit);
-    return *value;
+    return std::move(*value);
+}
+
+std::string ReadIni(const fs::path& path, std::string_view section, std::string_view key,
+                    std::string_view defaultText) {
+    return IniValueOrDefault(ReadProfileValue(path, section, key), defaultText);
 }
 
 }  // namespace kerbview::core

@@ -86,9 +86,10 @@ void ScanCycle::SavePosition(float current, std::int32_t& stored, std::optional<
                              std::string_view key) {
     if (static_cast<double>(current) == static_cast<double>(stored)) return;
     if (lastWritten && *lastWritten == current && stored == ToInt32(current)) return;
-    if (!m_store.Write(kOpcions, key, SingleText(current, '.'))) {
-        m_reporter.ReportError("Temps", "the settings file " + m_store.IniPath() +
-                                            " could not be written (" + std::string(key) + ")");
+    // A busy file keeps the value for the next write; only a failure is worth a report.
+    if (const WriteResult written = m_store.Write(kOpcions, key, SingleText(current, '.'));
+        written.status == WriteStatus::Failed) {
+        m_reporter.ReportError("Temps", written.error);
     }
     stored = ToInt32(current);
     lastWritten = current;

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "core/settings.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/address_rules.h"
-#include "core/profile_file.h"
+#include "core/profile_text.h"
 
 namespace kerbview::core {
 namespace {
@@ -60,22 +61,51 @@ private:
 
 }  // namespace
 
-bool SettingsStore::Write(std::string_view section, std::string_view key,
-                          std::string_view value) const {
-    return WriteProfileString(m_iniPath, section, key, value);
+SettingsStore::SettingsStore(std::filesystem::path iniPath)
+    : m_iniPath(std::move(iniPath)), m_ownFiles(MakeFileSystem()), m_files(*m_ownFiles) {}
+
+SettingsStore::SettingsStore(std::filesystem::path iniPath, FileSystem& files)
+    : m_iniPath(std::move(iniPath)), m_files(files) {}
+
+WriteResult SettingsStore::Write(std::string_view section, std::string_view key,
+                                 std::string_view value) const {
+    if (!WritableProfileNames(section, key)) {
+        return {WriteStatus::Failed, "a section or key name cannot be written: [" +
+                                         std::string(section) + "] " + std::string(key)};
+    }
+    const auto kept = std::find_if(m_pending.begin(), m_pending.end(), [&](const ProfileEntry& e) {
+        return SameProfileName(e.section, section) && SameProfileName(e.key, key);
+    });
+    if (kept != m_pending.end()) {
+        kept->value = value;
+    } else {
+        m_pending.push_back({std::string(section), std::string(key), std::string(value)});
+    }
+    return Flush();
+}
+
+WriteResult SettingsStore::Flush() const {
+    if (m_pending.empty()) return {};
+    WriteResult result = WriteProfileValues(m_files, m_iniPath, m_pending);
+    if (result.Ok()) m_pending.clear();
+    return result;
 }
 
 std::string SettingsStore::Read(std::string_view section, std::string_view key,
                                 std::string_view defaultText) const {
+    for (const ProfileEntry& e : m_pending) {
+        if (SameProfileName(e.section, section) && SameProfileName(e.key, key)) {
+            // As the file will read once it is written: cut at a line end, blanks trimmed.
+            const std::string written = WithProfileValue("", e.section, e.key, e.value);
+            return IniValueOrDefault(ProfileValueIn(written, section, key), defaultText);
+        }
+    }
     return ReadIni(m_iniPath, section, key, defaultText);
 }
 
-std::string IniPathFor(const std::string& programFolder) {
+std::filesystem::path IniPathFor(const std::filesystem::path& programFolder) {
     constexpr std::string_view kFileName = "Kerbview.ini";
-    if (programFolder.empty()) return std::string(kFileName);
-    std::string path = programFolder;
-    if (path.back() != '/' && path.back() != '\\') path += '/';
-    return path.append(kFileName);
+    return programFolder.empty() ? std::filesystem::path(kFileName) : programFolder / kFileName;
 }
 
 Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorReporter& reporter) {

@@ -2,11 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/error_report.h"
+#include "core/file_system.h"
 #include "core/number_rules.h"
+#include "core/profile_file.h"
 
 namespace kerbview::core {
 
@@ -44,25 +49,44 @@ struct Settings {
 };
 
 /// The settings file beside the executable: its path, fixed at start-up, and the write used by
-/// every Canvia_ procedure. A write that fails is not noticed: the value stays in effect.
+/// every Canvia_ procedure.
 class SettingsStore {
 public:
-    explicit SettingsStore(std::string iniPath) : m_iniPath(std::move(iniPath)) {}
-    const std::string& IniPath() const { return m_iniPath; }
-    /// Writes section/key = value (Windows-1252 text). Returns false when the file could not be
-    /// written; callers ignore it.
-    bool Write(std::string_view section, std::string_view key, std::string_view value) const;
-    /// ReadIni on this file.
+    /// Writes go through the platform's file services.
+    explicit SettingsStore(std::filesystem::path iniPath);
+    /// Writes go through files, which must outlive the store (tests hand in failing ones).
+    SettingsStore(std::filesystem::path iniPath, FileSystem& files);
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    const std::filesystem::path& IniPath() const { return m_iniPath; }
+
+    /// Writes section/key = value (Windows-1252 text) together with any value kept from an
+    /// earlier write, and never waits more than a few milliseconds. Written: the file holds
+    /// them. Busy: another writer (a second copy of Kerbview, an editor) held the file; the
+    /// values are kept and written by the next Write or Flush, and Read already gives them.
+    /// Failed: the file could not be written (error says why, for the error report); the values
+    /// are kept too and tried again with the next write. Never throws.
+    WriteResult Write(std::string_view section, std::string_view key, std::string_view value) const;
+    /// Writes the values kept from earlier writes, if any (Written when there are none). Call
+    /// it before the program ends.
+    WriteResult Flush() const;
+    /// ReadIni on this file; a value kept for a later write is read as written.
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultText) const;
 
 private:
-    std::string m_iniPath;
+    std::filesystem::path m_iniPath;
+    std::unique_ptr<FileSystem> m_ownFiles;
+    FileSystem& m_files;
+    // Values not yet in the file, at most one per key. Write is const for the callers, which
+    // hold the store as a constant; the file is its state, and these are the file's to be.
+    mutable std::vector<ProfileEntry> m_pending;
 };
 
-/// IniPath for a program folder: folder + "/Kerbview.ini" (no second separator when the folder
-/// already ends with one; just "Kerbview.ini" for an empty folder).
-std::string IniPathFor(const std::string& programFolder);
+/// IniPath for a program folder: folder / "Kerbview.ini" (just "Kerbview.ini" for an empty
+/// folder).
+std::filesystem::path IniPathFor(const std::filesystem::path& programFolder);
 
 /// A start-up read that failed: a value out of its field's range, or a truth value that is
 /// neither a number nor True/False. The caller reports "Main" and ends start-up: no window.

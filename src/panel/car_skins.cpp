@@ -2,25 +2,26 @@
 #include "panel/car_skins.h"
 
 #include <algorithm>
-#include <filesystem>
 
+#include "core/path_text.h"
 #include "core/profile_file.h"
+#include "core/text_encoding.h"
 
 namespace kerbview::panel {
 
-std::string CarSkinsIniPath(const std::string& programFolder) {
-    return programFolder + "/carskins.ini";
-}
+namespace fs = std::filesystem;
 
-std::optional<std::string> CarSkinPicturePath(const std::string& programFolder,
-                                              const std::string& value) {
+fs::path CarSkinsIniPath(const fs::path& programFolder) { return programFolder / "carskins.ini"; }
+
+std::optional<fs::path> CarSkinPicturePath(const fs::path& programFolder,
+                                           const std::string& value) {
     if (value.empty() || value == "-1") {
         return std::nullopt;
     }
     // Tables written for Windows separate folders with "\".
-    std::string relative = value;
+    std::string relative = core::Cp1252ToUtf8(value);
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    const std::filesystem::path name = std::filesystem::path(relative).lexically_normal();
+    const fs::path name = core::PathFromUtf8(relative).lexically_normal();
     if (name.empty() || name.has_root_path() || name.has_root_name()) {
         return std::nullopt;
     }
@@ -28,29 +29,29 @@ std::optional<std::string> CarSkinPicturePath(const std::string& programFolder,
     if (first == name.end() || *first == ".." || *first == ".") {
         return std::nullopt;
     }
-    return programFolder + "/carskins/" + name.generic_string();
+    return (programFolder / "carskins" / name).make_preferred();
 }
 
-void LoadDefaultPictures(const std::string& programFolder, PictureLoader& loader) {
+void LoadDefaultPictures(const fs::path& programFolder, PictureLoader& loader) {
     try {
-        loader.LoadInto(Element::Image1, programFolder + "/CarSkin.gif");
+        loader.LoadInto(Element::Image1, core::PathToUtf8(programFolder / "CarSkin.gif"));
     } catch (...) {
     }
     try {
-        loader.LoadInto(Element::Image2, programFolder + "/pdSkin.jpg");
+        loader.LoadInto(Element::Image2, core::PathToUtf8(programFolder / "pdSkin.jpg"));
     } catch (...) {
     }
 }
 
-void CarSkins::Update(const std::string& CurrentCar, const std::string& programFolder,
+void CarSkins::Update(const std::string& CurrentCar, const fs::path& programFolder,
                       PictureLoader& loader) {
     // Failures are silent by design: Image1 keeps the picture it had.
     if (!CurrentCar.empty()) {
         try {
             const std::string value =
                 core::ReadIni(CarSkinsIniPath(programFolder), "Cars", CurrentCar, "");
-            if (const std::optional<std::string> path = CarSkinPicturePath(programFolder, value)) {
-                loader.LoadInto(Element::Image1, *path);
+            if (const std::optional<fs::path> path = CarSkinPicturePath(programFolder, value)) {
+                loader.LoadInto(Element::Image1, core::PathToUtf8(*path));
             }
         } catch (...) {
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -12,24 +13,26 @@ namespace kerbview::panel {
 class PictureLoader {
 public:
     virtual ~PictureLoader() = default;
-    /// Shows the picture in path on element e and returns true. Returns false, leaving the
-    /// element's picture as it was, when the file is missing, unreadable or not a picture.
+    /// Shows the picture in path (UTF-8, as core::PathToUtf8 gives it) on element e and returns
+    /// true. Returns false, leaving the element's picture as it was, when the file is missing,
+    /// unreadable or not a picture.
     virtual bool LoadInto(Element e, const std::string& path) = 0;
 };
 
-/// folder + "/carskins.ini".
-std::string CarSkinsIniPath(const std::string& programFolder);
+/// folder / "carskins.ini".
+std::filesystem::path CarSkinsIniPath(const std::filesystem::path& programFolder);
 
-/// The file a carskins.ini value names: folder + "/carskins/" + value, with "\" read as "/".
-/// std::nullopt when the value is "-1" or empty, is an absolute path, or leads outside the
-/// carskins folder (a ".." step): the table may only name files inside that folder.
-std::optional<std::string> CarSkinPicturePath(const std::string& programFolder,
-                                              const std::string& value);
+/// The file a carskins.ini value (Windows-1252) names: folder / "carskins" / value, with "\"
+/// read as a folder separator. std::nullopt when the value is "-1" or empty, is an absolute
+/// path, or leads outside the carskins folder (a ".." step): the table may only name files
+/// inside that folder.
+std::optional<std::filesystem::path> CarSkinPicturePath(const std::filesystem::path& programFolder,
+                                                        const std::string& value);
 
-/// The default pictures shown when the window opens: Image1 from folder + "/CarSkin.gif", then
-/// Image2 from folder + "/pdSkin.jpg". A file that fails to load leaves the element's built-in
+/// The default pictures shown when the window opens: Image1 from folder / "CarSkin.gif", then
+/// Image2 from folder / "pdSkin.jpg". A file that fails to load leaves the element's built-in
 /// picture, silently. Never throws.
-void LoadDefaultPictures(const std::string& programFolder, PictureLoader& loader);
+void LoadDefaultPictures(const std::filesystem::path& programFolder, PictureLoader& loader);
 
 /// The car picture of Image1, looked up in carskins.ini once per change of car.
 class CarSkins {
@@ -43,7 +46,7 @@ public:
     /// Image1 as it was; an empty car name is not looked up. SkinCar becomes CurrentCar whatever
     /// happened, so a failed car is not tried again until another car has been driven. Never
     /// throws. The caller stops the scan timer around the call.
-    void Update(const std::string& CurrentCar, const std::string& programFolder,
+    void Update(const std::string& CurrentCar, const std::filesystem::path& programFolder,
                 PictureLoader& loader);
 
     /// Car name for which the table was last consulted; empty at start.

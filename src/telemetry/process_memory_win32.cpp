@@ -3,8 +3,6 @@
 
 #include <string>
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 namespace kerbview::telemetry {

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 // windows.h maps FindWindow to FindWindowA; the interface method keeps its own name.
 #undef FindWindow

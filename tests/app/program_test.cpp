@@ -31,7 +31,7 @@ struct Rig {
     }
     bool Start() { return program.Main(frontEnd); }
     std::string Ini(std::string_view key) const {
-        return core::ReadProfileString(folder.File("Kerbview.ini"), "Opcions", key)
+        return core::ReadProfileValue(folder.File("Kerbview.ini"), "Opcions", key)
             .value_or("<none>");
     }
 
@@ -174,7 +174,7 @@ TEST(ProgramErrors, SettingsWriteThatFailsIsReported) {
     std::filesystem::remove(rig.folder.File("Kerbview.ini"));
     std::filesystem::create_directory(rig.folder.File("Kerbview.ini"));  // cannot be a file now
     rig.program.MenuClick(Menu::Graficos);
-    EXPECT_NE(rig.errors.str().find("Canvia_Grafics: the settings file"), std::string::npos)
+    EXPECT_NE(rig.errors.str().find("Canvia_Grafics: Kerbview.ini"), std::string::npos)
         << rig.errors.str();
 }
 

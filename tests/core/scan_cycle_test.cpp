@@ -175,7 +175,7 @@ TEST_F(ScanCycleTest, TickInsideATickIsDroppedEvenFromANestedEventLoop) {
 }
 
 TEST_F(ScanCycleTest, WindowPositionIsWrittenAsASingleOnlyWhenItDiffersFromTheHeldValue) {
-    const std::string& ini = store.IniPath();
+    const std::filesystem::path& ini = store.IniPath();
     auto tickWrites = [&](float left, float top) {
         std::filesystem::remove(ini);
         steps.left = left, steps.top = top;

@@ -8,15 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "core/number_rules.h"
+#include "core/path_text.h"
+#include "faulty_files.h"
 #include "temp_dir.h"
 
 namespace kerbview::core {
 namespace {
 
+using testing::FaultyFiles;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
+namespace fs = std::filesystem;
 
 constexpr std::string_view kThresholdsWritten =
     "[MaxMin]\r\nMaxPneu=100\r\nMinPneu=80\r\nMaxMotor=100\r\nMinMotor=90\r\n"
@@ -49,7 +54,7 @@ protected:
     Settings Load(char sep = '.') { return LoadSettings(store, sep, reporter); }
 
     TempDir dir;
-    SettingsStore store{IniPathFor(dir.Path().string())};
+    SettingsStore store{IniPathFor(dir.Path())};
     ErrorReporter reporter;
 };
 
@@ -170,23 +175,75 @@ TEST_F(SettingsLoad, DebugSwitchReachesTheReporterAndAnIpConversionFailureIsSile
 }
 
 TEST_F(SettingsLoad, UnwritableFolderStillLoadsEverySetting) {
-    SettingsStore nowhere(IniPathFor((dir.Path() / "missing").string()));
+    SettingsStore nowhere(IniPathFor(dir.Path() / "missing"));
     Settings s = LoadSettings(nowhere, '.', reporter);
     EXPECT_EQ(s.MaxFrens, 600);
     EXPECT_FALSE(std::filesystem::exists(nowhere.IniPath()));
 }
 
-TEST(SettingsStore, WritesAndReadsTheFileBesideTheProgramWithOneSeparator) {
+// A program folder named in characters outside ASCII ("Kerbvïew"), as Windows users have.
+TEST(SettingsStore, WritesAndReadsTheFileBesideTheProgramInAFolderWithAnyName) {
     TempDir dir;
-    SettingsStore store(IniPathFor(dir.Path().string()));
-    EXPECT_EQ(store.IniPath(), (dir.Path() / "Kerbview.ini").string());
-    EXPECT_TRUE(store.Write("Opcions", "Idioma", "Espa\xF1ol"));
+    const fs::path folder = dir.Path() / PathFromUtf8(
+                                             "Kerbv\xC3\xAF"
+                                             "ew");
+    fs::create_directory(folder);
+    SettingsStore store(IniPathFor(folder));
+    EXPECT_EQ(store.IniPath(), folder / "Kerbview.ini");
+    EXPECT_EQ(IniPathFor(folder / ""), folder / "Kerbview.ini");
+    EXPECT_EQ(IniPathFor(""), fs::path("Kerbview.ini"));
+    ASSERT_TRUE(store.Write("Opcions", "Idioma", "Espa\xF1ol").Ok());
+    EXPECT_EQ(ReadBytes(folder / "Kerbview.ini"), "[Opcions]\r\nIdioma=Espa\xF1ol\r\n");
     EXPECT_EQ(store.Read("opcions", "IDIOMA", "x"), "Espa\xF1ol");
     EXPECT_EQ(store.Read("Opcions", "Missing", ""), "-1");
-    EXPECT_EQ(IniPathFor("/opt/kerbview"), "/opt/kerbview/Kerbview.ini");
-    EXPECT_EQ(IniPathFor("/opt/kerbview/"), "/opt/kerbview/Kerbview.ini");
-    EXPECT_EQ(IniPathFor("C:\\Kerbview\\"), "C:\\Kerbview\\Kerbview.ini");
-    EXPECT_EQ(IniPathFor(""), "Kerbview.ini");
+}
+
+// A failed write says why; a write that found the file locked by another writer gives up at
+// once. Either way the value is kept, read as written, and written with the next write.
+TEST(SettingsStore, FailedOrBusyWriteIsReportedAndKeptUntilAWriteSucceeds) {
+    TempDir dir;
+    FaultyFiles files;
+    const SettingsStore store(IniPathFor(dir.Path()), files);
+    ASSERT_TRUE(store.Write("Opcions", "Idioma", "English").Ok());
+
+    files.room = 10;  // a full disk
+    const WriteResult full = store.Write("Opcions", "ScanTime", "150");
+    EXPECT_EQ(full.status, WriteStatus::Failed);
+    EXPECT_NE(full.error.find("Kerbview.ini: "), std::string::npos) << full.error;
+    files.room = ~std::uint64_t{0};
+    {
+        const LockAttempt other = MakeFileSystem()->TryLockWriters(store.IniPath());
+        ASSERT_NE(other.lock, nullptr);
+        EXPECT_EQ(store.Write("Opcions", "Port", "2000").status, WriteStatus::Busy);
+        EXPECT_EQ(store.Write("Opcions", "port", "2001").status, WriteStatus::Busy);
+        EXPECT_EQ(store.Read("Opcions", "ScanTime", "x"), "150");
+        EXPECT_EQ(store.Read("Opcions", "Port", "x"), "2001");
+        EXPECT_EQ(ReadBytes(store.IniPath()), "[Opcions]\r\nIdioma=English\r\n");
+    }
+    EXPECT_TRUE(store.Flush().Ok());
+    EXPECT_EQ(ReadBytes(store.IniPath()),
+              "[Opcions]\r\nIdioma=English\r\nScanTime=150\r\nPort=2001\r\n");
+}
+
+// Two copies of the program in one folder, each writing while the other does: no value is
+// lost (each write reads, changes and replaces the whole file).
+TEST(SettingsStore, TwoProcessesWritingAtOnceLoseNoValue) {
+    TempDir dir;
+    const fs::path ini = IniPathFor(dir.Path());
+    const fs::path writer = testing::BesideThisProgram(KERBVIEW_SETTINGS_WRITER);
+    constexpr int kCount = 200;
+    testing::ChildProcess a(writer, {ini.string(), "A", std::to_string(kCount)});
+    testing::ChildProcess b(writer, {ini.string(), "B", std::to_string(kCount)});
+    WriteBytes(dir.File("Kerbview.ini.start"), "");
+    ASSERT_EQ(a.Wait(), 0);
+    ASSERT_EQ(b.Wait(), 0);
+    int lost = 0;
+    for (int i = 0; i < kCount; ++i) {
+        for (const char* prefix : {"A", "B"}) {
+            lost += ReadIni(ini, "Opcions", prefix + std::to_string(i), "") != std::to_string(i);
+        }
+    }
+    EXPECT_EQ(lost, 0) << "of " << 2 * kCount;
 }
 
 }  // namespace

@@ -10,12 +10,12 @@
 
 namespace kerbview::core::testing {
 
-inline void WriteBytes(const std::string& path, std::string_view bytes) {
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string ReadBytes(const std::string& path) {
+inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -39,7 +39,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
-    std::string File(std::string_view name) const { return (m_path / name).string(); }
+    std::filesystem::path File(std::string_view name) const { return m_path / name; }
     void Write(std::string_view name, std::string_view bytes) const {
         WriteBytes(File(name), bytes);
     }

@@ -13,9 +13,6 @@
 #include <QTcpServer>
 #include <QThread>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <functional>
 
 #include "net/qt/intro_dialogs.h"
@@ -74,17 +71,13 @@ TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
 }
 
 // A listener whose accept queue is full drops further connection attempts unanswered, which is
-// what an unreachable address looks like.
+// what an unreachable address looks like. The listener never accepts: its queue holds one.
 TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), len), 0);
-    ASSERT_EQ(::listen(fd, 0), 0);
-    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-    const quint16 port = ntohs(addr.sin_port);
+    QTcpServer listener;
+    listener.setListenBacklogSize(0);
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    listener.pauseAccepting();
+    const quint16 port = listener.serverPort();
 
     std::vector<std::unique_ptr<QtSocket>> fillers;
     for (int i = 0; i < 3; ++i) {
@@ -98,7 +91,7 @@ TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
     clock.start();
     ASSERT_TRUE(Wait([&] { return client.state() != SocketState::Connecting; }, 10000));
     const qint64 waited = clock.elapsed();
-    ::close(fd);
+    listener.close();
     if (waited < 1000) GTEST_SKIP() << "the kernel answered the connect; no unanswered case here";
     EXPECT_EQ(client.state(), SocketState::Other);
 }

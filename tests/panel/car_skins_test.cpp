@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/path_text.h"
 #include "core/temp_dir.h"
 
 namespace kerbview::panel {
@@ -20,33 +21,34 @@ namespace fs = std::filesystem;
 // Loads only files that exist, as the front end's decoder would, and remembers every request.
 class FakeLoader : public PictureLoader {
 public:
-    bool LoadInto(Element e, const std::string& path) override {
+    bool LoadInto(Element e, const std::string& name) override {
+        const fs::path path = core::PathFromUtf8(name);
         requests.emplace_back(e, path);
         if (throws) throw std::runtime_error("decoder");
         if (!fs::exists(path)) return false;
         shown[e] = path;
         return true;
     }
-    std::vector<std::pair<Element, std::string>> requests;
-    std::map<Element, std::string> shown;
+    std::vector<std::pair<Element, fs::path>> requests;
+    std::map<Element, fs::path> shown;
     bool throws = false;
 };
 
 class CarSkinsTest : public testing::Test {
 protected:
-    std::string Folder() const { return dir.Path().string(); }
+    const fs::path& Folder() const { return dir.Path(); }
     void WriteTable(const std::string& text) const { dir.Write("carskins.ini", text); }
-    std::string AddPicture(const std::string& name) const {
+    fs::path AddPicture(const std::string& name) const {
         fs::create_directories(dir.Path() / "carskins");
-        dir.Write("carskins/" + name, "GIF89a");
-        return Folder() + "/carskins/" + name;
+        core::testing::WriteBytes(dir.Path() / "carskins" / name, "GIF89a");
+        return dir.Path() / "carskins" / name;
     }
 
     core::testing::TempDir dir;
 };
 
 TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndCarWithoutPictureKeepsThePrevious) {
-    const std::string a = AddPicture("a.jpg");
+    const fs::path a = AddPicture("a.jpg");
     WriteTable("[Cars]\r\nBMW 320si = a.jpg\r\nCar B=-1\r\n");
     struct Case {
         const char* car;
@@ -95,7 +97,7 @@ TEST_F(CarSkinsTest, FailedPictureIsNotRetriedUntilTheCarChanges) {
     EXPECT_TRUE(loader.shown.empty());
     EXPECT_FALSE(skins.NeedsUpdate("Car A"));
 
-    const std::string late = AddPicture("late.jpg");
+    const fs::path late = AddPicture("late.jpg");
     skins.Update("Car B", Folder(), loader);
     skins.Update("Car A", Folder(), loader);
     EXPECT_EQ(loader.shown[Element::Image1], late);
@@ -104,8 +106,8 @@ TEST_F(CarSkinsTest, FailedPictureIsNotRetriedUntilTheCarChanges) {
 TEST_F(CarSkinsTest, DefaultPicturesLoadInOrderAndNoDecoderFailureEscapes) {
     FakeLoader loader;
     LoadDefaultPictures(Folder(), loader);
-    const std::vector<std::pair<Element, std::string>> expected = {
-        {Element::Image1, Folder() + "/CarSkin.gif"}, {Element::Image2, Folder() + "/pdSkin.jpg"}};
+    const std::vector<std::pair<Element, fs::path>> expected = {
+        {Element::Image1, Folder() / "CarSkin.gif"}, {Element::Image2, Folder() / "pdSkin.jpg"}};
     EXPECT_EQ(loader.requests, expected);
 
     AddPicture("a.jpg");
@@ -121,10 +123,14 @@ TEST_F(CarSkinsTest, DefaultPicturesLoadInOrderAndNoDecoderFailureEscapes) {
 TEST(CarSkinPaths, ValuesCannotLeaveTheCarskinsFolder) {
     struct Case {
         const char* value;
-        std::optional<std::string> path;
+        std::optional<fs::path> path;
     };
-    const std::optional<std::string> none;
+    const std::optional<fs::path> none;
     const Case cases[] = {{"a.jpg", "/p/carskins/a.jpg"},
+                          {"Pe\xF1"
+                           "a.jpg",
+                           core::PathFromUtf8("/p/carskins/Pe\xC3\xB1"
+                                              "a.jpg")},
                           {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
                           {"GT/../a.jpg", "/p/carskins/a.jpg"},
                           {"-1", none},

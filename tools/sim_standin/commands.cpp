@@ -127,4 +127,14 @@ CommandResult RunCommand(std::string_view line, MemoryWriter& memory) {
     return Invalid("unknown command " + std::string(verb));
 }
 
+std::string AnswerTo(std::string_view line, const CommandResult& result) {
+    switch (result.kind) {
+        case CommandKind::Nothing: return {};
+        case CommandKind::Invalid: return "error " + result.error;
+        default: break;
+    }
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    return "ok " + std::string(TakeWord(line));
+}
+
 }  // namespace kerbview::standin

@@ -24,4 +24,8 @@ struct CommandResult {
 /// Others: pause, resume, close, open, quit. Blank lines and lines starting with # do nothing.
 CommandResult RunCommand(std::string_view line, MemoryWriter& memory);
 
+/// The line the stand-in answers a command with, once it has been carried out: "ok VERB",
+/// "error WHY", or nothing (empty) for a blank or comment line.
+std::string AnswerTo(std::string_view line, const CommandResult& result);
+
 }  // namespace kerbview::standin

@@ -196,24 +196,21 @@ void StandinController::ReadStandardInput() {
 
 void StandinController::RunLine(const std::string& line) {
     const CommandResult result = RunCommand(line, m_writer);
-    std::string verb = line.substr(0, line.find(' '));
-    while (!verb.empty() && (verb.back() == '\r' || verb.back() == '\n')) {
-        verb.pop_back();
-    }
+    const std::string answer = AnswerTo(line, result);
     switch (result.kind) {
-        case CommandKind::Nothing: return;
-        case CommandKind::Invalid: Say("error " + result.error); return;
+        case CommandKind::Nothing:
+        case CommandKind::Invalid:
         case CommandKind::Written: break;
         case CommandKind::Pause: SetPaused(true); break;
         case CommandKind::Resume: SetPaused(false); break;
         case CommandKind::Close: CloseRaceWindow(); break;
         case CommandKind::Open: OpenRaceWindow(); break;
         case CommandKind::Quit:
-            Say("ok quit");
+            Say(answer);
             qApp->quit();
             return;
     }
-    Say("ok " + verb);
+    if (!answer.empty()) Say(answer);
 }
 
 }  // namespace kerbview::standin

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "fake_platform.h"
+#include "telemetry/acquisition.h"
+#include "telemetry/game_link.h"
+#include "telemetry/platform.h"
+
+namespace kerbview::telemetry::testing {
+
+/// Waits up to 10 s for condition, looking every 20 ms.
+inline bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+        if (condition()) return true;
+    }
+    return false;
+}
+
+/// Ticks until the link runs; the number of false ticks before it (20 at most).
+inline int TicksUntilRunning(GameLink& link) {
+    int waited = 0;
+    while (!link.RACE07_Actiu() && waited < 20) ++waited;
+    return waited;
+}
+
+/// Puts SessionWrites() into a stand-in through command (one command line in, the stand-in's
+/// answer out) and expects each write acknowledged.
+inline void SendSession(const std::function<std::string(const std::string&)>& command) {
+    for (const MemoryWrite& write : SessionWrites()) {
+        const std::string line = StandinCommand(write);
+        ASSERT_EQ(command(line), "ok " + line.substr(0, line.find(' ')));
+    }
+}
+
+/// Expects the stand-in's "RACE 07" window found and owned by processId, the link running after
+/// the appearance delay (7 ticks at a 500 ms scan) and holding the process, and one complete
+/// acquisition that reads as SessionWrites().
+inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, std::uint32_t processId) {
+    WindowId window = 0;
+    ASSERT_TRUE(WaitFor([&] { return (window = platform.windows->FindWindow("race 07")) != 0; }))
+        << "the stand-in's window was not found";
+    EXPECT_EQ(platform.windows->WindowProcessId(window), processId);
+    link.SetScanTime(500);
+    EXPECT_EQ(TicksUntilRunning(link), 7);
+    ASSERT_TRUE(link.HoldsProcessHandle());
+    Acquisition acquisition(link.Readers());
+    Snapshot got;
+    ASSERT_EQ(acquisition.Acquire(got), AcquireResult::Complete);
+    ExpectSessionSnapshot(got);
+}
+
+}  // namespace kerbview::telemetry::testing

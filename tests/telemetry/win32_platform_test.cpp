@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+// The real Win32 platform layer against the Windows stand-in simulator (under Wine on Linux):
+// the window search, the appearance delay and the grace, ReadProcessMemory's values, and the
+// process handle's release.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+// windows.h maps FindWindow to FindWindowA; the interface method keeps its own name.
+#undef FindWindow
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "core/child_process.h"
+#include "standin_checks.h"
+
+namespace kerbview::telemetry {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::TicksUntilRunning;
+using testing::WaitFor;
+
+// The Windows stand-in simulator, started from beside this test program.
+class Standin : public core::testing::ChildProcess {
+public:
+    explicit Standin(const SECURITY_ATTRIBUTES* security = nullptr)
+        : ChildProcess(core::testing::BesideThisProgram(KERBVIEW_SIM_STANDIN_WIN32), {}, security) {
+    }
+};
+
+// Whether this session can show windows at all: Wine without an X display cannot.
+bool DesktopAvailable() {
+    const HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                         nullptr, nullptr);
+    if (probe != nullptr) ::DestroyWindow(probe);
+    return probe != nullptr;
+}
+
+// Handles of this process that are open on process pid. Handle values are small multiples of
+// 4; GetProcessHandleCount would not do, as Wine does not count handles.
+int HandlesTo(std::uint32_t pid) {
+    int count = 0;
+    for (std::uintptr_t value = 4; value < 0x4000; value += 4) {
+        const auto handle = reinterpret_cast<HANDLE>(value);
+        DWORD flags = 0;
+        count += ::GetHandleInformation(handle, &flags) && ::GetProcessId(handle) == pid;
+    }
+    return count;
+}
+
+TEST(Win32StandinIntegration, FoundAfterTheDelayReadsExactValuesAndReleasesAfterTheGrace) {
+    if (!DesktopAvailable()) GTEST_SKIP() << "no desktop for windows (Wine needs an X display)";
+    Standin sim;
+    ASSERT_NE(sim.Pid(), 0u) << "the stand-in did not start";
+    ASSERT_EQ(sim.ReadLine(60s), "ready");
+    ASSERT_NO_FATAL_FAILURE(
+        testing::SendSession([&](const std::string& line) { return sim.Command(line); }));
+
+    Platform platform = MakePlatform();
+    core::ErrorReporter reporter;
+    testing::RecordingObserver observer;
+    GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    const int handlesBefore = HandlesTo(sim.Pid());  // the test's own, from CreateProcess
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, sim.Pid()));
+    EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore + 1);
+
+    // Closing the window: the grace keeps the link up for 3 ticks at 500 ms, then the process
+    // handle is closed.
+    ASSERT_EQ(sim.Command("close"), "ok close");
+    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_TRUE(link.RACE07_Actiu()) << "grace tick " << tick;
+    }
+    EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore + 1);
+    EXPECT_FALSE(link.RACE07_Actiu());
+    EXPECT_FALSE(link.HoldsProcessHandle());
+    EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore) << "the process handle outlived the grace";
+    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
+
+    ASSERT_EQ(sim.Command("open"), "ok open");
+    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
+    EXPECT_EQ(TicksUntilRunning(link), 7);
+    EXPECT_TRUE(link.HoldsProcessHandle());
+    EXPECT_EQ(sim.Command("quit"), "ok quit");
+}
+
+// A "RACE 07" window whose process lets no one open it (its security descriptor grants nothing,
+// as with a simulator run by another user or elevated): the link shows the open failure once,
+// saying what is missing, and holds nothing.
+TEST(Win32StandinIntegration, ProcessThatCannotBeOpenedIsReportedOnceAndNotHeld) {
+    if (!DesktopAvailable()) GTEST_SKIP() << "no desktop for windows (Wine needs an X display)";
+    SECURITY_DESCRIPTOR nobody;
+    ACL empty;
+    ASSERT_TRUE(::InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(::InitializeAcl(&empty, sizeof empty, ACL_REVISION));
+    ASSERT_TRUE(::SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE));
+    const SECURITY_ATTRIBUTES security{sizeof security, &nobody, FALSE};
+    Standin sim(&security);
+    ASSERT_NE(sim.Pid(), 0u) << "the stand-in did not start";
+    ASSERT_EQ(sim.ReadLine(60s), "ready");
+
+    Platform platform = MakePlatform();
+    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
+    core::ErrorReporter reporter;
+    testing::RecordingObserver observer;
+    GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    link.SetScanTime(500);
+    for (int tick = 0; tick < 12; ++tick) link.RACE07_Actiu();
+    EXPECT_FALSE(link.HoldsProcessHandle());
+    ASSERT_EQ(observer.failures.size(), 1u);
+    EXPECT_EQ(observer.failures[0].rfind("Imposible abrir el proceso|OpenProcess with all access "
+                                         "rights was refused",
+                                         0),
+              0u)
+        << observer.failures[0];
+    EXPECT_NE(observer.failures[0].find("(error 5)"), std::string::npos) << observer.failures[0];
+    EXPECT_EQ(sim.Command("quit"), "ok quit");
+}
+
+}  // namespace
+}  // namespace kerbview::telemetry
