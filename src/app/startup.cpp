@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "core/path_text.h"
 #include "core/settings.h"
 
 namespace kerbview::app {
@@ -26,7 +27,7 @@ Startup Prepare(int argc, char** argv, std::ostream& out, std::ostream& err) {
     }
     startup.settings = ChooseSettingsFolder(ReadSettingsFolderFacts());
     if (startup.options.action == CommandLine::Action::Help) {
-        out << HelpText(core::IniPathFor(startup.settings.path.string()),
+        out << HelpText(core::PathToUtf8(core::IniPathFor(startup.settings.path)),
                         startup.settings.besideExecutable);
         startup.exitStatus = 0;
         return startup;
