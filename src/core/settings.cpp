@@ -2,6 +2,7 @@
 #include "core/settings.h"
 
 #include <array>
+#include <cmath>
 
 #include "core/address_rules.h"
 #include "core/profile_file.h"
@@ -52,6 +53,29 @@ private:
     std::string_view m_key;
 };
 
+// The web dashboard's settings came after the others: a value that cannot be read switches the
+// dashboard off or takes the default port, instead of ending the start-up without a window.
+bool ReadWebEnabled(const std::string& text) {
+    try {
+        return ReadTruth(text);
+    } catch (const NumberError&) {
+        return false;
+    }
+}
+
+std::uint16_t ReadWebPort(const std::string& text) {
+    double port = 0;
+    try {
+        port = ReadLeadingNumber(text);
+    } catch (const NumberError&) {
+        return kDefaultWebPort;
+    }
+    if (port >= 1 && port <= 65535 && port == std::floor(port)) {
+        return static_cast<std::uint16_t>(port);
+    }
+    return kDefaultWebPort;
+}
+
 }  // namespace
 
 bool SettingsStore::Write(std::string_view section, std::string_view key,
@@ -99,6 +123,8 @@ Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorRe
     } catch (const NumberError& e) {
         throw SettingsLoadError(e.what(), std::string(in.LastKey()), debugKnown);
     }
+    s.WebEnabled = ReadWebEnabled(store.Read(kWeb, "Enabled", "0"));
+    s.WebPort = ReadWebPort(store.Read(kWeb, "Port", PlainText(kDefaultWebPort)));
     for (const Threshold& t : kThresholds) store.Write(kMaxMin, t.key, PlainText(s.*t.field));
     return s;
 }
