@@ -54,6 +54,7 @@ void ApplyLanguageCaptions(std::string_view idioma, ui::LanguageTexts& slots, Pa
     model.SetMenuCaption(Menu::Metrico, slots.TxtMetric);
     model.SetMenuCaption(Menu::Imperial, slots.TxtImperial);
     model.SetMenuCaption(Menu::VeureDadesServidor, slots.TxtShowServerData);
+    model.SetMenuCaption(Menu::WebDashboard, slots.TxtWebDashboard);
 }
 
 void Canvia_Idioma(const std::string& idioma, ui::LanguageTexts& slots, PanelModel& model,
