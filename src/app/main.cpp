@@ -12,6 +12,7 @@
 #include "app/net_link.h"
 #include "app/program.h"
 #include "app/screenshots.h"
+#include "app/web_dashboard_link.h"
 #include "net/qt/intro_dialogs.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/platform.h"
@@ -73,6 +74,8 @@ int main(int argc, char* argv[]) {
     if (!program.Main(frontEnd)) {
         return 0;  // a setting out of range: start-up ended without a window
     }
+    // The web dashboard: [Web] settings, its Conexio menu item and address window.
+    kerbview::app::WebDashboardLink webDashboard(program, *frontEnd.MainWindow());
 
     // Documentation aid: --screenshot <initial.png> <resized.png> [delay ms] saves the panel at
     // its initial size and after a resize, then ends.
