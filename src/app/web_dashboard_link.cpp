@@ -8,11 +8,14 @@
 
 namespace kerbview::app {
 
-WebDashboardLink::WebDashboardLink(Program& program, Kerbview_Form& window)
+WebDashboardLink::WebDashboardLink(Program& program, Kerbview_Form& window,
+                                   web::qt::DashboardOptions options)
     : m_program(program),
       m_window(window),
-      m_server(program.Panel(), web::qt::PaletteLook(static_cast<core::ColourNumber>(
-                                    program.Settings().BackgroundColor))) {
+      m_server(
+          program.Panel(),
+          web::qt::PaletteLook(static_cast<core::ColourNumber>(program.Settings().BackgroundColor)),
+          std::move(options)) {
     ApplySetting();
     connect(window.MenuAction(panel::Menu::WebDashboard), &QAction::triggered, this,
             &WebDashboardLink::WebDashboard_Click);

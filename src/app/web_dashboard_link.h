@@ -16,10 +16,14 @@ namespace kerbview::app {
 /// off, writing the setting at once. The item is checked while the dashboard is served.
 class WebDashboardLink : public QObject {
 public:
-    /// Call after Program::Main has loaded the settings and created window.
-    WebDashboardLink(Program& program, Kerbview_Form& window);
+    /// Call after Program::Main has loaded the settings and created window. Tests pass options
+    /// to listen on 127.0.0.1 only.
+    WebDashboardLink(Program& program, Kerbview_Form& window,
+                     web::qt::DashboardOptions options = {});
 
     web::qt::DashboardServer& Server() { return m_server; }
+    /// The address window while it is open.
+    web::qt::DashboardWindow* AddressWindow() const { return m_addresses; }
 
 private:
     void ApplySetting();

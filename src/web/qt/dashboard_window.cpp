@@ -70,7 +70,14 @@ DashboardWindow::DashboardWindow(const std::string& title, const std::vector<std
         line->setFont(large);
         layout->addWidget(line);
         m_code->hide();
-    } else {
+    } else if (urls.size() == 1) {
+        auto* line = new QLabel(QString::fromStdString(urls.front()), this);
+        line->setFont(large);
+        line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(line);
+        ShowCode(line->text());
+    } else if (!urls.empty()) {
+        // One choice per address; the code shows the one chosen.
         auto* group = new QButtonGroup(this);
         for (const std::string& url : urls) {
             const QString text = QString::fromStdString(url);
@@ -82,7 +89,7 @@ DashboardWindow::DashboardWindow(const std::string& title, const std::vector<std
                 if (on) ShowCode(text);
             });
         }
-        if (!group->buttons().isEmpty()) group->buttons().first()->setChecked(true);
+        group->buttons().first()->setChecked(true);
     }
     m_code->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_code);

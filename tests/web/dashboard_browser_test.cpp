@@ -1,0 +1,306 @@
+// SPDX-License-Identifier: MIT
+// The whole program with the stand-in simulator and the web dashboard on, loaded by headless
+// Chromium (driven over its DevTools pipe): the page shows what the panel model holds.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "app/app_fixture.h"
+#include "app/main_window.h"
+#include "app/web_dashboard_link.h"
+#include "core/text_encoding.h"
+#include "panel/element_catalogue.h"
+#include "telemetry/platform.h"
+
+namespace kerbview::app {
+namespace {
+
+using panel::Element;
+
+bool Spin(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Headless Chromium with its DevTools protocol on a pipe: commands go to its descriptor 3 and
+// answers come from its descriptor 4, each a JSON text ended by a NUL.
+class Chromium {
+public:
+    Chromium(const char* binary, const std::string& profile) {
+        int to[2], from[2];
+        if (::pipe2(to, O_CLOEXEC) != 0 || ::pipe2(from, O_CLOEXEC) != 0) return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(to[0], 3);
+            ::dup2(from[1], 4);
+            const int quiet = ::open("/dev/null", O_WRONLY);  // it complains of the missing D-Bus
+            ::dup2(quiet, 2);
+            const std::string dir = "--user-data-dir=" + profile;
+            ::execl(binary, binary, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                    "--no-first-run", "--disable-background-networking",
+                    "--disable-component-update", "--disable-sync", dir.c_str(),
+                    "--remote-debugging-pipe", "about:blank", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(to[0]);
+        ::close(from[1]);
+        m_to = to[1];
+        m_from = from[0];
+    }
+    ~Chromium() {
+        ::close(m_to);
+        ::close(m_from);
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    // The result of one command; an empty object after an error or 20 s without an answer. The
+    // program's event loop runs meanwhile, as the dashboard lives in it.
+    QJsonObject Call(const QString& method, const QJsonObject& params,
+                     const QString& session = {}) {
+        QJsonObject command{{"id", ++m_id}, {"method", method}, {"params", params}};
+        if (!session.isEmpty()) command["sessionId"] = session;
+        const QByteArray text = QJsonDocument(command).toJson(QJsonDocument::Compact) + '\0';
+        if (::write(m_to, text.constData(), text.size()) != text.size()) return {};
+        QJsonObject answer;
+        Spin(
+            [&] {
+                pollfd p{m_from, POLLIN, 0};
+                char buffer[65536];
+                ssize_t got = 0;
+                if (::poll(&p, 1, 0) > 0 && (got = ::read(m_from, buffer, sizeof buffer)) > 0) {
+                    m_pending.append(buffer, got);
+                }
+                for (qsizetype end; (end = m_pending.indexOf('\0')) >= 0;) {
+                    const QJsonObject message =
+                        QJsonDocument::fromJson(m_pending.left(end)).object();
+                    m_pending.remove(0, end + 1);
+                    if (message["id"].toInt() == m_id) answer = message;
+                }
+                return !answer.isEmpty();
+            },
+            20000);
+        return answer["result"].toObject();
+    }
+    // The value of a script run in the page of session.
+    QJsonValue Evaluate(const QString& session, const QString& script) {
+        return Call("Runtime.evaluate", {{"expression", script}, {"returnByValue", true}},
+                    session)["result"]
+            .toObject()["value"];
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_to = -1;
+    int m_from = -1;
+    int m_id = 0;
+    QByteArray m_pending;
+};
+
+// What the page shows of every element, by name.
+constexpr const char* kShownState = R"(JSON.stringify([...document.querySelectorAll('[data-name]')]
+  .map((e) => { const s = getComputedStyle(e), l = e.querySelector('.label') || e,
+                      f = e.querySelector('.fill');
+    return { name: e.dataset.name, text: l.textContent, back: s.backgroundColor, colour: s.color,
+             hidden: e.classList.contains('hidden'),
+             fill: f ? (e.dataset.name === 'ProgressBar1' || e.dataset.name === 'ProgressBar2'
+                        ? f.offsetHeight / e.clientHeight : f.offsetWidth / e.clientWidth) : 0,
+             width: e.naturalWidth || 0 }; })))";
+
+QString Css(core::ColourNumber c, const web::DashboardLook& look) {
+    if (c == panel::kSystemWindowText) c = look.windowText;
+    if (c == panel::kSystemHighlight) c = look.highlight;
+    if (!panel::IsPlainColour(c)) return QStringLiteral("rgba(0, 0, 0, 0)");
+    return QStringLiteral("rgb(%1, %2, %3)")
+        .arg(c & 0xFF)
+        .arg((c >> 8) & 0xFF)
+        .arg((c >> 16) & 0xFF);
+}
+
+TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures) {
+    const char* chromium =
+        std::getenv("KERBVIEW_CHROMIUM") ? std::getenv("KERBVIEW_CHROMIUM") : "/usr/bin/chromium";
+    if (::access(chromium, X_OK) != 0) GTEST_SKIP() << "no browser at " << chromium;
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "the stand-in simulator needs an X display";
+
+    testing::ProgramFolder folder;
+    QImage car(100, 160, QImage::Format_RGB32);
+    car.fill(Qt::darkGreen);
+    ASSERT_TRUE(car.save(QString::fromStdString((folder.Path() / "CarSkin.gif").string()), "PNG"));
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    folder.Write("Kerbview.ini",
+                 "[Opcions]\r\nScanTime=10\r\nIdioma=English\r\n[Web]\r\nEnabled=1\r\nPort=" +
+                     std::to_string(port) + "\r\n");
+
+    QProcess standin;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));  // its window goes on the X display
+    standin.setProcessEnvironment(environment);
+    standin.start(QStringLiteral(KERBVIEW_SIM_STANDIN), {});
+    ASSERT_TRUE(standin.waitForReadyRead(10000));
+
+    Program program(folder.Path().string(), '.', telemetry::MakePlatform());
+    QtFrontEnd frontEnd(program);
+    ASSERT_TRUE(program.Main(frontEnd));
+    web::qt::DashboardOptions options;
+    options.address = QHostAddress::LocalHost;
+    WebDashboardLink link(program, *frontEnd.MainWindow(), options);
+    ASSERT_TRUE(link.Server().Serving()) << link.Server().ErrorText().toStdString();
+    const panel::PanelModel& model = program.Panel();
+    ASSERT_TRUE(Spin(
+        [&] {
+            return model[Element::Label1].text == program.Texts().TxtRunning &&
+                   !model[panel::LabelN(30)].text.empty();
+        },
+        20000))
+        << "Label1: " << model[Element::Label1].text;
+
+    Chromium browser(chromium, (folder.Path() / "profile").string());
+    const QString target =
+        browser.Call("Target.createTarget", {{"url", "about:blank"}})["targetId"].toString();
+    const QString session =
+        browser
+            .Call("Target.attachToTarget", {{"targetId", target}, {"flatten", true}})["sessionId"]
+            .toString();
+    ASSERT_FALSE(session.isEmpty()) << "no DevTools session with " << chromium;
+    browser.Call("Emulation.setDeviceMetricsOverride",
+                 {{"width", 915}, {"height", 412}, {"deviceScaleFactor", 2}, {"mobile", true}},
+                 session);
+    browser.Call("Page.navigate", {{"url", QStringLiteral("http://127.0.0.1:%1/").arg(port)}},
+                 session);
+    // Live values first, then the panel held still so the page can catch up with it.
+    const auto pageRevision = [&] {
+        return browser.Evaluate(session, "document.getElementById('panel').dataset.rev || '0'")
+            .toString()
+            .toULongLong();
+    };
+    ASSERT_TRUE(Spin([&] { return pageRevision() > 0; }, 10000)) << "the page got no feed";
+    frontEnd.SetTimerEnabled(false);
+    ASSERT_TRUE(Spin([&] { return pageRevision() == model.revision(); }, 5000));
+    ASSERT_TRUE(Spin(
+        [&] {
+            return browser.Evaluate(session, "[...document.images].every((i) => i.complete)")
+                .toBool();
+        },
+        5000));
+
+    const web::DashboardLook look =
+        web::qt::PaletteLook(static_cast<core::ColourNumber>(program.Settings().BackgroundColor));
+    const QJsonArray shown =
+        QJsonDocument::fromJson(browser.Evaluate(session, kShownState).toString().toUtf8()).array();
+    ASSERT_EQ(shown.size(),
+              static_cast<qsizetype>(panel::kElementCount - 1));  // List1 is never shown
+    for (const QJsonValue& value : shown) {
+        const QJsonObject page = value.toObject();
+        const std::string name = page["name"].toString().toStdString();
+        SCOPED_TRACE(name);
+        const panel::ElementInfo* info = nullptr;
+        for (const panel::ElementInfo& i : panel::ElementCatalogue()) {
+            if (i.name == name) info = &i;
+        }
+        ASSERT_NE(info, nullptr);
+        const panel::ElementState& s = model[info->element];
+        if (info->kind != panel::ElementKind::Picture) {
+            EXPECT_EQ(page["hidden"].toBool(), !s.visible);
+        }
+        switch (info->kind) {
+            case panel::ElementKind::TextField:
+            case panel::ElementKind::BarGauge:
+                EXPECT_EQ(page["text"].toString().toStdString(), core::Cp1252ToUtf8(s.text));
+                EXPECT_EQ(page["back"].toString(), Css(s.backColor, look));
+                if (info->kind == panel::ElementKind::BarGauge) {
+                    const double span = s.maxvalue - s.minvalue;
+                    const double f =
+                        span > 0 ? std::clamp((s.value - s.minvalue) / span, 0.0, 1.0) : 0;
+                    EXPECT_NEAR(page["fill"].toDouble(), f, 0.02);
+                } else {
+                    EXPECT_EQ(page["colour"].toString(), Css(info->textColor, look));
+                }
+                break;
+            case panel::ElementKind::Lamp:
+                EXPECT_EQ(page["text"].toString().toStdString(), core::Cp1252ToUtf8(s.text));
+                EXPECT_EQ(page["colour"].toString(),
+                          Css(s.enabled ? look.lampText : look.lampDarkText, look));
+                break;
+            case panel::ElementKind::WheelMarker:
+                EXPECT_EQ(page["back"].toString(), Css(s.backColor, look));
+                break;
+            case panel::ElementKind::Picture: {
+                // The car picture loaded from its file; the logo drawn in; no background picture.
+                const int expected = info->element == Element::Image1     ? 100
+                                     : info->element == Element::Picture1 ? 200
+                                                                          : 0;
+                EXPECT_EQ(page["width"].toInt(), expected);
+                EXPECT_EQ(page["hidden"].toBool(), expected == 0 || !s.visible);
+                break;
+            }
+            case panel::ElementKind::List: break;
+        }
+    }
+    if (const char* path = std::getenv("KERBVIEW_DASHBOARD_SCREENSHOT")) {
+        const QByteArray png = QByteArray::fromBase64(
+            browser.Call("Page.captureScreenshot", {{"format", "png"}}, session)["data"]
+                .toString()
+                .toLatin1());
+        QFile file(QString::fromLocal8Bit(path));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(png) == png.size());
+    }
+
+    // The menu item switches the dashboard off and on again, writing the setting each time; on
+    // it opens the window with the address to type.
+    QAction* item = frontEnd.MainWindow()->MenuAction(panel::Menu::WebDashboard);
+    EXPECT_TRUE(model.menu(panel::Menu::WebDashboard).checked);
+    item->trigger();
+    EXPECT_FALSE(link.Server().Serving());
+    EXPECT_FALSE(model.menu(panel::Menu::WebDashboard).checked);
+    EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "False");
+    item->trigger();
+    EXPECT_TRUE(link.Server().Serving());
+    EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "True");
+    ASSERT_NE(link.AddressWindow(), nullptr);
+    EXPECT_FALSE(link.AddressWindow()->Code()->pixmap().isNull());
+    if (const char* path = std::getenv("KERBVIEW_DASHBOARD_WINDOW_SCREENSHOT")) {
+        link.AddressWindow()->grab().save(QString::fromLocal8Bit(path));
+    }
+    standin.closeWriteChannel();
+    standin.waitForFinished(3000);
+}
+
+}  // namespace
+}  // namespace kerbview::app
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
