@@ -11,6 +11,8 @@ namespace {
 // is dropped before the answers pile up.
 constexpr qint64 kMaxUnsentAnswers = 64 * 1024;
 
+constexpr int kSystemSendBuffer = 64 * 1024;
+
 bool IsWebSocketUpgrade(const QHttpServerRequest& request) {
     return request.value(QByteArrayLiteral("upgrade")).compare("websocket", Qt::CaseInsensitive) ==
            0;
@@ -41,6 +43,9 @@ void GuardedListener::incomingConnection(qintptr descriptor) {
         return;
     }
     socket->setReadBufferSize(m_maxRequestBytes);
+    // A fixed system buffer instead of one that grows to megabytes: what a browser does not
+    // read then waits where the feed's pacing sees it.
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSystemSendBuffer);
     Connection c{socket, {}, false};
     c.since.start();
     m_connections.push_back(std::move(c));
