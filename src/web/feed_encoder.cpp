@@ -81,6 +81,36 @@ void AppendColour(std::string& out, core::ColourNumber c, const DashboardLook& l
 
 void AppendBool(std::string& out, bool v) { out += v ? "true" : "false"; }
 
+// The members of one JSON object, written in order; the object closes when this goes.
+class Members {
+public:
+    explicit Members(std::string& out) : m_out(out) { m_out += '{'; }
+    ~Members() { m_out += '}'; }
+    Members(const Members&) = delete;
+    Members& operator=(const Members&) = delete;
+
+    // The key, ready for its value.
+    std::string& Key(std::string_view key) {
+        if (!m_first) m_out += ',';
+        m_first = false;
+        m_out += '"';
+        m_out += key;
+        m_out += "\":";
+        return m_out;
+    }
+    void Number(std::string_view key, double v) { AppendNumber(Key(key), v); }
+    void Integer(std::string_view key, std::uint64_t v) { AppendInteger(Key(key), v); }
+    void Text(std::string_view key, std::string_view utf8) { AppendText(Key(key), utf8); }
+    void Bool(std::string_view key, bool v) { AppendBool(Key(key), v); }
+    void Colour(std::string_view key, core::ColourNumber c, const DashboardLook& look) {
+        AppendColour(Key(key), c, look);
+    }
+
+private:
+    std::string& m_out;
+    bool m_first = true;
+};
+
 std::string_view KindName(ElementKind k) {
     switch (k) {
         case ElementKind::TextField: return "text";
@@ -96,41 +126,28 @@ std::string_view KindName(ElementKind k) {
 bool Shown(Element e) { return panel::Info(e).kind != ElementKind::List; }
 
 void AppendLayout(std::string& out, const panel::ElementInfo& info, const DashboardLook& look) {
-    out += "{\"i\":";
-    AppendInteger(out, static_cast<std::uint64_t>(info.element));
-    out += ",\"n\":";
-    AppendText(out, info.name);
-    out += ",\"k\":\"";
-    out += KindName(info.kind);
-    out += "\",\"x\":";
-    AppendNumber(out, info.left);
-    out += ",\"y\":";
-    AppendNumber(out, info.top);
-    out += ",\"w\":";
-    AppendNumber(out, info.width);
-    out += ",\"h\":";
-    AppendNumber(out, info.height);
+    Members m(out);
+    m.Integer("i", static_cast<std::uint64_t>(info.element));
+    m.Text("n", info.name);
+    m.Text("k", KindName(info.kind));
+    m.Number("x", info.left);
+    m.Number("y", info.top);
+    m.Number("w", info.width);
+    m.Number("h", info.height);
     if (!info.font.family.empty()) {
-        out += ",\"font\":";
-        AppendText(out, info.font.family);
-        out += ",\"pt\":";
-        AppendNumber(out, info.font.pointSize);
-        out += ",\"bold\":";
-        AppendBool(out, info.font.bold);
-        out += ",\"fg\":";
-        AppendColour(out, info.textColor, look);
+        m.Text("font", info.font.family);
+        m.Number("pt", info.font.pointSize);
+        m.Bool("bold", info.font.bold);
+        m.Colour("fg", info.textColor, look);
     }
     if (info.kind == ElementKind::TextField) {
         // As on the desktop: a field without a fill is read from the left, a filled one centred.
-        out += info.backColor == panel::kNoFill ? ",\"align\":\"left\"" : ",\"align\":\"center\"";
+        m.Text("align", info.backColor == panel::kNoFill ? "left" : "center");
     }
     if (info.kind == ElementKind::BarGauge) {
-        out +=
-            info.orientation == panel::Orientation::Vertical ? ",\"dir\":\"v\"" : ",\"dir\":\"h\"";
-        out += ",\"fill\":";
-        AppendColour(out, info.foreColor, look);
+        m.Text("dir", info.orientation == panel::Orientation::Vertical ? "v" : "h");
+        m.Colour("fill", info.foreColor, look);
     }
-    out += '}';
 }
 
 }  // namespace
@@ -145,83 +162,61 @@ FeedEncoder::FeedEncoder(const panel::PanelModel& model, DashboardLook look)
 void FeedEncoder::AppendState(std::string& out, Element e) const {
     const panel::ElementState& s = m_model[e];
     const ElementKind kind = panel::Info(e).kind;
-    out += "{\"i\":";
-    AppendInteger(out, static_cast<std::uint64_t>(e));
-    out += ",\"v\":";
-    AppendBool(out, s.visible);
+    Members m(out);
+    m.Integer("i", static_cast<std::uint64_t>(e));
+    m.Bool("v", s.visible);
     switch (kind) {
         case ElementKind::TextField:
         case ElementKind::Lamp:
-        case ElementKind::BarGauge:
-            out += ",\"t\":";
-            AppendCp1252(out, s.text);
-            break;
+        case ElementKind::BarGauge: AppendCp1252(m.Key("t"), s.text); break;
         default: break;
     }
     if (kind == ElementKind::Lamp) {
-        out += ",\"on\":";
-        AppendBool(out, s.enabled);
+        m.Bool("on", s.enabled);
     } else if (kind != ElementKind::Picture) {
-        out += ",\"bg\":";
-        AppendColour(out, s.backColor, m_look);
+        m.Colour("bg", s.backColor, m_look);
     }
     if (kind == ElementKind::BarGauge) {
-        out += ",\"min\":";
-        AppendNumber(out, s.minvalue);
-        out += ",\"max\":";
-        AppendNumber(out, s.maxvalue);
-        out += ",\"val\":";
-        AppendNumber(out, s.value);
+        m.Number("min", s.minvalue);
+        m.Number("max", s.maxvalue);
+        m.Number("val", s.value);
     }
     if (kind == ElementKind::Picture) {
         // The revision in the address makes the browser fetch the picture again after a change.
-        out += ",\"p\":";
         if (s.picture.empty() && !HasBuiltinPicture(e)) {
-            out += "null";
+            m.Key("p") += "null";
         } else {
-            AppendText(out, PicturePath(e) + "?v=" + std::to_string(s.revision));
+            m.Text("p", PicturePath(e) + "?v=" + std::to_string(s.revision));
         }
     }
-    out += '}';
 }
 
 std::string FeedEncoder::Full() const {
-    std::string out = "{\"type\":\"full\",\"rev\":";
-    AppendInteger(out, m_model.revision());
-    out += ",\"panel\":{\"w\":";
-    AppendInteger(out, panel::kDesignClientWidth);
-    out += ",\"h\":";
-    AppendInteger(out, panel::kDesignClientHeight);
-    const std::pair<const char*, core::ColourNumber> colours[] = {
-        {"bg", m_look.panel},
-        {"lampFace", m_look.lampFace},
-        {"lampText", m_look.lampText},
-        {"lampDarkText", m_look.lampDarkText}};
-    for (const auto& [key, colour] : colours) {
-        out += ",\"";
-        out += key;
-        out += "\":";
-        AppendColour(out, colour, m_look);
-    }
-    out += "},\"layout\":[";
-    bool first = true;
-    for (const panel::CollectionEntry& entry : panel::ElementCollection()) {
-        if (entry.type != panel::CollectionEntry::Type::PanelElement || !Shown(entry.element)) {
-            continue;
+    std::string out;
+    {
+        Members m(out);
+        m.Text("type", "full");
+        m.Integer("rev", m_model.revision());
+        {
+            Members panel(m.Key("panel"));
+            panel.Integer("w", panel::kDesignClientWidth);
+            panel.Integer("h", panel::kDesignClientHeight);
+            panel.Colour("bg", m_look.panel, m_look);
+            panel.Colour("lampFace", m_look.lampFace, m_look);
+            panel.Colour("lampText", m_look.lampText, m_look);
+            panel.Colour("lampDarkText", m_look.lampDarkText, m_look);
         }
-        if (!first) out += ',';
-        first = false;
-        AppendLayout(out, panel::Info(entry.element), m_look);
+        m.Key("layout") += '[';
+        const char* separator = "";
+        for (const panel::CollectionEntry& entry : panel::ElementCollection()) {
+            if (entry.type == panel::CollectionEntry::Type::PanelElement && Shown(entry.element)) {
+                AppendLayout(out += separator, panel::Info(entry.element), m_look);
+                separator = ",";
+            }
+        }
+        out += ']';
+        AppendStates(m.Key("state"), std::nullopt);
     }
-    out += "],\"state\":[";
-    first = true;
-    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
-        if (!Shown(info.element)) continue;
-        if (!first) out += ',';
-        first = false;
-        AppendState(out, info.element);
-    }
-    out += "]}";
     return out;
 }
 
@@ -229,19 +224,27 @@ std::optional<std::string> FeedEncoder::Delta() {
     if (m_model.revision() == m_sent) {
         return std::nullopt;
     }
-    std::string out = "{\"type\":\"delta\",\"rev\":";
-    AppendInteger(out, m_model.revision());
-    out += ",\"state\":[";
-    bool first = true;
-    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
-        if (m_model[info.element].revision <= m_sent || !Shown(info.element)) continue;
-        if (!first) out += ',';
-        first = false;
-        AppendState(out, info.element);
+    std::string out;
+    {
+        Members m(out);
+        m.Text("type", "delta");
+        m.Integer("rev", m_model.revision());
+        AppendStates(m.Key("state"), m_sent);
     }
-    out += "]}";
     m_sent = m_model.revision();
     return out;
+}
+
+void FeedEncoder::AppendStates(std::string& out, std::optional<std::uint64_t> after) const {
+    out += '[';
+    const char* separator = "";
+    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
+        if (Shown(info.element) && (!after || m_model[info.element].revision > *after)) {
+            AppendState(out += separator, info.element);
+            separator = ",";
+        }
+    }
+    out += ']';
 }
 
 }  // namespace kerbview::web

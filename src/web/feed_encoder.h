@@ -49,6 +49,8 @@ public:
 
 private:
     void AppendState(std::string& out, panel::Element e) const;
+    /// The state of every shown element, or only of those changed after revision after.
+    void AppendStates(std::string& out, std::optional<std::uint64_t> after) const;
 
     const panel::PanelModel& m_model;
     DashboardLook m_look;
