@@ -83,7 +83,8 @@
       view.label = document.createElement('div');
       view.label.className = 'label';
       node.style.font = fontOf(layout, Math.round(layout.pt * PIXELS_PER_POINT));
-      node.append(view.fill, view.label);
+      node.appendChild(view.fill);
+      node.appendChild(view.label);
     } else if (layout.k === 'picture') {
       node.alt = '';
       node.addEventListener('error', () => node.classList.add('hidden'));
@@ -119,8 +120,11 @@
         node.style.background = s.bg || 'transparent';
         // The figure keeps an outline in the bar's own colour, readable on fill and background.
         const o = s.bg || '#000';
-        view.label.style.textShadow = [-1, 0, 1].flatMap((x) => [-1, 0, 1].map((y) =>
-          x + 'px ' + y + 'px 0 ' + o)).join(',');
+        const shadow = [];
+        for (const x of [-1, 0, 1]) {
+          for (const y of [-1, 0, 1]) shadow.push(x + 'px ' + y + 'px 0 ' + o);
+        }
+        view.label.style.textShadow = shadow.join(',');
         const percent = fraction(s) * 100 + '%';
         if (view.layout.dir === 'v') {
           view.fill.style.width = '100%';
@@ -166,12 +170,12 @@
     panel.style.background = look.bg || '#000';
     panel.style.width = design.w + 'px';
     panel.style.height = design.h + 'px';
-    panel.replaceChildren();
+    panel.textContent = '';
     elements = new Map();
     for (const layout of message.layout) {
       const view = build(layout);
       elements.set(layout.i, view);
-      panel.append(view.node);
+      panel.appendChild(view.node);
     }
     fit();
   }

@@ -126,7 +126,8 @@ bool HttpFront::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
                       {"X-Content-Type-Options", "nosniff"},
                       {"Referrer-Policy", "no-referrer"},
                       {"Content-Security-Policy",
-                       "default-src 'self'; connect-src 'self'; img-src 'self'; "
+                       // Older browsers do not count the feed's ws: address as 'self'.
+                       "default-src 'self'; connect-src 'self' ws: wss:; img-src 'self'; "
                        "frame-ancestors 'none'"}});
     return true;
 }
