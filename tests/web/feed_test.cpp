@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <regex>
 #include <set>
 #include <string>
 
@@ -17,13 +16,15 @@ namespace {
 using panel::Element;
 using panel::LabelN;
 
-// The element indices whose state a message carries (layout entries name the element instead).
+// The element indices whose state a message carries: {"i":N,"v":... (layout entries go on
+// with "n" instead).
 std::multiset<int> StateIndices(const std::string& message) {
-    static const std::regex state(R"(\{"i":(\d+),"v":)");
     std::multiset<int> found;
-    for (auto it = std::sregex_iterator(message.begin(), message.end(), state);
-         it != std::sregex_iterator(); ++it) {
-        found.insert(std::stoi((*it)[1]));
+    for (std::size_t at = 0; (at = message.find(R"({"i":)", at)) != std::string::npos;) {
+        std::size_t end = 0;
+        const int index = std::stoi(message.substr(at + 5), &end);
+        at += 5 + end;
+        if (message.compare(at, 5, R"(,"v":)") == 0) found.insert(index);
     }
     return found;
 }
