@@ -54,7 +54,8 @@ void WebDashboardLink::OpenAddresses() {
             urls.push_back("http://127.0.0.1:" + std::to_string(m_server.Port()) + "/");
     } else {
         problem = std::to_string(s.WebPort) + ": " +
-                  (m_server.PortInUse() ? t.TxtWebPortBusy : m_server.ErrorText().toStdString());
+                  (m_server.PortInUse() ? t.TxtWebPortBusy
+                                        : m_server.ErrorText().toLatin1().toStdString());
     }
     m_addresses = new web::qt::DashboardWindow(t.TxtWebDashboard, urls, problem, &m_window);
     m_addresses->show();

@@ -11,6 +11,8 @@ namespace {
 // is dropped before the answers pile up.
 constexpr qint64 kMaxUnsentAnswers = 64 * 1024;
 
+// The system's send buffer of a connection, fixed instead of growing to megabytes: what a browser
+// does not read then waits in the program's buffer, where the feed's pacing sees it.
 constexpr int kSystemSendBuffer = 64 * 1024;
 
 bool IsWebSocketUpgrade(const QHttpServerRequest& request) {
@@ -43,8 +45,6 @@ void GuardedListener::incomingConnection(qintptr descriptor) {
         return;
     }
     socket->setReadBufferSize(m_maxRequestBytes);
-    // A fixed system buffer instead of one that grows to megabytes: what a browser does not
-    // read then waits where the feed's pacing sees it.
     socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSystemSendBuffer);
     Connection c{socket, {}, false};
     c.since.start();
@@ -77,8 +77,9 @@ void GuardedListener::Prune() {
     std::erase_if(m_connections, [](const Connection& c) { return c.socket.isNull(); });
 }
 
-// The HTTP server may forget a socket (it drops every connection of a socket it cannot parse),
-// so the listener closes and deletes expired ones itself. Never runs inside a request.
+// The HTTP server keeps a connection open until the client closes it or sends what cannot be
+// parsed; a request that never completes would hold it for ever, so the listener closes and
+// deletes expired connections itself. Runs from its timer, never inside a request.
 void GuardedListener::Expire() {
     for (Connection& c : m_connections) {
         if (!c.feed && c.socket && c.since.elapsed() > m_deadline.count()) {
