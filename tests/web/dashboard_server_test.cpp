@@ -7,7 +7,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTimer>
@@ -18,6 +17,7 @@
 #include <memory>
 
 #include "web/qt/dashboard_server.h"
+#include "web/spin.h"
 
 namespace kerbview::web::qt {
 namespace {
@@ -28,17 +28,7 @@ const QByteArray kUpgrade =
     "GET /feed HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
 
-// Runs the event loop until done() holds or ms have passed; also calls each() every turn.
-bool Spin(const std::function<bool()>& done, int ms, const std::function<void()>& each = {}) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (each) each();
-    }
-    return true;
-}
+using web::testing::Spin;
 
 // One connection that sends its bytes and keeps whatever comes back until the server closes it.
 struct RawClient {
