@@ -35,7 +35,7 @@ struct DashboardOptions {
     /// Open connections at once, browsers included; more are refused.
     int maxConnections = 32;
     /// Bytes of a request read ahead; a request that does not fit is never answered.
-    qint64 maxRequestBytes = 16 * 1024;
+    qint64 maxRequestBytes = 32 * 1024;
     /// A connection that is not on the feed is closed this long after it opened.
     std::chrono::milliseconds requestDeadline{10000};
     PacingLimits pacing;
