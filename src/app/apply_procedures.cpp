@@ -78,4 +78,16 @@ void Program::Canvia_Dades_Serv() {
     }
 }
 
+void Program::Canvia_Web(bool store) {
+    try {
+        m_webServing = m_frontEnd->ServeWebDashboard(m_settings.WebEnabled, m_settings.WebPort);
+        m_presenter.ShowWebDashboard(m_webServing);
+        if (store) {
+            Write("Canvia_Web", "Enabled", core::TruthText(m_settings.WebEnabled), core::kWeb);
+        }
+    } catch (...) {
+        m_errors.ReportCurrentException("Canvia_Web");
+    }
+}
+
 }  // namespace kerbview::app

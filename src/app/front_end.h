@@ -56,6 +56,12 @@ public:
     /// A message with a stop icon, an OK button and the application's title: two lines
     /// (Windows-1252). Shown without blocking; the scan goes on behind it.
     virtual void ShowMessage(const std::string& line1, const std::string& line2) = 0;
+    /// The web dashboard: serves the panel to browsers on port when enabled and stops when not.
+    /// Returns whether it serves now; a port that cannot be opened serves nothing.
+    virtual bool ServeWebDashboard(bool enabled, std::uint16_t port) = 0;
+    /// The window telling how to open the dashboard (its addresses and QR code), or why it
+    /// cannot be served; closed by ServeWebDashboard(false).
+    virtual void ShowWebDashboardWindow() = 0;
     /// Closes the main window, which runs its unload (Program::Unload).
     virtual void CloseMainWindow() = 0;
     /// Ends the program at once, closing every other window.

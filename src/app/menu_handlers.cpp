@@ -56,6 +56,12 @@ void Program::MenuClick(Menu item) {
             m_settings.DadesServ = !m_settings.DadesServ;
             Canvia_Dades_Serv();
             break;
+        case Menu::WebDashboard:
+            // The check mark says whether it serves: a click on an unchecked item tries again.
+            m_settings.WebEnabled = !m_webServing;
+            Canvia_Web();
+            if (m_settings.WebEnabled) m_frontEnd->ShowWebDashboardWindow();
+            break;
         case Menu::AcercaDe: m_frontEnd->ShowAbout(); break;
         default: break;  // menu titles and the separators barra, barra2 and Resderes
     }

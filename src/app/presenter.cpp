@@ -91,6 +91,10 @@ void Presenter::ShowGraphicsMode(bool noGrafics) {
     m_panel.SetMenuChecked(Menu::Graficos, !noGrafics);
 }
 
+void Presenter::ShowWebDashboard(bool serving) {
+    m_panel.SetMenuChecked(Menu::WebDashboard, serving);
+}
+
 void Presenter::ShowGaugeBackground(core::ColourNumber colour) {
     for (int n = 1; n <= 4; ++n) m_panel.SetBackColor(panel::Bar(n), colour);
 }

@@ -44,6 +44,8 @@ public:
     /// Graphics on: the 22 threshold fields teal until the next scan colours them. Off: the four
     /// gauges empty, the fields white, the wheel markers hidden. Graficos checked when on.
     void ShowGraphicsMode(bool noGrafics);
+    /// WebDashboard checked while the dashboard is served.
+    void ShowWebDashboard(bool serving);
     /// The gauges' back colour (the panel background when the window loads).
     void ShowGaugeBackground(core::ColourNumber colour);
 

@@ -31,8 +31,8 @@ private:
 
 }  // namespace
 
-Program::Program(std::filesystem::path programFolder, char decimalSeparator, telemetry::Platform platform,
-                 Sockets sockets, std::ostream& log)
+Program::Program(std::filesystem::path programFolder, char decimalSeparator,
+                 telemetry::Platform platform, Sockets sockets, std::ostream& log)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
       m_platform(std::move(platform)),
@@ -52,9 +52,10 @@ Program::Program(std::filesystem::path programFolder, char decimalSeparator, tel
 
 Program::~Program() = default;
 
-void Program::Write(std::string_view procName, std::string_view key, std::string_view value) {
+void Program::Write(std::string_view procName, std::string_view key, std::string_view value,
+                    std::string_view section) {
     // A busy file (another writer) keeps the value for the next write; a failure is reported.
-    if (const core::WriteResult written = m_store.Write(core::kOpcions, key, value);
+    if (const core::WriteResult written = m_store.Write(section, key, value);
         written.status == core::WriteStatus::Failed) {
         m_errors.ReportError(procName, written.error);
     }
@@ -122,6 +123,9 @@ void Program::Load() {
     Canvia_Grafics();
     Canvia_Unitats();
     Canvia_Dades_Serv();
+    // Not one of the original settings: applied, but written only when the user changes it, so
+    // that a file without [Web] stays as it is.
+    Canvia_Web(false);
 }
 
 void Program::Unload() {

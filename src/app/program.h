@@ -47,8 +47,8 @@ public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
     /// sockets must outlive it. Errors and notices are written to `log` (standard error).
-    Program(std::filesystem::path programFolder, char decimalSeparator, telemetry::Platform platform,
-            Sockets sockets, std::ostream& log = std::cerr);
+    Program(std::filesystem::path programFolder, char decimalSeparator,
+            telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -78,6 +78,9 @@ public:
     void Canvia_Grafics();
     void Canvia_Unitats();
     void Canvia_Dades_Serv();
+    /// The web dashboard as WebEnabled asks: served or stopped, its menu item checked while it
+    /// is served, and [Web] Enabled stored (a start-up that only applies the file stores nothing).
+    void Canvia_Web(bool store = true);
 
     /// A click on a menu item of the main window.
     void MenuClick(panel::Menu item);
@@ -117,8 +120,10 @@ public:
     std::uint64_t PacketsPresented() const { return m_packetsPresented; }
 
 private:
-    /// Writes one setting; a write that fails is reported under procName.
-    void Write(std::string_view procName, std::string_view key, std::string_view value);
+    /// Writes one setting of section Opcions (or another section); a write that fails is
+    /// reported under procName.
+    void Write(std::string_view procName, std::string_view key, std::string_view value,
+               std::string_view section = core::kOpcions);
     std::string Status() const;
 
     // core::ScanSteps
@@ -175,6 +180,7 @@ private:
     core::ScanCycle m_scanCycle;
     std::uint64_t m_packetsSent = 0;
     std::uint64_t m_packetsPresented = 0;
+    bool m_webServing = false;
 };
 
 }  // namespace kerbview::app

@@ -9,6 +9,7 @@
 
 #include "core/qt/qt_text.h"
 #include "panel/element_catalogue.h"
+#include "web/request_policy.h"
 
 namespace kerbview::app {
 namespace {
@@ -38,7 +39,8 @@ bool IsOpen(const QPointer<W>& window) {
 
 }  // namespace
 
-QtFrontEnd::QtFrontEnd(Program& program) : m_program(program) {}
+QtFrontEnd::QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard)
+    : m_program(program), m_dashboardOptions(std::move(dashboard)) {}
 
 QtFrontEnd::~QtFrontEnd() {
     m_program.Panel().SetChangeListener({});
@@ -51,6 +53,10 @@ void QtFrontEnd::CreateMainWindow() {
     m_main->layout()->activate();
     m_program.Panel().SetChangeListener([this] { ScheduleSync(); });
     m_program.Debug().SetChangeListener([this] { ScheduleSync(); });
+    m_dashboard = std::make_unique<web::qt::DashboardServer>(
+        m_program.Panel(),
+        web::qt::PaletteLook(static_cast<core::ColourNumber>(m_program.Settings().BackgroundColor)),
+        m_dashboardOptions);
 }
 
 void QtFrontEnd::ScheduleSync() {
@@ -199,11 +205,38 @@ void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2)
     m_message->show();
 }
 
+bool QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
+    m_dashboard->Apply(enabled, port);
+    if (!enabled && m_dashboardWindow) m_dashboardWindow->close();
+    return m_dashboard->Serving();
+}
+
+void QtFrontEnd::ShowWebDashboardWindow() {
+    if (m_dashboardWindow) m_dashboardWindow->close();
+    const ui::LanguageTexts& t = m_program.Texts();
+    std::vector<std::string> urls;
+    std::string problem;
+    if (m_dashboard->Serving()) {
+        urls = web::DashboardUrls(web::qt::MachineIpv4Addresses(), m_dashboard->Port());
+        // Without a network the page can still be opened on this machine.
+        if (urls.empty()) {
+            urls.push_back("http://127.0.0.1:" + std::to_string(m_dashboard->Port()) + "/");
+        }
+    } else {
+        problem = std::to_string(m_program.Settings().WebPort) + ": " +
+                  (m_dashboard->PortInUse() ? t.TxtWebPortBusy
+                                            : core::qt::ToCp1252(m_dashboard->ErrorText()));
+    }
+    m_dashboardWindow =
+        SideWindow(new web::qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()));
+    m_dashboardWindow->show();
+}
+
 void QtFrontEnd::CloseMainWindow() { m_main->close(); }
 
 void QtFrontEnd::Quit() {
     for (QWidget* side : std::initializer_list<QWidget*>{m_debug, m_admin, m_about, m_introPort,
-                                                         m_introIp, m_message}) {
+                                                         m_introIp, m_message, m_dashboardWindow}) {
         if (side != nullptr) side->close();
     }
     QApplication::quit();

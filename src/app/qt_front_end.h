@@ -11,6 +11,8 @@
 #include "ui/qt/about_window.h"
 #include "ui/qt/admin_window.h"
 #include "ui/qt/debug_window.h"
+#include "web/qt/dashboard_server.h"
+#include "web/qt/dashboard_window.h"
 
 namespace kerbview::app {
 
@@ -21,12 +23,14 @@ namespace kerbview::app {
 /// views caught up; that schedules one SyncViews on the event loop, which shows everything that
 /// changed, whoever changed it (a tick, a click, a socket event, a dialog).
 ///
-/// One rule for side windows (debug, Admin, about, the address dialogs, messages): each is a
+/// One rule for side windows (debug, Admin, about, the address dialogs, messages, the web
+/// dashboard's window): each is a
 /// child window of the main window, deleted when closed (WA_DeleteOnClose), tracked by a
 /// QPointer, and closed with the main window at the end.
 class QtFrontEnd : public FrontEnd {
 public:
-    explicit QtFrontEnd(Program& program);
+    /// dashboard: where and how the web dashboard serves (tests keep it on 127.0.0.1).
+    explicit QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard = {});
     ~QtFrontEnd() override;
     QtFrontEnd(const QtFrontEnd&) = delete;
     QtFrontEnd& operator=(const QtFrontEnd&) = delete;
@@ -36,6 +40,9 @@ public:
     ui::qt::AdminWindow* AdminWindow() const { return m_admin.data(); }
     ui::qt::AboutWindow* AboutWindow() const { return m_about.data(); }
     QMessageBox* Message() const { return m_message.data(); }
+    /// The web dashboard's server (made with the main window) and its address window.
+    web::qt::DashboardServer* Dashboard() const { return m_dashboard.get(); }
+    web::qt::DashboardWindow* DashboardWindow() const { return m_dashboardWindow.data(); }
 
     /// Shows every change of the panel model, the menus and the debug model.
     void SyncViews();
@@ -59,6 +66,8 @@ public:
     void ShowIntroPort() override;
     void ShowIntroIP() override;
     void ShowMessage(const std::string& line1, const std::string& line2) override;
+    bool ServeWebDashboard(bool enabled, std::uint16_t port) override;
+    void ShowWebDashboardWindow() override;
     void CloseMainWindow() override;
     void Quit() override;
 
@@ -74,6 +83,9 @@ private:
     QPointer<net::Intro_Port> m_introPort;
     QPointer<net::Intro_IP> m_introIp;
     QPointer<QMessageBox> m_message;
+    web::qt::DashboardOptions m_dashboardOptions;
+    std::unique_ptr<web::qt::DashboardServer> m_dashboard;
+    QPointer<web::qt::DashboardWindow> m_dashboardWindow;
     int m_interval = 0;
 };
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "core/address_rules.h"
 #include "core/profile_text.h"
@@ -58,6 +59,29 @@ private:
     std::string_view m_key;
     std::string m_value;
 };
+
+// The web dashboard's settings came after the others: a value that cannot be read switches the
+// dashboard off or takes the default port, instead of ending the start-up without a window.
+bool ReadWebEnabled(const std::string& text) {
+    try {
+        return ReadTruth(text);
+    } catch (const NumberError&) {
+        return false;
+    }
+}
+
+std::uint16_t ReadWebPort(const std::string& text) {
+    double port = 0;
+    try {
+        port = ReadLeadingNumber(text);
+    } catch (const NumberError&) {
+        return kDefaultWebPort;
+    }
+    if (port >= 1 && port <= 65535 && port == std::floor(port)) {
+        return static_cast<std::uint16_t>(port);
+    }
+    return kDefaultWebPort;
+}
 
 }  // namespace
 
@@ -136,6 +160,8 @@ Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorRe
         throw SettingsLoadError(e.what(), std::string(in.LastSection()), std::string(in.LastKey()),
                                 in.LastValue(), debugKnown);
     }
+    s.WebEnabled = ReadWebEnabled(store.Read(kWeb, "Enabled", "0"));
+    s.WebPort = ReadWebPort(store.Read(kWeb, "Port", PlainText(kDefaultWebPort)));
     for (const Threshold& t : kThresholds) store.Write(kMaxMin, t.key, PlainText(s.*t.field));
     return s;
 }

@@ -22,6 +22,10 @@ inline constexpr std::string_view kDefaultIP = "192.168.000.002";
 /// Section names of Kerbview.ini.
 inline constexpr std::string_view kOpcions = "Opcions";
 inline constexpr std::string_view kMaxMin = "MaxMin";
+inline constexpr std::string_view kWeb = "Web";
+
+/// Port of the web dashboard when the settings file names none, or none that can be used.
+inline constexpr std::uint16_t kDefaultWebPort = 8099;
 
 /// Every persisted option, named after its key in Kerbview.ini. Texts are Windows-1252.
 struct Settings {
@@ -46,6 +50,9 @@ struct Settings {
     std::int16_t MinFrens = 300;
     bool AdminEnabled = false;
     bool DebugEnabled = false;
+    // Section Web, keys Enabled and Port: the web dashboard.
+    bool WebEnabled = false;
+    std::uint16_t WebPort = kDefaultWebPort;
 };
 
 /// The settings file beside the executable: its path, fixed at start-up, and the write used by
@@ -118,6 +125,8 @@ private:
 /// number back to plain decimal text), IP (Valid_IP, else kDefaultIP), Unitats (exactly "Metric"
 /// or "Imperial", else "Metric") and BackgroundColor (negative becomes 0), then writes the eight
 /// MaxMin thresholds back in order as plain decimal text. Integers are rounded halves to even.
+/// The web dashboard's two settings never stop the start-up: an unreadable Enabled is off, and a
+/// Port that is not a whole number from 1 to 65535 is kDefaultWebPort.
 /// As soon as DebugEnabled is read it is handed to reporter, so reports (the Valid_IP one, and
 /// the caller's "Main") follow it; before that they are silent.
 /// Throws SettingsLoadError (a NumberError) and writes nothing when a value is out of range or a

@@ -54,6 +54,7 @@ void ApplyLanguageCaptions(std::string_view idioma, ui::LanguageTexts& slots, Pa
     model.SetMenuCaption(Menu::Metrico, slots.TxtMetric);
     model.SetMenuCaption(Menu::Imperial, slots.TxtImperial);
     model.SetMenuCaption(Menu::VeureDadesServidor, slots.TxtShowServerData);
+    model.SetMenuCaption(Menu::WebDashboard, slots.TxtWebDashboard);
 }
 
 }  // namespace kerbview::panel

@@ -67,6 +67,8 @@ LanguageTexts Espanol() {
         .TxtMetric = "Metrico",
         .TxtImperial = "Imperial",
         .TxtShowServerData = "Ver Datos Servidor",
+        .TxtWebDashboard = "Panel web",
+        .TxtWebPortBusy = "El puerto est\xE1 ocupado",
     };
 }
 
@@ -127,6 +129,8 @@ LanguageTexts Catala() {
         .TxtMetric = "M\xE8tric",
         .TxtImperial = "Imperial",
         .TxtShowServerData = "Veure Dades Servidor",
+        .TxtWebDashboard = "Tauler web",
+        .TxtWebPortBusy = "El port est\xE0 ocupat",
     };
 }
 
@@ -187,6 +191,8 @@ LanguageTexts Asturianu() {
         .TxtMetric = "Metricu",
         .TxtImperial = "Imperial",
         .TxtShowServerData = "Ver Datos Servidor",
+        .TxtWebDashboard = "Panel web",
+        .TxtWebPortBusy = "El puertu ta ocup\xE1u",
     };
 }
 
@@ -246,6 +252,8 @@ LanguageTexts English() {
         .TxtMetric = "Metric",
         .TxtImperial = "Imperial",
         .TxtShowServerData = "Show Server Data",
+        .TxtWebDashboard = "Web dashboard",
+        .TxtWebPortBusy = "The port is in use",
     };
 }
 
@@ -307,6 +315,8 @@ LanguageTexts Francais() {
         .TxtMetric = "M\xE9trique ",
         .TxtImperial = "Imp\xE9rial ",
         .TxtShowServerData = "Show Donn\xE9" "es Serveur",
+        .TxtWebDashboard = "Tableau de bord web",
+        .TxtWebPortBusy = "Le port est d\xE9j\xE0 utilis\xE9",
     };
 }
 
@@ -367,6 +377,8 @@ LanguageTexts Deutsch() {
         .TxtMetric = "Metrisch ",
         .TxtImperial = "Imperial",
         .TxtShowServerData = "Show Serverdaten",
+        .TxtWebDashboard = "Web-Dashboard",
+        .TxtWebPortBusy = "Der Port ist belegt",
     };
 }
 
@@ -426,6 +438,8 @@ LanguageTexts Dutch() {
         .TxtMetric = "Metric",
         .TxtImperial = "Imperial",
         .TxtShowServerData = "Show ServerInformatie",
+        .TxtWebDashboard = "Webdashboard",
+        .TxtWebPortBusy = "De poort is in gebruik",
     };
 }
 
@@ -486,6 +500,8 @@ LanguageTexts Italiano() {
         .TxtMetric = "Metrico",
         .TxtImperial = "Imperiale",
         .TxtShowServerData = "Mostra dati server",
+        .TxtWebDashboard = "Dashboard web",
+        .TxtWebPortBusy = "La porta \xE8 occupata",
     };
 }
 // clang-format on

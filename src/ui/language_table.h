@@ -37,7 +37,7 @@ inline constexpr std::array<LanguageName, kLanguageCount> kLanguageNames{{
 /// included); std::nullopt for any other text.
 std::optional<std::size_t> FindLanguage(std::string_view idioma);
 
-/// The 49 texts of the language at menu-order position index (0..7). Throws std::out_of_range
+/// The 51 texts of the language at menu-order position index (0..7). Throws std::out_of_range
 /// for any other index.
 LanguageTexts LanguageColumn(std::size_t index);
 

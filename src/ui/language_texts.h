@@ -5,7 +5,7 @@
 
 namespace kerbview::ui {
 
-/// The 49 text slots of the current language, Windows-1252, all empty until a language is
+/// The 51 text slots of the current language, Windows-1252, all empty until a language is
 /// applied. Readers take a slot at the moment they write a text.
 struct LanguageTexts {
     std::string TxtScanning;
@@ -57,6 +57,10 @@ struct LanguageTexts {
     std::string TxtMetric;
     std::string TxtImperial;
     std::string TxtShowServerData;
+    // The web dashboard: its menu item and window title, and the line its window shows when
+    // the port cannot be opened.
+    std::string TxtWebDashboard;
+    std::string TxtWebPortBusy;
 };
 
 }  // namespace kerbview::ui

@@ -53,12 +53,18 @@ public:
     void ShowMessage(const std::string& line1, const std::string& line2) override {
         log.push_back("Message " + line1 + "|" + line2);
     }
+    bool ServeWebDashboard(bool enabled, std::uint16_t port) override {
+        if (enabled) log.push_back("ServeWebDashboard " + std::to_string(port));
+        return enabled && port != busyPort;
+    }
+    void ShowWebDashboardWindow() override { log.push_back("ShowWebDashboardWindow"); }
     void CloseMainWindow() override { log.push_back("CloseMainWindow"); }
     void Quit() override { log.push_back("Quit"); }
 
     std::vector<std::string> log;
     panel::DesktopRect desktop{0, 0, 1280, 1024};
     int interval = -1;
+    std::uint16_t busyPort = 0;
 };
 
 /// No simulator window, and every process open refused.

@@ -39,11 +39,18 @@ std::map<std::string, std::string, std::less<>> Fields(const Settings& s) {
             {"MaxMotor", PlainText(s.MaxMotor)}, {"MinMotor", PlainText(s.MinMotor)},
             {"MaxPress", PlainText(s.MaxPress)}, {"MinPress", PlainText(s.MinPress)},
             {"MaxFrens", PlainText(s.MaxFrens)}, {"MinFrens", PlainText(s.MinFrens)},
-            {"Administrar", TruthText(s.AdminEnabled)}, {"Depurar", TruthText(s.DebugEnabled)}};
+            {"Administrar", TruthText(s.AdminEnabled)}, {"Depurar", TruthText(s.DebugEnabled)},
+            {"Web/Enabled", TruthText(s.WebEnabled)}, {"Web/Port", PlainText(s.WebPort)}};
     // clang-format on
 }
 
+// A key of section Web is written "Web/Key" in the tables, as its names repeat those of Opcions.
+std::string_view KeyOf(std::string_view key) {
+    return key.substr(0, 4) == "Web/" ? key.substr(4) : key;
+}
+
 std::string SectionOf(std::string_view key) {
+    if (key.substr(0, 4) == "Web/") return "Web";
     if (key == "Administrar" || key == "Depurar") return std::string(key);
     if (key.substr(0, 3) == "Max" || key.substr(0, 3) == "Min") return "MaxMin";
     return "Opcions";
@@ -99,12 +106,16 @@ TEST_F(SettingsLoad, EachValueIsNormalisedAsStartUpDoes) {
         {"MaxMotor", "99.5", "100"}, {"MaxMotor", "98.5", "98"}, {"MinFrens", "-0.5", "0"},
         {"MaxPress", "250,7", "250", ','},  // the settings file always takes the point
         {"Administrar", "TRUE", "True"}, {"Depurar", "True", "True"}, {"Depurar", "0", "False"},
+        // The web dashboard's settings never stop the start-up.
+        {"Web/Enabled", "1", "True"}, {"Web/Enabled", "yes", "False"}, {"Web/Port", "8100", "8100"},
+        {"Web/Port", "65536", "8099"}, {"Web/Port", "0", "8099"}, {"Web/Port", "80.5", "8099"},
+        {"Web/Port", "1e999", "8099"}, {"Web/Port", " 1024 ", "1024"},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
-        WriteBytes(store.IniPath(),
-                   "[" + SectionOf(c.key) + "]\r\n" + c.key + "=" + c.stored + "\r\n");
+        WriteBytes(store.IniPath(), "[" + SectionOf(c.key) + "]\r\n" + std::string(KeyOf(c.key)) +
+                                        "=" + c.stored + "\r\n");
         Settings s = Load(c.sep);
         if (c.loaded) {
             EXPECT_EQ(Fields(s).at(c.key), c.loaded);

@@ -28,11 +28,11 @@ constexpr Slot kAllSlots[] = {
     &T::TxtBadIp, &T::TxtBadPort, &T::TxtConnectionMenu, &T::TxtNone, &T::TxtServer,
     &T::TxtClient, &T::TxtServerData, &T::TxtClientData, &T::TxtOk, &T::TxtConnected,
     &T::TxtConnecting, &T::TxtListening, &T::TxtNoLink, &T::TxtGraphics, &T::TxtMetric,
-    &T::TxtImperial, &T::TxtShowServerData,
+    &T::TxtImperial, &T::TxtShowServerData, &T::TxtWebDashboard, &T::TxtWebPortBusy,
 };
 // clang-format on
-static_assert(std::size(kAllSlots) == 49);
-static_assert(sizeof(T) == 49 * sizeof(std::string));
+static_assert(std::size(kAllSlots) == 51);
+static_assert(sizeof(T) == 51 * sizeof(std::string));
 
 T Filled(std::string_view idioma) {
     T t;
@@ -40,7 +40,7 @@ T Filled(std::string_view idioma) {
     return t;
 }
 
-TEST(LanguageTable, EveryLanguageFillsAll49SlotsWithValidText) {
+TEST(LanguageTable, EveryLanguageFillsEverySlotWithValidText) {
     for (const LanguageName& name : kLanguageNames) {
         const T t = Filled(name.idioma);
         for (Slot slot : kAllSlots) {
@@ -118,9 +118,9 @@ TEST(LanguageCaptions, CaptionsAreWrittenInTheListedOrderAfterTheCheckMark) {
                                 LabelN(20), Lamp(1),    Lamp(2),    Lamp(4),
                                 Lamp(5),    Lamp(6),    Lamp(7),    LabelN(1)};
     const Menu menus[] = {
-        Menu::Archivo, Menu::Salir,    Menu::Opciones,          Menu::TempsRefresc, Menu::AcercaDe,
-        Menu::Conexio, Menu::Cap,      Menu::Servidor,          Menu::Client,       Menu::Graficos,
-        Menu::Metrico, Menu::Imperial, Menu::VeureDadesServidor};
+        Menu::Archivo, Menu::Salir,    Menu::Opciones,           Menu::TempsRefresc, Menu::AcercaDe,
+        Menu::Conexio, Menu::Cap,      Menu::Servidor,           Menu::Client,       Menu::Graficos,
+        Menu::Metrico, Menu::Imperial, Menu::VeureDadesServidor, Menu::WebDashboard};
     // Every caption starts unlike its Italian text, so every write shows in the revisions.
     PanelModel model;
     for (Element e : elements) model.SetText(e, "?");

@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <set>
+#include <string>
+
+#include "panel/element_catalogue.h"
+#include "web/feed_encoder.h"
+#include "web/feed_pacing.h"
+#include "web/request_policy.h"
+
+namespace kerbview::web {
+namespace {
+
+using panel::Element;
+using panel::LabelN;
+
+// The element indices whose state a message carries: {"i":N,"v":... (layout entries go on
+// with "n" instead).
+std::multiset<int> StateIndices(const std::string& message) {
+    std::multiset<int> found;
+    for (std::size_t at = 0; (at = message.find(R"({"i":)", at)) != std::string::npos;) {
+        std::size_t end = 0;
+        const int index = std::stoi(message.substr(at + 5), &end);
+        at += 5 + end;
+        if (message.compare(at, 5, R"(,"v":)") == 0) found.insert(index);
+    }
+    return found;
+}
+
+int Index(Element e) { return static_cast<int>(e); }
+
+TEST(FeedEncoder, FullStateHasEveryShownElementAndDeltasOnlyTheLastValueOfWhatChanged) {
+    panel::PanelModel model;
+    model.SetText(LabelN(30), "early");
+    FeedEncoder encoder(model, DashboardLook{});
+    EXPECT_FALSE(encoder.Delta()) << "changes before the encoder are in its full state only";
+
+    std::multiset<int> all;
+    for (std::size_t i = 0; i < panel::kElementCount; ++i) {
+        if (static_cast<Element>(i) != Element::List1) all.insert(static_cast<int>(i));
+    }
+    const std::string full = encoder.Full();
+    EXPECT_EQ(StateIndices(full), all);
+    EXPECT_NE(full.find(R"("t":"early")"), std::string::npos);
+    // Stacking order: the background picture first, the markers over the car last.
+    EXPECT_LT(full.find(R"("n":"Image2")"), full.find(R"("n":"Label1")"));
+    EXPECT_LT(full.find(R"("n":"Label1")"), full.find(R"("n":"Shape4")"));
+
+    model.SetText(LabelN(17), "80");
+    model.SetText(LabelN(17), "81");
+    model.SetText(LabelN(17), "82");
+    model.SetValue(panel::Bar(3), 5000);
+    model.SetText(LabelN(18), model[LabelN(18)].text);  // no change
+    const std::optional<std::string> delta = encoder.Delta();
+    ASSERT_TRUE(delta);
+    EXPECT_EQ(StateIndices(*delta), (std::multiset<int>{Index(LabelN(17)), Index(panel::Bar(3))}));
+    EXPECT_NE(delta->find(R"("t":"82")"), std::string::npos);
+    EXPECT_EQ(delta->find(R"("t":"81")"), std::string::npos);
+    EXPECT_NE(delta->find(R"("rev":)" + std::to_string(model.revision()) + ","), std::string::npos);
+    EXPECT_FALSE(encoder.Delta()) << "nothing changed since";
+
+    model.SetText(LabelN(2), "x");
+    encoder.SkipToNow();
+    EXPECT_FALSE(encoder.Delta());
+}
+
+TEST(FeedEncoder, EachKindCarriesItsStateInBrowserTerms) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    DashboardLook look;
+    look.windowText = core::Rgb(0x11, 0x22, 0x33);
+    struct Case {
+        Element element;
+        void (*change)(panel::PanelModel&);
+        const char* json;  // the element's state after "{"i":N,"v":"
+    };
+    const Case cases[] = {
+        {LabelN(30),
+         [](panel::PanelModel& m) { m.SetText(LabelN(30), "Seat Le\xF3n \"R\"\\\t\x01"); },
+         R"(true,"t":"Seat León \"R\"\\\t\u0001","bg":null})"},
+        {LabelN(2),
+         [](panel::PanelModel& m) { m.SetBackColor(LabelN(2), panel::kSystemWindowText); },
+         R"(true,"t":"","bg":"#112233"})"},
+        {panel::Bar(2),
+         [](panel::PanelModel& m) {
+             m.SetValue(panel::Bar(2), nan);
+             m.SetMaxValue(panel::Bar(2), 350.5);
+         },
+         R"(true,"t":"","bg":"#000000","min":0,"max":350.5,"val":null})"},
+        {panel::Marker(1), [](panel::PanelModel& m) { m.SetVisible(panel::Marker(1), false); },
+         R"(false,"bg":"#c00000"})"},
+        {Element::Image2, [](panel::PanelModel& m) { m.SetVisible(Element::Image2, false); },
+         R"(false,"p":null})"},
+    };
+    for (const Case& c : cases) {
+        panel::PanelModel model;
+        FeedEncoder encoder(model, look);
+        c.change(model);
+        const std::string expected = R"({"type":"delta","rev":)" +
+                                     std::to_string(model.revision()) + R"(,"state":[{"i":)" +
+                                     std::to_string(Index(c.element)) + R"(,"v":)" + c.json + "]}";
+        EXPECT_EQ(encoder.Delta().value_or(""), expected) << panel::Info(c.element).name;
+    }
+    // A loaded picture is fetched again under a new address after every change.
+    panel::PanelModel model;
+    FeedEncoder encoder(model, look);
+    model.SetPicture(Element::Image1, "/x/CarSkin.gif");
+    const std::string rev = std::to_string(model[Element::Image1].revision);
+    EXPECT_NE(encoder.Delta()->find(R"("p":"/picture/Image1?v=)" + rev + "\""), std::string::npos);
+}
+
+TEST(BrowserPacing, SkipsABrowserThatFallsBehindThenCatchesItUpOrDropsIt) {
+    using namespace std::chrono_literals;
+    const PacingLimits limits{100, 20, 1000, 500ms};
+    struct Step {
+        std::size_t backlog;
+        bool haveDelta;
+        std::chrono::milliseconds at;
+        FeedStep expected;
+    };
+    const std::vector<std::vector<Step>> scripts = {
+        // Keeps up: every delta goes out; without changes nothing does.
+        {{0, true, 0ms, FeedStep::SendDelta},
+         {100, true, 10ms, FeedStep::SendDelta},
+         {50, false, 20ms, FeedStep::Nothing}},
+        // Falls behind, skips even with changes, then gets the whole state once drained.
+        {{101, true, 0ms, FeedStep::Nothing},
+         {90, true, 10ms, FeedStep::Nothing},
+         {21, false, 400ms, FeedStep::Nothing},
+         {20, false, 450ms, FeedStep::SendFull},
+         {0, true, 460ms, FeedStep::SendDelta}},
+        // Never drains: dropped once it has been behind longer than the limit.
+        {{150, true, 0ms, FeedStep::Nothing},
+         {150, true, 500ms, FeedStep::Nothing},
+         {150, true, 501ms, FeedStep::Drop}},
+        // Past the hard bound it is dropped at once, behind or not.
+        {{1001, false, 0ms, FeedStep::Drop}},
+    };
+    const auto start = BrowserPacing::Clock::now();
+    for (std::size_t s = 0; s < scripts.size(); ++s) {
+        BrowserPacing pacing(limits);
+        for (std::size_t i = 0; i < scripts[s].size(); ++i) {
+            const Step& step = scripts[s][i];
+            EXPECT_EQ(pacing.Next(step.backlog, step.haveDelta, start + step.at), step.expected)
+                << "script " << s << " step " << i;
+        }
+    }
+}
+
+TEST(RequestPolicy, OnlyTheFixedResourcesAndTheFeedUpgradeAreServed) {
+    struct Case {
+        const char* method;
+        const char* path;
+        bool upgrade;
+        Resource resource;
+    };
+    const Case cases[] = {
+        {"GET", "/", false, Resource::Page},
+        {"GET", "/dashboard.js", false, Resource::Script},
+        {"GET", "/dashboard.css", false, Resource::Style},
+        {"GET", "/picture/Image2", false, Resource::Picture},
+        {"GET", "/feed", true, Resource::Feed},
+        {"GET", "/feed", false, Resource::None},
+        {"GET", "/", true, Resource::None},
+        {"POST", "/", false, Resource::None},
+        {"get", "/", false, Resource::None},
+        {"GET", "//dashboard.js", false, Resource::None},
+        {"GET", "/dashboard.js/", false, Resource::None},
+        {"GET", "/../etc/passwd", false, Resource::None},
+        {"GET", "/picture/List1", false, Resource::None},
+        {"GET", "/picture/", false, Resource::None},
+        {"GET", "", false, Resource::None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RouteRequest(c.method, c.path, c.upgrade).resource, c.resource)
+            << c.method << " " << c.path << (c.upgrade ? " (upgrade)" : "");
+    }
+    EXPECT_EQ(RouteRequest("GET", "/picture/Picture1", false).picture, Element::Picture1);
+}
+
+TEST(RequestPolicy, AddressesLeaveOutLoopbackUnspecifiedAndRepeats) {
+    EXPECT_EQ(DashboardUrls(
+                  {"127.0.0.1", "192.168.1.20", "0.0.0.0", "10.0.0.5", "192.168.1.20", "127.1.2.3"},
+                  8099),
+              (std::vector<std::string>{"http://192.168.1.20:8099/", "http://10.0.0.5:8099/"}));
+}
+
+}  // namespace
+}  // namespace kerbview::web
