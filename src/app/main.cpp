@@ -40,8 +40,8 @@ int main(int argc, char* argv[]) {
     // and the toolkit side that shows it. Destroyed in the reverse order.
     net::QtSocket tcpServer;
     net::QtSocket tcpClient;
-    app::Program program(startup.settings.path, LocaleDecimalSeparator(),
-                         telemetry::MakePlatform(), {tcpServer, tcpClient});
+    app::Program program(startup.settings.path, LocaleDecimalSeparator(), telemetry::MakePlatform(),
+                         {tcpServer, tcpClient});
     app::QtFrontEnd frontEnd(program);
     if (!program.Main(frontEnd)) {
         // A setting stopped the start; standard error says which. A launched command still

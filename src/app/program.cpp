@@ -31,8 +31,8 @@ private:
 
 }  // namespace
 
-Program::Program(std::filesystem::path programFolder, char decimalSeparator, telemetry::Platform platform,
-                 Sockets sockets, std::ostream& log)
+Program::Program(std::filesystem::path programFolder, char decimalSeparator,
+                 telemetry::Platform platform, Sockets sockets, std::ostream& log)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
       m_platform(std::move(platform)),

@@ -47,8 +47,8 @@ public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
     /// sockets must outlive it. Errors and notices are written to `log` (standard error).
-    Program(std::filesystem::path programFolder, char decimalSeparator, telemetry::Platform platform,
-            Sockets sockets, std::ostream& log = std::cerr);
+    Program(std::filesystem::path programFolder, char decimalSeparator,
+            telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr);
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
