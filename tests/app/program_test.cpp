@@ -214,6 +214,25 @@ TEST(ProgramMenus, ClicksApplyAndStoreOnlyWhatChanged) {
     EXPECT_EQ(rig.Ini("TipusConexio"), "0");
 }
 
+// The dashboard is no original setting: a file without [Web] keeps without it until the user
+// switches it; the check mark says whether it serves, and a busy port leaves it unchecked.
+TEST(ProgramWeb, DashboardItemServesStoresAndShowsWhetherItServes) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    EXPECT_EQ(rig.folder.Read("Kerbview.ini").find("[Web]"), std::string::npos);
+    rig.frontEnd.busyPort = 8099;
+    rig.program.MenuClick(Menu::WebDashboard);
+    EXPECT_FALSE(rig.program.Panel().menu(Menu::WebDashboard).checked);
+    EXPECT_EQ(Log(rig.log.end() - 2, rig.log.end()),
+              (Log{"ServeWebDashboard 8099", "ShowWebDashboardWindow"}));
+    rig.frontEnd.busyPort = 0;
+    rig.program.MenuClick(Menu::WebDashboard);  // not serving yet: the click tries again
+    EXPECT_TRUE(rig.program.Panel().menu(Menu::WebDashboard).checked);
+    rig.program.MenuClick(Menu::WebDashboard);
+    EXPECT_FALSE(rig.program.Panel().menu(Menu::WebDashboard).checked);
+    EXPECT_EQ(core::ReadProfileValue(rig.folder.File("Kerbview.ini"), "Web", "Enabled"), "False");
+}
+
 TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
