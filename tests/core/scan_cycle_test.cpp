@@ -118,16 +118,6 @@ TEST_F(ScanCycleTest, TickRunsEveryStepInOrderForEachRole) {
     EXPECT_EQ(reporter.ErrorProc(), "");
 }
 
-TEST_F(ScanCycleTest, ScanStartTickIsTakenOnlyWhileDebugging) {
-    steps.running = true;
-    steps.tickCount = 1234;
-    cycle.Tick();
-    EXPECT_EQ(cycle.ScanStartTick(), 0u);
-    settings.DebugEnabled = true;
-    cycle.Tick();
-    EXPECT_EQ(cycle.ScanStartTick(), 1234u);
-}
-
 TEST_F(ScanCycleTest, ErrorInTempsIsReportedAsTempsAndTheNextTickStartsAfresh) {
     std::vector<std::string> lines;
     reporter.SetSink(
