@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pos += len;
         client.m_events.dataArrival();
         if (!host.timerRunning) std::abort();  // the timer must run again after every arrival
-        if (roles.receiveBuffer().size() >= net::ReceiveBuffer::kMaxPacketBytes) std::abort();
+        if (roles.Received().Size() >= net::ReceiveBuffer::kMaxPacketBytes) std::abort();
     }
 
     // The original one-shot check on the raw stream must never crash either.

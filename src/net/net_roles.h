@@ -102,7 +102,7 @@ public:
     void TCPClient_DataArrival();
 
     /// The client's receive buffer (for inspection).
-    const ReceiveBuffer& receiveBuffer() const { return m_receive; }
+    const ReceiveBuffer& Received() const { return m_receive; }
 
 private:
     std::int32_t PortNumber() const;

@@ -37,18 +37,18 @@ public:
 
     /// Appends bytes without taking packets out.
     void Append(std::string_view bytes);
-    /// Moves the oldest complete packet into packet() and returns true; false when none is
+    /// Moves the oldest complete packet into Packet() and returns true; false when none is
     /// complete yet. Discards bytes that cannot start a header on the way.
     bool TakePacket();
     /// The packet last taken by TakePacket.
-    const std::string& packet() const { return m_packet; }
+    const std::string& Packet() const { return m_packet; }
 
     /// Bytes discarded since the last call, then resets the count.
     std::size_t TakeDiscarded();
     /// Drops everything buffered (a new connection starts a new stream).
     void Clear();
     /// Bytes waiting for the rest of their packet.
-    std::size_t size() const { return m_data.size() - m_start; }
+    std::size_t Size() const { return m_data.size() - m_start; }
     /// Bytes held in storage, taken ones not yet dropped included.
     std::size_t StoredBytes() const { return m_data.size(); }
 

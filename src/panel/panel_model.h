@@ -113,7 +113,7 @@ public:
 
     DebugModel();
     /// n is 1..9, 20 or 21.
-    const std::string& label(int n) const { return m_labels.at(static_cast<std::size_t>(n)); }
+    const std::string& Label(int n) const { return m_labels.at(static_cast<std::size_t>(n)); }
     void SetLabel(int n, std::string_view text);
     /// Adds a line to the log shown under the labels (errors with their messages, dropped
     /// connections); at most kLogLines are kept.

@@ -75,7 +75,7 @@ TEST(ProgramStartup, OutOfRangeSettingEndsStartupWithoutAnyWindowAndSaysWhich) {
     Rig rig("[Opcions]\r\nScanTime=40000\r\n[Depurar]\r\nDepurar=1\r\n");
     EXPECT_FALSE(rig.Start());
     EXPECT_TRUE(rig.log.empty()) << rig.log.front();
-    EXPECT_EQ(rig.program.Debug().label(21), "");
+    EXPECT_EQ(rig.program.Debug().Label(21), "");
     EXPECT_NE(rig.errors.str().find("[Opcions] ScanTime=40000"), std::string::npos)
         << rig.errors.str();
 }
@@ -144,14 +144,14 @@ TEST(ProgramErrors, ErrorsKeepTheirMessageAndReachLabel21OnlyWhenDebugging) {
     const char* ini = "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n";
     Rig quiet(ini);
     ASSERT_TRUE(quiet.Start());
-    EXPECT_EQ(quiet.program.Debug().label(21), "");
+    EXPECT_EQ(quiet.program.Debug().Label(21), "");
     EXPECT_NE(quiet.errors.str().find("Canvia_Unitats: overflow"), std::string::npos)
         << quiet.errors.str();
     EXPECT_EQ(quiet.Ini("Unitats"), "Imperial") << "as the user wrote it: the apply stored nothing";
 
     Rig debugging(std::string(ini) + "[Depurar]\r\nDepurar=1\r\n");
     ASSERT_TRUE(debugging.Start());
-    EXPECT_EQ(debugging.program.Debug().label(21),
+    EXPECT_EQ(debugging.program.Debug().Label(21),
               "Kerbview has generated an error in the module Canvia_Unitats");
     ASSERT_FALSE(debugging.program.Debug().Log().empty());
     EXPECT_EQ(debugging.program.Debug().Log().back(), "Canvia_Unitats: overflow");

@@ -250,8 +250,8 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
     QPointer<ui::qt::AdminWindow> admin = rig.frontEnd.AdminWindow();
     ASSERT_NE(debug, nullptr);
     EXPECT_EQ(debug->windowTitle(), QStringLiteral("Depurar"));
-    EXPECT_EQ(debug->label(3)->text(), QStringLiteral("."));
-    EXPECT_EQ(debug->label(21)->text(),
+    EXPECT_EQ(debug->Label(3)->text(), QStringLiteral("."));
+    EXPECT_EQ(debug->Label(21)->text(),
               QStringLiteral("Kerbview has generated an error in the module Canvia_Unitats"));
     ASSERT_TRUE(debug->isVisible());
     ASSERT_TRUE(admin->isVisible());

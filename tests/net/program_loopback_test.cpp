@@ -150,7 +150,7 @@ TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
 TEST(ProgramLoopbackIdlePeer, RealClientIsServedAfterAnIdlePeerTookTheSlot) {
     const std::string port = FreePort();
     Copy server(1, port, '.', "");
-    server.tcpServer.setStallLimitMs(1000);
+    server.tcpServer.SetStallLimitMs(1000);
     server.windows->window = 77;
     QTcpSocket idle;
     idle.setReadBufferSize(1);  // takes nothing: the kernel's buffers fill up

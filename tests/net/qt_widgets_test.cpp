@@ -53,7 +53,7 @@ TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
 
     server.listen(0);
     ASSERT_EQ(server.state(), SocketState::Listening);
-    client.connect("127.0.0.1", server.listeningPort());
+    client.connect("127.0.0.1", server.ListeningPort());
     EXPECT_EQ(client.state(), SocketState::Connecting);
     ASSERT_TRUE(Wait([&] {
         return client.state() == SocketState::Connected && server.state() == SocketState::Connected;

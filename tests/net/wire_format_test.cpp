@@ -278,7 +278,7 @@ TEST(ReceiveBuffer, StreamsAreCutIntoWholePacketsInOrder) {
         ReceiveBuffer buffer;
         EXPECT_EQ(FeedAll(buffer, c1.reads), c1.packets);
         EXPECT_EQ(buffer.TakeDiscarded(), c1.discarded);
-        EXPECT_EQ(buffer.size(), 0u);
+        EXPECT_EQ(buffer.Size(), 0u);
     }
 }
 
@@ -310,7 +310,7 @@ TEST(ReceiveBuffer, HostileStreamNeverGrowsTheBufferBeyondItsBound) {
             EXPECT_LE(p.size(), ReceiveBuffer::kMaxPacketBytes);
             EXPECT_LE(buffer.StoredBytes(), bound);
         });
-        EXPECT_LT(buffer.size(), ReceiveBuffer::kMaxPacketBytes);
+        EXPECT_LT(buffer.Size(), ReceiveBuffer::kMaxPacketBytes);
         // Not only the bytes waiting: what the buffer stores, taken packets included.
         EXPECT_LE(buffer.StoredBytes(), bound);
     }

@@ -135,9 +135,9 @@ TEST(Presentation, IgnitionOffStopsEarlyOnlyInNameSearchMode) {
         const PanelModel before = r.panel;
         EXPECT_EQ(r.Present(s), mode == 0 ? PresentEnd::IgnitionOff : PresentEnd::Complete);
         EXPECT_FALSE(r.panel[Lamp(6)].enabled);
-        EXPECT_EQ(r.debug.label(6), "Contacte: 0");
+        EXPECT_EQ(r.debug.Label(6), "Contacte: 0");
         EXPECT_EQ(r.Text(LabelN(30)), mode == 0 ? before[LabelN(30)].text : "Car") << mode;
-        EXPECT_EQ(r.debug.label(20), mode == 0 ? "" : "0") << mode;
+        EXPECT_EQ(r.debug.Label(20), mode == 0 ? "" : "0") << mode;
     }
 }
 
@@ -277,7 +277,7 @@ TEST(Presentation, ScanTimeSurvivesATickCounterWrap) {
     Rig r;
     r.settings.DebugEnabled = true, r.ScanStartTick = 0xFFFFFFF0u, r.now = 0x10u;
     r.Present(TypicalSnapshot());
-    EXPECT_EQ(r.debug.label(20), "32");
+    EXPECT_EQ(r.debug.Label(20), "32");
 }
 
 TEST(Presentation, ErrorPartWayKeepsEarlierElementsAndLeavesLaterOnes) {
@@ -293,7 +293,7 @@ TEST(Presentation, ErrorPartWayKeepsEarlierElementsAndLeavesLaterOnes) {
     }
     EXPECT_EQ(r.panel[LabelN(17)].backColor, before[LabelN(17)].backColor);
     EXPECT_EQ(r.panel[Element::ProgressBar3].maxvalue, before[Element::ProgressBar3].maxvalue);
-    EXPECT_EQ(r.debug.label(20), "");
+    EXPECT_EQ(r.debug.Label(20), "");
 }
 
 // Bad values in any field end in a "Lectures" report or a shown value, never in a crash.

@@ -182,7 +182,7 @@ std::string QtSocket::readAll() {
 
 void QtSocket::setEvents(SocketEvents events) { m_events = std::move(events); }
 
-std::uint16_t QtSocket::listeningPort() const {
+std::uint16_t QtSocket::ListeningPort() const {
     return m_server->isListening() ? m_server->serverPort() : 0;
 }
 

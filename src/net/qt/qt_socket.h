@@ -46,9 +46,9 @@ public:
     void setEvents(SocketEvents events) override;
 
     /// The port the listener is bound to (useful when listening on port 0); 0 when not listening.
-    std::uint16_t listeningPort() const;
+    std::uint16_t ListeningPort() const;
     /// Shortens the stall limit (tests).
-    void setStallLimitMs(int ms) { m_stallLimitMs = ms; }
+    void SetStallLimitMs(int ms) { m_stallLimitMs = ms; }
 
 private:
     void CheckStall();

@@ -47,7 +47,7 @@ void DebugWindow::Sync() {
     m_seen = m_model.revision();
     for (std::size_t n = 1; n < m_labels.size(); ++n) {
         if (m_labels[n] != nullptr) {
-            m_labels[n]->setText(core::qt::FromCp1252(m_model.label(static_cast<int>(n))));
+            m_labels[n]->setText(core::qt::FromCp1252(m_model.Label(static_cast<int>(n))));
         }
     }
     QStringList lines;

@@ -26,7 +26,7 @@ public:
     void Sync();
 
     /// The label n (1..9, 20 or 21).
-    QLabel* label(int n) const { return m_labels.at(static_cast<std::size_t>(n)); }
+    QLabel* Label(int n) const { return m_labels.at(static_cast<std::size_t>(n)); }
 
 private:
     const panel::DebugModel& m_model;
