@@ -65,6 +65,13 @@ TEST(BarGauge, FillsFromTheStartOfItsOrientation) {
     EXPECT_EQ(image.pixelColor(10, 20), QColor(Qt::black));  // top empty
 }
 
+// Lets the panel's next frame come: it is at most one refresh period away.
+void NextFrame(const panel::qt::PanelView& view) {
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(view.FrameIntervalMs()) + 20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 TEST(PanelView, SyncTouchesOnlyElementsThatChanged) {
     panel::PanelModel model;
     panel::qt::PanelView view(model);
@@ -83,6 +90,7 @@ TEST(PanelView, SyncTouchesOnlyElementsThatChanged) {
     model.SetVisible(panel::Marker(2), false);
     model.SetValue(panel::Bar(3), 4200);
     EXPECT_EQ(view.Sync(), 2);
+    NextFrame(view);
     EXPECT_TRUE(view.widget(panel::Marker(2))->isHidden());
     EXPECT_EQ(static_cast<BarGauge*>(view.widget(panel::Bar(3)))->value(), 4200);
 }

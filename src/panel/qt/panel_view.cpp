@@ -9,8 +9,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 #include <cmath>
+#include <limits>
 
 #include "core/text_encoding.h"
 #include "panel/qt/bar_gauge.h"
@@ -209,23 +211,54 @@ PanelView::PanelView(const PanelModel& model, QWidget* parent) : QWidget(parent)
         Show(info.element);
     }
     PlaceScaled(1.0, 1.0);
-    m_seen = m_model.revision();
+    m_seen = m_noticed = m_model.revision();
+    m_frameTimer.setSingleShot(true);
+    connect(&m_frameTimer, &QTimer::timeout, this, [this] { ShowChanges(); });
+    m_clock.start();
+    m_lastFrameNs = -std::numeric_limits<qint64>::max() / 2;
 }
 
 int PanelView::Sync() {
-    if (m_model.revision() == m_seen) {
+    if (m_model.revision() == m_noticed) {
         return 0;
     }
-    int touched = 0;
+    int changed = 0;
+    for (std::size_t i = 0; i < kElementCount; ++i) {
+        changed += m_model[static_cast<Element>(i)].revision > m_noticed ? 1 : 0;
+    }
+    m_noticed = m_model.revision();
+    ScheduleFrame();
+    return changed;
+}
+
+double PanelView::FrameIntervalMs() const {
+    const QScreen* on = screen();
+    const double hz = on != nullptr ? on->refreshRate() : 0.0;
+    return 1000.0 / (hz >= 1.0 ? hz : 60.0);
+}
+
+void PanelView::ScheduleFrame() {
+    if (m_frameTimer.isActive()) {
+        return;  // the frame that is due shows this change too
+    }
+    const double wait =
+        FrameIntervalMs() - static_cast<double>(m_clock.nsecsElapsed() - m_lastFrameNs) / 1e6;
+    if (wait <= 0) {
+        ShowChanges();
+    } else {
+        m_frameTimer.start(static_cast<int>(std::ceil(wait)));
+    }
+}
+
+void PanelView::ShowChanges() {
+    m_lastFrameNs = m_clock.nsecsElapsed();
     for (std::size_t i = 0; i < kElementCount; ++i) {
         const auto e = static_cast<Element>(i);
         if (m_model[e].revision > m_slots[i].seen) {
             Show(e);
-            ++touched;
         }
     }
     m_seen = m_model.revision();
-    return touched;
 }
 
 void PanelView::Show(Element e) {

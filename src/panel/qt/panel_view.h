@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QHash>
 #include <QPixmap>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -30,7 +32,10 @@ QFont ResolveFont(const FontInfo& listedFont);
 int FitPixelSize(const QFont& font, int pixelSize, const QString& text, QSize box, int margin);
 
 /// The main panel: one child widget per element of the catalogue, placed by geometry in twips,
-/// showing a PanelModel. Only elements whose revision changed since the last Sync are touched.
+/// showing a PanelModel. Only elements whose revision changed are touched, and no more often
+/// than the screen the panel is on refreshes: a change is shown at once when the last frame
+/// is a refresh period old, otherwise when that period has passed, with the model's values of
+/// that moment.
 class PanelView : public QWidget {
     Q_OBJECT
 
@@ -38,9 +43,14 @@ public:
     /// The model must outlive the view. Elements start at their catalogue geometry.
     explicit PanelView(const PanelModel& model, QWidget* parent = nullptr);
 
-    /// Shows every element change made since the last call; returns the number of elements it
-    /// touched (0 when nothing changed, so nothing repaints).
+    /// Notes every element change made since the last call and shows the changes now or at
+    /// the next frame; returns the number of elements that changed (0 when nothing changed, so
+    /// nothing repaints).
     int Sync();
+
+    /// Time between two frames, in milliseconds: the refresh period of the panel's screen, of
+    /// 60 Hz when the screen does not tell.
+    double FrameIntervalMs() const;
 
     /// Places an element: left, top, width and height in twips; font size in points for text
     /// fields, lamps and gauges (a text that would be clipped gets a smaller font).
@@ -71,11 +81,17 @@ private:
     };
     void Show(Element e);
     void FitText(Element e);
+    void ScheduleFrame();
+    void ShowChanges();
 
     const PanelModel& m_model;
     std::array<Slot, kElementCount> m_slots{};
     QHash<QString, QPixmap> m_decoded;
-    std::uint64_t m_seen = 0;
+    std::uint64_t m_seen = 0;     // model revision shown
+    std::uint64_t m_noticed = 0;  // model revision of the last Sync
+    QTimer m_frameTimer;
+    QElapsedTimer m_clock;
+    qint64 m_lastFrameNs = 0;
     std::function<void()> m_logoClicked;
 };
 
