@@ -73,6 +73,7 @@ for f in out.glob("*.json"):
         if b.get("aggregate_name") == "median":
             scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[b["time_unit"]]
             median[b["run_name"]] = b["real_time"] * scale
+            median[b["run_name"] + ":cpu"] = b["cpu_time"] * scale
 
 def us(name):
     return median.get(name)
@@ -86,8 +87,8 @@ rows = [
     ("Floor: the same reads as bare pread", "BM_Floor_BarePread", None),
     ("Floor: one process_vm_readv", "BM_Floor_ProcessVmReadv", None),
     ("Present one snapshot into the panel model", "BM_PresentMetric", None),
-    ("Present into the live widgets, values changing", "BM_PresentIntoWidgets_Changing", None),
-    ("Present into the live widgets, values unchanged", "BM_PresentIntoWidgets_Unchanged", None),
+    ("Present and paint what changed, values changing", "BM_PresentAndPaint_Changing", None),
+    ("Present into the panel, values unchanged", "BM_PresentIntoPanel_Unchanged", None),
     ("Build one packet", "BM_BuildTelemetryPacket", None),
     ("Accept and unpack one packet", "BM_ReceiveAcceptUnpackPacket", None),
 ]
