@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
 #include "panel/qt/bar_gauge.h"
+#include "panel/qt/element_text.h"
 #include "panel/qt/panel_view.h"
 
 namespace kerbview::app {
@@ -205,6 +207,66 @@ TEST(PanelView, AdjacentTyreFiguresStaySeparateAtEveryWindowSize) {
         ASSERT_GE(gaps.size(), 3u);
         EXPECT_GE(gaps[1], 3) << "figures closer than 3 pixels";
         EXPECT_GE(gaps[1], 2 * gaps[2]) << "a gap between figures no wider than one between digits";
+    }
+}
+
+TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
+    // The panel's display font and the gauges' font (whose figures kern: "11").
+    const panel::FontInfo fonts[] = {{"Bombardier", 15.75, false}, {"Arial", 12, true}};
+    for (const panel::FontInfo& listed : fonts) {
+        for (int px : {11, 16, 21, 32}) {
+            for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "8"}) {
+                SCOPED_TRACE(std::string(listed.family) + " " + std::to_string(px) + " " + text);
+                panel::qt::ElementText placed;
+                placed.Prepare(text, panel::qt::ResolveFont(listed), px, QSize(400, 80), 0, false);
+                EXPECT_TRUE(placed.PlacedFromSteps());
+                QImage mine(160, 60, QImage::Format_RGB32);
+                QImage shaped = mine;
+                mine.fill(Qt::white);
+                shaped.fill(Qt::white);
+                QPainter a(&mine);
+                a.setPen(Qt::black);
+                placed.Draw(a, QPointF(10, 5));
+                QPainter b(&shaped);
+                b.setPen(Qt::black);
+                b.setFont(placed.Font());
+                b.drawText(QRectF(10, 5, 150, 55), Qt::AlignLeft | Qt::AlignTop,
+                           QString::fromLatin1(text));
+                a.end();
+                b.end();
+                EXPECT_EQ(mine, shaped);
+                EXPECT_EQ(
+                    placed.Size().width(),
+                    QFontMetricsF(placed.Font()).horizontalAdvance(QString::fromLatin1(text)));
+            }
+        }
+    }
+}
+
+TEST(ElementText, FittedSizeIsTheLargestThatFits) {
+    const QFont font = panel::qt::ResolveFont({"Bombardier", 15.75, false});
+    // The largest size from the wanted one down that fits, never below 6: tried size by size.
+    const auto largest = [&](int wanted, const QString& text, QSize box, int margin) {
+        QFont f = font;
+        int px = std::max(6, wanted);
+        for (; px > 6; --px) {
+            f.setPixelSize(px);
+            const QFontMetrics fm(f);
+            if (fm.height() <= box.height() &&
+                fm.horizontalAdvance(text) <= box.width() - 2 * margin)
+                break;
+        }
+        return px;
+    };
+    for (const char* text : {"204kPA", "Liters / Laatste Ronde", "197", "W", ""}) {
+        for (int wanted : {4, 12, 21, 40}) {
+            for (QSize box : {QSize(73, 25), QSize(41, 25), QSize(20, 12), QSize(300, 60)}) {
+                const QString t = QString::fromLatin1(text);
+                EXPECT_EQ(panel::qt::FitPixelSize(font, wanted, t, box, 2),
+                          largest(wanted, t, box, 2))
+                    << text << " " << wanted << " " << box.width() << "x" << box.height();
+            }
+        }
     }
 }
 

@@ -59,8 +59,8 @@ void BarGauge::setTextbkcolor(const QColor& c) {
     update();
 }
 
-void PaintBarGauge(QPainter& p, const QRectF& r, const GaugeLook& look, const QStaticText& text,
-                   const QFont& font) {
+void PaintBarGauge(QPainter& p, const QRectF& r, const GaugeLook& look, qreal textWidth,
+                   const QFont& font, const std::function<void(const QPointF&)>& drawText) {
     p.save();
     p.setClipRect(r, Qt::IntersectClip);
     p.fillRect(r, look.backcolor);
@@ -77,22 +77,22 @@ void PaintBarGauge(QPainter& p, const QRectF& r, const GaugeLook& look, const QS
     p.setBrush(Qt::NoBrush);
     p.drawRect(r.adjusted(0, 0, -1, -1));
 
-    if (!text.text().isEmpty()) {
+    if (drawText) {
         // The text gets an outline in the text back colour so it stays readable where it
         // crosses from the fill onto the empty part of the bar: the text drawn around its place
         // one pixel away in eight directions, then on it, from glyphs laid out once per text.
         p.setRenderHint(QPainter::Antialiasing);
         p.setFont(font);
         const QFontMetricsF fm(font);
-        const QPointF at(r.center().x() - text.size().width() / 2,
+        const QPointF at(r.center().x() - textWidth / 2,
                          r.center().y() + (fm.ascent() - fm.descent()) / 2 - fm.ascent());
         p.setPen(look.textbkcolor);
         for (const QPointF step : {QPointF(-1, -1), QPointF(0, -1), QPointF(1, -1), QPointF(-1, 0),
                                    QPointF(1, 0), QPointF(-1, 1), QPointF(0, 1), QPointF(1, 1)}) {
-            p.drawStaticText(at + step, text);
+            drawText(at + step);
         }
         p.setPen(look.textcolor);
-        p.drawStaticText(at, text);
+        drawText(at);
     }
     p.restore();
 }
@@ -102,10 +102,12 @@ void BarGauge::paintEvent(QPaintEvent*) {
     QStaticText text(m_text);
     text.setTextFormat(Qt::PlainText);
     text.prepare(QTransform(), font());
+    const auto draw = [&](const QPointF& at) { p.drawStaticText(at, text); };
     PaintBarGauge(p, rect(),
                   {m_orientation, m_minvalue, m_maxvalue, m_value, m_backcolor, m_forecolor,
                    m_textcolor, m_textbkcolor},
-                  text, font());
+                  text.size().width(), font(),
+                  m_text.isEmpty() ? std::function<void(const QPointF&)>() : draw);
 }
 
 }  // namespace kerbview::panel::qt

@@ -6,8 +6,7 @@
 #include <QPainter>
 #include <QString>
 #include <QWidget>
-
-class QStaticText;
+#include <functional>
 
 namespace kerbview::panel::qt {
 
@@ -24,10 +23,11 @@ struct GaugeLook {
 };
 
 /// Draws a bar gauge into `r`: the bar filled over its share (BarGauge::FillFraction), a thin
-/// frame, and `text`, laid out for `font`, centred on it with an outline in the text back
-/// colour. Leaves the painter as it found it.
-void PaintBarGauge(QPainter& painter, const QRectF& r, const GaugeLook& look,
-                   const QStaticText& text, const QFont& font);
+/// frame, and a text `textWidth` wide in `font` centred on it with an outline in the text back
+/// colour; `drawText` draws the text, in the painter's pen, with the top left of its line at
+/// the point given (none for no text). Leaves the painter as it found it.
+void PaintBarGauge(QPainter& painter, const QRectF& r, const GaugeLook& look, qreal textWidth,
+                   const QFont& font, const std::function<void(const QPointF&)>& drawText);
 
 /// A bar gauge: a bar filled over (value - minvalue) / (maxvalue - minvalue) of its length,
 /// from the left (horizontal) or from the bottom (vertical), with a text drawn centred on it.

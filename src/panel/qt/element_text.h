@@ -2,10 +2,15 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
+#include <QList>
+#include <QPainter>
+#include <QRawFont>
 #include <QSize>
 #include <QStaticText>
 #include <QString>
 #include <string>
+#include <vector>
 
 namespace kerbview::panel::qt {
 
@@ -19,8 +24,10 @@ int FitPixelSize(const QFont& font, int pixelSize, const QString& text, QSize bo
 int FilledFieldMargin(int wantedPixelSize);
 
 /// The text of one panel element as it is drawn: the font fitted to the element's box and the
-/// laid-out glyphs. Made again only when the text, the box, the font or the wanted size
-/// changes, so an element whose text repeats costs no layout.
+/// laid-out glyphs, made again only when the text, the box, the font or the wanted size
+/// changes. A text made only of figures and their separators (most read-outs) is placed from
+/// the steps the shaper takes between each pair of them, learnt once per font, without shaping
+/// it again; any other text is shaped.
 class ElementText {
 public:
     /// Makes the text ready for drawing: `cp1252` in `base` at `wantedPx` pixels, made smaller
@@ -28,16 +35,24 @@ public:
     /// as wanted, never below 6).
     void Prepare(const std::string& cp1252, const QFont& base, int wantedPx, QSize box, int margin,
                  bool fit);
-    /// Forgets the prepared text (the box or the font changed).
-    void Clear() { m_ready = false; }
 
-    const QStaticText& Glyphs() const { return m_glyphs; }
+    /// Draws the text in the painter's pen with the top left of its line at `at`.
+    void Draw(QPainter& painter, const QPointF& at) const;
+
     const QFont& Font() const { return m_font; }
     const QString& Text() const { return m_text; }
     /// Width of the laid-out line and height of a line of the font, in pixels.
     QSizeF Size() const { return m_size; }
+    /// True when the text was placed from the learnt steps, false when it was shaped.
+    bool PlacedFromSteps() const { return m_byAdvances; }
 
 private:
+    // Lays the text out at the font's size from the figures' advances; false when the text or
+    // the font does not allow it.
+    bool LayOutFigures();
+    bool FiguresArePlain();
+    void Shape();
+
     bool m_ready = false;
     std::string m_key;
     QFont m_base;
@@ -47,8 +62,19 @@ private:
     bool m_fit = false;
     QFont m_font;
     QString m_text;
-    QStaticText m_glyphs;
     QSizeF m_size;
+    qreal m_ascent = 0;
+    bool m_byAdvances = false;
+    QStaticText m_glyphs;
+    QGlyphRun m_run;
+    // The font the figures were checked for, with their glyphs, advances, and how far each
+    // moves the next one on (kerning included), by pair.
+    QFont m_checkedFont;
+    bool m_figuresPlain = false;
+    QRawFont m_raw;
+    QList<quint32> m_figureGlyphs;
+    QList<qreal> m_figureAdvances;
+    std::vector<qreal> m_figureSteps;
 };
 
 }  // namespace kerbview::panel::qt

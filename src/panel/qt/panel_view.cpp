@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -127,6 +128,7 @@ PanelView::PanelView(const PanelModel& model, QWidget* parent) : QWidget(parent)
     m_lastFrameNs = -std::numeric_limits<qint64>::max() / 2;
     PlaceScaled(1.0, 1.0);
     m_noticed = m_model.revision();
+    m_dirty.reset();  // the first frame paints everything
 }
 
 int PanelView::Sync() {
@@ -142,7 +144,7 @@ int PanelView::Sync() {
         }
     }
     m_noticed = m_model.revision();
-    if (!m_pending.isEmpty()) {
+    if (m_dirty.any()) {
         ScheduleFrame();
     }
     return changed;
@@ -152,7 +154,7 @@ void PanelView::Notice(Element e) {
     switch (Info(e).kind) {
         case ElementKind::Picture: TakePicture(e); break;
         case ElementKind::List: break;  // never shown
-        default: m_pending += m_slots[static_cast<std::size_t>(e)].rect; break;
+        default: m_dirty.set(static_cast<std::size_t>(e)); break;
     }
 }
 
@@ -172,7 +174,7 @@ void PanelView::TakePicture(Element e) {
         m_logo->setVisible(s.visible);
     } else {
         m_layerValid = false;
-        m_pending += slot.rect;
+        m_dirty.set(static_cast<std::size_t>(e));
     }
 }
 
@@ -196,8 +198,14 @@ void PanelView::ScheduleFrame() {
 }
 
 void PanelView::Flush() {
-    update(m_pending);
-    m_pending = QRegion();
+    QRegion places;
+    for (std::size_t i = 0; i < kElementCount; ++i) {
+        if (m_dirty.test(i)) {
+            places += m_slots[i].rect;
+        }
+    }
+    m_dirty.reset();
+    update(places);
 }
 
 const ElementText& PanelView::PreparedText(Element e) {
@@ -311,6 +319,7 @@ void PanelView::paintEvent(QPaintEvent* event) {
     // pictures are in the layer and the logo is a widget above it.
     const auto order = ElementCollection();
     QRegion covered;
+    m_coveredBy.clear();
     m_toPaint.clear();
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         if (it->type != CollectionEntry::Type::PanelElement) {
@@ -323,12 +332,17 @@ void PanelView::paintEvent(QPaintEvent* event) {
             !region.intersects(r)) {
             continue;
         }
-        QRegion part = region.intersected(r) - covered;
-        if (!part.isEmpty()) {
-            m_toPaint.push_back({e, std::move(part)});
-            if (Opaque(e)) {
-                covered += r;
-            }
+        // Elements meet at their edges only; the regions are worked out for an element that an
+        // opaque one above it touches.
+        const bool touched = std::any_of(m_coveredBy.begin(), m_coveredBy.end(),
+                                         [&r](const QRect& c) { return c.intersects(r); });
+        if (touched && (region.intersected(r) - covered).isEmpty()) {
+            continue;
+        }
+        m_toPaint.push_back(e);
+        if (Opaque(e)) {
+            m_coveredBy.push_back(r);
+            covered += r;
         }
     }
     QPainter p(this);
@@ -337,9 +351,9 @@ void PanelView::paintEvent(QPaintEvent* event) {
                      QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
     }
     for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
-        const Element e = it->first;
+        const Element e = *it;
         switch (Info(e).kind) {
-            case ElementKind::TextField: PaintTextField(p, e, it->second); break;
+            case ElementKind::TextField: PaintTextField(p, e, region); break;
             case ElementKind::Lamp: PaintLamp(p, e); break;
             case ElementKind::BarGauge: PaintGauge(p, e); break;
             case ElementKind::WheelMarker:
@@ -352,7 +366,7 @@ void PanelView::paintEvent(QPaintEvent* event) {
     }
 }
 
-void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& part) {
+void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& region) {
     const ElementInfo& info = Info(e);
     const QRect& r = m_slots[static_cast<std::size_t>(e)].rect;
     const QColor back = ToQColor(m_model[e].backColor, palette());
@@ -369,7 +383,7 @@ void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& part) {
         info.backColor == kNoFill ? r.left() : r.left() + (r.width() - size.width()) / 2;
     const QPointF at(x, r.top() + (r.height() - size.height()) / 2);
     // A neighbour's change that reaches only the edge of this field leaves its text alone.
-    if (!part.intersects(QRectF(at, size).toAlignedRect())) {
+    if (!region.intersects(QRectF(at, size).toAlignedRect())) {
         return;
     }
     const bool spills = size.width() > r.width() || size.height() > r.height();
@@ -377,9 +391,8 @@ void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& part) {
         p.save();
         p.setClipRect(r, Qt::IntersectClip);
     }
-    p.setFont(text.Font());
     p.setPen(ToQColor(info.textColor, palette()));
-    p.drawStaticText(at, text.Glyphs());
+    text.Draw(p, at);
     if (spills) {
         p.restore();
     }
@@ -417,8 +430,10 @@ void PanelView::PaintGauge(QPainter& p, Element e) {
     look.backcolor = look.textbkcolor = ToQColor(s.backColor, palette());
     look.forecolor = ToQColor(info.foreColor, palette());
     look.textcolor = ToQColor(info.textColor, palette());
-    PaintBarGauge(p, QRectF(m_slots[static_cast<std::size_t>(e)].rect), look, text.Glyphs(),
-                  text.Font());
+    const auto draw = [&](const QPointF& at) { text.Draw(p, at); };
+    PaintBarGauge(p, QRectF(m_slots[static_cast<std::size_t>(e)].rect), look, text.Size().width(),
+                  text.Font(),
+                  text.Text().isEmpty() ? std::function<void(const QPointF&)>() : draw);
 }
 
 }  // namespace kerbview::panel::qt

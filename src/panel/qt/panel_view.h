@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/colours.h"
@@ -100,7 +100,7 @@ private:
     // Whether e, drawn, covers its whole place.
     bool Opaque(Element e) const;
     void PaintLayer();
-    void PaintTextField(QPainter& p, Element e, const QRegion& part);
+    void PaintTextField(QPainter& p, Element e, const QRegion& region);
     void PaintLamp(QPainter& p, Element e);
     void PaintGauge(QPainter& p, Element e);
 
@@ -114,16 +114,17 @@ private:
     QPixmap m_layer;
     bool m_layerValid = false;
 
-    std::uint64_t m_noticed = 0;  // model revision of the last Sync
-    QRegion m_pending;            // places changed since the last frame was asked for
+    std::uint64_t m_noticed = 0;         // model revision of the last Sync
+    std::bitset<kElementCount> m_dirty;  // changed since the last frame was asked for
     QTimer m_frameTimer;
     QElapsedTimer m_clock;
     qint64 m_lastFrameNs = 0;
     int m_frames = 0;
     QRegion m_lastFrameRegion;
-    // The elements of the frame being painted, top of the stack first, with the part of each
-    // that is to be painted.
-    std::vector<std::pair<Element, QRegion>> m_toPaint;
+    // Of the frame being painted: the elements to paint, top of the stack first, and the
+    // places of the opaque ones among them.
+    std::vector<Element> m_toPaint;
+    std::vector<QRect> m_coveredBy;
 };
 
 }  // namespace kerbview::panel::qt
