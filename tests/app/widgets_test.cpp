@@ -211,14 +211,19 @@ TEST(PanelView, AdjacentTyreFiguresStaySeparateAtEveryWindowSize) {
 }
 
 TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
-    // The panel's display font and the gauges' font (whose figures kern: "11").
+    // Read-outs in the panel's display font and the gauges' font (whose figures kern: "11").
     const panel::FontInfo fonts[] = {{"Bombardier", 15.75, false}, {"Arial", 12, true}};
+    panel::qt::FigureStepsCache steps;
     for (const panel::FontInfo& listed : fonts) {
         for (int px : {11, 16, 21, 32}) {
-            for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "8"}) {
+            for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "204kPA",
+                                     "490\xBA"
+                                     "C",
+                                     "30PSI"}) {
                 SCOPED_TRACE(std::string(listed.family) + " " + std::to_string(px) + " " + text);
                 panel::qt::ElementText placed;
-                placed.Prepare(text, panel::qt::ResolveFont(listed), px, QSize(400, 80), 0, false);
+                placed.Prepare(text, panel::qt::ResolveFont(listed), px, QSize(400, 80), 0, false,
+                               &steps);
                 EXPECT_TRUE(placed.PlacedFromSteps());
                 QImage mine(160, 60, QImage::Format_RGB32);
                 QImage shaped = mine;

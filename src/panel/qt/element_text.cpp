@@ -2,33 +2,27 @@
 #include "panel/qt/element_text.h"
 
 #include <QFontMetrics>
-#include <QTextLayout>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/text_encoding.h"
 
 namespace kerbview::panel::qt {
+namespace {
 
-int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize box, int margin) {
-    QFont font = base;
-    const auto width = [&](int px) {
-        font.setPixelSize(px);
-        return QFontMetrics(font).horizontalAdvance(text);
-    };
-    const auto fits = [&](int px) {
-        const int w = width(px);
-        return QFontMetrics(font).height() <= box.height() && w <= box.width() - 2 * margin;
-    };
-    const int wanted = std::max(6, pixelSize);
+// Largest size from `wanted` down (never below 6) at which `fits` holds. A text's width grows
+// about in step with the size: the search starts where the width at the wanted size points
+// and corrects by whole pixels, instead of trying every size from the top.
+int LargestFitting(int wanted, int room, const std::function<qreal(int)>& width,
+                   const std::function<bool(int)>& fits) {
+    wanted = std::max(6, wanted);
     if (wanted == 6 || fits(wanted)) {
         return wanted;
     }
-    // A text's width grows about in step with the size: start where the width says, then
-    // correct by whole pixels, instead of trying every size from the top.
-    const int full = std::max(1, width(wanted));
-    int px = std::clamp((box.width() - 2 * margin) * wanted / full, 6, wanted - 1);
+    const qreal full = std::max<qreal>(1, width(wanted));
+    int px = std::clamp(static_cast<int>(room * wanted / full), 6, wanted - 1);
     while (px > 6 && !fits(px)) {
         --px;
     }
@@ -38,22 +32,32 @@ int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize bo
     return px;
 }
 
-int FilledFieldMargin(int wantedPixelSize) {
-    return std::max(2, static_cast<int>(std::lround(wantedPixelSize / 10.0)));
-}
-
-namespace {
-
-// The characters of a figure: digits, separators, signs and the blank.
-const QString& FigureCharacters() {
-    static const QString characters = QStringLiteral("0123456789.,:- ");
-    return characters;
+QFont AtSize(const QFont& base, int px) {
+    QFont font = base;
+    font.setPixelSize(px);
+    return font;
 }
 
 }  // namespace
 
+int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize box, int margin) {
+    const auto width = [&](int px) {
+        return static_cast<qreal>(QFontMetrics(AtSize(base, px)).horizontalAdvance(text));
+    };
+    const auto fits = [&](int px) {
+        const QFontMetrics fm(AtSize(base, px));
+        return fm.height() <= box.height() &&
+               fm.horizontalAdvance(text) <= box.width() - 2 * margin;
+    };
+    return LargestFitting(pixelSize, box.width() - 2 * margin, width, fits);
+}
+
+int FilledFieldMargin(int wantedPixelSize) {
+    return std::max(2, static_cast<int>(std::lround(wantedPixelSize / 10.0)));
+}
+
 void ElementText::Prepare(const std::string& cp1252, const QFont& base, int wantedPx, QSize box,
-                          int margin, bool fit) {
+                          int margin, bool fit, FigureStepsCache* steps) {
     if (m_ready && cp1252 == m_key && wantedPx == m_wanted && box == m_box && margin == m_margin &&
         fit == m_fit && base == m_base) {
         return;
@@ -65,138 +69,65 @@ void ElementText::Prepare(const std::string& cp1252, const QFont& base, int want
     m_box = box;
     m_margin = margin;
     m_fit = fit;
-
     m_text = QString::fromUtf8(core::Cp1252ToUtf8(cp1252));
-    m_font = base;
-    m_font.setPixelSize(std::max(6, wantedPx));
-    const QFontMetricsF metrics(m_font);
-    m_ascent = metrics.ascent();
-    const auto fits = [&] {
-        return m_size.width() <= box.width() - 2 * margin && metrics.height() <= box.height();
-    };
-    m_byAdvances = LayOutFigures();
-    if (m_byAdvances && (!fit || fits())) {
+    m_font = AtSize(base, std::max(6, wantedPx));
+    m_placed = steps != nullptr && !m_text.isEmpty() && PlaceFromSteps(*steps);
+    if (m_placed) {
         return;
     }
-    m_byAdvances = false;
     Shape();
-    // The wanted size fits nearly always; only a text that does not is measured size by size.
-    if (fit && !m_text.isEmpty() && !fits()) {
-        m_font.setPixelSize(FitPixelSize(base, wantedPx, m_text, box, margin));
-        m_ascent = QFontMetricsF(m_font).ascent();
+    // The wanted size fits nearly always; only a text that does not is measured again.
+    if (fit && !m_text.isEmpty() &&
+        (m_size.width() > box.width() - 2 * margin || m_size.height() > box.height())) {
+        m_font = AtSize(base, FitPixelSize(base, wantedPx, m_text, box, margin));
         Shape();
     }
+}
+
+// A read-out at the wanted size, or at the largest size that fits, when every size tried is
+// plain in its font; false leaves the text to the shaper.
+bool ElementText::PlaceFromSteps(FigureStepsCache& steps) {
+    const FigureSteps* at = &steps.For(m_font);
+    if (!at->Covers(m_text)) {
+        return false;
+    }
+    const int room = m_box.width() - 2 * m_margin;
+    if (m_fit) {
+        bool plain = true;
+        const auto width = [&](int px) {
+            const FigureSteps& s = steps.For(AtSize(m_base, px));
+            plain &= s.Plain();
+            return s.Plain() ? s.Width(m_text) : 0.0;
+        };
+        // As the shaped search measures: whole pixels.
+        const auto fits = [&](int px) {
+            return qRound(width(px)) <= room &&
+                   QFontMetrics(AtSize(m_base, px)).height() <= m_box.height();
+        };
+        const int px = LargestFitting(m_wanted, room, width, fits);
+        if (!plain) {
+            return false;
+        }
+        m_font = AtSize(m_base, px);
+        at = &steps.For(m_font);
+    }
+    const QFontMetricsF metrics(m_font);
+    m_ascent = metrics.ascent();
+    // A line of the font is what the toolkit centres in a box, whatever the glyphs reach.
+    m_size = QSizeF(at->Width(m_text), metrics.height());
+    m_run = at->Place(m_text);
+    return true;
 }
 
 void ElementText::Shape() {
     m_glyphs = QStaticText(m_text);
     m_glyphs.setTextFormat(Qt::PlainText);
     m_glyphs.prepare(QTransform(), m_font);
-    // A line of the font is what the toolkit centres in a box, whatever the glyphs reach.
     m_size = QSizeF(m_glyphs.size().width(), QFontMetricsF(m_font).height());
 }
 
-bool ElementText::LayOutFigures() {
-    if (m_text.isEmpty()) {
-        return false;
-    }
-    for (QChar c : m_text) {
-        if (!FigureCharacters().contains(c)) {
-            return false;
-        }
-    }
-    if (!FiguresArePlain()) {
-        return false;
-    }
-    QList<quint32> glyphs;
-    QList<QPointF> positions;
-    glyphs.reserve(m_text.size());
-    positions.reserve(m_text.size());
-    const auto n = FigureCharacters().size();
-    qreal x = 0;
-    qsizetype previous = -1;
-    for (QChar c : m_text) {
-        const auto k = FigureCharacters().indexOf(c);
-        if (previous >= 0) {
-            x += m_figureSteps[static_cast<std::size_t>(previous * n + k)];
-        }
-        glyphs.append(m_figureGlyphs[k]);
-        positions.append(QPointF(x, 0));
-        previous = k;
-    }
-    x += m_figureAdvances[previous];
-    m_run.setRawFont(m_raw);
-    m_run.setGlyphIndexes(glyphs);
-    m_run.setPositions(positions);
-    m_size = QSizeF(x, QFontMetricsF(m_font).height());
-    return true;
-}
-
-// Shapes every ordered pair of figure characters once and reads from the shaper's positions
-// how far each character moves the next one on: its advance plus the pair's kerning. Where one
-// pair moves differently in two places (the shaper looks further than a pair), or the shaper
-// picks other glyphs, figures in this font are left to the shaper.
-bool ElementText::FiguresArePlain() {
-    if (m_font == m_checkedFont) {
-        return m_figuresPlain;
-    }
-    m_checkedFont = m_font;
-    m_figuresPlain = false;
-    m_raw = QRawFont::fromFont(m_font);
-    if (!m_raw.isValid()) {
-        return false;
-    }
-    const QString& characters = FigureCharacters();
-    const auto n = characters.size();
-    m_figureGlyphs = m_raw.glyphIndexesForString(characters);
-    if (m_figureGlyphs.size() != n || m_figureGlyphs.contains(0u)) {
-        return false;
-    }
-    QString pairs;
-    for (QChar a : characters) {
-        for (QChar b : characters) {
-            pairs += a;
-            pairs += b;
-        }
-    }
-    QTextLayout layout(pairs, m_font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setNumColumns(static_cast<int>(pairs.size()));
-    layout.endLayout();
-    const QList<QGlyphRun> runs = layout.glyphRuns();
-    if (runs.size() != 1 || runs[0].glyphIndexes().size() != pairs.size()) {
-        return false;
-    }
-    const QList<quint32> shaped = runs[0].glyphIndexes();
-    const QList<QPointF> placed = runs[0].positions();
-    m_figureSteps.assign(static_cast<std::size_t>(n * n), -1.0);
-    for (qsizetype i = 0; i < pairs.size(); ++i) {
-        const auto k = characters.indexOf(pairs[i]);
-        if (shaped[i] != m_figureGlyphs[k]) {
-            return false;
-        }
-        if (i + 1 < pairs.size()) {
-            const auto step = static_cast<std::size_t>(k * n + characters.indexOf(pairs[i + 1]));
-            const qreal moved = placed[i + 1].x() - placed[i].x();
-            if (m_figureSteps[step] >= 0 && std::abs(m_figureSteps[step] - moved) > 1.0 / 64) {
-                return false;
-            }
-            m_figureSteps[step] = moved;
-        }
-    }
-    // The last character of a text moves nothing on, but the text's width takes its advance.
-    const QList<QPointF> advances = m_raw.advancesForGlyphIndexes(m_figureGlyphs);
-    m_figureAdvances.clear();
-    for (const QPointF& a : advances) {
-        m_figureAdvances.append(a.x());
-    }
-    m_figuresPlain = true;
-    return true;
-}
-
 void ElementText::Draw(QPainter& painter, const QPointF& at) const {
-    if (m_byAdvances) {
+    if (m_placed) {
         painter.drawGlyphRun(at + QPointF(0, m_ascent), m_run);
     } else {
         painter.setFont(m_font);

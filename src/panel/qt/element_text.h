@@ -3,14 +3,13 @@
 
 #include <QFont>
 #include <QGlyphRun>
-#include <QList>
 #include <QPainter>
-#include <QRawFont>
 #include <QSize>
 #include <QStaticText>
 #include <QString>
 #include <string>
-#include <vector>
+
+#include "panel/qt/figure_steps.h"
 
 namespace kerbview::panel::qt {
 
@@ -25,16 +24,16 @@ int FilledFieldMargin(int wantedPixelSize);
 
 /// The text of one panel element as it is drawn: the font fitted to the element's box and the
 /// laid-out glyphs, made again only when the text, the box, the font or the wanted size
-/// changes. A text made only of figures and their separators (most read-outs) is placed from
-/// the steps the shaper takes between each pair of them, learnt once per font, without shaping
-/// it again; any other text is shaped.
+/// changes. A read-out (figures, separators, unit letters) is placed from the steps its font's
+/// shaper takes (FigureSteps), without shaping it again; any other text is shaped.
 class ElementText {
 public:
     /// Makes the text ready for drawing: `cp1252` in `base` at `wantedPx` pixels, made smaller
     /// when it does not fit `box` with `margin` pixels free on each side (fit false: the size
-    /// as wanted, never below 6).
+    /// as wanted, never below 6). `steps` holds the fonts' steps; with none, every text is
+    /// shaped.
     void Prepare(const std::string& cp1252, const QFont& base, int wantedPx, QSize box, int margin,
-                 bool fit);
+                 bool fit, FigureStepsCache* steps);
 
     /// Draws the text in the painter's pen with the top left of its line at `at`.
     void Draw(QPainter& painter, const QPointF& at) const;
@@ -43,14 +42,11 @@ public:
     const QString& Text() const { return m_text; }
     /// Width of the laid-out line and height of a line of the font, in pixels.
     QSizeF Size() const { return m_size; }
-    /// True when the text was placed from the learnt steps, false when it was shaped.
-    bool PlacedFromSteps() const { return m_byAdvances; }
+    /// True when the text was placed from its font's steps, false when it was shaped.
+    bool PlacedFromSteps() const { return m_placed; }
 
 private:
-    // Lays the text out at the font's size from the figures' advances; false when the text or
-    // the font does not allow it.
-    bool LayOutFigures();
-    bool FiguresArePlain();
+    bool PlaceFromSteps(FigureStepsCache& steps);
     void Shape();
 
     bool m_ready = false;
@@ -64,17 +60,9 @@ private:
     QString m_text;
     QSizeF m_size;
     qreal m_ascent = 0;
-    bool m_byAdvances = false;
-    QStaticText m_glyphs;
+    bool m_placed = false;
     QGlyphRun m_run;
-    // The font the figures were checked for, with their glyphs, advances, and how far each
-    // moves the next one on (kerning included), by pair.
-    QFont m_checkedFont;
-    bool m_figuresPlain = false;
-    QRawFont m_raw;
-    QList<quint32> m_figureGlyphs;
-    QList<qreal> m_figureAdvances;
-    std::vector<qreal> m_figureSteps;
+    QStaticText m_glyphs;
 };
 
 }  // namespace kerbview::panel::qt

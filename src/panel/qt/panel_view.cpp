@@ -218,7 +218,7 @@ const ElementText& PanelView::PreparedText(Element e) {
                        : Info(e).backColor == kNoFill ? kCaptionMargin
                                                       : FilledFieldMargin(wanted);
     const bool fit = kind == ElementKind::TextField || kind == ElementKind::Lamp;
-    slot.text.Prepare(m_model[e].text, slot.font, wanted, slot.rect.size(), margin, fit);
+    slot.text.Prepare(m_model[e].text, slot.font, wanted, slot.rect.size(), margin, fit, &m_steps);
     return slot.text;
 }
 

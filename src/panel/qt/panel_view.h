@@ -22,6 +22,7 @@
 #include "panel/element_catalogue.h"
 #include "panel/panel_model.h"
 #include "panel/qt/element_text.h"
+#include "panel/qt/figure_steps.h"
 
 namespace kerbview::panel::qt {
 
@@ -107,6 +108,7 @@ private:
     const PanelModel& m_model;
     std::array<Slot, kElementCount> m_slots{};
     QHash<QString, QPixmap> m_decoded;
+    FigureStepsCache m_steps;
     QWidget* m_logo = nullptr;  // Picture1: a widget of its own for its click and cursor
     std::function<void()> m_logoClicked;
 
