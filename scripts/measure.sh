@@ -144,6 +144,11 @@ run() {
     perf_stop "$pid"
     perf_forget "$pid"
   done
+  # A run is only worth its figures with the simulator there all along.
+  if ! kill -0 "$perf_standin_pid" 2>/dev/null; then
+    echo "the stand-in simulator ended during the run of $label: no figures" >&2
+    exit 1
+  fi
 }
 
 touch "$perf_work/results"
