@@ -8,11 +8,12 @@
 # through the X DAMAGE extension by bench/paint_counter), packets sent (server) or presented
 # (client) per second as counted by the program itself (--stats-file), peak resident memory
 # (VmHWM) and the time from start to its window being shown; and the X server's CPU use.
-#   scripts/measure.sh [--seconds N] [--scenario session|track|idle] [--decoys N]
+#   scripts/measure.sh [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo]
 #                      [--against REV [--rounds R]] [--no-build | --build-dir DIR]
 # Scenarios: session (default) the stand-in's race, a few figures changing each scan; track
 # every displayed figure changing every scan (the stand-in's --track); idle no simulator window
-# at all. --decoys N opens N other top-level windows first.
+# at all. --decoys N opens N other top-level windows first. --solo runs one copy without a role
+# instead of the server and client (its figures are in the server's rows).
 # --against REV builds revision REV (a commit, tag or branch) in build-perf-rev-<commit>/ (kept
 # for later runs) and runs it and this tree's build in turn, REV first, R rounds (2 by default:
 # REV, this, REV, this) in one invocation under the same stand-in and display, then prints each
@@ -34,12 +35,14 @@ scenario=session
 decoys=0
 against=""
 rounds=2
-usage="usage: $0 [--seconds N] [--scenario session|track|idle] [--decoys N] [--against REV [--rounds R]] [--no-build | --build-dir DIR]"
+solo=0
+usage="usage: $0 [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo] [--against REV [--rounds R]] [--no-build | --build-dir DIR]"
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
     --scenario) scenario=$2; shift 2 ;;
     --decoys) decoys=$2; shift 2 ;;
+    --solo) solo=1; shift ;;
     --against) against=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
     --no-build) build=0; shift ;;
@@ -101,16 +104,20 @@ run() {
   local binary=$1 label=$2 port run_dir
   run_dir=$(mktemp -d "$perf_work/run.XXXX")
   port=$(perf_free_port)
-  perf_make_copy "$run_dir/server" "$binary" 1 "$port"
-  perf_make_copy "$run_dir/client" "$binary" 2 "$port"
+  perf_make_copy "$run_dir/server" "$binary" $((1 - solo)) "$port"
   perf_start_copy "$run_dir/server" 1 --stats-file "$run_dir/server/stats"
   local server=$perf_started_pid server_shown=$perf_shown_ms
-  perf_start_copy "$run_dir/client" 2 --stats-file "$run_dir/client/stats"
-  local client=$perf_started_pid client_shown=$perf_shown_ms
   perf_count_paints "$dir/paint_counter" "$server" "$run_dir/server/paints"
   local server_counter=$perf_started_pid
-  perf_count_paints "$dir/paint_counter" "$client" "$run_dir/client/paints"
-  local client_counter=$perf_started_pid
+  local client="" client_shown=- client_counter=""
+  if [ "$solo" -eq 0 ]; then
+    perf_make_copy "$run_dir/client" "$binary" 2 "$port"
+    perf_start_copy "$run_dir/client" 2 --stats-file "$run_dir/client/stats"
+    client=$perf_started_pid
+    client_shown=$perf_shown_ms
+    perf_count_paints "$dir/paint_counter" "$client" "$run_dir/client/paints"
+    client_counter=$perf_started_pid
+  fi
 
   # The server reads the simulator only after the appearance delay (3.5 s); a little more lets
   # both copies settle.
@@ -119,28 +126,32 @@ run() {
   local sp0 spm0 sp1 spm1 cp0 cpm0 cp1 cpm1
   t0=$(date +%s%N)
   s0=$(perf_cpu_ticks "$server")
-  c0=$(perf_cpu_ticks "$client")
+  c0=-
+  [ -n "$client" ] && c0=$(perf_cpu_ticks "$client")
   x0=$(perf_cpu_ticks "$perf_xvfb_pid")
   read -r sent0 sms0 < <(counter "$run_dir/server/stats" sent) || true
   read -r pres0 cms0 < <(counter "$run_dir/client/stats" presented) || true
   read -r sp0 spm0 < <(counter "$run_dir/server/paints" paints) || true
   read -r cp0 cpm0 < <(counter "$run_dir/client/paints" paints) || true
-  echo "measuring $label for $seconds s (server pid $server, client pid $client, port $port)"
+  echo "measuring $label for $seconds s (pids $server $client, port $port)"
   sleep "$seconds"
   t1=$(date +%s%N)
   s1=$(perf_cpu_ticks "$server")
-  c1=$(perf_cpu_ticks "$client")
+  c1=-
+  [ -n "$client" ] && c1=$(perf_cpu_ticks "$client")
   x1=$(perf_cpu_ticks "$perf_xvfb_pid")
   read -r sent1 sms1 < <(counter "$run_dir/server/stats" sent) || true
   read -r pres1 cms1 < <(counter "$run_dir/client/stats" presented) || true
   read -r sp1 spm1 < <(counter "$run_dir/server/paints" paints) || true
   read -r cp1 cpm1 < <(counter "$run_dir/client/paints" paints) || true
-  echo "$label $hz $t0 $t1 $s0 $s1 $c0 $c1 $x0 $x1 $(perf_hwm_kb "$server") $(perf_hwm_kb "$client")" \
+  local client_hwm=-
+  [ -n "$client" ] && client_hwm=$(perf_hwm_kb "$client")
+  echo "$label $hz $t0 $t1 $s0 $s1 $c0 $c1 $x0 $x1 $(perf_hwm_kb "$server") $client_hwm" \
     "$server_shown $client_shown ${sent0:--} ${sent1:--} ${sms0:--} ${sms1:--}" \
     "${pres0:--} ${pres1:--} ${cms0:--} ${cms1:--} ${sp0:--} ${sp1:--} ${spm0:--} ${spm1:--}" \
     "${cp0:--} ${cp1:--} ${cpm0:--} ${cpm1:--}" >>"$perf_work/results"
   local pid
-  for pid in "$client_counter" "$server_counter" "$client" "$server"; do
+  for pid in $client_counter $server_counter $client $server; do
     perf_stop "$pid"
     perf_forget "$pid"
   done
@@ -161,12 +172,12 @@ else
   done
 fi
 
-python3 - "$perf_work/results" "$scenario" "$decoys" "${against:+side}" <<'PY'
+python3 - "$perf_work/results" "$scenario" "$decoys" "${against:+side}" "$solo" <<'PY'
 import sys
 from statistics import mean
 
 lines = [l.split() for l in open(sys.argv[1]) if l.strip()]
-scenario, decoys, side = sys.argv[2], int(sys.argv[3]), sys.argv[4] == "side"
+scenario, decoys, side, solo = sys.argv[2], int(sys.argv[3]), sys.argv[4] == "side", sys.argv[5] == "1"
 
 def num(x):
     return None if x == "-" else int(x)
@@ -181,7 +192,9 @@ runs = []
 for a in lines:
     hz, t0, t1 = float(a[1]), int(a[2]), int(a[3])
     elapsed = (t1 - t0) / 1e9
-    cpu = lambda x, y: (int(y) - int(x)) / hz / elapsed * 100
+    cpu = lambda x, y: None if x == "-" else (int(y) - int(x)) / hz / elapsed * 100
+    mb = lambda x: None if x == "-" else int(x) / 1024
+    ms = lambda x: None if x == "-" else int(x)
     runs.append({
         "label": a[0], "elapsed": elapsed,
         "server CPU %": cpu(a[4], a[5]), "client CPU %": cpu(a[6], a[7]),
@@ -190,23 +203,34 @@ for a in lines:
         "client paints/s": rate(a[26], a[27], a[28], a[29]),
         "server packets sent/s": rate(a[14], a[15], a[16], a[17]),
         "client packets presented/s": rate(a[18], a[19], a[20], a[21]),
-        "server peak RSS MB": int(a[10]) / 1024, "client peak RSS MB": int(a[11]) / 1024,
-        "server start to shown ms": int(a[12]), "client start to shown ms": int(a[13]),
+        "server peak RSS MB": mb(a[10]), "client peak RSS MB": mb(a[11]),
+        "server start to shown ms": ms(a[12]), "client start to shown ms": ms(a[13]),
     })
 figures = [k for k in runs[0] if k not in ("label", "elapsed")]
+if solo:  # one copy without a role, in the server's rows
+    figures = [k for k in figures if not k.startswith("client")]
+    for r in runs:
+        for k in list(r):
+            if k.startswith("server "):
+                r["copy " + k[7:]] = r.pop(k)
+    figures = ["copy " + k[7:] if k.startswith("server ") else k for k in figures]
 fmt = lambda v: "n/a" if v is None else f"{v:.2f}"
 extra = f", {decoys} other windows" if decoys else ""
+extra += ", one copy without a role" if solo else ""
 print(f"\nscenario {scenario}{extra}, 10 ms scan, {runs[0]['elapsed']:.1f} s a run")
 
 if not side:
     r = runs[0]
     budgets = {
         "server CPU %": lambda v: v <= 5, "client CPU %": lambda v: v <= 5,
+        "copy CPU %": lambda v: v <= 5, "copy peak RSS MB": lambda v: v <= 60,
+        "copy start to shown ms": lambda v: v <= 500,
         "server peak RSS MB": lambda v: v <= 60, "client peak RSS MB": lambda v: v <= 60,
         "client packets presented/s": lambda v: v >= 95 if scenario != "idle" else True,
         "server start to shown ms": lambda v: v <= 500, "client start to shown ms": lambda v: v <= 500,
     }
-    limits = {"server CPU %": "<= 5", "client CPU %": "<= 5", "server peak RSS MB": "<= 60",
+    limits = {"copy CPU %": "<= 5", "copy peak RSS MB": "<= 60", "copy start to shown ms": "<= 500",
+              "server CPU %": "<= 5", "client CPU %": "<= 5", "server peak RSS MB": "<= 60",
               "client peak RSS MB": "<= 60", "client packets presented/s": ">= 95",
               "server start to shown ms": "<= 500", "client start to shown ms": "<= 500"}
     if scenario == "idle":
