@@ -2,6 +2,7 @@
 #include "panel/qt/figure_steps.h"
 
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace kerbview::panel::qt {
@@ -61,7 +62,6 @@ FigureSteps::FigureSteps(const QFont& font) : m_font(font), m_raw(QRawFont::from
             m_steps[pair] = step;
         }
     }
-    // The last character of a text steps to nothing, but the text's width takes its advance.
     for (const QPointF& a : m_raw.advancesForGlyphIndexes(m_glyphs)) {
         m_advances.push_back(a.x());
     }
@@ -80,7 +80,8 @@ bool FigureSteps::Covers(const QString& text) const {
     return true;
 }
 
-qreal FigureSteps::Width(const QString& text) const {
+qreal FigureSteps::Walk(const QString& text, QList<quint32>* glyphs,
+                        QList<QPointF>* positions) const {
     const QString& characters = ReadOutCharacters();
     const auto n = characters.size();
     qreal x = 0;
@@ -90,29 +91,24 @@ qreal FigureSteps::Width(const QString& text) const {
         if (previous >= 0) {
             x += m_steps[static_cast<std::size_t>(previous * n + k)];
         }
+        if (glyphs != nullptr) {
+            glyphs->append(m_glyphs[k]);
+            positions->append(QPointF(x, 0));
+        }
         previous = k;
     }
+    // The last character steps to nothing, but the text's width takes its advance.
     return previous >= 0 ? x + m_advances[static_cast<std::size_t>(previous)] : 0;
 }
 
+qreal FigureSteps::Width(const QString& text) const { return Walk(text, nullptr, nullptr); }
+
 QGlyphRun FigureSteps::Place(const QString& text) const {
-    const QString& characters = ReadOutCharacters();
-    const auto n = characters.size();
     QList<quint32> glyphs;
     QList<QPointF> positions;
     glyphs.reserve(text.size());
     positions.reserve(text.size());
-    qreal x = 0;
-    qsizetype previous = -1;
-    for (QChar c : text) {
-        const auto k = characters.indexOf(c);
-        if (previous >= 0) {
-            x += m_steps[static_cast<std::size_t>(previous * n + k)];
-        }
-        glyphs.append(m_glyphs[k]);
-        positions.append(QPointF(x, 0));
-        previous = k;
-    }
+    Walk(text, &glyphs, &positions);
     QGlyphRun run;
     run.setRawFont(m_raw);
     run.setGlyphIndexes(glyphs);

@@ -32,6 +32,9 @@ public:
     QGlyphRun Place(const QString& text) const;
 
 private:
+    // Steps through a covered text: its width, and its glyphs and their places when asked for.
+    qreal Walk(const QString& text, QList<quint32>* glyphs, QList<QPointF>* positions) const;
+
     QFont m_font;
     bool m_plain = false;
     QRawFont m_raw;
