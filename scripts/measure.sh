@@ -98,6 +98,19 @@ counter() {  # counter FILE NAME: a count and its time (ms) from a stats file
     "$1" 2>/dev/null || true
 }
 
+# reading SERVER CLIENT FOLDER: the clock (ns), the CPU ticks of the server, the client (- for
+# none) and Xvfb, then each count with its time (ms): packets sent and presented, and frames
+# drawn by the server and the client (- for what is not there).
+reading() {
+  local server=$1 client=$2 folder=$3 c=- pair counts=()
+  [ -n "$client" ] && c=$(perf_cpu_ticks "$client")
+  for pair in server/stats:sent client/stats:presented server/paints:paints client/paints:paints; do
+    read -r -a got < <(counter "$folder/${pair%%:*}" "${pair#*:}") || true
+    counts+=("${got[0]:--}" "${got[1]:--}")
+  done
+  echo "$(date +%s%N) $(perf_cpu_ticks "$server") $c $(perf_cpu_ticks "$perf_xvfb_pid") ${counts[*]}"
+}
+
 # run BINARY LABEL: one measured run of a server and a client copy of BINARY; appends one line
 # of figures to $perf_work/results.
 run() {
@@ -122,34 +135,14 @@ run() {
   # The server reads the simulator only after the appearance delay (3.5 s); a little more lets
   # both copies settle.
   sleep 5
-  local t0 t1 s0 s1 c0 c1 x0 x1 sent0 sms0 sent1 sms1 pres0 cms0 pres1 cms1
-  local sp0 spm0 sp1 spm1 cp0 cpm0 cp1 cpm1
-  t0=$(date +%s%N)
-  s0=$(perf_cpu_ticks "$server")
-  c0=-
-  [ -n "$client" ] && c0=$(perf_cpu_ticks "$client")
-  x0=$(perf_cpu_ticks "$perf_xvfb_pid")
-  read -r sent0 sms0 < <(counter "$run_dir/server/stats" sent) || true
-  read -r pres0 cms0 < <(counter "$run_dir/client/stats" presented) || true
-  read -r sp0 spm0 < <(counter "$run_dir/server/paints" paints) || true
-  read -r cp0 cpm0 < <(counter "$run_dir/client/paints" paints) || true
+  local before after client_hwm=-
+  before=$(reading "$server" "$client" "$run_dir")
   echo "measuring $label for $seconds s (pids $server $client, port $port)"
   sleep "$seconds"
-  t1=$(date +%s%N)
-  s1=$(perf_cpu_ticks "$server")
-  c1=-
-  [ -n "$client" ] && c1=$(perf_cpu_ticks "$client")
-  x1=$(perf_cpu_ticks "$perf_xvfb_pid")
-  read -r sent1 sms1 < <(counter "$run_dir/server/stats" sent) || true
-  read -r pres1 cms1 < <(counter "$run_dir/client/stats" presented) || true
-  read -r sp1 spm1 < <(counter "$run_dir/server/paints" paints) || true
-  read -r cp1 cpm1 < <(counter "$run_dir/client/paints" paints) || true
-  local client_hwm=-
+  after=$(reading "$server" "$client" "$run_dir")
   [ -n "$client" ] && client_hwm=$(perf_hwm_kb "$client")
-  echo "$label $hz $t0 $t1 $s0 $s1 $c0 $c1 $x0 $x1 $(perf_hwm_kb "$server") $client_hwm" \
-    "$server_shown $client_shown ${sent0:--} ${sent1:--} ${sms0:--} ${sms1:--}" \
-    "${pres0:--} ${pres1:--} ${cms0:--} ${cms1:--} ${sp0:--} ${sp1:--} ${spm0:--} ${spm1:--}" \
-    "${cp0:--} ${cp1:--} ${cpm0:--} ${cpm1:--}" >>"$perf_work/results"
+  echo "$label $hz $(perf_hwm_kb "$server") $client_hwm $server_shown $client_shown $before $after" \
+    >>"$perf_work/results"
   local pid
   for pid in $client_counter $server_counter $client $server; do
     perf_stop "$pid"
@@ -190,21 +183,21 @@ def rate(c0, c1, m0, m1):  # counts over the milliseconds the writer noted besid
 
 runs = []
 for a in lines:
-    hz, t0, t1 = float(a[1]), int(a[2]), int(a[3])
-    elapsed = (t1 - t0) / 1e9
-    cpu = lambda x, y: None if x == "-" else (int(y) - int(x)) / hz / elapsed * 100
+    # label, clock ticks a second, peak memory and start-up of both copies, then two readings
+    hz = float(a[1])
+    r0, r1 = a[6:18], a[18:30]
+    elapsed = (int(r1[0]) - int(r0[0])) / 1e9
+    cpu = lambda i: None if r0[i] == "-" else (int(r1[i]) - int(r0[i])) / hz / elapsed * 100
+    count = lambda i: rate(r0[i], r1[i], r0[i + 1], r1[i + 1])
     mb = lambda x: None if x == "-" else int(x) / 1024
     ms = lambda x: None if x == "-" else int(x)
     runs.append({
         "label": a[0], "elapsed": elapsed,
-        "server CPU %": cpu(a[4], a[5]), "client CPU %": cpu(a[6], a[7]),
-        "Xvfb CPU %": cpu(a[8], a[9]),
-        "server paints/s": rate(a[22], a[23], a[24], a[25]),
-        "client paints/s": rate(a[26], a[27], a[28], a[29]),
-        "server packets sent/s": rate(a[14], a[15], a[16], a[17]),
-        "client packets presented/s": rate(a[18], a[19], a[20], a[21]),
-        "server peak RSS MB": mb(a[10]), "client peak RSS MB": mb(a[11]),
-        "server start to shown ms": ms(a[12]), "client start to shown ms": ms(a[13]),
+        "server CPU %": cpu(1), "client CPU %": cpu(2), "Xvfb CPU %": cpu(3),
+        "server paints/s": count(8), "client paints/s": count(10),
+        "server packets sent/s": count(4), "client packets presented/s": count(6),
+        "server peak RSS MB": mb(a[2]), "client peak RSS MB": mb(a[3]),
+        "server start to shown ms": ms(a[4]), "client start to shown ms": ms(a[5]),
     })
 figures = [k for k in runs[0] if k not in ("label", "elapsed")]
 if solo:  # one copy without a role, in the server's rows
