@@ -101,8 +101,9 @@ bool ElementText::PlaceFromSteps(FigureStepsCache& steps) {
         };
         // As the shaped search measures: whole pixels.
         const auto fits = [&](int px) {
-            return qRound(width(px)) <= room &&
-                   QFontMetrics(AtSize(m_base, px)).height() <= m_box.height();
+            const FigureSteps& s = steps.For(AtSize(m_base, px));
+            plain &= s.Plain();
+            return s.Plain() && qRound(s.Width(m_text)) <= room && s.LineHeight() <= m_box.height();
         };
         const int px = LargestFitting(m_wanted, room, width, fits);
         if (!plain) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "panel/qt/figure_steps.h"
 
+#include <QFontMetrics>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -19,7 +20,8 @@ constexpr std::size_t kFontsKept = 24;
 
 }  // namespace
 
-FigureSteps::FigureSteps(const QFont& font) : m_font(font), m_raw(QRawFont::fromFont(font)) {
+FigureSteps::FigureSteps(const QFont& font)
+    : m_font(font), m_lineHeight(QFontMetrics(font).height()), m_raw(QRawFont::fromFont(font)) {
     const QString& characters = ReadOutCharacters();
     const auto n = characters.size();
     if (!m_raw.isValid()) {
@@ -117,9 +119,9 @@ QGlyphRun FigureSteps::Place(const QString& text) const {
 }
 
 const FigureSteps& FigureStepsCache::For(const QFont& font) {
-    for (auto it = m_fonts.begin(); it != m_fonts.end(); ++it) {
+    for (auto it = m_fonts.rbegin(); it != m_fonts.rend(); ++it) {
         if ((*it)->Font() == font) {
-            std::rotate(it, it + 1, m_fonts.end());
+            std::rotate(it.base() - 1, it.base(), m_fonts.end());
             return *m_fonts.back();
         }
     }

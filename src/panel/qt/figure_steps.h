@@ -20,6 +20,8 @@ public:
     explicit FigureSteps(const QFont& font);
 
     const QFont& Font() const { return m_font; }
+    /// Height of a line of the font in whole pixels, as QFontMetrics gives it.
+    int LineHeight() const { return m_lineHeight; }
     /// False when the shaper does more in this font than a step per pair (a pair steps
     /// differently in two places, or another glyph is picked): its texts are to be shaped.
     bool Plain() const { return m_plain; }
@@ -36,6 +38,7 @@ private:
     qreal Walk(const QString& text, QList<quint32>* glyphs, QList<QPointF>* positions) const;
 
     QFont m_font;
+    int m_lineHeight = 0;
     bool m_plain = false;
     QRawFont m_raw;
     QList<quint32> m_glyphs;
@@ -43,7 +46,8 @@ private:
     std::vector<qreal> m_steps;  // by pair: first * count + second
 };
 
-/// The steps of the fonts the panel has used, learnt once each; the most recent few are kept.
+/// The steps of the fonts the panel has used, learnt once each; the most recently used few are
+/// kept, and looked up most recent first.
 class FigureStepsCache {
 public:
     const FigureSteps& For(const QFont& font);

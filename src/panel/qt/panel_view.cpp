@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "panel/qt/bar_gauge.h"
 #include "panel/qt/panel_pictures.h"
@@ -54,6 +55,33 @@ private:
     QPixmap m_pixmap;
     std::function<void()> m_clicked;
 };
+
+// The union of rectangles, put together from few pieces: the rectangles of one row (the same
+// top and height) that touch or overlap are joined first, and the rows go in from the top, so
+// most pieces are appended to the region instead of merged into it.
+QRegion UnionOf(std::vector<QRect>& rects) {
+    std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) {
+        return std::tuple(a.top(), a.height(), a.left()) <
+               std::tuple(b.top(), b.height(), b.left());
+    });
+    QRegion region;
+    QRect row;
+    for (const QRect& r : rects) {
+        if (row.isValid() && r.top() == row.top() && r.height() == row.height() &&
+            r.left() <= row.right() + 1) {
+            row.setRight(std::max(row.right(), r.right()));
+            continue;
+        }
+        if (row.isValid()) {
+            region += row;
+        }
+        row = r;
+    }
+    if (row.isValid()) {
+        region += row;
+    }
+    return region;
+}
 
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 constexpr int kLampMargin = 4;
@@ -198,14 +226,14 @@ void PanelView::ScheduleFrame() {
 }
 
 void PanelView::Flush() {
-    QRegion places;
+    m_places.clear();
     for (std::size_t i = 0; i < kElementCount; ++i) {
         if (m_dirty.test(i)) {
-            places += m_slots[i].rect;
+            m_places.push_back(m_slots[i].rect);
         }
     }
     m_dirty.reset();
-    update(places);
+    update(UnionOf(m_places));
 }
 
 const ElementText& PanelView::PreparedText(Element e) {
@@ -318,7 +346,6 @@ void PanelView::paintEvent(QPaintEvent* event) {
     // above it covers the region, and the layer only where no opaque element does. The
     // pictures are in the layer and the logo is a widget above it.
     const auto order = ElementCollection();
-    QRegion covered;
     m_coveredBy.clear();
     m_toPaint.clear();
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
@@ -334,19 +361,22 @@ void PanelView::paintEvent(QPaintEvent* event) {
         }
         // Elements meet at their edges only; the regions are worked out for an element that an
         // opaque one above it touches.
-        const bool touched = std::any_of(m_coveredBy.begin(), m_coveredBy.end(),
-                                         [&r](const QRect& c) { return c.intersects(r); });
-        if (touched && (region.intersected(r) - covered).isEmpty()) {
+        QRegion above;
+        for (const QRect& c : m_coveredBy) {
+            if (c.intersects(r)) {
+                above += c;
+            }
+        }
+        if (!above.isEmpty() && (region.intersected(r) - above).isEmpty()) {
             continue;
         }
         m_toPaint.push_back(e);
         if (Opaque(e)) {
             m_coveredBy.push_back(r);
-            covered += r;
         }
     }
     QPainter p(this);
-    for (const QRect& r : region - covered) {
+    for (const QRect& r : region - UnionOf(m_coveredBy)) {
         p.drawPixmap(r, m_layer,
                      QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
     }

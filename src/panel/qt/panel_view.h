@@ -127,6 +127,7 @@ private:
     // places of the opaque ones among them.
     std::vector<Element> m_toPaint;
     std::vector<QRect> m_coveredBy;
+    std::vector<QRect> m_places;  // of the elements a frame is asked for
 };
 
 }  // namespace kerbview::panel::qt
