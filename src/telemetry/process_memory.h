@@ -30,8 +30,8 @@ public:
     /// the number of bytes transferred, from the start of the range: `count` when the range
     /// was read whole, fewer when it runs into memory that cannot be read (a short read; the
     /// platform reports how far it got, as ReadProcessMemory does with ERROR_PARTIAL_COPY),
-    /// 0 when nothing could be read. Bytes of `buffer` past the transferred ones are
-    /// unspecified. Never throws.
+    /// 0 when nothing could be read. Bytes of `buffer` past the transferred ones may hold
+    /// anything. Never throws.
     virtual std::size_t Read(Address address, void* buffer, std::size_t count) = 0;
 
     /// Reads every range with as few platform reads as the platform allows, placing the
