@@ -7,8 +7,25 @@
 
 perf_pids=()
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY; on display :$KERBVIEW_MEASURE_DISPLAY
+# when that is set (on a shared machine, a number of one's own).
 perf_start_xvfb() {
+  if [ -n "${KERBVIEW_MEASURE_DISPLAY:-}" ]; then
+    Xvfb ":$KERBVIEW_MEASURE_DISPLAY" -screen 0 1920x1080x24 -nolisten tcp \
+      2>"$perf_work/xvfb.log" &
+    perf_xvfb_pid=$!
+    perf_pids+=("$perf_xvfb_pid")
+    export DISPLAY=":$KERBVIEW_MEASURE_DISPLAY"
+    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+    local _
+    for _ in $(seq 50); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      kill -0 "$perf_xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    cat "$perf_work/xvfb.log" >&2
+    return 1
+  fi
   kerbview_start_xvfb "$perf_work" || return 1
   perf_xvfb_pid=$kerbview_xvfb_pid
   perf_pids+=("$perf_xvfb_pid")
@@ -26,16 +43,18 @@ perf_free_port() {
   done
 }
 
-# Starts the stand-in simulator with its commands read from a FIFO in $perf_work; file
-# descriptor 7 stays open on it for perf_standin. Waits for its "ready". Called again, it starts
-# a new stand-in process beside the running one (a simulator restarted) and points descriptor 7
-# at the new one; the caller ends the old one (perf_standin_pid keeps the newest).
+# Starts the stand-in simulator (arguments after the program are passed on) with its commands
+# read from a FIFO in $perf_work; file descriptor 7 stays open on it for perf_standin. Waits for
+# its "ready". Called again, it starts a new stand-in process beside the running one (a simulator
+# restarted) and points descriptor 7 at the new one; the caller ends the old one
+# (perf_standin_pid keeps the newest).
 perf_start_standin() {
   local binary=$1
+  shift
   perf_standin_count=$((${perf_standin_count:-0} + 1))
   local fifo="$perf_work/standin$perf_standin_count.in" out="$perf_work/standin$perf_standin_count.out"
   mkfifo "$fifo"
-  "$binary" <"$fifo" >"$out" 2>&1 &
+  "$binary" "$@" <"$fifo" >"$out" 2>&1 &
   perf_standin_pid=$!
   perf_pids+=("$perf_standin_pid")
   exec 7>"$fifo"
@@ -55,12 +74,13 @@ perf_standin() { echo "$*" >&7; }
 # Makes folder $1 holding a copy of the program $2 and a Kerbview.ini for role $3 (1 server,
 # 2 client) on port $4 at a 10 ms scan. The program reads Kerbview.ini beside its executable,
 # and the kernel reports a symbolic link's target as the executable, so it is a real copy.
+# Each role has a place of its own on the screen, so that no window hides another's drawing.
 perf_make_copy() {
   local folder=$1 binary=$2 role=$3 port=$4
   mkdir -p "$folder"
   cp "$binary" "$folder/kerbview"
-  printf '[Opcions]\r\nScanTime=10\r\nTipusConexio=%s\r\nPort=%s\r\nIP=127.000.000.001\r\nDadesServ=True\r\n' \
-    "$role" "$port" >"$folder/Kerbview.ini"
+  printf '[Opcions]\r\nScanTime=10\r\nTipusConexio=%s\r\nPort=%s\r\nIP=127.000.000.001\r\nDadesServ=True\r\nPosFormX=%s\r\nPosFormY=%s\r\n' \
+    "$role" "$port" $((role * 10500 - 10500)) 4500 >"$folder/Kerbview.ini"
 }
 
 # Number of viewable top-level windows titled "Kerbview".
@@ -97,6 +117,14 @@ perf_start_copy() {
   return 1
 }
 
+# Counts the frames that copy $2 (a pid) draws into its Kerbview window with the paint counter
+# $1 (bench/paint_counter), which rewrites file $3 once a second. Sets perf_started_pid.
+perf_count_paints() {
+  "$1" "$2" Kerbview "$3" 2>>"$perf_work/paint_counter.log" &
+  perf_started_pid=$!
+  perf_pids+=("$perf_started_pid")
+}
+
 # User plus system time of a process, in clock ticks.
 perf_cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # Peak and current resident memory, in kB.
@@ -120,6 +148,16 @@ perf_stop() {
   done
   kill -9 "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
+}
+
+# Takes a stopped process off the list perf_stop_all works through, so that its number, once
+# the system gives it to another process, is never signalled.
+perf_forget() {
+  local pid=$1 i
+  for i in "${!perf_pids[@]}"; do
+    [ "${perf_pids[$i]}" = "$pid" ] && unset 'perf_pids[i]'
+  done
+  perf_pids=("${perf_pids[@]}")
 }
 
 # Stops every process started here, the newest first.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// One scan through the real Linux layer (X11 window search, /proc/PID/mem) against the stand-in
-// simulator, the two floors for the same bytes (bare pread calls; one process_vm_readv), and
-// the server's whole tick through the Program (acquisition, presentation, send).
+// One scan through the real Linux layer (X11 window check, one batched process_vm_readv, or
+// /proc/PID/mem read by read) against the stand-in simulator, the two floors for the same
+// bytes (bare pread calls; one process_vm_readv), and the server's whole tick through the
+// Program (acquisition, presentation, send).
 // Needs an X display and the stand-in program, whose path is built in (KERBVIEW_STANDIN).
 #include <benchmark/benchmark.h>
 
@@ -190,6 +191,42 @@ void ScanThroughLinuxLayer(benchmark::State& state, bool withLink) {
 
 void BM_Scan_LinkAndAcquisition(benchmark::State& state) { ScanThroughLinuxLayer(state, true); }
 void BM_Scan_AcquisitionOnly(benchmark::State& state) { ScanThroughLinuxLayer(state, false); }
+
+// The real reader without its batched read: every reader call is one pread of its own, as
+// when a batch comes back short.
+class RangeByRangeReader : public telemetry::ProcessReader {
+public:
+    explicit RangeByRangeReader(telemetry::ProcessReader& inner) : m_inner(inner) {}
+    std::size_t Read(telemetry::Address address, void* buffer, std::size_t count) override {
+        return m_inner.Read(address, buffer, count);
+    }
+
+private:
+    telemetry::ProcessReader& m_inner;
+};
+
+void BM_Scan_AcquisitionRangeByRange(benchmark::State& state) {
+    LinkedScan scan;
+    if (!scan.error.empty()) {
+        state.SkipWithError(scan.error.c_str());
+        return;
+    }
+    telemetry::OpenResult opened = scan.platform.memory->Open(scan.link.GameProcessId());
+    if (!opened.reader) {
+        state.SkipWithError("cannot open the stand-in's memory");
+        return;
+    }
+    RangeByRangeReader reader(*opened.reader);
+    core::ErrorReporter errors;
+    telemetry::MemoryReaders readers(errors);
+    readers.SetProcess(&reader);
+    telemetry::Acquisition acquisition(readers);
+    telemetry::Snapshot snapshot;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(acquisition.Acquire(snapshot));
+    }
+    if (snapshot.CarName.empty()) state.SkipWithError("the stand-in went away during the run");
+}
 
 void BM_Scan_LinkOnly(benchmark::State& state) {
     LinkedScan scan;
@@ -403,6 +440,8 @@ int main(int argc, char** argv) {
     }
     benchmark::RegisterBenchmark("BM_Scan_LinkAndAcquisition", BM_Scan_LinkAndAcquisition);
     benchmark::RegisterBenchmark("BM_Scan_AcquisitionOnly", BM_Scan_AcquisitionOnly);
+    benchmark::RegisterBenchmark("BM_Scan_AcquisitionRangeByRange",
+                                 BM_Scan_AcquisitionRangeByRange);
     benchmark::RegisterBenchmark("BM_Scan_LinkOnly", BM_Scan_LinkOnly);
     benchmark::RegisterBenchmark("BM_Floor_BarePread", BM_Floor_BarePread);
     benchmark::RegisterBenchmark("BM_Floor_ProcessVmReadv", BM_Floor_ProcessVmReadv);

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # The benchmark command: builds the Google Benchmark programs in build-perf/ (optimised, with
 # -DKERBVIEW_BUILD_BENCH=ON), runs each with repetitions, and prints a table of medians, the
-# scan's ratios to its two floors, and the budget each figure is held to.
+# acquisition's ratios to its two floors (batched and read by read), and the budget each figure
+# is held to.
 #   scripts/bench.sh [--reps N] [--no-build]
 # Needs an X display for the scan benchmark (it starts the stand-in simulator itself); without
 # DISPLAY it starts an Xvfb of its own. Raw results: build-perf/bench-results/*.json.
@@ -72,6 +73,7 @@ for f in out.glob("*.json"):
         if b.get("aggregate_name") == "median":
             scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[b["time_unit"]]
             median[b["run_name"]] = b["real_time"] * scale
+            median[b["run_name"] + ":cpu"] = b["cpu_time"] * scale
 
 def us(name):
     return median.get(name)
@@ -80,12 +82,13 @@ rows = [
     ("Server tick: link, acquisition, presentation, send", "BM_ServerTick", 500.0),
     ("Scan: RACE07_Actiu + acquisition (/proc, X11)", "BM_Scan_LinkAndAcquisition", None),
     ("  RACE07_Actiu alone (X11 window search)", "BM_Scan_LinkOnly", None),
-    ("  acquisition alone (one pread per reader)", "BM_Scan_AcquisitionOnly", None),
+    ("  acquisition alone, batched (one process_vm_readv)", "BM_Scan_AcquisitionOnly", None),
+    ("  acquisition alone, range by range (pread each)", "BM_Scan_AcquisitionRangeByRange", None),
     ("Floor: the same reads as bare pread", "BM_Floor_BarePread", None),
     ("Floor: one process_vm_readv", "BM_Floor_ProcessVmReadv", None),
     ("Present one snapshot into the panel model", "BM_PresentMetric", None),
-    ("Present into the live widgets, values changing", "BM_PresentIntoWidgets_Changing", None),
-    ("Present into the live widgets, values unchanged", "BM_PresentIntoWidgets_Unchanged", None),
+    ("Present and paint what changed, values changing", "BM_PresentAndPaint_Changing", None),
+    ("Present into the panel, values unchanged", "BM_PresentIntoPanel_Unchanged", None),
     ("Build one packet", "BM_BuildTelemetryPacket", None),
     ("Accept and unpack one packet", "BM_ReceiveAcceptUnpackPacket", None),
 ]
@@ -109,8 +112,8 @@ def ratio(label, a, b, budget=None):
     print(f"{label:52} {r:8.2f}x  {verdict}")
 
 print()
-ratio("acquisition / bare pread floor", "BM_Scan_AcquisitionOnly", "BM_Floor_BarePread", 1.3)
-ratio("scan (link + acquisition) / bare pread floor", "BM_Scan_LinkAndAcquisition", "BM_Floor_BarePread")
-ratio("acquisition / process_vm_readv floor", "BM_Scan_AcquisitionOnly", "BM_Floor_ProcessVmReadv")
-ratio("scan (link + acquisition) / process_vm_readv", "BM_Scan_LinkAndAcquisition", "BM_Floor_ProcessVmReadv")
+ratio("acquisition, batched / process_vm_readv floor", "BM_Scan_AcquisitionOnly", "BM_Floor_ProcessVmReadv")
+ratio("acquisition, range by range / bare pread floor", "BM_Scan_AcquisitionRangeByRange", "BM_Floor_BarePread", 1.3)
+ratio("acquisition, batched / range by range", "BM_Scan_AcquisitionOnly", "BM_Scan_AcquisitionRangeByRange")
+ratio("scan (link + acquisition) / process_vm_readv floor", "BM_Scan_LinkAndAcquisition", "BM_Floor_ProcessVmReadv")
 PY

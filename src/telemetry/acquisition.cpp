@@ -25,10 +25,23 @@ std::string CutAtNul(const std::string& text, const char* what) {
 
 float FromKelvin(double kelvin) { return static_cast<float>(kelvin - kKelvinOffset); }
 
+// One scan of the readers, ended however the acquisition ends.
+class ScanScope {
+public:
+    explicit ScanScope(const MemoryReaders& readers) : m_readers(readers) { m_readers.BeginScan(); }
+    ~ScanScope() { m_readers.EndScan(); }
+    ScanScope(const ScanScope&) = delete;
+    ScanScope& operator=(const ScanScope&) = delete;
+
+private:
+    const MemoryReaders& m_readers;
+};
+
 }  // namespace
 
 AcquireResult Acquisition::Acquire(Snapshot& snapshot) {
     snapshot = Snapshot{};
+    const ScanScope scan(m_readers);
 
     switch (m_DriverSelectMode) {
         case 0:

@@ -25,7 +25,9 @@ enum class AcquireResult {
 };
 
 /// The acquisition section of Lectures: finds the player's driver slot and reads one snapshot
-/// from the simulator's memory through the readers, in a fixed order of reads.
+/// from the simulator's memory through the readers, in a fixed order of reads. Each acquisition
+/// is one scan of the readers (MemoryReaders::BeginScan), so a scan that reads what the last
+/// one read costs one batched platform read.
 class Acquisition {
 public:
     /// The readers are not owned and must outlive the acquisition.

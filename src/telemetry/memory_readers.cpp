@@ -16,11 +16,85 @@ std::uint32_t LittleEndian32(const unsigned char (&bytes)[4]) {
 
 }  // namespace
 
+void MemoryReaders::SetProcess(ProcessReader* process) {
+    m_process = process;
+    m_batch = Batch{};
+}
+
+void MemoryReaders::BeginScan() const {
+    Batch& b = m_batch;
+    b.inScan = true;
+    b.valid = false;
+    b.next = 0;
+    b.reads.clear();
+    if (m_process == nullptr || b.ranges.empty()) {
+        return;
+    }
+    try {
+        b.reads.reserve(b.ranges.size() + 8);
+        b.offset.resize(b.ranges.size());
+        std::size_t total = 0;
+        for (std::size_t i = 0; i < b.ranges.size(); ++i) {
+            b.offset[i] = total;
+            total += b.ranges[i].count;
+        }
+        b.bytes.resize(total);
+        b.valid = m_process->ReadBatch(b.ranges, b.bytes.data()) == total;
+    } catch (...) {
+        b.valid = false;  // no room for the batch: this scan reads range by range
+    }
+}
+
+void MemoryReaders::EndScan() const {
+    Batch& b = m_batch;
+    std::swap(b.ranges, b.reads);
+    b.reads.clear();
+    b.inScan = false;
+    b.valid = false;
+}
+
+const unsigned char* MemoryReaders::FromBatch(const ReadRange& range) const {
+    Batch& b = m_batch;
+    // The scan reads what the previous one read, in the same order; a read that differs (a
+    // slot search, a changed slot) is looked for among all the ranges.
+    const std::size_t n = b.ranges.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (b.next + k) % n;
+        if (b.ranges[i] == range) {
+            b.next = i + 1;
+            return b.bytes.data() + b.offset[i];
+        }
+    }
+    return nullptr;
+}
+
 std::size_t MemoryReaders::Read(Address address, void* buffer, int count) const {
     if (m_process == nullptr || count <= 0) {
         return 0;
     }
-    return m_process->Read(address, buffer, static_cast<std::size_t>(count));
+    const auto wanted = static_cast<std::size_t>(count);
+    if (m_batch.inScan) {
+        const ReadRange range{address, wanted};
+        try {
+            m_batch.reads.push_back(range);
+        } catch (...) {
+            m_batch.valid = false;
+        }
+        if (m_batch.valid) {
+            if (const unsigned char* bytes = FromBatch(range)) {
+                std::memcpy(buffer, bytes, wanted);
+                return wanted;
+            }
+        }
+    }
+    const std::size_t got = std::min(m_process->Read(address, buffer, wanted), wanted);
+    // What a short read did not reach stays zero.
+    std::memset(static_cast<unsigned char*>(buffer) + got, 0, wanted - got);
+    // A range that cannot be read whole would make every later batch come back short.
+    if (m_batch.inScan && got != wanted && !m_batch.reads.empty()) {
+        m_batch.reads.pop_back();
+    }
+    return got;
 }
 
 std::string MemoryReaders::ReadMemory(Address address, int count) const {

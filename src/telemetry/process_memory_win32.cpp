@@ -26,6 +26,18 @@ public:
         return ok && transferred == count ? count : 0;
     }
 
+    // One ReadProcessMemory per block of ranges lying within a page of each other.
+    std::size_t ReadBatch(std::span<const ReadRange> ranges, void* buffer) override {
+        return ReadInSpannedBlocks(ranges, buffer, 4096, 256 * 1024,
+                                   [this](Address address, void* block, std::size_t size) {
+                                       SIZE_T transferred = 0;
+                                       return ::ReadProcessMemory(
+                                                  m_handle, reinterpret_cast<LPCVOID>(address),
+                                                  block, size, &transferred) != 0 &&
+                                              transferred == size;
+                                   });
+    }
+
 private:
     HANDLE m_handle;
 };

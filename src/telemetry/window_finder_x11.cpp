@@ -33,6 +33,12 @@ bool SameTitle(std::string_view a, std::string_view b) {
 // Searches the X display named by DISPLAY through a connection of its own, so that errors
 // arrive as replies here and never reach another toolkit's handlers. Without a display, or
 // after the connection broke, every search finds nothing; the next call connects again.
+//
+// The server is asked only when the desktop has changed: the finder listens to the root
+// windows (windows created, destroyed or reparented; the window manager's client list) and to
+// every window its search looked at (title changes, windows below it), and keeps the window it
+// found while that window lives and keeps its title. A call with nothing changed reads the
+// pending events without waiting and makes no round trip to the server.
 class XcbWindowFinder final : public WindowFinder {
 public:
     XcbWindowFinder() = default;
@@ -48,6 +54,12 @@ private:
 
     bool Connect();
     void Disconnect();
+    // Reads the events that have arrived, without waiting, and notes what they change.
+    void ReadEvents();
+    xcb_window_t Search(std::string_view title);
+    // Asks for the events that tell of changes to the windows (see the class comment); sent
+    // before their titles or children are read, so no change after the reading goes unseen.
+    void Watch(const std::vector<xcb_window_t>& windows);
     std::vector<xcb_window_t> Children(const std::vector<xcb_window_t>& parents);
     std::vector<xcb_window_t> ClientList(xcb_window_t root);
     // Titles of the windows, in order; nullopt for a window without any title property.
@@ -55,8 +67,14 @@ private:
 
     xcb_connection_t* m_connection = nullptr;
     std::array<xcb_atom_t, AtomCount> m_atoms{};
-    // The window the last search found; 0 for none.
+    // The window the last search found, for the title searched; 0 for none.
     xcb_window_t m_lastFound = 0;
+    std::string m_searched;
+    // The desktop may hold another answer than the last search gave.
+    bool m_desktopChanged = true;
+    // The found window was destroyed, or its title changed.
+    bool m_foundGone = false;
+    bool m_foundRetitled = false;
 };
 
 bool XcbWindowFinder::Connect() {
@@ -87,10 +105,18 @@ bool XcbWindowFinder::Connect() {
         std::free(reply);
         std::free(error);
     }
+    std::vector<xcb_window_t> roots;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(m_connection)); it.rem > 0;
+         xcb_screen_next(&it)) {
+        roots.push_back(it.data->root);
+    }
+    Watch(roots);
+    xcb_flush(m_connection);
     if (xcb_connection_has_error(m_connection) != 0) {
         Disconnect();
         return false;
     }
+    m_desktopChanged = true;
     return true;
 }
 
@@ -99,6 +125,41 @@ void XcbWindowFinder::Disconnect() {
     if (m_connection != nullptr) {
         xcb_disconnect(m_connection);
         m_connection = nullptr;
+    }
+}
+
+void XcbWindowFinder::Watch(const std::vector<xcb_window_t>& windows) {
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    for (xcb_window_t window : windows) {
+        xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &mask);
+    }
+}
+
+void XcbWindowFinder::ReadEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        switch (event->response_type & 0x7F) {
+            case XCB_CREATE_NOTIFY:
+            case XCB_REPARENT_NOTIFY: m_desktopChanged = true; break;
+            case XCB_DESTROY_NOTIFY: {
+                const auto* destroyed = reinterpret_cast<xcb_destroy_notify_event_t*>(event);
+                m_foundGone |= destroyed->window == m_lastFound;
+                m_desktopChanged = true;
+                break;
+            }
+            case XCB_PROPERTY_NOTIFY: {
+                const auto* changed = reinterpret_cast<xcb_property_notify_event_t*>(event);
+                if (changed->atom == XCB_ATOM_WM_NAME || changed->atom == m_atoms[NetWmName]) {
+                    m_foundRetitled |= changed->window == m_lastFound;
+                    m_desktopChanged = true;
+                } else if (changed->atom == m_atoms[NetClientList]) {
+                    m_desktopChanged = true;
+                }
+                break;
+            }
+            default: break;  // moves, mapping, and errors for windows that are gone
+        }
+        std::free(event);
     }
 }
 
@@ -181,16 +242,33 @@ WindowId XcbWindowFinder::FindWindow(std::string_view title) {
     if (!Connect()) {
         return 0;
     }
-    // The window found last is asked first, in one round trip to the server instead of a walk
-    // through the window tree on every scan tick; while it keeps the title, it is the answer
-    // (of two windows with the title, the one found first stays the answer while it lives).
-    if (m_lastFound != 0) {
-        const auto titles = Titles({m_lastFound});
-        if (titles[0] && SameTitle(*titles[0], title)) {
-            return m_lastFound;
-        }
+    ReadEvents();
+    if (title != m_searched) {
+        m_searched = std::string(title);
         m_lastFound = 0;
+        m_desktopChanged = true;
     }
+    // The window found last stays the answer while it lives and keeps the title (of two
+    // windows with the title, the one found first stays the answer).
+    if (m_lastFound != 0 && m_foundRetitled && !m_foundGone) {
+        const auto titles = Titles({m_lastFound});
+        m_foundGone = !(titles[0] && SameTitle(*titles[0], title));
+    }
+    m_foundRetitled = false;
+    if (m_lastFound != 0 && !m_foundGone) {
+        return m_lastFound;
+    }
+    m_foundGone = false;
+    if (m_lastFound == 0 && !m_desktopChanged) {
+        return 0;
+    }
+    m_lastFound = Search(title);
+    return m_lastFound;
+}
+
+xcb_window_t XcbWindowFinder::Search(std::string_view title) {
+    // Changes from here on arrive as events and call for the next search.
+    m_desktopChanged = false;
     std::vector<xcb_window_t> roots;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(m_connection)); it.rem > 0;
          xcb_screen_next(&it)) {
@@ -216,11 +294,11 @@ WindowId XcbWindowFinder::FindWindow(std::string_view title) {
     // Up to two levels below an untitled top-level window: frames may nest the client
     // inside a decoration window.
     for (int level = 0; level < 3 && !candidates.empty(); ++level) {
+        Watch(candidates);
         const auto titles = Titles(candidates);
         std::vector<xcb_window_t> untitled;
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             if (titles[i] && SameTitle(*titles[i], title)) {
-                m_lastFound = candidates[i];
                 return candidates[i];
             }
             if (!titles[i]) {

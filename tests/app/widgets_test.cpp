@@ -3,24 +3,28 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QImage>
-#include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
-#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/qt_front_end.h"
 #include "app_fixture.h"
+#include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
 #include "panel/qt/bar_gauge.h"
+#include "panel/qt/element_text.h"
 #include "panel/qt/panel_view.h"
 
 namespace kerbview::app {
@@ -70,26 +74,78 @@ TEST(BarGauge, FillsFromTheStartOfItsOrientation) {
     EXPECT_EQ(image.pixelColor(10, 20), QColor(Qt::black));  // top empty
 }
 
-TEST(PanelView, SyncTouchesOnlyElementsThatChanged) {
-    panel::PanelModel model;
-    panel::qt::PanelView view(model);
-    EXPECT_EQ(view.Sync(), 0);
+// Runs the event loop for about `ms` milliseconds.
+void Spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
+// A panel on the screen (Qt's offscreen one), with its first frame painted.
+struct ShownPanel {
+    ShownPanel() {
+        view.resize(panel::kDesignClientWidth / 15, panel::kDesignClientHeight / 15);
+        view.show();
+        Spin(50);
+    }
+    // Lets the next frame come: it is at most one refresh period away.
+    void NextFrame() { Spin(static_cast<int>(view.FrameIntervalMs()) + 30); }
+    panel::PanelModel model;
+    panel::qt::PanelView view{model};
+};
+
+TEST(PanelView, OnlyThePlacesOfChangedElementsAreRepaintedAndNothingWhenNothingChanged) {
+    ShownPanel panel;
+    panel::PanelModel& model = panel.model;
+    EXPECT_EQ(panel.view.Sync(), 0);
     model.SetText(Element::Label37, "");  // the text it already has
     model.SetBackColor(Element::Label2, model[Element::Label2].backColor);
-    EXPECT_EQ(view.Sync(), 0);
+    EXPECT_EQ(panel.view.Sync(), 0);
+    const int frames = panel.view.FramesPainted();
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.FramesPainted(), frames) << "a frame with nothing changed";
 
     model.SetText(Element::Label37, "1.0");
     model.SetEnabled(panel::Lamp(1), false);
-    EXPECT_EQ(view.Sync(), 2);
-    EXPECT_EQ(static_cast<QLabel*>(view.widget(Element::Label37))->text(), QStringLiteral("1.0"));
-    EXPECT_FALSE(view.widget(panel::Lamp(1))->isEnabled());
-
-    model.SetVisible(panel::Marker(2), false);
     model.SetValue(panel::Bar(3), 4200);
-    EXPECT_EQ(view.Sync(), 2);
-    EXPECT_TRUE(view.widget(panel::Marker(2))->isHidden());
-    EXPECT_EQ(static_cast<BarGauge*>(view.widget(panel::Bar(3)))->value(), 4200);
+    EXPECT_EQ(panel.view.Sync(), 3);
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.FramesPainted(), frames + 1);
+    const QRegion changed = QRegion(panel.view.ElementRect(Element::Label37)) +
+                            panel.view.ElementRect(panel::Lamp(1)) +
+                            panel.view.ElementRect(panel::Bar(3));
+    EXPECT_EQ(panel.view.LastFrameRegion(), changed);
+}
+
+TEST(PanelView, ChangesArePaintedAtMostOncePerRefreshAndTheLastOneAlways) {
+    ShownPanel panel;
+    const double interval = panel.view.FrameIntervalMs();
+    ASSERT_GE(interval, 1.0);
+    const int frames = panel.view.FramesPainted();
+    QElapsedTimer clock;
+    clock.start();
+    // A change every millisecond or two, each followed by the event loop, as scans would do.
+    for (int i = 0; clock.elapsed() < 200; ++i) {
+        panel.model.SetText(Element::Label16, std::to_string(i));
+        panel.view.Sync();
+        Spin(1);
+    }
+    const double elapsed = static_cast<double>(clock.elapsed());
+    EXPECT_LE(panel.view.FramesPainted() - frames, 1 + static_cast<int>(elapsed / interval) + 1);
+    panel.NextFrame();
+
+    // A change just after a frame waits for the next one, which comes with it, once.
+    panel.model.SetText(Element::Label16, "first");
+    panel.view.Sync();
+    const int painted = panel.view.FramesPainted();
+    for (int i = 0; i < 500 && panel.view.FramesPainted() == painted; ++i) Spin(1);
+    panel.model.SetText(Element::Label16, "last");
+    panel.view.Sync();
+    const int atLast = panel.view.FramesPainted();
+    panel.NextFrame();
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.FramesPainted() - atLast, 1);
+    EXPECT_TRUE(panel.view.LastFrameRegion().contains(panel.view.ElementRect(Element::Label16)));
 }
 
 TEST(PanelView, TextsAreNotClippedAtTheInitialSize) {
@@ -106,19 +162,121 @@ TEST(PanelView, TextsAreNotClippedAtTheInitialSize) {
     model.SetText(panel::Lamp(6), "INIETTORI");
     view.Sync();
     for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
-        QWidget* w = view.widget(info.element);
-        QString text;
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            text = label->text();
-        } else if (auto* lamp = qobject_cast<QPushButton*>(w)) {
-            text = lamp->text();
-        } else {
+        if (info.kind != panel::ElementKind::TextField && info.kind != panel::ElementKind::Lamp) {
             continue;
         }
-        const QFontMetrics fm(w->font());
-        EXPECT_LE(fm.horizontalAdvance(text), w->width()) << info.name.data();
-        EXPECT_LE(fm.height(), w->height()) << info.name.data();
-        EXPECT_GE(w->font().pixelSize(), 9) << info.name.data() << " unreadably small";
+        const QString text = QString::fromUtf8(core::Cp1252ToUtf8(model[info.element].text));
+        const QFont font = view.ElementFont(info.element);
+        const QRect place = view.ElementRect(info.element);
+        const QFontMetrics fm(font);
+        EXPECT_LE(fm.horizontalAdvance(text), place.width()) << info.name.data();
+        EXPECT_LE(fm.height(), place.height()) << info.name.data();
+        EXPECT_GE(font.pixelSize(), 9) << info.name.data() << " unreadably small";
+    }
+}
+
+// Imperial tyre temperatures in three adjacent fields must read as three numbers.
+TEST(PanelView, AdjacentTyreFiguresStaySeparateAtEveryWindowSize) {
+    panel::PanelModel model;
+    panel::qt::PanelView view(model);
+    const char* figures[] = {"181", "173", "194"};
+    for (int n = 0; n < 3; ++n) model.SetText(panel::LabelN(2 + n), figures[n]);
+    view.Sync();
+    for (double scale : {0.6, 1.0, 1.7, 2.6}) {
+        SCOPED_TRACE(scale);
+        view.resize(static_cast<int>(panel::kDesignClientWidth * scale / 15),
+                    static_cast<int>(panel::kDesignClientHeight * scale / 15));
+        view.PlaceScaled(scale, scale);
+        const QImage image = view.grab().toImage();
+        // The columns across the three fields that hold dark text pixels.
+        const auto px = [scale](int twips) { return static_cast<int>(twips * scale / 15); };
+        const panel::ElementInfo& first = panel::Info(panel::LabelN(2));
+        const panel::ElementInfo& last = panel::Info(panel::LabelN(4));
+        std::vector<bool> ink;
+        for (int x = px(first.left); x < px(last.left + last.width); ++x) {
+            bool dark = false;
+            for (int y = px(first.top) + 1; y < px(first.top + first.height) - 1; ++y) {
+                dark |= QColor(image.pixel(x, y)).lightness() < 80;
+            }
+            ink.push_back(dark);
+        }
+        // Gaps between runs of ink, widest first: the two between the figures must be plainly
+        // wider than any between the digits of a figure.
+        std::vector<int> gaps;
+        int run = -1;
+        for (bool dark : ink) {
+            if (dark && run > 0) gaps.push_back(run);
+            run = dark ? 0 : (run >= 0 ? run + 1 : -1);
+        }
+        std::sort(gaps.rbegin(), gaps.rend());
+        ASSERT_GE(gaps.size(), 3u);
+        EXPECT_GE(gaps[1], 3) << "figures closer than 3 pixels";
+        EXPECT_GE(gaps[1], 2 * gaps[2]) << "a gap between figures no wider than one between digits";
+    }
+}
+
+TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
+    // Read-outs in the panel's display font and the gauges' font (whose figures kern: "11").
+    const panel::FontInfo fonts[] = {{"Bombardier", 15.75, false}, {"Arial", 12, true}};
+    panel::qt::FigureStepsCache steps;
+    for (const panel::FontInfo& listed : fonts) {
+        for (int px : {11, 16, 21, 32}) {
+            for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "204kPA",
+                                     "490\xBA"
+                                     "C",
+                                     "30PSI"}) {
+                SCOPED_TRACE(std::string(listed.family) + " " + std::to_string(px) + " " + text);
+                panel::qt::ElementText placed;
+                placed.Prepare(text, panel::qt::ResolveFont(listed), px, QSize(400, 80), 0, false,
+                               &steps);
+                EXPECT_TRUE(placed.PlacedFromSteps());
+                QImage mine(160, 60, QImage::Format_RGB32);
+                QImage shaped = mine;
+                mine.fill(Qt::white);
+                shaped.fill(Qt::white);
+                QPainter a(&mine);
+                a.setPen(Qt::black);
+                placed.Draw(a, QPointF(10, 5));
+                QPainter b(&shaped);
+                b.setPen(Qt::black);
+                b.setFont(placed.Font());
+                b.drawText(QRectF(10, 5, 150, 55), Qt::AlignLeft | Qt::AlignTop,
+                           QString::fromLatin1(text));
+                a.end();
+                b.end();
+                EXPECT_EQ(mine, shaped);
+                EXPECT_EQ(
+                    placed.Size().width(),
+                    QFontMetricsF(placed.Font()).horizontalAdvance(QString::fromLatin1(text)));
+            }
+        }
+    }
+}
+
+TEST(ElementText, FittedSizeIsTheLargestThatFits) {
+    const QFont font = panel::qt::ResolveFont({"Bombardier", 15.75, false});
+    // The largest size from the wanted one down that fits, never below 6: tried size by size.
+    const auto largest = [&](int wanted, const QString& text, QSize box, int margin) {
+        QFont f = font;
+        int px = std::max(6, wanted);
+        for (; px > 6; --px) {
+            f.setPixelSize(px);
+            const QFontMetrics fm(f);
+            if (fm.height() <= box.height() &&
+                fm.horizontalAdvance(text) <= box.width() - 2 * margin)
+                break;
+        }
+        return px;
+    };
+    for (const char* text : {"204kPA", "Liters / Laatste Ronde", "197", "W", ""}) {
+        for (int wanted : {4, 12, 21, 40}) {
+            for (QSize box : {QSize(73, 25), QSize(41, 25), QSize(20, 12), QSize(300, 60)}) {
+                const QString t = QString::fromLatin1(text);
+                EXPECT_EQ(panel::qt::FitPixelSize(font, wanted, t, box, 2),
+                          largest(wanted, t, box, 2))
+                    << text << " " << wanted << " " << box.width() << "x" << box.height();
+            }
+        }
     }
 }
 
@@ -279,13 +437,12 @@ TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
     QtRig rig("[Opcions]\r\nScanTime=0\r\n");
     ASSERT_TRUE(rig.started);
     ASSERT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
+    panel::qt::PanelView& view = rig.frontEnd.MainWindow()->View();
+    rig.frontEnd.MainWindow()->show();
+    Spin(50);
     rig.program.Panel().SetText(Element::Label30, "BMW 320si WTCC");
-    QEventLoop loop;
-    QTimer::singleShot(30, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_EQ(
-        static_cast<QLabel*>(rig.frontEnd.MainWindow()->View().widget(Element::Label30))->text(),
-        QStringLiteral("BMW 320si WTCC"));
+    Spin(static_cast<int>(view.FrameIntervalMs()) + 30);
+    EXPECT_TRUE(view.LastFrameRegion().contains(view.ElementRect(Element::Label30)));
 }
 
 TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
@@ -296,7 +453,7 @@ TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
     const auto settle = Settle;
     settle();
     const QSize before = main.size();
-    const QRect label = main.View().widget(Element::Label37)->geometry();
+    const QRect label = main.View().ElementRect(Element::Label37);
     const QSize screen = main.screen()->availableGeometry().size();
 
     main.resize(main.width() * 11 / 10, main.height());
@@ -306,7 +463,7 @@ TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
     EXPECT_GT(wider.height(), before.height() * 1.05);
     EXPECT_NEAR(static_cast<double>(wider.width()) / wider.height(),
                 rig.program.Layout().AspectRatio, 0.01);
-    const QRect scaled = main.View().widget(Element::Label37)->geometry();
+    const QRect scaled = main.View().ElementRect(Element::Label37);
     const double sx = main.View().width() / (panel::kDesignClientWidth / 15.0);
     EXPECT_NEAR(scaled.left(), label.left() * sx, 1.0);
     EXPECT_GT(scaled.height(), label.height());

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <functional>
 
@@ -14,7 +15,8 @@ namespace {
 
 // The rig starts with the whole session in memory (see fake_platform.h).
 struct AcquisitionRig {
-    explicit AcquisitionRig(bool session = true) : reader(image, openReaders) {
+    explicit AcquisitionRig(bool session = true, bool batched = false)
+        : reader(image, openReaders, batched) {
         readers.SetProcess(&reader);
         if (session) testing::Apply(*image, testing::SessionWrites());
     }
@@ -190,16 +192,14 @@ TEST(MemoryReaders, IntegerKeepsOnlyTheLow16BitsAndZeroForNothingRead) {
     EXPECT_EQ(rig.readers.ReadMemoryInteger(kUnreadable, 4), 0);
 }
 
-TEST(MemoryReaders, FloatingReadersGiveZeroWhenNothingOrOnlyPartIsRead) {
+TEST(MemoryReaders, FloatingReadersGiveZeroWhenNothingIsRead) {
     AcquisitionRig rig(false);
     rig.image->Single(0x1000, -12.5f);
     rig.image->Double(0x2000, 353.15);
-    rig.image->Bytes(0x3000, {0, 0, 0, 0});  // 4 of the 8 bytes a double needs
     EXPECT_EQ(rig.readers.ReadMemorySingle(0x1000, 4), -12.5f);
     EXPECT_EQ(rig.readers.ReadMemoryDouble(0x2000), 353.15);
     EXPECT_EQ(rig.readers.ReadMemorySingle(kUnreadable, 4), 0.0f);
     EXPECT_EQ(rig.readers.ReadMemoryDouble(kUnreadable), 0.0);
-    EXPECT_EQ(rig.readers.ReadMemoryDouble(0x3000 + 2), 0.0);
 
     rig.image->Bytes(0x4000, {0x00, 0x00, 0x80, 0x7F});  // +infinity, read as is
     EXPECT_TRUE(std::isinf(rig.readers.ReadMemorySingle(0x4000, 4)));
@@ -210,7 +210,17 @@ TEST(MemoryReaders, TextKeepsZeroBytesAndIsOneCharacterZeroWhenUnreadable) {
     rig.image->Bytes(0x1000, {'A', 0, 'B', 0xE9});
     EXPECT_EQ(rig.readers.ReadMemory(0x1000, 4), std::string("A\0B\xE9", 4));
     EXPECT_EQ(rig.readers.ReadMemory(kUnreadable, 30), std::string(1, '\0'));
-    EXPECT_EQ(rig.readers.ReadMemory(0x1000, 30), std::string(1, '\0')) << "partly readable";
+}
+
+TEST(MemoryReaders, AShortReadUsesTheBytesGotAndLeavesTheRestZero) {
+    // Four readable bytes, then memory that cannot be read (which the fake platform scribbles
+    // over in the caller's buffer).
+    AcquisitionRig rig(false);
+    rig.image->Bytes(0x1000, {0x34, 0x12, 0x80, 0x3F});
+    EXPECT_EQ(rig.readers.ReadMemory(0x1000, 8), std::string("\x34\x12\x80\x3F\0\0\0\0", 8));
+    EXPECT_EQ(rig.readers.ReadMemoryInteger(0x1002, 4), 0x3F80);
+    EXPECT_EQ(rig.readers.ReadMemorySingle(0x1002, 4), std::bit_cast<float>(0x3F80u));
+    EXPECT_EQ(rig.readers.ReadMemoryDouble(0x1000), std::bit_cast<double>(0x3F801234ull));
 }
 
 TEST(MemoryReaders, EachReaderIssuesExactlyOnePlatformRead) {
@@ -231,6 +241,94 @@ TEST(MemoryReaders, WithoutAProcessEveryReaderGivesItsZeroResult) {
     EXPECT_EQ(readers.ReadMemoryInteger(0x1000, 4), 0);
     EXPECT_EQ(readers.ReadMemorySingle(0x1000, 4), 0.0f);
     EXPECT_EQ(readers.ReadMemoryDouble(0x1000), 0.0);
+}
+
+// What one acquisition gave: the snapshot, or that it ended the tick or threw.
+std::string Outcome(AcquisitionRig& rig, Snapshot& snapshot) {
+    try {
+        return rig.acquisition.Acquire(snapshot) == AcquireResult::Complete ? "complete" : "end";
+    } catch (const LecturesError&) {
+        return "threw";
+    }
+}
+
+TEST(Acquisition, BatchedScansGiveWhatRangeByRangeReadsGiveAndFallBackWhenShort) {
+    AcquisitionRig plain;
+    AcquisitionRig batched(true, true);
+    const auto slot9 = [](Address slot0) { return MemoryMap::SlotField(slot0, 9); };
+    struct Step {
+        const char* what;
+        std::function<void(AcquisitionRig&)> change;
+        int singleReads;  // by the batched rig; -1: not checked
+    };
+    const Step steps[] = {
+        {"first scan: no batch yet", [](AcquisitionRig&) {}, 59},
+        {"same reads: one batch", [](AcquisitionRig&) {}, 0},
+        {"a value changes",
+         [](AcquisitionRig& r) { r.image->Double(r.map.WheelField(2, r.map.Wheel.TyreTemp), 400); },
+         0},
+        {"the player moves to slot 9, whose car text ends in unreadable memory",
+         [&](AcquisitionRig& r) {
+             r.Text(r.map.PlayerName, "Bo Nine\\x", 30);
+             r.Text(slot9(r.map.SlotName), "Bo Nine", 24);
+             r.image->Text(slot9(r.map.CarName), std::string("Volvo\0", 6));
+         },
+         -1},
+        // Slot 9's car text and nine values cannot be read whole: they alone go singly.
+        {"settled in slot 9", [](AcquisitionRig&) {}, 10},
+        {"a short read inside the batch: range by range",
+         [](AcquisitionRig& r) { r.image->Unreadable(r.map.OilTemp + 4, 4); }, 53},
+        {"mode 1, slot number from memory",
+         [](AcquisitionRig& r) {
+             r.image->Int32(r.map.PlayerSlot, 5);
+             r.acquisition.SetDriverSelectMode(1);
+         },
+         -1},
+        {"a lap count that throws",
+         [](AcquisitionRig& r) { r.image->Int32(MemoryMap::SlotField(r.map.LapNumber, 5), 32767); },
+         -1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change(plain);
+        step.change(batched);
+        batched.image->ClearReads();
+        Snapshot a;
+        Snapshot b;
+        EXPECT_EQ(Outcome(plain, a), Outcome(batched, b));
+        EXPECT_EQ(a, b);
+        EXPECT_EQ(plain.acquisition.DriverSlot(), batched.acquisition.DriverSlot());
+        if (step.singleReads >= 0) {
+            EXPECT_EQ(batched.image->Reads().size(), static_cast<std::size_t>(step.singleReads));
+        }
+    }
+    EXPECT_EQ(plain.image->Batches(), 0);
+}
+
+TEST(ProcessMemory, SpannedBlocksReadNearbyRangesTogetherAndPlaceEachRangeInOrder) {
+    // Ranges out of address order: 0x100 and 0x10C lie within the gap, 0x400 does not.
+    const ReadRange ranges[] = {{0x400, 2}, {0x10C, 4}, {0x100, 8}};
+    std::vector<std::pair<Address, std::size_t>> blocks;
+    const auto fill = [&](Address address, void* out, std::size_t size) {
+        blocks.push_back({address, size});
+        for (std::size_t i = 0; i < size; ++i) {
+            static_cast<std::uint8_t*>(out)[i] = static_cast<std::uint8_t>(address + i);
+        }
+        return true;
+    };
+    std::uint8_t buffer[14] = {};
+    EXPECT_EQ(ReadInSpannedBlocks(ranges, buffer, 16, 4096, fill), 14u);
+    EXPECT_EQ(blocks, (std::vector<std::pair<Address, std::size_t>>{{0x100, 16}, {0x400, 2}}));
+    const std::uint8_t want[] = {0x00, 0x01, 0x0C, 0x0D, 0x0E, 0x0F, 0x00,
+                                 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07};
+    EXPECT_TRUE(std::equal(std::begin(want), std::end(want), buffer));
+
+    blocks.clear();
+    EXPECT_EQ(ReadInSpannedBlocks(ranges, buffer, 16, 12, fill), 14u) << "blocks capped at 12";
+    EXPECT_EQ(blocks.size(), 3u);
+    EXPECT_EQ(ReadInSpannedBlocks(ranges, buffer, 16, 4096,
+                                  [](Address, void*, std::size_t) { return false; }),
+              0u);
 }
 
 }  // namespace

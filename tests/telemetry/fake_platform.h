@@ -34,19 +34,32 @@ public:
     void Single(Address address, float value) { Raw(address, value); }
     void Double(Address address, double value) { Raw(address, value); }
 
+    void Unreadable(Address address, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) m_bytes.erase(address + i);
+    }
+
+    /// As a process read: the bytes up to the first unreadable one; the rest of the buffer is
+    /// scribbled over, as the contract allows.
     std::size_t Read(Address address, void* buffer, std::size_t count) {
         m_reads.push_back(address);
+        return Copy(address, static_cast<std::uint8_t*>(buffer), count);
+    }
+    /// As process_vm_readv: range after range, stopping at the first one not read whole.
+    std::size_t ReadBatch(std::span<const ReadRange> ranges, void* buffer) {
+        ++m_batches;
         auto* out = static_cast<std::uint8_t*>(buffer);
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto it = m_bytes.find(address + i);
-            if (it == m_bytes.end()) return 0;
-            out[i] = it->second;
+        std::size_t total = 0;
+        for (const ReadRange& r : ranges) {
+            const std::size_t got = Copy(r.address, out + total, r.count);
+            total += got;
+            if (got != r.count) break;
         }
-        return count;
+        return total;
     }
 
     const std::vector<Address>& Reads() const { return m_reads; }
-    void ClearReads() { m_reads.clear(); }
+    int Batches() const { return m_batches; }
+    void ClearReads() { m_reads.clear(), m_batches = 0; }
 
 private:
     template <typename T>
@@ -56,24 +69,42 @@ private:
         Bytes(address, bytes);
     }
 
+    std::size_t Copy(Address address, std::uint8_t* out, std::size_t count) const {
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto it = m_bytes.find(address + i);
+            if (it == m_bytes.end()) {
+                std::memset(out + i, 0xEE, count - i);
+                return i;
+            }
+            out[i] = it->second;
+        }
+        return count;
+    }
+
     std::map<Address, std::uint8_t> m_bytes;
     std::vector<Address> m_reads;
+    int m_batches = 0;
 };
 
+/// A reader over an image; with `batched`, it has a batched read as Linux has.
 class FakeReader final : public ProcessReader {
 public:
-    FakeReader(std::shared_ptr<MemoryImage> image, int& open)
-        : m_image(std::move(image)), m_open(open) {
+    FakeReader(std::shared_ptr<MemoryImage> image, int& open, bool batched = false)
+        : m_image(std::move(image)), m_open(open), m_batched(batched) {
         ++m_open;
     }
     ~FakeReader() override { --m_open; }
     std::size_t Read(Address address, void* buffer, std::size_t count) override {
         return m_image->Read(address, buffer, count);
     }
+    std::size_t ReadBatch(std::span<const ReadRange> ranges, void* buffer) override {
+        return m_batched ? m_image->ReadBatch(ranges, buffer) : 0;
+    }
 
 private:
     std::shared_ptr<MemoryImage> m_image;
     int& m_open;
+    bool m_batched;
 };
 
 /// Opens readers over one image, or refuses with a fixed reason. Counts opens and live readers.

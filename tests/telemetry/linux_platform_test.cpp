@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "fake_platform.h"
 #include "landlock_domain.h"
@@ -126,12 +127,24 @@ TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHolesAndRel
     std::uint8_t bytes[64] = {};
     ASSERT_EQ(opened.reader->Read(child.m_address + 100, bytes, sizeof bytes), sizeof bytes);
     for (std::size_t i = 0; i < sizeof bytes; ++i) EXPECT_EQ(bytes[i], Pattern(100 + i)) << i;
-    // A range that runs into the unmapped page is a short read: nothing counts as read.
-    EXPECT_EQ(opened.reader->Read(child.m_address + child.m_page - 4, bytes, 8), 0u);
+    // A range that runs into the unmapped page is a short read of the bytes before it.
+    EXPECT_EQ(opened.reader->Read(child.m_address + child.m_page - 4, bytes, 8), 4u);
+    EXPECT_EQ(bytes[3], Pattern(child.m_page - 1));
     EXPECT_EQ(opened.reader->Read(0, bytes, 8), 0u);
     EXPECT_EQ(opened.reader->Read(~Address{0} - 2, bytes, 8), 0u);
+
+    // A batch: the ranges' bytes one after another; whole or not used at all.
+    const ReadRange ranges[] = {{child.m_address + 200, 3}, {child.m_address + 10, 2}};
+    EXPECT_EQ(opened.reader->ReadBatch(ranges, bytes), 5u);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 5),
+              (std::vector<std::uint8_t>{Pattern(200), Pattern(201), Pattern(202), Pattern(10),
+                                         Pattern(11)}));
+    const ReadRange intoTheHole[] = {ranges[0], {child.m_address + child.m_page - 4, 8}};
+    EXPECT_NE(opened.reader->ReadBatch(intoTheHole, bytes), 11u);
+
     child.Kill();
     EXPECT_EQ(opened.reader->Read(child.m_address, bytes, 8), 0u) << "a process that has ended";
+    EXPECT_EQ(opened.reader->ReadBatch(ranges, bytes), 0u) << "a process that has ended";
     opened.reader.reset();
     EXPECT_EQ(DescriptorsOn(memPath), 0) << "the descriptor outlived its reader";
 }

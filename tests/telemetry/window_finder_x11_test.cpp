@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -68,6 +69,28 @@ private:
     xcb_window_t m_root = 0;
 };
 
+// The finder learns of changes from events, which arrive a moment after the change.
+WindowId FindSoon(WindowFinder& finder, WindowId expected) {
+    WindowId found = finder.FindWindow("RACE 07");
+    for (int i = 0; i < 100 && found != expected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        found = finder.FindWindow("RACE 07");
+    }
+    return found;
+}
+
+// Whether a search finishes while the test's connection holds the server: a search that asked
+// the server would wait until the grab ends.
+bool FindsWithoutAskingTheServer(Display& x, WindowFinder& finder, WindowId expected) {
+    xcb_grab_server(x.c);
+    x.Sync();
+    auto search = std::async(std::launch::async, [&] { return finder.FindWindow("RACE 07"); });
+    const bool answered = search.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    xcb_ungrab_server(x.c);
+    x.Sync();
+    return answered && search.get() == expected;
+}
+
 TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLongerTitles) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run the tests under Xvfb";
     Display x;
@@ -93,11 +116,33 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     EXPECT_EQ(found, client);
     EXPECT_EQ(finder->WindowProcessId(found), pid);
     EXPECT_EQ(finder->WindowProcessId(decoy), 0u) << "a window without _NET_WM_PID";
+    EXPECT_TRUE(FindsWithoutAskingTheServer(x, *finder, client)) << "the found window, unchanged";
 
+    // Renamed, the simulator's window is no longer the answer; another window renamed to the
+    // title becomes it.
+    x.Text(client, netName, utf8, "Race 07 - paused");
+    x.Sync();
+    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+    EXPECT_TRUE(FindsWithoutAskingTheServer(x, *finder, 0)) << "nothing changed, nothing found";
+    x.Text(decoy, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "race 07");
+    x.Sync();
+    EXPECT_EQ(FindSoon(*finder, decoy), decoy);
+
+    // Gone, and a window made afterwards that takes the title only after it was created.
+    xcb_destroy_window(x.c, decoy);
     xcb_destroy_window(x.c, frame);
     x.Sync();
-    EXPECT_EQ(finder->FindWindow("RACE 07"), 0u);
+    EXPECT_EQ(FindSoon(*finder, 0), 0u);
     EXPECT_EQ(finder->WindowProcessId(client), 0u) << "a window that is gone";
+    const xcb_window_t late = x.Window(x.Root());
+    x.Sync();
+    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+    x.Text(late, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "RACE 07");
+    x.Sync();
+    EXPECT_EQ(FindSoon(*finder, late), late);
+    xcb_destroy_window(x.c, late);
+    x.Sync();
+    EXPECT_EQ(FindSoon(*finder, 0), 0u);
 
     // Deep inside decorations, reachable only through the window manager's client list.
     // Only tried without a window manager, whose list this would overwrite.
@@ -109,13 +154,11 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
         x.Text(deep, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "race 07");
         x.Cardinal(x.Root(), clientList, XCB_ATOM_WINDOW, deep);
         x.Sync();
-        EXPECT_EQ(finder->FindWindow("RACE 07"), deep);
+        EXPECT_EQ(FindSoon(*finder, deep), deep);
         xcb_delete_property(x.c, x.Root(), clientList);
         xcb_destroy_window(x.c, outer);
         x.Sync();
     }
-    xcb_destroy_window(x.c, decoy);
-    x.Sync();
 }
 
 TEST(X11WindowFinder, NoDisplayFindsNothingWithoutFailing) {

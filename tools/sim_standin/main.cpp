@@ -51,9 +51,19 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Do not let every process of the same user read this one's memory, as the "
                        "real simulator does not: under kernel.yama.ptrace_scope 1 only an "
                        "ancestor (kerbview --launch) may then read it.")));
+    const QCommandLineOption track(
+        QStringLiteral("track"),
+        QStringLiteral(
+            "Track mode: publish every 5 ms, every displayed figure changing each time."));
+    parser.addOption(track);
+    const QCommandLineOption decoys(QStringLiteral("decoys"),
+                                    QStringLiteral("Open N other top-level windows."),
+                                    QStringLiteral("N"), QStringLiteral("0"));
+    parser.addOption(decoys);
     parser.process(app);
 
-    standin::StandinController controller(memory, parser.value(script));
+    standin::StandinController controller(memory, parser.value(script), parser.isSet(track),
+                                          parser.value(decoys).toInt());
     controller.Start();
     return app.exec();
 }

@@ -273,6 +273,15 @@ void SessionModel::Publish(MemoryWriter& memory) const {
     const MemoryMap& map = m_map;
     const Driver& me = m_driver[kPlayerSlot];
     const float maxEngine = static_cast<float>(RpmToRadPerSecond(kRedline));
+    // Track mode moves each figure by 1 to 20 steps of a size the panel shows (a whole degree,
+    // rpm, km/h, kPa or percent; a hundredth of a litre; a tenth of the ratio figure), so that
+    // every displayed value differs from one phase to the next.
+    const double step = m_trackPhase < 0 ? 0.0 : static_cast<double>(m_trackPhase % 20 + 1);
+    const double engine = m_engine - RpmToRadPerSecond(15.0 * step);
+    const double fuel = m_fuel + 0.015 * step;
+    const double throttle = step > 0 ? 0.2 + 0.025 * step : m_throttle;
+    const double brake = step > 0 ? 0.75 - 0.025 * step : m_brake;
+    const double heat = 1.5 * step;
 
     for (int i = 0; i < kDriverCount; ++i) {
         const Driver& d = m_driver[static_cast<std::size_t>(i)];
@@ -280,12 +289,12 @@ void SessionModel::Publish(MemoryWriter& memory) const {
         auto at = [i](telemetry::Address slot0) { return MemoryMap::SlotField(slot0, i); };
         memory.Text(at(map.SlotName), d.name, MemoryMap::SlotNameLength);
         memory.Text(at(map.CarName), d.car, MemoryMap::CarNameLength);
-        memory.Single(at(map.EngineSpeed), player ? static_cast<float>(m_engine)
-                                                  : 700.0f + 10.0f * static_cast<float>(i));
+        memory.Single(at(map.EngineSpeed),
+                      player ? static_cast<float>(engine) : 700.0f + 10.0f * static_cast<float>(i));
         memory.Int32(at(map.Position), d.position);
         memory.Single(at(map.EngineMaxSpeed), maxEngine);
         memory.Int32(at(map.LapNumber), d.lapCount);
-        memory.Single(at(map.Fuel), player ? static_cast<float>(m_fuel) : 40.0f);
+        memory.Single(at(map.Fuel), player ? static_cast<float>(fuel) : 40.0f);
         memory.Single(at(map.BestLap), d.bestLap);
         memory.Single(at(map.LastLap), d.lastLap);
         memory.Int32(at(map.CentreReadout), player ? m_gear : 4);
@@ -294,8 +303,8 @@ void SessionModel::Publish(MemoryWriter& memory) const {
 
     memory.Text(map.PlayerName, me.name + "\\UserData\\" + me.name, MemoryMap::PlayerNameLength);
     memory.Int32(map.PlayerSlot, kPlayerSlot);
-    memory.Double(map.OilTemp, m_oilK);
-    memory.Double(map.WaterTemp, m_waterK);
+    memory.Double(map.OilTemp, m_oilK + heat);
+    memory.Double(map.WaterTemp, m_waterK + heat);
     memory.Byte(map.Contact, m_ignition ? 1 : 0);
     // The track path's last folder starts at the path address; the rest of it lies before.
     const std::string folders = "GameData\\Locations\\";
@@ -307,26 +316,27 @@ void SessionModel::Publish(MemoryWriter& memory) const {
     memory.Byte(map.PitLimiter, limiter ? 1 : 0);
     memory.Byte(map.TcState, static_cast<std::uint8_t>(m_tcLevel));
     memory.Byte(map.AbsState, static_cast<std::uint8_t>(m_absLevel));
-    memory.Single(map.BarPercent1, static_cast<float>(m_throttle));
-    memory.Single(map.BarPercent2, static_cast<float>(m_brake));
+    memory.Single(map.BarPercent1, static_cast<float>(throttle));
+    memory.Single(map.BarPercent2, static_cast<float>(brake));
     memory.Single(map.TrackTemp, static_cast<float>(kTrackTemp));
     memory.Single(map.AmbientTemp, static_cast<float>(kAmbient));
 
     const double tyrePressureCold = 165.0;
     for (int i = 0; i < MemoryMap::WheelCount; ++i) {
         const Wheel& w = m_wheel[static_cast<std::size_t>(i)];
-        memory.Double(map.WheelField(i, map.Wheel.Rotation), w.rotation);
+        memory.Double(map.WheelField(i, map.Wheel.Rotation),
+                      w.rotation - 1.5 * step / (kWheelRadius * 3.6));
         memory.Double(map.WheelField(i, map.Wheel.RadiusFactor), kRadiusFactor);
         double sum = 0.0;
         for (int zone = 0; zone < 3; ++zone) {
             memory.Double(map.WheelField(i, map.Wheel.TyreTemp + 8 * zone),
-                          w.tyreK[static_cast<std::size_t>(zone)]);
+                          w.tyreK[static_cast<std::size_t>(zone)] + heat);
             sum += w.tyreK[static_cast<std::size_t>(zone)];
         }
         memory.Double(map.WheelField(i, map.Wheel.TyrePressure),
-                      tyrePressureCold * (sum / 3.0) / (kKelvin + 20.0));
-        memory.Double(map.WheelField(i, map.Wheel.TyreRatio), w.ratio);
-        memory.Double(map.WheelField(i, map.Wheel.BrakeTemp), w.brakeK);
+                      tyrePressureCold * (sum / 3.0) / (kKelvin + 20.0) + heat);
+        memory.Double(map.WheelField(i, map.Wheel.TyreRatio), w.ratio - 0.0005 * step);
+        memory.Double(map.WheelField(i, map.Wheel.BrakeTemp), w.brakeK + heat);
     }
 }
 

@@ -32,6 +32,9 @@ public:
     void SetLimiterSwitch(bool on) { m_limiterSwitch = on; }
     void SetTcLevel(int level) { m_tcLevel = level; }
     void SetAbsLevel(int level) { m_absLevel = level; }
+    /// Track mode: from now on every published figure is moved by a step that the panel shows
+    /// (see Publish); `phase` counts the steps, and any change of it changes every figure.
+    void SetTrackPhase(int phase) { m_trackPhase = phase; }
     bool Ignition() const { return m_ignition; }
 
     int PlayerLapCount() const { return m_driver[kPlayerSlot].lapCount; }
@@ -82,6 +85,8 @@ private:
     std::string m_trackName = "Anderstorp";
     std::vector<double> m_profile;  // speed limit in m/s per metre of track
     double m_trackLength = 0.0;
+
+    int m_trackPhase = -1;  // below 0: plain session
 
     bool m_ignition = true;
     bool m_limiterSwitch = false;

@@ -58,8 +58,12 @@ void RaceWindow::ShowSession(const SessionModel& session, bool paused) {
             .arg(paused ? QStringLiteral("\n(paused)") : QString()));
 }
 
-StandinController::StandinController(FixedMemory& memory, QString scriptPath)
-    : m_writer(memory.Data(), memory.Start(), memory.Size()), m_scriptPath(std::move(scriptPath)) {
+StandinController::StandinController(FixedMemory& memory, QString scriptPath, bool track,
+                                     int decoys)
+    : m_writer(memory.Data(), memory.Start(), memory.Size()),
+      m_scriptPath(std::move(scriptPath)),
+      m_track(track),
+      m_decoyCount(decoys) {
     m_controls = std::make_unique<QWidget>();
     m_controls->setWindowTitle(QStringLiteral("RACE 07 stand-in controls"));
     auto* form = new QFormLayout(m_controls.get());
@@ -114,8 +118,20 @@ void StandinController::Start() {
     m_controls->adjustSize();
     m_controls->show();
     OpenRaceWindow();
+    for (int i = 0; i < m_decoyCount; ++i) {
+        auto decoy = std::make_unique<QWidget>();
+        decoy->setWindowTitle(QStringLiteral("Other window %1").arg(i + 1));
+        // On the right of the screen, clear of the copies a measurement places at its left.
+        decoy->setGeometry(1400 + (i % 40) * 8, 40 + (i % 30) * 8, 160, 90);
+        decoy->show();
+        m_decoys.push_back(std::move(decoy));
+    }
     m_clock.start();
-    m_timer.start(50);
+    m_sinceStart.start();
+    if (m_track) {
+        m_timer.setTimerType(Qt::PreciseTimer);
+    }
+    m_timer.start(m_track ? 5 : 50);
 
     m_stdin = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
     connect(m_stdin, &QSocketNotifier::activated, this, [this] { ReadStandardInput(); });
@@ -135,11 +151,18 @@ void StandinController::Start() {
 
 void StandinController::Tick() {
     const double seconds = static_cast<double>(m_clock.restart()) / 1000.0;
+    const qint64 now = m_sinceStart.elapsed();
     if (!m_paused) {
         m_session.Step(seconds);
+        if (m_track) {
+            // From the clock, not from a count of ticks: a late tick still moves every figure.
+            m_session.SetTrackPhase(static_cast<int>(now / 5));
+        }
         m_session.Publish(m_writer);
     }
-    if (m_race) {
+    // The read-out is for people: at most 20 times a second, whatever the tick.
+    if (m_race && now - m_shownAt >= 50) {
+        m_shownAt = now;
         m_race->ShowSession(m_session, m_paused);
     }
 }

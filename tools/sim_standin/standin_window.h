@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "fixed_memory.h"
 #include "memory_writer.h"
@@ -39,8 +40,10 @@ private:
 class StandinController : public QObject {
     Q_OBJECT
 public:
-    /// `memory` must be mapped (Ok()).
-    StandinController(FixedMemory& memory, QString scriptPath);
+    /// `memory` must be mapped (Ok()). In track mode the session is published every 5 ms and
+    /// every figure the panel shows changes from one publication to the next (a car on track
+    /// scanned at 10 ms); `decoys` other top-level windows stand for a busy desktop.
+    StandinController(FixedMemory& memory, QString scriptPath, bool track = false, int decoys = 0);
     ~StandinController() override;
 
     /// Shows the windows, publishes the first frame and prints "ready".
@@ -58,9 +61,14 @@ private:
     MemoryWriter m_writer;
     SessionModel m_session;
     QString m_scriptPath;
+    bool m_track;
+    int m_decoyCount;
+    std::vector<std::unique_ptr<QWidget>> m_decoys;
     bool m_paused = false;
     QTimer m_timer;
     QElapsedTimer m_clock;
+    QElapsedTimer m_sinceStart;
+    qint64 m_shownAt = -1000;  // ms since start of the last read-out update
     std::unique_ptr<QWidget> m_controls;
     QPointer<RaceWindow> m_race;
     QCheckBox* m_pause = nullptr;

@@ -2,6 +2,8 @@
 #include "panel/qt/bar_gauge.h"
 
 #include <QPainter>
+#include <QStaticText>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -57,43 +59,55 @@ void BarGauge::setTextbkcolor(const QColor& c) {
     update();
 }
 
-void BarGauge::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const QRectF r = rect();
-    p.fillRect(r, m_backcolor);
-
-    const double f = FillFraction(m_minvalue, m_maxvalue, m_value);
+void PaintBarGauge(QPainter& p, const QRectF& r, const GaugeLook& look, qreal textWidth,
+                   const QFont& font, const std::function<void(const QPointF&)>& drawText) {
+    p.save();
+    p.setClipRect(r, Qt::IntersectClip);
+    p.fillRect(r, look.backcolor);
+    const double f = BarGauge::FillFraction(look.minvalue, look.maxvalue, look.value);
     QRectF fill = r;
-    if (m_orientation == Qt::Horizontal) {
+    if (look.orientation == Qt::Horizontal) {
         fill.setWidth(r.width() * f);
     } else {
         fill.setTop(r.bottom() + 1 - r.height() * f);
     }
-    p.fillRect(fill, m_forecolor);
+    p.fillRect(fill, look.forecolor);
     // A thin frame keeps an empty bar visible on a background of its own colour.
     p.setPen(QColor(0x60, 0x60, 0x60));
+    p.setBrush(Qt::NoBrush);
     p.drawRect(r.adjusted(0, 0, -1, -1));
 
-    if (m_text.isEmpty()) {
-        return;
+    if (drawText) {
+        // The text gets an outline in the text back colour so it stays readable where it
+        // crosses from the fill onto the empty part of the bar: the text drawn around its place
+        // one pixel away in eight directions, then on it, from glyphs laid out once per text.
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setFont(font);
+        const QFontMetricsF fm(font);
+        const QPointF at(r.center().x() - textWidth / 2,
+                         r.center().y() + (fm.ascent() - fm.descent()) / 2 - fm.ascent());
+        p.setPen(look.textbkcolor);
+        for (const QPointF step : {QPointF(-1, -1), QPointF(0, -1), QPointF(1, -1), QPointF(-1, 0),
+                                   QPointF(1, 0), QPointF(-1, 1), QPointF(0, 1), QPointF(1, 1)}) {
+            drawText(at + step);
+        }
+        p.setPen(look.textcolor);
+        drawText(at);
     }
-    // The text gets an outline in the text back colour so it stays readable where it
-    // crosses from the fill onto the empty part of the bar: the text drawn around its place one
-    // pixel away in eight directions, then on it. Drawn text comes from the font's cache of
-    // rendered glyphs; outlines taken from the font and stroked anew on every change of the
-    // figure (engine speed and speed change on nearly every scan) cost ten times as much.
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setFont(font());
-    const QFontMetricsF fm(font());
-    const QPointF at(r.center().x() - fm.horizontalAdvance(m_text) / 2,
-                     r.center().y() + (fm.ascent() - fm.descent()) / 2);
-    p.setPen(m_textbkcolor);
-    for (const QPointF step : {QPointF(-1, -1), QPointF(0, -1), QPointF(1, -1), QPointF(-1, 0),
-                               QPointF(1, 0), QPointF(-1, 1), QPointF(0, 1), QPointF(1, 1)}) {
-        p.drawText(at + step, m_text);
-    }
-    p.setPen(m_textcolor);
-    p.drawText(at, m_text);
+    p.restore();
+}
+
+void BarGauge::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QStaticText text(m_text);
+    text.setTextFormat(Qt::PlainText);
+    text.prepare(QTransform(), font());
+    const auto draw = [&](const QPointF& at) { p.drawStaticText(at, text); };
+    PaintBarGauge(p, rect(),
+                  {m_orientation, m_minvalue, m_maxvalue, m_value, m_backcolor, m_forecolor,
+                   m_textcolor, m_textbkcolor},
+                  text.size().width(), font(),
+                  m_text.isEmpty() ? std::function<void(const QPointF&)>() : draw);
 }
 
 }  // namespace kerbview::panel::qt

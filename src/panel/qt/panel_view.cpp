@@ -2,32 +2,30 @@
 #include "panel/qt/panel_view.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QImageReader>
-#include <QLabel>
-#include <QListWidget>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QPushButton>
+#include <QScreen>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <tuple>
 
-#include "core/text_encoding.h"
 #include "panel/qt/bar_gauge.h"
 #include "panel/qt/panel_pictures.h"
 
 namespace kerbview::panel::qt {
 namespace {
 
-QString ToQString(const std::string& cp1252) {
-    return QString::fromUtf8(core::Cp1252ToUtf8(cp1252));
-}
-
-// A picture element: a decoded picture stretched to the frame, or the built-in one.
+// The logo: a decoded picture stretched to the frame, or the built-in one; a click on it
+// calls the handler.
 class PictureBox : public QWidget {
 public:
-    enum class Builtin { None, Car, Logo };
-    PictureBox(Builtin builtin, QWidget* parent) : QWidget(parent), m_builtin(builtin) {}
+    explicit PictureBox(QWidget* parent) : QWidget(parent) {}
     void setPixmap(const QPixmap& pixmap) {
         m_pixmap = pixmap;
         update();
@@ -43,24 +41,8 @@ protected:
         if (!m_pixmap.isNull()) {
             p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawPixmap(rect(), m_pixmap);
-        } else if (m_builtin != Builtin::None) {
-            // Drawn once per size: the markers over the car repaint the picture beneath them
-            // whenever they change, and its curves cost far more than copying pixels.
-            const qreal ratio = devicePixelRatioF();
-            if (m_drawn.isNull() || m_drawnSize != size() || m_drawn.devicePixelRatio() != ratio) {
-                m_drawn = QPixmap(size() * ratio);
-                m_drawn.setDevicePixelRatio(ratio);
-                m_drawn.fill(Qt::transparent);
-                QPainter drawing(&m_drawn);
-                const QRect frame(QPoint(0, 0), size());
-                if (m_builtin == Builtin::Car) {
-                    PaintCarTopView(drawing, frame);
-                } else {
-                    PaintLogo(drawing, frame);
-                }
-                m_drawnSize = size();
-            }
-            p.drawPixmap(0, 0, m_drawn);
+        } else {
+            PaintLogo(p, QRectF(rect()));
         }
     }
     void mousePressEvent(QMouseEvent* event) override {
@@ -70,24 +52,40 @@ protected:
     }
 
 private:
-    Builtin m_builtin;
     QPixmap m_pixmap;
-    QPixmap m_drawn;
-    QSize m_drawnSize;
     std::function<void()> m_clicked;
 };
 
-// A filled rectangle: the wheel markers.
-QWidget* MakeMarker(const ElementInfo& info, QWidget* parent) {
-    auto* w = new QWidget(parent);
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, ToQColor(info.backColor, pal));
-    w->setPalette(pal);
-    return w;
+// The union of rectangles, put together from few pieces: the rectangles of one row (the same
+// top and height) that touch or overlap are joined first, and the rows go in from the top, so
+// most pieces are appended to the region instead of merged into it.
+QRegion UnionOf(std::vector<QRect>& rects) {
+    std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) {
+        return std::tuple(a.top(), a.height(), a.left()) <
+               std::tuple(b.top(), b.height(), b.left());
+    });
+    QRegion region;
+    QRect row;
+    for (const QRect& r : rects) {
+        if (row.isValid() && r.top() == row.top() && r.height() == row.height() &&
+            r.left() <= row.right() + 1) {
+            row.setRight(std::max(row.right(), r.right()));
+            continue;
+        }
+        if (row.isValid()) {
+            region += row;
+        }
+        row = r;
+    }
+    if (row.isValid()) {
+        region += row;
+    }
+    return region;
 }
 
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
+constexpr int kLampMargin = 4;
+constexpr int kCaptionMargin = 1;
 
 }  // namespace
 
@@ -133,183 +131,126 @@ QFont ResolveFont(const FontInfo& listedFont) {
     return font;
 }
 
-int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize box, int margin) {
-    QFont font = base;
-    int px = std::max(6, pixelSize);
-    for (; px > 6; --px) {
-        font.setPixelSize(px);
-        const QFontMetrics fm(font);
-        if (fm.height() <= box.height() && fm.horizontalAdvance(text) <= box.width() - 2 * margin) {
-            break;
-        }
-    }
-    return px;
-}
-
 PanelView::PanelView(const PanelModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
-    setAutoFillBackground(true);
-    // Creation order is stacking order: pictures lie beneath, markers above the car.
-    for (const CollectionEntry& entry : ElementCollection()) {
-        if (entry.type != CollectionEntry::Type::PanelElement) {
-            continue;
-        }
-        const ElementInfo& info = Info(entry.element);
-        Slot& slot = m_slots[static_cast<std::size_t>(info.element)];
-        QWidget* w = nullptr;
-        switch (info.kind) {
-            case ElementKind::TextField: {
-                auto* label = new QLabel(this);
-                label->setAlignment(info.backColor == kNoFill ? Qt::AlignLeft | Qt::AlignVCenter
-                                                              : Qt::AlignCenter);
-                label->setAutoFillBackground(info.backColor != kNoFill);
-                QPalette pal = label->palette();
-                pal.setColor(QPalette::WindowText, ToQColor(info.textColor, pal));
-                label->setPalette(pal);
-                w = label;
-                break;
-            }
-            case ElementKind::Lamp: {
-                auto* lamp = new QPushButton(this);
-                lamp->setFocusPolicy(Qt::NoFocus);
-                w = lamp;
-                break;
-            }
-            case ElementKind::BarGauge: {
-                auto* gauge = new BarGauge(
-                    info.orientation == Orientation::Vertical ? Qt::Vertical : Qt::Horizontal,
-                    this);
-                gauge->setForecolor(ToQColor(info.foreColor, gauge->palette()));
-                gauge->setTextcolor(ToQColor(info.textColor, gauge->palette()));
-                w = gauge;
-                break;
-            }
-            case ElementKind::WheelMarker: w = MakeMarker(info, this); break;
-            case ElementKind::Picture: {
-                auto builtin = info.element == Element::Image1     ? PictureBox::Builtin::Car
-                               : info.element == Element::Picture1 ? PictureBox::Builtin::Logo
-                                                                   : PictureBox::Builtin::None;
-                auto* box = new PictureBox(builtin, this);
-                if (info.element == Element::Picture1) {
-                    box->setClicked([this] {
-                        if (m_logoClicked) {
-                            m_logoClicked();
-                        }
-                    });
-                }
-                w = box;
-                break;
-            }
-            case ElementKind::List: w = new QListWidget(this); break;
-        }
-        w->setObjectName(QString::fromLatin1(info.name.data(), info.name.size()));
-        slot.widget = w;
+    // Every pixel is painted from the layer and the elements.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    for (const ElementInfo& info : ElementCatalogue()) {
         if (!info.font.family.empty()) {
-            slot.font = ResolveFont(info.font);
+            m_slots[static_cast<std::size_t>(info.element)].font = ResolveFont(info.font);
         }
-        Show(info.element);
     }
+    auto* logo = new PictureBox(this);
+    logo->setObjectName(QStringLiteral("Picture1"));
+    logo->setClicked([this] {
+        if (m_logoClicked) {
+            m_logoClicked();
+        }
+    });
+    m_logo = logo;
+    for (Element e : {Element::Image2, Element::Image1, Element::Picture1}) {
+        TakePicture(e);
+    }
+    m_frameTimer.setSingleShot(true);
+    connect(&m_frameTimer, &QTimer::timeout, this, [this] { Flush(); });
+    m_clock.start();
+    m_lastFrameNs = -std::numeric_limits<qint64>::max() / 2;
     PlaceScaled(1.0, 1.0);
-    m_seen = m_model.revision();
+    m_noticed = m_model.revision();
+    m_dirty.reset();  // the first frame paints everything
 }
 
 int PanelView::Sync() {
-    if (m_model.revision() == m_seen) {
+    if (m_model.revision() == m_noticed) {
         return 0;
     }
-    int touched = 0;
+    int changed = 0;
     for (std::size_t i = 0; i < kElementCount; ++i) {
         const auto e = static_cast<Element>(i);
-        if (m_model[e].revision > m_slots[i].seen) {
-            Show(e);
-            ++touched;
+        if (m_model[e].revision > m_noticed) {
+            Notice(e);
+            ++changed;
         }
     }
-    m_seen = m_model.revision();
-    return touched;
+    m_noticed = m_model.revision();
+    if (m_dirty.any()) {
+        ScheduleFrame();
+    }
+    return changed;
 }
 
-void PanelView::Show(Element e) {
-    const ElementInfo& info = Info(e);
+void PanelView::Notice(Element e) {
+    switch (Info(e).kind) {
+        case ElementKind::Picture: TakePicture(e); break;
+        case ElementKind::List: break;  // never shown
+        default: m_dirty.set(static_cast<std::size_t>(e)); break;
+    }
+}
+
+void PanelView::TakePicture(Element e) {
     const ElementState& s = m_model[e];
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
-    slot.seen = s.revision;
-    QWidget* w = slot.widget;
-    switch (info.kind) {
-        case ElementKind::TextField: {
-            auto* label = static_cast<QLabel*>(w);
-            const QString text = ToQString(s.text);
-            if (label->text() != text) {
-                label->setText(text);
-                FitText(e);
-            }
-            if (info.backColor != kNoFill || s.backColor != kNoFill) {
-                QPalette pal = label->palette();
-                const QColor back = ToQColor(s.backColor, pal);
-                label->setAutoFillBackground(back.alpha() != 0);
-                pal.setColor(QPalette::Window, back);
-                label->setPalette(pal);
-            }
-            break;
-        }
-        case ElementKind::Lamp: {
-            auto* lamp = static_cast<QPushButton*>(w);
-            const QString text = ToQString(s.text);
-            if (lamp->text() != text) {
-                lamp->setText(text);
-                FitText(e);
-            }
-            break;
-        }
-        case ElementKind::BarGauge: {
-            auto* gauge = static_cast<BarGauge*>(w);
-            gauge->setMinvalue(s.minvalue);
-            gauge->setMaxvalue(s.maxvalue);
-            gauge->setValue(s.value);
-            gauge->setText(ToQString(s.text));
-            const QColor back = ToQColor(s.backColor, gauge->palette());
-            gauge->setBackcolor(back);
-            gauge->setTextbkcolor(back);
-            break;
-        }
-        case ElementKind::Picture: {
-            auto* box = static_cast<PictureBox*>(w);
-            const QString path = QString::fromStdString(s.picture);
-            if (path.isEmpty()) {
-                box->setPixmap(QPixmap());
-            } else if (auto it = m_decoded.constFind(path); it != m_decoded.constEnd()) {
-                box->setPixmap(*it);
-            } else if (QPixmap pixmap; pixmap.load(path) && !pixmap.isNull()) {
-                box->setPixmap(pixmap);
-            }  // a picture that does not decode leaves the previous one
-            break;
-        }
-        case ElementKind::WheelMarker:
-        case ElementKind::List: break;
+    const QString path = QString::fromStdString(s.picture);
+    if (path.isEmpty()) {
+        slot.picture = QPixmap();
+    } else if (auto it = m_decoded.constFind(path); it != m_decoded.constEnd()) {
+        slot.picture = *it;
+    } else if (QPixmap pixmap; pixmap.load(path) && !pixmap.isNull()) {
+        slot.picture = pixmap;
+    }  // a picture that does not decode leaves the previous one
+    if (e == Element::Picture1) {
+        static_cast<PictureBox*>(m_logo)->setPixmap(slot.picture);
+        m_logo->setVisible(s.visible);
+    } else {
+        m_layerValid = false;
+        m_dirty.set(static_cast<std::size_t>(e));
     }
-    w->setEnabled(s.enabled);
-    // List1 is never used; it stays hidden so a widened window does not uncover it.
-    w->setVisible(s.visible && info.kind != ElementKind::List);
 }
 
-void PanelView::FitText(Element e) {
-    const Slot& slot = m_slots[static_cast<std::size_t>(e)];
-    if (slot.fontSize <= 0) {
-        return;
-    }
-    const int wanted = static_cast<int>(std::lround(slot.fontSize * kPixelsPerPoint));
-    QFont font = slot.font;
-    const ElementKind kind = Info(e).kind;
-    if (kind == ElementKind::TextField || kind == ElementKind::Lamp) {
-        const QString text = kind == ElementKind::Lamp
-                                 ? static_cast<QPushButton*>(slot.widget)->text()
-                                 : static_cast<QLabel*>(slot.widget)->text();
-        const int margin = kind == ElementKind::Lamp ? 4 : 1;
-        font.setPixelSize(FitPixelSize(font, wanted, text, slot.widget->size(), margin));
-    } else {
-        font.setPixelSize(std::max(6, wanted));
-    }
-    slot.widget->setFont(font);
+double PanelView::FrameIntervalMs() const {
+    const QScreen* on = screen();
+    const double hz = on != nullptr ? on->refreshRate() : 0.0;
+    return 1000.0 / (hz >= 1.0 ? hz : 60.0);
 }
+
+void PanelView::ScheduleFrame() {
+    if (m_frameTimer.isActive()) {
+        return;  // the frame that is due paints this change too
+    }
+    const double wait =
+        FrameIntervalMs() - static_cast<double>(m_clock.nsecsElapsed() - m_lastFrameNs) / 1e6;
+    if (wait <= 0) {
+        Flush();
+    } else {
+        m_frameTimer.start(static_cast<int>(std::ceil(wait)));
+    }
+}
+
+void PanelView::Flush() {
+    m_places.clear();
+    for (std::size_t i = 0; i < kElementCount; ++i) {
+        if (m_dirty.test(i)) {
+            m_places.push_back(m_slots[i].rect);
+        }
+    }
+    m_dirty.reset();
+    update(UnionOf(m_places));
+}
+
+const ElementText& PanelView::PreparedText(Element e) {
+    Slot& slot = m_slots[static_cast<std::size_t>(e)];
+    const ElementKind kind = Info(e).kind;
+    const int wanted = static_cast<int>(std::lround(slot.fontSize * kPixelsPerPoint));
+    // A field with a fill sits beside others of its kind (the tyre temperatures): its figure
+    // keeps a gap inside it. Captions without a fill keep to their own width.
+    const int margin = kind == ElementKind::Lamp      ? kLampMargin
+                       : Info(e).backColor == kNoFill ? kCaptionMargin
+                                                      : FilledFieldMargin(wanted);
+    const bool fit = kind == ElementKind::TextField || kind == ElementKind::Lamp;
+    slot.text.Prepare(m_model[e].text, slot.font, wanted, slot.rect.size(), margin, fit, &m_steps);
+    return slot.text;
+}
+
+QFont PanelView::ElementFont(Element e) { return PreparedText(e).Font(); }
 
 void PanelView::Place(Element e, double left, double top, double width, double height,
                       std::optional<double> fontSize) {
@@ -317,11 +258,17 @@ void PanelView::Place(Element e, double left, double top, double width, double h
     const auto px = [](double twips) {
         return static_cast<int>(std::lround(twips / kTwipsPerPixel));
     };
-    slot.widget->setGeometry(px(left), px(top), std::max(1, px(width)), std::max(1, px(height)));
+    const QRect before = slot.rect;
+    slot.rect = QRect(px(left), px(top), std::max(1, px(width)), std::max(1, px(height)));
     if (fontSize) {
         slot.fontSize = *fontSize;
-        FitText(e);
     }
+    if (e == Element::Picture1) {
+        m_logo->setGeometry(slot.rect);
+    } else if (Info(e).kind == ElementKind::Picture) {
+        m_layerValid = false;
+    }
+    update(before.united(slot.rect));
 }
 
 void PanelView::PlaceScaled(double sx, double sy) {
@@ -339,6 +286,8 @@ void PanelView::SetPanelColour(core::ColourNumber colour) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ToQColor(colour, pal));
     setPalette(pal);
+    m_layerValid = false;
+    update();
 }
 
 bool PanelView::DecodePicture(Element, const std::string& path) {
@@ -350,6 +299,171 @@ bool PanelView::DecodePicture(Element, const std::string& path) {
     }
     m_decoded.insert(file, QPixmap::fromImage(image));
     return true;
+}
+
+// The panel's colour and the pictures beneath every element: drawn once per size and picture.
+void PanelView::PaintLayer() {
+    const qreal ratio = devicePixelRatioF();
+    m_layer = QPixmap(size() * ratio);
+    m_layer.setDevicePixelRatio(ratio);
+    m_layer.fill(palette().color(QPalette::Window));
+    QPainter p(&m_layer);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (Element e : {Element::Image2, Element::Image1}) {
+        const Slot& slot = m_slots[static_cast<std::size_t>(e)];
+        if (!m_model[e].visible) {
+            continue;
+        }
+        if (!slot.picture.isNull()) {
+            p.drawPixmap(slot.rect, slot.picture);
+        } else if (e == Element::Image1) {
+            PaintCarTopView(p, QRectF(slot.rect));
+        }
+    }
+    m_layerValid = true;
+}
+
+bool PanelView::Opaque(Element e) const {
+    switch (Info(e).kind) {
+        case ElementKind::TextField:
+            return ToQColor(m_model[e].backColor, palette()).alpha() == 255;
+        case ElementKind::BarGauge:
+        case ElementKind::WheelMarker: return true;
+        default: return false;  // a lamp's rounded corners show what lies beneath
+    }
+}
+
+void PanelView::paintEvent(QPaintEvent* event) {
+    m_lastFrameNs = m_clock.nsecsElapsed();
+    ++m_frames;
+    const QRegion& region = event->region();
+    m_lastFrameRegion = region;
+    const qreal ratio = devicePixelRatioF();
+    if (!m_layerValid || m_layer.size() != size() * ratio) {
+        PaintLayer();
+    }
+    // From the top of the stack down: an element is painted only where no opaque element
+    // above it covers the region, and the layer only where no opaque element does. The
+    // pictures are in the layer and the logo is a widget above it.
+    const auto order = ElementCollection();
+    m_coveredBy.clear();
+    m_toPaint.clear();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        if (it->type != CollectionEntry::Type::PanelElement) {
+            continue;
+        }
+        const Element e = it->element;
+        const ElementKind kind = Info(e).kind;
+        const QRect& r = m_slots[static_cast<std::size_t>(e)].rect;
+        if (kind == ElementKind::Picture || kind == ElementKind::List || !m_model[e].visible ||
+            !region.intersects(r)) {
+            continue;
+        }
+        // Elements meet at their edges only; the regions are worked out for an element that an
+        // opaque one above it touches.
+        QRegion above;
+        for (const QRect& c : m_coveredBy) {
+            if (c.intersects(r)) {
+                above += c;
+            }
+        }
+        if (!above.isEmpty() && (region.intersected(r) - above).isEmpty()) {
+            continue;
+        }
+        m_toPaint.push_back(e);
+        if (Opaque(e)) {
+            m_coveredBy.push_back(r);
+        }
+    }
+    QPainter p(this);
+    for (const QRect& r : region - UnionOf(m_coveredBy)) {
+        p.drawPixmap(r, m_layer,
+                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    }
+    for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
+        const Element e = *it;
+        switch (Info(e).kind) {
+            case ElementKind::TextField: PaintTextField(p, e, region); break;
+            case ElementKind::Lamp: PaintLamp(p, e); break;
+            case ElementKind::BarGauge: PaintGauge(p, e); break;
+            case ElementKind::WheelMarker:
+                p.fillRect(m_slots[static_cast<std::size_t>(e)].rect,
+                           ToQColor(Info(e).backColor, palette()));
+                break;
+            case ElementKind::Picture:
+            case ElementKind::List: break;
+        }
+    }
+}
+
+void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& region) {
+    const ElementInfo& info = Info(e);
+    const QRect& r = m_slots[static_cast<std::size_t>(e)].rect;
+    const QColor back = ToQColor(m_model[e].backColor, palette());
+    if (back.alpha() != 0) {
+        p.fillRect(r, back);
+    }
+    const ElementText& text = PreparedText(e);
+    if (text.Text().isEmpty()) {
+        return;
+    }
+    // Centred in a filled field, on the left in one without a fill; centred from top to bottom.
+    const QSizeF size = text.Size();
+    const double x =
+        info.backColor == kNoFill ? r.left() : r.left() + (r.width() - size.width()) / 2;
+    const QPointF at(x, r.top() + (r.height() - size.height()) / 2);
+    // A neighbour's change that reaches only the edge of this field leaves its text alone.
+    if (!region.intersects(QRectF(at, size).toAlignedRect())) {
+        return;
+    }
+    const bool spills = size.width() > r.width() || size.height() > r.height();
+    if (spills) {
+        p.save();
+        p.setClipRect(r, Qt::IntersectClip);
+    }
+    p.setPen(ToQColor(info.textColor, palette()));
+    text.Draw(p, at);
+    if (spills) {
+        p.restore();
+    }
+}
+
+// A lamp has the look of a push button of the style in use: lit when enabled, greyed when not.
+void PanelView::PaintLamp(QPainter& p, Element e) {
+    const ElementText& text = PreparedText(e);
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.rect = m_slots[static_cast<std::size_t>(e)].rect;
+    option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver | QStyle::State_Sunken);
+    option.state |= QStyle::State_Raised;
+    if (!m_model[e].enabled) {
+        option.state &= ~QStyle::State_Enabled;
+        option.palette.setCurrentColorGroup(QPalette::Disabled);
+    }
+    option.text = text.Text();
+    option.fontMetrics = QFontMetrics(text.Font());
+    p.save();
+    p.setFont(text.Font());
+    style()->drawControl(QStyle::CE_PushButton, &option, &p, this);
+    p.restore();
+}
+
+void PanelView::PaintGauge(QPainter& p, Element e) {
+    const ElementInfo& info = Info(e);
+    const ElementState& s = m_model[e];
+    const ElementText& text = PreparedText(e);
+    GaugeLook look;
+    look.orientation = info.orientation == Orientation::Vertical ? Qt::Vertical : Qt::Horizontal;
+    look.minvalue = s.minvalue;
+    look.maxvalue = s.maxvalue;
+    look.value = s.value;
+    look.backcolor = look.textbkcolor = ToQColor(s.backColor, palette());
+    look.forecolor = ToQColor(info.foreColor, palette());
+    look.textcolor = ToQColor(info.textColor, palette());
+    const auto draw = [&](const QPointF& at) { text.Draw(p, at); };
+    PaintBarGauge(p, QRectF(m_slots[static_cast<std::size_t>(e)].rect), look, text.Size().width(),
+                  text.Font(),
+                  text.Text().isEmpty() ? std::function<void(const QPointF&)>() : draw);
 }
 
 }  // namespace kerbview::panel::qt

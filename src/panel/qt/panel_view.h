@@ -1,20 +1,28 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QHash>
 #include <QPixmap>
+#include <QRect>
+#include <QRegion>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/colours.h"
 #include "panel/element_catalogue.h"
 #include "panel/panel_model.h"
+#include "panel/qt/element_text.h"
+#include "panel/qt/figure_steps.h"
 
 namespace kerbview::panel::qt {
 
@@ -25,12 +33,12 @@ QColor ToQColor(core::ColourNumber colour, const QPalette& palette);
 /// missing (the display font Bombardier is replaced by a bold condensed sans).
 QFont ResolveFont(const FontInfo& listedFont);
 
-/// Largest pixel size, at most pixelSize, at which text fits in box (one line, with margin
-/// pixels free on each side); never below 6 pixels.
-int FitPixelSize(const QFont& font, int pixelSize, const QString& text, QSize box, int margin);
-
-/// The main panel: one child widget per element of the catalogue, placed by geometry in twips,
-/// showing a PanelModel. Only elements whose revision changed since the last Sync are touched.
+/// The main panel, one painted surface showing a PanelModel: every element is drawn from the
+/// model's state of the moment it is painted, at its place in twips, in the catalogue's
+/// stacking order; the pictures beneath lie in a layer drawn once per size. Only the places of
+/// elements that changed are painted again, and no more often than the screen the panel is on
+/// refreshes: a change is painted at once when the last frame is a refresh period old,
+/// otherwise when that period has passed, with the latest values.
 class PanelView : public QWidget {
     Q_OBJECT
 
@@ -38,12 +46,13 @@ public:
     /// The model must outlive the view. Elements start at their catalogue geometry.
     explicit PanelView(const PanelModel& model, QWidget* parent = nullptr);
 
-    /// Shows every element change made since the last call; returns the number of elements it
-    /// touched (0 when nothing changed, so nothing repaints).
+    /// Notes every element change made since the last call and has their places painted now
+    /// or at the next frame; returns the number of elements that changed (0 when nothing
+    /// changed, so nothing is painted).
     int Sync();
 
     /// Places an element: left, top, width and height in twips; font size in points for text
-    /// fields, lamps and gauges (a text that would be clipped gets a smaller font).
+    /// fields, lamps and gauges (a text that would not fit gets a smaller font).
     void Place(Element e, double left, double top, double width, double height,
                std::optional<double> fontSize);
     /// Places every element at its catalogue geometry scaled by sx and sy, fonts by sy.
@@ -60,23 +69,65 @@ public:
     /// Called on a click on the logo Picture1.
     void SetLogoClicked(std::function<void()> handler) { m_logoClicked = std::move(handler); }
 
-    QWidget* widget(Element e) const { return m_slots[static_cast<std::size_t>(e)].widget; }
+    /// Time between two frames, in milliseconds: the refresh period of the panel's screen, of
+    /// 60 Hz when the screen does not tell.
+    double FrameIntervalMs() const;
+
+    /// Where element e is drawn, in pixels of the panel.
+    QRect ElementRect(Element e) const { return m_slots[static_cast<std::size_t>(e)].rect; }
+    /// The font e's present text is drawn with, fitted to its place.
+    QFont ElementFont(Element e);
+    /// Frames painted so far, and the places the last one painted.
+    int FramesPainted() const { return m_frames; }
+    const QRegion& LastFrameRegion() const { return m_lastFrameRegion; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Slot {
-        QWidget* widget = nullptr;
+        QRect rect;  // pixels
         QFont font;
         double fontSize = 0;  // points, current scale
         std::uint64_t seen = 0;
+        ElementText text;
+        QPixmap picture;  // a decoded picture shown by a picture element; null for built-in
     };
-    void Show(Element e);
-    void FitText(Element e);
+    void Notice(Element e);
+    void TakePicture(Element e);
+    void ScheduleFrame();
+    void Flush();
+    const ElementText& PreparedText(Element e);
+    // Whether e, drawn, covers its whole place.
+    bool Opaque(Element e) const;
+    void PaintLayer();
+    void PaintTextField(QPainter& p, Element e, const QRegion& region);
+    void PaintLamp(QPainter& p, Element e);
+    void PaintGauge(QPainter& p, Element e);
 
     const PanelModel& m_model;
     std::array<Slot, kElementCount> m_slots{};
     QHash<QString, QPixmap> m_decoded;
-    std::uint64_t m_seen = 0;
+    FigureStepsCache m_steps;
+    QWidget* m_logo = nullptr;  // Picture1: a widget of its own for its click and cursor
     std::function<void()> m_logoClicked;
+
+    // The pictures beneath the elements and the panel's colour, drawn once per size.
+    QPixmap m_layer;
+    bool m_layerValid = false;
+
+    std::uint64_t m_noticed = 0;         // model revision of the last Sync
+    std::bitset<kElementCount> m_dirty;  // changed since the last frame was asked for
+    QTimer m_frameTimer;
+    QElapsedTimer m_clock;
+    qint64 m_lastFrameNs = 0;
+    int m_frames = 0;
+    QRegion m_lastFrameRegion;
+    // Of the frame being painted: the elements to paint, top of the stack first, and the
+    // places of the opaque ones among them.
+    std::vector<Element> m_toPaint;
+    std::vector<QRect> m_coveredBy;
+    std::vector<QRect> m_places;  // of the elements a frame is asked for
 };
 
 }  // namespace kerbview::panel::qt
