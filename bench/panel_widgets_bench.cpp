@@ -77,7 +77,7 @@ void Present(benchmark::State& state, bool varying) {
 
     int i = 0;
     std::int64_t changed = 0;
-    std::uint64_t seen = model.revision();
+    std::uint64_t seen = model.Revision();
     for (auto _ : state) {
         telemetry::Snapshot s = Moving(varying ? i++ : 0);
         presentation.Present(s, context);
@@ -88,7 +88,7 @@ void Present(benchmark::State& state, bool varying) {
                 places += view.ElementRect(static_cast<panel::Element>(e));
             }
         }
-        seen = model.revision();
+        seen = model.Revision();
         if (!places.isEmpty()) {
             view.repaint(places);
         }

@@ -64,7 +64,7 @@ void Run(benchmark::State& state, const char* unitats) {
         telemetry::Snapshot s = Typical(i++);
         benchmark::DoNotOptimize(presentation.Present(s, context));
     }
-    benchmark::DoNotOptimize(model.revision());
+    benchmark::DoNotOptimize(model.Revision());
 }
 
 void BM_PresentMetric(benchmark::State& state) { Run(state, "Metric"); }

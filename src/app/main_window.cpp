@@ -65,7 +65,7 @@ void Kerbview_Form::BuildMenus() {
             connect(action, &QAction::triggered, this, [this, item, action] {
                 // The check mark belongs to the program, not to the click.
                 if (action->isCheckable()) {
-                    action->setChecked(m_program.Panel().menu(item).checked);
+                    action->setChecked(m_program.Panel().MenuAt(item).checked);
                 }
                 m_program.MenuClick(item);
             });
@@ -76,10 +76,10 @@ void Kerbview_Form::BuildMenus() {
 
 void Kerbview_Form::SyncMenus() {
     const panel::PanelModel& model = m_program.Panel();
-    if (m_menusSynced && model.revision() == m_menusSeen) return;
+    if (m_menusSynced && model.Revision() == m_menusSeen) return;
     for (std::size_t i = 0; i < panel::kMenuCount; ++i) {
         const auto m = static_cast<panel::Menu>(i);
-        const panel::MenuState& s = model.menu(m);
+        const panel::MenuState& s = model.MenuAt(m);
         if (m_menusSynced && s.revision <= m_menusSeen) continue;
         QAction* action = m_actions[i];
         if (const panel::MenuInfo& info = panel::Info(m); !info.separator) {
@@ -91,7 +91,7 @@ void Kerbview_Form::SyncMenus() {
         action->setChecked(s.checked);
         action->setEnabled(s.enabled);
     }
-    m_menusSeen = model.revision();
+    m_menusSeen = model.Revision();
     m_menusSynced = true;
 }
 

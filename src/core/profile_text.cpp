@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/ascii_case.h"
 #include "core/text_encoding.h"
 
 namespace kerbview::core {
@@ -23,8 +24,6 @@ std::string_view Trim(std::string_view t) {
     while (!t.empty() && IsSpace(t.back())) t.remove_suffix(1);
     return t;
 }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 enum class LineKind { Other, Section, Key };
 
@@ -152,9 +151,7 @@ bool WritableProfileNames(std::string_view section, std::string_view key) {
 }
 
 bool SameProfileName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
+    return EqualsIgnoringAsciiCase(a, b);
 }
 
 std::optional<std::string> ProfileValueIn(std::string_view bytes, std::string_view section,

@@ -68,7 +68,7 @@ public:
     PanelModel();
 
     const ElementState& operator[](Element e) const { return m_elements[Index(e)]; }
-    const MenuState& menu(Menu m) const { return m_menus[static_cast<std::size_t>(m)]; }
+    const MenuState& MenuAt(Menu m) const { return m_menus[static_cast<std::size_t>(m)]; }
 
     void SetText(Element e, std::string_view text);
     void SetBackColor(Element e, core::ColourNumber colour);
@@ -85,7 +85,7 @@ public:
 
     /// Number of effective changes so far; a view that saw revision r redraws elements and menus
     /// whose revision is greater than r.
-    std::uint64_t revision() const { return m_revision; }
+    std::uint64_t Revision() const { return m_revision; }
 
 private:
     static std::size_t Index(Element e) { return static_cast<std::size_t>(e); }
@@ -119,7 +119,7 @@ public:
     /// connections); at most kLogLines are kept.
     void AppendLog(std::string_view line);
     const std::deque<std::string>& Log() const { return m_log; }
-    std::uint64_t revision() const { return m_revision; }
+    std::uint64_t Revision() const { return m_revision; }
 
 private:
     std::array<std::string, 22> m_labels;

@@ -10,25 +10,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/ascii_case.h"
+
 namespace kerbview::telemetry {
 
 namespace {
 
 // Titles are compared byte by byte, ASCII letters without regard to case.
-bool SameTitle(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
+bool SameTitle(std::string_view a, std::string_view b) { return core::EqualsIgnoringAsciiCase(a, b); }
 
 // Searches the X display named by DISPLAY through a connection of its own, so that errors
 // arrive as replies here and never reach another toolkit's handlers. Without a display, or

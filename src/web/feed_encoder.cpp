@@ -157,7 +157,7 @@ std::string PicturePath(Element e) { return "/picture/" + std::string(panel::Inf
 bool HasBuiltinPicture(Element e) { return e == Element::Image1 || e == Element::Picture1; }
 
 FeedEncoder::FeedEncoder(const panel::PanelModel& model, DashboardLook look)
-    : m_model(model), m_look(look), m_sent(model.revision()) {}
+    : m_model(model), m_look(look), m_sent(model.Revision()) {}
 
 void FeedEncoder::AppendState(std::string& out, Element e) const {
     const panel::ElementState& s = m_model[e];
@@ -196,7 +196,7 @@ std::string FeedEncoder::Full() const {
     {
         Members m(out);
         m.Text("type", "full");
-        m.Integer("rev", m_model.revision());
+        m.Integer("rev", m_model.Revision());
         {
             Members panel(m.Key("panel"));
             panel.Integer("w", panel::kDesignClientWidth);
@@ -221,17 +221,17 @@ std::string FeedEncoder::Full() const {
 }
 
 std::optional<std::string> FeedEncoder::Delta() {
-    if (m_model.revision() == m_sent) {
+    if (m_model.Revision() == m_sent) {
         return std::nullopt;
     }
     std::string out;
     {
         Members m(out);
         m.Text("type", "delta");
-        m.Integer("rev", m_model.revision());
+        m.Integer("rev", m_model.Revision());
         AppendStates(m.Key("state"), m_sent);
     }
-    m_sent = m_model.revision();
+    m_sent = m_model.Revision();
     return out;
 }
 

@@ -45,7 +45,7 @@ public:
     /// std::nullopt when none changed.
     std::optional<std::string> Delta();
     /// The next Delta starts from the model's revision now (nobody needs the changes before).
-    void SkipToNow() { m_sent = m_model.revision(); }
+    void SkipToNow() { m_sent = m_model.Revision(); }
 
 private:
     void AppendState(std::string& out, panel::Element e) const;

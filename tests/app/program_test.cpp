@@ -64,8 +64,8 @@ TEST(ProgramStartup, AppliesSettingsInLoadOrderBeforeTimerAndShow) {
         EXPECT_GT(next, at) << key;
         at = next == std::string::npos ? at : next;
     }
-    EXPECT_TRUE(rig.program.Panel().menu(Menu::Servidor).checked);
-    EXPECT_TRUE(rig.program.Panel().menu(Menu::VeureDadesServidor).enabled);
+    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::Servidor).checked);
+    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::VeureDadesServidor).enabled);
     // The gauges take the background colour when the window loads.
     EXPECT_EQ(rig.program.Panel()[panel::Bar(3)].backColor, 255u);
 }
@@ -107,7 +107,7 @@ TEST(ProgramScanTime, NegativeValueChecksNothingStopsTheTimerAndIsKept) {
     Rig rig("[Opcions]\r\nScanTime=-5\r\n");
     ASSERT_TRUE(rig.Start());
     for (Menu m : {Menu::TS_10, Menu::TS_50, Menu::TS_150, Menu::TS_500, Menu::TS_1000}) {
-        EXPECT_FALSE(rig.program.Panel().menu(m).checked);
+        EXPECT_FALSE(rig.program.Panel().MenuAt(m).checked);
     }
     EXPECT_EQ(rig.frontEnd.interval, 0);
     EXPECT_EQ(rig.Ini("ScanTime"), "-5");
@@ -117,7 +117,7 @@ TEST(ProgramGraphics, GraficosSwitchesFieldColoursGaugesAndMarkers) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
     auto& panel = rig.program.Panel();
-    EXPECT_TRUE(panel.menu(Menu::Graficos).checked);
+    EXPECT_TRUE(panel.MenuAt(Menu::Graficos).checked);
     panel.SetBackColor(Element::Label2, core::ColorHot);
     panel.SetValue(panel::Bar(4), 120);
 
@@ -129,13 +129,13 @@ TEST(ProgramGraphics, GraficosSwitchesFieldColoursGaugesAndMarkers) {
         EXPECT_EQ(panel[panel::Bar(n)].value, 0) << n;
         EXPECT_FALSE(panel[panel::Marker(n)].visible) << n;
     }
-    EXPECT_FALSE(panel.menu(Menu::Graficos).checked);
+    EXPECT_FALSE(panel.MenuAt(Menu::Graficos).checked);
     EXPECT_EQ(rig.Ini("NoGrafics"), "True");
 
     rig.program.MenuClick(Menu::Graficos);  // on again
     EXPECT_EQ(panel[Element::Label18].backColor, core::ColorCold);
     EXPECT_FALSE(panel[panel::Marker(1)].visible);  // until the next scan shows it
-    EXPECT_TRUE(panel.menu(Menu::Graficos).checked);
+    EXPECT_TRUE(panel.MenuAt(Menu::Graficos).checked);
     EXPECT_EQ(rig.Ini("NoGrafics"), "False");
 }
 
@@ -178,17 +178,17 @@ TEST(ProgramMenus, ClicksApplyAndStoreOnlyWhatChanged) {
     rig.program.MenuClick(Menu::English);
     EXPECT_EQ(rig.program.Panel()[Element::Label31].text, "Lap Times");
     EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Scanning...");
-    EXPECT_TRUE(rig.program.Panel().menu(Menu::English).checked);
-    EXPECT_FALSE(rig.program.Panel().menu(Menu::Espanol).checked);
+    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::English).checked);
+    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::Espanol).checked);
     EXPECT_EQ(rig.Ini("Idioma"), "English");
 
     rig.program.MenuClick(Menu::Imperial);
-    EXPECT_TRUE(rig.program.Panel().menu(Menu::Imperial).checked);
+    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::Imperial).checked);
     EXPECT_EQ(rig.program.Panel()[panel::Bar(4)].maxvalue, 220);
     EXPECT_EQ(rig.Ini("Unitats"), "Imperial");
 
     rig.program.MenuClick(Menu::VeureDadesServidor);
-    EXPECT_FALSE(rig.program.Panel().menu(Menu::VeureDadesServidor).checked);
+    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::VeureDadesServidor).checked);
     EXPECT_EQ(rig.Ini("DadesServ"), "False");
 
     rig.server.m_state = net::SocketState::Listening;
@@ -211,14 +211,14 @@ TEST(ProgramWeb, DashboardItemServesStoresAndShowsWhetherItServes) {
     EXPECT_EQ(rig.folder.Read("Kerbview.ini").find("[Web]"), std::string::npos);
     rig.frontEnd.busyPort = 8099;
     rig.program.MenuClick(Menu::WebDashboard);
-    EXPECT_FALSE(rig.program.Panel().menu(Menu::WebDashboard).checked);
+    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
     EXPECT_EQ(Log(rig.log.end() - 2, rig.log.end()),
               (Log{"ServeWebDashboard 8099", "ShowWebDashboardWindow"}));
     rig.frontEnd.busyPort = 0;
     rig.program.MenuClick(Menu::WebDashboard);  // not serving yet: the click tries again
-    EXPECT_TRUE(rig.program.Panel().menu(Menu::WebDashboard).checked);
+    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
     rig.program.MenuClick(Menu::WebDashboard);
-    EXPECT_FALSE(rig.program.Panel().menu(Menu::WebDashboard).checked);
+    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
     EXPECT_EQ(core::ReadProfileValue(rig.folder.File("Kerbview.ini"), "Web", "Enabled"), "False");
 }
 
@@ -226,10 +226,10 @@ TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
     EXPECT_EQ(rig.program.IntroPortAccept("70000"), net::DialogOutcome::BadPort);
-    EXPECT_TRUE(rig.program.Panel().menu(Menu::Cap).checked);
+    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::Cap).checked);
     EXPECT_EQ(rig.program.IntroIpAccept("010.000.000.001", "2002"), net::DialogOutcome::Accepted);
-    EXPECT_TRUE(rig.program.Panel().menu(Menu::Client).checked);
-    EXPECT_FALSE(rig.program.Panel().menu(Menu::VeureDadesServidor).enabled);
+    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::Client).checked);
+    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::VeureDadesServidor).enabled);
     EXPECT_EQ(rig.Ini("TipusConexio") + " " + rig.Ini("IP") + " " + rig.Ini("Port"),
               "2 010.000.000.001 2002");
     rig.program.Tick();

@@ -423,7 +423,7 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
 TEST(QtFrontEnd, UnknownLanguageLeavesTheMenusReachable) {
     QtRig rig("[Opcions]\r\nIdioma=english\r\n");
     ASSERT_TRUE(rig.started);
-    EXPECT_EQ(rig.program.Panel().menu(panel::Menu::Opciones).caption, "");
+    EXPECT_EQ(rig.program.Panel().MenuAt(panel::Menu::Opciones).caption, "");
     Kerbview_Form& main = *rig.frontEnd.MainWindow();
     EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Opciones"));
     EXPECT_EQ(main.MenuAction(panel::Menu::English)->text(), QStringLiteral("English"));

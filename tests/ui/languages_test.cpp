@@ -108,7 +108,7 @@ namespace {
 std::vector<Menu> CheckedLanguages(const PanelModel& model) {
     std::vector<Menu> checked;
     for (Menu m : kLanguageMenus) {
-        if (model.menu(m).checked) checked.push_back(m);
+        if (model.MenuAt(m).checked) checked.push_back(m);
     }
     return checked;
 }
@@ -128,15 +128,15 @@ TEST(LanguageCaptions, CaptionsAreWrittenInTheListedOrderAfterTheCheckMark) {
     ui::LanguageTexts slots;
     ApplyLanguageCaptions("Italiano", slots, model);
 
-    std::vector<std::uint64_t> order{model.menu(Menu::Italiano).revision};
+    std::vector<std::uint64_t> order{model.MenuAt(Menu::Italiano).revision};
     for (Element e : elements) order.push_back(model[e].revision);
-    for (Menu m : menus) order.push_back(model.menu(m).revision);
+    for (Menu m : menus) order.push_back(model.MenuAt(m).revision);
     for (std::size_t i = 1; i < order.size(); ++i) {
         EXPECT_LT(order[i - 1], order[i]) << "write " << i;
     }
     EXPECT_EQ(model[LabelN(1)].text, "Scansione...");
     EXPECT_EQ(model[Lamp(6)].text, "INIETTORI");
-    EXPECT_EQ(model.menu(Menu::VeureDadesServidor).caption, "Mostra dati server");
+    EXPECT_EQ(model.MenuAt(Menu::VeureDadesServidor).caption, "Mostra dati server");
 }
 
 TEST(LanguageCaptions, UnknownLanguageChecksNothingAndShowsTheKeptSlots) {
@@ -145,7 +145,7 @@ TEST(LanguageCaptions, UnknownLanguageChecksNothingAndShowsTheKeptSlots) {
     ApplyLanguageCaptions("english", slots, model);  // at start-up: slots still empty
     EXPECT_TRUE(CheckedLanguages(model).empty());
     EXPECT_EQ(model[LabelN(31)].text, "");
-    EXPECT_EQ(model.menu(Menu::Archivo).caption, "");
+    EXPECT_EQ(model.MenuAt(Menu::Archivo).caption, "");
 
     ApplyLanguageCaptions("Dutch", slots, model);
     EXPECT_EQ(CheckedLanguages(model), std::vector<Menu>{Menu::Dutch});

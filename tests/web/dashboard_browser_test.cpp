@@ -189,7 +189,7 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     };
     ASSERT_TRUE(Spin([&] { return pageRevision() > 0; }, 10000)) << "the page got no feed";
     frontEnd.SetTimerEnabled(false);
-    ASSERT_TRUE(Spin([&] { return pageRevision() == model.revision(); }, 5000));
+    ASSERT_TRUE(Spin([&] { return pageRevision() == model.Revision(); }, 5000));
     ASSERT_TRUE(Spin(
         [&] { return browser.Evaluate("[...document.images].every((i) => i.complete)").toBool(); },
         5000));
@@ -248,12 +248,12 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     // The menu item switches the dashboard off and on again, writing the setting each time; on,
     // it opens the window with the address to type.
     QAction* item = frontEnd.MainWindow()->MenuAction(panel::Menu::WebDashboard);
-    EXPECT_TRUE(model.menu(panel::Menu::WebDashboard).checked);
+    EXPECT_TRUE(model.MenuAt(panel::Menu::WebDashboard).checked);
     item->trigger();
-    EXPECT_FALSE(frontEnd.Dashboard()->Serving() || model.menu(panel::Menu::WebDashboard).checked);
+    EXPECT_FALSE(frontEnd.Dashboard()->Serving() || model.MenuAt(panel::Menu::WebDashboard).checked);
     EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "False");
     item->trigger();
-    EXPECT_TRUE(frontEnd.Dashboard()->Serving() && model.menu(panel::Menu::WebDashboard).checked);
+    EXPECT_TRUE(frontEnd.Dashboard()->Serving() && model.MenuAt(panel::Menu::WebDashboard).checked);
     EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "True");
     ASSERT_NE(frontEnd.DashboardWindow(), nullptr);
     EXPECT_FALSE(frontEnd.DashboardWindow()->Code()->pixmap().isNull());

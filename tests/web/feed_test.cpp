@@ -58,7 +58,7 @@ TEST(FeedEncoder, FullStateHasEveryShownElementAndDeltasOnlyTheLastValueOfWhatCh
     EXPECT_EQ(StateIndices(*delta), (std::multiset<int>{Index(LabelN(17)), Index(panel::Bar(3))}));
     EXPECT_NE(delta->find(R"("t":"82")"), std::string::npos);
     EXPECT_EQ(delta->find(R"("t":"81")"), std::string::npos);
-    EXPECT_NE(delta->find(R"("rev":)" + std::to_string(model.revision()) + ","), std::string::npos);
+    EXPECT_NE(delta->find(R"("rev":)" + std::to_string(model.Revision()) + ","), std::string::npos);
     EXPECT_FALSE(encoder.Delta()) << "nothing changed since";
 
     model.SetText(LabelN(2), "x");
@@ -98,7 +98,7 @@ TEST(FeedEncoder, EachKindCarriesItsStateInBrowserTerms) {
         FeedEncoder encoder(model, look);
         c.change(model);
         const std::string expected = R"({"type":"delta","rev":)" +
-                                     std::to_string(model.revision()) + R"(,"state":[{"i":)" +
+                                     std::to_string(model.Revision()) + R"(,"state":[{"i":)" +
                                      std::to_string(Index(c.element)) + R"(,"v":)" + c.json + "]}";
         EXPECT_EQ(encoder.Delta().value_or(""), expected) << panel::Info(c.element).name;
     }

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <functional>
 
-#include "core/text_encoding.h"
+#include "core/qt/qt_text.h"
 
 namespace kerbview::panel::qt {
 namespace {
@@ -69,7 +69,7 @@ void ElementText::Prepare(const std::string& cp1252, const QFont& base, int want
     m_box = box;
     m_margin = margin;
     m_fit = fit;
-    m_text = QString::fromUtf8(core::Cp1252ToUtf8(cp1252));
+    m_text = core::qt::FromCp1252(cp1252);
     m_font = AtSize(base, std::max(6, wantedPx));
     m_placed = steps != nullptr && !m_text.isEmpty() && PlaceFromSteps(*steps);
     if (m_placed) {

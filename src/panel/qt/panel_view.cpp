@@ -155,12 +155,12 @@ PanelView::PanelView(const PanelModel& model, QWidget* parent) : QWidget(parent)
     m_clock.start();
     m_lastFrameNs = -std::numeric_limits<qint64>::max() / 2;
     PlaceScaled(1.0, 1.0);
-    m_noticed = m_model.revision();
+    m_noticed = m_model.Revision();
     m_dirty.reset();  // the first frame paints everything
 }
 
 int PanelView::Sync() {
-    if (m_model.revision() == m_noticed) {
+    if (m_model.Revision() == m_noticed) {
         return 0;
     }
     int changed = 0;
@@ -171,7 +171,7 @@ int PanelView::Sync() {
             ++changed;
         }
     }
-    m_noticed = m_model.revision();
+    m_noticed = m_model.Revision();
     if (m_dirty.any()) {
         ScheduleFrame();
     }

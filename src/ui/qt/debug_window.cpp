@@ -41,10 +41,10 @@ DebugWindow::DebugWindow(const panel::DebugModel& model, QWidget* parent)
 }
 
 void DebugWindow::Sync() {
-    if (m_model.revision() == m_seen) {
+    if (m_model.Revision() == m_seen) {
         return;
     }
-    m_seen = m_model.revision();
+    m_seen = m_model.Revision();
     for (std::size_t n = 1; n < m_labels.size(); ++n) {
         if (m_labels[n] != nullptr) {
             m_labels[n]->setText(core::qt::FromCp1252(m_model.Label(static_cast<int>(n))));

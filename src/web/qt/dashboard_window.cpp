@@ -10,12 +10,10 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "core/text_encoding.h"
+#include "core/qt/qt_text.h"
 
 namespace kerbview::web::qt {
 namespace {
-
-QString FromCp1252(const std::string& text) { return QString::fromUtf8(core::Cp1252ToUtf8(text)); }
 
 constexpr int kQuietZone = 4;
 
@@ -61,12 +59,12 @@ DashboardWindow::DashboardWindow(const std::string& title, const std::vector<std
     : QWidget(parent, Qt::Window), m_code(new QLabel(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("WebDashboardWindow"));
-    setWindowTitle(FromCp1252(title));
+    setWindowTitle(core::qt::FromCp1252(title));
     auto* layout = new QVBoxLayout(this);
     QFont large = font();
     large.setPointSizeF(large.pointSizeF() * 1.4);
     if (!problem.empty()) {
-        auto* line = new QLabel(FromCp1252(problem), this);
+        auto* line = new QLabel(core::qt::FromCp1252(problem), this);
         line->setFont(large);
         layout->addWidget(line);
         m_code->hide();
