@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "telemetry/process_memory.h"
 
+#include <algorithm>
 #include <string>
 
 #include <windows.h>
@@ -23,7 +24,12 @@ public:
         SIZE_T transferred = 0;
         const BOOL ok = ::ReadProcessMemory(m_handle, reinterpret_cast<LPCVOID>(address), buffer,
                                             count, &transferred);
-        return ok && transferred == count ? count : 0;
+        // A read that runs into memory that cannot be read fails with ERROR_PARTIAL_COPY and
+        // may report the bytes it copied before that point: those count as read.
+        if (!ok && ::GetLastError() != ERROR_PARTIAL_COPY) {
+            return 0;
+        }
+        return std::min<std::size_t>(transferred, count);
     }
 
     // One ReadProcessMemory per block of ranges lying within a page of each other.
