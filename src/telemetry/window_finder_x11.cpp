@@ -17,7 +17,9 @@ namespace kerbview::telemetry {
 namespace {
 
 // Titles are compared byte by byte, ASCII letters without regard to case.
-bool SameTitle(std::string_view a, std::string_view b) { return core::EqualsIgnoringAsciiCase(a, b); }
+bool SameTitle(std::string_view a, std::string_view b) {
+    return core::EqualsIgnoringAsciiCase(a, b);
+}
 
 // Searches the X display named by DISPLAY through a connection of its own, so that errors
 // arrive as replies here and never reach another toolkit's handlers. Without a display, or

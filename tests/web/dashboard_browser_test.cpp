@@ -250,7 +250,8 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     QAction* item = frontEnd.MainWindow()->MenuAction(panel::Menu::WebDashboard);
     EXPECT_TRUE(model.MenuAt(panel::Menu::WebDashboard).checked);
     item->trigger();
-    EXPECT_FALSE(frontEnd.Dashboard()->Serving() || model.MenuAt(panel::Menu::WebDashboard).checked);
+    EXPECT_FALSE(frontEnd.Dashboard()->Serving() ||
+                 model.MenuAt(panel::Menu::WebDashboard).checked);
     EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "False");
     item->trigger();
     EXPECT_TRUE(frontEnd.Dashboard()->Serving() && model.MenuAt(panel::Menu::WebDashboard).checked);
