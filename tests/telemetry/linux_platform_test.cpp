@@ -11,55 +11,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <thread>
 #include <vector>
 
+#include "core/child_process.h"
 #include "fake_platform.h"
 #include "landlock_domain.h"
+#include "standin_checks.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
 #include "telemetry/platform.h"
-
-#ifdef KERBVIEW_SIM_STANDIN
-#include <QProcess>
-#endif
 
 namespace kerbview::telemetry {
 namespace {
 
 using namespace std::chrono_literals;
-
-#ifdef KERBVIEW_SIM_STANDIN
-// The stand-in as a child process, driven through its standard input and output.
-class Standin {
-public:
-    explicit Standin(const char* program) {
-        m_process.start(QString::fromLocal8Bit(program), {});
-        m_process.waitForStarted(10000);
-    }
-    ~Standin() {
-        m_process.closeWriteChannel();  // the stand-in quits when its input closes
-        if (!m_process.waitForFinished(1000)) m_process.kill(), m_process.waitForFinished();
-    }
-    pid_t Pid() const { return static_cast<pid_t>(m_process.processId()); }
-    // The next output line, or "" after the timeout or at the end of the output.
-    std::string ReadLine(std::chrono::milliseconds timeout) {
-        while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(static_cast<int>(timeout.count()))) return {};
-        }
-        return m_process.readLine().chopped(1).toStdString();
-    }
-    // Sends one command and returns the stand-in's answer to it.
-    std::string Command(const std::string& line) {
-        m_process.write((line + "\n").c_str());
-        return m_process.waitForBytesWritten(5000) ? ReadLine(5s) : "write failed";
-    }
-
-private:
-    QProcess m_process;
-};
-#endif
 
 // Descriptors of this process that are open on `path`.
 int DescriptorsOn(const std::string& path) {
@@ -69,20 +34,6 @@ int DescriptorsOn(const std::string& path) {
         count += std::filesystem::read_symlink(entry.path(), error) == path ? 1 : 0;
     }
     return count;
-}
-
-[[maybe_unused]] bool WaitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 250; ++i, std::this_thread::sleep_for(20ms)) {
-        if (condition()) return true;
-    }
-    return false;
-}
-
-// Ticks until the link runs; the number of false ticks before it.
-[[maybe_unused]] int TicksUntilRunning(GameLink& link) {
-    int waited = 0;
-    while (!link.RACE07_Actiu() && waited < 20) ++waited;
-    return waited;
 }
 
 std::uint8_t Pattern(std::size_t i) { return static_cast<std::uint8_t>(i * 7 + 3); }
@@ -193,57 +144,24 @@ TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedP
     GTEST_SKIP() << "built without the stand-in simulator (KERBVIEW_BUILD_GUI off)";
 #else
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
-    Standin sim(KERBVIEW_SIM_STANDIN);
-    ASSERT_GT(sim.Pid(), 0);
+    core::testing::ChildProcess sim(KERBVIEW_SIM_STANDIN, {});
+    ASSERT_GT(sim.Pid(), 0u);
     ASSERT_EQ(sim.ReadLine(30s), "ready");
     ASSERT_EQ(sim.Command("pause"), "ok pause");
 
-    for (const testing::MemoryWrite& write : testing::SessionWrites()) {
-        const std::string command = testing::StandinCommand(write);
-        ASSERT_EQ(sim.Command(command), "ok " + command.substr(0, command.find(' ')));
-    }
+    const auto command = [&](const std::string& line) { return sim.Command(line); };
+    ASSERT_NO_FATAL_FAILURE(testing::SendSession(command));
 
     Platform platform = MakePlatform();
-    WindowId window = 0;
-    ASSERT_TRUE(WaitFor([&] { return (window = platform.windows->FindWindow("race 07")) != 0; }))
-        << "the stand-in's window was not found";
-    EXPECT_EQ(platform.windows->WindowProcessId(window), static_cast<std::uint32_t>(sim.Pid()));
-
     const std::string memPath = "/proc/" + std::to_string(sim.Pid()) + "/mem";
     core::ErrorReporter reporter;
     testing::RecordingObserver observer;
     GameLink link(*platform.windows, *platform.memory, reporter, observer);
-    link.SetScanTime(500);
-    EXPECT_EQ(TicksUntilRunning(link), 7);
-    ASSERT_TRUE(link.HoldsProcessHandle())
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, sim.Pid()))
         << (observer.failures.empty() ? "" : observer.failures[0]);
     EXPECT_EQ(DescriptorsOn(memPath), 1);
-
-    Acquisition acquisition(link.Readers());
-    Snapshot got;
-    ASSERT_EQ(acquisition.Acquire(got), AcquireResult::Complete);
-
-    testing::ExpectSessionSnapshot(got);
-
-    // Closing the window: the grace keeps the link up for 3 ticks at 500 ms, then the
-    // process is released and no descriptor stays open on its memory.
-    ASSERT_EQ(sim.Command("close"), "ok close");
-    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
-    for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_TRUE(link.RACE07_Actiu()) << "grace tick " << tick;
-        EXPECT_EQ(DescriptorsOn(memPath), 1);
-    }
-    EXPECT_FALSE(link.RACE07_Actiu());
-    EXPECT_FALSE(link.HoldsProcessHandle());
-    EXPECT_EQ(DescriptorsOn(memPath), 0);
-    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
-
-    // Reopened, it is found and opened again after the appearance delay.
-    ASSERT_EQ(sim.Command("open"), "ok open");
-    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
-    EXPECT_EQ(TicksUntilRunning(link), 7);
-    EXPECT_TRUE(link.HoldsProcessHandle());
-    EXPECT_EQ(sim.Command("quit"), "ok quit");
+    testing::ExpectGraceReleaseAndReopen(platform, link, observer, command,
+                                         [&] { return DescriptorsOn(memPath); });
 #endif
 }
 

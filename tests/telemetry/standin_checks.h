@@ -57,4 +57,31 @@ inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, std::u
     ExpectSessionSnapshot(got);
 }
 
+/// Closes the stand-in's window through command (one command line in, the answer out): the
+/// grace keeps the link up for 3 ticks at 500 ms with the process still held, then the link
+/// stops and releases it (handlesOnTheProcess() one less). Opened again, the window is found and
+/// the process held after the appearance delay. Ends the stand-in.
+inline void ExpectGraceReleaseAndReopen(
+    Platform& platform, GameLink& link, const RecordingObserver& observer,
+    const std::function<std::string(const std::string&)>& command,
+    const std::function<int()>& handlesOnTheProcess) {
+    const int held = handlesOnTheProcess();
+    ASSERT_EQ(command("close"), "ok close");
+    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_TRUE(link.RACE07_Actiu()) << "grace tick " << tick;
+        EXPECT_EQ(handlesOnTheProcess(), held) << "grace tick " << tick;
+    }
+    EXPECT_FALSE(link.RACE07_Actiu());
+    EXPECT_FALSE(link.HoldsProcessHandle());
+    EXPECT_EQ(handlesOnTheProcess(), held - 1) << "the process handle outlived the grace";
+    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
+
+    ASSERT_EQ(command("open"), "ok open");
+    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
+    EXPECT_EQ(TicksUntilRunning(link), 7);
+    EXPECT_TRUE(link.HoldsProcessHandle());
+    EXPECT_EQ(command("quit"), "ok quit");
+}
+
 }  // namespace kerbview::telemetry::testing

@@ -65,25 +65,9 @@ TEST(Win32StandinIntegration, FoundAfterTheDelayReadsExactValuesAndReleasesAfter
     const int handlesBefore = HandlesTo(sim.Pid());  // the test's own, from CreateProcess
     ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, sim.Pid()));
     EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore + 1);
-
-    // Closing the window: the grace keeps the link up for 3 ticks at 500 ms, then the process
-    // handle is closed.
-    ASSERT_EQ(sim.Command("close"), "ok close");
-    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
-    for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_TRUE(link.RACE07_Actiu()) << "grace tick " << tick;
-    }
-    EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore + 1);
-    EXPECT_FALSE(link.RACE07_Actiu());
-    EXPECT_FALSE(link.HoldsProcessHandle());
-    EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore) << "the process handle outlived the grace";
-    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
-
-    ASSERT_EQ(sim.Command("open"), "ok open");
-    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
-    EXPECT_EQ(TicksUntilRunning(link), 7);
-    EXPECT_TRUE(link.HoldsProcessHandle());
-    EXPECT_EQ(sim.Command("quit"), "ok quit");
+    testing::ExpectGraceReleaseAndReopen(
+        platform, link, observer, [&](const std::string& line) { return sim.Command(line); },
+        [&] { return HandlesTo(sim.Pid()); });
 }
 
 // A "RACE 07" window whose process lets no one open it (its security descriptor grants nothing,
