@@ -116,6 +116,17 @@ TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
     EXPECT_EQ(server.Text(LabelN(15)), client.Text(LabelN(15)));  // both TxtConnected
     EXPECT_EQ(client.memory->opens, 0);                           // a client never reads memory
 
+    // A reading the client cannot present (a water temperature beyond a 16-bit figure) is
+    // reported and not counted as presented, however many such packets arrive.
+    image.Double(0xCD25E8, 40273.15);
+    ASSERT_TRUE(RunUntil(server, client, [&] { return !client.log.str().empty(); }));
+    const std::uint64_t presented = client.program->PacketsPresented();
+    const std::uint64_t sent = server.program->PacketsSent();
+    ASSERT_TRUE(
+        RunUntil(server, client, [&] { return server.program->PacketsSent() > sent + 50; }));
+    EXPECT_EQ(client.program->PacketsPresented(), presented) << client.log.str();
+    image.Double(0xCD25E8, 363.15);
+
     // The simulator goes away: the client shows the server's status text and keeps its values.
     server.windows->window = 0;
     ASSERT_TRUE(RunUntil(server, client, [&] {
