@@ -125,14 +125,19 @@ public:
         reads.push_back({address, count});
         return m_inner.Read(address, buffer, count);
     }
-    struct Entry {
-        telemetry::Address address;
-        std::size_t count;
-    };
-    std::vector<Entry> reads;
+    std::vector<telemetry::ReadRange> reads;
 
 private:
     telemetry::ProcessReader& m_inner;
+};
+
+// An acquisition of its own over `reader`.
+struct AcquisitionOver {
+    explicit AcquisitionOver(telemetry::ProcessReader& reader) { readers.SetProcess(&reader); }
+    core::ErrorReporter errors;
+    telemetry::MemoryReaders readers{errors};
+    telemetry::Acquisition acquisition{readers};
+    telemetry::Snapshot snapshot;
 };
 
 // The simulator link and acquisition over the real platform, attached to the stand-in.
@@ -158,19 +163,15 @@ struct LinkedScan {
 
 // The reads of one acquisition once the player's slot is known (the first one also searches the
 // slot table), in order.
-std::vector<RecordingReader::Entry> ReadsOfOneScan(std::uint32_t pid) {
+std::vector<telemetry::ReadRange> ReadsOfOneScan(std::uint32_t pid) {
     auto memory = telemetry::MakeProcessMemory();
     telemetry::OpenResult opened = memory->Open(pid);
     if (!opened.reader) return {};
     RecordingReader recorder(*opened.reader);
-    core::ErrorReporter errors;
-    telemetry::MemoryReaders readers(errors);
-    readers.SetProcess(&recorder);
-    telemetry::Acquisition acquisition(readers);
-    telemetry::Snapshot snapshot;
-    acquisition.Acquire(snapshot);
+    AcquisitionOver scan(recorder);
+    scan.acquisition.Acquire(scan.snapshot);
     recorder.reads.clear();
-    acquisition.Acquire(snapshot);
+    scan.acquisition.Acquire(scan.snapshot);
     return recorder.reads;
 }
 
@@ -217,15 +218,13 @@ void BM_Scan_AcquisitionRangeByRange(benchmark::State& state) {
         return;
     }
     RangeByRangeReader reader(*opened.reader);
-    core::ErrorReporter errors;
-    telemetry::MemoryReaders readers(errors);
-    readers.SetProcess(&reader);
-    telemetry::Acquisition acquisition(readers);
-    telemetry::Snapshot snapshot;
+    AcquisitionOver own(reader);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(acquisition.Acquire(snapshot));
+        benchmark::DoNotOptimize(own.acquisition.Acquire(own.snapshot));
     }
-    if (snapshot.CarName.empty()) state.SkipWithError("the stand-in went away during the run");
+    if (own.snapshot.CarName.empty()) {
+        state.SkipWithError("the stand-in went away during the run");
+    }
 }
 
 void BM_Scan_LinkOnly(benchmark::State& state) {
@@ -326,6 +325,8 @@ public:
     void ShowIntroPort() override {}
     void ShowIntroIP() override {}
     void ShowMessage(const std::string&, const std::string&) override {}
+    bool ServeWebDashboard(bool, std::uint16_t) override { return false; }
+    void ShowWebDashboardWindow() override {}
     void CloseMainWindow() override {}
     void Quit() override {}
 };
