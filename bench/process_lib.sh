@@ -1,11 +1,28 @@
 # shellcheck shell=bash
 # SPDX-License-Identifier: MIT
-# Shared by scripts/measure.sh and scripts/soak.sh (sourced, not run): an Xvfb of their own, the
+# Shared by scripts/measure.sh, scripts/soak.sh and scripts/web-measure.sh (sourced, not run): an Xvfb of their own, the
 # stand-in simulator, copies of Kerbview each in a folder with its own Kerbview.ini, and readings
 # of a process from /proc. Every process started here is remembered and stopped by
 # perf_stop_all. Callers set perf_work to a scratch folder first.
 
 perf_pids=()
+
+# Configures build folder $2 from source folder $1 with the flags every measured build uses
+# (optimised with debug information, as the program ships; benchmarks on, tests off).
+perf_configure() {
+  cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_BENCH=ON \
+    -DKERBVIEW_BUILD_TESTS=OFF >/dev/null
+}
+
+# Installs what is missing, configures build folder $1 from this tree and builds the targets
+# named after it.
+perf_build() {
+  local dir=$1
+  shift
+  kerbview_install_packages
+  perf_configure . "$dir"
+  cmake --build "$dir" -j 2 --target "$@"
+}
 
 # Starts Xvfb on a free display and exports DISPLAY; on display :$KERBVIEW_MEASURE_DISPLAY
 # when that is set (on a shared machine, a number of one's own).

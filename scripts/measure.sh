@@ -52,15 +52,7 @@ while [ $# -gt 0 ]; do
 done
 case $scenario in session | track | idle) ;; *) echo "$usage" >&2; exit 2 ;; esac
 
-configure() {  # configure SOURCE BUILD: the flags every measured build uses
-  cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_BENCH=ON \
-    -DKERBVIEW_BUILD_TESTS=OFF >/dev/null
-}
-if [ "$build" -eq 1 ]; then
-  kerbview_install_packages
-  configure . "$dir"
-  cmake --build "$dir" -j 2 --target kerbview sim-standin paint_counter
-fi
+[ "$build" -eq 1 ] && perf_build "$dir" kerbview sim-standin paint_counter
 
 # The other revision: its source exported from git (no work tree of its own), built once.
 builds=("$dir/kerbview")
@@ -72,7 +64,7 @@ if [ -n "$against" ]; then
     rm -rf "$rev_dir"
     mkdir -p "$rev_dir/src"
     git archive "$commit" | tar -x -C "$rev_dir/src"
-    configure "$rev_dir/src" "$rev_dir/build"
+    perf_configure "$rev_dir/src" "$rev_dir/build"
     cmake --build "$rev_dir/build" -j 2 --target kerbview
     touch "$rev_dir/built"
   fi

@@ -42,12 +42,7 @@ done
 cycles=$((seconds / 10))
 [ "$cycles" -ge 3 ] || { echo "soak: at least 30 s" >&2; exit 2; }
 
-if [ "$build" -eq 1 ]; then
-  kerbview_install_packages
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_BENCH=ON \
-    -DKERBVIEW_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$dir" -j 2 --target kerbview sim-standin
-fi
+[ "$build" -eq 1 ] && perf_build "$dir" kerbview sim-standin
 
 perf_work=$(mktemp -d)
 trap 'perf_stop_all; rm -rf "$perf_work"' EXIT

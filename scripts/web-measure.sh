@@ -37,12 +37,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-if [ "$build" -eq 1 ]; then
-  kerbview_install_packages
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_BENCH=ON \
-    -DKERBVIEW_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$dir" -j 2 --target kerbview sim-standin
-fi
+[ "$build" -eq 1 ] && perf_build "$dir" kerbview sim-standin
 
 perf_work=$(mktemp -d)
 browsers=()
