@@ -47,44 +47,37 @@ protected:
     core::testing::TempDir dir;
 };
 
-TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndCarWithoutPictureKeepsThePrevious) {
+// After a picture is shown, a car (or a table) that gives none loads nothing and keeps it.
+TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndACarWithoutAPictureKeepsThePrevious) {
     const fs::path a = AddPicture("a.jpg");
-    WriteTable("[Cars]\r\nBMW 320si = a.jpg\r\nCar B=-1\r\n");
+    const std::string table = "[Cars]\r\nBMW 320si = a.jpg\r\nCar B=-1\r\nCar D=\r\n";
     struct Case {
+        std::string table;  // empty: no table
         const char* car;
-        const char* note;
     };
-    for (const Case c : {Case{"Car B", "entry -1"}, {"Car C", "no entry"}, {"", "no car name"}}) {
+    const Case cases[] = {{table, "Car B"},
+                          {table, "Car C"},
+                          {table, "Car D"},
+                          {table, ""},
+                          {"", "BMW 320si"},
+                          {std::string("\x00\xFF\xFE[Cars\n==\n\x01\x02", 12), "BMW 320si"},
+                          {"BMW 320si=a.jpg\n", "BMW 320si"},
+                          {"[Autos]\nBMW 320si=a.jpg\n", "BMW 320si"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table + "|" + c.car);
+        WriteTable(table);
         CarSkins skins;
         FakeLoader loader;
         ASSERT_TRUE(skins.NeedsUpdate("bmw 320SI"));
         skins.Update("bmw 320SI", Folder(), loader);
         EXPECT_EQ(loader.shown[Element::Image1], a);
         EXPECT_FALSE(skins.NeedsUpdate("bmw 320SI"));
+        WriteTable(c.table);
+        if (c.table.empty()) fs::remove(dir.File("carskins.ini"));
         skins.Update(c.car, Folder(), loader);
-        EXPECT_EQ(loader.requests.size(), 1u) << c.note;
-        EXPECT_EQ(loader.shown[Element::Image1], a) << c.note;
-        EXPECT_EQ(skins.SkinCar(), c.car) << c.note;
-    }
-}
-
-TEST_F(CarSkinsTest, MissingOrGarbageTableLoadsNothing) {
-    AddPicture("a.jpg");
-    const std::string tables[] = {
-        "",  // no table: removed below
-        std::string("\x00\xFF\xFE[Cars\n==\n\x01\x02", 12),
-        "Car A=a.jpg\n",           // no section
-        "[Autos]\nCar A=a.jpg\n",  // other section
-        "[Cars]\nCar A=\n",        // empty value
-    };
-    for (const std::string& table : tables) {
-        WriteTable(table);
-        if (table.empty()) fs::remove(dir.File("carskins.ini"));
-        CarSkins skins;
-        FakeLoader loader;
-        skins.Update("Car A", Folder(), loader);
-        EXPECT_TRUE(loader.requests.empty()) << table;
-        EXPECT_EQ(skins.SkinCar(), "Car A");
+        EXPECT_EQ(loader.requests.size(), 1u);
+        EXPECT_EQ(loader.shown[Element::Image1], a);
+        EXPECT_EQ(skins.SkinCar(), c.car);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,26 +36,8 @@ std::map<std::size_t, ScaledGeometry> Scale(const LayoutRecord& r, double cw, do
     return out;
 }
 
-TEST(LayoutScaling, RecordsOnlyLaidOutKindsAndFontsOfTextLampsAndGauges) {
-    const LayoutRecord r = Opened();
-    EXPECT_EQ((std::vector{r.DesignScaleWidth, r.DesignScaleHeight, r.LastWidth, r.LastHeight}),
-              (std::vector{kClientW, kClientH, kOuterW, kOuterH}));
-    EXPECT_DOUBLE_EQ(r.AspectRatio, kOuterW / kOuterH);
-    const double fonts[] = {0, 0, 14.25, 9.75, 9.75, 0};
-    const double lefts[] = {0, 0, 4560, 1320, 4680, 5400};
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(r.LayoutFontSize[i], fonts[i]) << i;
-        EXPECT_EQ(r.LayoutLeft[i], lefts[i]) << i;
-    }
-    EXPECT_EQ(r.LayoutWidth[1], 0);
-
-    // A collection longer than the tables records its first 201 entries and scales only those.
-    std::vector<RecordedGeometry> many(205, {LayoutKind::TextField, 1, 1, 1, 1, 1});
-    const LayoutRecord big = RecordLayout(many, kClientW, kClientH, kOuterW, kOuterH);
-    EXPECT_EQ(Scale(big, kClientW, kClientH).size(), kLayoutEntries);
-}
-
-TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsAndTheNestedResizeOnlyScales) {
+TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsWithinTheScreenAndTheNestedResizeOnlyScales) {
+    const OuterSize screen{1280 * 15, 1000 * 15};
     struct Case {
         double w, h;
         std::optional<OuterSize> resizeTo;
@@ -63,39 +46,25 @@ TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsAndTheNestedResizeOnlyScal
         {14760, kOuterH, OuterSize{14760, 13050}},  // wider: taller in the opening ratio
         {kOuterW, 10875, OuterSize{12300, 10875}},  // height alone drives the width
         {12345, kOuterH, OuterSize{12345, 10920}},  // 10914.97 taken to a whole pixel
+        // Past the screen: the largest size in the ratio that fits, sides down to whole pixels.
+        {18000, kOuterH, OuterSize{16965, 14985}},
+        {kOuterW, 16000, OuterSize{16965, 14985}},
+        {30000, kOuterH, OuterSize{16965, 14985}},
         {kOuterW + 0.0002, kOuterH, std::nullopt},  // equal in single precision
         {kOuterW, kOuterH + 0.0002, std::nullopt}};
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         LayoutRecord r = Opened();
-        const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15);
+        const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15, screen);
         EXPECT_TRUE(a.scale);
-        ASSERT_EQ(a.resizeTo.has_value(), c.resizeTo.has_value()) << c.w << "x" << c.h;
+        ASSERT_EQ(a.resizeTo.has_value(), c.resizeTo.has_value());
         if (!c.resizeTo) continue;
         EXPECT_EQ(a.resizeTo->width, c.resizeTo->width);
         EXPECT_EQ(a.resizeTo->height, c.resizeTo->height);
         const ResizeAction nested =
-            OnResize(r, WindowState::Normal, c.resizeTo->width, c.resizeTo->height, 15);
+            OnResize(r, WindowState::Normal, c.resizeTo->width, c.resizeTo->height, 15, screen);
         EXPECT_TRUE(nested.scale);
-        EXPECT_FALSE(nested.resizeTo.has_value()) << c.w << "x" << c.h;
-    }
-}
-
-// 1200 pixels wide on a 1000-pixel-high screen would drive the height past the screen.
-TEST(LayoutScaling, DrivenSideThatWouldLeaveTheScreenShrinksBothSidesToFit) {
-    const OuterSize screen{1280 * 15, 1000 * 15};
-    struct Case {
-        double w, h;
-    };
-    for (const Case c : {Case{18000, kOuterH}, Case{kOuterW, 16000}, Case{30000, kOuterH}}) {
-        LayoutRecord r = Opened();
-        const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15, screen);
-        ASSERT_TRUE(a.resizeTo.has_value()) << c.w << "x" << c.h;
-        const OuterSize s = *a.resizeTo;
-        EXPECT_LE(s.width, screen.width);
-        EXPECT_LE(s.height, screen.height);
-        EXPECT_GT(s.height, screen.height - 30);  // as large as the screen allows
-        EXPECT_NEAR(s.width / s.height, r.AspectRatio, 2 * 15 / s.height);  // whole pixels
-        EXPECT_FALSE(OnResize(r, WindowState::Normal, s.width, s.height, 15, screen).resizeTo);
+        EXPECT_FALSE(nested.resizeTo.has_value());
     }
 }
 
@@ -144,7 +113,7 @@ TEST(LayoutScaling, MaximizedScalesAxesApartFontsWithHeightAndMinimizedEmptyArea
     }
 }
 
-TEST(LayoutScaling, CatalogueLaysOutEveryPanelElementButTheListAndKeepsLabelFonts) {
+TEST(LayoutScaling, CatalogueLaysOutEveryPanelElementButTheListAndLongerCollectionsAreCut) {
     const std::vector<RecordedGeometry> collection = CatalogueGeometry();
     ASSERT_LE(collection.size(), kLayoutEntries);
     const LayoutRecord r = RecordLayout(collection, kClientW, kClientH, kOuterW, kOuterH);
@@ -153,19 +122,17 @@ TEST(LayoutScaling, CatalogueLaysOutEveryPanelElementButTheListAndKeepsLabelFont
     std::size_t withFont = 0;
     for (std::size_t i = 0; i < kLayoutEntries; ++i) withFont += r.LayoutFontSize[i] > 0 ? 1 : 0;
     EXPECT_EQ(withFont, 59u);
+
+    // A collection longer than the tables records its first 201 entries and scales only those.
+    std::vector<RecordedGeometry> many(205, {LayoutKind::TextField, 1, 1, 1, 1, 1});
+    const LayoutRecord big = RecordLayout(many, kClientW, kClientH, kOuterW, kOuterH);
+    EXPECT_EQ(Scale(big, kClientW, kClientH).size(), kLayoutEntries);
 }
 
-TEST(WindowPlacement, DesktopPixelsBecomeUnitsRoundedHalfToEven) {
-    auto text = [](const DesktopRect& r) {
-        return std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-               std::to_string(r.width) + " " + std::to_string(r.height);
-    };
-    EXPECT_EQ(text(VirtualDesktopUnits({-1920, -200, 3840, 1280}, 15, 15)),
-              "-28800 -3000 57600 19200");
-    EXPECT_EQ(text(VirtualDesktopUnits({1, 3, 5, 7}, 12.5, 12.5)), "12 38 62 88");  // from x.5
-}
-
-TEST(WindowPlacement, OffScreenPositionResetsBothCoordinates) {
+TEST(WindowPlacement, DesktopUnitsRoundHalfToEvenAndAnOffScreenPositionResetsBothCoordinates) {
+    const DesktopRect half = VirtualDesktopUnits({1, 3, 5, 7}, 12.5, 12.5);  // from x.5
+    EXPECT_EQ((std::vector{half.left, half.top, half.width, half.height}),
+              (std::vector<std::int64_t>{12, 38, 62, 88}));
     constexpr std::int64_t kW = 9840, kH = 8700;
     const DesktopRect single = VirtualDesktopUnits({0, 0, 1920, 1080}, 15, 15);  // 28800 x 16200
     const DesktopRect leftNegative = VirtualDesktopUnits({-1920, 0, 3840, 1080}, 15, 15);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
 #include <functional>
 
 #include "fake_platform.h"
@@ -167,9 +166,9 @@ TEST(Acquisition, UnreadableMemoryGivesZerosAndErrorTexts) {
               (std::vector<double>{0, 0, 0}));
 }
 
-constexpr Address kUnreadable = 0x5000;
-
-TEST(MemoryReaders, IntegerKeepsOnlyTheLow16BitsAndZeroForNothingRead) {
+// Each reader keeps the bytes a short read got, zero past them, and gives its zero result when
+// nothing (or no process) was read; integers keep only the low 16 bits.
+TEST(MemoryReaders, ShortReadsKeepTheBytesGotAndNothingReadGivesZero) {
     struct Case {
         std::vector<std::uint8_t> bytes;
         int count;
@@ -180,8 +179,8 @@ TEST(MemoryReaders, IntegerKeepsOnlyTheLow16BitsAndZeroForNothingRead) {
         {{0xFF, 0xFF, 0xFF, 0xFF}, 4, -1},
         {{0x01, 0x00, 0x01, 0x00}, 4, 1},             // 65537
         {{0x40, 0x9C, 0x00, 0x00}, 4, -25536},        // 40000
-        {{0x03, 0x00, 0x01, 0x00}, 4, 3},             // 0x00010003, a slot number
         {{0x34, 0x12, 0xAA, 0xBB, 0xCC}, 9, 0x1234},  // never more than 4 bytes into the buffer
+        {{0x34, 0x12}, 4, 0x1234},                    // a short read: the rest is zero
     };
     for (const Case& c : cases) {
         AcquisitionRig rig(false);
@@ -189,58 +188,19 @@ TEST(MemoryReaders, IntegerKeepsOnlyTheLow16BitsAndZeroForNothingRead) {
         EXPECT_EQ(rig.readers.ReadMemoryInteger(0x1000, c.count), c.expected);
     }
     AcquisitionRig rig(false);
-    EXPECT_EQ(rig.readers.ReadMemoryInteger(kUnreadable, 4), 0);
-}
+    rig.image->Bytes(0x1000, {0x34, 0x00, 0xE9, 0x3F});  // then memory that cannot be read
+    EXPECT_EQ(rig.readers.ReadMemory(0x1000, 8), std::string("\x34\0\xE9\x3F\0\0\0\0", 8));
+    EXPECT_EQ(rig.readers.ReadMemorySingle(0x1002, 4), std::bit_cast<float>(0x3FE9u));
+    EXPECT_EQ(rig.readers.ReadMemoryDouble(0x1000), std::bit_cast<double>(0x3FE90034ull));
 
-TEST(MemoryReaders, FloatingReadersGiveZeroWhenNothingIsRead) {
-    AcquisitionRig rig(false);
-    rig.image->Single(0x1000, -12.5f);
-    rig.image->Double(0x2000, 353.15);
-    EXPECT_EQ(rig.readers.ReadMemorySingle(0x1000, 4), -12.5f);
-    EXPECT_EQ(rig.readers.ReadMemoryDouble(0x2000), 353.15);
-    EXPECT_EQ(rig.readers.ReadMemorySingle(kUnreadable, 4), 0.0f);
-    EXPECT_EQ(rig.readers.ReadMemoryDouble(kUnreadable), 0.0);
-
-    rig.image->Bytes(0x4000, {0x00, 0x00, 0x80, 0x7F});  // +infinity, read as is
-    EXPECT_TRUE(std::isinf(rig.readers.ReadMemorySingle(0x4000, 4)));
-}
-
-TEST(MemoryReaders, TextKeepsZeroBytesAndIsOneCharacterZeroWhenUnreadable) {
-    AcquisitionRig rig(false);
-    rig.image->Bytes(0x1000, {'A', 0, 'B', 0xE9});
-    EXPECT_EQ(rig.readers.ReadMemory(0x1000, 4), std::string("A\0B\xE9", 4));
-    EXPECT_EQ(rig.readers.ReadMemory(kUnreadable, 30), std::string(1, '\0'));
-}
-
-TEST(MemoryReaders, AShortReadUsesTheBytesGotAndLeavesTheRestZero) {
-    // Four readable bytes, then memory that cannot be read (which the fake platform scribbles
-    // over in the caller's buffer).
-    AcquisitionRig rig(false);
-    rig.image->Bytes(0x1000, {0x34, 0x12, 0x80, 0x3F});
-    EXPECT_EQ(rig.readers.ReadMemory(0x1000, 8), std::string("\x34\x12\x80\x3F\0\0\0\0", 8));
-    EXPECT_EQ(rig.readers.ReadMemoryInteger(0x1002, 4), 0x3F80);
-    EXPECT_EQ(rig.readers.ReadMemorySingle(0x1002, 4), std::bit_cast<float>(0x3F80u));
-    EXPECT_EQ(rig.readers.ReadMemoryDouble(0x1000), std::bit_cast<double>(0x3F801234ull));
-}
-
-TEST(MemoryReaders, EachReaderIssuesExactlyOnePlatformRead) {
-    AcquisitionRig rig(false);
-    rig.image->Bytes(0x1000, std::vector<std::uint8_t>(64, 1));
-    rig.readers.ReadMemory(0x1000, 50);
-    rig.readers.ReadMemoryInteger(0x1000, 4);
-    rig.readers.ReadMemorySingle(0x1000, 4);
-    rig.readers.ReadMemoryDouble(0x1000);
-    rig.readers.ReadMemory(kUnreadable, 50);
-    EXPECT_EQ(rig.image->Reads().size(), 5u);
-}
-
-TEST(MemoryReaders, WithoutAProcessEveryReaderGivesItsZeroResult) {
     core::ErrorReporter reporter;
-    const MemoryReaders readers(reporter);
-    EXPECT_EQ(readers.ReadMemory(0x1000, 30), std::string(1, '\0'));
-    EXPECT_EQ(readers.ReadMemoryInteger(0x1000, 4), 0);
-    EXPECT_EQ(readers.ReadMemorySingle(0x1000, 4), 0.0f);
-    EXPECT_EQ(readers.ReadMemoryDouble(0x1000), 0.0);
+    MemoryReaders none(reporter);
+    for (const MemoryReaders* readers : {&rig.readers, &none}) {
+        EXPECT_EQ(readers->ReadMemory(0x5000, 30), std::string(1, '\0'));
+        EXPECT_EQ(readers->ReadMemoryInteger(0x5000, 4), 0);
+        EXPECT_EQ(readers->ReadMemorySingle(0x5000, 4), 0.0f);
+        EXPECT_EQ(readers->ReadMemoryDouble(0x5000), 0.0);
+    }
 }
 
 // What one acquisition gave: the snapshot, or that it ended the tick or threw.

