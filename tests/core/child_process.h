@@ -91,13 +91,17 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     /// Ends its input (a stand-in then quits), waits up to 5 s for it to end, then kills it.
     ~ChildProcess() {
-        CloseInput();
-        for (int i = 0; i < 250 && Running(); ++i) std::this_thread::sleep_for(kStep);
-        if (Running()) Kill();
-        Wait();
 #ifdef _WIN32
+        if (m_in != nullptr) ::CloseHandle(m_in);
+        for (int i = 0; i < 250 && Running(); ++i) std::this_thread::sleep_for(kStep);
+        if (Running()) ::TerminateProcess(m_info.hProcess, 1);
+        Wait();
         ::CloseHandle(m_out);
 #else
+        if (m_in >= 0) ::close(m_in);
+        for (int i = 0; i < 250 && Running(); ++i) std::this_thread::sleep_for(kStep);
+        if (Running()) ::kill(m_pid, SIGKILL);
+        Wait();
         ::close(m_out);
 #endif
     }
@@ -179,15 +183,6 @@ private:
         return got > 0 ? static_cast<long>(got) : -1;
 #endif
     }
-    void CloseInput() {
-#ifdef _WIN32
-        if (m_in != nullptr) ::CloseHandle(m_in);
-        m_in = nullptr;
-#else
-        if (m_in >= 0) ::close(m_in);
-        m_in = -1;
-#endif
-    }
     bool Running() {
         if (Pid() == 0 || m_waited) return false;
 #ifdef _WIN32
@@ -199,13 +194,6 @@ private:
         m_waited = true;
         m_status = ended == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return false;
-#endif
-    }
-    void Kill() {
-#ifdef _WIN32
-        ::TerminateProcess(m_info.hProcess, 1);
-#else
-        ::kill(m_pid, SIGKILL);
 #endif
     }
 
