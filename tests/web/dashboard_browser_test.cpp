@@ -15,28 +15,23 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTcpServer>
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <sstream>
 
 #include "app/app_fixture.h"
 #include "app/main_window.h"
 #include "app/qt_front_end.h"
+#include "app/qt_test_helpers.h"
 #include "core/text_encoding.h"
-#include "net/fake_socket.h"
 #include "panel/element_catalogue.h"
-#include "telemetry/platform.h"
-#include "web/spin.h"
 
 namespace kerbview::app {
 namespace {
 
 using panel::Element;
-
-using web::testing::Spin;
+using testing::Spin;
 
 // Headless Chromium showing one page, driven by its DevTools protocol on a pipe: commands go to
 // its descriptor 3 and answers come from its descriptor 4, each a JSON text ended by a NUL.
@@ -151,10 +146,7 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     QImage car(100, 160, QImage::Format_RGB32);
     car.fill(Qt::darkGreen);
     ASSERT_TRUE(car.save(QString::fromStdString((folder.Path() / "CarSkin.gif").string()), "PNG"));
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
+    const quint16 port = testing::FreePort();
     folder.Write("Kerbview.ini",
                  "[Opcions]\r\nScanTime=10\r\nIdioma=English\r\n[Web]\r\nEnabled=1\r\nPort=" +
                      std::to_string(port) + "\r\n");
