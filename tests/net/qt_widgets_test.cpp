@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The Qt socket adapter on 127.0.0.1 (states, the three events, accept on the same object, the
-// bounded connect) and the Qt address dialogs.
+// The Qt socket adapter on 127.0.0.1 where the loopback tests do not take it (the bounded connect,
+// a port in use) and the Qt address dialogs.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -18,44 +18,6 @@ namespace kerbview::net {
 namespace {
 
 using app::testing::Spin;
-
-TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
-    QtSocket server(QHostAddress::LocalHost);
-    QtSocket client(QHostAddress::LocalHost);
-    int requests = 0, sent = 0;
-    std::string received;
-    server.setEvents({.connectionRequest =
-                          [&] {
-                              ++requests;
-                              server.close();
-                              server.accept();
-                          },
-                      .sendComplete = [&] { ++sent; },
-                      .dataArrival = {},
-                      .connectionDropped = {}});
-    client.setEvents({.connectionRequest = {},
-                      .sendComplete = {},
-                      .dataArrival = [&] { received += client.readAll(); },
-                      .connectionDropped = {}});
-
-    server.listen(0);
-    ASSERT_EQ(server.state(), SocketState::Listening);
-    client.connect("127.0.0.1", server.ListeningPort());
-    EXPECT_EQ(client.state(), SocketState::Connecting);
-    ASSERT_TRUE(Spin([&] {
-        return client.state() == SocketState::Connected && server.state() == SocketState::Connected;
-    }));
-    EXPECT_EQ(requests, 1);
-
-    const std::string bytes("000008\0\xFF", 8);
-    server.send(bytes);
-    ASSERT_TRUE(Spin([&] { return received == bytes && sent == 1; }));
-
-    client.close();
-    ASSERT_TRUE(Spin([&] { return server.state() == SocketState::Other; }));
-    EXPECT_THROW(server.send("x"), SocketError);
-    EXPECT_EQ(client.state(), SocketState::Closed);
-}
 
 // A listener whose accept queue is full drops further connection attempts unanswered, which is
 // what an unreachable address looks like. The listener never accepts: its queue holds one.

@@ -197,36 +197,29 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
             shown[QLatin1String(info.name.data(), info.name.size())].toObject();
         const panel::ElementState& s = model[info.element];
         const QString text = QString::fromStdString(core::Cp1252ToUtf8(s.text));
+        using K = panel::ElementKind;
+        const K kind = info.kind;
+        if (kind == K::List) continue;
         QJsonObject want{{"hidden", !s.visible}};
-        switch (info.kind) {
-            case panel::ElementKind::TextField:
-                want = {{"hidden", !s.visible},
-                        {"text", text},
-                        {"back", Css(s.backColor, look)},
-                        {"colour", Css(info.textColor, look)}};
-                break;
-            case panel::ElementKind::BarGauge:
-                want = {{"hidden", !s.visible}, {"text", text}, {"back", Css(s.backColor, look)}};
-                EXPECT_NEAR(
-                    page["fill"].toDouble(),
-                    std::clamp((s.value - s.minvalue) / (s.maxvalue - s.minvalue), 0.0, 1.0), 0.02)
-                    << info.name;
-                break;
-            case panel::ElementKind::Lamp:
-                want = {{"hidden", !s.visible},
-                        {"text", text},
-                        {"colour", Css(s.enabled ? look.lampText : look.lampDarkText, look)}};
-                break;
-            case panel::ElementKind::WheelMarker: want["back"] = Css(s.backColor, look); break;
-            case panel::ElementKind::Picture: {
-                // The car picture loaded from its file, the logo drawn in, no background picture.
-                const int width = info.element == Element::Image1     ? 100
-                                  : info.element == Element::Picture1 ? 200
-                                                                      : 0;
-                want = {{"hidden", width == 0 || !s.visible}, {"width", width}};
-                break;
-            }
-            case panel::ElementKind::List: continue;
+        if (kind == K::TextField || kind == K::BarGauge || kind == K::Lamp) want["text"] = text;
+        if (kind == K::TextField || kind == K::BarGauge || kind == K::WheelMarker) {
+            want["back"] = Css(s.backColor, look);
+        }
+        if (kind == K::TextField) want["colour"] = Css(info.textColor, look);
+        if (kind == K::Lamp)
+            want["colour"] = Css(s.enabled ? look.lampText : look.lampDarkText, look);
+        if (kind == K::BarGauge) {
+            EXPECT_NEAR(page["fill"].toDouble(),
+                        std::clamp((s.value - s.minvalue) / (s.maxvalue - s.minvalue), 0.0, 1.0),
+                        0.02)
+                << info.name;
+        }
+        if (kind == K::Picture) {
+            // The car picture loaded from its file, the logo drawn in, no background picture.
+            const int width = info.element == Element::Image1     ? 100
+                              : info.element == Element::Picture1 ? 200
+                                                                  : 0;
+            want = {{"hidden", width == 0 || !s.visible}, {"width", width}};
         }
         for (auto it = want.begin(); it != want.end(); ++it) {
             EXPECT_EQ(page[it.key()], it.value()) << info.name << " " << it.key().toStdString();
