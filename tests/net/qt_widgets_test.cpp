@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The Qt socket adapter on 127.0.0.1 where the loopback tests do not take it (the bounded connect,
-// a port in use) and the Qt address dialogs.
+// the failures) and the Qt address dialogs.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include "app/qt_test_helpers.h"
 #include "net/qt/intro_dialogs.h"
@@ -45,16 +46,24 @@ TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
     EXPECT_EQ(client.state(), SocketState::Other);
 }
 
-TEST(QtSocket, PortInUseIsToldApartFromOtherListenFailures) {
+// A port in use is told apart from other listen failures; a send without a connection fails.
+TEST(QtSocket, PortInUseAndSendingWithoutAConnectionAreToldAsFailures) {
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
-    QtSocket server(QHostAddress::LocalHost);
+    QtSocket socket(QHostAddress::LocalHost);
     try {
-        server.listen(taken.serverPort());
+        socket.listen(taken.serverPort());
         ADD_FAILURE() << "listened on a port in use";
     } catch (const SocketError& e) {
         EXPECT_EQ(e.ErrorKind(), SocketError::Kind::AddressInUse) << e.what();
     }
+    socket.close();
+    EXPECT_THROW(socket.send("x"), SocketError) << "never connected";
+    socket.connect("127.0.0.1", taken.serverPort());
+    ASSERT_TRUE(Spin([&] { return taken.hasPendingConnections(); }));
+    delete taken.nextPendingConnection();  // the peer goes away
+    ASSERT_TRUE(Spin([&] { return socket.state() == SocketState::Other; }));
+    EXPECT_THROW(socket.send("x"), SocketError) << "after the peer closed";
 }
 
 TEST(IntroDialogsQt, OpenCentredWithCurrentTextsAndStopOnABadPort) {
