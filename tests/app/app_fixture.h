@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,5 +79,17 @@ public:
 inline telemetry::Platform NoSimulatorPlatform() {
     return {std::make_unique<NoSimulator>(), std::make_unique<NoSimulator>()};
 }
+
+/// A program in a fresh folder, without a simulator and with fake sockets; a non-empty ini is
+/// written as its settings file before it starts.
+struct ProgramRig {
+    explicit ProgramRig(std::string_view ini) {
+        if (!ini.empty()) folder.Write("Kerbview.ini", ini);
+    }
+    ProgramFolder folder;
+    net::test::FakeSocket server, client;
+    std::ostringstream errors;
+    Program program{folder.Path(), '.', NoSimulatorPlatform(), {server, client}, errors};
+};
 
 }  // namespace kerbview::app::testing

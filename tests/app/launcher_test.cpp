@@ -4,16 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QTcpServer>
 #include <QTcpSocket>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <iostream>
 #include <thread>
 
+#include "app/qt_test_helpers.h"
 #include "core/temp_dir.h"
 #include "net/wire_format.h"
 #include "telemetry/landlock_domain.h"
@@ -112,12 +111,6 @@ TEST(LauncherIntegration, ClosingTheWindowFirstLeavesTheCommandRunningAndWaitsFo
     EXPECT_EQ(kerbview.Finish(10s), 3);
 }
 
-std::uint16_t FreePort() {
-    QTcpServer probe;
-    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    return probe.serverPort();
-}
-
 // The first telemetry packet from a server on port that holds a car name (which only a
 // successful read of the simulator's memory gives), or an empty snapshot after the timeout.
 telemetry::Snapshot FirstReadSnapshot(std::uint16_t port, std::chrono::seconds timeout) {
@@ -150,7 +143,7 @@ telemetry::Snapshot FirstReadSnapshot(std::uint16_t port, std::chrono::seconds t
 
 TEST(LauncherIntegration, ReadsTheStandinItLaunchedThoughTheStandinGrantsNoReaders) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
-    const std::uint16_t port = FreePort();
+    const std::uint16_t port = testing::FreePort();
     Kerbview kerbview("[Opcions]\r\nTipusConexio=1\r\nPort=" + std::to_string(port) +
                       "\r\nScanTime=100\r\n");
     // Confined, Kerbview may read only the processes it started (the control is

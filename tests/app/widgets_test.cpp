@@ -4,18 +4,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFontMetrics>
 #include <QImage>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <sstream>
 #include <vector>
 
 #include "app/main_window.h"
@@ -26,14 +23,15 @@
 #include "panel/qt/bar_gauge.h"
 #include "panel/qt/element_text.h"
 #include "panel/qt/panel_view.h"
+#include "qt_test_helpers.h"
 
 namespace kerbview::app {
 namespace {
 
 using panel::Element;
 using panel::qt::BarGauge;
-using testing::NoSimulatorPlatform;
 using testing::ProgramFolder;
+using testing::SpinFor;
 
 TEST(BarGauge, FillNeverFailsOutsideRangeNaNOrEmptyRange) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
@@ -74,22 +72,15 @@ TEST(BarGauge, FillsFromTheStartOfItsOrientation) {
     EXPECT_EQ(image.pixelColor(10, 20), QColor(Qt::black));  // top empty
 }
 
-// Runs the event loop for about `ms` milliseconds.
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // A panel on the screen (Qt's offscreen one), with its first frame painted.
 struct ShownPanel {
     ShownPanel() {
         view.resize(panel::kDesignClientWidth / 15, panel::kDesignClientHeight / 15);
         view.show();
-        Spin(50);
+        SpinFor(50);
     }
     // Lets the next frame come: it is at most one refresh period away.
-    void NextFrame() { Spin(static_cast<int>(view.FrameIntervalMs()) + 30); }
+    void NextFrame() { SpinFor(static_cast<int>(view.FrameIntervalMs()) + 30); }
     panel::PanelModel model;
     panel::qt::PanelView view{model};
 };
@@ -128,7 +119,7 @@ TEST(PanelView, ChangesArePaintedAtMostOncePerRefreshAndTheLastOneAlways) {
     for (int i = 0; clock.elapsed() < 200; ++i) {
         panel.model.SetText(Element::Label16, std::to_string(i));
         panel.view.Sync();
-        Spin(1);
+        SpinFor(1);
     }
     const double elapsed = static_cast<double>(clock.elapsed());
     EXPECT_LE(panel.view.FramesPainted() - frames, 1 + static_cast<int>(elapsed / interval) + 1);
@@ -138,7 +129,7 @@ TEST(PanelView, ChangesArePaintedAtMostOncePerRefreshAndTheLastOneAlways) {
     panel.model.SetText(Element::Label16, "first");
     panel.view.Sync();
     const int painted = panel.view.FramesPainted();
-    for (int i = 0; i < 500 && panel.view.FramesPainted() == painted; ++i) Spin(1);
+    testing::Spin([&] { return panel.view.FramesPainted() != painted; }, 500);
     panel.model.SetText(Element::Label16, "last");
     panel.view.Sync();
     const int atLast = panel.view.FramesPainted();
@@ -280,26 +271,9 @@ TEST(ElementText, FittedSizeIsTheLargestThatFits) {
     }
 }
 
-TEST(PanelView, BrokenPictureFilesAreRejectedSilently) {
-    ProgramFolder folder;
-    QImage image(30, 20, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    ASSERT_TRUE(image.save(QString::fromStdString(folder.File("good.png"))));
-    const std::string good = folder.Read("good.png");
-    folder.Write("empty.jpg", "");
-    folder.Write("truncated.png", good.substr(0, good.size() / 2));
-    folder.Write("text.gif", "not a picture at all");
-
-    panel::PanelModel model;
-    panel::qt::PanelView view(model);
-    for (const char* name : {"missing.gif", "empty.jpg", "truncated.png", "text.gif"}) {
-        EXPECT_FALSE(view.DecodePicture(Element::Image1, folder.File(name))) << name;
-    }
-    EXPECT_TRUE(view.DecodePicture(Element::Image1, folder.File("good.png")));
-}
-
-// A car driven again after its picture file was replaced shows the new picture, not a cached one.
-TEST(PanelView, PictureFileLoadedAgainShowsItsNewContent) {
+// Broken files are rejected silently; a car driven again after its picture file was replaced
+// shows the new picture, not a cached one.
+TEST(PanelView, BrokenPicturesAreRejectedAndAReplacedFileShowsItsNewContent) {
     ProgramFolder folder;
     const QString path = QString::fromStdString(folder.File("car.png"));
     panel::PanelModel model;
@@ -317,26 +291,21 @@ TEST(PanelView, PictureFileLoadedAgainShowsItsNewContent) {
         view.Sync();
         EXPECT_EQ(view.grab().toImage().pixelColor(middle), colour);
     }
-}
-
-// Lets the queued refresh of the views run.
-void Settle() {
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    const std::string good = folder.Read("car.png");
+    folder.Write("empty.jpg", "");
+    folder.Write("truncated.png", good.substr(0, good.size() / 2));
+    folder.Write("text.gif", "not a picture at all");
+    for (const char* name : {"missing.gif", "empty.jpg", "truncated.png", "text.gif"}) {
+        EXPECT_FALSE(view.DecodePicture(Element::Image1, folder.File(name))) << name;
+    }
 }
 
 // The whole start-up through the Qt front end, offscreen.
-struct QtRig {
-    explicit QtRig(std::string_view ini) {
-        folder.Write("Kerbview.ini", ini);
-        started = program.Main(frontEnd);
-    }
+struct QtRig : testing::ProgramRig {
+    explicit QtRig(std::string_view ini) : ProgramRig(ini) { started = program.Main(frontEnd); }
     ~QtRig() {
         if (frontEnd.MainWindow() != nullptr) frontEnd.MainWindow()->Timer1().stop();
     }
-    ProgramFolder folder;
-    net::test::FakeSocket server, client;
-    std::ostringstream errors;
-    Program program{folder.Path(), '.', NoSimulatorPlatform(), {server, client}, errors};
     QtFrontEnd frontEnd{program};
     bool started = false;
 };
@@ -345,7 +314,6 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     QtRig rig("[Administrar]\r\nAdministrar=1\r\n[Opcions]\r\nScanTime=150\r\n");
     ASSERT_TRUE(rig.started);
     Kerbview_Form& main = *rig.frontEnd.MainWindow();
-    EXPECT_EQ(main.windowTitle(), QStringLiteral("Kerbview"));
     EXPECT_EQ(main.Timer1().interval(), 150);
     EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
     EXPECT_EQ(main.MenuAction(panel::Menu::Conexio)->text(), QStringLiteral("Conexi\u00F3n"));
@@ -354,7 +322,7 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     main.MenuAction(panel::Menu::TS_150)->trigger();
     EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
     main.MenuAction(panel::Menu::TS_1000)->trigger();
-    Settle();
+    SpinFor(20);
     EXPECT_FALSE(main.MenuAction(panel::Menu::TS_150)->isChecked());
     EXPECT_EQ(main.Timer1().interval(), 1000);
 
@@ -428,7 +396,7 @@ TEST(QtFrontEnd, UnknownLanguageLeavesTheMenusReachable) {
     EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Opciones"));
     EXPECT_EQ(main.MenuAction(panel::Menu::English)->text(), QStringLiteral("English"));
     main.MenuAction(panel::Menu::English)->trigger();
-    Settle();
+    SpinFor(20);
     EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Options"));
 }
 
@@ -439,9 +407,9 @@ TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
     ASSERT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
     panel::qt::PanelView& view = rig.frontEnd.MainWindow()->View();
     rig.frontEnd.MainWindow()->show();
-    Spin(50);
+    SpinFor(50);
     rig.program.Panel().SetText(Element::Label30, "BMW 320si WTCC");
-    Spin(static_cast<int>(view.FrameIntervalMs()) + 30);
+    SpinFor(static_cast<int>(view.FrameIntervalMs()) + 30);
     EXPECT_TRUE(view.LastFrameRegion().contains(view.ElementRect(Element::Label30)));
 }
 
@@ -450,14 +418,13 @@ TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
     ASSERT_TRUE(rig.started);
     Kerbview_Form& main = *rig.frontEnd.MainWindow();
     main.show();
-    const auto settle = Settle;
-    settle();
+    SpinFor(20);
     const QSize before = main.size();
     const QRect label = main.View().ElementRect(Element::Label37);
     const QSize screen = main.screen()->availableGeometry().size();
 
     main.resize(main.width() * 11 / 10, main.height());
-    settle();
+    SpinFor(20);
     // The height followed the width in the opening ratio, and the panel scaled with it.
     const QSize wider = main.size();
     EXPECT_GT(wider.height(), before.height() * 1.05);
@@ -470,7 +437,7 @@ TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
 
     // Wider than the screen: both sides shrink to fit it, in the same ratio.
     main.resize(screen.width() * 2, main.height());
-    settle();
+    SpinFor(20);
     EXPECT_LE(main.width(), screen.width());
     EXPECT_LE(main.height(), screen.height());
     EXPECT_NEAR(static_cast<double>(main.width()) / main.height(), rig.program.Layout().AspectRatio,
@@ -478,12 +445,12 @@ TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
 
     // Leaving the maximized state gives back the normal size and place.
     main.resize(wider);
-    settle();
+    SpinFor(20);
     const QRect normal = main.geometry();
     main.showMaximized();
-    settle();
+    SpinFor(20);
     main.showNormal();
-    settle();
+    SpinFor(20);
     EXPECT_EQ(main.geometry(), normal);
 }
 

@@ -133,14 +133,6 @@ TEST(NetRoles, BadPortTextOrPortInUseFailsTheUpkeepEveryTickAndIsToldOnce) {
                                                    "listen failed 2002"}));
 }
 
-TEST(NetRoles, ConnectionRequestClosesTheListenerAndAcceptsOnTheSameSocket) {
-    Rig rig;
-    rig.server.m_state = SocketState::Listening;
-    rig.server.m_events.connectionRequest();
-    EXPECT_EQ(rig.server.m_log, (std::vector<std::string>{"close", "accept"}));
-    EXPECT_EQ(rig.server.m_state, SocketState::Connected);
-}
-
 TEST(NetRoles, OnlyOnePacketInFlightUntilSendComplete) {
     Rig rig;
     rig.settings.TipusConexio = 1;

@@ -4,17 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 
-#include <filesystem>
-#include <functional>
 #include <sstream>
 
 #include "app/app_fixture.h"
-#include "app/program.h"
+#include "app/qt_test_helpers.h"
 #include "net/dialog_logic.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/fake_platform.h"
@@ -30,11 +26,11 @@ struct Copy {
     testing::ProgramFolder folder;
     telemetry::testing::FakeProcessMemory* memory = nullptr;
     telemetry::testing::FakeWindowFinder* windows = nullptr;
-    std::unique_ptr<Program> program;
-    testing::FakeFrontEnd frontEnd;
-    std::ostringstream log;
     net::QtSocket tcpServer{QHostAddress::LocalHost};
     net::QtSocket tcpClient{QHostAddress::LocalHost};
+    testing::FakeFrontEnd frontEnd;
+    std::ostringstream log;
+    std::unique_ptr<Program> program;  // last: it goes before the sockets it uses
 
     /// more: further lines of section Opcions; sep: the user's decimal separator.
     Copy(int role, const std::string& port, char sep, const std::string& more) {
@@ -51,29 +47,17 @@ struct Copy {
             Sockets{tcpServer, tcpClient}, log);
         EXPECT_TRUE(program->Main(frontEnd));
     }
-    ~Copy() { program.reset(); }  // before the sockets it uses
     const std::string& Text(Element e) const { return program->Panel()[e].text; }
 };
 
-std::string FreePort() {
-    QTcpServer probe;
-    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    return std::to_string(probe.serverPort());
-}
-
-bool RunUntil(Copy& server, Copy& client, const std::function<bool()>& done,
-              qint64 timeoutMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
+// Ticks the server ten times as often as the client, with the event loop in between.
+bool RunUntil(Copy& server, Copy& client, const std::function<bool()>& done, int ms = 15000) {
+    return testing::Spin(done, ms, [&] {
         for (int i = 0; i < 10; ++i) server.program->Tick();
         client.program->Tick();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
         QCoreApplication::processEvents();
-        if (done()) return true;
-    }
-    return false;
+    });
 }
 
 // Peers with different decimal separators, different units, and neither showing "server data"
@@ -82,7 +66,7 @@ class ProgramLoopback : public ::testing::TestWithParam<std::pair<char, char>> {
 
 TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
     const auto [serverSep, clientSep] = GetParam();
-    const std::string port = FreePort();
+    const std::string port = std::to_string(testing::FreePort());
     Copy server(1, port, serverSep, "Unitats=Imperial\r\nDadesServ=False\r\n");
     Copy client(2, port, clientSep, "DadesServ=False\r\n");
 
@@ -159,7 +143,7 @@ TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
 
 // A peer that connects first and never reads must not keep the real client out.
 TEST(ProgramLoopbackIdlePeer, RealClientIsServedAfterAnIdlePeerTookTheSlot) {
-    const std::string port = FreePort();
+    const std::string port = std::to_string(testing::FreePort());
     Copy server(1, port, '.', "");
     server.tcpServer.SetStallLimitMs(1000);
     server.windows->window = 77;

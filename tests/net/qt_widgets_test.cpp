@@ -1,74 +1,24 @@
 // SPDX-License-Identifier: MIT
-// The Qt socket adapter on 127.0.0.1 (states, the three events, accept on the same object, the
-// bounded connect) and the Qt address dialogs.
+// The Qt socket adapter on 127.0.0.1 where the loopback tests do not take it (the bounded connect,
+// the failures) and the Qt address dialogs.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
-#include <QThread>
+#include <QTcpSocket>
 
-#include <functional>
-
+#include "app/qt_test_helpers.h"
 #include "net/qt/intro_dialogs.h"
 #include "net/qt/qt_socket.h"
 
 namespace kerbview::net {
 namespace {
 
-bool Wait(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (done()) return true;
-        QThread::msleep(2);
-    }
-    return false;
-}
-
-TEST(QtSocket, ServesOneClientOnTheListeningObjectWithEveryEvent) {
-    QtSocket server(QHostAddress::LocalHost);
-    QtSocket client(QHostAddress::LocalHost);
-    int requests = 0, sent = 0;
-    std::string received;
-    server.setEvents({.connectionRequest =
-                          [&] {
-                              ++requests;
-                              server.close();
-                              server.accept();
-                          },
-                      .sendComplete = [&] { ++sent; },
-                      .dataArrival = {},
-                      .connectionDropped = {}});
-    client.setEvents({.connectionRequest = {},
-                      .sendComplete = {},
-                      .dataArrival = [&] { received += client.readAll(); },
-                      .connectionDropped = {}});
-
-    server.listen(0);
-    ASSERT_EQ(server.state(), SocketState::Listening);
-    client.connect("127.0.0.1", server.ListeningPort());
-    EXPECT_EQ(client.state(), SocketState::Connecting);
-    ASSERT_TRUE(Wait([&] {
-        return client.state() == SocketState::Connected && server.state() == SocketState::Connected;
-    }));
-    EXPECT_EQ(requests, 1);
-
-    const std::string bytes("000008\0\xFF", 8);
-    server.send(bytes);
-    ASSERT_TRUE(Wait([&] { return received == bytes && sent == 1; }));
-
-    client.close();
-    ASSERT_TRUE(Wait([&] { return server.state() == SocketState::Other; }));
-    EXPECT_THROW(server.send("x"), SocketError);
-    EXPECT_EQ(client.state(), SocketState::Closed);
-}
+using app::testing::Spin;
 
 // A listener whose accept queue is full drops further connection attempts unanswered, which is
 // what an unreachable address looks like. The listener never accepts: its queue holds one.
@@ -84,28 +34,36 @@ TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
         fillers.push_back(std::make_unique<QtSocket>(QHostAddress::LocalHost));
         fillers.back()->connect("127.0.0.1", port);
     }
-    Wait([] { return false; }, 300);
+    app::testing::SpinFor(300);
     QtSocket client(QHostAddress::LocalHost);
     client.connect("127.0.0.1", port);
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(Wait([&] { return client.state() != SocketState::Connecting; }, 10000));
+    ASSERT_TRUE(Spin([&] { return client.state() != SocketState::Connecting; }, 10000));
     const qint64 waited = clock.elapsed();
     listener.close();
     if (waited < 1000) GTEST_SKIP() << "the kernel answered the connect; no unanswered case here";
     EXPECT_EQ(client.state(), SocketState::Other);
 }
 
-TEST(QtSocket, PortInUseIsToldApartFromOtherListenFailures) {
+// A port in use is told apart from other listen failures; a send without a connection fails.
+TEST(QtSocket, PortInUseAndSendingWithoutAConnectionAreToldAsFailures) {
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
-    QtSocket server(QHostAddress::LocalHost);
+    QtSocket socket(QHostAddress::LocalHost);
     try {
-        server.listen(taken.serverPort());
+        socket.listen(taken.serverPort());
         ADD_FAILURE() << "listened on a port in use";
     } catch (const SocketError& e) {
         EXPECT_EQ(e.ErrorKind(), SocketError::Kind::AddressInUse) << e.what();
     }
+    socket.close();
+    EXPECT_THROW(socket.send("x"), SocketError) << "never connected";
+    socket.connect("127.0.0.1", taken.serverPort());
+    ASSERT_TRUE(Spin([&] { return taken.hasPendingConnections(); }));
+    delete taken.nextPendingConnection();  // the peer goes away
+    ASSERT_TRUE(Spin([&] { return socket.state() == SocketState::Other; }));
+    EXPECT_THROW(socket.send("x"), SocketError) << "after the peer closed";
 }
 
 TEST(IntroDialogsQt, OpenCentredWithCurrentTextsAndStopOnABadPort) {
@@ -129,35 +87,34 @@ TEST(IntroDialogsQt, OpenCentredWithCurrentTextsAndStopOnABadPort) {
         },
         &main);
     dialog->show();
+    const auto edit = [&](const char* name) { return dialog->findChild<QLineEdit*>(name); };
 
     EXPECT_FALSE(dialog->isModal());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Datos Cliente"));
     EXPECT_EQ(dialog->findChild<QLabel*>("Label1")->text(), QString::fromUtf8("Dirección IP"));
-    EXPECT_EQ(dialog->findChild<QLineEdit*>("Text1")->text(), QStringLiteral("192.168.000.002"));
+    EXPECT_EQ(edit("Text1")->text(), QStringLiteral("192.168.000.002"));
     const QRect frame = main.frameGeometry();
-    EXPECT_EQ(dialog->x(), frame.left() + frame.width() / 2 - dialog->width() / 2);
-    EXPECT_EQ(dialog->y(), frame.top() + frame.height() / 2 - dialog->height() / 2);
+    EXPECT_EQ(dialog->pos(), frame.topLeft() + QPoint(frame.width() / 2 - dialog->width() / 2,
+                                                      frame.height() / 2 - dialog->height() / 2));
 
-    dialog->findChild<QLineEdit*>("Text1")->setText("010.000.000.001");
-    dialog->findChild<QLineEdit*>("Text2")->setText("65536");
+    edit("Text1")->setText("010.000.000.001");
+    edit("Text2")->setText("65536");
     dialog->findChild<QPushButton*>("Command1")->click();
     auto* box = dialog->findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("Kerbview"));
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-    EXPECT_EQ(
-        box->text(),
-        QStringLiteral("El puerto introducido no es valido\nintroduce un valor entre 0 y 65535"));
+    EXPECT_EQ(box->windowTitle() + " " + box->text(),
+              "Kerbview El puerto introducido no es valido\nintroduce un valor entre 0 y 65535");
     EXPECT_TRUE(dialog->isVisible());
     box->close();
 
     answer = DialogOutcome::Accepted;
-    dialog->findChild<QLineEdit*>("Text2")->setText("2002");
+    edit("Text2")->setText("2002");
     dialog->findChild<QPushButton*>("Command1")->click();
     EXPECT_EQ(accepted,
               (std::vector<std::string>{"010.000.000.001:65536", "010.000.000.001:2002"}));
-    ASSERT_TRUE(Wait([&] { return dialog.isNull(); })) << "an accepted dialog closes and goes";
+    ASSERT_TRUE(Spin([&] { return dialog.isNull(); })) << "an accepted dialog closes and goes";
 }
 
 }  // namespace

@@ -15,28 +15,23 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTcpServer>
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <sstream>
 
 #include "app/app_fixture.h"
 #include "app/main_window.h"
 #include "app/qt_front_end.h"
+#include "app/qt_test_helpers.h"
 #include "core/text_encoding.h"
-#include "net/fake_socket.h"
 #include "panel/element_catalogue.h"
-#include "telemetry/platform.h"
-#include "web/spin.h"
 
 namespace kerbview::app {
 namespace {
 
 using panel::Element;
-
-using web::testing::Spin;
+using testing::Spin;
 
 // Headless Chromium showing one page, driven by its DevTools protocol on a pipe: commands go to
 // its descriptor 3 and answers come from its descriptor 4, each a JSON text ended by a NUL.
@@ -151,10 +146,7 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     QImage car(100, 160, QImage::Format_RGB32);
     car.fill(Qt::darkGreen);
     ASSERT_TRUE(car.save(QString::fromStdString((folder.Path() / "CarSkin.gif").string()), "PNG"));
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
+    const quint16 port = testing::FreePort();
     folder.Write("Kerbview.ini",
                  "[Opcions]\r\nScanTime=10\r\nIdioma=English\r\n[Web]\r\nEnabled=1\r\nPort=" +
                      std::to_string(port) + "\r\n");
@@ -205,36 +197,29 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
             shown[QLatin1String(info.name.data(), info.name.size())].toObject();
         const panel::ElementState& s = model[info.element];
         const QString text = QString::fromStdString(core::Cp1252ToUtf8(s.text));
+        using K = panel::ElementKind;
+        const K kind = info.kind;
+        if (kind == K::List) continue;
         QJsonObject want{{"hidden", !s.visible}};
-        switch (info.kind) {
-            case panel::ElementKind::TextField:
-                want = {{"hidden", !s.visible},
-                        {"text", text},
-                        {"back", Css(s.backColor, look)},
-                        {"colour", Css(info.textColor, look)}};
-                break;
-            case panel::ElementKind::BarGauge:
-                want = {{"hidden", !s.visible}, {"text", text}, {"back", Css(s.backColor, look)}};
-                EXPECT_NEAR(
-                    page["fill"].toDouble(),
-                    std::clamp((s.value - s.minvalue) / (s.maxvalue - s.minvalue), 0.0, 1.0), 0.02)
-                    << info.name;
-                break;
-            case panel::ElementKind::Lamp:
-                want = {{"hidden", !s.visible},
-                        {"text", text},
-                        {"colour", Css(s.enabled ? look.lampText : look.lampDarkText, look)}};
-                break;
-            case panel::ElementKind::WheelMarker: want["back"] = Css(s.backColor, look); break;
-            case panel::ElementKind::Picture: {
-                // The car picture loaded from its file, the logo drawn in, no background picture.
-                const int width = info.element == Element::Image1     ? 100
-                                  : info.element == Element::Picture1 ? 200
-                                                                      : 0;
-                want = {{"hidden", width == 0 || !s.visible}, {"width", width}};
-                break;
-            }
-            case panel::ElementKind::List: continue;
+        if (kind == K::TextField || kind == K::BarGauge || kind == K::Lamp) want["text"] = text;
+        if (kind == K::TextField || kind == K::BarGauge || kind == K::WheelMarker) {
+            want["back"] = Css(s.backColor, look);
+        }
+        if (kind == K::TextField) want["colour"] = Css(info.textColor, look);
+        if (kind == K::Lamp)
+            want["colour"] = Css(s.enabled ? look.lampText : look.lampDarkText, look);
+        if (kind == K::BarGauge) {
+            EXPECT_NEAR(page["fill"].toDouble(),
+                        std::clamp((s.value - s.minvalue) / (s.maxvalue - s.minvalue), 0.0, 1.0),
+                        0.02)
+                << info.name;
+        }
+        if (kind == K::Picture) {
+            // The car picture loaded from its file, the logo drawn in, no background picture.
+            const int width = info.element == Element::Image1     ? 100
+                              : info.element == Element::Picture1 ? 200
+                                                                  : 0;
+            want = {{"hidden", width == 0 || !s.visible}, {"width", width}};
         }
         for (auto it = want.begin(); it != want.end(); ++it) {
             EXPECT_EQ(page[it.key()], it.value()) << info.name << " " << it.key().toStdString();

@@ -13,22 +13,21 @@
 #include <QWebSocket>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
+#include "app/qt_test_helpers.h"
 #include "web/qt/dashboard_server.h"
-#include "web/spin.h"
 
 namespace kerbview::web::qt {
 namespace {
 
 using namespace std::chrono_literals;
+using app::testing::Spin;
+using app::testing::SpinFor;
 
 const QByteArray kUpgrade =
     "GET /feed HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
-
-using web::testing::Spin;
 
 // One connection that sends its bytes and keeps whatever comes back until the server closes it.
 struct RawClient {
@@ -101,7 +100,7 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanNotFoundAndLeaveNoConnectionBe
     // Idle connections beyond the limit are refused at once.
     std::vector<std::unique_ptr<RawClient>> idle;
     for (int i = 0; i < 11; ++i) idle.push_back(std::make_unique<RawClient>(server.Port(), ""));
-    Spin([&] { return false; }, 200);
+    SpinFor(200);
     EXPECT_EQ(server.Connections(), 8);
     EXPECT_EQ(std::count_if(idle.begin(), idle.end(), [](auto& c) { return c->closed; }), 3);
     idle.clear();
@@ -168,7 +167,7 @@ TEST(DashboardServer, BrowsersAreBoundedAndOneThatStopsReadingIsDroppedWithoutPi
     EXPECT_TRUE(Spin([&] { return server.Browsers() == 1; }, 8000,
                      [&] { worst = std::max(worst, server.Backlog()); }))
         << "the stalled browser is still there";
-    Spin([] { return false; }, 1000);
+    SpinFor(1000);
     const double seconds = clock.elapsed() / 1000.0;
     const auto got = static_cast<double>(types.size() - before);
     ::close(stalled);

@@ -3,13 +3,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTcpServer>
 #include <functional>
 
-namespace kerbview::web::testing {
+namespace kerbview::app::testing {
 
 /// Runs the event loop until done() holds (true) or ms have passed (false); calls each(), when
 /// given, after every turn.
-inline bool Spin(const std::function<bool()>& done, int ms,
+inline bool Spin(const std::function<bool()>& done, int ms = 10000,
                  const std::function<void()>& each = {}) {
     QElapsedTimer clock;
     clock.start();
@@ -21,4 +22,15 @@ inline bool Spin(const std::function<bool()>& done, int ms,
     return true;
 }
 
-}  // namespace kerbview::web::testing
+/// Runs the event loop for about ms milliseconds.
+inline void SpinFor(int ms) {
+    Spin([] { return false; }, ms);
+}
+
+/// A TCP port on 127.0.0.1 that was free a moment ago.
+inline quint16 FreePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+}  // namespace kerbview::app::testing
