@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
 
-#include <chrono>
 #include <vector>
 
 #include "core/number_rules.h"
@@ -32,10 +31,12 @@ private:
 }  // namespace
 
 Program::Program(std::filesystem::path programFolder, char decimalSeparator,
-                 telemetry::Platform platform, Sockets sockets, std::ostream& log)
+                 telemetry::Platform platform, Sockets sockets, std::ostream& log,
+                 const core::Clock& clock)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
       m_platform(std::move(platform)),
+      m_clock(clock),
       m_store(core::IniPathFor(m_programFolder)),
       m_errorLog(m_debug, log),
       m_presenter(m_panel, m_texts),
@@ -174,11 +175,7 @@ bool Program::RACE07_Actiu() { return m_gameLink.RACE07_Actiu(); }
 void Program::SetGameActive(bool) {}  // the link keeps GameActive itself
 bool Program::ProcessReadable() { return m_gameLink.HoldsProcessHandle(); }
 
-std::uint32_t Program::TickCount() {
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+std::uint32_t Program::TickCount() { return static_cast<std::uint32_t>(m_clock.NowMs()); }
 
 void Program::Lectures() {
     try {

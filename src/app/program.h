@@ -11,6 +11,7 @@
 #include "app/error_log.h"
 #include "app/front_end.h"
 #include "app/presenter.h"
+#include "core/clock.h"
 #include "core/error_report.h"
 #include "core/scan_cycle.h"
 #include "core/settings.h"
@@ -46,9 +47,11 @@ class Program : private core::ScanSteps, private telemetry::LinkObserver, privat
 public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
-    /// sockets must outlive it. Errors and notices are written to `log` (standard error).
+    /// sockets and the clock must outlive it. Errors and notices are written to `log`
+    /// (standard error).
     Program(std::filesystem::path programFolder, char decimalSeparator,
-            telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr);
+            telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr,
+            const core::Clock& clock = core::SystemClock());
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -159,6 +162,7 @@ private:
     std::filesystem::path m_programFolder;
     char m_decimalSeparator;
     telemetry::Platform m_platform;
+    const core::Clock& m_clock;
     FrontEnd* m_frontEnd = nullptr;
 
     core::SettingsStore m_store;
