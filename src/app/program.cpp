@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
 
+#include <utility>
 #include <vector>
 
 #include "core/number_rules.h"
@@ -184,7 +185,11 @@ void Program::Lectures() {
             m_roles.SendTelemetry(m_snapshot, Status());
             ++m_packetsSent;
         }
-        if (!panel::PresentsSnapshot(m_settings)) return;
+        if (!panel::PresentsSnapshot(m_settings)) {
+            // The lap under way when the server shows its readings again is not watched whole.
+            m_snapshotsRestart = true;
+            return;
+        }
         Present(m_snapshot);
     } catch (...) {
         m_errors.ReportCurrentException("Lectures");
@@ -192,6 +197,7 @@ void Program::Lectures() {
 }
 
 void Program::Present(const telemetry::Snapshot& snapshot) {
+    if (std::exchange(m_snapshotsRestart, false)) m_presentation.Lap().Restart();
     const panel::PresentContext context{m_settings,
                                         m_texts,
                                         m_units,
@@ -212,7 +218,10 @@ void Program::SendStatusOnly() {
 
 // ---- Link -------------------------------------------------------------------------------
 
-void Program::OnLinkStatus(telemetry::LinkStatus status) { m_presenter.ShowLinkStatus(status); }
+void Program::OnLinkStatus(telemetry::LinkStatus status) {
+    m_presenter.ShowLinkStatus(status);
+    if (status == telemetry::LinkStatus::Running) m_snapshotsRestart = true;
+}
 
 void Program::OnOpenFailed(const std::string& detail) {
     m_errorLog.Notice(std::string(telemetry::GameLink::kOpenFailureMessage) + ": " + detail);
@@ -231,8 +240,13 @@ void Program::ClientLectures() {
     try {
         const net::UnpackResult result = m_roles.UnpackTelemetry(
             snapshot, [this](std::string_view status) { m_presenter.ShowServerStatus(status); });
-        // The server cannot read its simulator: its status is shown, the panel keeps its values.
-        if (result == net::UnpackResult::StatusOnly) return;
+        // The server cannot read its simulator: its status is shown, the panel keeps its values,
+        // and the readings that come next start afresh, as the server's own panel does when
+        // its simulator is attached.
+        if (result == net::UnpackResult::StatusOnly) {
+            m_snapshotsRestart = true;
+            return;
+        }
         Present(snapshot);
         ++m_packetsPresented;
     } catch (...) {
@@ -242,6 +256,11 @@ void Program::ClientLectures() {
 
 void Program::OnConnectionStatus(net::ConnectionStatus status) {
     m_presenter.ShowConnection(status);
+    // A client not connected at this tick connects anew: the first readings of the new
+    // connection come from a lap already under way.
+    if (m_settings.TipusConexio == 2 && status != net::ConnectionStatus::Connected) {
+        m_snapshotsRestart = true;
+    }
 }
 
 void Program::OnListenFailed(const net::ListenFailure& failure) {

@@ -185,6 +185,9 @@ private:
     std::uint64_t m_packetsSent = 0;
     std::uint64_t m_packetsPresented = 0;
     bool m_webServing = false;
+    // The snapshots start afresh (the simulator attached, the client not connected, a status
+    // without readings, scans not shown): the next one presented restarts the lap reference.
+    bool m_snapshotsRestart = false;
 };
 
 }  // namespace kerbview::app
