@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -46,7 +47,8 @@ Program::Program(std::filesystem::path programFolder, char decimalSeparator,
       m_presentation(m_panel, m_debug),
       m_roles(sockets.tcpServer, sockets.tcpClient, m_settings, m_errors, *this,
               m_decimalSeparator),
-      m_scanCycle(*this, m_settings, m_store, m_errors) {
+      m_scanCycle(*this, m_settings, m_store, m_errors),
+      m_lastSnapshotMs(m_clock.NowMs()) {
     m_errors.SetSink([this](const core::ErrorReport& report) {
         m_errorLog.Report(report, m_errors.DebugEnabled());
     });
@@ -161,6 +163,20 @@ void Program::ScaleElements(
 
 // ---- Scan steps -------------------------------------------------------------------------
 
+// Values that merely do not change (a paused game) come in fresh snapshots and are not old; a
+// gap of two and a half scans (at least 2 s) is, while a lost packet or a late tick is not.
+void Program::Tick() {
+    m_scanCycle.Tick();
+    const std::int64_t limit = std::max<std::int64_t>(2000, m_settings.ScanTime * 5 / 2);
+    m_panel.SetStale(panel::PresentsSnapshot(m_settings) &&
+                     m_clock.NowMs() - m_lastSnapshotMs >= limit);
+}
+
+void Program::SnapshotTaken() {
+    m_lastSnapshotMs = m_clock.NowMs();
+    m_panel.SetStale(false);
+}
+
 bool Program::CarChanged() { return m_carSkins.NeedsUpdate(m_acquisition.CurrentCar()); }
 
 void Program::CarSkinUpdate() {
@@ -181,6 +197,7 @@ std::uint32_t Program::TickCount() { return static_cast<std::uint32_t>(m_clock.N
 void Program::Lectures() {
     try {
         if (m_acquisition.Acquire(m_snapshot) == telemetry::AcquireResult::EndTick) return;
+        SnapshotTaken();
         if (m_roles.MaySend()) {
             m_roles.SendTelemetry(m_snapshot, Status());
             ++m_packetsSent;
@@ -247,6 +264,7 @@ void Program::ClientLectures() {
             m_snapshotsRestart = true;
             return;
         }
+        SnapshotTaken();
         Present(snapshot);
         ++m_packetsPresented;
     } catch (...) {

@@ -71,8 +71,11 @@ public:
     /// Unload handler: releases the simulator process, then ends the program.
     void Unload();
 
-    /// Timer1's tick.
-    void Tick() { m_scanCycle.Tick(); }
+    /// Timer1's tick: the scan cycle, then whether the panel's values are old (the panel
+    /// model's Stale flag): no snapshot acquired (no role, server) or received (client) for
+    /// max(2 s, 2.5 x ScanTime) since the last one or the start. A server that does not show
+    /// its own readings is never stale.
+    void Tick();
 
     // The apply procedures: each shows the setting, applies it and stores it at once.
     void Canvia_Idioma();
@@ -156,6 +159,8 @@ private:
     void OnListenFailed(const net::ListenFailure& failure) override;
     void OnClientDropped(const std::string& reason) override;
 
+    /// A snapshot was acquired or received: the panel's values are current.
+    void SnapshotTaken();
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
 
@@ -185,6 +190,7 @@ private:
     std::uint64_t m_packetsSent = 0;
     std::uint64_t m_packetsPresented = 0;
     bool m_webServing = false;
+    std::int64_t m_lastSnapshotMs = 0;
     // The snapshots start afresh (the simulator attached, the client not connected, a status
     // without readings, scans not shown): the next one presented restarts the lap reference.
     bool m_snapshotsRestart = false;

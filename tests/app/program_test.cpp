@@ -363,6 +363,46 @@ TEST(ProgramFuelUsed, ServerAndClientShowTheSameFigureAfterAttachIgnitionAndRest
     }
 }
 
+// Old values are marked on both ends once no snapshot came for max(2 s, 2.5 scans), and never
+// between the scans or packets of a slow scan; unchanging values (the fake simulator's) are no
+// sign of age. A server that does not show its readings has no values to age.
+TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
+    for (const auto& [scanTime, options] :
+         {std::pair{10, ""}, std::pair{150, ""}, std::pair{1000, ""},
+          std::pair{1000, "DadesServ=False\r\n"}}) {
+        SCOPED_TRACE(std::to_string(scanTime) + " " + options);
+        ServerAndClient pair(scanTime, options);
+        const bool serverShows = std::string_view(options).empty();
+        ASSERT_TRUE(pair.Attach());
+        const std::int64_t limit = std::max(2000, scanTime * 5 / 2);
+        std::int64_t serverRead = pair.clock.now, clientGot = pair.clock.now;
+        std::size_t reads = pair.image->Reads().size();
+        std::uint64_t presented = pair.client->PacketsPresented();
+        int staleTicks = 0;
+        for (int i = 0; i < 12000 / scanTime; ++i) {
+            if (i == 2000 / scanTime) pair.deliver = false;  // one packet lost
+            if (i == 2000 / scanTime + 1) pair.deliver = true;
+            if (i == 5000 / scanTime) pair.windows->window = 0;  // the simulator closes
+            const std::int64_t tick = pair.clock.now;
+            pair.Tick();
+            if (pair.image->Reads().size() != reads) serverRead = tick;
+            if (pair.client->PacketsPresented() != presented) clientGot = tick;
+            reads = pair.image->Reads().size(), presented = pair.client->PacketsPresented();
+            EXPECT_EQ(pair.server->Panel().Stale(), serverShows && tick - serverRead >= limit)
+                << "tick " << i;
+            EXPECT_EQ(pair.client->Panel().Stale(), tick + pair.ClientLag() - clientGot >= limit)
+                << "tick " << i;
+            staleTicks += pair.client->Panel().Stale();
+            if (i == 5000 / scanTime - 1) {
+                EXPECT_EQ(staleTicks, 0) << "stale while live";
+            }
+        }
+        EXPECT_GT(staleTicks, 0);
+        EXPECT_TRUE(pair.client->Panel().Stale() && pair.server->Panel().Stale() == serverShows);
+        EXPECT_FALSE(pair.client->Panel()[panel::LabelN(30)].text.empty()) << "values kept";
+    }
+}
+
 }  // namespace
 }  // namespace kerbview::app
 
