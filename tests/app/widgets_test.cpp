@@ -18,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/qt_front_end.h"
 #include "app_fixture.h"
+#include "core/colours.h"
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
 #include "panel/qt/bar_gauge.h"
@@ -137,6 +138,57 @@ TEST(PanelView, ChangesArePaintedAtMostOncePerRefreshAndTheLastOneAlways) {
     panel.NextFrame();
     EXPECT_EQ(panel.view.FramesPainted() - atLast, 1);
     EXPECT_TRUE(panel.view.LastFrameRegion().contains(panel.view.ElementRect(Element::Label16)));
+}
+
+// Old readings are drawn fainter in their own colours, and only they: the status texts and the
+// captions stay as they are, and the live panel comes back exactly.
+TEST(PanelView, StaleReadingsAreDrawnFadedAndNothingElse) {
+    ShownPanel panel;
+    panel.view.SetPanelColour(core::Rgb(0, 0, 0));  // BackgroundColor's default
+    panel::PanelModel& model = panel.model;
+    model.SetText(Element::Label1, "RACE07 RUNNING");
+    model.SetText(Element::Label19, "Agua");  // its g reaches into the water figure's place
+    model.SetText(Element::Label2, "101");
+    model.SetBackColor(Element::Label2, core::ColorHot);
+    model.SetValue(panel::Bar(3), 60);
+    panel.view.Sync();
+    panel.NextFrame();
+    const QImage live = panel.view.grab().toImage();
+    model.SetStale(true);
+    EXPECT_GT(panel.view.Sync(), 0);
+    panel.NextFrame();
+    const QImage stale = panel.view.grab().toImage();
+    // Captions and status texts keep every pixel of their text (white, or grey on Label1), also
+    // where their places meet a reading's by a pixel.
+    const auto unchanged = [&](Element e) {
+        const QRect r = panel.view.ElementRect(e);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = live.pixelColor(x, y);
+                if (c.saturation() < 30 && c.lightness() > 90 && c != stale.pixelColor(x, y)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    for (Element e : {Element::Label1, Element::Label19}) {
+        EXPECT_TRUE(unchanged(e)) << panel::Info(e).name;
+    }
+    for (Element e : {Element::Label2, panel::Lamp(1), panel::Bar(3), panel::Marker(1)}) {
+        const QRect r = panel.view.ElementRect(e);
+        EXPECT_NE(live.copy(r), stale.copy(r)) << panel::Info(e).name;
+    }
+    // The threshold colour stays recognisable: the same hue, darker.
+    const QPoint corner = panel.view.ElementRect(Element::Label2).topLeft() + QPoint(1, 1);
+    const QColor hot = live.pixelColor(corner), faded = stale.pixelColor(corner);
+    EXPECT_EQ(faded.hue(), hot.hue());
+    EXPECT_LT(faded.lightness(), hot.lightness() * 3 / 4);
+
+    model.SetStale(false);
+    panel.view.Sync();
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.grab().toImage(), live);
 }
 
 TEST(PanelView, TextsAreNotClippedAtTheInitialSize) {

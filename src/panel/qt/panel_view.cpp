@@ -84,6 +84,8 @@ QRegion UnionOf(std::vector<QRect>& rects) {
 }
 
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
+// Old readings stay legible and keep their colours, but plainly fainter than live ones.
+constexpr double kStaleOpacity = 0.4;
 constexpr int kLampMargin = 4;
 constexpr int kCaptionMargin = 1;
 
@@ -164,9 +166,11 @@ int PanelView::Sync() {
         return 0;
     }
     int changed = 0;
+    const bool staleChanged = m_model.Stale() != m_stale;
+    m_stale = m_model.Stale();
     for (std::size_t i = 0; i < kElementCount; ++i) {
         const auto e = static_cast<Element>(i);
-        if (m_model[e].revision > m_noticed) {
+        if (m_model[e].revision > m_noticed || (staleChanged && ShowsReading(e))) {
             Notice(e);
             ++changed;
         }
@@ -380,19 +384,49 @@ void PanelView::paintEvent(QPaintEvent* event) {
         p.drawPixmap(r, m_layer,
                      QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
     }
+    // Old readings fade towards what lies beneath them: the layer once more over their places,
+    // partly transparent, one veil for all of them so that neighbours that meet by a pixel
+    // fade alike. The elements that show no reading (status texts, captions, which lie above
+    // the readings they meet) are drawn after the veil and stay whole.
     for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
-        const Element e = *it;
-        switch (Info(e).kind) {
-            case ElementKind::TextField: PaintTextField(p, e, region); break;
-            case ElementKind::Lamp: PaintLamp(p, e); break;
-            case ElementKind::BarGauge: PaintGauge(p, e); break;
-            case ElementKind::WheelMarker:
-                p.fillRect(m_slots[static_cast<std::size_t>(e)].rect,
-                           ToQColor(Info(e).backColor, palette()));
-                break;
-            case ElementKind::Picture:
-            case ElementKind::List: break;
+        if (!m_stale || Faded(*it)) {
+            PaintElement(p, *it, region);
         }
+    }
+    if (!m_stale) {
+        return;
+    }
+    QRegion veil;
+    for (const Element e : m_toPaint) {
+        if (Faded(e)) {
+            veil += m_slots[static_cast<std::size_t>(e)].rect;
+        }
+    }
+    veil &= region;
+    p.setOpacity(1.0 - kStaleOpacity);
+    for (const QRect& r : veil) {
+        p.drawPixmap(r, m_layer,
+                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    }
+    p.setOpacity(1.0);
+    for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
+        if (!Faded(*it)) {
+            PaintElement(p, *it, region);
+        }
+    }
+}
+
+void PanelView::PaintElement(QPainter& p, Element e, const QRegion& region) {
+    switch (Info(e).kind) {
+        case ElementKind::TextField: PaintTextField(p, e, region); break;
+        case ElementKind::Lamp: PaintLamp(p, e); break;
+        case ElementKind::BarGauge: PaintGauge(p, e); break;
+        case ElementKind::WheelMarker:
+            p.fillRect(m_slots[static_cast<std::size_t>(e)].rect,
+                       ToQColor(Info(e).backColor, palette()));
+            break;
+        case ElementKind::Picture:
+        case ElementKind::List: break;
     }
 }
 
