@@ -140,6 +140,7 @@ void AppendLayout(std::string& out, const panel::ElementInfo& info, const Dashbo
         m.Bool("bold", info.font.bold);
         m.Colour("fg", info.textColor, look);
     }
+    if (panel::ShowsReading(info.element)) m.Bool("reading", true);
     if (info.kind == ElementKind::TextField) {
         // As on the desktop: a field without a fill is read from the left, a filled one centred.
         m.Text("align", info.backColor == panel::kNoFill ? "left" : "center");
@@ -197,6 +198,7 @@ std::string FeedEncoder::Full() const {
         Members m(out);
         m.Text("type", "full");
         m.Integer("rev", m_model.Revision());
+        m.Bool("stale", m_model.Stale());
         {
             Members panel(m.Key("panel"));
             panel.Integer("w", panel::kDesignClientWidth);
@@ -229,6 +231,7 @@ std::optional<std::string> FeedEncoder::Delta() {
         Members m(out);
         m.Text("type", "delta");
         m.Integer("rev", m_model.Revision());
+        m.Bool("stale", m_model.Stale());
         AppendStates(m.Key("state"), m_sent);
     }
     m_sent = m_model.Revision();

@@ -230,6 +230,29 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(browser.Screenshot()) > 0);
     }
 
+    // The simulator goes: once the program marks the values old, the page draws the readings
+    // fainter and leaves the status texts and captions as they are.
+    standin.write("close\n");
+    frontEnd.SetTimerEnabled(true);
+    ASSERT_TRUE(Spin([&] { return model.Stale(); }, 10000));
+    frontEnd.SetTimerEnabled(false);
+    ASSERT_TRUE(Spin([&] { return pageRevision() == model.Revision(); }, 5000));
+    const auto opacity = [&](const char* name) {
+        return browser
+            .Evaluate(
+                QStringLiteral("getComputedStyle(document.querySelector('[data-name=\"%1\"]'))"
+                               ".opacity")
+                    .arg(QLatin1String(name)))
+            .toString();
+    };
+    for (const char* name : {"Label2", "Label30", "Command1(6)", "ProgressBar3", "Shape1"}) {
+        EXPECT_EQ(opacity(name), "0.4") << name;
+    }
+    for (const char* name : {"Label1", "Label15", "Label19", "Image1"}) {
+        EXPECT_EQ(opacity(name), "1") << name;
+    }
+    EXPECT_FALSE(model[Element::Label30].text.empty()) << "the values stay";
+
     // The menu item switches the dashboard off and on again, writing the setting each time; on,
     // it opens the window with the address to type.
     QAction* item = frontEnd.MainWindow()->MenuAction(panel::Menu::WebDashboard);

@@ -69,6 +69,7 @@
       height: px(layout.h) + 'px',
     });
     const view = { layout: layout, node: node, label: node };
+    if (layout.reading) node.classList.add('reading');
     if (layout.fg) node.style.color = layout.fg;
     if (layout.k === 'text') {
       node.classList.add(layout.align);
@@ -184,6 +185,8 @@
     const message = JSON.parse(event.data);
     if (message.type === 'full') full(message);
     for (const s of message.state) apply(s);
+    // Old readings stay on the panel, drawn fainter, as on the desktop.
+    panel.classList.toggle('stale', message.stale === true);
     panel.dataset.rev = message.rev;
   }
 
