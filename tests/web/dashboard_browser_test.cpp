@@ -237,19 +237,20 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     ASSERT_TRUE(Spin([&] { return model.Stale(); }, 10000));
     frontEnd.SetTimerEnabled(false);
     ASSERT_TRUE(Spin([&] { return pageRevision() == model.Revision(); }, 5000));
+    // The opacity an element is drawn with: its own and its enclosing elements' together.
     const auto opacity = [&](const char* name) {
         return browser
-            .Evaluate(
-                QStringLiteral("getComputedStyle(document.querySelector('[data-name=\"%1\"]'))"
-                               ".opacity")
-                    .arg(QLatin1String(name)))
-            .toString();
+            .Evaluate(QStringLiteral("(() => { let o = 1; for (let n = document.querySelector("
+                                     "'[data-name=\"%1\"]'); n; n = n.parentElement) o *= "
+                                     "getComputedStyle(n).opacity; return o; })()")
+                          .arg(QLatin1String(name)))
+            .toDouble();
     };
     for (const char* name : {"Label2", "Label30", "Command1(6)", "ProgressBar3", "Shape1"}) {
-        EXPECT_EQ(opacity(name), "0.4") << name;
+        EXPECT_NEAR(opacity(name), 0.4, 1e-6) << name;
     }
     for (const char* name : {"Label1", "Label15", "Label19", "Image1"}) {
-        EXPECT_EQ(opacity(name), "1") << name;
+        EXPECT_EQ(opacity(name), 1.0) << name;
     }
     EXPECT_FALSE(model[Element::Label30].text.empty()) << "the values stay";
 

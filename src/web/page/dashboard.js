@@ -69,7 +69,6 @@
       height: px(layout.h) + 'px',
     });
     const view = { layout: layout, node: node, label: node };
-    if (layout.reading) node.classList.add('reading');
     if (layout.fg) node.style.color = layout.fg;
     if (layout.k === 'text') {
       node.classList.add(layout.align);
@@ -173,11 +172,21 @@
     panel.style.height = design.h + 'px';
     panel.textContent = '';
     elements = new Map();
+    // The readings lie in one layer above the pictures, so that old ones fade as one (no
+    // brighter seams where neighbours meet by a pixel); the status texts and captions, which
+    // lie above the readings they meet, come after it.
+    const readings = document.createElement('div');
+    readings.className = 'readings';
+    const above = [];
     for (const layout of message.layout) {
       const view = build(layout);
       elements.set(layout.i, view);
-      panel.appendChild(view.node);
+      if (layout.reading) readings.appendChild(view.node);
+      else if (layout.k === 'picture') panel.appendChild(view.node);
+      else above.push(view.node);
     }
+    panel.appendChild(readings);
+    for (const node of above) panel.appendChild(node);
     fit();
   }
 
