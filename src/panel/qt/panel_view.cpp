@@ -15,8 +15,10 @@
 #include <limits>
 #include <tuple>
 
+#include "core/qt/qt_text.h"
 #include "panel/qt/bar_gauge.h"
 #include "panel/qt/panel_pictures.h"
+#include "panel/text_fitting.h"
 
 namespace kerbview::panel::qt {
 namespace {
@@ -240,17 +242,45 @@ void PanelView::Flush() {
     update(UnionOf(m_places));
 }
 
+int PanelView::WantedPixels(Element e) const {
+    return static_cast<int>(
+        std::lround(m_slots[static_cast<std::size_t>(e)].fontSize * kPixelsPerPoint));
+}
+
+// A field with a fill sits beside others of its kind (the tyre temperatures): its figure keeps a
+// gap inside it. Captions without a fill keep to their own width.
+int PanelView::Margin(Element e) const {
+    return Info(e).kind == ElementKind::Lamp ? kLampMargin
+           : Info(e).backColor == kNoFill    ? kCaptionMargin
+                                             : FilledFieldMargin(WantedPixels(e));
+}
+
+int PanelView::OwnFit(Element e) {
+    Slot& slot = m_slots[static_cast<std::size_t>(e)];
+    auto key = std::tuple(m_model[e].text, WantedPixels(e), slot.rect.size(), slot.font);
+    if (!slot.ownFit || slot.ownFit->first != key) {
+        const int px =
+            FitPixelSize(slot.font, WantedPixels(e), core::qt::FromCp1252(m_model[e].text),
+                         slot.rect.size(), Margin(e));
+        slot.ownFit.emplace(std::move(key), px);
+    }
+    return slot.ownFit->second;
+}
+
 const ElementText& PanelView::PreparedText(Element e) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
     const ElementKind kind = Info(e).kind;
-    const int wanted = static_cast<int>(std::lround(slot.fontSize * kPixelsPerPoint));
-    // A field with a fill sits beside others of its kind (the tyre temperatures): its figure
-    // keeps a gap inside it. Captions without a fill keep to their own width.
-    const int margin = kind == ElementKind::Lamp      ? kLampMargin
-                       : Info(e).backColor == kNoFill ? kCaptionMargin
-                                                      : FilledFieldMargin(wanted);
-    const bool fit = kind == ElementKind::TextField || kind == ElementKind::Lamp;
-    slot.text.Prepare(m_model[e].text, slot.font, wanted, slot.rect.size(), margin, fit, &m_steps);
+    int wanted = WantedPixels(e);
+    bool fit = kind == ElementKind::TextField || kind == ElementKind::Lamp;
+    // Captions of one kind are drawn at one size: the largest at which all of them fit.
+    if (const std::span<const Element> group = SameSizeGroup(e); !group.empty()) {
+        for (const Element member : group) {
+            wanted = std::min(wanted, OwnFit(member));
+        }
+        fit = false;
+    }
+    slot.text.Prepare(m_model[e].text, slot.font, wanted, slot.rect.size(), Margin(e), fit,
+                      &m_steps);
     return slot.text;
 }
 

@@ -16,6 +16,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/colours.h"
@@ -93,6 +95,8 @@ private:
         double fontSize = 0;  // points, current scale
         std::uint64_t seen = 0;
         ElementText text;
+        // The size the text fits its place at by itself, with what it was measured for.
+        std::optional<std::pair<std::tuple<std::string, int, QSize, QFont>, int>> ownFit;
         QPixmap picture;  // a decoded picture shown by a picture element; null for built-in
     };
     void Notice(Element e);
@@ -100,6 +104,9 @@ private:
     void ScheduleFrame();
     void Flush();
     const ElementText& PreparedText(Element e);
+    int WantedPixels(Element e) const;
+    int Margin(Element e) const;
+    int OwnFit(Element e);
     // Whether e, drawn, covers its whole place.
     bool Opaque(Element e) const;
     bool Faded(Element e) const { return m_stale && ShowsReading(e); }
