@@ -6,6 +6,7 @@
 
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
+#include "panel/text_fitting.h"
 
 namespace kerbview::web {
 namespace {
@@ -141,6 +142,10 @@ void AppendLayout(std::string& out, const panel::ElementInfo& info, const Dashbo
         m.Colour("fg", info.textColor, look);
     }
     if (panel::ShowsReading(info.element)) m.Bool("reading", true);
+    // Captions of one kind share one size: the group is named by its first member.
+    if (const auto group = panel::SameSizeGroup(info.element); !group.empty()) {
+        m.Integer("same", static_cast<std::uint64_t>(group.front()));
+    }
     if (info.kind == ElementKind::TextField) {
         // As on the desktop: a field without a fill is read from the left, a filled one centred.
         m.Text("align", info.backColor == panel::kNoFill ? "left" : "center");

@@ -225,6 +225,15 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
             EXPECT_EQ(page[it.key()], it.value()) << info.name << " " << it.key().toStdString();
         }
     }
+    // Captions of one kind at one size, though "Water" needs a smaller one than "Oil".
+    const auto fontSize = [&](const char* name) {
+        return browser
+            .Evaluate(QStringLiteral("getComputedStyle(document.querySelector("
+                                     "'[data-name=\"%1\"]')).fontSize")
+                          .arg(QLatin1String(name)))
+            .toString();
+    };
+    EXPECT_EQ(fontSize("Label19"), fontSize("Label20"));
     if (const char* path = std::getenv("KERBVIEW_DASHBOARD_SCREENSHOT")) {
         QFile file(QString::fromLocal8Bit(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(browser.Screenshot()) > 0);

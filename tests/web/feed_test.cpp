@@ -82,6 +82,10 @@ TEST(FeedEncoder, FullStateHasEveryShownElementAndDeltasOnlyTheLastValueOfWhatCh
     for (const char* name : {"Label1", "Label15", "Label19", "Image1"}) {
         EXPECT_EQ(layout(name).find("reading"), std::string::npos) << name;
     }
+    // Captions drawn at one size name their group by its first member.
+    const std::string water = R"("same":)" + std::to_string(Index(LabelN(19)));
+    EXPECT_NE(layout("Label20").find(water), std::string::npos);
+    EXPECT_EQ(layout("Label1").find("same"), std::string::npos);
 }
 
 TEST(FeedEncoder, EachKindCarriesItsStateInBrowserTerms) {
