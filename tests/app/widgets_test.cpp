@@ -147,7 +147,7 @@ TEST(PanelView, StaleReadingsAreDrawnFadedAndNothingElse) {
     panel.view.SetPanelColour(core::Rgb(0, 0, 0));  // BackgroundColor's default
     panel::PanelModel& model = panel.model;
     model.SetText(Element::Label1, "RACE07 RUNNING");
-    model.SetText(Element::Label19, "Agua");  // its g reaches into the water figure's place
+    model.SetText(Element::Label19, "Agua");  // its place meets the water figure's by a pixel
     model.SetText(Element::Label2, "101");
     model.SetBackColor(Element::Label2, core::ColorHot);
     model.SetValue(panel::Bar(3), 60);
