@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
 
-#include <chrono>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/number_rules.h"
@@ -32,10 +33,12 @@ private:
 }  // namespace
 
 Program::Program(std::filesystem::path programFolder, char decimalSeparator,
-                 telemetry::Platform platform, Sockets sockets, std::ostream& log)
+                 telemetry::Platform platform, Sockets sockets, std::ostream& log,
+                 const core::Clock& clock)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
       m_platform(std::move(platform)),
+      m_clock(clock),
       m_store(core::IniPathFor(m_programFolder)),
       m_errorLog(m_debug, log),
       m_presenter(m_panel, m_texts),
@@ -44,7 +47,8 @@ Program::Program(std::filesystem::path programFolder, char decimalSeparator,
       m_presentation(m_panel, m_debug),
       m_roles(sockets.tcpServer, sockets.tcpClient, m_settings, m_errors, *this,
               m_decimalSeparator),
-      m_scanCycle(*this, m_settings, m_store, m_errors) {
+      m_scanCycle(*this, m_settings, m_store, m_errors),
+      m_lastSnapshotMs(m_clock.NowMs()) {
     m_errors.SetSink([this](const core::ErrorReport& report) {
         m_errorLog.Report(report, m_errors.DebugEnabled());
     });
@@ -159,6 +163,20 @@ void Program::ScaleElements(
 
 // ---- Scan steps -------------------------------------------------------------------------
 
+// Values that merely do not change (a paused game) come in fresh snapshots and are not old; a
+// gap of two and a half scans (at least 2 s) is, while a lost packet or a late tick is not.
+void Program::Tick() {
+    m_scanCycle.Tick();
+    const std::int64_t limit = std::max<std::int64_t>(2000, m_settings.ScanTime * 5 / 2);
+    m_panel.SetStale(panel::PresentsSnapshot(m_settings) &&
+                     m_clock.NowMs() - m_lastSnapshotMs >= limit);
+}
+
+void Program::SnapshotTaken() {
+    m_lastSnapshotMs = m_clock.NowMs();
+    m_panel.SetStale(false);
+}
+
 bool Program::CarChanged() { return m_carSkins.NeedsUpdate(m_acquisition.CurrentCar()); }
 
 void Program::CarSkinUpdate() {
@@ -174,20 +192,21 @@ bool Program::RACE07_Actiu() { return m_gameLink.RACE07_Actiu(); }
 void Program::SetGameActive(bool) {}  // the link keeps GameActive itself
 bool Program::ProcessReadable() { return m_gameLink.HoldsProcessHandle(); }
 
-std::uint32_t Program::TickCount() {
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+std::uint32_t Program::TickCount() { return static_cast<std::uint32_t>(m_clock.NowMs()); }
 
 void Program::Lectures() {
     try {
         if (m_acquisition.Acquire(m_snapshot) == telemetry::AcquireResult::EndTick) return;
+        SnapshotTaken();
         if (m_roles.MaySend()) {
             m_roles.SendTelemetry(m_snapshot, Status());
             ++m_packetsSent;
         }
-        if (!panel::PresentsSnapshot(m_settings)) return;
+        if (!panel::PresentsSnapshot(m_settings)) {
+            // The lap under way when the server shows its readings again is not watched whole.
+            m_snapshotsRestart = true;
+            return;
+        }
         Present(m_snapshot);
     } catch (...) {
         m_errors.ReportCurrentException("Lectures");
@@ -195,6 +214,7 @@ void Program::Lectures() {
 }
 
 void Program::Present(const telemetry::Snapshot& snapshot) {
+    if (std::exchange(m_snapshotsRestart, false)) m_presentation.Lap().Restart();
     const panel::PresentContext context{m_settings,
                                         m_texts,
                                         m_units,
@@ -215,7 +235,10 @@ void Program::SendStatusOnly() {
 
 // ---- Link -------------------------------------------------------------------------------
 
-void Program::OnLinkStatus(telemetry::LinkStatus status) { m_presenter.ShowLinkStatus(status); }
+void Program::OnLinkStatus(telemetry::LinkStatus status) {
+    m_presenter.ShowLinkStatus(status);
+    if (status == telemetry::LinkStatus::Running) m_snapshotsRestart = true;
+}
 
 void Program::OnOpenFailed(const std::string& detail) {
     m_errorLog.Notice(std::string(telemetry::GameLink::kOpenFailureMessage) + ": " + detail);
@@ -234,8 +257,14 @@ void Program::ClientLectures() {
     try {
         const net::UnpackResult result = m_roles.UnpackTelemetry(
             snapshot, [this](std::string_view status) { m_presenter.ShowServerStatus(status); });
-        // The server cannot read its simulator: its status is shown, the panel keeps its values.
-        if (result == net::UnpackResult::StatusOnly) return;
+        // The server cannot read its simulator: its status is shown, the panel keeps its values,
+        // and the readings that come next start afresh, as the server's own panel does when
+        // its simulator is attached.
+        if (result == net::UnpackResult::StatusOnly) {
+            m_snapshotsRestart = true;
+            return;
+        }
+        SnapshotTaken();
         Present(snapshot);
         ++m_packetsPresented;
     } catch (...) {
@@ -245,6 +274,11 @@ void Program::ClientLectures() {
 
 void Program::OnConnectionStatus(net::ConnectionStatus status) {
     m_presenter.ShowConnection(status);
+    // A client not connected at this tick connects anew: the first readings of the new
+    // connection come from a lap already under way.
+    if (m_settings.TipusConexio == 2 && status != net::ConnectionStatus::Connected) {
+        m_snapshotsRestart = true;
+    }
 }
 
 void Program::OnListenFailed(const net::ListenFailure& failure) {

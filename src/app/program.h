@@ -11,6 +11,7 @@
 #include "app/error_log.h"
 #include "app/front_end.h"
 #include "app/presenter.h"
+#include "core/clock.h"
 #include "core/error_report.h"
 #include "core/scan_cycle.h"
 #include "core/settings.h"
@@ -46,9 +47,11 @@ class Program : private core::ScanSteps, private telemetry::LinkObserver, privat
 public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
-    /// sockets must outlive it. Errors and notices are written to `log` (standard error).
+    /// sockets and the clock must outlive it. Errors and notices are written to `log`
+    /// (standard error).
     Program(std::filesystem::path programFolder, char decimalSeparator,
-            telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr);
+            telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr,
+            const core::Clock& clock = core::SystemClock());
     ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -68,8 +71,11 @@ public:
     /// Unload handler: releases the simulator process, then ends the program.
     void Unload();
 
-    /// Timer1's tick.
-    void Tick() { m_scanCycle.Tick(); }
+    /// Timer1's tick: the scan cycle, then whether the panel's values are old (the panel
+    /// model's Stale flag): no snapshot acquired (no role, server) or received (client) for
+    /// max(2 s, 2.5 x ScanTime) since the last one or the start. A server that does not show
+    /// its own readings is never stale.
+    void Tick();
 
     // The apply procedures: each shows the setting, applies it and stores it at once.
     void Canvia_Idioma();
@@ -153,12 +159,15 @@ private:
     void OnListenFailed(const net::ListenFailure& failure) override;
     void OnClientDropped(const std::string& reason) override;
 
+    /// A snapshot was acquired or received: the panel's values are current.
+    void SnapshotTaken();
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
 
     std::filesystem::path m_programFolder;
     char m_decimalSeparator;
     telemetry::Platform m_platform;
+    const core::Clock& m_clock;
     FrontEnd* m_frontEnd = nullptr;
 
     core::SettingsStore m_store;
@@ -181,6 +190,10 @@ private:
     std::uint64_t m_packetsSent = 0;
     std::uint64_t m_packetsPresented = 0;
     bool m_webServing = false;
+    std::int64_t m_lastSnapshotMs = 0;
+    // The snapshots start afresh (the simulator attached, the client not connected, a status
+    // without readings, scans not shown): the next one presented restarts the lap reference.
+    bool m_snapshotsRestart = false;
 };
 
 }  // namespace kerbview::app

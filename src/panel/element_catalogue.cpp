@@ -240,6 +240,30 @@ static_assert(kCollectionSize <= 201, "the layout tables hold 201 entries");
 const ElementInfo& Info(Element e) { return kElements[static_cast<std::size_t>(e)]; }
 std::span<const ElementInfo> ElementCatalogue() { return kElements; }
 std::span<const CollectionEntry> ElementCollection() { return kCollection; }
+
+bool ShowsReading(Element e) {
+    switch (Info(e).kind) {
+        case K::Lamp:
+        case K::BarGauge:
+        case K::WheelMarker: return true;
+        case K::Picture:
+        case K::List: return false;
+        case K::TextField: break;
+    }
+    switch (e) {
+        case E::Label1:   // simulator status
+        case E::Label15:  // connection status
+        case E::Label19:  // captions
+        case E::Label20:
+        case E::Label29:
+        case E::Label31:
+        case E::Label33:
+        case E::Label21:  // never written
+        case E::Label47:
+        case E::Label48: return false;
+        default: return true;
+    }
+}
 const MenuInfo& Info(Menu m) { return kMenus[static_cast<std::size_t>(m)]; }
 std::span<const MenuInfo> MenuCatalogue() { return kMenus; }
 

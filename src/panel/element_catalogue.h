@@ -63,6 +63,11 @@ const ElementInfo& Info(Element e);
 /// All elements, in Element order.
 std::span<const ElementInfo> ElementCatalogue();
 
+/// True for an element that shows a reading of the simulator: the read-outs, lamps, gauges and
+/// wheel markers. False for the status texts (Label1, Label15), the captions, the decorations
+/// and the pictures.
+bool ShowsReading(Element e);
+
 /// The window's element collection in its one fixed order. Entries that are not panel elements
 /// (menu items, the timer, the two sockets) are counted but never recorded or scaled.
 struct CollectionEntry {

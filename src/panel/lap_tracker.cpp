@@ -14,17 +14,18 @@ void LapState::TrackContact(std::int16_t contact, std::int16_t lapNumber, float 
         LapStartNumber = lapNumber;
         LapStartFuel = fuel;
         LapReferencePending = false;
-        LapObservedFromStart = false;
+        ReferenceCounts = !AtStart;
     }
+    AtStart = false;
 }
 
 std::optional<float> LapState::CloseLapOnChange(std::int16_t lapNumber, float fuel) {
     if (static_cast<float>(lapNumber) == LapStartNumber) return std::nullopt;
     std::optional<float> used;
-    if (LapObservedFromStart) used = LapStartFuel - fuel;
+    if (ReferenceCounts) used = LapStartFuel - fuel;
     LapStartFuel = fuel;
     LapStartNumber = lapNumber;
-    LapObservedFromStart = true;
+    ReferenceCounts = true;
     if (used) LastFuelUsed = used;
     return used;
 }
@@ -32,6 +33,12 @@ std::optional<float> LapState::CloseLapOnChange(std::int16_t lapNumber, float fu
 void LapState::ConvertFuelUnit(bool toImperial) {
     LapStartFuel = ConvertFuel(LapStartFuel, toImperial);
     if (LastFuelUsed) LastFuelUsed = ConvertFuel(*LastFuelUsed, toImperial);
+}
+
+void LapState::Restart() {
+    LapReferencePending = true;
+    ReferenceCounts = false;
+    AtStart = true;
 }
 
 }  // namespace kerbview::panel

@@ -109,6 +109,14 @@ void PanelModel::SetMenuEnabled(Menu m, bool enabled) {
     }
 }
 
+void PanelModel::SetStale(bool stale) {
+    if (m_stale != stale) {
+        m_stale = stale;
+        ++m_revision;
+        Changed();
+    }
+}
+
 DebugModel::DebugModel() {
     for (int n = 1; n <= 9; ++n) {
         m_labels[static_cast<std::size_t>(n)] = ".";

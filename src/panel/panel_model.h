@@ -83,6 +83,12 @@ public:
     void SetMenuChecked(Menu m, bool checked);
     void SetMenuEnabled(Menu m, bool enabled);
 
+    /// The values on the panel are old: the program has had no snapshot for a while. They stay
+    /// as they are; views draw the elements that show readings (ShowsReading) dimmed while it is
+    /// set. A change counts as a change of the model.
+    bool Stale() const { return m_stale; }
+    void SetStale(bool stale);
+
     /// Number of effective changes so far; a view that saw revision r redraws elements and menus
     /// whose revision is greater than r.
     std::uint64_t Revision() const { return m_revision; }
@@ -102,6 +108,7 @@ private:
     std::array<ElementState, kElementCount> m_elements;
     std::array<MenuState, kMenuCount> m_menus;
     std::uint64_t m_revision = 0;
+    bool m_stale = false;
 };
 
 /// The debug window Depuracio: labels Label1..Label9 start as ".", Label20 (scan time) and

@@ -6,6 +6,7 @@
 
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
+#include "panel/text_fitting.h"
 
 namespace kerbview::web {
 namespace {
@@ -140,6 +141,11 @@ void AppendLayout(std::string& out, const panel::ElementInfo& info, const Dashbo
         m.Bool("bold", info.font.bold);
         m.Colour("fg", info.textColor, look);
     }
+    if (panel::ShowsReading(info.element)) m.Bool("reading", true);
+    // Captions of one kind share one size: the group is named by its first member.
+    if (const auto group = panel::SameSizeGroup(info.element); !group.empty()) {
+        m.Integer("same", static_cast<std::uint64_t>(group.front()));
+    }
     if (info.kind == ElementKind::TextField) {
         // As on the desktop: a field without a fill is read from the left, a filled one centred.
         m.Text("align", info.backColor == panel::kNoFill ? "left" : "center");
@@ -197,6 +203,7 @@ std::string FeedEncoder::Full() const {
         Members m(out);
         m.Text("type", "full");
         m.Integer("rev", m_model.Revision());
+        m.Bool("stale", m_model.Stale());
         {
             Members panel(m.Key("panel"));
             panel.Integer("w", panel::kDesignClientWidth);
@@ -229,6 +236,7 @@ std::optional<std::string> FeedEncoder::Delta() {
         Members m(out);
         m.Text("type", "delta");
         m.Integer("rev", m_model.Revision());
+        m.Bool("stale", m_model.Stale());
         AppendStates(m.Key("state"), m_sent);
     }
     m_sent = m_model.Revision();

@@ -30,10 +30,12 @@ bool HasBuiltinPicture(panel::Element e);
 /// Turns the panel model into the dashboard's feed: JSON text messages of UTF-8 for the browser.
 ///
 /// "full" holds the panel's size and colours, every element's layout (catalogue geometry in
-/// twips, font, colours, in stacking order) and every element's state; "delta" holds the state of
-/// the elements changed since the previous delta, each once, with its value at the time of the
-/// call, so an element that changed twice is sent with its last value only. Both carry the
-/// model revision they show ("rev"). List1, which the panel never shows, is left out.
+/// twips, font, colours, whether it shows a reading, the group of captions drawn at one size, in
+/// stacking order) and every element's
+/// state; "delta" holds the state of the elements changed since the previous delta, each once,
+/// with its value at the time of the call, so an element that changed twice is sent with its
+/// last value only. Both carry the model revision they show ("rev") and whether the panel's
+/// values are old ("stale"). List1, which the panel never shows, is left out.
 class FeedEncoder {
 public:
     /// Deltas start from the model's revision now. model must outlive the encoder.

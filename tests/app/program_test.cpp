@@ -12,6 +12,7 @@
 #include "core/colours.h"
 #include "core/profile_file.h"
 #include "panel/element_catalogue.h"
+#include "telemetry/fake_platform.h"
 
 namespace kerbview::app {
 namespace {
@@ -211,6 +212,195 @@ TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {
     rig.program.MenuClick(Menu::Salir);
     EXPECT_EQ(rig.log, (Log{"CloseMainWindow", "Quit"}));
     EXPECT_FALSE(rig.program.Link().HoldsProcessHandle());
+}
+
+class FakeClock final : public core::Clock {
+public:
+    std::int64_t NowMs() const override { return now; }
+    std::int64_t now = 1'000'000;
+};
+
+/// A server reading a fake simulator (whose values change only when the test writes them, as
+/// in a paused game) and its client, on one fake clock. Each tick the server scans, its packets
+/// reach the client, then the client ticks ClientLag ms later.
+struct ServerAndClient {
+    explicit ServerAndClient(int scanTime, std::string_view serverOptions = "") {
+        const std::string common = "ScanTime=" + std::to_string(scanTime) + "\r\n";
+        serverFolder.Write("Kerbview.ini",
+                           "[Opcions]\r\nTipusConexio=1\r\n" + common + std::string(serverOptions));
+        clientFolder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=2\r\n" + common);
+        auto windowService = std::make_unique<telemetry::testing::FakeWindowFinder>();
+        auto memoryService = std::make_unique<telemetry::testing::FakeProcessMemory>();
+        windows = windowService.get();
+        image = memoryService->image.get();
+        telemetry::testing::Apply(*image, telemetry::testing::SessionWrites());
+        server = std::make_unique<Program>(
+            serverFolder.Path(), '.',
+            telemetry::Platform{std::move(windowService), std::move(memoryService)},
+            Sockets{serverSocket, unused[0]}, errors, clock);
+        client = std::make_unique<Program>(clientFolder.Path(), '.', testing::NoSimulatorPlatform(),
+                                           Sockets{unused[1], clientSocket}, errors, clock);
+        EXPECT_TRUE(server->Main(serverFrontEnd) && client->Main(clientFrontEnd));
+        scan = scanTime;
+        Tick();  // the server listens and the client connects: both are taken as connected
+        serverSocket.m_state = clientSocket.m_state = net::SocketState::Connected;
+    }
+    void Tick() {
+        server->Tick();
+        for (const std::string& packet : std::exchange(serverSocket.m_sent, {})) {
+            if (deliver) {
+                clientSocket.m_incoming = packet;
+                clientSocket.m_events.dataArrival();
+            }
+            serverSocket.m_events.sendComplete();
+        }
+        clock.now += ClientLag();
+        client->Tick();
+        clock.now += scan - ClientLag();
+    }
+    int ClientLag() const { return scan * 9 / 10; }
+    /// Ticks until the server has read its simulator and both have presented it.
+    bool Attach() {
+        windows->window = 77;
+        for (int i = 0; i < 10000 / scan; ++i) {
+            Tick();
+            if (server->Panel()[Element::Label1].text == server->Texts().TxtRunning &&
+                client->Panel()[Element::Label1].text == server->Texts().TxtRunning) {
+                Tick();
+                return true;
+            }
+        }
+        return false;
+    }
+    /// The simulator in lap `lap` with `fuel` litres and the ignition as `contact`; one tick.
+    void Scan(std::int32_t lap, float fuel, std::uint8_t contact = 1) {
+        const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
+        image->Int32(telemetry::MemoryMap::SlotField(map.LapNumber, 5), lap - 1);
+        image->Single(telemetry::MemoryMap::SlotField(map.Fuel, 5), fuel);
+        image->Bytes(map.Contact, {contact});
+        Tick();
+    }
+
+    FakeClock clock;
+    testing::ProgramFolder serverFolder, clientFolder;
+    telemetry::testing::FakeWindowFinder* windows = nullptr;
+    telemetry::testing::MemoryImage* image = nullptr;
+    net::test::FakeSocket serverSocket, clientSocket, unused[2];
+    std::ostringstream errors;
+    FakeFrontEnd serverFrontEnd, clientFrontEnd;
+    std::unique_ptr<Program> server, client;
+    int scan = 0;
+    bool deliver = true;
+};
+
+// Both ends keep their own lap reference and show the same figures from the same packets: the
+// lap under way when the simulator attaches (a server) or the readings start (a client) gives
+// none, a lap from a reference taken when the ignition comes on does.
+TEST(ProgramFuelUsed, ServerAndClientShowTheSameFigureAfterAttachIgnitionAndRestart) {
+    ServerAndClient pair(150);
+    const auto lap = [&](std::int32_t n, float fuel) { pair.Scan(n, fuel); };
+    const auto away = [&](bool gone) {
+        pair.deliver = !gone;
+        pair.clientSocket.m_state = gone ? net::SocketState::Closed : net::SocketState::Connected;
+        pair.Tick();
+    };
+    const struct {
+        const char* what;
+        std::function<void()> step;
+        const char *server, *client;
+    } steps[] = {
+        {"attached during lap 7", [&] { ASSERT_TRUE(pair.Attach()); }, "", ""},
+        {"lap 7 was not watched whole", [&] { lap(8, 40); }, "", ""},
+        {"lap 8 watched whole", [&] { lap(9, 37.5f); }, "2.50L", "2.50L"},
+        {"ignition off, refuelled, on again during lap 9",
+         [&] {
+             pair.Scan(9, 10, 0);
+             pair.Scan(9, 60, 0);
+             pair.Scan(9, 60, 1);
+         },
+         "2.50L", "2.50L"},
+        {"lap 9 from the refuelled tank", [&] { lap(10, 57.13f); }, "2.87L", "2.87L"},
+        {"the simulator restarts, in lap 2 of a new race",
+         [&] {
+             pair.windows->window = 0;
+             for (int i = 0; i < 3000 / pair.scan; ++i) pair.Tick();
+             lap(2, 30);
+             ASSERT_TRUE(pair.Attach());
+         },
+         "2.87L", "2.87L"},
+        {"lap 2 was not watched whole", [&] { lap(3, 28); }, "2.87L", "2.87L"},
+        {"lap 3 watched whole", [&] { lap(4, 25.5f); }, "2.50L", "2.50L"},
+        {"the client is away for laps 4 and 5",
+         [&] {
+             away(true);
+             lap(5, 23.5f);
+             lap(6, 21.25f);
+         },
+         "2.25L", "2.50L"},
+        {"the client connects anew during lap 6", [&] { away(false); }, "2.25L", "2.50L"},
+        {"lap 6 was joined late", [&] { lap(7, 19); }, "2.25L", "2.50L"},
+        {"lap 7 watched whole", [&] { lap(8, 17.5f); }, "1.50L", "1.50L"},
+        {"the server hides its readings for laps 8 and 9",
+         [&] {
+             pair.server->MenuClick(Menu::VeureDadesServidor);
+             lap(9, 15.5f);
+             lap(10, 13.25f);
+         },
+         "1.50L", "2.25L"},
+        {"the server shows them again during lap 10",
+         [&] {
+             pair.server->MenuClick(Menu::VeureDadesServidor);
+             pair.Tick();
+             lap(11, 10.75f);
+         },
+         "1.50L", "2.50L"},
+        {"lap 11 watched whole", [&] { lap(12, 9); }, "1.75L", "1.75L"},
+    };
+    for (const auto& step : steps) {
+        step.step();
+        EXPECT_EQ(pair.server->Panel()[panel::LabelN(34)].text, step.server) << step.what;
+        EXPECT_EQ(pair.client->Panel()[panel::LabelN(34)].text, step.client) << step.what;
+    }
+}
+
+// Old values are marked on both ends once no snapshot came for max(2 s, 2.5 scans), and never
+// between the scans or packets of a slow scan; unchanging values (the fake simulator's) are no
+// sign of age. A server that does not show its readings has no values to age.
+TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
+    for (const auto& [scanTime, options] :
+         {std::pair{10, ""}, std::pair{150, ""}, std::pair{1000, ""},
+          std::pair{1000, "DadesServ=False\r\n"}}) {
+        SCOPED_TRACE(std::to_string(scanTime) + " " + options);
+        ServerAndClient pair(scanTime, options);
+        const bool serverShows = std::string_view(options).empty();
+        ASSERT_TRUE(pair.Attach());
+        const std::int64_t limit = std::max(2000, scanTime * 5 / 2);
+        std::int64_t serverRead = pair.clock.now, clientGot = pair.clock.now;
+        std::size_t reads = pair.image->Reads().size();
+        std::uint64_t presented = pair.client->PacketsPresented();
+        int staleTicks = 0;
+        for (int i = 0; i < 12000 / scanTime; ++i) {
+            if (i == 2000 / scanTime) pair.deliver = false;  // one packet lost
+            if (i == 2000 / scanTime + 1) pair.deliver = true;
+            if (i == 5000 / scanTime) pair.windows->window = 0;  // the simulator closes
+            const std::int64_t tick = pair.clock.now;
+            pair.Tick();
+            if (pair.image->Reads().size() != reads) serverRead = tick;
+            if (pair.client->PacketsPresented() != presented) clientGot = tick;
+            reads = pair.image->Reads().size(), presented = pair.client->PacketsPresented();
+            EXPECT_EQ(pair.server->Panel().Stale(), serverShows && tick - serverRead >= limit)
+                << "tick " << i;
+            EXPECT_EQ(pair.client->Panel().Stale(), tick + pair.ClientLag() - clientGot >= limit)
+                << "tick " << i;
+            staleTicks += pair.client->Panel().Stale();
+            if (i == 5000 / scanTime - 1) {
+                EXPECT_EQ(staleTicks, 0) << "stale while live";
+            }
+        }
+        EXPECT_GT(staleTicks, 0);
+        EXPECT_TRUE(pair.client->Panel().Stale() && pair.server->Panel().Stale() == serverShows);
+        EXPECT_FALSE(pair.client->Panel()[panel::LabelN(30)].text.empty()) << "values kept";
+    }
 }
 
 }  // namespace

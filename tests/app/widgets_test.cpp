@@ -18,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/qt_front_end.h"
 #include "app_fixture.h"
+#include "core/colours.h"
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
 #include "panel/qt/bar_gauge.h"
@@ -139,30 +140,105 @@ TEST(PanelView, ChangesArePaintedAtMostOncePerRefreshAndTheLastOneAlways) {
     EXPECT_TRUE(panel.view.LastFrameRegion().contains(panel.view.ElementRect(Element::Label16)));
 }
 
-TEST(PanelView, TextsAreNotClippedAtTheInitialSize) {
-    panel::PanelModel model;
-    panel::qt::PanelView view(model);
-    // The initial texts plus the longest texts each kind of field shows.
-    model.SetText(Element::Label1, "RACE07 NICHT GESTARTET");
-    model.SetText(Element::Label2, "100");
-    model.SetText(Element::Label24, "220.5");
-    model.SetText(Element::Label37, "100.0");
-    model.SetText(Element::Label14, "24");
-    model.SetText(Element::Label33, "Liters / Laatste Ronde");
-    model.SetText(panel::Lamp(1), "Begrenzer");
-    model.SetText(panel::Lamp(6), "INIETTORI");
-    view.Sync();
-    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
-        if (info.kind != panel::ElementKind::TextField && info.kind != panel::ElementKind::Lamp) {
-            continue;
+// Old readings are drawn fainter in their own colours, and only they: the status texts and the
+// captions stay as they are, and the live panel comes back exactly.
+TEST(PanelView, StaleReadingsAreDrawnFadedAndNothingElse) {
+    ShownPanel panel;
+    panel.view.SetPanelColour(core::Rgb(0, 0, 0));  // BackgroundColor's default
+    panel::PanelModel& model = panel.model;
+    model.SetText(Element::Label1, "RACE07 RUNNING");
+    model.SetText(Element::Label19, "Agua");  // its place meets the water figure's by a pixel
+    model.SetText(Element::Label2, "101");
+    model.SetBackColor(Element::Label2, core::ColorHot);
+    model.SetValue(panel::Bar(3), 60);
+    panel.view.Sync();
+    panel.NextFrame();
+    const QImage live = panel.view.grab().toImage();
+    model.SetStale(true);
+    EXPECT_GT(panel.view.Sync(), 0);
+    panel.NextFrame();
+    const QImage stale = panel.view.grab().toImage();
+    // Captions and status texts keep every pixel of their text (white, or grey on Label1), also
+    // where their places meet a reading's by a pixel.
+    const auto unchanged = [&](Element e) {
+        const QRect r = panel.view.ElementRect(e);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = live.pixelColor(x, y);
+                if (c.saturation() < 30 && c.lightness() > 90 && c != stale.pixelColor(x, y)) {
+                    return false;
+                }
+            }
         }
-        const QString text = QString::fromUtf8(core::Cp1252ToUtf8(model[info.element].text));
-        const QFont font = view.ElementFont(info.element);
-        const QRect place = view.ElementRect(info.element);
-        const QFontMetrics fm(font);
-        EXPECT_LE(fm.horizontalAdvance(text), place.width()) << info.name.data();
-        EXPECT_LE(fm.height(), place.height()) << info.name.data();
-        EXPECT_GE(font.pixelSize(), 9) << info.name.data() << " unreadably small";
+        return true;
+    };
+    for (Element e : {Element::Label1, Element::Label19}) {
+        EXPECT_TRUE(unchanged(e)) << panel::Info(e).name;
+    }
+    for (Element e : {Element::Label2, panel::Lamp(1), panel::Bar(3), panel::Marker(1)}) {
+        const QRect r = panel.view.ElementRect(e);
+        EXPECT_NE(live.copy(r), stale.copy(r)) << panel::Info(e).name;
+    }
+    // The threshold colour stays recognisable: the same hue, darker.
+    const QPoint corner = panel.view.ElementRect(Element::Label2).topLeft() + QPoint(1, 1);
+    const QColor hot = live.pixelColor(corner), faded = stale.pixelColor(corner);
+    EXPECT_EQ(faded.hue(), hot.hue());
+    EXPECT_LT(faded.lightness(), hot.lightness() * 3 / 4);
+
+    model.SetStale(false);
+    panel.view.Sync();
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.grab().toImage(), live);
+}
+
+// Every text fits its place; captions of one kind are drawn at one size, the layout's own while
+// all of them fit (English), the largest at which all fit otherwise (Spanish, Dutch).
+TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
+    const std::vector<std::pair<Element, const char*>> languages[] = {
+        {{Element::Label19, "Water"},
+         {Element::Label20, "Oil"},
+         {Element::Label29, "Lap"},
+         {Element::Label31, "Lap Times"},
+         {Element::Label33, "Liters last lap"}},
+        {{Element::Label19, "Agua"},
+         {Element::Label20, "Aceite"},
+         {Element::Label29, "Vuelta"},
+         {Element::Label31, "Tiempos vuelta"},
+         {Element::Label33, "Liters / Laatste Ronde"}},
+    };
+    for (const auto& captions : languages) {
+        panel::PanelModel model;
+        panel::qt::PanelView view(model);
+        // The longest texts each kind of field shows.
+        model.SetText(Element::Label1, "RACE07 NICHT GESTARTET");
+        model.SetText(Element::Label2, "100");
+        model.SetText(Element::Label24, "220.5");
+        model.SetText(Element::Label37, "100.0");
+        model.SetText(Element::Label14, "24");
+        model.SetText(panel::Lamp(1), "Begrenzer");
+        model.SetText(panel::Lamp(6), "INIETTORI");
+        for (const auto& [e, text] : captions) model.SetText(e, text);
+        view.Sync();
+        for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
+            if (info.kind != panel::ElementKind::TextField &&
+                info.kind != panel::ElementKind::Lamp) {
+                continue;
+            }
+            const QString text = QString::fromUtf8(core::Cp1252ToUtf8(model[info.element].text));
+            const QFont font = view.ElementFont(info.element);
+            const QRect place = view.ElementRect(info.element);
+            const QFontMetrics fm(font);
+            EXPECT_LE(fm.horizontalAdvance(text), place.width()) << info.name.data();
+            EXPECT_LE(fm.height(), place.height()) << info.name.data();
+            EXPECT_GE(font.pixelSize(), 9) << info.name.data() << " unreadably small";
+        }
+        const auto px = [&](Element e) { return view.ElementFont(e).pixelSize(); };
+        SCOPED_TRACE(captions[0].second);
+        EXPECT_EQ(px(Element::Label19), px(Element::Label20));
+        EXPECT_EQ(px(Element::Label29), px(Element::Label31));
+        EXPECT_EQ(px(Element::Label29), px(Element::Label33));
+        // The layout's 15.75 points are 21 pixels: kept where every caption of the kind fits.
+        EXPECT_EQ(px(Element::Label29) == 21, captions[0].second == std::string("Water"));
     }
 }
 
@@ -239,33 +315,6 @@ TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
                 EXPECT_EQ(
                     placed.Size().width(),
                     QFontMetricsF(placed.Font()).horizontalAdvance(QString::fromLatin1(text)));
-            }
-        }
-    }
-}
-
-TEST(ElementText, FittedSizeIsTheLargestThatFits) {
-    const QFont font = panel::qt::ResolveFont({"Bombardier", 15.75, false});
-    // The largest size from the wanted one down that fits, never below 6: tried size by size.
-    const auto largest = [&](int wanted, const QString& text, QSize box, int margin) {
-        QFont f = font;
-        int px = std::max(6, wanted);
-        for (; px > 6; --px) {
-            f.setPixelSize(px);
-            const QFontMetrics fm(f);
-            if (fm.height() <= box.height() &&
-                fm.horizontalAdvance(text) <= box.width() - 2 * margin)
-                break;
-        }
-        return px;
-    };
-    for (const char* text : {"204kPA", "Liters / Laatste Ronde", "197", "W", ""}) {
-        for (int wanted : {4, 12, 21, 40}) {
-            for (QSize box : {QSize(73, 25), QSize(41, 25), QSize(20, 12), QSize(300, 60)}) {
-                const QString t = QString::fromLatin1(text);
-                EXPECT_EQ(panel::qt::FitPixelSize(font, wanted, t, box, 2),
-                          largest(wanted, t, box, 2))
-                    << text << " " << wanted << " " << box.width() << "x" << box.height();
             }
         }
     }

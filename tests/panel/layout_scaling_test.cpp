@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "panel/layout_scaling.h"
+#include "panel/text_fitting.h"
 #include "panel/window_placement.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,34 @@ TEST(WindowPlacement, DesktopUnitsRoundHalfToEvenAndAnOffScreenPositionResetsBot
         EXPECT_EQ(ResetOffScreenPosition(x, y, kW, kH, c.desktop), c.reset) << c.name;
         EXPECT_EQ(x, c.reset ? 0 : c.x) << c.name;
         EXPECT_EQ(y, c.reset ? 0 : c.y) << c.name;
+    }
+}
+
+// The layout's size when the text fits; otherwise the largest size that does, never below 6,
+// also where the width does not grow in step with the size (a fixed part, a line too tall).
+TEST(TextFitting, LargestSizeFromTheWantedOneDownAtWhichTheTextFits) {
+    struct Case {
+        const char* what;
+        int wanted, room;
+        double perPixel, fixed;  // the text's width: perPixel x size + fixed
+        int tallest;             // the largest size whose line fits the place's height
+        int expected;
+    };
+    const Case cases[] = {
+        {"fits as laid out", 21, 55, 1.38, 0, 99, 21},
+        {"fits exactly", 21, 63, 3, 0, 99, 21},
+        {"a pixel too wide", 21, 62, 3, 0, 99, 20},
+        {"much too wide", 21, 55, 3.05, 0, 99, 18},
+        {"a fixed part: the first guess is too large", 21, 55, 2, 20, 99, 17},
+        {"a negative part: the first guess is too small", 21, 40, 3, -10, 99, 16},
+        {"too tall", 21, 200, 1, 0, 16, 16},
+        {"too wide at every size", 21, 55, 100, 0, 99, 6},
+        {"wanted below the smallest", 4, 55, 1, 0, 99, 6},
+    };
+    for (const Case& c : cases) {
+        const auto width = [&](int px) { return c.perPixel * px + c.fixed; };
+        const auto fits = [&](int px) { return width(px) <= c.room && px <= c.tallest; };
+        EXPECT_EQ(FittedPixelSize(c.wanted, c.room, width, fits), c.expected) << c.what;
     }
 }
 

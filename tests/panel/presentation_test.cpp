@@ -152,25 +152,61 @@ TEST(Presentation, IgnitionOffStopsEarlyOnlyInNameSearchMode) {
     }
 }
 
-// A figure only for a lap watched from its start: not the lap running when the program starts,
-// nor the one in which the ignition came back (after a refuel in the pits, say).
-TEST(Presentation, FuelUsedIsShownOnlyForLapsWatchedFromTheirStart) {
-    Rig r;
-    Snap s = TypicalSnapshot();
-    std::string shown;
-    const auto scan = [&](std::int16_t contact, std::int16_t lap, float fuel) {
-        s.Contact = contact, s.LapNumber = lap, s.Fuel = fuel;
-        r.Present(s);
-        shown += r.Text(LabelN(34)) + "|";
+// Label34 after each scan. A lap ending gives a figure when its reference counts: one taken at
+// a lap change, or when the ignition came back on (fuel added with it off is no consumption);
+// not one taken at a start of the program or of the snapshots (the lap under way then).
+TEST(Presentation, FuelUsedIsMeasuredFromLapStartsAndFromTheIgnitionComingBackOn) {
+    constexpr std::int16_t kRestart = -1;  // the snapshots start afresh
+    struct Scan {
+        std::int16_t contact, lap;
+        float fuel;
+        const char* shown;
     };
-    scan(1, 3, 59.6f);   // started mid-lap with the ignition on
-    scan(1, 4, 59.1f);   // that lap was not watched whole
-    scan(1, 5, 56.1f);   // 3.00 used
-    scan(0, 5, 56.1f);   // ignition off in the pits
-    scan(1, 5, 60.0f);   // back on after a refuel
-    scan(1, 6, 58.0f);   // a lap begun before the stop: no figure
-    scan(1, 7, 106.5f);  // refuelled with the ignition on during a watched lap
-    EXPECT_EQ(shown, "||3.00L|3.00L|3.00L|3.00L|-48.50L|");
+    const struct {
+        const char* name;
+        std::int16_t mode;
+        std::vector<Scan> scans;
+    } cases[] = {
+        {"ignition off and on again while the lap stays, refuelled from 10 to 60",
+         0,
+         {{1, 1, 19, ""},  // started mid-lap
+          {1, 2, 16, ""},
+          {1, 3, 13, "3.00L"},
+          {1, 3, 10, "3.00L"},
+          {0, 3, 10, "3.00L"},
+          {0, 3, 60, "3.00L"},
+          {1, 3, 60, "3.00L"},
+          {1, 4, 57.13f, "2.87L"},
+          {1, 5, 106.5f, "-49.37L"}}},  // refuelled with the ignition on
+        {"started with the ignition off: its coming on counts",
+         0,
+         {{0, 3, 40, ""}, {1, 3, 40, ""}, {1, 4, 37, "3.00L"}}},
+        {"laps close with the ignition off when the panel keeps updating",
+         1,
+         {{1, 3, 40, ""},
+          {1, 4, 37, ""},
+          {0, 5, 34, "3.00L"},
+          {1, 5, 60, "3.00L"},
+          {1, 6, 58, "2.00L"},
+          {kRestart, 0, 0, "2.00L"},
+          {0, 7, 30, "2.00L"},
+          {0, 8, 27, "3.00L"}}},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.DriverSelectMode = c.mode;
+        Snap s = TypicalSnapshot();
+        for (std::size_t i = 0; i < c.scans.size(); ++i) {
+            const Scan& scan = c.scans[i];
+            if (scan.contact == kRestart) {
+                r.presentation.Lap().Restart();
+            } else {
+                s.Contact = scan.contact, s.LapNumber = scan.lap, s.Fuel = scan.fuel;
+                r.Present(s);
+            }
+            EXPECT_EQ(r.Text(LabelN(34)), scan.shown) << c.name << ", scan " << i;
+        }
+    }
 }
 
 TEST(Presentation, AverageLeavesOutStillWheelsAndMarkersShowBelowNinetyPercent) {

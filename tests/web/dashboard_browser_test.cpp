@@ -225,10 +225,43 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
             EXPECT_EQ(page[it.key()], it.value()) << info.name << " " << it.key().toStdString();
         }
     }
+    // Captions of one kind at one size, though "Water" needs a smaller one than "Oil".
+    const auto fontSize = [&](const char* name) {
+        return browser
+            .Evaluate(QStringLiteral("getComputedStyle(document.querySelector("
+                                     "'[data-name=\"%1\"]')).fontSize")
+                          .arg(QLatin1String(name)))
+            .toString();
+    };
+    EXPECT_EQ(fontSize("Label19"), fontSize("Label20"));
     if (const char* path = std::getenv("KERBVIEW_DASHBOARD_SCREENSHOT")) {
         QFile file(QString::fromLocal8Bit(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(browser.Screenshot()) > 0);
     }
+
+    // The simulator goes: once the program marks the values old, the page draws the readings
+    // fainter and leaves the status texts and captions as they are.
+    standin.write("close\n");
+    frontEnd.SetTimerEnabled(true);
+    ASSERT_TRUE(Spin([&] { return model.Stale(); }, 10000));
+    frontEnd.SetTimerEnabled(false);
+    ASSERT_TRUE(Spin([&] { return pageRevision() == model.Revision(); }, 5000));
+    // The opacity an element is drawn with: its own and its enclosing elements' together.
+    const auto opacity = [&](const char* name) {
+        return browser
+            .Evaluate(QStringLiteral("(() => { let o = 1; for (let n = document.querySelector("
+                                     "'[data-name=\"%1\"]'); n; n = n.parentElement) o *= "
+                                     "getComputedStyle(n).opacity; return o; })()")
+                          .arg(QLatin1String(name)))
+            .toDouble();
+    };
+    for (const char* name : {"Label2", "Label30", "Command1(6)", "ProgressBar3", "Shape1"}) {
+        EXPECT_NEAR(opacity(name), 0.4, 1e-6) << name;
+    }
+    for (const char* name : {"Label1", "Label15", "Label19", "Image1"}) {
+        EXPECT_EQ(opacity(name), 1.0) << name;
+    }
+    EXPECT_FALSE(model[Element::Label30].text.empty()) << "the values stay";
 
     // The menu item switches the dashboard off and on again, writing the setting each time; on,
     // it opens the window with the address to type.

@@ -64,6 +64,28 @@ TEST(FeedEncoder, FullStateHasEveryShownElementAndDeltasOnlyTheLastValueOfWhatCh
     model.SetText(LabelN(2), "x");
     encoder.SkipToNow();
     EXPECT_FALSE(encoder.Delta());
+
+    // Old values: every message says so, one without any element change too; the layout says
+    // which elements show readings.
+    model.SetStale(true);
+    EXPECT_EQ(encoder.Delta().value_or(""), R"({"type":"delta","rev":)" +
+                                                std::to_string(model.Revision()) +
+                                                R"(,"stale":true,"state":[]})");
+    EXPECT_NE(encoder.Full().find(R"("stale":true)"), std::string::npos);
+    const auto layout = [&](const char* name) {
+        const std::size_t at = full.find(std::string(R"("n":")") + name + '"');
+        return full.substr(at, full.find('}', at) - at);
+    };
+    for (const char* name : {"Label2", "Command1(1)", "ProgressBar3", "Shape1"}) {
+        EXPECT_NE(layout(name).find(R"("reading":true)"), std::string::npos) << name;
+    }
+    for (const char* name : {"Label1", "Label15", "Label19", "Image1"}) {
+        EXPECT_EQ(layout(name).find("reading"), std::string::npos) << name;
+    }
+    // Captions drawn at one size name their group by its first member.
+    const std::string water = R"("same":)" + std::to_string(Index(LabelN(19)));
+    EXPECT_NE(layout("Label20").find(water), std::string::npos);
+    EXPECT_EQ(layout("Label1").find("same"), std::string::npos);
 }
 
 TEST(FeedEncoder, EachKindCarriesItsStateInBrowserTerms) {
@@ -98,7 +120,8 @@ TEST(FeedEncoder, EachKindCarriesItsStateInBrowserTerms) {
         FeedEncoder encoder(model, look);
         c.change(model);
         const std::string expected = R"({"type":"delta","rev":)" +
-                                     std::to_string(model.Revision()) + R"(,"state":[{"i":)" +
+                                     std::to_string(model.Revision()) +
+                                     R"(,"stale":false,"state":[{"i":)" +
                                      std::to_string(Index(c.element)) + R"(,"v":)" + c.json + "]}";
         EXPECT_EQ(encoder.Delta().value_or(""), expected) << panel::Info(c.element).name;
     }

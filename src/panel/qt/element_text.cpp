@@ -5,32 +5,12 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "core/qt/qt_text.h"
+#include "panel/text_fitting.h"
 
 namespace kerbview::panel::qt {
 namespace {
-
-// Largest size from `wanted` down (never below 6) at which `fits` holds. A text's width grows
-// about in step with the size: the search starts where the width at the wanted size points
-// and corrects by whole pixels, instead of trying every size from the top.
-int LargestFitting(int wanted, int room, const std::function<qreal(int)>& width,
-                   const std::function<bool(int)>& fits) {
-    wanted = std::max(6, wanted);
-    if (wanted == 6 || fits(wanted)) {
-        return wanted;
-    }
-    const qreal full = std::max<qreal>(1, width(wanted));
-    int px = std::clamp(static_cast<int>(room * wanted / full), 6, wanted - 1);
-    while (px > 6 && !fits(px)) {
-        --px;
-    }
-    while (px + 1 < wanted && fits(px + 1)) {
-        ++px;
-    }
-    return px;
-}
 
 QFont AtSize(const QFont& base, int px) {
     QFont font = base;
@@ -49,7 +29,7 @@ int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize bo
         return fm.height() <= box.height() &&
                fm.horizontalAdvance(text) <= box.width() - 2 * margin;
     };
-    return LargestFitting(pixelSize, box.width() - 2 * margin, width, fits);
+    return FittedPixelSize(pixelSize, box.width() - 2 * margin, width, fits);
 }
 
 int FilledFieldMargin(int wantedPixelSize) {
@@ -105,7 +85,7 @@ bool ElementText::PlaceFromSteps(FigureStepsCache& steps) {
             plain &= s.Plain();
             return s.Plain() && qRound(s.Width(m_text)) <= room && s.LineHeight() <= m_box.height();
         };
-        const int px = LargestFitting(m_wanted, room, width, fits);
+        const int px = FittedPixelSize(m_wanted, room, width, fits);
         if (!plain) {
             return false;
         }

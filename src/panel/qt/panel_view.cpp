@@ -15,8 +15,10 @@
 #include <limits>
 #include <tuple>
 
+#include "core/qt/qt_text.h"
 #include "panel/qt/bar_gauge.h"
 #include "panel/qt/panel_pictures.h"
+#include "panel/text_fitting.h"
 
 namespace kerbview::panel::qt {
 namespace {
@@ -84,6 +86,8 @@ QRegion UnionOf(std::vector<QRect>& rects) {
 }
 
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
+// Old readings stay legible and keep their colours, but plainly fainter than live ones.
+constexpr double kStaleOpacity = 0.4;
 constexpr int kLampMargin = 4;
 constexpr int kCaptionMargin = 1;
 
@@ -164,9 +168,11 @@ int PanelView::Sync() {
         return 0;
     }
     int changed = 0;
+    const bool staleChanged = m_model.Stale() != m_stale;
+    m_stale = m_model.Stale();
     for (std::size_t i = 0; i < kElementCount; ++i) {
         const auto e = static_cast<Element>(i);
-        if (m_model[e].revision > m_noticed) {
+        if (m_model[e].revision > m_noticed || (staleChanged && ShowsReading(e))) {
             Notice(e);
             ++changed;
         }
@@ -236,17 +242,45 @@ void PanelView::Flush() {
     update(UnionOf(m_places));
 }
 
+int PanelView::WantedPixels(Element e) const {
+    return static_cast<int>(
+        std::lround(m_slots[static_cast<std::size_t>(e)].fontSize * kPixelsPerPoint));
+}
+
+// A field with a fill sits beside others of its kind (the tyre temperatures): its figure keeps a
+// gap inside it. Captions without a fill keep to their own width.
+int PanelView::Margin(Element e) const {
+    return Info(e).kind == ElementKind::Lamp ? kLampMargin
+           : Info(e).backColor == kNoFill    ? kCaptionMargin
+                                             : FilledFieldMargin(WantedPixels(e));
+}
+
+int PanelView::OwnFit(Element e) {
+    Slot& slot = m_slots[static_cast<std::size_t>(e)];
+    auto key = std::tuple(m_model[e].text, WantedPixels(e), slot.rect.size(), slot.font);
+    if (!slot.ownFit || slot.ownFit->first != key) {
+        const int px =
+            FitPixelSize(slot.font, WantedPixels(e), core::qt::FromCp1252(m_model[e].text),
+                         slot.rect.size(), Margin(e));
+        slot.ownFit.emplace(std::move(key), px);
+    }
+    return slot.ownFit->second;
+}
+
 const ElementText& PanelView::PreparedText(Element e) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
     const ElementKind kind = Info(e).kind;
-    const int wanted = static_cast<int>(std::lround(slot.fontSize * kPixelsPerPoint));
-    // A field with a fill sits beside others of its kind (the tyre temperatures): its figure
-    // keeps a gap inside it. Captions without a fill keep to their own width.
-    const int margin = kind == ElementKind::Lamp      ? kLampMargin
-                       : Info(e).backColor == kNoFill ? kCaptionMargin
-                                                      : FilledFieldMargin(wanted);
-    const bool fit = kind == ElementKind::TextField || kind == ElementKind::Lamp;
-    slot.text.Prepare(m_model[e].text, slot.font, wanted, slot.rect.size(), margin, fit, &m_steps);
+    int wanted = WantedPixels(e);
+    bool fit = kind == ElementKind::TextField || kind == ElementKind::Lamp;
+    // Captions of one kind are drawn at one size: the largest at which all of them fit.
+    if (const std::span<const Element> group = SameSizeGroup(e); !group.empty()) {
+        for (const Element member : group) {
+            wanted = std::min(wanted, OwnFit(member));
+        }
+        fit = false;
+    }
+    slot.text.Prepare(m_model[e].text, slot.font, wanted, slot.rect.size(), Margin(e), fit,
+                      &m_steps);
     return slot.text;
 }
 
@@ -380,19 +414,49 @@ void PanelView::paintEvent(QPaintEvent* event) {
         p.drawPixmap(r, m_layer,
                      QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
     }
+    // Old readings fade towards what lies beneath them: the layer once more over their places,
+    // partly transparent, one veil for all of them so that neighbours that meet by a pixel
+    // fade alike. The elements that show no reading (status texts, captions, which lie above
+    // the readings they meet) are drawn after the veil and stay whole.
     for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
-        const Element e = *it;
-        switch (Info(e).kind) {
-            case ElementKind::TextField: PaintTextField(p, e, region); break;
-            case ElementKind::Lamp: PaintLamp(p, e); break;
-            case ElementKind::BarGauge: PaintGauge(p, e); break;
-            case ElementKind::WheelMarker:
-                p.fillRect(m_slots[static_cast<std::size_t>(e)].rect,
-                           ToQColor(Info(e).backColor, palette()));
-                break;
-            case ElementKind::Picture:
-            case ElementKind::List: break;
+        if (!m_stale || Faded(*it)) {
+            PaintElement(p, *it, region);
         }
+    }
+    if (!m_stale) {
+        return;
+    }
+    QRegion veil;
+    for (const Element e : m_toPaint) {
+        if (Faded(e)) {
+            veil += m_slots[static_cast<std::size_t>(e)].rect;
+        }
+    }
+    veil &= region;
+    p.setOpacity(1.0 - kStaleOpacity);
+    for (const QRect& r : veil) {
+        p.drawPixmap(r, m_layer,
+                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    }
+    p.setOpacity(1.0);
+    for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
+        if (!Faded(*it)) {
+            PaintElement(p, *it, region);
+        }
+    }
+}
+
+void PanelView::PaintElement(QPainter& p, Element e, const QRegion& region) {
+    switch (Info(e).kind) {
+        case ElementKind::TextField: PaintTextField(p, e, region); break;
+        case ElementKind::Lamp: PaintLamp(p, e); break;
+        case ElementKind::BarGauge: PaintGauge(p, e); break;
+        case ElementKind::WheelMarker:
+            p.fillRect(m_slots[static_cast<std::size_t>(e)].rect,
+                       ToQColor(Info(e).backColor, palette()));
+            break;
+        case ElementKind::Picture:
+        case ElementKind::List: break;
     }
 }
 

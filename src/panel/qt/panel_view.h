@@ -16,6 +16,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/colours.h"
@@ -35,7 +37,9 @@ QFont ResolveFont(const FontInfo& listedFont);
 
 /// The main panel, one painted surface showing a PanelModel: every element is drawn from the
 /// model's state of the moment it is painted, at its place in twips, in the catalogue's
-/// stacking order; the pictures beneath lie in a layer drawn once per size. Only the places of
+/// stacking order; the pictures beneath lie in a layer drawn once per size. While the model is
+/// stale the elements that show readings are drawn faded towards the pictures and colour
+/// beneath them, in their own colours. Only the places of
 /// elements that changed are painted again, and no more often than the screen the panel is on
 /// refreshes: a change is painted at once when the last frame is a refresh period old,
 /// otherwise when that period has passed, with the latest values.
@@ -91,6 +95,8 @@ private:
         double fontSize = 0;  // points, current scale
         std::uint64_t seen = 0;
         ElementText text;
+        // The size the text fits its place at by itself, with what it was measured for.
+        std::optional<std::pair<std::tuple<std::string, int, QSize, QFont>, int>> ownFit;
         QPixmap picture;  // a decoded picture shown by a picture element; null for built-in
     };
     void Notice(Element e);
@@ -98,9 +104,14 @@ private:
     void ScheduleFrame();
     void Flush();
     const ElementText& PreparedText(Element e);
+    int WantedPixels(Element e) const;
+    int Margin(Element e) const;
+    int OwnFit(Element e);
     // Whether e, drawn, covers its whole place.
     bool Opaque(Element e) const;
+    bool Faded(Element e) const { return m_stale && ShowsReading(e); }
     void PaintLayer();
+    void PaintElement(QPainter& p, Element e, const QRegion& region);
     void PaintTextField(QPainter& p, Element e, const QRegion& region);
     void PaintLamp(QPainter& p, Element e);
     void PaintGauge(QPainter& p, Element e);
@@ -117,6 +128,7 @@ private:
     bool m_layerValid = false;
 
     std::uint64_t m_noticed = 0;         // model revision of the last Sync
+    bool m_stale = false;                // the model's Stale flag as of the last Sync
     std::bitset<kElementCount> m_dirty;  // changed since the last frame was asked for
     QTimer m_frameTimer;
     QElapsedTimer m_clock;

@@ -22,6 +22,7 @@
   let design = { w: 648, h: 529 };
   let look = {};
   let elements = new Map(); // element index -> view
+  let groups = new Map(); // first member's index -> the views of captions drawn at one size
 
   function px(twips) {
     return twips / TWIPS_PER_PIXEL;
@@ -34,10 +35,14 @@
     return (bold ? 'bold ' : '') + sizePx + 'px ' + family;
   }
 
+  function wantedSize(view) {
+    return Math.round(view.layout.pt * PIXELS_PER_POINT);
+  }
+
   // The largest size, at most the listed one, at which text fits the element's width with
   // margin pixels free on each side; never below 6 pixels.
   function fittedSize(view, text) {
-    const wanted = Math.round(view.layout.pt * PIXELS_PER_POINT);
+    const wanted = wantedSize(view);
     const room = px(view.layout.w) - 2 * view.margin;
     measure.font = fontOf(view.layout, wanted);
     const width = measure.measureText(text).width;
@@ -49,11 +54,15 @@
     if (view.text === text) return;
     view.text = text;
     view.label.textContent = text;
-    if (view.margin !== undefined) {
-      const size = fittedSize(view, text);
-      if (size !== view.size) {
-        view.size = size;
-        view.node.style.font = fontOf(view.layout, size);
+    if (view.margin === undefined) return;
+    view.fits = fittedSize(view, text);
+    // Captions of one kind are drawn at one size: the largest at which all of them fit.
+    const members = view.layout.same !== undefined ? groups.get(view.layout.same) : [view];
+    const size = Math.min(...members.map((m) => (m.fits === undefined ? wantedSize(m) : m.fits)));
+    for (const m of members) {
+      if (m.size !== size) {
+        m.size = size;
+        m.node.style.font = fontOf(m.layout, size);
       }
     }
   }
@@ -172,11 +181,26 @@
     panel.style.height = design.h + 'px';
     panel.textContent = '';
     elements = new Map();
+    groups = new Map();
+    // The readings lie in one layer above the pictures, so that old ones fade as one (no
+    // brighter seams where neighbours meet by a pixel); the status texts and captions, which
+    // lie above the readings they meet, come after it.
+    const readings = document.createElement('div');
+    readings.className = 'readings';
+    const above = [];
     for (const layout of message.layout) {
       const view = build(layout);
       elements.set(layout.i, view);
-      panel.appendChild(view.node);
+      if (layout.same !== undefined) {
+        if (!groups.has(layout.same)) groups.set(layout.same, []);
+        groups.get(layout.same).push(view);
+      }
+      if (layout.reading) readings.appendChild(view.node);
+      else if (layout.k === 'picture') panel.appendChild(view.node);
+      else above.push(view.node);
     }
+    panel.appendChild(readings);
+    for (const node of above) panel.appendChild(node);
     fit();
   }
 
@@ -184,6 +208,8 @@
     const message = JSON.parse(event.data);
     if (message.type === 'full') full(message);
     for (const s of message.state) apply(s);
+    // Old readings stay on the panel, drawn fainter, as on the desktop.
+    panel.classList.toggle('stale', message.stale === true);
     panel.dataset.rev = message.rev;
   }
 
