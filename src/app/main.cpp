@@ -12,6 +12,8 @@
 #include "app/qt_front_end.h"
 #include "app/screenshots.h"
 #include "app/startup.h"
+#include "core/path_text.h"
+#include "core/settings.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/platform.h"
 
@@ -53,7 +55,12 @@ int main(int argc, char* argv[]) {
         }
     });
     if (!program.Main(frontEnd)) {
-        // A setting stopped the start; standard error says which.
+        // A setting stopped the start; standard error says which, and with --error-dialog (the
+        // desktop entry's) a message box too.
+        if (startup.options.errorDialog) {
+            app::ShowStartFailure(program.StartFailure(),
+                                  core::PathToUtf8(core::IniPathFor(startup.settings.path)));
+        }
         return 1;
     }
 

@@ -39,6 +39,14 @@ bool IsOpen(const QPointer<W>& window) {
 
 }  // namespace
 
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Kerbview"),
+                    QString::fromStdString(reason) + QStringLiteral("\n\n") +
+                        QString::fromStdString(settingsFile),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
 QtFrontEnd::QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard)
     : m_program(program), m_dashboardOptions(std::move(dashboard)) {}
 

@@ -27,6 +27,11 @@ namespace kerbview::app {
 /// dashboard's window): each is a
 /// child window of the main window, deleted when closed (WA_DeleteOnClose), tracked by a
 /// QPointer, and closed with the main window at the end.
+/// Shows why the start stopped (reason in UTF-8, as on standard error) and the settings file
+/// in a message box, and returns once it is closed; for a start from the desktop's menu, where
+/// no one reads standard error. Needs no main window.
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile);
+
 class QtFrontEnd : public FrontEnd {
 public:
     /// dashboard: where and how the web dashboard serves (tests keep it on 127.0.0.1).

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The real program in launcher mode: kerbview --launch -- COMMAND under an X display, each run
-// from a copy in a folder of its own so that its settings file stays there.
+// The real program from outside, under an X display: launcher mode (kerbview --launch --
+// COMMAND) and a stopped start, each run from a copy in a folder of its own so that its
+// settings file stays there.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "app/qt_test_helpers.h"
@@ -64,6 +66,30 @@ public:
     QProcess m_process;
     std::string m_out;
     std::string m_err;
+};
+
+/// An X display of its own (Xvfb), for a case that kills it or looks at every window on it.
+class PrivateDisplay {
+public:
+    PrivateDisplay() {
+        // -displayfd 1: the server says its display number on standard output once it is ready.
+        m_xvfb.start(QStringLiteral("Xvfb"),
+                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        if (m_xvfb.waitForReadyRead(10000)) {
+            m_name = ":" + QString::fromLatin1(m_xvfb.readLine()).trimmed();
+        }
+    }
+    ~PrivateDisplay() { Kill(); }
+    /// DISPLAY for it; empty when Xvfb did not start.
+    const QString& Name() const { return m_name; }
+    void Kill() {
+        m_xvfb.kill();
+        m_xvfb.waitForFinished();
+    }
+
+private:
+    QProcess m_xvfb;
+    QString m_name;
 };
 
 TEST(LauncherIntegration, CommandGetsArgumentsEnvironmentAndStreamsAndKerbviewEndsWithItsStatus) {
@@ -125,17 +151,15 @@ TEST(LauncherIntegration, WhateverEndsTheWindowKerbviewWaitsForTheCommandAndEnds
         ++status;
         Kerbview kerbview;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        QProcess xvfb;
+        std::optional<PrivateDisplay> display;
         if (c.ending == Ending::NoDisplay) {
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
                 environment.remove(QString::fromLatin1(name));
             }
         } else if (c.ending == Ending::DisplayKilled) {
-            // A display of its own, to kill; -displayfd 1 says its number on standard output.
-            xvfb.start(QStringLiteral("Xvfb"),
-                       {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-            ASSERT_TRUE(xvfb.waitForReadyRead(10000)) << "no Xvfb";
-            environment.insert("DISPLAY", ":" + QString::fromLatin1(xvfb.readLine()).trimmed());
+            display.emplace();
+            ASSERT_FALSE(display->Name().isEmpty()) << "no Xvfb";
+            environment.insert("DISPLAY", display->Name());
         }
         kerbview.m_process.setProcessEnvironment(environment);
         // --screenshot closes the window once it has saved the pictures; the stats file is
@@ -157,7 +181,7 @@ TEST(LauncherIntegration, WhateverEndsTheWindowKerbviewWaitsForTheCommandAndEnds
                 continue;
             }
             if (c.ending == Ending::DisplayKilled) {
-                xvfb.kill();
+                display->Kill();
             } else {
                 ::kill(static_cast<pid_t>(kerbview.m_process.processId()), c.signal);
             }
@@ -170,8 +194,39 @@ TEST(LauncherIntegration, WhateverEndsTheWindowKerbviewWaitsForTheCommandAndEnds
         EXPECT_EQ(kerbview.m_process.state(), QProcess::Running) << c.what << ": ended first";
         kerbview.m_folder.Write("go", "");
         EXPECT_EQ(kerbview.Finish(15s), status) << c.what << ": " << kerbview.m_err;
-        xvfb.kill();
-        xvfb.waitForFinished();
+    }
+}
+
+// A setting that stops the start ends Kerbview at once with status 1 and the reason on standard
+// error; only --error-dialog (the desktop entry's) also shows it in a message box, the only
+// window, which then waits for its click.
+TEST(ProgramIntegration, ABadSettingEndsAtOnceAndOnlyTheDesktopOptionShowsItInAMessageBox) {
+    for (const bool dialog : {false, true}) {
+        PrivateDisplay display;
+        ASSERT_FALSE(display.Name().isEmpty()) << "no Xvfb";
+        Kerbview kerbview("[Opcions]\r\nScanTime=99999\r\n");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display.Name());
+        environment.remove("QT_QPA_PLATFORM");
+        kerbview.m_process.setProcessEnvironment(environment);
+        kerbview.Start(dialog ? QStringList{"--error-dialog"} : QStringList{});
+        EXPECT_TRUE(kerbview.WaitForOutput(QProcess::StandardError, "ScanTime=99999: overflow"))
+            << kerbview.m_err;
+        if (!dialog) {
+            EXPECT_EQ(kerbview.Finish(10s), 1);
+            continue;
+        }
+        bool boxShown = false;
+        for (int i = 0; i < 100 && !boxShown; ++i) {
+            QProcess windows;
+            windows.setProcessEnvironment(environment);
+            windows.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
+            ASSERT_TRUE(windows.waitForFinished(10000)) << "no xwininfo";
+            boxShown = windows.readAllStandardOutput().contains("\"Kerbview\": (");
+            if (!boxShown) std::this_thread::sleep_for(100ms);
+        }
+        EXPECT_TRUE(boxShown) << "no window titled Kerbview";
+        EXPECT_EQ(kerbview.m_process.state(), QProcess::Running);
     }
 }
 
