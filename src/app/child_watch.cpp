@@ -1,39 +1,33 @@
 // SPDX-License-Identifier: MIT
 #include "app/child_watch.h"
 
-#include <cstdio>
-
 namespace kerbview::app {
 
-ChildWatch::ChildWatch(ChildProcess* child, std::function<void()> ended)
-    : m_child(child), m_ended(std::move(ended)) {
+ChildWatch::ChildWatch(ChildProcess* child, std::function<void()> close)
+    : m_child(child), m_close(std::move(close)) {
     if (m_child == nullptr) return;
     if (const int descriptor = m_child->EndDescriptor(); descriptor >= 0) {
-        m_notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-        connect(m_notifier.get(), &QSocketNotifier::activated, this, &ChildWatch::Check);
+        m_endNotifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+        connect(m_endNotifier.get(), &QSocketNotifier::activated, this, &ChildWatch::CheckEnded);
     } else {
-        connect(&m_poll, &QTimer::timeout, this, &ChildWatch::Check);
+        connect(&m_poll, &QTimer::timeout, this, &ChildWatch::CheckEnded);
         m_poll.start(250);
     }
-}
-
-void ChildWatch::Check() {
-    if (m_status) return;
-    m_status = m_child->Finished();
-    if (!m_status) return;
-    if (m_notifier) m_notifier->setEnabled(false);
-    m_poll.stop();
-    m_ended();
-}
-
-int ChildWatch::ExitStatus(int loopStatus) {
-    if (m_child == nullptr) return loopStatus;
-    if (!m_status) m_status = m_child->Finished();
-    if (!m_status) {
-        std::fputs("kerbview: window closed; waiting for the launched command to end\n", stderr);
-        m_status = m_child->WaitFinished();
+    if (const int descriptor = m_child->CloseRequestDescriptor(); descriptor >= 0) {
+        m_closeNotifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+        connect(m_closeNotifier.get(), &QSocketNotifier::activated, this, [this] {
+            if (m_child->TakeCloseRequest()) m_close();
+        });
     }
-    return *m_status;
+}
+
+void ChildWatch::CheckEnded() {
+    if (m_ended || !m_child->Ended()) return;
+    m_ended = true;
+    // The pidfd stays readable; the command's status is left for the waiter.
+    if (m_endNotifier) m_endNotifier->setEnabled(false);
+    m_poll.stop();
+    m_close();
 }
 
 }  // namespace kerbview::app

@@ -7,31 +7,27 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "app/child_process.h"
 
 namespace kerbview::app {
 
-/// Watches a launched command from the event loop and calls ended once when it ends, so the
-/// program can close its window and end with it.
+/// Watches a launched command from the event loop and calls close once when it ends, and
+/// whenever a signal asks the program to end (TERM, INT or HUP), so that the window closes.
+/// The command's status is the waiter's, above this process (see StartChild).
 class ChildWatch : public QObject {
 public:
     /// child may be null (nothing to watch); it must outlive this object.
-    ChildWatch(ChildProcess* child, std::function<void()> ended);
-
-    /// The status the program ends with once the event loop has returned: without a child,
-    /// loopStatus; otherwise the command's status, waiting for the command first when it still
-    /// runs (the window was closed before it ended).
-    int ExitStatus(int loopStatus);
+    ChildWatch(ChildProcess* child, std::function<void()> close);
 
 private:
-    void Check();
+    void CheckEnded();
 
     ChildProcess* m_child;
-    std::function<void()> m_ended;
-    std::optional<int> m_status;
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::function<void()> m_close;
+    bool m_ended = false;
+    std::unique_ptr<QSocketNotifier> m_endNotifier;
+    std::unique_ptr<QSocketNotifier> m_closeNotifier;
     QTimer m_poll;
 };
 

@@ -69,6 +69,10 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
             line.statsFile = std::string(arguments[++i]);
             continue;
         }
+        if (a == "--error-dialog") {
+            line.errorDialog = true;
+            continue;
+        }
         if (a == "--") {
             for (std::size_t rest = i + 1; rest < count; ++rest) {
                 line.toolkitArguments.push_back(static_cast<int>(rest + 1));
@@ -94,10 +98,15 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "                  run COMMAND (the simulator, or Steam's %command%) as a child\n"
                "                  of Kerbview, so that Kerbview may read the simulator's memory\n"
                "                  where kernel.yama.ptrace_scope is 1; Kerbview ends when\n"
-               "                  COMMAND ends; closing its window first leaves COMMAND running\n"
+               "                  COMMAND ends, with its status; closing the window first, or\n"
+               "                  TERM, INT or HUP (which close it), leave COMMAND running and\n"
+               "                  waited for\n"
                "  --screenshot INITIAL RESIZED [DELAY]\n"
                "                  save the panel as PNG files at its initial size and after a\n"
                "                  resize, DELAY milliseconds (300) after start, then end\n"
+               "  --error-dialog  when a setting stops the start, show why in a message box\n"
+               "                  too, and end once it is closed (the desktop menu's entry\n"
+               "                  starts Kerbview so)\n"
                "  --stats-file PATH\n"
                "                  rewrite PATH once a second with the network packets sent and\n"
                "                  presented so far\n"
@@ -105,9 +114,9 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "      --version   show the version and end\n"
                "Qt's own options (such as -platform or -style) are passed on to Qt.\n"
                "\n"
-               "Exit status: 0 normally, 2 for a wrong command line; with --launch, COMMAND's\n"
-               "exit status (128 + N when signal N ended it), 127 when COMMAND was not found,\n"
-               "126 when it could not be run.\n"
+               "Exit status: 0 normally, 1 when a setting stopped the start, 2 for a wrong\n"
+               "command line; with --launch, COMMAND's exit status (128 + N when signal N\n"
+               "ended it), 127 when COMMAND was not found, 126 when it could not be run.\n"
                "\n"
                "Settings file: ") +
            settingsFile +

@@ -26,6 +26,9 @@ struct CommandLine {
     std::vector<int> toolkitArguments;
     std::optional<ScreenshotRequest> screenshot;
     std::optional<std::string> statsFile;
+    /// --error-dialog: a setting that stops the start is shown in a message box too (the
+    /// desktop entry asks for it; started elsewhere nothing waits for a click).
+    bool errorDialog = false;
     /// --launch: the command and its arguments, exactly as given; empty without --launch.
     std::vector<std::string> launch;
 };

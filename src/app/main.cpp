@@ -12,6 +12,8 @@
 #include "app/qt_front_end.h"
 #include "app/screenshots.h"
 #include "app/startup.h"
+#include "core/path_text.h"
+#include "core/settings.h"
 #include "net/qt/qt_socket.h"
 #include "telemetry/platform.h"
 
@@ -43,10 +45,23 @@ int main(int argc, char* argv[]) {
     app::Program program(startup.settings.path, LocaleDecimalSeparator(), telemetry::MakePlatform(),
                          {tcpServer, tcpClient});
     app::QtFrontEnd frontEnd(program);
+    // Launcher mode: the window closes when the command ends, or when a signal asks the program
+    // to end; the waiter above this process then waits for the command and ends with its status.
+    app::ChildWatch childWatch(startup.child.get(), [&frontEnd] {
+        if (frontEnd.MainWindow() != nullptr) {
+            frontEnd.CloseMainWindow();
+        } else {
+            QApplication::closeAllWindows();
+        }
+    });
     if (!program.Main(frontEnd)) {
-        // A setting stopped the start; standard error says which. A launched command still
-        // runs and is waited for.
-        return startup.child ? startup.child->WaitFinished() : 1;
+        // A setting stopped the start; standard error says which, and with --error-dialog (the
+        // desktop entry's) a message box too.
+        if (startup.options.errorDialog) {
+            app::ShowStartFailure(program.StartFailure(),
+                                  core::PathToUtf8(core::IniPathFor(startup.settings.path)));
+        }
+        return 1;
     }
 
     // Documentation aid: --screenshot <initial.png> <resized.png> [delay ms] saves the panel at
@@ -81,7 +96,5 @@ int main(int argc, char* argv[]) {
         statsTimer.start(1000);
     }
 
-    // Launcher mode: the program ends with the command it started and passes on its status.
-    app::ChildWatch childWatch(startup.child.get(), [&frontEnd] { frontEnd.CloseMainWindow(); });
-    return childWatch.ExitStatus(QApplication::exec());
+    return QApplication::exec();
 }

@@ -75,12 +75,17 @@ bool Program::Main(FrontEnd& frontEnd) {
     } catch (const core::SettingsLoadError& e) {
         // Before DebugEnabled is read the debug window stays out of it; standard error gets
         // the setting that stopped the start either way.
-        m_errors.ReportError("Main", "[" + e.Section() + "] " + e.Key() + "=" +
-                                         core::Cp1252ToUtf8(e.Value()) + ": " + e.what() +
-                                         "; the program does not start");
+        m_startFailure = "[" + e.Section() + "] " + e.Key() + "=" + core::Cp1252ToUtf8(e.Value()) +
+                         ": " + e.what() + "; the program does not start";
+        m_errors.ReportError("Main", m_startFailure);
+        return false;
+    } catch (const std::exception& e) {
+        m_startFailure = e.what();
+        m_errors.ReportError("Main", m_startFailure);
         return false;
     } catch (...) {
-        m_errors.ReportCurrentException("Main");
+        m_startFailure = "unknown error";
+        m_errors.ReportError("Main", m_startFailure);
         return false;
     }
     try {

@@ -63,6 +63,9 @@ public:
     /// error always, in the debug window only when debugging was already known to be on); the
     /// caller then ends the program with a failure status. Never throws.
     bool Main(FrontEnd& frontEnd);
+    /// Why Main stopped the start, as written on standard error after "Main: " (UTF-8); empty
+    /// when it did not.
+    const std::string& StartFailure() const { return m_startFailure; }
 
     /// Load handler of the main window: background colour, off-screen check, default pictures,
     /// layout record, move to the stored position, then Canvia_Idioma, Canvia_Scan,
@@ -189,6 +192,7 @@ private:
     core::ScanCycle m_scanCycle;
     std::uint64_t m_packetsSent = 0;
     std::uint64_t m_packetsPresented = 0;
+    std::string m_startFailure;
     bool m_webServing = false;
     std::int64_t m_lastSnapshotMs = 0;
     // The snapshots start afresh (the simulator attached, the client not connected, a status

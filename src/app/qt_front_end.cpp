@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QWindow>
 #include <cmath>
+#include <functional>
 
 #include "core/qt/qt_text.h"
 #include "panel/element_catalogue.h"
@@ -25,6 +27,42 @@ W* SideWindow(W* window) {
     return window;
 }
 
+panel::DesktopRect Rect(const QRect& r) { return {r.left(), r.top(), r.width(), r.height()}; }
+
+// The decorations the window system puts around a top-level window: its own once it is framed,
+// else those of the main window (most likely alike), else none.
+QMargins FrameMargins(const QWidget& window, const QWidget& main) {
+    for (const QWidget* w : {&window, &main}) {
+        const QWindow* handle = w->windowHandle();
+        if (handle != nullptr && handle->isVisible() && !handle->frameMargins().isNull()) {
+            return handle->frameMargins();
+        }
+    }
+    return {};
+}
+
+// Places a side window once more when the window system first shows it: only then are its
+// decorations and final size known (a window shown right after the main window, at start-up,
+// may be placed before either is framed).
+class PlaceWhenShown : public QObject {
+public:
+    PlaceWhenShown(QWindow* window, std::function<void()> place)
+        : QObject(window), m_place(std::move(place)) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            m_place();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_place;
+};
+
 void Raise(QWidget* window) {
     window->show();
     window->raise();
@@ -39,8 +77,42 @@ bool IsOpen(const QPointer<W>& window) {
 
 }  // namespace
 
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Kerbview"),
+                    QString::fromStdString(reason) + QStringLiteral("\n\n") +
+                        QString::fromStdString(settingsFile),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
 QtFrontEnd::QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard)
     : m_program(program), m_dashboardOptions(std::move(dashboard)) {}
+
+void QtFrontEnd::Place(QWidget* window, panel::SidePlace place) {
+    if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
+    const QMargins margins = FrameMargins(*window, *m_main);
+    const QRect main = m_main->frameGeometry();
+    // The debug window keeps clear of an open Admin window.
+    QRect anchor = main;
+    if (window == m_debug && IsOpen(m_admin)) anchor |= m_admin->frameGeometry();
+    const QScreen* screen = QGuiApplication::screenAt(main.center());
+    if (screen == nullptr) screen = m_main->screen();
+    const QSize outer = window->size().grownBy(margins);
+    const panel::DesktopPoint at = panel::SideWindowPosition(
+        place, Rect(anchor), outer.width(), outer.height(), Rect(screen->availableGeometry()));
+    // The client area's place, so that no toolkit or window manager reads it as the frame's.
+    window->setGeometry(QRect(
+        QPoint(static_cast<int>(at.x) + margins.left(), static_cast<int>(at.y) + margins.top()),
+        window->size()));
+}
+
+void QtFrontEnd::Open(QWidget* window, panel::SidePlace place) {
+    Place(window, place);
+    window->show();
+    new PlaceWhenShown(window->windowHandle(), [this, side = QPointer<QWidget>(window), place] {
+        if (side && m_main) Place(side, place);
+    });
+}
 
 QtFrontEnd::~QtFrontEnd() {
     m_program.Panel().SetChangeListener({});
@@ -132,14 +204,16 @@ void QtFrontEnd::ShowAdminWindow() {
     if (!IsOpen(m_admin)) {
         m_admin = SideWindow(new ui::qt::AdminWindow(
             [this](int index) { m_program.Option1_Click(index); }, m_main.get()));
-        // Beside the main window.
-        m_admin->move(m_main->frameGeometry().right() + 8, m_main->y());
+        Open(m_admin, panel::SidePlace::Beside);
     }
     m_admin->Open();
 }
 
 void QtFrontEnd::ShowDebugWindow() {
-    if (!m_debug) m_debug = SideWindow(new ui::qt::DebugWindow(m_program.Debug(), m_main.get()));
+    if (!m_debug) {
+        m_debug = SideWindow(new ui::qt::DebugWindow(m_program.Debug(), m_main.get()));
+        Open(m_debug, panel::SidePlace::Beside);
+    }
     m_debug->Sync();
     m_debug->show();
 }
@@ -154,8 +228,7 @@ void QtFrontEnd::ShowAbout() {
     const ui::LanguageTexts& t = m_program.Texts();
     m_about = SideWindow(new ui::qt::AboutWindow(t.TxtAboutTitle, t.TxtAboutDescription,
                                                  t.TxtAboutCredit, m_main.get()));
-    m_about->CentreOn(*m_main);
-    m_about->show();
+    Open(m_about, panel::SidePlace::Centred);
 }
 
 net::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
@@ -175,6 +248,7 @@ void QtFrontEnd::ShowIntroPort() {
             IntroTexts(false), m_program.Settings().Port,
             [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
             m_main.get());
+        Open(m_introPort, panel::SidePlace::Centred);
     }
     Raise(m_introPort);
 }
@@ -187,6 +261,7 @@ void QtFrontEnd::ShowIntroIP() {
                 return m_program.IntroIpAccept(text1, text2);
             },
             m_main.get());
+        Open(m_introIp, panel::SidePlace::Centred);
     }
     Raise(m_introIp);
 }
@@ -202,7 +277,7 @@ void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2)
     m_message = SideWindow(new QMessageBox(QMessageBox::Critical, QStringLiteral("Kerbview"), text,
                                            QMessageBox::Ok, m_main.get()));
     m_message->setWindowModality(Qt::NonModal);
-    m_message->show();
+    Open(m_message, panel::SidePlace::Centred);
 }
 
 bool QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
@@ -229,7 +304,7 @@ void QtFrontEnd::ShowWebDashboardWindow() {
     }
     m_dashboardWindow =
         SideWindow(new web::qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()));
-    m_dashboardWindow->show();
+    Open(m_dashboardWindow, panel::SidePlace::Centred);
 }
 
 void QtFrontEnd::CloseMainWindow() { m_main->close(); }

@@ -24,9 +24,14 @@ namespace kerbview::app {
 /// changed, whoever changed it (a tick, a click, a socket event, a dialog).
 ///
 /// One rule for side windows (debug, Admin, about, the address dialogs, messages, the web
-/// dashboard's window): each is a
-/// child window of the main window, deleted when closed (WA_DeleteOnClose), tracked by a
-/// QPointer, and closed with the main window at the end.
+/// dashboard's window): each is a child window of the main window, deleted when closed
+/// (WA_DeleteOnClose), tracked by a QPointer, opened wholly on the main window's screen, beside
+/// or centred on it (Open), and closed with the main window at the end.
+/// Shows why the start stopped (reason in UTF-8, as on standard error) and the settings file
+/// in a message box, and returns once it is closed; for a start from the desktop's menu, where
+/// no one reads standard error. Needs no main window.
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile);
+
 class QtFrontEnd : public FrontEnd {
 public:
     /// dashboard: where and how the web dashboard serves (tests keep it on 127.0.0.1).
@@ -73,6 +78,11 @@ public:
 
 private:
     void ScheduleSync();
+    /// Places a side window by the placement rule (panel::SideWindowPosition), in frame
+    /// coordinates, on the screen of the main window.
+    void Place(QWidget* window, panel::SidePlace place);
+    /// Places and shows a side window, and places it again once it is framed.
+    void Open(QWidget* window, panel::SidePlace place);
     net::IntroTexts IntroTexts(bool client) const;
 
     Program& m_program;

@@ -25,7 +25,9 @@ struct Startup {
 
 /// Reads the command line, answers --help and --version on out and a wrong command line on
 /// err, chooses and creates the settings folder, and with --launch starts the command
-/// (reporting on err when it cannot be started). Needs no display.
+/// (reporting on err when it cannot be started). With --launch it returns in a new process,
+/// while the process that called it stays behind to wait for the command (see StartChild).
+/// Needs no display.
 Startup Prepare(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 /// argv[0] and the arguments left to the toolkit, then a null pointer, for QApplication; the

@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The real program in launcher mode: kerbview --launch -- COMMAND under an X display, each run
-// from a copy in a folder of its own so that its settings file stays there.
+// The real program from outside, under an X display: launcher mode (kerbview --launch --
+// COMMAND) and a stopped start, each run from a copy in a folder of its own so that its
+// settings file stays there.
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpSocket>
+
+#include <signal.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "app/qt_test_helpers.h"
@@ -43,7 +48,7 @@ public:
         const bool ended = m_process.waitForFinished(static_cast<int>(timeout.count()));
         return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
-    // Waits until the output read so far holds text; false after the timeout.
+    // Waits until the output read so far holds text; false after the timeout or the end.
     bool WaitForOutput(QProcess::ProcessChannel channel, const std::string& text) {
         std::string& seen = channel == QProcess::StandardOutput ? m_out : m_err;
         for (auto end = std::chrono::steady_clock::now() + 30s;
@@ -52,6 +57,7 @@ public:
             m_process.waitForReadyRead(100);
             seen += m_process.readAll().toStdString();
             if (seen.find(text) != std::string::npos) return true;
+            if (m_process.state() == QProcess::NotRunning) return false;  // all read
         }
         return false;
     }
@@ -60,6 +66,30 @@ public:
     QProcess m_process;
     std::string m_out;
     std::string m_err;
+};
+
+/// An X display of its own (Xvfb), for a case that kills it or looks at every window on it.
+class PrivateDisplay {
+public:
+    PrivateDisplay() {
+        // -displayfd 1: the server says its display number on standard output once it is ready.
+        m_xvfb.start(QStringLiteral("Xvfb"),
+                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        if (m_xvfb.waitForReadyRead(10000)) {
+            m_name = ":" + QString::fromLatin1(m_xvfb.readLine()).trimmed();
+        }
+    }
+    ~PrivateDisplay() { Kill(); }
+    /// DISPLAY for it; empty when Xvfb did not start.
+    const QString& Name() const { return m_name; }
+    void Kill() {
+        m_xvfb.kill();
+        m_xvfb.waitForFinished();
+    }
+
+private:
+    QProcess m_xvfb;
+    QString m_name;
 };
 
 TEST(LauncherIntegration, CommandGetsArgumentsEnvironmentAndStreamsAndKerbviewEndsWithItsStatus) {
@@ -96,19 +126,108 @@ TEST(LauncherIntegration, CommandGetsArgumentsEnvironmentAndStreamsAndKerbviewEn
     }
 }
 
-TEST(LauncherIntegration, ClosingTheWindowFirstLeavesTheCommandRunningAndWaitsForIt) {
+// However the window ends before the command (closed, never opened for want of a display, its
+// X server gone, the program asked to end by a signal), Kerbview waits for the command and ends
+// with its status; a signal never reaches the command on Kerbview's account.
+TEST(LauncherIntegration, WhateverEndsTheWindowKerbviewWaitsForTheCommandAndEndsWithItsStatus) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
-    Kerbview kerbview;
-    // --screenshot closes the window once it has saved the pictures.
-    kerbview.Start({"--screenshot", "a.png", "b.png", "100", "--launch", "--", "sh", "-c",
-                    "for i in $(seq 600); do [ -e go ] && exit 3; sleep 0.05; done; exit 1"});
-    ASSERT_TRUE(kerbview.WaitForOutput(QProcess::StandardError, "waiting for the launched command"))
-        << kerbview.m_err;
-    EXPECT_TRUE(std::filesystem::exists(kerbview.m_folder.Path() / "b.png"));
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(kerbview.m_process.state(), QProcess::Running) << "ended before its command";
-    kerbview.m_folder.Write("go", "");
-    EXPECT_EQ(kerbview.Finish(10s), 3);
+    enum class Ending { ClosedByItself, NoDisplay, DisplayKilled, Signal };
+    struct Case {
+        const char* what;
+        Ending ending;
+        int signal;
+        const char* said;  // on standard error once the window is gone
+    };
+    const Case cases[] = {
+        {"window closed first", Ending::ClosedByItself, 0, "window closed; waiting"},
+        {"no display", Ending::NoDisplay, 0, "waiting for the launched command"},
+        {"X server killed", Ending::DisplayKilled, 0, "waiting for the launched command"},
+        {"SIGTERM", Ending::Signal, SIGTERM, "window closed; waiting"},
+        {"SIGINT", Ending::Signal, SIGINT, "window closed; waiting"},
+        {"SIGHUP", Ending::Signal, SIGHUP, "window closed; waiting"},
+    };
+    int status = 40;
+    for (const Case& c : cases) {
+        ++status;
+        Kerbview kerbview;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        std::optional<PrivateDisplay> display;
+        if (c.ending == Ending::NoDisplay) {
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+                environment.remove(QString::fromLatin1(name));
+            }
+        } else if (c.ending == Ending::DisplayKilled) {
+            display.emplace();
+            ASSERT_FALSE(display->Name().isEmpty()) << "no Xvfb";
+            environment.insert("DISPLAY", display->Name());
+        }
+        kerbview.m_process.setProcessEnvironment(environment);
+        // --screenshot closes the window once it has saved the pictures; the stats file is
+        // written once the window's event loop runs.
+        QStringList arguments{"--stats-file", "stats"};
+        if (c.ending == Ending::ClosedByItself) arguments += {"--screenshot", "a.png", "b.png"};
+        kerbview.Start(arguments +
+                       QStringList{"--launch", "--", "sh", "-c",
+                                   QStringLiteral("for i in $(seq 600); do [ -e go ] "
+                                                  "&& exit %1; sleep 0.05; done; exit 1")
+                                       .arg(status)});
+        if (c.ending == Ending::DisplayKilled || c.ending == Ending::Signal) {
+            const auto stats = kerbview.m_folder.Path() / "stats";
+            for (int i = 0; i < 300 && !std::filesystem::exists(stats); ++i) {
+                std::this_thread::sleep_for(100ms);
+            }
+            if (!std::filesystem::exists(stats)) {
+                ADD_FAILURE() << c.what << ": the window never ran";
+                continue;
+            }
+            if (c.ending == Ending::DisplayKilled) {
+                display->Kill();
+            } else {
+                ::kill(static_cast<pid_t>(kerbview.m_process.processId()), c.signal);
+            }
+        }
+        if (!kerbview.WaitForOutput(QProcess::StandardError, c.said)) {
+            ADD_FAILURE() << c.what << ": " << kerbview.m_err << "\nstatus " << kerbview.Finish(0s);
+            continue;
+        }
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(kerbview.m_process.state(), QProcess::Running) << c.what << ": ended first";
+        kerbview.m_folder.Write("go", "");
+        EXPECT_EQ(kerbview.Finish(15s), status) << c.what << ": " << kerbview.m_err;
+    }
+}
+
+// A setting that stops the start ends Kerbview at once with status 1 and the reason on standard
+// error; only --error-dialog (the desktop entry's) also shows it in a message box, the only
+// window, which then waits for its click.
+TEST(ProgramIntegration, ABadSettingEndsAtOnceAndOnlyTheDesktopOptionShowsItInAMessageBox) {
+    for (const bool dialog : {false, true}) {
+        PrivateDisplay display;
+        ASSERT_FALSE(display.Name().isEmpty()) << "no Xvfb";
+        Kerbview kerbview("[Opcions]\r\nScanTime=99999\r\n");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display.Name());
+        environment.remove("QT_QPA_PLATFORM");
+        kerbview.m_process.setProcessEnvironment(environment);
+        kerbview.Start(dialog ? QStringList{"--error-dialog"} : QStringList{});
+        EXPECT_TRUE(kerbview.WaitForOutput(QProcess::StandardError, "ScanTime=99999: overflow"))
+            << kerbview.m_err;
+        if (!dialog) {
+            EXPECT_EQ(kerbview.Finish(10s), 1);
+            continue;
+        }
+        bool boxShown = false;
+        for (int i = 0; i < 100 && !boxShown; ++i) {
+            QProcess windows;
+            windows.setProcessEnvironment(environment);
+            windows.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
+            ASSERT_TRUE(windows.waitForFinished(10000)) << "no xwininfo";
+            boxShown = windows.readAllStandardOutput().contains("\"Kerbview\": (");
+            if (!boxShown) std::this_thread::sleep_for(100ms);
+        }
+        EXPECT_TRUE(boxShown) << "no window titled Kerbview";
+        EXPECT_EQ(kerbview.m_process.state(), QProcess::Running);
+    }
 }
 
 // The first telemetry packet from a server on port that holds a car name (which only a

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -413,6 +414,74 @@ TEST(QtFrontEnd, MessagesNeitherBlockNorStack) {
     EXPECT_EQ(box->text(), QStringLiteral("Imposible abrir el proceso\nrefused"));
     rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
     EXPECT_EQ(rig.frontEnd.Message(), box.data());
+}
+
+// The child window of type W that is shown (closed ones may await their deletion).
+template <class W>
+QWidget* Shown(const QWidget& parent) {
+    for (W* w : parent.findChildren<W*>()) {
+        if (w->isVisible()) return w;
+    }
+    return nullptr;
+}
+
+// Wherever the main window stands (dragged half off the top-left corner, or in the bottom-right
+// one), each side window opens with its frame wholly on the screen, where the placement rule
+// puts it: frame, not client, coordinates (the offscreen platform draws 2-pixel frames).
+TEST(QtFrontEnd, SideWindowsOpenWhollyOnTheScreen) {
+    QtRig rig("");
+    ASSERT_TRUE(rig.started);
+    Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    QtFrontEnd& fe = rig.frontEnd;
+    const QRect area = main.screen()->availableGeometry();
+    using panel::SidePlace;
+    struct Side {
+        const char* name;
+        SidePlace place;
+        std::function<void()> open;
+        std::function<QWidget*()> window;
+    };
+    const Side sides[] = {
+        {"Admin", SidePlace::Beside, [&] { fe.ShowAdminWindow(); },
+         [&] { return fe.AdminWindow(); }},
+        {"debug", SidePlace::Beside, [&] { fe.ShowDebugWindow(); },
+         [&] { return fe.DebugWindow(); }},
+        {"about", SidePlace::Centred, [&] { fe.ShowAbout(); }, [&] { return fe.AboutWindow(); }},
+        {"port", SidePlace::Centred, [&] { fe.ShowIntroPort(); },
+         [&] { return Shown<net::Intro_Port>(main); }},
+        {"address", SidePlace::Centred, [&] { fe.ShowIntroIP(); },
+         [&] { return Shown<net::Intro_IP>(main); }},
+        {"message", SidePlace::Centred, [&] { fe.ShowMessage("Imposible abrir el proceso", "x"); },
+         [&] { return fe.Message(); }},
+        {"dashboard", SidePlace::Centred, [&] { fe.ShowWebDashboardWindow(); },
+         [&] { return fe.DashboardWindow(); }},
+    };
+    main.show();
+    SpinFor(20);
+    const QSize outer = main.frameGeometry().size();
+    for (const QPoint at :
+         {area.topLeft() - QPoint(outer.width() / 2, outer.height() / 3),
+          area.bottomRight() - QPoint(outer.width(), outer.height()) + QPoint(1, 1)}) {
+        main.move(at);
+        SpinFor(20);
+        for (const Side& side : sides) {
+            side.open();
+            SpinFor(20);
+            QWidget* window = side.window();
+            ASSERT_NE(window, nullptr) << side.name;
+            const QRect frame = window->frameGeometry(), m = main.frameGeometry();
+            EXPECT_TRUE(area.contains(frame))
+                << side.name << " from a main window at " << at.x() << "," << at.y();
+            const panel::DesktopPoint placed = panel::SideWindowPosition(
+                side.place, {m.x(), m.y(), m.width(), m.height()}, frame.width(), frame.height(),
+                {area.x(), area.y(), area.width(), area.height()});
+            EXPECT_EQ((std::vector<std::int64_t>{frame.x(), frame.y()}),
+                      (std::vector{placed.x, placed.y}))
+                << side.name << " from a main window at " << at.x() << "," << at.y();
+            window->close();
+            SpinFor(20);
+        }
+    }
 }
 
 TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {

@@ -192,5 +192,33 @@ TEST(TextFitting, LargestSizeFromTheWantedOneDownAtWhichTheTextFits) {
     }
 }
 
+// Pixels; the screen's area for windows ends above a 30-pixel panel.
+TEST(WindowPlacement, SideWindowsOpenBesideOrCentredAndWhollyOnTheScreen) {
+    const DesktopRect screen{0, 0, 1920, 1050}, leftScreen{-1920, 0, 1920, 1050};
+    const DesktopRect main{0, 0, 650, 570};
+    struct Case {
+        const char* name;
+        SidePlace place;
+        DesktopRect anchor, screen;
+        std::int64_t width, height, x, y;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"beside, on the right", SidePlace::Beside, main, screen, 320, 170, 658, 0},
+        {"beside, on the left when the right is full", SidePlace::Beside, {1200, 100, 650, 570}, screen, 320, 170, 872, 100},
+        {"beside, overlapping when neither side has room", SidePlace::Beside, {100, 0, 1700, 900}, screen, 320, 170, 1600, 0},
+        {"beside, pushed up from the bottom", SidePlace::Beside, {0, 700, 650, 340}, screen, 420, 510, 658, 540},
+        {"beside, on a screen left of the primary", SidePlace::Beside, {-700, 0, 650, 570}, leftScreen, 320, 170, -1028, 0},
+        {"centred", SidePlace::Centred, main, screen, 480, 201, 85, 185},
+        {"centred, pushed up and left from the corner", SidePlace::Centred, {1270, 480, 650, 570}, screen, 800, 600, 1120, 450},
+        {"larger than the screen: its top-left corner", SidePlace::Centred, main, screen, 2000, 1200, 0, 0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const DesktopPoint at = SideWindowPosition(c.place, c.anchor, c.width, c.height, c.screen);
+        EXPECT_EQ((std::vector{at.x, at.y}), (std::vector{c.x, c.y})) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace kerbview::panel

@@ -45,19 +45,13 @@ QPushButton* OkButton(const std::string& text, QWidget* parent) {
     return button;
 }
 
-/// Deleted on close, not modal, centred on the main window: left edge at the main window's left
-/// + half its width - half the dialog's width; the top likewise.
-void Prepare(QDialog* dialog, const char* name, const std::string& title, QWidget* mainWindow) {
+/// Deleted on close, not modal; the front end places it (centred on the main window).
+void Prepare(QDialog* dialog, const char* name, const std::string& title) {
     dialog->setObjectName(QString::fromLatin1(name));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setModal(false);
     dialog->setWindowTitle(FromCp1252(title));
     dialog->adjustSize();
-    if (mainWindow != nullptr) {
-        const QRect main = mainWindow->frameGeometry();
-        dialog->move(main.left() + main.width() / 2 - dialog->width() / 2,
-                     main.top() + main.height() / 2 - dialog->height() / 2);
-    }
 }
 
 }  // namespace
@@ -72,7 +66,7 @@ Intro_Port::Intro_Port(const IntroTexts& texts, const std::string& port,
     grid->addWidget(m_text2, 0, 1);
     grid->addWidget(command1, 1, 1);
     QObject::connect(command1, &QPushButton::clicked, this, &Intro_Port::Command1_Click);
-    Prepare(this, "Intro_Port", texts.title, mainWindow);
+    Prepare(this, "Intro_Port", texts.title);
 }
 
 void Intro_Port::Command1_Click() {
@@ -97,7 +91,7 @@ Intro_IP::Intro_IP(const IntroTexts& texts, const std::string& ip, const std::st
     grid->addWidget(m_text2, 1, 1);
     grid->addWidget(command1, 2, 1);
     QObject::connect(command1, &QPushButton::clicked, this, &Intro_IP::Command1_Click);
-    Prepare(this, "Intro_IP", texts.title, mainWindow);
+    Prepare(this, "Intro_IP", texts.title);
 }
 
 void Intro_IP::Command1_Click() {

@@ -90,10 +90,4 @@ AboutWindow::AboutWindow(const std::string& title, const std::string& descriptio
     adjustSize();
 }
 
-void AboutWindow::CentreOn(const QWidget& main) {
-    const QRect m = main.frameGeometry();
-    const QSize s = frameGeometry().size();
-    move(m.left() + m.width() / 2 - s.width() / 2, m.top() + m.height() / 2 - s.height() / 2);
-}
-
 }  // namespace kerbview::ui::qt

@@ -20,10 +20,6 @@ public:
     AboutWindow(const std::string& title, const std::string& description, const std::string& credit,
                 QWidget* parent = nullptr);
 
-    /// Centres the window on main: half of main's width and height in from its left and top,
-    /// less half of this window's.
-    void CentreOn(const QWidget& main);
-
     QLabel* lblTitle() const { return m_title; }
     QLabel* lblDescription() const { return m_description; }
     QLabel* lblDisclaimer() const { return m_disclaimer; }
