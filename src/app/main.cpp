@@ -10,6 +10,7 @@
 #include "app/child_watch.h"
 #include "app/program.h"
 #include "app/qt_front_end.h"
+#include "app/qt_message_log.h"
 #include "app/screenshots.h"
 #include "app/startup.h"
 #include "net/qt/qt_socket.h"
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
     app::Program program(startup.settings.path, LocaleDecimalSeparator(), telemetry::MakePlatform(),
                          {tcpServer, tcpClient});
     app::QtFrontEnd frontEnd(program);
+    app::QtMessageLog toolkitMessages(program.Log());
     if (!program.Main(frontEnd)) {
         // A setting stopped the start; standard error says which. A launched command still
         // runs and is waited for.
