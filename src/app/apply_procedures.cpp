@@ -80,8 +80,14 @@ void Program::Canvia_Dades_Serv() {
 
 void Program::Canvia_Web(bool store) {
     try {
-        m_webServing = m_frontEnd->ServeWebDashboard(m_settings.WebEnabled, m_settings.WebPort);
+        const WebServing web =
+            m_frontEnd->ServeWebDashboard(m_settings.WebEnabled, m_settings.WebPort);
+        m_webServing = web.serving;
         m_presenter.ShowWebDashboard(m_webServing);
+        if (m_settings.WebEnabled && !m_webServing) {
+            m_errorLog.Notice(
+                Presenter::WebFailureText(m_settings.WebPort, web.portInUse, web.error));
+        }
         if (store) {
             Write("Canvia_Web", "Enabled", core::TruthText(m_settings.WebEnabled), core::kWeb);
         }

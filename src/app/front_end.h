@@ -18,6 +18,15 @@ struct WindowSize {
     double clientHeight = 0;
 };
 
+/// What became of a request to serve the web dashboard.
+struct WebServing {
+    bool serving = false;
+    /// Why a dashboard asked for does not serve: another program holds the port, or the
+    /// system's reason (UTF-8). Both empty when it serves or was not asked to.
+    bool portInUse = false;
+    std::string error;
+};
+
 /// What the program needs from the window toolkit. Implemented by the Qt front end; tests
 /// hand the program a fake. Positions and sizes are in twips. Nothing here blocks: every
 /// window it opens is shown without waiting for the user.
@@ -57,8 +66,8 @@ public:
     /// (Windows-1252). Shown without blocking; the scan goes on behind it.
     virtual void ShowMessage(const std::string& line1, const std::string& line2) = 0;
     /// The web dashboard: serves the panel to browsers on port when enabled and stops when not.
-    /// Returns whether it serves now; a port that cannot be opened serves nothing.
-    virtual bool ServeWebDashboard(bool enabled, std::uint16_t port) = 0;
+    /// Returns whether it serves now and, when a port cannot be opened, why.
+    virtual WebServing ServeWebDashboard(bool enabled, std::uint16_t port) = 0;
     /// The window telling how to open the dashboard (its addresses and QR code), or why it
     /// cannot be served; closed by ServeWebDashboard(false).
     virtual void ShowWebDashboardWindow() = 0;

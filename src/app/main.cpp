@@ -10,6 +10,7 @@
 #include "app/child_watch.h"
 #include "app/program.h"
 #include "app/qt_front_end.h"
+#include "app/qt_message_log.h"
 #include "app/screenshots.h"
 #include "app/startup.h"
 #include "core/path_text.h"
@@ -54,6 +55,7 @@ int main(int argc, char* argv[]) {
             QApplication::closeAllWindows();
         }
     });
+    app::QtMessageLog toolkitMessages(program.Log());
     if (!program.Main(frontEnd)) {
         // A setting stopped the start; standard error says which, and with --error-dialog (the
         // desktop entry's) a message box too.

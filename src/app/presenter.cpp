@@ -114,4 +114,15 @@ std::string Presenter::ListenFailureText(const net::ListenFailure& failure) {
     return port + ": " + failure.detail;
 }
 
+std::string Presenter::WebFailureText(std::uint16_t port, bool portInUse, std::string_view error) {
+    const std::string what =
+        "The web dashboard cannot be served: port " + std::to_string(port) + " could not be opened";
+    if (portInUse) {
+        return what +
+               ": another program is using it. Close that program, or choose another Port "
+               "in [Web]";
+    }
+    return what + ": " + std::string(error);
+}
+
 }  // namespace kerbview::app

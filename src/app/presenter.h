@@ -51,6 +51,8 @@ public:
 
     /// The message of a server port that cannot be opened: why, and what to do about it.
     static std::string ListenFailureText(const net::ListenFailure& failure);
+    /// The same for the web dashboard's port: held by another program, or the system's reason.
+    static std::string WebFailureText(std::uint16_t port, bool portInUse, std::string_view error);
 
 private:
     panel::PanelModel& m_panel;

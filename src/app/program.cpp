@@ -97,6 +97,9 @@ bool Program::Main(FrontEnd& frontEnd) {
         m_acquisition.SetDriverSelectMode(0);
         m_acquisition.SetFixedDriverSlot(0);
         frontEnd.ShowMainWindow();
+        // A dashboard switched on in the file that cannot serve says why at once, not only
+        // when its menu item is clicked.
+        if (m_settings.WebEnabled && !m_webServing) frontEnd.ShowWebDashboardWindow();
         if (m_settings.AdminEnabled) frontEnd.ShowAdminWindow();
         if (m_settings.DebugEnabled) frontEnd.ShowDebugWindow();
     } catch (...) {

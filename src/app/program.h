@@ -113,6 +113,8 @@ public:
     core::Settings& Settings() { return m_settings; }
     const core::SettingsStore& Store() const { return m_store; }
     core::ErrorReporter& Errors() { return m_errors; }
+    /// Standard error and the debug window's log, with their rate rule.
+    ErrorLog& Log() { return m_errorLog; }
     panel::PanelModel& Panel() { return m_panel; }
     panel::DebugModel& Debug() { return m_debug; }
     const ui::LanguageTexts& Texts() const { return m_texts; }

@@ -280,10 +280,11 @@ void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2)
     Open(m_message, panel::SidePlace::Centred);
 }
 
-bool QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
+WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
     m_dashboard->Apply(enabled, port);
     if (!enabled && m_dashboardWindow) m_dashboardWindow->close();
-    return m_dashboard->Serving();
+    return {m_dashboard->Serving(), m_dashboard->PortInUse(),
+            m_dashboard->ErrorText().toStdString()};
 }
 
 void QtFrontEnd::ShowWebDashboardWindow() {

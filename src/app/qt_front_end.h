@@ -71,7 +71,7 @@ public:
     void ShowIntroPort() override;
     void ShowIntroIP() override;
     void ShowMessage(const std::string& line1, const std::string& line2) override;
-    bool ServeWebDashboard(bool enabled, std::uint16_t port) override;
+    WebServing ServeWebDashboard(bool enabled, std::uint16_t port) override;
     void ShowWebDashboardWindow() override;
     void CloseMainWindow() override;
     void Quit() override;

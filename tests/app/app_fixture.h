@@ -54,9 +54,10 @@ public:
     void ShowMessage(const std::string& line1, const std::string& line2) override {
         log.push_back("Message " + line1 + "|" + line2);
     }
-    bool ServeWebDashboard(bool enabled, std::uint16_t port) override {
+    WebServing ServeWebDashboard(bool enabled, std::uint16_t port) override {
         if (enabled) log.push_back("ServeWebDashboard " + std::to_string(port));
-        return enabled && port != busyPort;
+        const bool busy = enabled && port == busyPort;
+        return {enabled && !busy, busy, ""};
     }
     void ShowWebDashboardWindow() override { log.push_back("ShowWebDashboardWindow"); }
     void CloseMainWindow() override { log.push_back("CloseMainWindow"); }

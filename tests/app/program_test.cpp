@@ -188,6 +188,16 @@ TEST(ProgramWeb, DashboardItemServesStoresAndShowsWhetherItServes) {
     rig.frontEnd.busyPort = 0;
     rig.program.MenuClick(Menu::WebDashboard);  // not serving yet: the click tries again
     EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
+
+    // Switched on in the file but the port is taken: said at start, once, without a click.
+    Rig busy("[Web]\r\nEnabled=1\r\n");
+    busy.frontEnd.busyPort = 8099;
+    ASSERT_TRUE(busy.Start());
+    EXPECT_EQ(Log(busy.log.end() - 2, busy.log.end()),
+              (Log{"ShowMainWindow", "ShowWebDashboardWindow"}));
+    EXPECT_EQ(busy.errors.str(),
+              "Kerbview: The web dashboard cannot be served: port 8099 could not be opened: "
+              "another program is using it. Close that program, or choose another Port in [Web]\n");
 }
 
 TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "core/temp_dir.h"
@@ -96,6 +97,27 @@ public:
     const std::string& ReadError() {
         m_err += m_process.readAllStandardError().toStdString();
         return m_err;
+    }
+    /// Lines of standard error read so far that hold text (all lines when text is empty).
+    std::size_t ErrorLines(std::string_view text = {}) {
+        std::size_t count = 0;
+        std::string_view rest = ReadError();
+        while (!rest.empty()) {
+            const std::size_t end = rest.find('\n');
+            if (rest.substr(0, end).find(text) != std::string_view::npos) ++count;
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        }
+        return count;
+    }
+    /// Lets time pass while the program's standard error is read, so that a program that
+    /// writes much never waits for the pipe.
+    void Pause(std::chrono::milliseconds time) {
+        for (auto end = std::chrono::steady_clock::now() + time;
+             std::chrono::steady_clock::now() < end;) {
+            m_process.setReadChannel(QProcess::StandardError);
+            m_process.waitForReadyRead(20);
+            ReadError();
+        }
     }
 
     const core::testing::TempDir& Folder() const { return m_folder; }

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "panel/element_catalogue.h"
 #include "web/feed_encoder.h"
@@ -200,6 +204,89 @@ TEST(RequestPolicy, OnlyTheFixedResourcesAndTheFeedUpgradeAreServed) {
             << c.method << " " << c.path << (c.upgrade ? " (upgrade)" : "");
     }
     EXPECT_EQ(RouteRequest("GET", "/picture/Picture1", false).picture, Element::Picture1);
+}
+
+// A rebound DNS name, another site's page and a request that only looks like an upgrade reach
+// nothing; this machine by any of its names does.
+TEST(RequestPolicy, OnlyThisMachineByNameAndAProperUpgradeFromThePageItselfAreServed) {
+    const MachineNames machine{"pitbox", {"127.0.0.1", "192.168.1.20", "::1", "fe80::1%eth0"}};
+    struct Case {
+        std::vector<std::string_view> hosts;
+        const char* path;
+        const char* upgrade;
+        const char* connection;
+        std::optional<std::string_view> origin;
+        bool crlf;
+        Answer answer;
+        Resource resource = Resource::None;
+    };
+    const std::vector<std::string_view> local{"127.0.0.1:8099"};
+    const Case cases[] = {
+        {local, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"192.168.1.20"}, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"LOCALHOST:8099"}, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"localhost."}, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"PitBox:8099"}, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"pitbox.local:8099"}, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"[::1]:8099"}, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"[fe80::1]:8099"}, "/", "", "", {}, false, Answer::Serve, Resource::Page},
+        {{"attacker.example:8099"}, "/", "", "", {}, false, Answer::BadRequest},
+        {{"pitbox.attacker.example"}, "/", "", "", {}, false, Answer::BadRequest},
+        {{"192.168.1.21:8099"}, "/", "", "", {}, false, Answer::BadRequest},
+        {{"127.0.0.1:80x"}, "/", "", "", {}, false, Answer::BadRequest},
+        {{"::1"}, "/", "", "", {}, false, Answer::BadRequest},
+        {{}, "/", "", "", {}, false, Answer::BadRequest},
+        {{"127.0.0.1", "127.0.0.1"}, "/", "", "", {}, false, Answer::BadRequest},
+        {local, "/feed", "websocket", "Upgrade", {}, true, Answer::Serve, Resource::Feed},
+        {local,
+         "/feed",
+         "WebSocket",
+         "keep-alive, Upgrade",
+         {},
+         true,
+         Answer::Serve,
+         Resource::Feed},
+        {local, "/feed", "websocket", "", {}, true, Answer::BadRequest},
+        {local, "/feed", "websocket", "keep-alive", {}, true, Answer::BadRequest},
+        {local, "/feed", "websocket", "Upgrade", {}, false, Answer::BadRequest},
+        {local, "/", "websocket", "", {}, true, Answer::BadRequest},
+        {local, "/", "h2c", "Upgrade", {}, false, Answer::Serve, Resource::Page},
+        {local, "/feed", "websocket", "Upgrade", "http://127.0.0.1:8099", true, Answer::Serve,
+         Resource::Feed},
+        {local, "/feed", "websocket", "Upgrade", "http://attacker.example", true,
+         Answer::Forbidden},
+        {local, "/feed", "websocket", "Upgrade", "null", true, Answer::Forbidden},
+        {{"localhost:8099"},
+         "/feed",
+         "websocket",
+         "Upgrade",
+         "http://127.0.0.1:8099",
+         true,
+         Answer::Forbidden},
+        {local, "/feed", "", "", {}, false, Answer::NotFound},
+        {local, "/", "websocket", "Upgrade", {}, true, Answer::NotFound},
+    };
+    for (const Case& c : cases) {
+        RequestHead head{"GET", c.path, c.hosts, c.upgrade, c.connection, c.origin, c.crlf};
+        const Decision d = DecideRequest(head, machine);
+        EXPECT_EQ(d.answer, c.answer)
+            << (c.hosts.empty() ? "(no host)" : c.hosts.front()) << " " << c.path << " "
+            << c.upgrade << "/" << c.connection << " " << c.origin.value_or("(no origin)");
+        EXPECT_EQ(d.route.resource, c.resource) << c.path;
+    }
+}
+
+TEST(RequestPolicy, HeadsWithBareLineFeedsOrWithoutTheirEndAreNotCrLf) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"GET / HTTP/1.1\r\nHost: a\r\n\r\n", true},
+        {"GET / HTTP/1.1\r\nHost: a\r\n\r\nbody\n", true},
+        {"GET / HTTP/1.1\nHost: a\n\n", false},
+        {"GET / HTTP/1.1\r\nHost: a\n\r\n", false},
+        {"GET / HTTP/1.1\r\nHost: a\r\n", false},
+        {"\r\n\r\n", false},
+        {"", false},
+    };
+    for (const auto& [raw, crlf] : cases) EXPECT_EQ(HeadLinesEndInCrLf(raw), crlf) << raw;
 }
 
 TEST(RequestPolicy, AddressesLeaveOutLoopbackUnspecifiedAndRepeats) {

@@ -119,6 +119,8 @@ void DashboardServer::AcceptBrowsers() {
             socket->abort();
             continue;
         }
+        // Held now: the listener's deadline stops here, not at the request.
+        m_listener->MarkFeed(*socket);
         socket->setMaxAllowedIncomingFrameSize(kMaxIncomingMessage);
         socket->setMaxAllowedIncomingMessageSize(kMaxIncomingMessage);
         QWebSocket* raw = socket.release();

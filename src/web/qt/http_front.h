@@ -3,6 +3,7 @@
 
 #include <QAbstractHttpServer>
 #include <QElapsedTimer>
+#include <QHttpServerResponder>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -13,24 +14,31 @@
 
 #include "web/request_policy.h"
 
+class QWebSocket;
+
 namespace kerbview::web::qt {
 
 /// The listening socket of the dashboard. It bounds what a connection can cost before the HTTP
 /// server sees it: at most maxConnections open at once (more are refused at once), at most
 /// maxRequestBytes read ahead per connection (a longer request stalls and is dropped at its
-/// deadline), and every connection that has not become a feed is closed requestDeadline after
-/// it was accepted, whatever the HTTP server did with it.
+/// deadline), and every connection that is not yet a browser's feed (a WebSocket handshake under
+/// way included) is closed requestDeadline after it was accepted, whatever the HTTP and
+/// WebSocket servers did with it.
 class GuardedListener : public QTcpServer {
 public:
     GuardedListener(int maxConnections, qint64 maxRequestBytes,
                     std::chrono::milliseconds requestDeadline, QObject* parent = nullptr);
 
-    /// The connection now carries the feed: its deadline no longer applies.
-    void MarkFeed(QTcpSocket* socket);
+    /// The connection under this WebSocket now carries the feed: its deadline no longer applies.
+    void MarkFeed(const QWebSocket& feed);
     /// Open connections, feeds included.
     int Open();
     /// Bytes answered on connections that are not feeds and not yet sent.
     qint64 Unsent();
+
+    /// Closes a connection at once. Nothing reads it afterwards, not even a read the HTTP server
+    /// had already queued (which would warn of a closed device for every request left unread).
+    static void Drop(QTcpSocket* socket);
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -52,8 +60,9 @@ private:
 };
 
 /// Serves the page, its script, style and pictures and hands a "/feed" upgrade on to the
-/// WebSocket feed; answers everything else "not found". Reads nothing but the request line
-/// and headers it needs; a request body is never used.
+/// WebSocket feed, by the rules of DecideRequest; answers what it refuses with its status and
+/// closes the connection, and what it does not serve "not found". Reads nothing but the request
+/// line and headers it needs; a request body is never used.
 class HttpFront : public QAbstractHttpServer {
 public:
     struct Handlers {
@@ -69,9 +78,9 @@ protected:
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
 private:
-    GuardedListener& m_listener;
     Handlers m_handlers;
-    bool m_feedFull = false;  // the request just refused was a feed upgrade over the limit
+    // The answer to the request just refused; missingHandler writes it.
+    QHttpServerResponder::StatusCode m_refusal = QHttpServerResponder::StatusCode::NotFound;
 };
 
 }  // namespace kerbview::web::qt

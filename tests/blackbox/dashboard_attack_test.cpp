@@ -1,0 +1,212 @@
+// SPDX-License-Identifier: MIT
+// The running program's web dashboard and its standard error, from outside, over loopback:
+// requests no browser sends, floods, a server that sends garbage, a port another program holds.
+#include <gtest/gtest.h>
+
+#include <QHostInfo>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "program_under_test.h"
+
+namespace kerbview::blackbox {
+namespace {
+
+// How long each flood lasts: a few seconds in a test run; KERBVIEW_FLOOD_SECONDS=20 measures.
+std::chrono::seconds FloodTime() {
+    const char* chosen = std::getenv("KERBVIEW_FLOOD_SECONDS");
+    return std::chrono::seconds(chosen != nullptr ? std::atoi(chosen) : 3);
+}
+
+// What a request on a connection of its own got back, and whether the server closed the
+// connection after it (waited for when untilClosed, else the answer's head is enough).
+struct Reply {
+    QByteArray bytes;
+    bool closed = false;
+};
+
+Reply Ask(quint16 port, const QByteArray& request, bool untilClosed) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    Reply reply;
+    if (!socket.waitForConnected(3000)) return reply;
+    socket.write(request);
+    for (auto end = std::chrono::steady_clock::now() + 3s;
+         std::chrono::steady_clock::now() < end;) {
+        if (socket.state() == QAbstractSocket::UnconnectedState) {
+            reply.closed = true;
+            break;
+        }
+        if (!untilClosed && reply.bytes.contains("\r\n\r\n")) break;
+        socket.waitForReadyRead(50);
+        reply.bytes += socket.readAll();
+    }
+    return reply;
+}
+
+// The program with its dashboard on a port of its own, listening.
+struct Dashboard {
+    quint16 port = FreePort();
+    ProgramUnderTest program{"[Web]\r\nEnabled=1\r\nPort=" + std::to_string(port) + "\r\n"};
+    QByteArray host = "Host: 127.0.0.1:" + QByteArray::number(port) + "\r\n";
+
+    bool Start() { return program.Start() && WaitForListener(port); }
+    QByteArray Upgrade(const QByteArray& more, const char* eol = "\r\n") const {
+        return QByteArray("GET /feed HTTP/1.1\r\n" + host + "Upgrade: websocket\r\n" + more +
+                          "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                          "Sec-WebSocket-Version: 13\r\n\r\n")
+            .replace("\r\n", eol);
+    }
+};
+
+TEST(DashboardBlackBox, OnlyThisMachineByNameAndProperUpgradesFromItsOwnPageAreServed) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    Dashboard d;
+    ASSERT_TRUE(d.Start()) << d.program.ReadError();
+    const QByteArray port = QByteArray::number(d.port);
+    const QByteArray upgrade = "Connection: Upgrade\r\n";
+    struct Case {
+        QByteArray request;
+        const char* answer;
+        bool closes;  // refused: the server closes the connection after its answer
+    };
+    const Case cases[] = {
+        {"GET / HTTP/1.1\r\n" + d.host + "\r\n", "HTTP/1.1 200", false},
+        {"GET / HTTP/1.1\r\nHost: localhost:" + port + "\r\n\r\n", "HTTP/1.1 200", false},
+        {"GET / HTTP/1.1\r\nHost: " + QHostInfo::localHostName().toLatin1() + ":" + port +
+             "\r\n\r\n",
+         "HTTP/1.1 200", false},
+        // A DNS name rebound to this machine, and no name at all.
+        {"GET / HTTP/1.1\r\nHost: rebound.example:" + port + "\r\n\r\n", "HTTP/1.1 400", true},
+        {"GET / HTTP/1.1\r\n\r\n", "HTTP/1.1 400", true},
+        {d.Upgrade(upgrade), "HTTP/1.1 101", false},
+        {d.Upgrade(upgrade + "Origin: http://127.0.0.1:" + port + "\r\n"), "HTTP/1.1 101", false},
+        {d.Upgrade(upgrade + "Origin: http://attacker.example\r\n"), "HTTP/1.1 403", true},
+        // Only looks like an upgrade: no Connection: upgrade, or bare line feeds.
+        {d.Upgrade(""), "HTTP/1.1 400", true},
+        {d.Upgrade("Connection: keep-alive\r\n"), "HTTP/1.1 400", true},
+        {d.Upgrade(upgrade, "\n"), "HTTP/1.1 400", true},
+    };
+    for (const Case& c : cases) {
+        const Reply reply = Ask(d.port, c.request, c.closes);
+        EXPECT_TRUE(reply.bytes.startsWith(c.answer) && reply.closed == c.closes)
+            << c.request.toStdString() << "-> " << reply.bytes.left(40).toStdString()
+            << (reply.closed ? " (closed)" : "");
+    }
+
+    // Connections that only look like upgrades, held open by the client, take no browser's
+    // place: each is answered and closed, and a page asked for next is served.
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < 32; ++i) {
+        held.push_back(std::make_unique<QTcpSocket>());
+        held.back()->connectToHost(QHostAddress::LocalHost, d.port);
+        ASSERT_TRUE(held.back()->waitForConnected(3000));
+        held.back()->write(i % 2 == 0 ? d.Upgrade("") : d.Upgrade(upgrade, "\n"));
+        held.back()->flush();
+    }
+    d.program.Pause(500ms);
+    const Reply page = Ask(d.port, "GET / HTTP/1.1\r\n" + d.host + "\r\n", false);
+    EXPECT_TRUE(page.bytes.startsWith("HTTP/1.1 200")) << page.bytes.left(40).toStdString();
+    int refused = 0;
+    for (auto& socket : held) {
+        socket->waitForReadyRead(1000);
+        refused += socket->readAll().startsWith("HTTP/1.1 400") ? 1 : 0;
+    }
+    EXPECT_EQ(refused, 32);
+}
+
+TEST(DashboardBlackBox, FloodsOfRequestsWriteAtMostALineASecondOfEachKind) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    Dashboard d;
+    ASSERT_TRUE(d.Start()) << d.program.ReadError();
+    d.program.Pause(500ms);
+    const std::size_t before = d.program.ErrorLines();
+    // Clients that ask again and again without reading the answers (each dropped by the
+    // server), or that hang up on them at once, and upgrades from another site's page (each
+    // refused).
+    const QByteArray ask = "GET /dashboard.js HTTP/1.1\r\n" + d.host + "\r\n";
+    const QByteArray foreign =
+        d.Upgrade("Connection: Upgrade\r\nOrigin: http://attacker.example\r\n");
+    std::deque<std::unique_ptr<QTcpSocket>> pipelining;
+    int requests = 0;
+    for (auto end = std::chrono::steady_clock::now() + FloodTime();
+         std::chrono::steady_clock::now() < end;) {
+        pipelining.push_back(std::make_unique<QTcpSocket>());
+        QTcpSocket& socket = *pipelining.back();
+        socket.setReadBufferSize(1);
+        socket.connectToHost(QHostAddress::LocalHost, d.port);
+        if (socket.waitForConnected(1000)) {
+            socket.write(ask.repeated(2000));
+            socket.waitForBytesWritten(200);
+            requests += 2000;
+            if (requests % 4000 == 0) socket.abort();
+        }
+        if (pipelining.size() > 16) pipelining.pop_front();
+        Ask(d.port, foreign, false);
+        ++requests;
+        d.program.Pause(20ms);
+    }
+    pipelining.clear();
+    d.program.Pause(1500ms);  // what was held back is written a second later
+    const std::size_t lines = d.program.ErrorLines() - before;
+    std::cout << "[ measured ] " << requests << " requests in " << FloodTime().count()
+              << " s wrote " << lines << " lines on standard error\n";
+    EXPECT_LE(lines, 2 * static_cast<std::size_t>(FloodTime().count()) + 4)
+        << d.program.ReadError().substr(0, 2000);
+    const Reply page = Ask(d.port, "GET / HTTP/1.1\r\n" + d.host + "\r\n", false);
+    EXPECT_TRUE(page.bytes.startsWith("HTTP/1.1 200")) << "the flood left it serving";
+}
+
+TEST(ClientBlackBox, AServerSendingGarbageWritesAtMostALineASecond) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    ProgramUnderTest program("[Opcions]\r\nTipusConexio=2\r\nIP=127.000.000.001\r\nPort=" +
+                             std::to_string(server.serverPort()) + "\r\nScanTime=50\r\n");
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(server.waitForNewConnection(20000)) << program.ReadError();
+    std::unique_ptr<QTcpSocket> client(server.nextPendingConnection());
+    QRandomGenerator random(15);
+    QByteArray garbage(997, Qt::Uninitialized);
+    std::size_t sent = 0;
+    for (auto end = std::chrono::steady_clock::now() + FloodTime();
+         std::chrono::steady_clock::now() < end;) {
+        for (char& b : garbage) b = static_cast<char>(random.bounded(256));
+        client->write(garbage);
+        client->waitForBytesWritten(50);
+        sent += garbage.size();
+        program.Pause(1ms);
+    }
+    program.Pause(1500ms);
+    const std::size_t lines = program.ErrorLines("TCPClient_DataArrival");
+    std::cout << "[ measured ] " << sent << " bytes of garbage in " << FloodTime().count()
+              << " s wrote " << lines << " lines on standard error\n";
+    EXPECT_GE(lines, 1u) << "garbage is reported";
+    EXPECT_LE(lines, static_cast<std::size_t>(FloodTime().count()) + 2)
+        << program.ReadError().substr(0, 2000);
+}
+
+TEST(DashboardBlackBox, APortAnotherProgramHoldsIsSaidOnceAtStart) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, 0));
+    const std::string port = std::to_string(holder.serverPort());
+    ProgramUnderTest program("[Web]\r\nEnabled=1\r\nPort=" + port + "\r\n");
+    ASSERT_TRUE(program.Start());
+    const std::string said = "port " + port + " could not be opened";
+    ASSERT_TRUE(program.WaitForError(said)) << program.ReadError();
+    program.Pause(2s);
+    EXPECT_EQ(program.ErrorLines(said), 1u) << program.ReadError();
+    EXPECT_EQ(program.Process().state(), QProcess::Running);
+}
+
+}  // namespace
+}  // namespace kerbview::blackbox
