@@ -325,7 +325,7 @@ public:
     void ShowIntroPort() override {}
     void ShowIntroIP() override {}
     void ShowMessage(const std::string&, const std::string&) override {}
-    bool ServeWebDashboard(bool, std::uint16_t) override { return false; }
+    app::WebServing ServeWebDashboard(bool, std::uint16_t) override { return {}; }
     void ShowWebDashboardWindow() override {}
     void CloseMainWindow() override {}
     void Quit() override {}
