@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "core/text_encoding.h"
 #include "faulty_files.h"
@@ -233,15 +234,62 @@ TEST_F(ProfileFile, FullDiskLeavesTheFileAsItWasAndNoTemporaryFileAndSaysWhy) {
               WriteStatus::Failed);
 }
 
-// A text editor takes no lock: when it saves between the read and the replacement, its change
-// is kept and the value written into it.
-TEST_F(ProfileFile, FileSavedByAnotherProgramDuringTheWriteKeepsBothChanges) {
-    WriteBytes(ini, kWindowsFile);
-    FaultyFiles files;
-    files.onNewFile = [&] { WriteBytes(ini, "[Opcions]\r\nIdioma=Catal\xE0\r\n"); };
-    const ProfileEntry entry{"Opcions", "ScanTime", "10"};
-    ASSERT_TRUE(WriteProfileValues(files, ini, {&entry, 1}).Ok());
-    EXPECT_EQ(ReadBytes(ini), "[Opcions]\r\nIdioma=Catal\xE0\r\nScanTime=10\r\n");
+// A text editor takes no lock. When it saves while a write is under way, through a new file
+// renamed over the old one or by emptying the file and filling it again, its save is kept and
+// the value is written into it.
+TEST_F(ProfileFile, FileSavedByAnEditorDuringTheWriteKeepsBothChanges) {
+    const std::string saved = "[Opcions]\r\nIdioma=Catal\xE0\r\n";
+    const auto renameSave = [&] {
+        const fs::path temp = dir.File("editor~");
+        WriteBytes(temp, saved);
+        fs::rename(temp, ini);
+    };
+    // Windows cannot exchange two files in one step: there the save just before the move is
+    // lost, as the README says.
+    WriteBytes(dir.File("a"), "a");
+    WriteBytes(dir.File("b"), "b");
+    std::error_code ec;
+    const bool canExchange = MakeFileSystem()->Exchange(dir.File("a"), dir.File("b"), ec);
+    fs::remove(dir.File("a"));
+    fs::remove(dir.File("b"));
+
+    enum class When { NewFile, BeforeMove, Emptied };
+    struct Case {
+        const char* note;
+        bool fileBefore;
+        When when;
+    };
+    const Case cases[] = {
+        {"saved as the writer makes its temporary file", true, When::NewFile},
+        {"saved just before the writer's file takes its place", true, When::BeforeMove},
+        {"made just before the writer's new file takes its place", false, When::BeforeMove},
+        {"emptied, and filled again a moment later", true, When::Emptied},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        if (c.fileBefore) WriteBytes(ini, kWindowsFile);
+        FaultyFiles files;
+        std::ofstream inPlace;
+        std::thread filler;
+        if (c.when == When::NewFile) files.onNewFile = renameSave;
+        if (c.when == When::BeforeMove) files.beforeMove = renameSave;
+        if (c.when == When::Emptied) {
+            inPlace.open(ini, std::ios::binary | std::ios::trunc);
+            filler = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                inPlace << saved;
+                inPlace.close();
+            });
+        }
+        const ProfileEntry entry{"Opcions", "ScanTime", "10"};
+        const WriteResult result = WriteProfileValues(files, ini, {&entry, 1});
+        if (filler.joinable()) filler.join();
+        ASSERT_TRUE(result.Ok()) << result.error;
+        const bool lost = c.when == When::BeforeMove && c.fileBefore && !canExchange;
+        EXPECT_EQ(ReadBytes(ini), lost ? WindowsFileWith("ScanTime=150", "ScanTime=10")
+                                       : saved + "ScanTime=10\r\n");
+        fs::remove(ini);
+    }
 }
 
 TEST(TextEncoding, Windows1252AndUtf8ConvertBothWaysAndUtf8NeedsAValidMultiByteSequence) {
