@@ -175,6 +175,19 @@ Saved SaveFile(FileSystem& files, const Edit& edit, std::string& replaced, std::
     return SaveInPlace(files, edit, why);
 }
 
+// The file a write changes: the file a symbolic link names (the link stays a link), also when
+// that file does not exist yet. Empty when the links go round in a loop.
+fs::path WriteTarget(fs::path path) {
+    std::error_code ec;
+    for (int hops = 0; fs::is_symlink(path, ec); ++hops) {
+        const fs::path link = fs::read_symlink(path, ec);
+        if (ec) break;
+        if (hops == 40) return {};
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path;
+}
+
 // Waits up to patience for the writers' lock. An empty, not busy attempt means that locking is
 // impossible where the file lies (a file system without locks): the write goes on unlocked.
 LockAttempt TakeWritersLock(FileSystem& files, const fs::path& target,
@@ -202,12 +215,8 @@ WriteResult WriteValues(FileSystem& files, const fs::path& path,
                            "a section or key name cannot be written: [" + e.section + "] " + e.key);
         }
     }
-    fs::path target = path;
-    std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec) target = resolved;
-    }
+    const fs::path target = WriteTarget(path);
+    if (target.empty()) return Refused(WriteStatus::Failed, path, "a loop of symbolic links");
     const LockAttempt lock = TakeWritersLock(files, target, lockPatience);
     if (!lock.lock && lock.busy) {
         return Refused(WriteStatus::Busy, target, "another program is writing it");

@@ -172,16 +172,38 @@ TEST_F(ProfileFile, WriteKeepsThePermissionsOfTheFile) {
 #endif
 }
 
-TEST_F(ProfileFile, WriteThroughASymbolicLinkUpdatesTheTargetAndKeepsTheLink) {
-    const fs::path real = dir.File("real.ini");
-    WriteBytes(real, "[S]\nk=1\n");
-    std::error_code error;
-    fs::create_symlink(real, ini, error);
-    // Windows gives symbolic links only to administrators and developer mode; Wine has none.
-    if (error) GTEST_SKIP() << "this system makes no symbolic link here: " << error.message();
-    ASSERT_TRUE(WriteProfileValue(ini, "S", "k", "2").Ok());
-    EXPECT_TRUE(fs::is_symlink(ini));
-    EXPECT_EQ(ReadBytes(real), "[S]\nk=2\n");
+// The link stays a link, also when the file it names does not exist yet.
+TEST_F(ProfileFile, WriteThroughASymbolicLinkWritesTheFileItNamesAndKeepsTheLink) {
+    fs::create_directory(dir.File("real"));
+    const fs::path real = dir.File("real") / "settings.ini";
+    struct Case {
+        const char* note;
+        fs::path linkTo;
+        std::optional<std::string> before;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"an existing file", real, "[S]\nk=1\n", "[S]\nk=2\n"},
+        {"a missing file, named relative to the link", fs::path("real") / "settings.ini",
+         std::nullopt, "[S]\r\nk=2\r\n"},
+        {"a link to a missing file", dir.File("second-link"), std::nullopt, "[S]\r\nk=2\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        if (c.before) WriteBytes(real, *c.before);
+        std::error_code error;
+        fs::create_symlink(c.linkTo, ini, error);
+        if (c.linkTo == dir.File("second-link")) fs::create_symlink(real, c.linkTo, error);
+        // Windows gives symbolic links only to administrators and developer mode; Wine has none.
+        if (error) GTEST_SKIP() << "this system makes no symbolic link here: " << error.message();
+        ASSERT_TRUE(WriteProfileValue(ini, "S", "k", "2").Ok());
+        EXPECT_TRUE(fs::is_symlink(ini));
+        EXPECT_EQ(ReadBytes(real), c.after);
+        fs::remove(ini);
+        fs::remove(real);
+    }
+    fs::create_symlink("loop", dir.File("loop"));
+    EXPECT_EQ(WriteProfileValue(dir.File("loop"), "S", "k", "2").status, WriteStatus::Failed);
 }
 
 // A write goes through a temporary file beside the file, and leaves none behind. Where none can
