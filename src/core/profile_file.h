@@ -14,7 +14,7 @@
 /// services: section and key names match ignoring letter case, blanks around keys and values
 /// are ignored, the first of duplicate keys wins, lines end at CR LF, LF or a lone CR, and a
 /// write keeps every other line byte for byte. Values are Windows-1252 text; a file saved as
-/// UTF-8 is read correctly too.
+/// UTF-8, or as UTF-16LE with a byte-order mark, is read correctly too and keeps its encoding.
 namespace kerbview::core {
 
 /// One value to write.

@@ -24,6 +24,7 @@ namespace {
 using testing::FaultyFiles;
 using testing::ReadBytes;
 using testing::TempDir;
+using testing::Utf16File;
 using testing::WriteBytes;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
@@ -121,6 +122,13 @@ TEST_F(ProfileFile, WriteReplacesOrAddsTheValueAndKeepsEveryOtherByte) {
          "Catal\xE0", "[Opcions]\nIdioma=Catal\xC3\xA0\nNote=\xE2\x82\xAC 5\n"},
         {"\xEF\xBB\xBF[Opcions]\r\nIdioma=Espa\xC3\xB1ol\r\n", "Opcions", "ScanTime", "50",
          "\xEF\xBB\xBF[Opcions]\r\nIdioma=Espa\xC3\xB1ol\r\nScanTime=50\r\n"},
+        // A UTF-16 file stays UTF-16; a character outside Windows-1252, a surrogate without its
+        // pair and a last odd byte stay as they were.
+        {Utf16File(u"[Opcions]\r\nIdioma=Catal\u00E0\r\nNote=\u4E2D\U0001F600\r\n"), "Opcions",
+         "Idioma", "Espa\xF1ol",
+         Utf16File(u"[Opcions]\r\nIdioma=Espa\u00F1ol\r\nNote=\u4E2D\U0001F600\r\n")},
+        {Utf16File(u"[S]\r\nk=\xD800\r\nj=1") + "\x01", "MaxMin", "MaxPneu", "100",
+         Utf16File(u"[S]\r\nk=\xD800\r\nj=1\r\n[MaxMin]\r\nMaxPneu=100\r\n") + "\x01"},
         {unclosed, "Opcions", "ScanTime", "200", unclosed + "[Opcions]\r\nScanTime=200\r\n"},
         {nul, "S", "n", "1", nul + "n=1\n"},
         {longLine, "S", "k", "v", longLine + "\nk=v\n"}};
