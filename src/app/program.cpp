@@ -66,6 +66,15 @@ std::string Program::Status() const { return m_panel[Element::Label1].text; }
 
 bool Program::Main(FrontEnd& frontEnd) {
     m_frontEnd = &frontEnd;
+    // Start-up writes the thresholds back and each apply procedure its setting: all of them in
+    // one rewrite of the file, which may be large.
+    m_store.BeginBatch();
+    const auto writeStartUpSettings = [this] {
+        if (const core::WriteResult written = m_store.EndBatch();
+            written.status == core::WriteStatus::Failed) {
+            m_errors.ReportError("Main", written.error);
+        }
+    };
     try {
         m_settings = core::LoadSettings(m_store, m_decimalSeparator, m_errors);
     } catch (const core::SettingsLoadError& e) {
@@ -84,6 +93,7 @@ bool Program::Main(FrontEnd& frontEnd) {
         m_gameLink.ResetGameLink();
         frontEnd.CreateMainWindow();
         Load();
+        writeStartUpSettings();
         frontEnd.SetTimerInterval(core::TimerIntervalFor(m_settings.ScanTime));
         m_acquisition.SetDriverSelectMode(0);
         m_acquisition.SetFixedDriverSlot(0);
@@ -92,6 +102,7 @@ bool Program::Main(FrontEnd& frontEnd) {
         if (m_settings.DebugEnabled) frontEnd.ShowDebugWindow();
     } catch (...) {
         m_errors.ReportCurrentException("Main");
+        writeStartUpSettings();
     }
     return true;
 }

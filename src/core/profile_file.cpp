@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <system_error>
 #include <thread>
@@ -30,7 +29,11 @@ LoadStatus LoadFile(const fs::path& path, std::string& out) {
     if (ec || st.type() != fs::file_type::regular) return LoadStatus::Unusable;
     std::ifstream in(path, std::ios::binary);
     if (!in) return LoadStatus::Unusable;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    out.clear();
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        out.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) return LoadStatus::Unusable;
     return LoadStatus::Loaded;
 }

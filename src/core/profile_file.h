@@ -28,6 +28,7 @@ enum class WriteStatus {
     Written,  ///< the file holds the values (also when it held them already)
     Busy,     ///< another writer held the file past the wait: nothing written, try again later
     Failed,   ///< the file could not be written
+    Held,     ///< kept for a batch of writes that has not ended yet (SettingsStore)
 };
 
 /// How a write ended.

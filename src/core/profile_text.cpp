@@ -74,7 +74,8 @@ struct Document {
     Document(std::string_view bytes, bool isUtf8) : text(bytes), utf8(isUtf8) {
         std::size_t pos = 0;
         while (pos < text.size()) {
-            const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+            std::size_t end = pos;
+            while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
             std::size_t next = end;
             if (end < text.size()) {
                 next = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n'

@@ -105,6 +105,7 @@ WriteResult SettingsStore::Write(std::string_view section, std::string_view key,
     } else {
         m_pending.push_back({std::string(section), std::string(key), std::string(value)});
     }
+    if (m_batch) return {WriteStatus::Held, ""};
     return Flush();
 }
 
@@ -113,6 +114,13 @@ WriteResult SettingsStore::Flush() const {
     WriteResult result = WriteProfileValues(m_files, m_iniPath, m_pending);
     if (result.Ok()) m_pending.clear();
     return result;
+}
+
+void SettingsStore::BeginBatch() const { m_batch = true; }
+
+WriteResult SettingsStore::EndBatch() const {
+    m_batch = false;
+    return Flush();
 }
 
 std::string SettingsStore::Read(std::string_view section, std::string_view key,

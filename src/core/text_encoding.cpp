@@ -144,10 +144,14 @@ std::string Utf8ToUtf16Le(std::string_view utf8) {
 bool LooksLikeUtf8(std::string_view bytes) {
     bool multi = false;
     for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
-        std::size_t len = DecodeUtf8(bytes, i, cp);
+        const std::size_t len = DecodeUtf8(bytes, i, cp);
         if (len == 0) return false;
-        multi = multi || len > 1;
+        multi = true;
         i += len;
     }
     return multi;

@@ -16,9 +16,10 @@ namespace kerbview::core::testing {
 /// The platform's file services with faults on demand: a folder where no new file may be made,
 /// a disk that holds only so many bytes per file, and hooks that run once when a new file is
 /// made and just before a file is moved into place (as another program writing the same file
-/// at that moment would).
+/// at that moment would). Counts the new files made.
 class FaultyFiles final : public FileSystem {
 public:
+    int newFiles = 0;
     bool refuseNewFiles = false;
     std::uint64_t room = std::numeric_limits<std::uint64_t>::max();
     std::function<void()> onNewFile;
@@ -27,6 +28,7 @@ public:
     std::unique_ptr<WritableFile> Open(const std::filesystem::path& path, OpenMode mode,
                                        std::error_code& error) override {
         if (mode == OpenMode::CreateNew) {
+            ++newFiles;
             if (onNewFile) std::exchange(onNewFile, nullptr)();
             if (refuseNewFiles) {
                 error = std::make_error_code(std::errc::permission_denied);
