@@ -141,8 +141,9 @@ void Program::Load() {
 
 void Program::Unload() {
     m_gameLink.CloseProcessHandle();
-    // A value kept while another writer held the file must not be lost at the end.
-    if (const core::WriteResult flushed = m_store.Flush(); !flushed.Ok()) {
+    // A value kept while another writer held the file must not be lost at the end: another
+    // copy's write takes milliseconds, so a few seconds are worth waiting for it.
+    if (const core::WriteResult flushed = m_store.Flush(std::chrono::seconds(3)); !flushed.Ok()) {
         m_errors.ReportError("Unload", flushed.error);
     }
     if (m_frontEnd != nullptr) m_frontEnd->Quit();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -76,9 +77,9 @@ public:
     /// are kept too and tried again with the next write. Held: a batch is open; the value is
     /// kept for its end. Never throws.
     WriteResult Write(std::string_view section, std::string_view key, std::string_view value) const;
-    /// Writes the values kept from earlier writes, if any (Written when there are none). Call
-    /// it before the program ends.
-    WriteResult Flush() const;
+    /// Writes the values kept from earlier writes, if any (Written when there are none),
+    /// waiting up to patience for other writers of the file. Call it before the program ends.
+    WriteResult Flush(std::chrono::milliseconds patience = kWriterLockPatience) const;
     /// From here to EndBatch, Write only keeps its values (Held), so that a run of writes costs
     /// one rewrite of the file, not one each.
     void BeginBatch() const;

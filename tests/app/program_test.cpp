@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app_fixture.h"
@@ -204,6 +205,25 @@ TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
     rig.program.Tick();
     EXPECT_EQ(rig.client.m_log.back(), "connect 10.0.0.1:2002");
     EXPECT_EQ(rig.program.Panel()[Element::Label15].text, "N/A");
+}
+
+// Another copy of the program holds the file when the window closes: the end waits for it.
+TEST(ProgramShutdown, ValueHeldBackByAnotherWriterIsWrittenAtTheEnd) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    core::LockAttempt other =
+        core::MakeFileSystem()->TryLockWriters(rig.folder.File("Kerbview.ini"));
+    ASSERT_NE(other.lock, nullptr);
+    rig.program.MenuClick(Menu::Graficos);
+    EXPECT_EQ(rig.Ini("NoGrafics"), "False");
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.lock.reset();
+    });
+    rig.program.Unload();
+    release.join();
+    EXPECT_EQ(rig.Ini("NoGrafics"), "True");
+    EXPECT_EQ(rig.errors.str(), "");
 }
 
 TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {
