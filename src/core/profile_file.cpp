@@ -110,8 +110,9 @@ Saved SaveInPlace(FileSystem& files, const Edit& edit, std::string& why) {
 // Gives temp, which holds the new content, the target's name. An existing target is exchanged
 // with it rather than overwritten: an editor may have saved the file since the last check, and
 // the file swapped out is then read into replaced, so that the caller can write the values into
-// it. A new file never replaces one made meanwhile. Where the system can do neither, a rename
-// replaces the target. Leaves temp for the caller to remove unless Done or ReplacedAChange.
+// it. A new file never replaces one made meanwhile. Where the system can do neither (or the
+// exchange fails), a rename replaces the target, as it did before exchanges were made. Leaves
+// temp for the caller to remove unless Done or ReplacedAChange.
 Saved PutInPlace(FileSystem& files, const fs::path& temp, const Edit& edit, std::string& replaced,
                  std::error_code& ec) {
     const bool exists = edit.was == LoadStatus::Loaded;
@@ -126,7 +127,6 @@ Saved PutInPlace(FileSystem& files, const fs::path& temp, const Edit& edit, std:
         return Saved::ReplacedAChange;
     }
     if (ec == std::errc::file_exists) return Saved::ChangedMeanwhile;
-    if (ec != std::errc::operation_not_supported) return Saved::Failed;
     ec.clear();
     fs::rename(temp, edit.target, ec);
     return ec ? Saved::Failed : Saved::Done;
