@@ -24,6 +24,24 @@ perf_build() {
   cmake --build "$dir" -j 2 --target "$@"
 }
 
+# Builds the program of revision $1 (a commit, tag or branch) in build-perf-rev-<commit>/ from
+# its source exported from git (no work tree of its own), once: later calls reuse it. Sets
+# perf_rev_program to the program built.
+perf_build_revision() {
+  local commit rev_dir
+  commit=$(git rev-parse --verify "$1^{commit}")
+  rev_dir="build-perf-rev-${commit:0:12}"
+  if [ ! -f "$rev_dir/built" ]; then
+    rm -rf "$rev_dir"
+    mkdir -p "$rev_dir/src"
+    git archive "$commit" | tar -x -C "$rev_dir/src"
+    perf_configure "$rev_dir/src" "$rev_dir/build"
+    cmake --build "$rev_dir/build" -j 2 --target kerbview
+    touch "$rev_dir/built"
+  fi
+  perf_rev_program="$rev_dir/build/kerbview"
+}
+
 # Starts Xvfb on a free display and exports DISPLAY; on display :$KERBVIEW_MEASURE_DISPLAY
 # when that is set (on a shared machine, a number of one's own).
 perf_start_xvfb() {

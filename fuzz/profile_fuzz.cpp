@@ -101,12 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte chooses the key written and its value; the rest is the file.
     const Probe& target = kProbes[data[0] % std::size(kProbes)];
     const std::string value = "v" + std::to_string(data[0]);
-    const std::string_view file(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
     const Folder folder;
     const std::string original = folder.File("Kerbview.ini");
     const std::string copy = folder.File("copy.ini");
-    Spit(original, file);
+    Spit(original, bytes);
 
     std::optional<std::string> before[std::size(kProbes)];
     for (std::size_t i = 0; i < std::size(kProbes); ++i) {
@@ -115,15 +115,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!ini.empty() && ini.size() <= 254);
     }
 
-    Spit(copy, file);
+    Spit(copy, bytes);
     Require(core::WriteProfileValue(copy, target.section, target.key, value).Ok());
-    const std::string written = Slurp(copy);
+    const std::string writtenBytes = Slurp(copy);
 
     // The value reads back, and every other key reads as before. The file's encoding is judged
     // on the whole file: a write that replaces its only bytes that are not UTF-8 turns it into
     // a UTF-8 file, and the other values are then decoded as UTF-8 (a known limit, not checked).
     Require(core::ReadProfileValue(copy, target.section, target.key) == value);
-    const bool sameEncoding = core::LooksLikeUtf8(file) == core::LooksLikeUtf8(written);
+    const bool sameEncoding = core::LooksLikeUtf8(bytes) == core::LooksLikeUtf8(writtenBytes);
     for (std::size_t i = 0; i < std::size(kProbes) && sameEncoding; ++i) {
         if (&kProbes[i] == &target) continue;
         const bool sameKey = [&] {
@@ -140,7 +140,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    // Only one line changed: what the write removed from the file holds no line end.
+    // Only one line changed: what the write removed from the file holds no line end. A UTF-16
+    // file is compared as text.
+    std::string_view file = bytes;
+    std::string_view written = writtenBytes;
+    std::string fileText;
+    std::string writtenText;
+    if (bytes.substr(0, 2) == "\xFF\xFE") {
+        Require(writtenBytes.substr(0, 2) == "\xFF\xFE");
+        fileText = core::Utf16LeToUtf8(bytes.substr(2));
+        writtenText = core::Utf16LeToUtf8(std::string_view(writtenBytes).substr(2));
+        file = fileText;
+        written = writtenText;
+    }
     std::size_t prefix = 0;
     while (prefix < file.size() && prefix < written.size() && file[prefix] == written[prefix]) {
         ++prefix;

@@ -54,21 +54,11 @@ case $scenario in session | track | idle) ;; *) echo "$usage" >&2; exit 2 ;; esa
 
 [ "$build" -eq 1 ] && perf_build "$dir" kerbview sim-standin paint_counter
 
-# The other revision: its source exported from git (no work tree of its own), built once.
 builds=("$dir/kerbview")
 labels=("this")
 if [ -n "$against" ]; then
-  commit=$(git rev-parse --verify "$against^{commit}")
-  rev_dir="build-perf-rev-${commit:0:12}"
-  if [ ! -f "$rev_dir/built" ]; then
-    rm -rf "$rev_dir"
-    mkdir -p "$rev_dir/src"
-    git archive "$commit" | tar -x -C "$rev_dir/src"
-    perf_configure "$rev_dir/src" "$rev_dir/build"
-    cmake --build "$rev_dir/build" -j 2 --target kerbview
-    touch "$rev_dir/built"
-  fi
-  builds=("$rev_dir/build/kerbview" "$dir/kerbview")
+  perf_build_revision "$against"
+  builds=("$perf_rev_program" "$dir/kerbview")
   labels=("${against}" "this")
 fi
 

@@ -70,6 +70,15 @@ std::string Program::Status() const { return m_panel[Element::Label1].text; }
 
 bool Program::Main(FrontEnd& frontEnd) {
     m_frontEnd = &frontEnd;
+    // Start-up writes the thresholds back and each apply procedure its setting: all of them in
+    // one rewrite of the file, which may be large.
+    m_store.BeginBatch();
+    const auto writeStartUpSettings = [this] {
+        if (const core::WriteResult written = m_store.EndBatch();
+            written.status == core::WriteStatus::Failed) {
+            m_errors.ReportError("Main", written.error);
+        }
+    };
     try {
         m_settings = core::LoadSettings(m_store, m_decimalSeparator, m_errors);
     } catch (const core::SettingsLoadError& e) {
@@ -93,6 +102,7 @@ bool Program::Main(FrontEnd& frontEnd) {
         m_gameLink.ResetGameLink();
         frontEnd.CreateMainWindow();
         Load();
+        writeStartUpSettings();
         frontEnd.SetTimerInterval(core::TimerIntervalFor(m_settings.ScanTime));
         m_acquisition.SetDriverSelectMode(0);
         m_acquisition.SetFixedDriverSlot(0);
@@ -104,6 +114,7 @@ bool Program::Main(FrontEnd& frontEnd) {
         if (m_settings.DebugEnabled) frontEnd.ShowDebugWindow();
     } catch (...) {
         m_errors.ReportCurrentException("Main");
+        writeStartUpSettings();
     }
     return true;
 }
@@ -142,8 +153,9 @@ void Program::Load() {
 
 void Program::Unload() {
     m_gameLink.CloseProcessHandle();
-    // A value kept while another writer held the file must not be lost at the end.
-    if (const core::WriteResult flushed = m_store.Flush(); !flushed.Ok()) {
+    // A value kept while another writer held the file must not be lost at the end: another
+    // copy's write takes milliseconds, so a few seconds are worth waiting for it.
+    if (const core::WriteResult flushed = m_store.Flush(std::chrono::seconds(3)); !flushed.Ok()) {
         m_errors.ReportError("Unload", flushed.error);
     }
     if (m_frontEnd != nullptr) m_frontEnd->Quit();

@@ -8,7 +8,8 @@
 #include <system_error>
 
 /// The few file services the settings-file writer needs beyond std::filesystem: unbuffered
-/// writes at an offset, so a failure is seen where it happens, and a lock between writers.
+/// writes at an offset, so a failure is seen where it happens, a lock between writers, and
+/// renames that never lose the file they would replace.
 /// One implementation per platform (file_system_linux.cpp, file_system_win32.cpp); tests hand
 /// the writer a FileSystem that fails on purpose.
 namespace kerbview::core {
@@ -50,6 +51,17 @@ public:
     /// Tries once, without waiting, to take the lock every writer of file takes, in any process.
     /// The lock lives beside the file, never in it: the file itself is replaced by each write.
     virtual LockAttempt TryLockWriters(const std::filesystem::path& file) = 0;
+    /// In one step, gives replacement (a file in target's folder) the name target and target's
+    /// file the name replacement, so that the caller can look at the file it replaced. Fails
+    /// with std::errc::operation_not_supported, changing nothing, where the system cannot
+    /// exchange two files (Windows, or a file system without the means).
+    virtual bool Exchange(const std::filesystem::path& replacement,
+                          const std::filesystem::path& target, std::error_code& error) = 0;
+    /// Gives file the name target in one step, unless target exists (std::errc::file_exists):
+    /// never replaces a file. Fails with std::errc::operation_not_supported, changing nothing,
+    /// where the system cannot tell in the same step.
+    virtual bool MoveNew(const std::filesystem::path& file, const std::filesystem::path& target,
+                         std::error_code& error) = 0;
 };
 
 /// The file services of the platform this program is built for.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
 
 namespace kerbview::core {
 namespace {
@@ -98,6 +99,27 @@ public:
         } while (result != 0 && errno == EINTR);
         if (result == 0) return {std::move(lock), false};
         return {nullptr, errno == EWOULDBLOCK};
+    }
+
+    bool Exchange(const std::filesystem::path& replacement, const std::filesystem::path& target,
+                  std::error_code& error) override {
+        return Rename(replacement, target, RENAME_EXCHANGE, error);
+    }
+
+    bool MoveNew(const std::filesystem::path& file, const std::filesystem::path& target,
+                 std::error_code& error) override {
+        return Rename(file, target, RENAME_NOREPLACE, error);
+    }
+
+private:
+    // renameat2 with flags; a kernel or file system that lacks them says EINVAL or ENOSYS.
+    static bool Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+                       unsigned flags, std::error_code& error) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), flags) == 0) return true;
+        error = errno == EINVAL || errno == ENOSYS
+                    ? std::make_error_code(std::errc::operation_not_supported)
+                    : LastError();
+        return false;
     }
 };
 

@@ -153,6 +153,22 @@ public:
         }
         return {nullptr, ::GetLastError() == ERROR_LOCK_VIOLATION};
     }
+
+    // Windows has no exchange of two names in one step. Emulating one with two renames would
+    // leave a moment without any file of that name, in which another copy starting up would
+    // read every default and store them.
+    bool Exchange(const std::filesystem::path&, const std::filesystem::path&,
+                  std::error_code& error) override {
+        error = std::make_error_code(std::errc::operation_not_supported);
+        return false;
+    }
+
+    bool MoveNew(const std::filesystem::path& file, const std::filesystem::path& target,
+                 std::error_code& error) override {
+        if (::MoveFileExW(file.c_str(), target.c_str(), 0)) return true;
+        error = LastError();
+        return false;
+    }
 };
 
 }  // namespace

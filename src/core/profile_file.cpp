@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <system_error>
 #include <thread>
@@ -30,9 +29,23 @@ LoadStatus LoadFile(const fs::path& path, std::string& out) {
     if (ec || st.type() != fs::file_type::regular) return LoadStatus::Unusable;
     std::ifstream in(path, std::ios::binary);
     if (!in) return LoadStatus::Unusable;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    out.clear();
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        out.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) return LoadStatus::Unusable;
     return LoadStatus::Loaded;
+}
+
+// Reads a file that values are to be written into. An editor that saves over the file in place
+// empties it first and fills it a moment later; writing into that moment's empty file would
+// drop every other line, so a file that reads empty is read again after a pause.
+LoadStatus LoadForWrite(const fs::path& path, std::string& out) {
+    const LoadStatus status = LoadFile(path, out);
+    if (status != LoadStatus::Loaded || !out.empty()) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return LoadFile(path, out);
 }
 
 // True when the file still is what was read (or still is missing).
@@ -50,7 +63,12 @@ std::string TempSuffix() {
     return buf;
 }
 
-enum class Saved { Done, ChangedMeanwhile, Failed };
+enum class Saved {
+    Done,
+    ChangedMeanwhile,  // the target is not what was read: nothing written
+    ReplacedAChange,   // the content is in place, but it replaced a file saved since the read
+    Failed,
+};
 
 // The file as it was read, and what replaces it.
 struct Edit {
@@ -89,10 +107,35 @@ Saved SaveInPlace(FileSystem& files, const Edit& edit, std::string& why) {
     return Saved::Done;
 }
 
+// Gives temp, which holds the new content, the target's name. An existing target is exchanged
+// with it rather than overwritten: an editor may have saved the file since the last check, and
+// the file swapped out is then read into replaced, so that the caller can write the values into
+// it. A new file never replaces one made meanwhile. Where the system can do neither (or the
+// exchange fails), a rename replaces the target, as it did before exchanges were made. Leaves
+// temp for the caller to remove unless Done or ReplacedAChange.
+Saved PutInPlace(FileSystem& files, const fs::path& temp, const Edit& edit, std::string& replaced,
+                 std::error_code& ec) {
+    const bool exists = edit.was == LoadStatus::Loaded;
+    if (exists ? files.Exchange(temp, edit.target, ec) : files.MoveNew(temp, edit.target, ec)) {
+        if (!exists) return Saved::Done;
+        std::string was;
+        const LoadStatus status = LoadForWrite(temp, was);
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        if (status != LoadStatus::Loaded || was == edit.original) return Saved::Done;
+        replaced = std::move(was);
+        return Saved::ReplacedAChange;
+    }
+    if (ec == std::errc::file_exists) return Saved::ChangedMeanwhile;
+    ec.clear();
+    fs::rename(temp, edit.target, ec);
+    return ec ? Saved::Failed : Saved::Done;
+}
+
 // Replaces the file: a temporary file in the same folder, then a rename over the target, so
 // that a crash leaves either the old or the new file, never a truncated one. When no temporary
 // file can be made there, the file is rewritten in place.
-Saved SaveFile(FileSystem& files, const Edit& edit, std::string& why) {
+Saved SaveFile(FileSystem& files, const Edit& edit, std::string& replaced, std::string& why) {
     std::error_code ec;
     if (edit.was == LoadStatus::Loaded) {
         // A file that cannot be opened for writing stays as it is, even where the folder would
@@ -123,16 +166,29 @@ Saved SaveFile(FileSystem& files, const Edit& edit, std::string& why) {
             const fs::perms perms = fs::status(edit.target, ignored).permissions();
             if (!ignored) fs::permissions(temp, perms, ignored);
         }
-        if (!Unchanged(edit.target, edit.was, edit.original)) {
-            fs::remove(temp, ignored);
-            return Saved::ChangedMeanwhile;
+        Saved saved = Saved::ChangedMeanwhile;
+        if (Unchanged(edit.target, edit.was, edit.original)) {
+            saved = PutInPlace(files, temp, edit, replaced, ec);
+            if (saved == Saved::Done || saved == Saved::ReplacedAChange) return saved;
         }
-        fs::rename(temp, edit.target, ec);
-        if (!ec) return Saved::Done;
         fs::remove(temp, ignored);
+        if (saved == Saved::ChangedMeanwhile) return saved;
         break;
     }
     return SaveInPlace(files, edit, why);
+}
+
+// The file a write changes: the file a symbolic link names (the link stays a link), also when
+// that file does not exist yet. Empty when the links go round in a loop.
+fs::path WriteTarget(fs::path path) {
+    std::error_code ec;
+    for (int hops = 0; fs::is_symlink(path, ec); ++hops) {
+        const fs::path link = fs::read_symlink(path, ec);
+        if (ec) break;
+        if (hops == 40) return {};
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path;
 }
 
 // Waits up to patience for the writers' lock. An empty, not busy attempt means that locking is
@@ -156,27 +212,25 @@ WriteResult Refused(WriteStatus status, const fs::path& target, std::string why)
 WriteResult WriteValues(FileSystem& files, const fs::path& path,
                         std::span<const ProfileEntry> entries,
                         std::chrono::milliseconds lockPatience) {
-    fs::path target = path;
     for (const ProfileEntry& e : entries) {
         if (!WritableProfileNames(e.section, e.key)) {
-            return Refused(WriteStatus::Failed, target,
+            return Refused(WriteStatus::Failed, path,
                            "a section or key name cannot be written: [" + e.section + "] " + e.key);
         }
     }
-    std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec) target = resolved;
-    }
+    const fs::path target = WriteTarget(path);
+    if (target.empty()) return Refused(WriteStatus::Failed, path, "a loop of symbolic links");
     const LockAttempt lock = TakeWritersLock(files, target, lockPatience);
     if (!lock.lock && lock.busy) {
         return Refused(WriteStatus::Busy, target, "another program is writing it");
     }
     // A program that does not take the lock (a text editor) may save the file between the read
-    // and the replacement; the change is then read again rather than overwritten.
-    for (int round = 0; round < 3; ++round) {
-        std::string text;
-        const LoadStatus status = LoadFile(target, text);
+    // and the replacement; the values are then written into its file rather than over it.
+    std::string text;  // what the values are written into
+    LoadStatus status = LoadForWrite(target, text);
+    std::string holds = text;  // what the target holds
+    LoadStatus holdsStatus = status;
+    for (int round = 0; round < 8; ++round) {
         if (status == LoadStatus::Unusable) {
             return Refused(WriteStatus::Failed, target, "not a readable file");
         }
@@ -184,12 +238,23 @@ WriteResult WriteValues(FileSystem& files, const fs::path& path,
         for (const ProfileEntry& e : entries) {
             content = WithProfileValue(content, e.section, e.key, e.value);
         }
-        if (status == LoadStatus::Loaded && content == text) return {};
+        if (holdsStatus == LoadStatus::Loaded && content == holds) return {};
+        std::string replaced;
         std::string why;
-        switch (SaveFile(files, Edit{target, status, text, content}, why)) {
+        switch (SaveFile(files, Edit{target, holdsStatus, holds, content}, replaced, why)) {
             case Saved::Done: return {};
             case Saved::Failed: return Refused(WriteStatus::Failed, target, why);
-            case Saved::ChangedMeanwhile: break;
+            case Saved::ChangedMeanwhile:
+                status = LoadForWrite(target, text);
+                holds = text;
+                holdsStatus = status;
+                break;
+            case Saved::ReplacedAChange:
+                text = std::move(replaced);
+                status = LoadStatus::Loaded;
+                holds = std::move(content);
+                holdsStatus = LoadStatus::Loaded;
+                break;
         }
     }
     return Refused(WriteStatus::Busy, target, "another program kept changing it");

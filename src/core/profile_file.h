@@ -14,7 +14,7 @@
 /// services: section and key names match ignoring letter case, blanks around keys and values
 /// are ignored, the first of duplicate keys wins, lines end at CR LF, LF or a lone CR, and a
 /// write keeps every other line byte for byte. Values are Windows-1252 text; a file saved as
-/// UTF-8 is read correctly too.
+/// UTF-8, or as UTF-16LE with a byte-order mark, is read correctly too and keeps its encoding.
 namespace kerbview::core {
 
 /// One value to write.
@@ -28,6 +28,7 @@ enum class WriteStatus {
     Written,  ///< the file holds the values (also when it held them already)
     Busy,     ///< another writer held the file past the wait: nothing written, try again later
     Failed,   ///< the file could not be written
+    Held,     ///< kept for a batch of writes that has not ended yet (SettingsStore)
 };
 
 /// How a write ended.
@@ -52,9 +53,12 @@ std::optional<std::string> ReadProfileValue(const std::filesystem::path& path,
 /// its section, or the section at the end of the file, creating the file when needed. The file
 /// is replaced through a temporary file beside it, so that a crash leaves the old or the new
 /// file; where no temporary file can be made, it is rewritten in place, and a file that cannot
-/// grow (a full disk) is then left as it was. A file changed by another program between the
-/// read and the replacement is read again. Never throws; waits at most lockPatience for the
-/// lock. Entries with names that cannot be written fail the whole write.
+/// grow (a full disk) is then left as it was. A file changed by another program (an editor)
+/// between the read and the replacement is read again; where the system can exchange two files
+/// in one step (Linux), one changed in the instant before the replacement is too, and its
+/// change kept. A file that reads empty is read again after 50 ms, as an editor saving in place
+/// empties it first. Never throws; waits at most lockPatience for the lock. Entries with names
+/// that cannot be written fail the whole write.
 WriteResult WriteProfileValues(FileSystem& files, const std::filesystem::path& path,
                                std::span<const ProfileEntry> entries,
                                std::chrono::milliseconds lockPatience = kWriterLockPatience);

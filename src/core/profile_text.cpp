@@ -11,6 +11,9 @@ namespace kerbview::core {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// Notepad's "Unicode": UTF-16LE after a byte-order mark, which Windows' profile service reads
+// and writes too. Its text is read and changed as UTF-8 and written back as UTF-16LE.
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -68,10 +71,11 @@ Line ClassifyLine(std::string_view text, std::size_t begin, std::size_t end, std
 // them (files from old Macintosh editors end lines with "\r" alone). The names are views into
 // the text, which the caller keeps.
 struct Document {
-    explicit Document(std::string_view bytes) : text(bytes), utf8(LooksLikeUtf8(bytes)) {
+    Document(std::string_view bytes, bool isUtf8) : text(bytes), utf8(isUtf8) {
         std::size_t pos = 0;
         while (pos < text.size()) {
-            const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+            std::size_t end = pos;
+            while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
             std::size_t next = end;
             if (end < text.size()) {
                 next = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n'
@@ -154,9 +158,10 @@ bool SameProfileName(std::string_view a, std::string_view b) {
     return EqualsIgnoringAsciiCase(a, b);
 }
 
-std::optional<std::string> ProfileValueIn(std::string_view bytes, std::string_view section,
-                                          std::string_view key) {
-    const Document doc(bytes);
+namespace {
+
+std::optional<std::string> ValueIn(const Document& doc, std::string_view section,
+                                   std::string_view key) {
     const std::size_t header = FindSection(doc, section);
     if (header == std::string_view::npos) return std::nullopt;
     const std::size_t keyLine = FindKey(doc, header, key);
@@ -165,12 +170,8 @@ std::optional<std::string> ProfileValueIn(std::string_view bytes, std::string_vi
     return doc.utf8 ? Utf8ToCp1252(value) : value;
 }
 
-std::string WithProfileValue(std::string_view bytes, std::string_view section, std::string_view key,
-                             std::string_view value) {
-    using namespace std::string_view_literals;
-    // A line end inside a value would turn its tail into lines of their own.
-    value = value.substr(0, value.find_first_of("\r\n\0"sv));
-    const Document doc(bytes);
+std::string Edited(const Document& doc, std::string_view section, std::string_view key,
+                   std::string_view value) {
     const std::string v = InFileEncoding(doc, value);
     const std::string_view eol = LineEndOf(doc);
     const std::string_view t = doc.text;
@@ -199,6 +200,33 @@ std::string WithProfileValue(std::string_view bytes, std::string_view section, s
         out.append(InFileEncoding(doc, key)).append("=").append(v).append(eol);
     }
     return out;
+}
+
+bool IsUtf16(std::string_view bytes) { return bytes.substr(0, kUtf16Bom.size()) == kUtf16Bom; }
+
+// The text of a UTF-16 file as UTF-8, without its mark and its last odd byte, if any.
+std::string Utf16Text(std::string_view bytes) {
+    return Utf16LeToUtf8(
+        bytes.substr(kUtf16Bom.size(), (bytes.size() - kUtf16Bom.size()) & ~std::size_t{1}));
+}
+
+}  // namespace
+
+std::optional<std::string> ProfileValueIn(std::string_view bytes, std::string_view section,
+                                          std::string_view key) {
+    if (IsUtf16(bytes)) return ValueIn(Document(Utf16Text(bytes), true), section, key);
+    return ValueIn(Document(bytes, LooksLikeUtf8(bytes)), section, key);
+}
+
+std::string WithProfileValue(std::string_view bytes, std::string_view section, std::string_view key,
+                             std::string_view value) {
+    using namespace std::string_view_literals;
+    // A line end inside a value would turn its tail into lines of their own.
+    value = value.substr(0, value.find_first_of("\r\n\0"sv));
+    if (!IsUtf16(bytes)) return Edited(Document(bytes, LooksLikeUtf8(bytes)), section, key, value);
+    const std::string edited = Edited(Document(Utf16Text(bytes), true), section, key, value);
+    const std::string_view oddByte = bytes.size() % 2 == 1 ? bytes.substr(bytes.size() - 1) : "";
+    return std::string(kUtf16Bom).append(Utf8ToUtf16Le(edited)).append(oddByte);
 }
 
 }  // namespace kerbview::core

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <thread>
 
 #include "core/address_rules.h"
 #include "core/profile_text.h"
@@ -105,14 +106,31 @@ WriteResult SettingsStore::Write(std::string_view section, std::string_view key,
     } else {
         m_pending.push_back({std::string(section), std::string(key), std::string(value)});
     }
+    if (m_batch) return {WriteStatus::Held, ""};
     return Flush();
 }
 
-WriteResult SettingsStore::Flush() const {
+WriteResult SettingsStore::Flush(std::chrono::milliseconds patience) const {
     if (m_pending.empty()) return {};
-    WriteResult result = WriteProfileValues(m_files, m_iniPath, m_pending);
-    if (result.Ok()) m_pending.clear();
-    return result;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        WriteResult result =
+            WriteProfileValues(m_files, m_iniPath, m_pending, std::max(left, left.zero()));
+        if (result.Ok()) m_pending.clear();
+        if (result.status != WriteStatus::Busy || std::chrono::steady_clock::now() >= deadline) {
+            return result;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void SettingsStore::BeginBatch() const { m_batch = true; }
+
+WriteResult SettingsStore::EndBatch() const {
+    m_batch = false;
+    return Flush();
 }
 
 std::string SettingsStore::Read(std::string_view section, std::string_view key,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -73,11 +74,18 @@ public:
     /// them. Busy: another writer (a second copy of Kerbview, an editor) held the file; the
     /// values are kept and written by the next Write or Flush, and Read already gives them.
     /// Failed: the file could not be written (error says why, for the error report); the values
-    /// are kept too and tried again with the next write. Never throws.
+    /// are kept too and tried again with the next write. Held: a batch is open; the value is
+    /// kept for its end. Never throws.
     WriteResult Write(std::string_view section, std::string_view key, std::string_view value) const;
-    /// Writes the values kept from earlier writes, if any (Written when there are none). Call
-    /// it before the program ends.
-    WriteResult Flush() const;
+    /// Writes the values kept from earlier writes, if any (Written when there are none),
+    /// waiting up to patience for other writers of the file. Call it before the program ends.
+    WriteResult Flush(std::chrono::milliseconds patience = kWriterLockPatience) const;
+    /// From here to EndBatch, Write only keeps its values (Held), so that a run of writes costs
+    /// one rewrite of the file, not one each.
+    void BeginBatch() const;
+    /// Ends the batch and writes every value kept, as Flush does, in one rewrite whose bytes are
+    /// those the separate writes would have made.
+    WriteResult EndBatch() const;
     /// ReadIni on this file; a value kept for a later write is read as written.
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultText) const;
@@ -89,6 +97,7 @@ private:
     // Values not yet in the file, at most one per key. Write is const for the callers, which
     // hold the store as a constant; the file is its state, and these are the file's to be.
     mutable std::vector<ProfileEntry> m_pending;
+    mutable bool m_batch = false;
 };
 
 /// IniPath for a program folder: folder / "Kerbview.ini" (just "Kerbview.ini" for an empty

@@ -31,8 +31,11 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when it is not valid UTF-8.
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+
+// Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when it is not valid UTF-8
+// (a surrogate is valid only with surrogates).
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp, bool surrogates = false) {
     auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     unsigned char c = b(i);
     std::size_t len = c < 0x80           ? 1
@@ -48,8 +51,13 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     }
     // Reject overlong forms, surrogates and values past U+10FFFF.
     static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp < kMin[len] || cp > 0x10FFFF || (IsSurrogate(cp) && !surrogates)) return 0;
     return len;
+}
+
+char32_t Cp1252CodePoint(unsigned char c) {
+    if (c < 0x80 || c > 0x9F) return c;
+    return kHigh[c - 0x80] != 0 ? kHigh[c - 0x80] : 0xFFFD;
 }
 
 }  // namespace
@@ -58,13 +66,7 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
     std::string out;
     out.reserve(cp1252.size());
     for (char ch : cp1252) {
-        auto c = static_cast<unsigned char>(ch);
-        char32_t cp = c;
-        if (c >= 0x80 && c <= 0x9F) {
-            cp = kHigh[c - 0x80];
-            if (cp == 0) cp = 0xFFFD;
-        }
-        AppendUtf8(out, cp);
+        AppendUtf8(out, Cp1252CodePoint(static_cast<unsigned char>(ch)));
     }
     return out;
 }
@@ -93,13 +95,63 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+std::string Utf16LeToUtf8(std::string_view utf16le) {
+    const auto unit = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(utf16le[i]) |
+                                     static_cast<unsigned char>(utf16le[i + 1]) << 8);
+    };
+    std::string out;
+    out.reserve(utf16le.size());
+    for (std::size_t i = 0; i + 1 < utf16le.size(); i += 2) {
+        char32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < utf16le.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    const auto put = [&](char32_t unit) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        std::size_t len = DecodeUtf8(utf8, i, cp, true);
+        if (len == 0) {
+            cp = Cp1252CodePoint(static_cast<unsigned char>(utf8[i]));
+            len = 1;
+        }
+        i += len;
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
 bool LooksLikeUtf8(std::string_view bytes) {
     bool multi = false;
     for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
-        std::size_t len = DecodeUtf8(bytes, i, cp);
+        const std::size_t len = DecodeUtf8(bytes, i, cp);
         if (len == 0) return false;
-        multi = multi || len > 1;
+        multi = true;
         i += len;
     }
     return multi;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app_fixture.h"
@@ -130,9 +131,11 @@ TEST(ProgramErrors, ErrorsKeepTheirMessageAndStayOffLabel21WithoutDebugging) {
 
 TEST(ProgramErrors, SettingsWriteThatFailsIsReported) {
     Rig rig;
+    std::filesystem::create_directory(rig.folder.File("Kerbview.ini"));  // cannot be a file
     ASSERT_TRUE(rig.Start());
-    std::filesystem::remove(rig.folder.File("Kerbview.ini"));
-    std::filesystem::create_directory(rig.folder.File("Kerbview.ini"));  // cannot be a file now
+    // Start-up writes its settings in one go, and says once that it could not.
+    EXPECT_NE(rig.errors.str().find("Main: Kerbview.ini: not a readable file"), std::string::npos);
+    EXPECT_EQ(rig.errors.str().find("Canvia_"), std::string::npos) << rig.errors.str();
     rig.program.MenuClick(Menu::Graficos);
     EXPECT_NE(rig.errors.str().find("Canvia_Grafics: Kerbview.ini"), std::string::npos)
         << rig.errors.str();
@@ -213,6 +216,25 @@ TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
     rig.program.Tick();
     EXPECT_EQ(rig.client.m_log.back(), "connect 10.0.0.1:2002");
     EXPECT_EQ(rig.program.Panel()[Element::Label15].text, "N/A");
+}
+
+// Another copy of the program holds the file when the window closes: the end waits for it.
+TEST(ProgramShutdown, ValueHeldBackByAnotherWriterIsWrittenAtTheEnd) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    core::LockAttempt other =
+        core::MakeFileSystem()->TryLockWriters(rig.folder.File("Kerbview.ini"));
+    ASSERT_NE(other.lock, nullptr);
+    rig.program.MenuClick(Menu::Graficos);
+    EXPECT_EQ(rig.Ini("NoGrafics"), "False");
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.lock.reset();
+    });
+    rig.program.Unload();
+    release.join();
+    EXPECT_EQ(rig.Ini("NoGrafics"), "True");
+    EXPECT_EQ(rig.errors.str(), "");
 }
 
 TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {

@@ -14,17 +14,21 @@
 namespace kerbview::core::testing {
 
 /// The platform's file services with faults on demand: a folder where no new file may be made,
-/// a disk that holds only so many bytes per file, and a hook that runs when a new file is made
-/// (as another program writing the same file at that moment would).
+/// a disk that holds only so many bytes per file, and hooks that run once when a new file is
+/// made and just before a file is moved into place (as another program writing the same file
+/// at that moment would). Counts the new files made.
 class FaultyFiles final : public FileSystem {
 public:
+    int newFiles = 0;
     bool refuseNewFiles = false;
     std::uint64_t room = std::numeric_limits<std::uint64_t>::max();
     std::function<void()> onNewFile;
+    std::function<void()> beforeMove;
 
     std::unique_ptr<WritableFile> Open(const std::filesystem::path& path, OpenMode mode,
                                        std::error_code& error) override {
         if (mode == OpenMode::CreateNew) {
+            ++newFiles;
             if (onNewFile) std::exchange(onNewFile, nullptr)();
             if (refuseNewFiles) {
                 error = std::make_error_code(std::errc::permission_denied);
@@ -37,6 +41,16 @@ public:
     }
     LockAttempt TryLockWriters(const std::filesystem::path& file) override {
         return m_real->TryLockWriters(file);
+    }
+    bool Exchange(const std::filesystem::path& replacement, const std::filesystem::path& target,
+                  std::error_code& error) override {
+        if (beforeMove) std::exchange(beforeMove, nullptr)();
+        return m_real->Exchange(replacement, target, error);
+    }
+    bool MoveNew(const std::filesystem::path& file, const std::filesystem::path& target,
+                 std::error_code& error) override {
+        if (beforeMove) std::exchange(beforeMove, nullptr)();
+        return m_real->MoveNew(file, target, error);
     }
 
 private:

@@ -15,7 +15,9 @@
 namespace kerbview::core {
 namespace {
 
+using testing::ReadBytes;
 using testing::TempDir;
+using testing::Utf16File;
 using testing::WriteBytes;
 using namespace std::string_literals;
 
@@ -48,6 +50,7 @@ TEST(ProfileDifferential, ReadsAgreeWithWindowsExceptWhereTheyDifferByDesign) {
     const std::string quotes = "[S]\r\na=\"quoted\"\r\nb='single'\r\nc=\"open\r\nd=\"\"\r\n";
     const std::string mixed = "[A]\nx=1\r\ny=2\rz=3\n";
     const std::string utf8 = "[S]\r\nk=Espa\xC3\xB1ol\r\n";
+    const std::string utf16 = Utf16File(u"[ S ]\r\n  K = Catal\u00E0 \r\nj=\"q\"\r\n[T]\rk=t");
     const ReadCase cases[] = {
         {dup, "a", "K"},
         {dup, "A", "other", ""},  // a later header of the same name is not merged
@@ -73,6 +76,9 @@ TEST(ProfileDifferential, ReadsAgreeWithWindowsExceptWhereTheyDifferByDesign) {
          "a key before any section: Windows files it under "
          "an empty section name, Kerbview has no use for it"},
         {utf8, "S", "k", "a UTF-8 file: Kerbview reads it as Windows-1252 text"},
+        {utf16, "s", "k"},
+        {utf16, "S", "j"},
+        {utf16, "T", "k"},
     };
     TempDir dir;
     int n = 0;
@@ -118,6 +124,8 @@ TEST(ProfileDifferential, WritesAgreeWithWindowsExceptWhereTheyDifferByDesign) {
         {"\xEF\xBB\xBF[A]\r\nx=1\r\n", "A", "x", "10"},
         {"[A]\r\nx=Espa\xC3\xB1ol\r\n", "A", "x", "Catal\xE0",
          "a UTF-8 file: Kerbview writes the value in UTF-8 and keeps the file UTF-8"},
+        {Utf16File(u"[A]\r\nx=Espa\u00F1ol\r\n"), "A", "x", "Catal\xE0"},
+        {Utf16File(u"[A]\r\nx=1\r\n"), "C", "k", "Espa\xF1ol"},
     };
     const char* const probes[][2] = {{"A", "x"}, {"A", "y"}, {"A", "new"}, {"A", "w"},
                                      {"B", "z"}, {"C", "k"}, {"S", "k"}};
@@ -136,6 +144,8 @@ TEST(ProfileDifferential, WritesAgreeWithWindowsExceptWhereTheyDifferByDesign) {
             same = same && WindowsRead(ours, section, key) == WindowsRead(theirs, section, key);
         }
         EXPECT_EQ(same, *c.differs == '\0') << c.differs;
+        // The file keeps its encoding, and its byte-order mark, as Windows keeps them.
+        EXPECT_EQ(ReadBytes(ours).substr(0, 2), ReadBytes(theirs).substr(0, 2));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "core/text_encoding.h"
 #include "faulty_files.h"
@@ -23,6 +24,7 @@ namespace {
 using testing::FaultyFiles;
 using testing::ReadBytes;
 using testing::TempDir;
+using testing::Utf16File;
 using testing::WriteBytes;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
@@ -120,6 +122,13 @@ TEST_F(ProfileFile, WriteReplacesOrAddsTheValueAndKeepsEveryOtherByte) {
          "Catal\xE0", "[Opcions]\nIdioma=Catal\xC3\xA0\nNote=\xE2\x82\xAC 5\n"},
         {"\xEF\xBB\xBF[Opcions]\r\nIdioma=Espa\xC3\xB1ol\r\n", "Opcions", "ScanTime", "50",
          "\xEF\xBB\xBF[Opcions]\r\nIdioma=Espa\xC3\xB1ol\r\nScanTime=50\r\n"},
+        // A UTF-16 file stays UTF-16; a character outside Windows-1252, a surrogate without its
+        // pair and a last odd byte stay as they were.
+        {Utf16File(u"[Opcions]\r\nIdioma=Catal\u00E0\r\nNote=\u4E2D\U0001F600\r\n"), "Opcions",
+         "Idioma", "Espa\xF1ol",
+         Utf16File(u"[Opcions]\r\nIdioma=Espa\u00F1ol\r\nNote=\u4E2D\U0001F600\r\n")},
+        {Utf16File(u"[S]\r\nk=\xD800\r\nj=1") + "\x01", "MaxMin", "MaxPneu", "100",
+         Utf16File(u"[S]\r\nk=\xD800\r\nj=1\r\n[MaxMin]\r\nMaxPneu=100\r\n") + "\x01"},
         {unclosed, "Opcions", "ScanTime", "200", unclosed + "[Opcions]\r\nScanTime=200\r\n"},
         {nul, "S", "n", "1", nul + "n=1\n"},
         {longLine, "S", "k", "v", longLine + "\nk=v\n"}};
@@ -171,16 +180,38 @@ TEST_F(ProfileFile, WriteKeepsThePermissionsOfTheFile) {
 #endif
 }
 
-TEST_F(ProfileFile, WriteThroughASymbolicLinkUpdatesTheTargetAndKeepsTheLink) {
-    const fs::path real = dir.File("real.ini");
-    WriteBytes(real, "[S]\nk=1\n");
-    std::error_code error;
-    fs::create_symlink(real, ini, error);
-    // Windows gives symbolic links only to administrators and developer mode; Wine has none.
-    if (error) GTEST_SKIP() << "this system makes no symbolic link here: " << error.message();
-    ASSERT_TRUE(WriteProfileValue(ini, "S", "k", "2").Ok());
-    EXPECT_TRUE(fs::is_symlink(ini));
-    EXPECT_EQ(ReadBytes(real), "[S]\nk=2\n");
+// The link stays a link, also when the file it names does not exist yet.
+TEST_F(ProfileFile, WriteThroughASymbolicLinkWritesTheFileItNamesAndKeepsTheLink) {
+    fs::create_directory(dir.File("real"));
+    const fs::path real = dir.File("real") / "settings.ini";
+    struct Case {
+        const char* note;
+        fs::path linkTo;
+        std::optional<std::string> before;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"an existing file", real, "[S]\nk=1\n", "[S]\nk=2\n"},
+        {"a missing file, named relative to the link", fs::path("real") / "settings.ini",
+         std::nullopt, "[S]\r\nk=2\r\n"},
+        {"a link to a missing file", dir.File("second-link"), std::nullopt, "[S]\r\nk=2\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        if (c.before) WriteBytes(real, *c.before);
+        std::error_code error;
+        fs::create_symlink(c.linkTo, ini, error);
+        if (c.linkTo == dir.File("second-link")) fs::create_symlink(real, c.linkTo, error);
+        // Windows gives symbolic links only to administrators and developer mode; Wine has none.
+        if (error) GTEST_SKIP() << "this system makes no symbolic link here: " << error.message();
+        ASSERT_TRUE(WriteProfileValue(ini, "S", "k", "2").Ok());
+        EXPECT_TRUE(fs::is_symlink(ini));
+        EXPECT_EQ(ReadBytes(real), c.after);
+        fs::remove(ini);
+        fs::remove(real);
+    }
+    fs::create_symlink("loop", dir.File("loop"));
+    EXPECT_EQ(WriteProfileValue(dir.File("loop"), "S", "k", "2").status, WriteStatus::Failed);
 }
 
 // A write goes through a temporary file beside the file, and leaves none behind. Where none can
@@ -233,15 +264,62 @@ TEST_F(ProfileFile, FullDiskLeavesTheFileAsItWasAndNoTemporaryFileAndSaysWhy) {
               WriteStatus::Failed);
 }
 
-// A text editor takes no lock: when it saves between the read and the replacement, its change
-// is kept and the value written into it.
-TEST_F(ProfileFile, FileSavedByAnotherProgramDuringTheWriteKeepsBothChanges) {
-    WriteBytes(ini, kWindowsFile);
-    FaultyFiles files;
-    files.onNewFile = [&] { WriteBytes(ini, "[Opcions]\r\nIdioma=Catal\xE0\r\n"); };
-    const ProfileEntry entry{"Opcions", "ScanTime", "10"};
-    ASSERT_TRUE(WriteProfileValues(files, ini, {&entry, 1}).Ok());
-    EXPECT_EQ(ReadBytes(ini), "[Opcions]\r\nIdioma=Catal\xE0\r\nScanTime=10\r\n");
+// A text editor takes no lock. When it saves while a write is under way, through a new file
+// renamed over the old one or by emptying the file and filling it again, its save is kept and
+// the value is written into it.
+TEST_F(ProfileFile, FileSavedByAnEditorDuringTheWriteKeepsBothChanges) {
+    const std::string saved = "[Opcions]\r\nIdioma=Catal\xE0\r\n";
+    const auto renameSave = [&] {
+        const fs::path temp = dir.File("editor~");
+        WriteBytes(temp, saved);
+        fs::rename(temp, ini);
+    };
+    // Windows cannot exchange two files in one step: there the save just before the move is
+    // lost, as the README says.
+    WriteBytes(dir.File("a"), "a");
+    WriteBytes(dir.File("b"), "b");
+    std::error_code ec;
+    const bool canExchange = MakeFileSystem()->Exchange(dir.File("a"), dir.File("b"), ec);
+    fs::remove(dir.File("a"));
+    fs::remove(dir.File("b"));
+
+    enum class When { NewFile, BeforeMove, Emptied };
+    struct Case {
+        const char* note;
+        bool fileBefore;
+        When when;
+    };
+    const Case cases[] = {
+        {"saved as the writer makes its temporary file", true, When::NewFile},
+        {"saved just before the writer's file takes its place", true, When::BeforeMove},
+        {"made just before the writer's new file takes its place", false, When::BeforeMove},
+        {"emptied, and filled again a moment later", true, When::Emptied},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        if (c.fileBefore) WriteBytes(ini, kWindowsFile);
+        FaultyFiles files;
+        std::ofstream inPlace;
+        std::thread filler;
+        if (c.when == When::NewFile) files.onNewFile = renameSave;
+        if (c.when == When::BeforeMove) files.beforeMove = renameSave;
+        if (c.when == When::Emptied) {
+            inPlace.open(ini, std::ios::binary | std::ios::trunc);
+            filler = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                inPlace << saved;
+                inPlace.close();
+            });
+        }
+        const ProfileEntry entry{"Opcions", "ScanTime", "10"};
+        const WriteResult result = WriteProfileValues(files, ini, {&entry, 1});
+        if (filler.joinable()) filler.join();
+        ASSERT_TRUE(result.Ok()) << result.error;
+        const bool lost = c.when == When::BeforeMove && c.fileBefore && !canExchange;
+        EXPECT_EQ(ReadBytes(ini), lost ? WindowsFileWith("ScanTime=150", "ScanTime=10")
+                                       : saved + "ScanTime=10\r\n");
+        fs::remove(ini);
+    }
 }
 
 TEST(TextEncoding, Windows1252AndUtf8ConvertBothWaysAndUtf8NeedsAValidMultiByteSequence) {

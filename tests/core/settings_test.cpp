@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,40 @@ TEST(SettingsStore, FailedOrBusyWriteIsReportedAndKeptUntilAWriteSucceeds) {
     EXPECT_TRUE(store.Flush().Ok());
     EXPECT_EQ(ReadBytes(store.IniPath()),
               "[Opcions]\r\nIdioma=English\r\nScanTime=150\r\nPort=2001\r\n");
+}
+
+// Start-up's writes: one rewrite of the file, however large, with the bytes that the separate
+// writes would have made.
+TEST(SettingsStore, BatchMakesTheBytesOfTheSeparateWritesInOneRewrite) {
+    struct Entry {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Entry writes[] = {{"MaxMin", "MaxPneu", "100"},       {"Opcions", "Idioma", "Espa\xF1ol"},
+                            {"Opcions", "ScanTime", "50"},      {"New", "k", "one\r\n[Evil]"},
+                            {"opcions", "IDIOMA", "Catal\xE0"}, {"MaxMin", "MinPneu", "80"}};
+    const std::optional<std::string> files[] = {
+        std::nullopt, "[MaxMin]\nMinPneu=1\n[Opcions]\nScanTime=10\n",
+        "[Opcions]\r\nNote=\xC3\xA9t\xC3\xA9\r\n"};  // a UTF-8 file
+    for (const std::optional<std::string>& before : files) {
+        SCOPED_TRACE(before.value_or("<no file>"));
+        TempDir dir;
+        const SettingsStore separate(dir.File("separate.ini"));
+        FaultyFiles counted;
+        const SettingsStore batched(dir.File("batched.ini"), counted);
+        if (before) WriteBytes(separate.IniPath(), *before), WriteBytes(batched.IniPath(), *before);
+        batched.BeginBatch();
+        for (const Entry& w : writes) {
+            ASSERT_TRUE(separate.Write(w.section, w.key, w.value).Ok());
+            EXPECT_EQ(batched.Write(w.section, w.key, w.value).status, WriteStatus::Held);
+        }
+        EXPECT_EQ(batched.Read("Opcions", "Idioma", ""), "Catal\xE0");
+        EXPECT_EQ(fs::exists(batched.IniPath()), before.has_value()) << "nothing written yet";
+        ASSERT_TRUE(batched.EndBatch().Ok());
+        EXPECT_EQ(ReadBytes(batched.IniPath()), ReadBytes(separate.IniPath()));
+        EXPECT_EQ(counted.newFiles, 1);
+    }
 }
 
 // Two copies of the program in one folder, each writing while the other does: no value is

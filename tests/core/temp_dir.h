@@ -20,6 +20,16 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+/// The bytes of a file as Notepad saves it as "Unicode": UTF-16LE after a byte-order mark.
+inline std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 /// A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
