@@ -90,7 +90,9 @@ TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHolesOrAfte
     const ReadRange intoTheHole[] = {ranges[0], {child.m_address + child.m_page - 4, 8}};
     EXPECT_NE(opened.reader->ReadBatch(intoTheHole, bytes), 11u);
 
+    EXPECT_FALSE(opened.reader->Ended());
     child.Kill();
+    EXPECT_TRUE(opened.reader->Ended());
     EXPECT_EQ(opened.reader->Read(child.m_address, bytes, 8), 0u) << "a process that has ended";
     EXPECT_EQ(opened.reader->ReadBatch(ranges, bytes), 0u) << "a process that has ended";
 }
@@ -157,6 +159,52 @@ TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedP
     EXPECT_EQ(DescriptorsOn(memPath), 1);
     testing::ExpectGraceReleaseAndReopen(platform, link, observer, command,
                                          [&] { return DescriptorsOn(memPath); });
+#endif
+}
+
+// Another program's "RACE 07" window, found first, is passed over once a scan of it reads
+// nothing, and the simulator started meanwhile is attached; when the simulator ends, the link
+// lets it go at once instead of reading zeros through the grace.
+TEST(SimStandinIntegration, ImpostorIsPassedOverForTheSimulatorWhoseEndIsSeenAtOnce) {
+#ifndef KERBVIEW_SIM_STANDIN
+    GTEST_SKIP() << "built without the stand-in simulator (KERBVIEW_BUILD_GUI off)";
+#else
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    core::testing::ChildProcess impostor(KERBVIEW_SIM_STANDIN, {"--impostor"});
+    ASSERT_EQ(impostor.ReadLine(30s), "ready");
+    Platform platform = MakePlatform();
+    ASSERT_TRUE(testing::WaitFor([&] {
+        return platform.windows->WindowProcessId(platform.windows->FindWindow("RACE 07")) ==
+               impostor.Pid();
+    }));
+    core::testing::ChildProcess sim(KERBVIEW_SIM_STANDIN, {});
+    ASSERT_EQ(sim.ReadLine(30s), "ready");
+    ASSERT_EQ(sim.Command("pause"), "ok pause");
+    ASSERT_NO_FATAL_FAILURE(
+        testing::SendSession([&](const std::string& line) { return sim.Command(line); }));
+
+    core::ErrorReporter reporter;
+    testing::RecordingObserver observer;
+    GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    link.SetScanTime(500);
+    EXPECT_EQ(testing::TicksUntilRunning(link), 7);
+    ASSERT_EQ(link.GameProcessId(), impostor.Pid()) << "the impostor's window was not found first";
+    Acquisition acquisition(link.Readers());
+    Snapshot got;
+    ASSERT_EQ(acquisition.Acquire(got), AcquireResult::NothingRead);
+    link.PassOverProcess();
+    EXPECT_EQ(observer.notTheSimulator, std::vector<std::uint32_t>{impostor.Pid()});
+    EXPECT_EQ(testing::TicksUntilRunning(link), 7);
+    EXPECT_EQ(link.GameProcessId(), sim.Pid());
+    ASSERT_EQ(acquisition.Acquire(got), AcquireResult::Complete);
+    testing::ExpectSessionSnapshot(got);
+
+    ASSERT_EQ(sim.Command("quit"), "ok quit");
+    sim.Wait();
+    EXPECT_FALSE(link.RACE07_Actiu()) << "the grace kept a simulator that has ended";
+    EXPECT_FALSE(link.HoldsProcessHandle());
+    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
+    EXPECT_TRUE(observer.failures.empty()) << observer.failures[0];
 #endif
 }
 
