@@ -207,55 +207,45 @@ TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
     EXPECT_EQ(rig.program.Panel()[Element::Label15].text, "N/A");
 }
 
-// A server never sends zeros as live telemetry: a simulator that ends within the grace is shown
-// not running at once and its client gets status packets; a "RACE 07" window of another program
-// is passed over with a notice and no packet of it. Neither shows a message.
-TEST(ProgramLink, ServerSendsStatusNotZerosWhenTheProcessEndsOrIsNoSimulator) {
-    for (const bool foreign : {false, true}) {
-        SCOPED_TRACE(foreign ? "another program's window" : "the simulator ends");
-        testing::ProgramFolder folder;
-        folder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=1\r\nScanTime=500\r\n");
-        auto windows = std::make_unique<telemetry::testing::FakeWindowFinder>();
-        auto memory = std::make_unique<telemetry::testing::FakeProcessMemory>();
-        telemetry::testing::FakeWindowFinder& window = *windows;
-        telemetry::testing::FakeProcessMemory& process = *memory;
-        telemetry::testing::Apply(*process.image, telemetry::testing::SessionWrites());
-        if (foreign) process.otherPrograms.insert(4242);
-        net::test::FakeSocket server, client;
-        std::ostringstream errors;
-        FakeFrontEnd frontEnd;
-        Program program(folder.Path(), '.', {std::move(windows), std::move(memory)},
-                        {server, client}, errors);
-        ASSERT_TRUE(program.Main(frontEnd));
-        const auto tick = [&] {
-            program.Tick();
-            server.m_state = net::SocketState::Connected;
-            if (server.m_events.sendComplete) server.m_events.sendComplete();
-        };
-        const std::string& label1 = program.Panel()[Element::Label1].text;
-        const std::string notRunning = program.Texts().TxtNotRunning;
-        const std::string statusOnly = net::PacketBytes(
-            net::PacketLengthFor(net::StatusOnlyBody(notRunning)), net::StatusOnlyBody(notRunning));
-
-        tick();
-        window.window = 77;
-        for (int i = 0; i < 8; ++i) tick();  // the appearance delay, then the first scan
-        if (!foreign) {
-            EXPECT_NE(server.m_sent.back().find("Ann Driver"), std::string::npos);
-            window.window = 0, process.ended.insert(4242);
-            server.m_sent.clear();
-        }
-        tick();
-        EXPECT_EQ(label1, notRunning);
-        tick();
-        // Another program's window: a status packet on each tick of the delay, none when its
-        // memory was found empty, then status packets again.
-        EXPECT_EQ(server.m_sent, std::vector<std::string>(foreign ? 9 : 2, statusOnly));
-        EXPECT_EQ(errors.str().find("holds no telemetry") != std::string::npos, foreign)
-            << errors.str();
-        EXPECT_FALSE(std::any_of(frontEnd.log.begin(), frontEnd.log.end(),
-                                 [](const std::string& l) { return l.starts_with("Message"); }));
+// Another program's "RACE 07" window is passed over with a notice once a scan of it reads
+// nothing: its zeros are never sent as telemetry, its client gets status packets meanwhile, and
+// the simulator's window behind it is found after its own delay.
+TEST(ProgramLink, AWindowWhoseProcessHoldsNoTelemetryIsPassedOverWithoutSendingZeros) {
+    testing::ProgramFolder folder;
+    folder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=1\r\nScanTime=500\r\n");
+    auto windows = std::make_unique<telemetry::testing::FakeWindowFinder>();
+    auto memory = std::make_unique<telemetry::testing::FakeProcessMemory>();
+    windows->window = 77, windows->processId = 666;
+    windows->later = {{78, 4242}};
+    memory->otherPrograms = {666};
+    telemetry::testing::Apply(*memory->image, telemetry::testing::SessionWrites());
+    net::test::FakeSocket server, client;
+    std::ostringstream errors;
+    FakeFrontEnd frontEnd;
+    Program program(folder.Path(), '.', {std::move(windows), std::move(memory)}, {server, client},
+                    errors);
+    ASSERT_TRUE(program.Main(frontEnd));
+    // Listen, the appearance delay, the scan that reads nothing, and one tick more.
+    for (int tick = 0; tick < 10; ++tick) {
+        program.Tick();
+        server.m_state = net::SocketState::Connected;
+        if (server.m_events.sendComplete) server.m_events.sendComplete();
     }
+    const std::string notRunning = program.Texts().TxtNotRunning;
+    EXPECT_EQ(program.Panel()[Element::Label1].text, notRunning);
+    ASSERT_EQ(server.m_sent.size(), 8u);
+    for (const std::string& packet : server.m_sent) {
+        EXPECT_EQ(packet.substr(6, 54), std::string(54, '\0')) << "not a status packet";
+    }
+    EXPECT_EQ(server.m_sent.back(),
+              net::PacketBytes(net::PacketLengthFor(net::StatusOnlyBody(notRunning)),
+                               net::StatusOnlyBody(notRunning)));
+    EXPECT_NE(errors.str().find("process 666 holds no telemetry"), std::string::npos)
+        << errors.str();
+    for (int tick = 0; tick < 7; ++tick) program.Tick(), server.m_events.sendComplete();
+    EXPECT_NE(server.m_sent.back().find("Ann Driver"), std::string::npos);
+    EXPECT_TRUE(std::none_of(frontEnd.log.begin(), frontEnd.log.end(),
+                             [](const std::string& l) { return l.starts_with("Message"); }));
 }
 
 TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {
