@@ -105,6 +105,7 @@ class NoObserver : public telemetry::LinkObserver {
 public:
     void OnLinkStatus(telemetry::LinkStatus) override {}
     void OnOpenFailed(const std::string& detail) override { failure = detail; }
+    void OnNotTheSimulator(std::uint32_t) override { failure = "not the simulator"; }
     std::string failure;
 };
 

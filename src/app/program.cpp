@@ -216,7 +216,14 @@ std::uint32_t Program::TickCount() { return static_cast<std::uint32_t>(m_clock.N
 
 void Program::Lectures() {
     try {
-        if (m_acquisition.Acquire(m_snapshot) == telemetry::AcquireResult::EndTick) return;
+        const telemetry::AcquireResult acquired = m_acquisition.Acquire(m_snapshot);
+        // Not the simulator's memory: its zeros are no telemetry, and its window must not keep
+        // the simulator's own from being found.
+        if (acquired == telemetry::AcquireResult::NothingRead) {
+            m_gameLink.PassOverProcess();
+            return;
+        }
+        if (acquired == telemetry::AcquireResult::EndTick) return;
         SnapshotTaken();
         if (m_roles.MaySend()) {
             m_roles.SendTelemetry(m_snapshot, Status());
@@ -264,6 +271,13 @@ void Program::OnOpenFailed(const std::string& detail) {
     m_errorLog.Notice(std::string(telemetry::GameLink::kOpenFailureMessage) + ": " + detail);
     m_frontEnd->ShowMessage(std::string(telemetry::GameLink::kOpenFailureMessage),
                             core::Utf8ToCp1252(detail));
+}
+
+void Program::OnNotTheSimulator(std::uint32_t processId) {
+    m_errorLog.Notice("The \"" + std::string(telemetry::GameLink::kWindowTitle) +
+                      "\" window of process " + std::to_string(processId) +
+                      " holds no telemetry where the simulator keeps it (another program, or "
+                      "another build of the simulator); looking for another such window.");
 }
 
 // ---- Network roles ----------------------------------------------------------------------

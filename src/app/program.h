@@ -156,6 +156,7 @@ private:
     // telemetry::LinkObserver
     void OnLinkStatus(telemetry::LinkStatus status) override;
     void OnOpenFailed(const std::string& detail) override;
+    void OnNotTheSimulator(std::uint32_t processId) override;
 
     // net::RolesHost
     void SetScanTimerEnabled(bool enabled) override;

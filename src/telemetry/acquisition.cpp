@@ -42,7 +42,11 @@ private:
 AcquireResult Acquisition::Acquire(Snapshot& snapshot) {
     snapshot = Snapshot{};
     const ScanScope scan(m_readers);
+    const AcquireResult result = ReadScan(snapshot);
+    return m_readers.EveryReadOfTheScanFailed() ? AcquireResult::NothingRead : result;
+}
 
+AcquireResult Acquisition::ReadScan(Snapshot& snapshot) {
     switch (m_DriverSelectMode) {
         case 0:
             if (!FindSlotByName(snapshot)) {
@@ -71,11 +75,17 @@ AcquireResult Acquisition::Acquire(Snapshot& snapshot) {
         CutAtNul(m_readers.ReadMemory(MemoryMap::SlotField(m_map.CarName, m_DriverSlot),
                                       MemoryMap::CarNameLength),
                  "car name");
-    m_CurrentCar = snapshot.CarName;
+    // A car name that nothing was read for is no car: the picture stays as it is.
+    if (m_readers.ScanReadAnything()) {
+        m_CurrentCar = snapshot.CarName;
+    }
 
     ReadSlotValues(snapshot);
     ReadCarValues(snapshot);
     snapshot.DriverSlot = m_DriverSlot;
+    if (m_readers.ScanReadAnything()) {
+        m_CurrentCar = snapshot.CarName;
+    }
     return AcquireResult::Complete;
 }
 

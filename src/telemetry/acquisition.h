@@ -22,6 +22,10 @@ public:
 enum class AcquireResult {
     Complete,  ///< The snapshot is filled; Lectures goes on to send and present it.
     EndTick,   ///< No usable player slot in this tick: nothing is to be presented or sent.
+    /// Every read of the scan failed: the process holds nothing where the simulator keeps its
+    /// telemetry (it has ended, or it is another program). This is no snapshot: nothing is
+    /// to be presented or sent, and CurrentCar is kept.
+    NothingRead,
 };
 
 /// The acquisition section of Lectures: finds the player's driver slot and reads one snapshot
@@ -37,7 +41,8 @@ public:
     /// Fills `snapshot` (every field is overwritten), DriverSlot and CurrentCar. The caller
     /// runs it only for TipusConexio 0 or 1; a client takes its snapshot from the packet.
     /// Returns EndTick when a mode 1 or 2 slot name holds no character 0, or when the player's
-    /// slot is not one of the table's 64 slots (garbage from the slot number address).
+    /// slot is not one of the table's 64 slots (garbage from the slot number address);
+    /// NothingRead when every read of the scan failed.
     /// Throws LecturesError for a mode-0 slot name or car text without a character 0, a track
     /// path whose part after the backslash is shorter than four characters, or a lap count of
     /// 32767; the snapshot is then partly filled and is to be discarded.
@@ -54,6 +59,7 @@ public:
     const std::string& CurrentCar() const { return m_CurrentCar; }
 
 private:
+    AcquireResult ReadScan(Snapshot& snapshot);
     bool FindSlotByName(Snapshot& snapshot);
     bool TakeSlot(std::int16_t slot, Snapshot& snapshot);
     void ReadSlotValues(Snapshot& snapshot);

@@ -37,6 +37,11 @@ double GameLink::TickLimit(double milliseconds) const {
 }
 
 bool GameLink::Attach() {
+    // Nothing can be read from a process that has ended: the grace is for a window that
+    // vanishes for a moment, not for a simulator that is gone.
+    if (!m_ProcessClosed && m_ProcessHandle->Ended()) {
+        LetGo(m_heldWindow);
+    }
     m_GameWindow = m_windows.FindWindow(kWindowTitle);
 
     if (m_GameWindow == 0) {
@@ -70,27 +75,46 @@ bool GameLink::Attach() {
     }
     m_AttachCounter = 0;
     if (m_ProcessClosed) {
-        OpenProcess();
+        return OpenProcess();
     }
     return true;
 }
 
-void GameLink::OpenProcess() {
+bool GameLink::OpenProcess() {
     m_GameProcessId = m_windows.WindowProcessId(m_GameWindow);
     OpenResult opened = m_memory.Open(m_GameProcessId);
+    if (opened.reader ? opened.reader->Ended() : opened.gone) {
+        LetGo(m_GameWindow);
+        return false;
+    }
     if (!opened.reader) {
         // Reported once per appearance: a refused open repeats every tick.
         if (!m_openFailureShown) {
             m_openFailureShown = true;
             m_observer.OnOpenFailed(opened.detail);
         }
-        return;
+        return true;
     }
     m_ProcessHandle = std::move(opened.reader);
     m_readers.SetProcess(m_ProcessHandle.get());
     m_ProcessClosed = false;
     m_heldWindow = m_GameWindow;
     m_observer.OnLinkStatus(LinkStatus::Running);
+    return true;
+}
+
+void GameLink::LetGo(WindowId window) {
+    m_windows.PassOver(window);
+    ResetGameLink();
+    m_observer.OnLinkStatus(LinkStatus::NotRunning);
+}
+
+void GameLink::PassOverProcess() {
+    if (m_ProcessClosed) {
+        return;
+    }
+    m_observer.OnNotTheSimulator(m_GameProcessId);
+    LetGo(m_heldWindow);
 }
 
 void GameLink::CloseProcessHandle() {

@@ -27,6 +27,10 @@ public:
     /// permission, in the platform's terms) and the system's error text. Reported once per
     /// appearance of the window.
     virtual void OnOpenFailed(const std::string& detail) = 0;
+    /// The process `processId` behind a window with the simulator's title holds nothing where
+    /// the simulator keeps its telemetry (another program, or another build of the simulator);
+    /// its window is passed over. Reported once per such window.
+    virtual void OnNotTheSimulator(std::uint32_t processId) = 0;
 };
 
 /// The simulator process link: finds the simulator's window on every scan tick, debounces its
@@ -59,7 +63,18 @@ public:
     /// retry it silently. A window found while a process is held that belongs to another
     /// process (the simulator was restarted within the grace) releases the held one: the new
     /// window goes through the appearance delay like any other.
+    ///
+    /// A held process that has ended is let go at once, grace or not: the link reports
+    /// NotRunning and returns false, and a window it left behind is passed over, so that no
+    /// open is tried on it. A window whose process is found gone when it is opened is passed
+    /// over the same way, without an open failure.
     bool RACE07_Actiu();
+
+    /// The held process gave a scan in which every read failed: it is not the simulator (or has
+    /// just ended). It is released and its window passed over, so that the search moves on to
+    /// another window with the title; GameActive false, NotRunning reported. Does nothing
+    /// while no process is held.
+    void PassOverProcess();
 
     /// Releases a held process, then GameActive false, ProcessClosed true, AttachCounter 0.
     /// The next appearance goes through the full delay and may show the open-failure box again.
@@ -81,7 +96,10 @@ public:
 private:
     bool Attach();
     double TickLimit(double milliseconds) const;
-    void OpenProcess();
+    // False when the window's process turned out to be gone.
+    bool OpenProcess();
+    // Passes the window over and leaves the link not running, with nothing held.
+    void LetGo(WindowId window);
 
     WindowFinder& m_windows;
     ProcessMemory& m_memory;

@@ -25,6 +25,7 @@ void MemoryReaders::BeginScan() const {
     Batch& b = m_batch;
     b.inScan = true;
     b.valid = false;
+    m_scan = ScanOutcome{};
     b.next = 0;
     b.reads.clear();
     if (m_process == nullptr || b.ranges.empty()) {
@@ -69,6 +70,7 @@ const unsigned char* MemoryReaders::FromBatch(const ReadRange& range) const {
 }
 
 std::size_t MemoryReaders::Read(Address address, void* buffer, int count) const {
+    m_scan.asked = true;
     if (m_process == nullptr || count <= 0) {
         return 0;
     }
@@ -83,11 +85,13 @@ std::size_t MemoryReaders::Read(Address address, void* buffer, int count) const 
         if (m_batch.valid) {
             if (const unsigned char* bytes = FromBatch(range)) {
                 std::memcpy(buffer, bytes, wanted);
+                m_scan.readAnything = true;
                 return wanted;
             }
         }
     }
     const std::size_t got = std::min(m_process->Read(address, buffer, wanted), wanted);
+    m_scan.readAnything = m_scan.readAnything || got > 0;
     // What a short read did not reach stays zero.
     std::memset(static_cast<unsigned char*>(buffer) + got, 0, wanted - got);
     // A range that cannot be read whole would make every later batch come back short.

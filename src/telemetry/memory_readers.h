@@ -35,6 +35,10 @@ public:
     /// Ends the scan; its reads that were read whole, in order, are the ranges the next scan
     /// reads in one batch.
     void EndScan() const;
+    /// Whether a read of the scan under way, or of the last one ended, transferred anything.
+    bool ScanReadAnything() const { return m_scan.readAnything; }
+    /// Whether that scan asked for reads and every one of them failed.
+    bool EveryReadOfTheScanFailed() const { return m_scan.asked && !m_scan.readAnything; }
 
     /// `count` bytes as a Windows-1252 text of `count` characters, zero bytes included (bytes
     /// past a short read are zero); "\0" (one character) when nothing was read or `count` is
@@ -74,6 +78,11 @@ private:
         std::vector<ReadRange> reads;  // this scan's reads so far
     };
     mutable Batch m_batch;
+    struct ScanOutcome {
+        bool asked = false;
+        bool readAnything = false;
+    };
+    mutable ScanOutcome m_scan;
 };
 
 }  // namespace kerbview::telemetry

@@ -44,6 +44,10 @@ public:
         (void)buffer;
         return 0;
     }
+
+    /// True once the process this reader was opened for has ended: nothing can be read from it
+    /// any more. A reader that cannot tell answers false. Never throws.
+    virtual bool Ended() { return false; }
 };
 
 /// A batched read for a platform that reads one block of memory per call: ranges that lie at
@@ -62,6 +66,9 @@ struct OpenResult {
     /// When `reader` is empty: one line, in the platform's own terms, saying what is missing
     /// (for example a permission) followed by the system's error text.
     std::string detail;
+    /// When `reader` is empty: the process no longer exists, which is no failure to tell the
+    /// user about (its window outlived it for a moment).
+    bool gone = false;
 };
 
 /// Opens other processes for reading.

@@ -26,7 +26,7 @@ int OpenPidDescriptor(std::uint32_t pid) {
 #endif
 }
 
-bool Ended(int pidFd) {
+bool HasEnded(int pidFd) {
     pollfd p{pidFd, POLLIN, 0};
     return ::poll(&p, 1, 0) != 0;
 }
@@ -74,11 +74,15 @@ public:
         // The call names the process by its number, which the system gives to a new process
         // once the simulator has ended; the /proc descriptor cannot be fooled so. A batch is
         // used only when the process it was opened for still ran after it was read.
-        if (got != static_cast<ssize_t>(total) || Ended(m_pidFd)) {
+        if (got != static_cast<ssize_t>(total) || HasEnded(m_pidFd)) {
             return 0;
         }
         return total;
     }
+
+    // Without a process descriptor (kernels before 5.3) the end cannot be told apart from a
+    // new process given the same number; a scan that reads nothing tells it instead.
+    bool Ended() override { return m_pidFd >= 0 && HasEnded(m_pidFd); }
 
 private:
     int m_fd;
@@ -124,11 +128,14 @@ public:
             if (pidFd >= 0) {
                 ::close(pidFd);
             }
-            return {nullptr, MissingPermission(processId, error)};
+            return {nullptr, MissingPermission(processId, error),
+                    error == ENOENT || error == ESRCH};
         }
-        if (pidFd >= 0 && Ended(pidFd)) {
+        // Ended before its memory file was opened: the file may be a new process's of that number.
+        if (pidFd >= 0 && HasEnded(pidFd)) {
             ::close(pidFd);
-            pidFd = -1;
+            ::close(fd);
+            return {nullptr, MissingPermission(processId, ESRCH), true};
         }
         return {std::make_unique<ProcMemReader>(fd, processId, pidFd), std::string()};
     }

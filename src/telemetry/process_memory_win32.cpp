@@ -44,6 +44,10 @@ public:
                                    });
     }
 
+    // The handle keeps the ended process's object, which is signalled from its end on; the
+    // access rights asked for include SYNCHRONIZE.
+    bool Ended() override { return ::WaitForSingleObject(m_handle, 0) == WAIT_OBJECT_0; }
+
 private:
     HANDLE m_handle;
 };
@@ -71,7 +75,9 @@ public:
                                     "Kerbview with the same rights as RACE 07 (as administrator "
                                     "when the simulator runs elevated)"
                                   : "OpenProcess failed for process " + std::to_string(processId);
-            return {nullptr, why + ": " + SystemMessage(error) + "."};
+            // No process has that number (any more): its window outlived it for a moment.
+            return {nullptr, why + ": " + SystemMessage(error) + ".",
+                    error == ERROR_INVALID_PARAMETER};
         }
         return {std::make_unique<Win32ProcessReader>(handle), std::string()};
     }

@@ -29,7 +29,8 @@ bool SameTitle(std::string_view a, std::string_view b) {
 // windows (windows created, destroyed or reparented; the window manager's client list) and to
 // every window its search looked at (title changes, windows below it), and keeps the window it
 // found while that window lives and keeps its title. A call with nothing changed reads the
-// pending events without waiting and makes no round trip to the server.
+// pending events without waiting and makes no round trip to the server. A window passed over is
+// forgotten when the event of its destruction arrives.
 class XcbWindowFinder final : public WindowFinder {
 public:
     XcbWindowFinder() = default;
@@ -38,6 +39,7 @@ public:
     XcbWindowFinder& operator=(const XcbWindowFinder&) = delete;
 
     WindowId FindWindow(std::string_view title) override;
+    void PassOver(WindowId window) override;
     std::uint32_t WindowProcessId(WindowId window) override;
 
 private:
@@ -66,6 +68,8 @@ private:
     // The found window was destroyed, or its title changed.
     bool m_foundGone = false;
     bool m_foundRetitled = false;
+    // Windows the search skips, until they are destroyed.
+    std::unordered_set<xcb_window_t> m_passedOver;
 };
 
 bool XcbWindowFinder::Connect() {
@@ -113,6 +117,8 @@ bool XcbWindowFinder::Connect() {
 
 void XcbWindowFinder::Disconnect() {
     m_lastFound = 0;
+    // A new connection hears of no destruction of these: they would be skipped for good.
+    m_passedOver.clear();
     if (m_connection != nullptr) {
         xcb_disconnect(m_connection);
         m_connection = nullptr;
@@ -135,6 +141,7 @@ void XcbWindowFinder::ReadEvents() {
             case XCB_DESTROY_NOTIFY: {
                 const auto* destroyed = reinterpret_cast<xcb_destroy_notify_event_t*>(event);
                 m_foundGone |= destroyed->window == m_lastFound;
+                m_passedOver.erase(destroyed->window);
                 m_desktopChanged = true;
                 break;
             }
@@ -290,7 +297,10 @@ xcb_window_t XcbWindowFinder::Search(std::string_view title) {
         std::vector<xcb_window_t> untitled;
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             if (titles[i] && SameTitle(*titles[i], title)) {
-                return candidates[i];
+                if (!m_passedOver.contains(candidates[i])) {
+                    return candidates[i];
+                }
+                continue;
             }
             if (!titles[i]) {
                 untitled.push_back(candidates[i]);
@@ -302,6 +312,27 @@ xcb_window_t XcbWindowFinder::Search(std::string_view title) {
         }
     }
     return 0;
+}
+
+void XcbWindowFinder::PassOver(WindowId window) {
+    if (window == 0 || window > 0xFFFFFFFFu || !Connect()) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window);
+    // Its destruction is to be heard of, also when it comes right after the check below.
+    Watch({id});
+    xcb_generic_error_t* error = nullptr;
+    xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+        m_connection, xcb_get_window_attributes(m_connection, id), &error);
+    if (reply != nullptr) {
+        m_passedOver.insert(id);
+        if (m_lastFound == id) {
+            m_lastFound = 0;
+            m_desktopChanged = true;
+        }
+    }
+    std::free(reply);
+    std::free(error);
 }
 
 std::uint32_t XcbWindowFinder::WindowProcessId(WindowId window) {

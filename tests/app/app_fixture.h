@@ -73,6 +73,7 @@ public:
 class NoSimulator final : public telemetry::WindowFinder, public telemetry::ProcessMemory {
 public:
     telemetry::WindowId FindWindow(std::string_view) override { return 0; }
+    void PassOver(telemetry::WindowId) override {}
     std::uint32_t WindowProcessId(telemetry::WindowId) override { return 0; }
     telemetry::OpenResult Open(std::uint32_t) override { return {nullptr, "refused"}; }
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app_fixture.h"
 #include "core/colours.h"
 #include "core/profile_file.h"
+#include "net/wire_format.h"
 #include "panel/element_catalogue.h"
 #include "telemetry/fake_platform.h"
 
@@ -235,6 +237,47 @@ TEST(ProgramShutdown, ValueHeldBackByAnotherWriterIsWrittenAtTheEnd) {
     release.join();
     EXPECT_EQ(rig.Ini("NoGrafics"), "True");
     EXPECT_EQ(rig.errors.str(), "");
+}
+
+// Another program's "RACE 07" window is passed over with a notice once a scan of it reads
+// nothing: its zeros are never sent as telemetry, its client gets status packets meanwhile, and
+// the simulator's window behind it is found after its own delay.
+TEST(ProgramLink, AWindowWhoseProcessHoldsNoTelemetryIsPassedOverWithoutSendingZeros) {
+    testing::ProgramFolder folder;
+    folder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=1\r\nScanTime=500\r\n");
+    auto windows = std::make_unique<telemetry::testing::FakeWindowFinder>();
+    auto memory = std::make_unique<telemetry::testing::FakeProcessMemory>();
+    windows->window = 77, windows->processId = 666;
+    windows->later = {{78, 4242}};
+    memory->otherPrograms = {666};
+    telemetry::testing::Apply(*memory->image, telemetry::testing::SessionWrites());
+    net::test::FakeSocket server, client;
+    std::ostringstream errors;
+    FakeFrontEnd frontEnd;
+    Program program(folder.Path(), '.', {std::move(windows), std::move(memory)}, {server, client},
+                    errors);
+    ASSERT_TRUE(program.Main(frontEnd));
+    // Listen, the appearance delay, the scan that reads nothing, and one tick more.
+    for (int tick = 0; tick < 10; ++tick) {
+        program.Tick();
+        server.m_state = net::SocketState::Connected;
+        if (server.m_events.sendComplete) server.m_events.sendComplete();
+    }
+    const std::string notRunning = program.Texts().TxtNotRunning;
+    EXPECT_EQ(program.Panel()[Element::Label1].text, notRunning);
+    ASSERT_EQ(server.m_sent.size(), 8u);
+    for (const std::string& packet : server.m_sent) {
+        EXPECT_EQ(packet.substr(6, 54), std::string(54, '\0')) << "not a status packet";
+    }
+    EXPECT_EQ(server.m_sent.back(),
+              net::PacketBytes(net::PacketLengthFor(net::StatusOnlyBody(notRunning)),
+                               net::StatusOnlyBody(notRunning)));
+    EXPECT_NE(errors.str().find("process 666 holds no telemetry"), std::string::npos)
+        << errors.str();
+    for (int tick = 0; tick < 7; ++tick) program.Tick(), server.m_events.sendComplete();
+    EXPECT_NE(server.m_sent.back().find("Ann Driver"), std::string::npos);
+    EXPECT_TRUE(std::none_of(frontEnd.log.begin(), frontEnd.log.end(),
+                             [](const std::string& l) { return l.starts_with("Message"); }));
 }
 
 TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {

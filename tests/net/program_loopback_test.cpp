@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QTcpSocket>
 #include <QThread>
 
 #include <sstream>
@@ -139,35 +138,6 @@ TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
     server.program->MenuClick(panel::Menu::VeureDadesServidor);
     ASSERT_TRUE(RunUntil(server, client, [&] { return server.Text(LabelN(17)) == "194"; }));
     EXPECT_EQ(client.Text(LabelN(17)), "90");
-}
-
-// A peer that connects first and never reads must not keep the real client out.
-TEST(ProgramLoopbackIdlePeer, RealClientIsServedAfterAnIdlePeerTookTheSlot) {
-    const std::string port = std::to_string(testing::FreePort());
-    Copy server(1, port, '.', "");
-    server.tcpServer.SetStallLimitMs(1000);
-    server.windows->window = 77;
-    QTcpSocket idle;
-    idle.setReadBufferSize(1);  // takes nothing: the kernel's buffers fill up
-    Copy client(0, port, '.', "");
-    ASSERT_TRUE(RunUntil(server, client, [&] {
-        if (idle.state() == QAbstractSocket::UnconnectedState) {
-            idle.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(std::stoi(port)));
-        }
-        return server.program->Roles().ServerConnected;
-    }));
-    ASSERT_TRUE(RunUntil(
-        server, client,
-        [&] {
-            if (client.program->Settings().TipusConexio != 2) {
-                client.program->IntroIpAccept("127.000.000.001", port);
-            }
-            return client.program->PacketsPresented() > 0;
-        },
-        45000))
-        << "the idle peer kept the slot: " << server.log.str();
-    EXPECT_NE(server.log.str().find("client connection was closed"), std::string::npos)
-        << server.log.str();
 }
 
 INSTANTIATE_TEST_SUITE_P(SeparatorPairs, ProgramLoopback,

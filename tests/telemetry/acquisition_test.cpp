@@ -154,16 +154,29 @@ TEST(Acquisition, MemoryFaultsThrowLecturesErrors) {
     }
 }
 
-TEST(Acquisition, UnreadableMemoryGivesZerosAndErrorTexts) {
-    AcquisitionRig rig(false);
+// Memory that cannot be read gives zeros and error texts, as long as something of the scan was
+// read; a scan in which every read failed (another program's memory, or a process that ended)
+// is no snapshot, and the car picture stays as it was.
+TEST(Acquisition, UnreadableMemoryGivesZerosButAScanThatReadNothingIsNoSnapshot) {
+    AcquisitionRig rig;
+    rig.Take();
+    rig.image = std::make_shared<testing::MemoryImage>();
+    testing::FakeReader nothing(rig.image, rig.openReaders);
+    rig.readers.SetProcess(&nothing);
+    rig.Take(AcquireResult::NothingRead);
+    EXPECT_EQ(rig.acquisition.CurrentCar(), "BMW 320si");
+
+    rig.image->Bytes(rig.map.Contact, {1});
     const Snapshot got = rig.Take();
     EXPECT_EQ(got.DriverName + "|" + got.SlotName + "|" + got.CarName + "|" + got.TrackName,
               "Error|||Error");
     EXPECT_EQ(got.LapNumber, 1);
     EXPECT_EQ(got.OilTemp, -273.15f);
     EXPECT_EQ((std::vector<double>{got.WheelSpeed[0], got.BarPercent1,
-                                   static_cast<double>(rig.acquisition.DriverSlot())}),
-              (std::vector<double>{0, 0, 0}));
+                                   static_cast<double>(rig.acquisition.DriverSlot()),
+                                   static_cast<double>(got.Contact)}),
+              (std::vector<double>{0, 0, 5, 1}));
+    EXPECT_EQ(rig.acquisition.CurrentCar(), "");
 }
 
 // Each reader keeps the bytes a short read got, zero past them, and gives its zero result when

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,11 +88,13 @@ private:
     int m_batches = 0;
 };
 
-/// A reader over an image; with `batched`, it has a batched read as Linux has.
+/// A reader over an image; with `batched`, it has a batched read as Linux has. It has ended
+/// once `ended` (when given) says so.
 class FakeReader final : public ProcessReader {
 public:
-    FakeReader(std::shared_ptr<MemoryImage> image, int& open, bool batched = false)
-        : m_image(std::move(image)), m_open(open), m_batched(batched) {
+    FakeReader(std::shared_ptr<MemoryImage> image, int& open, bool batched = false,
+               std::function<bool()> ended = {})
+        : m_image(std::move(image)), m_open(open), m_batched(batched), m_ended(std::move(ended)) {
         ++m_open;
     }
     ~FakeReader() override { --m_open; }
@@ -100,17 +104,23 @@ public:
     std::size_t ReadBatch(std::span<const ReadRange> ranges, void* buffer) override {
         return m_batched ? m_image->ReadBatch(ranges, buffer) : 0;
     }
+    bool Ended() override { return m_ended && m_ended(); }
 
 private:
     std::shared_ptr<MemoryImage> m_image;
     int& m_open;
     bool m_batched;
+    std::function<bool()> m_ended;
 };
 
-/// Opens readers over one image, or refuses with a fixed reason. Counts opens and live readers.
+/// Opens readers over one image (another program's memory is an empty image), or refuses with
+/// a fixed reason; a process in `ended` is gone, also after it was opened. Counts opens and
+/// live readers.
 class FakeProcessMemory final : public ProcessMemory {
 public:
     std::shared_ptr<MemoryImage> image = std::make_shared<MemoryImage>();
+    std::set<std::uint32_t> otherPrograms;
+    std::set<std::uint32_t> ended;
     bool refuse = false;
     int opens = 0;
     int openReaders = 0;
@@ -119,27 +129,54 @@ public:
     OpenResult Open(std::uint32_t processId) override {
         ++opens;
         lastProcessId = processId;
+        if (ended.contains(processId)) return {nullptr, "no such process", true};
         if (refuse) return {nullptr, "no permission"};
-        return {std::make_unique<FakeReader>(image, openReaders), {}};
+        return {std::make_unique<FakeReader>(
+                    otherPrograms.contains(processId) ? std::make_shared<MemoryImage>() : image,
+                    openReaders, false, [this, processId] { return ended.contains(processId); }),
+                {}};
     }
 };
 
+/// Windows with the simulator's title, in search order: `window` (owned by `processId`), then
+/// `later`. Windows passed over are skipped until the test takes them away.
 class FakeWindowFinder final : public WindowFinder {
 public:
     WindowId window = 0;
     std::uint32_t processId = 4242;
+    std::vector<std::pair<WindowId, std::uint32_t>> later;
+    std::set<WindowId> passedOver;
 
-    WindowId FindWindow(std::string_view) override { return window; }
-    std::uint32_t WindowProcessId(WindowId w) override { return w == window ? processId : 0; }
+    WindowId FindWindow(std::string_view) override {
+        if (window != 0 && !passedOver.contains(window)) return window;
+        for (const auto& [w, pid] : later) {
+            if (!passedOver.contains(w)) return w;
+        }
+        return 0;
+    }
+    void PassOver(WindowId w) override {
+        if (w != 0) passedOver.insert(w);
+    }
+    std::uint32_t WindowProcessId(WindowId w) override {
+        if (w != 0 && w == window) return processId;
+        for (const auto& [other, pid] : later) {
+            if (other == w) return pid;
+        }
+        return 0;
+    }
 };
 
 class RecordingObserver final : public LinkObserver {
 public:
     std::vector<LinkStatus> statuses;
     std::vector<std::string> failures;
+    std::vector<std::uint32_t> notTheSimulator;
 
     void OnLinkStatus(LinkStatus status) override { statuses.push_back(status); }
     void OnOpenFailed(const std::string& detail) override { failures.push_back(detail); }
+    void OnNotTheSimulator(std::uint32_t processId) override {
+        notTheSimulator.push_back(processId);
+    }
 };
 
 /// One value put in the simulator's memory.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fake_platform.h"
 
 namespace kerbview::telemetry {
@@ -130,6 +132,44 @@ TEST(GameLink, WindowOfAnotherProcessReleasesTheHeldOneAndWaitsForTheNewOne) {
     const std::vector<LinkStatus> statuses{LinkStatus::Running, LinkStatus::NotRunning,
                                            LinkStatus::Running};
     EXPECT_EQ(rig.observer.statuses, statuses);
+}
+
+// A process that has ended, or that holds no telemetry, is let go at once (no grace of zero
+// readings), no open is tried on a window it left behind (so no open failure either), and its
+// window never hides another one with the title, which is attached after its own delay.
+TEST(GameLink, EndedOrForeignProcessIsLetGoAtOnceAndItsWindowNeverHidesAnother) {
+    struct Case {
+        const char* what;
+        bool endsBeforeItIsOpened;
+        std::function<void(LinkRig&)> end;
+    };
+    const Case cases[] = {
+        {"ended in the grace", false,
+         [](LinkRig& r) { r.windows.window = 0, r.memory.ended.insert(4242); }},
+        {"ended, its window still shown", false, [](LinkRig& r) { r.memory.ended.insert(4242); }},
+        {"ended before it was opened", true, [](LinkRig& r) { r.memory.ended.insert(4242); }},
+        {"a scan of it read nothing", false, [](LinkRig& r) { r.link.PassOverProcess(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LinkRig rig;
+        rig.windows.window = 77;
+        if (c.endsBeforeItIsOpened) c.end(rig);
+        EXPECT_EQ(rig.TicksUntilRunning() < 10000, !c.endsBeforeItIsOpened);
+        if (!c.endsBeforeItIsOpened) c.end(rig);
+        const int opens = rig.memory.opens;
+        for (int tick = 0; tick < 10; ++tick) EXPECT_FALSE(rig.link.RACE07_Actiu()) << tick;
+        EXPECT_EQ(rig.observer.statuses.back(), LinkStatus::NotRunning);
+        EXPECT_EQ(rig.memory.opens, opens) << "an open was tried on the window left behind";
+        EXPECT_EQ(rig.memory.openReaders, 0);
+        EXPECT_TRUE(rig.observer.failures.empty());
+
+        rig.windows.later = {{78, 5555}};
+        EXPECT_EQ(rig.TicksUntilRunning(), 7);
+        EXPECT_EQ(rig.memory.lastProcessId, 5555u);
+        EXPECT_EQ(rig.observer.notTheSimulator, &c == &cases[3] ? std::vector<std::uint32_t>{4242}
+                                                                : std::vector<std::uint32_t>{});
+    }
 }
 
 TEST(GameLink, ScanTimeZeroIsReportedAndCountsAsNotRunning) {

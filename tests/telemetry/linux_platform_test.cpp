@@ -90,7 +90,9 @@ TEST(ProcessMemoryLinux, ReadsAChildAtAbsoluteAddressesAndNothingFromHolesOrAfte
     const ReadRange intoTheHole[] = {ranges[0], {child.m_address + child.m_page - 4, 8}};
     EXPECT_NE(opened.reader->ReadBatch(intoTheHole, bytes), 11u);
 
+    EXPECT_FALSE(opened.reader->Ended());
     child.Kill();
+    EXPECT_TRUE(opened.reader->Ended());
     EXPECT_EQ(opened.reader->Read(child.m_address, bytes, 8), 0u) << "a process that has ended";
     EXPECT_EQ(opened.reader->ReadBatch(ranges, bytes), 0u) << "a process that has ended";
 }
@@ -134,29 +136,45 @@ TEST(ProcessMemoryLinux, AReaderThatIsNotTheSimulatorsAncestorIsToldOfTheLaunche
     EXPECT_NE(detail.find("kernel.yama.ptrace_scope to 0"), std::string::npos) << detail;
 }
 
-TEST(SimStandinIntegration, RealLinuxLayerReadsExactValuesThenReleasesTheClosedProcess) {
+// Another program's "RACE 07" window, found first, is passed over once a scan of it reads
+// nothing; the simulator started meanwhile is read exactly, and let go after the grace and when
+// it ends.
+TEST(SimStandinIntegration, RealLinuxLayerPassesOverAnImpostorReadsExactValuesAndLetsGo) {
 #ifndef KERBVIEW_SIM_STANDIN
     GTEST_SKIP() << "built without the stand-in simulator (KERBVIEW_BUILD_GUI off)";
 #else
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    core::testing::ChildProcess impostor(KERBVIEW_SIM_STANDIN, {"--impostor"});
+    ASSERT_EQ(impostor.ReadLine(30s), "ready");
+    Platform platform = MakePlatform();
+    ASSERT_TRUE(testing::WaitFor([&] {
+        return platform.windows->WindowProcessId(platform.windows->FindWindow("RACE 07")) ==
+               impostor.Pid();
+    }));
     core::testing::ChildProcess sim(KERBVIEW_SIM_STANDIN, {});
     ASSERT_GT(sim.Pid(), 0u);
     ASSERT_EQ(sim.ReadLine(30s), "ready");
     ASSERT_EQ(sim.Command("pause"), "ok pause");
-
     const auto command = [&](const std::string& line) { return sim.Command(line); };
     ASSERT_NO_FATAL_FAILURE(testing::SendSession(command));
 
-    Platform platform = MakePlatform();
     const std::string memPath = "/proc/" + std::to_string(sim.Pid()) + "/mem";
     core::ErrorReporter reporter;
     testing::RecordingObserver observer;
     GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    link.SetScanTime(500);
+    EXPECT_EQ(testing::TicksUntilRunning(link), 7);
+    Snapshot nothing;
+    ASSERT_EQ(Acquisition(link.Readers()).Acquire(nothing), AcquireResult::NothingRead);
+    link.PassOverProcess();
+    EXPECT_EQ(observer.notTheSimulator, std::vector<std::uint32_t>{impostor.Pid()});
+
     ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, sim.Pid()))
         << (observer.failures.empty() ? "" : observer.failures[0]);
     EXPECT_EQ(DescriptorsOn(memPath), 1);
-    testing::ExpectGraceReleaseAndReopen(platform, link, observer, command,
-                                         [&] { return DescriptorsOn(memPath); });
+    testing::ExpectGraceReleaseAndReopen(
+        platform, link, observer, command, [&] { return DescriptorsOn(memPath); },
+        [&] { sim.Wait(); });
 #endif
 }
 

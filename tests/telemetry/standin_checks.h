@@ -60,11 +60,12 @@ inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, std::u
 /// Closes the stand-in's window through command (one command line in, the answer out): the
 /// grace keeps the link up for 3 ticks at 500 ms with the process still held, then the link
 /// stops and releases it (handlesOnTheProcess() one less). Opened again, the window is found and
-/// the process held after the appearance delay. Ends the stand-in.
+/// the process held after the appearance delay. Then the stand-in quits (waitForEnd returns once
+/// it has ended), and the link lets it go at once: no grace for a simulator that has ended.
 inline void ExpectGraceReleaseAndReopen(
     Platform& platform, GameLink& link, const RecordingObserver& observer,
     const std::function<std::string(const std::string&)>& command,
-    const std::function<int()>& handlesOnTheProcess) {
+    const std::function<int()>& handlesOnTheProcess, const std::function<void()>& waitForEnd) {
     const int held = handlesOnTheProcess();
     ASSERT_EQ(command("close"), "ok close");
     ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
@@ -82,6 +83,10 @@ inline void ExpectGraceReleaseAndReopen(
     EXPECT_EQ(TicksUntilRunning(link), 7);
     EXPECT_TRUE(link.HoldsProcessHandle());
     EXPECT_EQ(command("quit"), "ok quit");
+    waitForEnd();
+    EXPECT_FALSE(link.RACE07_Actiu()) << "the grace kept a simulator that has ended";
+    EXPECT_FALSE(link.HoldsProcessHandle());
+    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
 }
 
 }  // namespace kerbview::telemetry::testing

@@ -48,15 +48,22 @@ int HandlesTo(std::uint32_t pid) {
     return count;
 }
 
-TEST(Win32StandinIntegration, FoundAfterTheDelayReadsExactValuesAndReleasesAfterTheGrace) {
+// Another "RACE 07" window (this test's own, on top) hides the simulator's only until it is
+// passed over; the simulator is then read exactly, and let go after the grace and when it ends.
+TEST(Win32StandinIntegration, FoundPastAnotherWindowReadsExactValuesAndLetsGo) {
     if (!DesktopAvailable()) GTEST_SKIP() << "no desktop for windows (Wine needs an X display)";
     Standin sim;
     ASSERT_NE(sim.Pid(), 0u) << "the stand-in did not start";
     ASSERT_EQ(sim.ReadLine(60s), "ready");
     ASSERT_NO_FATAL_FAILURE(
         testing::SendSession([&](const std::string& line) { return sim.Command(line); }));
+    const HWND own = ::CreateWindowExW(0, L"STATIC", L"RACE 07", WS_POPUP, 0, 0, 8, 8, nullptr,
+                                       nullptr, nullptr, nullptr);
+    ::SetWindowPos(own, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(MakeWindowFinder()->FindWindow("RACE 07"), reinterpret_cast<WindowId>(own));
 
     Platform platform = MakePlatform();
+    platform.windows->PassOver(reinterpret_cast<WindowId>(own));
     core::ErrorReporter reporter;
     testing::RecordingObserver observer;
     GameLink link(*platform.windows, *platform.memory, reporter, observer);
@@ -65,7 +72,8 @@ TEST(Win32StandinIntegration, FoundAfterTheDelayReadsExactValuesAndReleasesAfter
     EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore + 1);
     testing::ExpectGraceReleaseAndReopen(
         platform, link, observer, [&](const std::string& line) { return sim.Command(line); },
-        [&] { return HandlesTo(sim.Pid()); });
+        [&] { return HandlesTo(sim.Pid()); }, [&] { sim.Wait(); });
+    ::DestroyWindow(own);
 }
 
 // A "RACE 07" window whose process lets no one open it (its security descriptor grants nothing,

@@ -118,6 +118,17 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     EXPECT_EQ(finder->WindowProcessId(decoy), 0u) << "a window without _NET_WM_PID";
     EXPECT_TRUE(FindsWithoutAskingTheServer(x, *finder, client)) << "the found window, unchanged";
 
+    // Passed over, the found window hides no other window with the title.
+    const xcb_window_t second = x.Window(x.Root());
+    x.Text(second, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "RACE 07");
+    x.Sync();
+    EXPECT_EQ(FindSoon(*finder, client), client);
+    finder->PassOver(client);
+    EXPECT_EQ(finder->FindWindow("RACE 07"), second);
+    xcb_destroy_window(x.c, second);
+    x.Sync();
+    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+
     // Renamed, the simulator's window is no longer the answer; another window renamed to the
     // title becomes it.
     x.Text(client, netName, utf8, "Race 07 - paused");

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "fixed_memory.h"
 #include "standin_window.h"
@@ -12,19 +13,26 @@
 
 int main(int argc, char* argv[]) {
     using namespace kerbview;
-    // --private-memory is looked for by hand: readers are allowed before Qt's parser runs.
+    // These two are looked for by hand: the memory is set up before Qt's parser runs.
     const char* const kPrivate = "--private-memory";
+    const char* const kImpostor = "--impostor";
     bool privateMemory = false;
-    for (int i = 1; i < argc; ++i)
+    bool impostor = false;
+    for (int i = 1; i < argc; ++i) {
         privateMemory = privateMemory || std::strcmp(argv[i], kPrivate) == 0;
+        impostor = impostor || std::strcmp(argv[i], kImpostor) == 0;
+    }
 
     // Mapped before Qt starts, while the address range is most likely still free.
     const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
-    // The track path's leading folders lie just before its address.
-    standin::FixedMemory memory(map.Lowest() - 64, map.End());
-    if (!memory.Ok()) {
-        std::fprintf(stderr, "sim-standin: %s\n", memory.Error().c_str());
-        return 2;
+    std::optional<standin::FixedMemory> memory;
+    if (!impostor) {
+        // The track path's leading folders lie just before its address.
+        memory.emplace(map.Lowest() - 64, map.End());
+        if (!memory->Ok()) {
+            std::fprintf(stderr, "sim-standin: %s\n", memory->Error().c_str());
+            return 2;
+        }
     }
     const std::string refused = privateMemory ? std::string() : standin::AllowMemoryReaders();
     if (!refused.empty()) {
@@ -51,6 +59,10 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Do not let every process of the same user read this one's memory, as the "
                        "real simulator does not: under kernel.yama.ptrace_scope 1 only an "
                        "ancestor (kerbview --launch) may then read it.")));
+    parser.addOption(QCommandLineOption(
+        QString::fromLatin1(kImpostor + 2),
+        QStringLiteral("Another program titled \"RACE 07\": the window without the telemetry, so "
+                       "that nothing is readable at the simulator's addresses.")));
     const QCommandLineOption track(
         QStringLiteral("track"),
         QStringLiteral(
@@ -62,7 +74,10 @@ int main(int argc, char* argv[]) {
     parser.addOption(decoys);
     parser.process(app);
 
-    standin::StandinController controller(memory, parser.value(script), parser.isSet(track),
+    const standin::MemoryWriter writer =
+        memory ? standin::MemoryWriter(memory->Data(), memory->Start(), memory->Size())
+               : standin::MemoryWriter(nullptr, 0, 0);
+    standin::StandinController controller(writer, parser.value(script), parser.isSet(track),
                                           parser.value(decoys).toInt());
     controller.Start();
     return app.exec();

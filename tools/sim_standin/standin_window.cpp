@@ -58,12 +58,9 @@ void RaceWindow::ShowSession(const SessionModel& session, bool paused) {
             .arg(paused ? QStringLiteral("\n(paused)") : QString()));
 }
 
-StandinController::StandinController(FixedMemory& memory, QString scriptPath, bool track,
+StandinController::StandinController(MemoryWriter memory, QString scriptPath, bool track,
                                      int decoys)
-    : m_writer(memory.Data(), memory.Start(), memory.Size()),
-      m_scriptPath(std::move(scriptPath)),
-      m_track(track),
-      m_decoyCount(decoys) {
+    : m_writer(memory), m_scriptPath(std::move(scriptPath)), m_track(track), m_decoyCount(decoys) {
     m_controls = std::make_unique<QWidget>();
     m_controls->setWindowTitle(QStringLiteral("RACE 07 stand-in controls"));
     auto* form = new QFormLayout(m_controls.get());

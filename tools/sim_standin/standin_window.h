@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "fixed_memory.h"
 #include "memory_writer.h"
 #include "session_model.h"
 
@@ -40,10 +39,11 @@ private:
 class StandinController : public QObject {
     Q_OBJECT
 public:
-    /// `memory` must be mapped (Ok()). In track mode the session is published every 5 ms and
-    /// every figure the panel shows changes from one publication to the next (a car on track
-    /// scanned at 10 ms); `decoys` other top-level windows stand for a busy desktop.
-    StandinController(FixedMemory& memory, QString scriptPath, bool track = false, int decoys = 0);
+    /// `memory` writes the telemetry block (one of no bytes for another program titled "RACE 07",
+    /// which holds no telemetry). In track mode the session is published every 5 ms and every
+    /// figure the panel shows changes from one publication to the next (a car on track scanned
+    /// at 10 ms); `decoys` other top-level windows stand for a busy desktop.
+    StandinController(MemoryWriter memory, QString scriptPath, bool track = false, int decoys = 0);
     ~StandinController() override;
 
     /// Shows the windows, publishes the first frame and prints "ready".

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "net/qt/qt_socket.h"
 
-#include <QDateTime>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <chrono>
 
 #include "net/qt/tcp_keepalive.h"
 
@@ -18,7 +19,10 @@ SocketError::Kind KindOf(QAbstractSocket::SocketError error) {
     }
 }
 
-qint64 NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+std::int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 }  // namespace
 
@@ -97,15 +101,15 @@ void QtSocket::AdoptConnection(QTcpSocket* socket) {
     socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBufferBytes);
     // A peer that vanished without closing is noticed within seconds, not hours.
     EnableKeepAlive(socket->socketDescriptor());
-    m_unsent = 0;
-    m_stalledSinceMs = NowMs();
+    m_handedOver = 0;
+    m_stall.Start(NowMs());
     m_stallTimer.start();
     QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket == m_connection && m_events.dataArrival) m_events.dataArrival();
     });
-    QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+    QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this, socket](qint64 bytes) {
         if (socket != m_connection) return;
-        m_stalledSinceMs = NowMs();
+        m_handedOver += static_cast<std::uint64_t>(bytes);
         if (socket->bytesToWrite() == 0 && m_events.sendComplete) m_events.sendComplete();
     });
     QObject::connect(socket, &QTcpSocket::connected, this, [this, socket] {
@@ -133,19 +137,12 @@ void QtSocket::AdoptConnection(QTcpSocket* socket) {
                      });
 }
 
-// Unsent bytes that have not moved for the stall limit: the peer takes nothing.
 void QtSocket::CheckStall() {
     if (!m_connection || m_connection->state() != QAbstractSocket::ConnectedState) return;
-    const qint64 unsent = m_connection->bytesToWrite();
-    const qint64 now = NowMs();
-    if (unsent == 0 || unsent != m_unsent) {
-        m_unsent = unsent;
-        m_stalledSinceMs = now;
-        return;
-    }
-    // bytesWritten moves m_stalledSinceMs whenever anything went out.
-    if (now - m_stalledSinceMs >= m_stallLimitMs) {
-        Drop("the peer took no data for " + std::to_string((now - m_stalledSinceMs) / 1000) +
+    const TransferSample sample{NowMs(), static_cast<std::uint64_t>(m_connection->bytesToWrite()),
+                                m_handedOver, PeerFigures(m_connection->socketDescriptor())};
+    if (m_stall.Stalled(sample)) {
+        Drop("the peer took no data for " + std::to_string(m_stall.StalledForMs() / 1000) +
              " s; dropped");
     }
 }

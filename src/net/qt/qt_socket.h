@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "net/peer_stall.h"
 #include "net/socket.h"
 
 class QTcpServer;
@@ -30,11 +31,9 @@ public:
     /// Most bytes Qt keeps unread; further bytes wait in the operating system.
     static constexpr qint64 kReadBufferBytes = 65536;
     /// The system's send buffer of a connection: a few seconds of packets at the fastest scan,
-    /// so that a peer that takes nothing stalls the connection soon.
+    /// so that where the system tells nothing of the peer, one that takes nothing stalls the
+    /// program's own queue soon.
     static constexpr int kSendBufferBytes = 64 * 1024;
-    /// A connection whose unsent bytes have not moved for this long is dropped (the peer takes
-    /// no data, or has vanished), so it cannot hold the server's only client slot.
-    static constexpr int kStallLimitMs = 10000;
 
     SocketState state() const override;
     void close() override;
@@ -47,8 +46,6 @@ public:
 
     /// The port the listener is bound to (useful when listening on port 0); 0 when not listening.
     std::uint16_t ListeningPort() const;
-    /// Shortens the stall limit (tests).
-    void SetStallLimitMs(int ms) { m_stallLimitMs = ms; }
 
 private:
     void CheckStall();
@@ -63,11 +60,12 @@ private:
     QPointer<QTcpSocket> m_connection;
     QPointer<QTcpSocket> m_pending;
     QTimer m_connectTimer;
+    // Once a second the connection's figures go to the rule that tells a peer taking no data
+    // (one that cannot hold the server's only client slot then).
     QTimer m_stallTimer;
-    int m_stallLimitMs = kStallLimitMs;
-    qint64 m_unsent = 0;          // bytes waiting to be sent at the last check
-    qint64 m_stalledSinceMs = 0;  // when they last moved (QDateTime msecs)
-    bool m_failed = false;        // the connection ended without close(): state Other
+    PeerStall m_stall;
+    std::uint64_t m_handedOver = 0;  // bytes of the connection handed to the system
+    bool m_failed = false;           // the connection ended without close(): state Other
     SocketEvents m_events;
 };
 
