@@ -168,8 +168,9 @@ DashboardWindowTexts Presenter::DashboardWindow(bool serving, std::uint16_t port
     if (serving) {
         texts.urls = web::DashboardUrls(machineAddresses, port);
         // Without a network the page can still be opened on this machine.
-        if (texts.urls.empty())
+        if (texts.urls.empty()) {
             texts.urls.push_back("http://127.0.0.1:" + std::to_string(port) + "/");
+        }
     } else {
         texts.problem = std::to_string(port) + ": " +
                         (portInUse ? m_texts.TxtWebPortBusy : core::Utf8ToCp1252(error));
