@@ -255,21 +255,22 @@ TEST(ProgramRoles, PortThatCannotBeOpenedIsToldOnceAndEndsEveryTick) {
 TEST(ProgramTick, WindowPositionIsWrittenOnlyWhenItMoved) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
-    // What the tick wrote: PosFormX and PosFormY as the file then holds them.
+    // What the tick wrote, into a file removed before it.
     const auto tick = [&](float left, float top) {
-        const std::string before = rig.folder.Read("Kerbview.ini");
+        std::filesystem::remove(rig.folder.File("Kerbview.ini"));
         rig.frontEnd.left = left, rig.frontEnd.top = top;
         rig.program.Tick();
-        if (rig.folder.Read("Kerbview.ini") == before) return std::string("nothing");
         return rig.Ini("PosFormX") + " " + rig.Ini("PosFormY");
     };
-    EXPECT_EQ(tick(0, 0), "nothing");
+    const std::string nothing = "<none> <none>";
+    EXPECT_EQ(tick(0, 0), nothing);
     EXPECT_EQ(tick(1500, 3000), "1500 3000");
-    EXPECT_EQ(tick(1500, 3000), "nothing");
+    EXPECT_EQ(tick(1500, 3000), nothing);
+    EXPECT_EQ(tick(1500, 4500), "<none> 4500");
     EXPECT_EQ(tick(100.5f, -1234.5678f), "100.5 -1234.568");
     EXPECT_EQ(rig.program.Settings().PosFormX, 100);
     EXPECT_EQ(rig.program.Settings().PosFormY, -1235);
-    EXPECT_EQ(tick(100.5f, -1234.5678f), "nothing");
+    EXPECT_EQ(tick(100.5f, -1234.5678f), nothing);
     // Beyond the 32-bit range: the tick fails as Temps, and the next one starts afresh.
     tick(3e9f, 0);
     EXPECT_EQ(rig.errors.str(), "Kerbview: Temps: overflow\n");
