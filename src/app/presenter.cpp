@@ -151,7 +151,7 @@ AboutTexts Presenter::About() const {
     return {m_texts.TxtAboutTitle, m_texts.TxtAboutDescription, m_texts.TxtAboutCredit};
 }
 
-AddressDialogTexts Presenter::AddressDialog(bool client) const {
+net::IntroTexts Presenter::AddressDialog(bool client) const {
     const ui::LanguageTexts& t = m_texts;
     return {client ? t.TxtClientData : t.TxtServerData,
             t.TxtIpAddress,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "net/dialog_logic.h"
 #include "net/net_roles.h"
 #include "panel/panel_model.h"
 #include "telemetry/game_link.h"
@@ -45,16 +46,6 @@ struct AboutTexts {
     std::string title;
     std::string description;
     std::string credit;
-};
-
-/// The texts of an address dialog, Windows-1252.
-struct AddressDialogTexts {
-    std::string title;      ///< TxtServerData or TxtClientData
-    std::string ipAddress;  ///< TxtIpAddress (client dialog only)
-    std::string port;       ///< TxtPort
-    std::string ok;         ///< TxtOk
-    std::string badIp;      ///< TxtBadIp, lines joined by "\r\n"
-    std::string badPort;    ///< TxtBadPort
 };
 
 /// What the web dashboard's window says: its title and the addresses to open, or why the
@@ -110,7 +101,7 @@ public:
 
     AboutTexts About() const;
     /// Intro_IP's texts when client, Intro_Port's otherwise.
-    AddressDialogTexts AddressDialog(bool client) const;
+    net::IntroTexts AddressDialog(bool client) const;
     /// Serving: the addresses of machineAddresses on port (this machine's own when none is
     /// left). Not serving: port and why it could not be opened: another program holds it, or
     /// the system's reason error (UTF-8).

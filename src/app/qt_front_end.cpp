@@ -229,17 +229,11 @@ void QtFrontEnd::ShowAbout() {
     Open(m_about, panel::SidePlace::Centred);
 }
 
-net::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
-    AddressDialogTexts t = m_program.Captions().AddressDialog(client);
-    return {std::move(t.title), std::move(t.ipAddress), std::move(t.port),
-            std::move(t.ok),    std::move(t.badIp),     std::move(t.badPort)};
-}
-
 // A dialog already open is brought to the front with what was typed in it.
 void QtFrontEnd::ShowIntroPort() {
     if (!IsOpen(m_introPort)) {
         m_introPort = new net::Intro_Port(
-            IntroTexts(false), m_program.Settings().Port,
+            m_program.Captions().AddressDialog(false), m_program.Settings().Port,
             [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
             m_main.get());
         Open(m_introPort, panel::SidePlace::Centred);
@@ -250,7 +244,8 @@ void QtFrontEnd::ShowIntroPort() {
 void QtFrontEnd::ShowIntroIP() {
     if (!IsOpen(m_introIp)) {
         m_introIp = new net::Intro_IP(
-            IntroTexts(true), m_program.Settings().IP, m_program.Settings().Port,
+            m_program.Captions().AddressDialog(true), m_program.Settings().IP,
+            m_program.Settings().Port,
             [this](std::string_view text1, std::string_view text2) {
                 return m_program.IntroIpAccept(text1, text2);
             },

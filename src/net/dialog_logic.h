@@ -1,12 +1,23 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "core/error_report.h"
 #include "core/settings.h"
 
 namespace kerbview::net {
+
+/// The texts of an address dialog (Windows-1252), taken from the language slots when it opens.
+struct IntroTexts {
+    std::string title;      ///< TxtServerData or TxtClientData
+    std::string ipAddress;  ///< TxtIpAddress (client dialog only)
+    std::string port;       ///< TxtPort
+    std::string ok;         ///< TxtOk
+    std::string badIp;      ///< TxtBadIp, lines joined by "\r\n"
+    std::string badPort;    ///< TxtBadPort
+};
 
 /// What the accept button of an address dialog leads to.
 enum class DialogOutcome {
