@@ -612,6 +612,11 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
         EXPECT_EQ(last(), status + l.notRunning) << "the window is gone";
         EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
         EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);
+        // The client's Timer1 stops for each packet that arrives and runs again after it.
+        const Log& client = pair.clientFrontEnd.log;
+        EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"),
+                  static_cast<std::ptrdiff_t>(pair.sent.size()));
+        EXPECT_EQ(client.back(), "TimerOn");
     }
 }
 
