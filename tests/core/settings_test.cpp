@@ -163,14 +163,6 @@ TEST_F(SettingsLoad, ThresholdsAreWrittenBackNormalisedAndOtherContentSurvives) 
               "[Other]\r\nx=1\r\n");
 }
 
-TEST_F(SettingsLoad, IpConversionFailureIsReportedAndTheDefaultTaken) {
-    WriteBytes(store.IniPath(), "[Opcions]\r\nIP=abc.def.ghi.jkl\r\n[Depurar]\r\nDepurar=True\r\n");
-    Settings s = Load();
-    EXPECT_EQ(s.IP, kDefaultIP);
-    EXPECT_EQ(reporter.ErrorProc(), "Valid_IP");
-    EXPECT_TRUE(s.DebugEnabled);
-}
-
 // A program folder named in characters outside ASCII ("Kerbvïew"), as Windows users have.
 TEST(SettingsStore, WritesAndReadsTheFileBesideTheProgramInAFolderWithAnyName) {
     TempDir dir;
