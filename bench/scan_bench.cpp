@@ -101,19 +101,14 @@ private:
     std::string m_error;
 };
 
-class NoObserver : public telemetry::LinkObserver {
-public:
-    void OnLinkStatus(telemetry::LinkStatus) override {}
-    void OnOpenFailed(const std::string& detail) override { failure = detail; }
-    void OnNotTheSimulator(std::uint32_t) override { failure = "not the simulator"; }
-    std::string failure;
-};
-
 // Ticks the link until it has opened the simulator: the appearance delay is counted in ticks.
-bool Attach(telemetry::GameLink& link) {
+// An open that fails leaves its reason in failure.
+bool Attach(telemetry::GameLink& link, std::string& failure) {
     const auto until = Clock::now() + std::chrono::seconds(10);
     while (Clock::now() < until) {
-        if (link.RACE07_Actiu() && link.HoldsProcessHandle()) return true;
+        const telemetry::LinkStep step = link.RACE07_Actiu();
+        if (step.openFailure) failure = *step.openFailure;
+        if (step.running && link.HoldsProcessHandle()) return true;
     }
     return false;
 }
@@ -145,17 +140,15 @@ struct AcquisitionOver {
 struct LinkedScan {
     telemetry::Platform platform = telemetry::MakePlatform();
     core::ErrorReporter errors;
-    NoObserver observer;
-    telemetry::GameLink link{*platform.windows, *platform.memory, errors, observer};
+    telemetry::GameLink link{*platform.windows, *platform.memory, errors};
     telemetry::Acquisition acquisition{link.Readers()};
     telemetry::Snapshot snapshot;
     std::string error;
 
     LinkedScan() {
         link.SetScanTime(10);
-        if (!Attach(link)) {
-            error =
-                "the stand-in's window was not found or its memory not opened " + observer.failure;
+        if (std::string failure; !Attach(link, failure)) {
+            error = "the stand-in's window was not found or its memory not opened " + failure;
         } else if (acquisition.Acquire(snapshot) != telemetry::AcquireResult::Complete) {
             error = "the acquisition found no player slot in the stand-in";
         }
@@ -183,7 +176,7 @@ void ScanThroughLinuxLayer(benchmark::State& state, bool withLink) {
         return;
     }
     for (auto _ : state) {
-        if (withLink) benchmark::DoNotOptimize(scan.link.RACE07_Actiu());
+        if (withLink) benchmark::DoNotOptimize(scan.link.RACE07_Actiu().running);
         benchmark::DoNotOptimize(scan.acquisition.Acquire(scan.snapshot));
     }
     if (!scan.link.HoldsProcessHandle() || scan.snapshot.CarName.empty()) {
@@ -235,7 +228,7 @@ void BM_Scan_LinkOnly(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(scan.link.RACE07_Actiu());
+        benchmark::DoNotOptimize(scan.link.RACE07_Actiu().running);
     }
 }
 

@@ -18,7 +18,6 @@ using namespace kerbview;
 class ScriptedSocket : public net::Socket {
 public:
     std::string m_nextRead;
-    net::SocketEvents m_events;
     net::SocketState state() const override { return net::SocketState::Connected; }
     void close() override {}
     void listen(std::int32_t) override {}
@@ -26,26 +25,7 @@ public:
     void connect(const std::string&, std::int32_t) override {}
     void send(std::string_view) override {}
     std::string readAll() override { return std::exchange(m_nextRead, {}); }
-    void setEvents(net::SocketEvents events) override { m_events = std::move(events); }
-};
-
-/// The program around the client's roles: the client's Lectures unpacks every accepted packet.
-class Host : public net::RolesHost {
-public:
-    net::NetRoles* roles = nullptr;
-    bool timerRunning = true;
-    telemetry::Snapshot snapshot;
-
-    void SetScanTimerEnabled(bool enabled) override { timerRunning = enabled; }
-    void ClientLectures() override {
-        try {
-            roles->UnpackTelemetry(snapshot, {});
-        } catch (const std::exception&) {
-        }
-    }
-    void OnConnectionStatus(net::ConnectionStatus) override {}
-    void OnListenFailed(const net::ListenFailure&) override {}
-    void OnClientDropped(const std::string&) override {}
+    void setEvents(net::SocketEvents) override {}
 };
 
 }  // namespace
@@ -58,13 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view stream(reinterpret_cast<const char*>(data + 1), size - 1);
 
     core::Settings settings;
-    settings.TipusConexio = 2;
+    settings.TipusConexio = core::Role::Client;
     core::ErrorReporter errors;
     ScriptedSocket server;
     ScriptedSocket client;
-    Host host;
-    net::NetRoles roles(server, client, settings, errors, host, sep);
-    host.roles = &roles;
+    net::NetRoles roles(server, client, settings, errors, sep);
+    telemetry::Snapshot snapshot;
 
     std::size_t pos = 0;
     while (pos < stream.size()) {
@@ -72,8 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t len = 1 + (cut >> 16) % 97;
         client.m_nextRead = std::string(stream.substr(pos, len));
         pos += len;
-        client.m_events.dataArrival();
-        if (!host.timerRunning) std::abort();  // the timer must run again after every arrival
+        // The client's Lectures unpacks every packet accepted.
+        for (std::string& receivedText : roles.TCPClient_DataArrival()) {
+            try {
+                net::UnpackTelemetry(receivedText, snapshot, {});
+            } catch (const std::exception&) {
+            }
+        }
         if (roles.Received().Size() >= net::ReceiveBuffer::kMaxPacketBytes) std::abort();
     }
 

@@ -3,12 +3,16 @@
 // it in the settings file at once. An error ends the procedure and is reported under its name.
 #include "app/program.h"
 #include "core/number_rules.h"
+#include "ui/language_table.h"
 
 namespace kerbview::app {
 
 void Program::Canvia_Idioma() {
     try {
-        m_presenter.ShowLanguage(m_settings.Idioma);
+        // An unknown name leaves the slots as they were: the captions show what they held.
+        const std::optional<std::size_t> language = ui::FindLanguage(m_settings.Idioma);
+        if (language) m_texts = ui::LanguageColumn(*language);
+        m_presenter.ShowLanguage(language);
         // The next scan reattaches and shows the link's status in the new language.
         m_gameLink.ResetGameLink();
         Write("Canvia_Idioma", "Idioma", m_settings.Idioma);
@@ -25,18 +29,19 @@ void Program::Canvia_Scan() {
         m_gameLink.SetScanTime(m_settings.ScanTime);
         m_gameLink.ResetGameLink();
         // A ScanTime of 0, or a negative one, leaves the timer stopped.
-        m_frontEnd->SetTimerInterval(core::TimerIntervalFor(m_settings.ScanTime));
+        m_frontEnd->SetTimerInterval(TimerIntervalFor(m_settings.ScanTime));
     } catch (...) {
         m_errors.ReportCurrentException("Canvia_Scan");
     }
 }
 
-void Program::Canvia_Conexio(std::int16_t tipus) {
+void Program::Canvia_Conexio(core::Role tipus) {
     try {
         m_presenter.ShowRole(tipus);
         // Listening and connecting start on the next tick; no role closes both sockets now.
-        if (tipus == 0) m_roles.CloseBoth();
-        Write("Canvia_Conexio", "TipusConexio", core::PlainText(m_settings.TipusConexio));
+        if (tipus == core::Role::None) m_roles.CloseBoth();
+        Write("Canvia_Conexio", "TipusConexio",
+              core::PlainText(core::RoleNumber(m_settings.TipusConexio)));
         Write("Canvia_Conexio", "IP", m_settings.IP);
         Write("Canvia_Conexio", "Port", m_settings.Port);
     } catch (...) {
@@ -56,9 +61,8 @@ void Program::Canvia_Grafics() {
 void Program::Canvia_Unitats() {
     try {
         const bool imperial = panel::IsImperial(m_settings.Unitats);
-        // Empty before the first call: nothing has been shown in a unit yet.
-        const bool wasImperial = m_units.FuelUnitText == "G";
-        const bool changed = !m_units.FuelUnitText.empty() && wasImperial != imperial;
+        // Nothing has been shown in a unit before the first call.
+        const bool changed = m_units.Imperial && *m_units.Imperial != imperial;
         m_presenter.ShowUnits(imperial);
         panel::SetUnitTexts(m_units, imperial);
         if (changed) m_presentation.UnitsChanged(imperial, m_units, m_decimalSeparator);

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/presenter.h"
+
 namespace kerbview::app {
 namespace {
 
@@ -42,7 +44,7 @@ ErrorLog::ErrorLog(panel::DebugModel& debug, std::ostream& out,
 ErrorLog::~ErrorLog() { Flush(true); }
 
 void ErrorLog::Report(const core::ErrorReport& report, bool debugEnabled) {
-    if (debugEnabled) m_debug.SetLabel(21, core::ErrorReporter::DebugLine(report.procedure));
+    if (debugEnabled) m_debug.SetLabel(21, Presenter::DebugErrorLine(report.procedure));
     Write(report.procedure + ": " + report.message);
 }
 

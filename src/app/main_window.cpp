@@ -82,12 +82,7 @@ void Kerbview_Form::SyncMenus() {
         const panel::MenuState& s = model.MenuAt(m);
         if (m_menusSynced && s.revision <= m_menusSeen) continue;
         QAction* action = m_actions[i];
-        if (const panel::MenuInfo& info = panel::Info(m); !info.separator) {
-            // An unknown language leaves the captions empty; an empty menu title would vanish
-            // from the menu bar and leave no way to choose a language, so the item's name
-            // stands in on screen.
-            action->setText(core::qt::FromCp1252(s.caption.empty() ? info.name : s.caption));
-        }
+        if (!panel::Info(m).separator) action->setText(core::qt::FromCp1252(s.caption));
         action->setChecked(s.checked);
         action->setEnabled(s.enabled);
     }

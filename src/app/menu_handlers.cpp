@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The handlers of the main window's menus, the Admin window and the two address dialogs.
 #include "app/program.h"
-#include "panel/language_captions.h"
 
 namespace kerbview::app {
 
 using panel::Menu;
 
 void Program::MenuClick(Menu item) {
-    if (const std::optional<std::string_view> language = panel::LanguageOfMenu(item)) {
+    if (const std::optional<std::string_view> language = LanguageOfMenu(item)) {
         // A click on the language already chosen changes and writes nothing.
         if (m_settings.Idioma != *language) {
             m_settings.Idioma.assign(*language);
@@ -41,14 +40,14 @@ void Program::MenuClick(Menu item) {
         case Menu::TS_150:
         case Menu::TS_500:
         case Menu::TS_1000:
-            m_settings.ScanTime = core::kScanTimeItems[static_cast<std::size_t>(item) -
-                                                       static_cast<std::size_t>(Menu::TS_10)]
-                                      .scanTime;
+            for (const ScanTimeItem& scanTime : kScanTimeItems) {
+                if (scanTime.item == item) m_settings.ScanTime = scanTime.scanTime;
+            }
             Canvia_Scan();
             break;
         case Menu::Cap:
-            m_settings.TipusConexio = 0;
-            Canvia_Conexio(0);
+            m_settings.TipusConexio = core::Role::None;
+            Canvia_Conexio(core::Role::None);
             break;
         case Menu::Servidor: m_frontEnd->ShowIntroPort(); break;
         case Menu::Client: m_frontEnd->ShowIntroIP(); break;
@@ -73,14 +72,14 @@ void Program::Option1_Click(int index) {
 
 net::DialogOutcome Program::IntroPortAccept(std::string_view text2) {
     const net::DialogOutcome outcome = net::IntroPortAccept(text2, m_settings, m_decimalSeparator);
-    if (outcome == net::DialogOutcome::Accepted) Canvia_Conexio(1);
+    if (outcome == net::DialogOutcome::Accepted) Canvia_Conexio(core::Role::Server);
     return outcome;
 }
 
 net::DialogOutcome Program::IntroIpAccept(std::string_view text1, std::string_view text2) {
     const net::DialogOutcome outcome =
         net::IntroIpAccept(text1, text2, m_settings, m_decimalSeparator, m_errors);
-    if (outcome == net::DialogOutcome::Accepted) Canvia_Conexio(2);
+    if (outcome == net::DialogOutcome::Accepted) Canvia_Conexio(core::Role::Client);
     return outcome;
 }
 

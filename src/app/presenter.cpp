@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "app/presenter.h"
 
-#include <array>
-
 #include "core/colours.h"
-#include "core/scan_cycle.h"
-#include "panel/language_captions.h"
+#include "core/text_encoding.h"
+#include "panel/element_catalogue.h"
+#include "panel/presentation.h"
 #include "panel/units.h"
+#include "ui/language_table.h"
+#include "web/request_policy.h"
 
 namespace kerbview::app {
 namespace {
@@ -14,27 +15,39 @@ namespace {
 using panel::Element;
 using panel::Menu;
 
-// The 22 threshold-coloured fields, in the order graphics mode writes them.
-constexpr std::array<Element, 22> kThresholdFields{
-    Element::Label18, Element::Label17, Element::Label2,  Element::Label3,  Element::Label4,
-    Element::Label5,  Element::Label6,  Element::Label7,  Element::Label8,  Element::Label9,
-    Element::Label10, Element::Label11, Element::Label12, Element::Label13, Element::Label24,
-    Element::Label25, Element::Label26, Element::Label27, Element::Label43, Element::Label44,
-    Element::Label45, Element::Label46,
-};
-
 }  // namespace
 
-void Presenter::ShowLinkStatus(telemetry::LinkStatus status) {
-    m_panel.SetText(Element::Label1, status == telemetry::LinkStatus::Running
-                                         ? m_texts.TxtRunning
-                                         : m_texts.TxtNotRunning);
+std::optional<std::string_view> LanguageOfMenu(Menu item) {
+    for (std::size_t i = 0; i < kLanguageMenus.size(); ++i) {
+        if (kLanguageMenus[i] == item) return ui::kLanguageNames[i].idioma;
+    }
+    return std::nullopt;
 }
 
-void Presenter::ShowScanning() { m_panel.SetText(Element::Label1, m_texts.TxtScanning); }
+void Presenter::ShowStatus(Status status) {
+    m_status = status;
+    m_panel.SetText(Element::Label1, ServerStatus());
+}
+
+void Presenter::ShowLinkStatus(telemetry::LinkStatus status) {
+    ShowStatus(status == telemetry::LinkStatus::Running ? Status::Running : Status::NotRunning);
+}
+
+void Presenter::ShowScanning() { ShowStatus(Status::Scanning); }
 
 void Presenter::ShowServerStatus(std::string_view status) {
-    m_panel.SetText(Element::Label1, status);
+    m_serverStatus.assign(status);
+    ShowStatus(Status::FromServer);
+}
+
+std::string Presenter::ServerStatus() const {
+    switch (m_status) {
+        case Status::Scanning: return m_texts.TxtScanning;
+        case Status::Running: return m_texts.TxtRunning;
+        case Status::NotRunning: return m_texts.TxtNotRunning;
+        case Status::FromServer: break;
+    }
+    return m_serverStatus;
 }
 
 void Presenter::ShowConnection(net::ConnectionStatus status) {
@@ -50,23 +63,54 @@ void Presenter::ShowConnection(net::ConnectionStatus status) {
     m_panel.SetText(Element::Label15, *text);
 }
 
-void Presenter::ShowLanguage(std::string_view idioma) {
-    panel::ApplyLanguageCaptions(idioma, m_texts, m_panel);
-}
-
-void Presenter::ShowScanTime(std::int16_t scanTime) {
-    const std::optional<std::size_t> checked = core::CheckedScanTimeItem(scanTime);
-    for (std::size_t i = 0; i < core::kScanTimeItems.size(); ++i) {
-        m_panel.SetMenuChecked(static_cast<Menu>(static_cast<std::size_t>(Menu::TS_10) + i),
-                               checked == i);
+void Presenter::ShowLanguage(std::optional<std::size_t> language) {
+    for (std::size_t i = 0; i < kLanguageMenus.size(); ++i) {
+        m_panel.SetMenuChecked(kLanguageMenus[i], language == i);
+    }
+    const ui::LanguageTexts& t = m_texts;
+    const std::pair<Element, const std::string*> captions[] = {
+        {Element::Label31, &t.TxtLapTimes},    {Element::Label29, &t.TxtLap},
+        {Element::Label33, &t.TxtFuelLastLap}, {Element::Label19, &t.TxtWater},
+        {Element::Label20, &t.TxtOil},         {panel::Lamp(1), &t.TxtLimiter},
+        {panel::Lamp(2), &t.TxtPits},          {panel::Lamp(4), &t.TxtTc},
+        {panel::Lamp(5), &t.TxtAbs},           {panel::Lamp(6), &t.TxtContact},
+        {panel::Lamp(7), &t.TxtEngine},
+    };
+    for (const auto& [element, text] : captions) m_panel.SetText(element, *text);
+    ShowScanning();
+    const std::pair<Menu, const std::string*> menus[] = {
+        {Menu::Archivo, &t.TxtFileMenu},
+        {Menu::Salir, &t.TxtExit},
+        {Menu::Opciones, &t.TxtOptionsMenu},
+        {Menu::TempsRefresc, &t.TxtScanTimeMenu},
+        {Menu::AcercaDe, &t.TxtAboutMenu},
+        {Menu::Conexio, &t.TxtConnectionMenu},
+        {Menu::Cap, &t.TxtNone},
+        {Menu::Servidor, &t.TxtServer},
+        {Menu::Client, &t.TxtClient},
+        {Menu::Graficos, &t.TxtGraphics},
+        {Menu::Metrico, &t.TxtMetric},
+        {Menu::Imperial, &t.TxtImperial},
+        {Menu::VeureDadesServidor, &t.TxtShowServerData},
+        {Menu::WebDashboard, &t.TxtWebDashboard},
+    };
+    for (const auto& [menu, text] : menus) {
+        m_panel.SetMenuCaption(menu, text->empty() ? panel::Info(menu).name : *text);
     }
 }
 
-void Presenter::ShowRole(std::int16_t tipus) {
-    m_panel.SetMenuChecked(Menu::Cap, tipus == 0);
-    m_panel.SetMenuChecked(Menu::Servidor, tipus == 1);
-    m_panel.SetMenuChecked(Menu::Client, tipus == 2);
-    m_panel.SetMenuEnabled(Menu::VeureDadesServidor, tipus == 1);
+void Presenter::ShowScanTime(std::int16_t scanTime) {
+    for (const ScanTimeItem& item : kScanTimeItems) {
+        m_panel.SetMenuChecked(item.item, item.scanTime == scanTime);
+    }
+}
+
+void Presenter::ShowRole(core::Role tipus) {
+    using core::Role;
+    m_panel.SetMenuChecked(Menu::Cap, tipus == Role::None);
+    m_panel.SetMenuChecked(Menu::Servidor, tipus == Role::Server);
+    m_panel.SetMenuChecked(Menu::Client, tipus == Role::Client);
+    m_panel.SetMenuEnabled(Menu::VeureDadesServidor, tipus == Role::Server);
 }
 
 void Presenter::ShowDadesServ(bool dadesServ) {
@@ -82,10 +126,14 @@ void Presenter::ShowUnits(bool imperial) {
 
 void Presenter::ShowGraphicsMode(bool noGrafics) {
     if (!noGrafics) {
-        for (Element e : kThresholdFields) m_panel.SetBackColor(e, core::ColorCold);
+        for (const panel::ThresholdField& f : panel::kThresholdFields) {
+            m_panel.SetBackColor(f.element, core::ColorCold);
+        }
     } else {
         for (int n : {3, 1, 2, 4}) m_panel.SetValue(panel::Bar(n), 0);
-        for (Element e : kThresholdFields) m_panel.SetBackColor(e, core::ColorPlain);
+        for (const panel::ThresholdField& f : panel::kThresholdFields) {
+            m_panel.SetBackColor(f.element, core::ColorPlain);
+        }
         for (int n = 1; n <= 4; ++n) m_panel.SetVisible(panel::Marker(n), false);
     }
     m_panel.SetMenuChecked(Menu::Graficos, !noGrafics);
@@ -97,6 +145,56 @@ void Presenter::ShowWebDashboard(bool serving) {
 
 void Presenter::ShowGaugeBackground(core::ColourNumber colour) {
     for (int n = 1; n <= 4; ++n) m_panel.SetBackColor(panel::Bar(n), colour);
+}
+
+AboutTexts Presenter::About() const {
+    return {m_texts.TxtAboutTitle, m_texts.TxtAboutDescription, m_texts.TxtAboutCredit};
+}
+
+net::IntroTexts Presenter::AddressDialog(bool client) const {
+    const ui::LanguageTexts& t = m_texts;
+    return {client ? t.TxtClientData : t.TxtServerData,
+            t.TxtIpAddress,
+            t.TxtPort,
+            t.TxtOk,
+            t.TxtBadIp,
+            t.TxtBadPort};
+}
+
+DashboardWindowTexts Presenter::DashboardWindow(bool serving, std::uint16_t port,
+                                                const std::vector<std::string>& machineAddresses,
+                                                bool portInUse, std::string_view error) const {
+    DashboardWindowTexts texts{m_texts.TxtWebDashboard, {}, {}};
+    if (serving) {
+        texts.urls = web::DashboardUrls(machineAddresses, port);
+        // Without a network the page can still be opened on this machine.
+        if (texts.urls.empty()) {
+            texts.urls.push_back("http://127.0.0.1:" + std::to_string(port) + "/");
+        }
+    } else {
+        texts.problem = std::to_string(port) + ": " +
+                        (portInUse ? m_texts.TxtWebPortBusy : core::Utf8ToCp1252(error));
+    }
+    return texts;
+}
+
+std::string Presenter::DebugErrorLine(std::string_view procedure) {
+    return "Kerbview has generated an error in the module " + std::string(procedure);
+}
+
+std::string Presenter::OpenFailureNotice(std::string_view detail) {
+    return std::string(kOpenFailureMessage) + ": " + std::string(detail);
+}
+
+std::string Presenter::NotTheSimulatorNotice(std::uint32_t processId) {
+    return "The \"" + std::string(telemetry::GameLink::kWindowTitle) + "\" window of process " +
+           std::to_string(processId) +
+           " holds no telemetry where the simulator keeps it (another program, or another build "
+           "of the simulator); looking for another such window.";
+}
+
+std::string Presenter::ClientDroppedNotice(std::string_view reason) {
+    return "The client connection was closed: " + std::string(reason);
 }
 
 std::string Presenter::ListenFailureText(const net::ListenFailure& failure) {

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/settings.h"
+#include "net/dialog_logic.h"
 #include "net/net_roles.h"
 #include "panel/panel_model.h"
 #include "telemetry/game_link.h"
@@ -12,13 +17,53 @@
 
 namespace kerbview::app {
 
-/// Maps the typed state that the libraries report to what the main window shows: the status
-/// texts of Label1 and Label15, the menus' check marks, and the panel states that follow a
-/// setting. The only place that turns link, connection and setting states into panel texts.
+/// An item of the TempsRefresc menu and the ScanTime its click sets.
+struct ScanTimeItem {
+    panel::Menu item;
+    std::int16_t scanTime;
+};
+
+/// The TempsRefresc menu, in menu order.
+inline constexpr std::array<ScanTimeItem, 5> kScanTimeItems{{
+    {panel::Menu::TS_10, 10},
+    {panel::Menu::TS_50, 50},
+    {panel::Menu::TS_150, 150},
+    {panel::Menu::TS_500, 500},
+    {panel::Menu::TS_1000, 1000},
+}};
+
+/// The eight language menu items, in the menu order of ui::kLanguageNames.
+inline constexpr std::array<panel::Menu, 8> kLanguageMenus{
+    panel::Menu::Espanol,  panel::Menu::Catala,  panel::Menu::Asturianu, panel::Menu::English,
+    panel::Menu::Francais, panel::Menu::Deutsch, panel::Menu::Dutch,     panel::Menu::Italiano,
+};
+
+/// Language name (value of Idioma) of a language menu item; std::nullopt for any other item.
+std::optional<std::string_view> LanguageOfMenu(panel::Menu item);
+
+/// The texts of the about window, Windows-1252.
+struct AboutTexts {
+    std::string title;
+    std::string description;
+    std::string credit;
+};
+
+/// What the web dashboard's window says: its title and the addresses to open, or why the
+/// dashboard is not served. title and problem are Windows-1252; urls plain ASCII.
+struct DashboardWindowTexts {
+    std::string title;
+    std::vector<std::string> urls;
+    std::string problem;
+};
+
+/// The one place that decides what the user reads: it turns the typed state that the libraries
+/// report (link, connection, settings) into the main window's texts, captions and menu marks,
+/// and gives the texts of the side windows, the messages and the notices. The texts come from
+/// the language slots as they are at the moment a text is shown.
 class Presenter {
 public:
-    /// Both must outlive the presenter; texts are read at the moment a text is shown.
-    Presenter(panel::PanelModel& panel, ui::LanguageTexts& texts)
+    /// Both must outlive the presenter.
+    Presenter(panel::PanelModel& panel, const ui::LanguageTexts& texts)
         : m_panel(panel), m_texts(texts) {}
 
     /// Label1: TxtRunning or TxtNotRunning.
@@ -27,16 +72,21 @@ public:
     void ShowScanning();
     /// Label1: the status text a client received from its server.
     void ShowServerStatus(std::string_view status);
+    /// The status text a server sends with each packet: what Label1 shows.
+    std::string ServerStatus() const;
     /// Label15: TxtListening, TxtConnecting, TxtConnected, TxtNoLink, or empty for no role.
     void ShowConnection(net::ConnectionStatus status);
 
-    /// The language: the slots filled from it and every caption written (see
-    /// panel::ApplyLanguageCaptions); an unknown name leaves the slots as they were.
-    void ShowLanguage(std::string_view idioma);
+    /// The language just put into the slots (its menu-order position; none for a name that is
+    /// no language, whose slots stay as they were): its item checked and no other, every
+    /// caption of the main window written from the slots, TxtScanning in Label1. A menu caption
+    /// whose slot is empty (an unknown language at start-up) shows the item's name, so that
+    /// no menu vanishes from the menu bar.
+    void ShowLanguage(std::optional<std::size_t> language);
     /// TS_10 ... TS_1000: only the item whose value is scanTime is checked.
     void ShowScanTime(std::int16_t scanTime);
     /// Cap, Servidor, Client: the role's item checked; VeureDadesServidor enabled for a server.
-    void ShowRole(std::int16_t tipus);
+    void ShowRole(core::Role tipus);
     /// VeureDadesServidor checked when a server shows its own readings.
     void ShowDadesServ(bool dadesServ);
     /// Metrico or Imperial checked, and the speed gauge's range.
@@ -49,14 +99,40 @@ public:
     /// The gauges' back colour (the panel background when the window loads).
     void ShowGaugeBackground(core::ColourNumber colour);
 
+    AboutTexts About() const;
+    /// Intro_IP's texts when client, Intro_Port's otherwise.
+    net::IntroTexts AddressDialog(bool client) const;
+    /// Serving: the addresses of machineAddresses on port (this machine's own when none is
+    /// left). Not serving: port and why it could not be opened: another program holds it, or
+    /// the system's reason error (UTF-8).
+    DashboardWindowTexts DashboardWindow(bool serving, std::uint16_t port,
+                                         const std::vector<std::string>& machineAddresses,
+                                         bool portInUse, std::string_view error) const;
+
+    /// First line of the message shown when the simulator's process cannot be opened; the
+    /// second is the reason.
+    static constexpr std::string_view kOpenFailureMessage = "Imposible abrir el proceso";
+    /// The debug window's last-error line for a report of procedure.
+    static std::string DebugErrorLine(std::string_view procedure);
+    /// The notices (standard error and the debug window's log, UTF-8) of what the user should
+    /// know and is no caught error.
+    static std::string OpenFailureNotice(std::string_view detail);
+    static std::string NotTheSimulatorNotice(std::uint32_t processId);
+    static std::string ClientDroppedNotice(std::string_view reason);
     /// The message of a server port that cannot be opened: why, and what to do about it.
     static std::string ListenFailureText(const net::ListenFailure& failure);
     /// The same for the web dashboard's port: held by another program, or the system's reason.
     static std::string WebFailureText(std::uint16_t port, bool portInUse, std::string_view error);
 
 private:
+    /// What Label1 shows.
+    enum class Status { Scanning, Running, NotRunning, FromServer };
+    void ShowStatus(Status status);
+
     panel::PanelModel& m_panel;
-    ui::LanguageTexts& m_texts;
+    const ui::LanguageTexts& m_texts;
+    Status m_status = Status::Scanning;
+    std::string m_serverStatus;
 };
 
 }  // namespace kerbview::app

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,6 @@
 #include "app/presenter.h"
 #include "core/clock.h"
 #include "core/error_report.h"
-#include "core/scan_cycle.h"
 #include "core/settings.h"
 #include "net/dialog_logic.h"
 #include "net/net_roles.h"
@@ -38,12 +38,16 @@ struct Sockets {
     net::Socket& tcpClient;
 };
 
+/// Timer1's interval in milliseconds for a ScanTime; 0 means the timer stays stopped (a
+/// ScanTime of 0, and, by our choice, a negative one).
+int TimerIntervalFor(std::int16_t scanTime);
+
 /// The program's state and the procedures that cut across subsystems: Main's start-up, the
-/// main window's load and unload, the apply procedures, the scan steps and the menu and dialog
-/// handlers. Plain C++: the toolkit is reached only through FrontEnd. The libraries report
-/// typed state here (link status, connection status, failures) and the presenter turns it into
-/// what the panel shows.
-class Program : private core::ScanSteps, private telemetry::LinkObserver, private net::RolesHost {
+/// main window's load and unload, the apply procedures, the scan tick, the socket events and
+/// the menu and dialog handlers. Plain C++: the toolkit is reached only through FrontEnd. The
+/// libraries return typed results here (link steps, socket upkeep, received packets) and the
+/// presenter turns them into what the user reads.
+class Program {
 public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
@@ -52,7 +56,7 @@ public:
     Program(std::filesystem::path programFolder, char decimalSeparator,
             telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr,
             const core::Clock& clock = core::SystemClock());
-    ~Program() override;
+    ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
@@ -74,16 +78,20 @@ public:
     /// Unload handler: releases the simulator process, then ends the program.
     void Unload();
 
-    /// Timer1's tick: the scan cycle, then whether the panel's values are old (the panel
-    /// model's Stale flag): no snapshot acquired (no role, server) or received (client) for
-    /// max(2 s, 2.5 x ScanTime) since the last one or the start. A server that does not show
-    /// its own readings is never stale.
+    /// Timer1's tick: the car-skin update when the car changed (Timer1 stopped around it), then
+    /// Temps, then whether the panel's values are old (the panel model's Stale flag): no
+    /// snapshot acquired (no role, server) or received (client) for max(2 s, 2.5 x ScanTime)
+    /// since the last one or the start. A server that does not show its own readings is never
+    /// stale. A tick that falls due while another one still runs (a nested event loop) is
+    /// dropped. Never throws.
     void Tick();
+    /// Ticks dropped because they fell due inside another tick.
+    std::uint64_t DroppedTicks() const { return m_droppedTicks; }
 
     // The apply procedures: each shows the setting, applies it and stores it at once.
     void Canvia_Idioma();
     void Canvia_Scan();
-    void Canvia_Conexio(std::int16_t tipus);
+    void Canvia_Conexio(core::Role tipus);
     void Canvia_Grafics();
     void Canvia_Unitats();
     void Canvia_Dades_Serv();
@@ -118,6 +126,8 @@ public:
     panel::PanelModel& Panel() { return m_panel; }
     panel::DebugModel& Debug() { return m_debug; }
     const ui::LanguageTexts& Texts() const { return m_texts; }
+    /// What the side windows, messages and dialogs say.
+    const Presenter& Captions() const { return m_presenter; }
     telemetry::GameLink& Link() { return m_gameLink; }
     net::NetRoles& Roles() { return m_roles; }
     const panel::LayoutRecord& Layout() const { return m_layout; }
@@ -135,45 +145,36 @@ private:
     /// reported under procName.
     void Write(std::string_view procName, std::string_view key, std::string_view value,
                std::string_view section = core::kOpcions);
-    std::string Status() const;
 
-    // core::ScanSteps
-    bool CarChanged() override;
-    void CarSkinUpdate() override;
-    void SetTimerEnabled(bool enabled) override;
-    float WindowLeft() override;
-    float WindowTop() override;
-    void SocketUpkeep() override;
-    bool RACE07_Actiu() override;
-    void SetGameActive(bool active) override;
-    bool ProcessReadable() override;
-    std::uint32_t TickCount() override;
-    void Lectures() override;
-    bool ServerConnected() override;
-    bool ReadyToSend() override;
-    void SendStatusOnly() override;
+    /// Loads the picture of the car of the last acquisition. Throws; failures are not reported.
+    void CarSkinUpdate();
 
-    // telemetry::LinkObserver
-    void OnLinkStatus(telemetry::LinkStatus status) override;
-    void OnOpenFailed(const std::string& detail) override;
-    void OnNotTheSimulator(std::uint32_t processId) override;
-
-    // net::RolesHost
-    void SetScanTimerEnabled(bool enabled) override;
-    void ClientLectures() override;
-    void OnConnectionStatus(net::ConnectionStatus status) override;
-    void OnListenFailed(const net::ListenFailure& failure) override;
-    void OnClientDropped(const std::string& reason) override;
-
-    /// A snapshot was acquired or received: the panel's values are current.
-    void SnapshotTaken();
+    // The scan tick, top to bottom (scan_cycle.cpp).
+    void Temps();
+    void SavePosition(float current, std::int32_t& stored, std::optional<float>& lastWritten,
+                      std::string_view key);
+    /// Shows the link's step: Label1's status, and an open failure's message.
+    void ShowLinkStep(const telemetry::LinkStep& step);
+    /// Acquisition and presentation of one scan; a server also sends the snapshot.
+    void Lectures();
+    void SendStatusOnly();
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
+    /// A snapshot was acquired or received: the panel's values are current.
+    void SnapshotTaken();
+
+    // The socket events, delivered on the thread that runs the tick.
+    void TCPServer_ConnectionDropped(const std::string& reason);
+    /// With Timer1 stopped: the client's Lectures for every packet that arrived whole.
+    void TCPClient_DataArrival();
+    /// The client's Lectures over one received packet: unpacked, then presented.
+    void ClientLectures(std::string receivedText);
 
     std::filesystem::path m_programFolder;
     char m_decimalSeparator;
     telemetry::Platform m_platform;
     const core::Clock& m_clock;
+    Sockets m_sockets;
     FrontEnd* m_frontEnd = nullptr;
 
     core::SettingsStore m_store;
@@ -192,7 +193,14 @@ private:
     panel::CarSkins m_carSkins;
     panel::LayoutRecord m_layout;
     net::NetRoles m_roles;
-    core::ScanCycle m_scanCycle;
+    // The tick.
+    bool m_inTick = false;
+    std::uint64_t m_droppedTicks = 0;
+    // The tick count taken just before the last Lectures started, when DebugEnabled was on.
+    std::uint32_t m_scanStartTick = 0;
+    // The window position last written, as the window reported it.
+    std::optional<float> m_lastWrittenX;
+    std::optional<float> m_lastWrittenY;
     std::uint64_t m_packetsSent = 0;
     std::uint64_t m_packetsPresented = 0;
     std::string m_startFailure;

@@ -11,7 +11,6 @@
 
 #include "core/qt/qt_text.h"
 #include "panel/element_catalogue.h"
-#include "web/request_policy.h"
 
 namespace kerbview::app {
 namespace {
@@ -225,27 +224,16 @@ void QtFrontEnd::ShowAbout() {
         Raise(m_about);
         return;
     }
-    const ui::LanguageTexts& t = m_program.Texts();
-    m_about = SideWindow(new ui::qt::AboutWindow(t.TxtAboutTitle, t.TxtAboutDescription,
-                                                 t.TxtAboutCredit, m_main.get()));
+    const AboutTexts t = m_program.Captions().About();
+    m_about = SideWindow(new ui::qt::AboutWindow(t.title, t.description, t.credit, m_main.get()));
     Open(m_about, panel::SidePlace::Centred);
-}
-
-net::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
-    const ui::LanguageTexts& t = m_program.Texts();
-    return {client ? t.TxtClientData : t.TxtServerData,
-            t.TxtIpAddress,
-            t.TxtPort,
-            t.TxtOk,
-            t.TxtBadIp,
-            t.TxtBadPort};
 }
 
 // A dialog already open is brought to the front with what was typed in it.
 void QtFrontEnd::ShowIntroPort() {
     if (!IsOpen(m_introPort)) {
         m_introPort = new net::Intro_Port(
-            IntroTexts(false), m_program.Settings().Port,
+            m_program.Captions().AddressDialog(false), m_program.Settings().Port,
             [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
             m_main.get());
         Open(m_introPort, panel::SidePlace::Centred);
@@ -256,7 +244,8 @@ void QtFrontEnd::ShowIntroPort() {
 void QtFrontEnd::ShowIntroIP() {
     if (!IsOpen(m_introIp)) {
         m_introIp = new net::Intro_IP(
-            IntroTexts(true), m_program.Settings().IP, m_program.Settings().Port,
+            m_program.Captions().AddressDialog(true), m_program.Settings().IP,
+            m_program.Settings().Port,
             [this](std::string_view text1, std::string_view text2) {
                 return m_program.IntroIpAccept(text1, text2);
             },
@@ -289,22 +278,13 @@ WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
 
 void QtFrontEnd::ShowWebDashboardWindow() {
     if (m_dashboardWindow) m_dashboardWindow->close();
-    const ui::LanguageTexts& t = m_program.Texts();
-    std::vector<std::string> urls;
-    std::string problem;
-    if (m_dashboard->Serving()) {
-        urls = web::DashboardUrls(web::qt::MachineIpv4Addresses(), m_dashboard->Port());
-        // Without a network the page can still be opened on this machine.
-        if (urls.empty()) {
-            urls.push_back("http://127.0.0.1:" + std::to_string(m_dashboard->Port()) + "/");
-        }
-    } else {
-        problem = std::to_string(m_program.Settings().WebPort) + ": " +
-                  (m_dashboard->PortInUse() ? t.TxtWebPortBusy
-                                            : core::qt::ToCp1252(m_dashboard->ErrorText()));
-    }
+    const bool serving = m_dashboard->Serving();
+    const DashboardWindowTexts t = m_program.Captions().DashboardWindow(
+        serving, serving ? m_dashboard->Port() : m_program.Settings().WebPort,
+        serving ? web::qt::MachineIpv4Addresses() : std::vector<std::string>{},
+        m_dashboard->PortInUse(), m_dashboard->ErrorText().toStdString());
     m_dashboardWindow =
-        SideWindow(new web::qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()));
+        SideWindow(new web::qt::DashboardWindow(t.title, t.urls, t.problem, m_main.get()));
     Open(m_dashboardWindow, panel::SidePlace::Centred);
 }
 

@@ -83,7 +83,6 @@ private:
     void Place(QWidget* window, panel::SidePlace place);
     /// Places and shows a side window, and places it again once it is framed.
     void Open(QWidget* window, panel::SidePlace place);
-    net::IntroTexts IntroTexts(bool client) const;
 
     Program& m_program;
     std::unique_ptr<Kerbview_Form> m_main;

@@ -23,8 +23,4 @@ void ErrorReporter::ReportCurrentException(std::string_view procName) {
     ReportError(procName, message);
 }
 
-std::string ErrorReporter::DebugLine(std::string_view procName) {
-    return std::string(kSource) + " has generated an error in the module " + std::string(procName);
-}
-
 }  // namespace kerbview::core

@@ -21,11 +21,6 @@ class ErrorReporter {
 public:
     using Sink = std::function<void(const ErrorReport&)>;
 
-    /// Application name used as the source of errors raised by the program itself.
-    static constexpr std::string_view kSource = "Kerbview";
-
-    void SetDebugEnabled(bool enabled) { m_debugEnabled = enabled; }
-    bool DebugEnabled() const { return m_debugEnabled; }
     /// Receives every report, with debugging on or off. May be empty.
     void SetSink(Sink sink) { m_sink = std::move(sink); }
 
@@ -38,12 +33,7 @@ public:
     /// Name of the procedure last reported.
     const std::string& ErrorProc() const { return m_errorProc; }
 
-    /// The debug window's last-error line: source + " has generated an error in the module " +
-    /// procName.
-    static std::string DebugLine(std::string_view procName);
-
 private:
-    bool m_debugEnabled = false;
     Sink m_sink;
     std::string m_errorProc;
 };

@@ -157,7 +157,7 @@ Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorRe
     try {
         s.Idioma = in.Text(kOpcions, "Idioma", kDefaultIdioma);
         s.ScanTime = in.Int16(kOpcions, "ScanTime", "500");
-        s.TipusConexio = in.Int16(kOpcions, "TipusConexio", "0");
+        s.TipusConexio = static_cast<Role>(in.Int16(kOpcions, "TipusConexio", "0"));
         s.Port = PortSettingText(in.Text(kOpcions, "Port", "1001"), decimalSeparator);
         s.IP = in.Text(kOpcions, "IP", kDefaultIP);
         if (!Valid_IP(s.IP, decimalSeparator, reporter)) s.IP = kDefaultIP;
@@ -173,7 +173,6 @@ Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorRe
         s.AdminEnabled = in.Truth("Administrar", "Administrar", "0");
         s.DebugEnabled = in.Truth("Depurar", "Depurar", "0");
         debugKnown = true;
-        reporter.SetDebugEnabled(s.DebugEnabled);
     } catch (const NumberError& e) {
         throw SettingsLoadError(e.what(), std::string(in.LastSection()), std::string(in.LastKey()),
                                 in.LastValue(), debugKnown);

@@ -28,11 +28,19 @@ inline constexpr std::string_view kWeb = "Web";
 /// Port of the web dashboard when the settings file names none, or none that can be used.
 inline constexpr std::uint16_t kDefaultWebPort = 8099;
 
+/// The connection role TipusConexio. The settings file holds its number; a number that is none
+/// of the three (a hand-edited file) is kept as it is and stands for no role at all: no role
+/// item is checked, no socket opened, nothing sent or shown, and the simulator is not read.
+enum class Role : std::int16_t { None = 0, Server = 1, Client = 2 };
+
+/// The number the settings file holds for a role.
+constexpr std::int16_t RoleNumber(Role role) { return static_cast<std::int16_t>(role); }
+
 /// Every persisted option, named after its key in Kerbview.ini. Texts are Windows-1252.
 struct Settings {
     std::string Idioma{kDefaultIdioma};
     std::int16_t ScanTime = 500;
-    std::int16_t TipusConexio = 0;  // 0 none, 1 server, 2 client
+    Role TipusConexio = Role::None;
     std::string Port = "1001";
     std::string IP{kDefaultIP};
     bool NoGrafics = false;
@@ -136,8 +144,7 @@ private:
 /// MaxMin thresholds back in order as plain decimal text. Integers are rounded halves to even.
 /// The web dashboard's two settings never stop the start-up: an unreadable Enabled is off, and a
 /// Port that is not a whole number from 1 to 65535 is kDefaultWebPort.
-/// As soon as DebugEnabled is read it is handed to reporter, so reports (the Valid_IP one, and
-/// the caller's "Main") follow it; before that they are silent.
+/// Reports made while loading (Valid_IP's) come before DebugEnabled is read.
 /// Throws SettingsLoadError (a NumberError) and writes nothing when a value is out of range or a
 /// truth value unreadable. A failed write-back is not noticed.
 Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorReporter& reporter);

@@ -10,7 +10,7 @@ DialogOutcome IntroPortAccept(std::string_view text2, core::Settings& settings,
     std::optional<std::string> port = core::CheckPort(text2, decimalSeparator);
     if (!port) return DialogOutcome::BadPort;
     settings.Port = std::move(*port);
-    settings.TipusConexio = 1;
+    settings.TipusConexio = core::Role::Server;
     return DialogOutcome::Accepted;
 }
 
@@ -22,7 +22,7 @@ DialogOutcome IntroIpAccept(std::string_view text1, std::string_view text2,
     std::optional<std::string> port = core::CheckPort(text2, decimalSeparator);
     if (!port) return DialogOutcome::BadPort;
     settings.Port = std::move(*port);
-    settings.TipusConexio = 2;
+    settings.TipusConexio = core::Role::Client;
     return DialogOutcome::Accepted;
 }
 

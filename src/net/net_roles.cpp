@@ -5,30 +5,15 @@
 
 namespace kerbview::net {
 
+using core::Role;
+
 NetRoles::NetRoles(Socket& tcpServer, Socket& tcpClient, const core::Settings& settings,
-                   core::ErrorReporter& errors, RolesHost& host, char decimalSeparator)
+                   core::ErrorReporter& errors, char decimalSeparator)
     : m_server(tcpServer),
       m_client(tcpClient),
       m_settings(settings),
       m_errors(errors),
-      m_host(host),
-      m_decimalSeparator(decimalSeparator) {
-    m_server.setEvents({.connectionRequest = [this] { TCPServer_ConnectionRequest(); },
-                        .sendComplete = [this] { TCPServer_SendComplete(); },
-                        .dataArrival = {},
-                        .connectionDropped =
-                            [this](const std::string& reason) { m_host.OnClientDropped(reason); }});
-    m_client.setEvents({.connectionRequest = {},
-                        .sendComplete = {},
-                        .dataArrival = [this] { TCPClient_DataArrival(); },
-                        .connectionDropped = {}});
-}
-
-// The sockets may outlive the roles: nothing of this object may be called afterwards.
-NetRoles::~NetRoles() {
-    m_server.setEvents({});
-    m_client.setEvents({});
-}
+      m_decimalSeparator(decimalSeparator) {}
 
 void NetRoles::CloseBoth() {
     if (m_server.state() != SocketState::Closed) m_server.close();
@@ -41,22 +26,17 @@ std::int32_t NetRoles::PortNumber() const {
     return port;
 }
 
-void NetRoles::Listen() {
+std::optional<ListenFailure> NetRoles::Listen() {
     const std::int32_t port = PortNumber();
     try {
         m_server.listen(port);
-        m_listenFailure.reset();
     } catch (const SocketError& e) {
-        const ListenFailure failure{port, e.ErrorKind(), e.what()};
-        if (m_listenFailure != failure) {
-            m_listenFailure = failure;
-            m_host.OnListenFailed(failure);
-        }
-        throw;
+        return ListenFailure{port, e.ErrorKind(), e.what()};
     }
+    return std::nullopt;
 }
 
-bool NetRoles::SocketUpkeep() {
+Upkeep NetRoles::SocketUpkeep() {
     const SocketState server = m_server.state();
     const SocketState client = m_client.state();
     if (server == SocketState::Connected) {
@@ -68,25 +48,33 @@ bool NetRoles::SocketUpkeep() {
         ClientConnected = false;
     }
 
-    const std::int16_t role = m_settings.TipusConexio;
-    if (role == 1) {
-        m_host.OnConnectionStatus(server == SocketState::Listening   ? ConnectionStatus::Listening
-                                  : server == SocketState::Connected ? ConnectionStatus::Connected
-                                                                     : ConnectionStatus::NoLink);
-    } else if (role == 2) {
-        m_host.OnConnectionStatus(client == SocketState::Connecting  ? ConnectionStatus::Connecting
-                                  : client == SocketState::Connected ? ConnectionStatus::Connected
-                                                                     : ConnectionStatus::NoLink);
-    } else if (role == 0) {
-        m_host.OnConnectionStatus(ConnectionStatus::None);
+    const Role role = m_settings.TipusConexio;
+    Upkeep upkeep;
+    upkeep.readsSimulator = role == Role::None || role == Role::Server;
+    if (role == Role::Server) {
+        upkeep.status = server == SocketState::Listening   ? ConnectionStatus::Listening
+                        : server == SocketState::Connected ? ConnectionStatus::Connected
+                                                           : ConnectionStatus::NoLink;
+    } else if (role == Role::Client) {
+        upkeep.status = client == SocketState::Connecting  ? ConnectionStatus::Connecting
+                        : client == SocketState::Connected ? ConnectionStatus::Connected
+                                                           : ConnectionStatus::NoLink;
+    } else if (role == Role::None) {
+        upkeep.status = ConnectionStatus::None;
     }
 
-    if (role == 1 && server != SocketState::Listening && !ServerConnected) {
+    if (role == Role::Server && server != SocketState::Listening && !ServerConnected) {
         CloseBoth();
-        Listen();
+        upkeep.listenFailure = Listen();
+        if (upkeep.listenFailure) {
+            upkeep.newListenFailure = m_listenFailure != upkeep.listenFailure;
+            m_listenFailure = upkeep.listenFailure;
+            return upkeep;
+        }
+        m_listenFailure.reset();
         ReadyToSend = true;
     }
-    if (role == 2 && client != SocketState::Connecting && !ClientConnected) {
+    if (role == Role::Client && client != SocketState::Connecting && !ClientConnected) {
         CloseBoth();
         const std::string host = core::HostFromIP(m_settings.IP);
         const std::int32_t port = PortNumber();
@@ -94,11 +82,11 @@ bool NetRoles::SocketUpkeep() {
         m_receive.Clear();
         m_client.connect(host, port);
     }
-    return role != 2;
+    return upkeep;
 }
 
 bool NetRoles::MaySend() const {
-    return m_settings.TipusConexio == 1 && ServerConnected && ReadyToSend;
+    return m_settings.TipusConexio == Role::Server && ServerConnected && ReadyToSend;
 }
 
 void NetRoles::Send(std::string_view body) {
@@ -117,11 +105,6 @@ void NetRoles::SendStatusOnly(std::string_view status) {
     Send(OutgoingText);
 }
 
-UnpackResult NetRoles::UnpackTelemetry(telemetry::Snapshot& s,
-                                       const std::function<void(std::string_view)>& setStatus) {
-    return net::UnpackTelemetry(ReceivedText, s, setStatus);
-}
-
 void NetRoles::TCPServer_ConnectionRequest() {
     try {
         if (m_server.state() != SocketState::Closed) m_server.close();
@@ -133,13 +116,15 @@ void NetRoles::TCPServer_ConnectionRequest() {
 
 void NetRoles::TCPServer_SendComplete() { ReadyToSend = true; }
 
-void NetRoles::TCPClient_DataArrival() {
-    m_host.SetScanTimerEnabled(false);
+std::vector<std::string> NetRoles::TCPClient_DataArrival() {
+    std::vector<std::string> accepted;
     try {
         const std::string data = m_client.readAll();
-        m_receive.Feed(data, [this](std::string_view packet) {
+        m_receive.Feed(data, [&](std::string_view packet) {
             try {
-                if (AcceptPacket(packet, ReceivedText)) m_host.ClientLectures();
+                if (std::string receivedText; AcceptPacket(packet, receivedText)) {
+                    accepted.push_back(std::move(receivedText));
+                }
             } catch (...) {
                 m_errors.ReportCurrentException("TCPClient_DataArrival");
             }
@@ -151,7 +136,7 @@ void NetRoles::TCPClient_DataArrival() {
     } catch (...) {
         m_errors.ReportCurrentException("TCPClient_DataArrival");
     }
-    m_host.SetScanTimerEnabled(true);
+    return accepted;
 }
 
 }  // namespace kerbview::net

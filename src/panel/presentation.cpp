@@ -6,7 +6,7 @@
 namespace kerbview::panel {
 
 bool PresentsSnapshot(const core::Settings& settings) {
-    return !(settings.TipusConexio == 1 && !settings.DadesServ);
+    return !(settings.TipusConexio == core::Role::Server && !settings.DadesServ);
 }
 
 Presentation::Presentation(PanelModel& panel, DebugModel& debug) : m_panel(panel), m_debug(debug) {}

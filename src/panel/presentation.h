@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -36,7 +37,34 @@ enum class PresentEnd {
     IgnitionOff,  // contact not 1 in DriverSelectMode 0: only the first steps ran
 };
 
-/// Whether the snapshot is presented at all: false for a server (TipusConexio 1) whose
+/// The band of thresholds a threshold-coloured field is measured against.
+enum class ThresholdBand : std::uint8_t { Motor, Pneu, Press, Frens };
+
+struct ThresholdField {
+    Element element;
+    ThresholdBand band;
+};
+
+/// The 22 fields coloured by the thresholds, in the order a scan colours them: oil and water,
+/// the twelve tyre zones (three a wheel, wheels in the usual order), the four tyre pressures and
+/// the four brakes.
+inline constexpr std::array<ThresholdField, 22> kThresholdFields{{
+    // clang-format off
+    {Element::Label18, ThresholdBand::Motor}, {Element::Label17, ThresholdBand::Motor},
+    {Element::Label2, ThresholdBand::Pneu},   {Element::Label3, ThresholdBand::Pneu},
+    {Element::Label4, ThresholdBand::Pneu},   {Element::Label5, ThresholdBand::Pneu},
+    {Element::Label6, ThresholdBand::Pneu},   {Element::Label7, ThresholdBand::Pneu},
+    {Element::Label8, ThresholdBand::Pneu},   {Element::Label9, ThresholdBand::Pneu},
+    {Element::Label10, ThresholdBand::Pneu},  {Element::Label11, ThresholdBand::Pneu},
+    {Element::Label12, ThresholdBand::Pneu},  {Element::Label13, ThresholdBand::Pneu},
+    {Element::Label24, ThresholdBand::Press}, {Element::Label25, ThresholdBand::Press},
+    {Element::Label26, ThresholdBand::Press}, {Element::Label27, ThresholdBand::Press},
+    {Element::Label43, ThresholdBand::Frens}, {Element::Label44, ThresholdBand::Frens},
+    {Element::Label45, ThresholdBand::Frens}, {Element::Label46, ThresholdBand::Frens},
+    // clang-format on
+}};
+
+/// Whether the snapshot is presented at all: false for a server whose
 /// show-server-data option (DadesServ) is off. The caller decides before calling Present.
 bool PresentsSnapshot(const core::Settings& settings);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Lamps, ambient and track temperatures and threshold colouring of the presentation.
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/colours.h"
 #include "core/number_rules.h"
@@ -43,6 +45,17 @@ void Colour(PanelModel& panel, Element field, float v, std::int16_t min, std::in
     if (v >= lo && v < hi) panel.SetBackColor(field, core::ColorOk);
 }
 
+// The active thresholds (minimum, maximum) of a band.
+std::pair<std::int16_t, std::int16_t> Band(const DisplayUnits& u, ThresholdBand band) {
+    switch (band) {
+        case ThresholdBand::Motor: return {u.ActiveMinMotor, u.ActiveMaxMotor};
+        case ThresholdBand::Pneu: return {u.ActiveMinPneu, u.ActiveMaxPneu};
+        case ThresholdBand::Press: return {u.ActiveMinPress, u.ActiveMaxPress};
+        case ThresholdBand::Frens: break;
+    }
+    return {u.ActiveMinFrens, u.ActiveMaxFrens};
+}
+
 }  // namespace
 
 bool LampsAndColours(PanelModel& panel, const telemetry::Snapshot& s,
@@ -60,19 +73,18 @@ bool LampsAndColours(PanelModel& panel, const telemetry::Snapshot& s,
 
     if (context.settings.NoGrafics) return false;
 
-    Colour(panel, LabelN(18), s.OilTemp, u.ActiveMinMotor, u.ActiveMaxMotor);
-    Colour(panel, LabelN(17), s.WaterTemp, u.ActiveMinMotor, u.ActiveMaxMotor);
-    for (int zone = 0; zone < 12; ++zone) {
-        Colour(panel, LabelN(2 + zone), s.TyreTemp[static_cast<std::size_t>(zone)], u.ActiveMinPneu,
-               u.ActiveMaxPneu);
-    }
-    for (int w = 0; w < 4; ++w) {
-        Colour(panel, LabelN(24 + w), s.TyrePressure[static_cast<std::size_t>(w)], u.ActiveMinPress,
-               u.ActiveMaxPress);
-    }
-    for (int w = 0; w < 4; ++w) {
-        Colour(panel, LabelN(43 + w), s.BrakeTemp[static_cast<std::size_t>(w)], u.ActiveMinFrens,
-               u.ActiveMaxFrens);
+    // The values in the order of the fields they colour.
+    using S = telemetry::Snapshot;
+    static_assert(kThresholdFields.size() == 2 + std::tuple_size_v<decltype(S::TyreTemp)> +
+                                                 std::tuple_size_v<decltype(S::TyrePressure)> +
+                                                 std::tuple_size_v<decltype(S::BrakeTemp)>);
+    std::array<float, kThresholdFields.size()> values{s.OilTemp, s.WaterTemp};
+    auto next = std::copy(s.TyreTemp.begin(), s.TyreTemp.end(), values.begin() + 2);
+    next = std::copy(s.TyrePressure.begin(), s.TyrePressure.end(), next);
+    std::copy(s.BrakeTemp.begin(), s.BrakeTemp.end(), next);
+    for (std::size_t i = 0; i < kThresholdFields.size(); ++i) {
+        const auto [min, max] = Band(u, kThresholdFields[i].band);
+        Colour(panel, kThresholdFields[i].element, values[i], min, max);
     }
     return true;
 }

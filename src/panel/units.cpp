@@ -33,6 +33,7 @@ float ToSingle(double value) {
 }
 
 void SetUnitTexts(DisplayUnits& units, bool imperial) {
+    units.Imperial = imperial;
     units.TempUnitText = imperial ? "\xBA"
                                     "F"
                                   : "\xBA"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,8 @@ inline constexpr double kSpeedGaugeMaxImperial = 220.0;
 /// The unit texts and the colour thresholds in the display unit. Empty texts and zero
 /// thresholds until the units are first applied.
 struct DisplayUnits {
+    /// The unit system the texts are in; empty until the units are first applied.
+    std::optional<bool> Imperial;
     std::string TempUnitText;      // "\xBA" "C" or "\xBA" "F" (masculine ordinal indicator)
     std::string FuelUnitText;      // "L" or "G"
     std::string PressureUnitText;  // "kPA" or "PSI"
@@ -44,7 +47,7 @@ bool IsImperial(std::string_view unitats);
 /// single range throws core::NumberError (the run-time's overflow).
 float ToSingle(double value);
 
-/// Sets the three unit texts of units for the unit system. Never fails.
+/// Sets the unit system and the three unit texts of units. Never fails.
 void SetUnitTexts(DisplayUnits& units, bool imperial);
 
 /// Sets the eight active thresholds of units: the configured MaxMin values, converted to

@@ -39,7 +39,7 @@ public:
         : m_readers(readers), m_map(map) {}
 
     /// Fills `snapshot` (every field is overwritten), DriverSlot and CurrentCar. The caller
-    /// runs it only for TipusConexio 0 or 1; a client takes its snapshot from the packet.
+    /// runs it only with no role or as a server; a client takes its snapshot from the packet.
     /// Returns EndTick when a mode 1 or 2 slot name holds no character 0, or when the player's
     /// slot is not one of the table's 64 slots (garbage from the slot number address);
     /// NothingRead when every read of the scan failed.

@@ -5,26 +5,21 @@
 
 namespace kerbview::telemetry {
 
-GameLink::GameLink(WindowFinder& windows, ProcessMemory& memory, core::ErrorReporter& reporter,
-                   LinkObserver& observer)
-    : m_windows(windows),
-      m_memory(memory),
-      m_reporter(reporter),
-      m_observer(observer),
-      m_readers(reporter) {}
+GameLink::GameLink(WindowFinder& windows, ProcessMemory& memory, core::ErrorReporter& reporter)
+    : m_windows(windows), m_memory(memory), m_reporter(reporter), m_readers(reporter) {}
 
 GameLink::~GameLink() { CloseProcessHandle(); }
 
-bool GameLink::RACE07_Actiu() {
-    bool active = false;
+LinkStep GameLink::RACE07_Actiu() {
+    LinkStep step;
     try {
-        active = Attach();
+        step.running = Attach(step);
     } catch (...) {
         m_reporter.ReportCurrentException("RACE07_Actiu");
-        active = false;
+        step.running = false;
     }
-    m_GameActive = active;
-    return active;
+    m_GameActive = step.running;
+    return step;
 }
 
 // Doubles divide by zero without trapping; a ScanTime of 0 is treated as the run-time error it
@@ -36,11 +31,11 @@ double GameLink::TickLimit(double milliseconds) const {
     return milliseconds / static_cast<double>(m_scanTime);
 }
 
-bool GameLink::Attach() {
+bool GameLink::Attach(LinkStep& step) {
     // Nothing can be read from a process that has ended: the grace is for a window that
     // vanishes for a moment, not for a simulator that is gone.
     if (!m_ProcessClosed && m_ProcessHandle->Ended()) {
-        LetGo(m_heldWindow);
+        LetGo(m_heldWindow, step);
     }
     m_GameWindow = m_windows.FindWindow(kWindowTitle);
 
@@ -51,8 +46,8 @@ bool GameLink::Attach() {
             return true;
         }
         m_AttachCounter = 0;
-        m_openFailureShown = false;
-        m_observer.OnLinkStatus(LinkStatus::NotRunning);
+        m_openFailureReported = false;
+        step.status = LinkStatus::NotRunning;
         CloseProcessHandle();
         return false;
     }
@@ -62,7 +57,7 @@ bool GameLink::Attach() {
     if (!m_ProcessClosed && m_GameWindow != m_heldWindow) {
         if (m_windows.WindowProcessId(m_GameWindow) != m_GameProcessId) {
             ResetGameLink();
-            m_observer.OnLinkStatus(LinkStatus::NotRunning);
+            step.status = LinkStatus::NotRunning;
         } else {
             m_heldWindow = m_GameWindow;
         }
@@ -75,23 +70,23 @@ bool GameLink::Attach() {
     }
     m_AttachCounter = 0;
     if (m_ProcessClosed) {
-        return OpenProcess();
+        return OpenProcess(step);
     }
     return true;
 }
 
-bool GameLink::OpenProcess() {
+bool GameLink::OpenProcess(LinkStep& step) {
     m_GameProcessId = m_windows.WindowProcessId(m_GameWindow);
     OpenResult opened = m_memory.Open(m_GameProcessId);
     if (opened.reader ? opened.reader->Ended() : opened.gone) {
-        LetGo(m_GameWindow);
+        LetGo(m_GameWindow, step);
         return false;
     }
     if (!opened.reader) {
         // Reported once per appearance: a refused open repeats every tick.
-        if (!m_openFailureShown) {
-            m_openFailureShown = true;
-            m_observer.OnOpenFailed(opened.detail);
+        if (!m_openFailureReported) {
+            m_openFailureReported = true;
+            step.openFailure = std::move(opened.detail);
         }
         return true;
     }
@@ -99,22 +94,24 @@ bool GameLink::OpenProcess() {
     m_readers.SetProcess(m_ProcessHandle.get());
     m_ProcessClosed = false;
     m_heldWindow = m_GameWindow;
-    m_observer.OnLinkStatus(LinkStatus::Running);
+    step.status = LinkStatus::Running;
     return true;
 }
 
-void GameLink::LetGo(WindowId window) {
+void GameLink::LetGo(WindowId window, LinkStep& step) {
     m_windows.PassOver(window);
     ResetGameLink();
-    m_observer.OnLinkStatus(LinkStatus::NotRunning);
+    step.status = LinkStatus::NotRunning;
 }
 
-void GameLink::PassOverProcess() {
+std::optional<std::uint32_t> GameLink::PassOverProcess() {
     if (m_ProcessClosed) {
-        return;
+        return std::nullopt;
     }
-    m_observer.OnNotTheSimulator(m_GameProcessId);
-    LetGo(m_heldWindow);
+    const std::uint32_t processId = m_GameProcessId;
+    LinkStep step;
+    LetGo(m_heldWindow, step);
+    return processId;
 }
 
 void GameLink::CloseProcessHandle() {
@@ -128,7 +125,7 @@ void GameLink::ResetGameLink() {
     CloseProcessHandle();
     m_GameActive = false;
     m_AttachCounter = 0;
-    m_openFailureShown = false;
+    m_openFailureReported = false;
 }
 
 }  // namespace kerbview::telemetry

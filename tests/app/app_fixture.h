@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -30,11 +31,11 @@ public:
     double TwipsPerPixelX() override { return 15; }
     double TwipsPerPixelY() override { return 15; }
     WindowSize MainWindowSize() override { return {9720 + 240, 7935 + 600, 9720, 7935}; }
-    void MoveMainWindow(std::int32_t left, std::int32_t top) override {
-        log.push_back("Move " + std::to_string(left) + "," + std::to_string(top));
+    void MoveMainWindow(std::int32_t x, std::int32_t y) override {
+        log.push_back("Move " + std::to_string(x) + "," + std::to_string(y));
     }
-    float MainWindowLeft() override { return 0; }
-    float MainWindowTop() override { return 0; }
+    float MainWindowLeft() override { return left; }
+    float MainWindowTop() override { return top; }
     bool DecodePicture(panel::Element, const std::string& path) override {
         log.push_back("Decode " + std::filesystem::path(path).filename().string());
         std::error_code ec;
@@ -44,7 +45,7 @@ public:
         interval = ms;
         log.push_back("Interval " + std::to_string(ms));
     }
-    void SetTimerEnabled(bool) override {}
+    void SetTimerEnabled(bool enabled) override { log.push_back(enabled ? "TimerOn" : "TimerOff"); }
     void ShowMainWindow() override { log.push_back("ShowMainWindow"); }
     void ShowAdminWindow() override { log.push_back("ShowAdminWindow"); }
     void ShowDebugWindow() override { log.push_back("ShowDebugWindow"); }
@@ -53,6 +54,7 @@ public:
     void ShowIntroIP() override { log.push_back("ShowIntroIP"); }
     void ShowMessage(const std::string& line1, const std::string& line2) override {
         log.push_back("Message " + line1 + "|" + line2);
+        if (onMessage) onMessage();
     }
     WebServing ServeWebDashboard(bool enabled, std::uint16_t port) override {
         if (enabled) log.push_back("ServeWebDashboard " + std::to_string(port));
@@ -67,6 +69,9 @@ public:
     panel::DesktopRect desktop{0, 0, 1280, 1024};
     int interval = -1;
     std::uint16_t busyPort = 0;
+    float left = 0, top = 0;
+    /// Runs while a message is shown, as a nested event loop would.
+    std::function<void()> onMessage;
 };
 
 /// No simulator window, and every process open refused.

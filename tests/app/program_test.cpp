@@ -42,10 +42,10 @@ TEST(ProgramStartup, AppliesSettingsInLoadOrderBeforeTimerAndShow) {
     ASSERT_TRUE(rig.Start());
     const Log expected{"CreateMainWindow",   "SetBackgroundColour 255",
                        "Decode CarSkin.gif", "Decode pdSkin.jpg",
-                       "Move 0,0",
-                       "Interval 500",  // Canvia_Scan
-                       "Interval 500",  // Main's own timer step
+                       "Move 0,0",           "Interval 500",
                        "ShowMainWindow"};
+    // However often the interval is set, it is set before the window shows.
+    rig.log.erase(std::unique(rig.log.begin(), rig.log.end()), rig.log.end());
     EXPECT_EQ(rig.log, expected);
     EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
     // Each apply procedure wrote its keys, in load order, after the ones the file already had.
@@ -86,7 +86,6 @@ TEST(ProgramStartup, OffScreenStoredPositionOpensOnScreen) {
     }
 }
 
-// Which values have an item is ScanTimeMenu's table; here: the program applies the answer.
 TEST(ProgramScanTime, NegativeValueStopsTheTimerAndIsKept) {
     Rig rig("[Opcions]\r\nScanTime=-5\r\n");
     ASSERT_TRUE(rig.Start());
@@ -173,7 +172,8 @@ TEST(ProgramMenus, ClicksApplyAndStoreOnlyWhatChanged) {
     rig.program.MenuClick(Menu::AcercaDe);
     EXPECT_EQ(Log(rig.log.end() - 3, rig.log.end()),
               (Log{"ShowIntroPort", "ShowIntroIP", "ShowAbout"}));
-    EXPECT_EQ(rig.program.Settings().TipusConexio, 0) << "the dialogs, not the clicks, switch";
+    EXPECT_EQ(rig.program.Settings().TipusConexio, core::Role::None)
+        << "the dialogs, not the clicks, switch";
     rig.program.MenuClick(Menu::Cap);
     EXPECT_EQ(rig.server.m_state, net::SocketState::Closed) << "no role closes both sockets";
     EXPECT_EQ(rig.Ini("TipusConexio"), "0");
@@ -218,6 +218,82 @@ TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
     rig.program.Tick();
     EXPECT_EQ(rig.client.m_log.back(), "connect 10.0.0.1:2002");
     EXPECT_EQ(rig.program.Panel()[Element::Label15].text, "N/A");
+}
+
+// A hand-edited role outside the three: no role item checked, no socket opened, the simulator
+// not looked for (Label1 keeps its scanning text), and the number kept in the file.
+TEST(ProgramRoles, RoleOutsideTheThreeChecksOpensAndReadsNothing) {
+    Rig rig("[Opcions]\r\nTipusConexio=7\r\n");
+    ASSERT_TRUE(rig.Start());
+    for (int tick = 0; tick < 3; ++tick) rig.program.Tick();
+    for (Menu m : {Menu::Cap, Menu::Servidor, Menu::Client}) {
+        EXPECT_FALSE(rig.program.Panel().MenuAt(m).checked) << panel::Info(m).name;
+    }
+    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::VeureDadesServidor).enabled);
+    EXPECT_TRUE(rig.server.m_log.empty() && rig.client.m_log.empty());
+    EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Escaneando...");
+    EXPECT_EQ(rig.Ini("TipusConexio"), "7");
+}
+
+// A port in use: said once, and every tick is reported and goes no further than the upkeep.
+TEST(ProgramRoles, PortThatCannotBeOpenedIsToldOnceAndEndsEveryTick) {
+    Rig rig("[Opcions]\r\nTipusConexio=1\r\n");
+    rig.server.m_failListen = true;
+    ASSERT_TRUE(rig.Start());
+    for (int tick = 0; tick < 3; ++tick) rig.program.Tick();
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(),
+                         "Message Port 1001 could not be opened: in use|"),
+              1);
+    EXPECT_EQ(rig.program.Errors().ErrorProc(), "Temps");
+    EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Escaneando...");
+    EXPECT_EQ(rig.errors.str(),
+              "Kerbview: Port 1001 could not be opened: in use\nKerbview: Temps: in use\n");
+}
+
+// The position is written as a single, only when it differs from the value held (the position
+// rounded): an idle window causes no file traffic, a fractional one is written once.
+TEST(ProgramTick, WindowPositionIsWrittenOnlyWhenItMoved) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
+    // What the tick wrote, into a file removed before it.
+    const auto tick = [&](float left, float top) {
+        std::filesystem::remove(rig.folder.File("Kerbview.ini"));
+        rig.frontEnd.left = left, rig.frontEnd.top = top;
+        rig.program.Tick();
+        return rig.Ini("PosFormX") + " " + rig.Ini("PosFormY");
+    };
+    const std::string nothing = "<none> <none>";
+    EXPECT_EQ(tick(0, 0), nothing);
+    EXPECT_EQ(tick(1500, 3000), "1500 3000");
+    EXPECT_EQ(tick(1500, 3000), nothing);
+    EXPECT_EQ(tick(1500, 4500), "<none> 4500");
+    EXPECT_EQ(tick(100.5f, -1234.5678f), "100.5 -1234.568");
+    EXPECT_EQ(rig.program.Settings().PosFormX, 100);
+    EXPECT_EQ(rig.program.Settings().PosFormY, -1235);
+    EXPECT_EQ(tick(100.5f, -1234.5678f), nothing);
+    // Beyond the 32-bit range: the tick fails as Temps, and the next one starts afresh.
+    tick(3e9f, 0);
+    EXPECT_EQ(rig.errors.str(), "Kerbview: Temps: overflow\n");
+    EXPECT_EQ(tick(0, 0), "0 0");
+}
+
+// A name that is none of the eight (here in the wrong case) checks no language and leaves the
+// captions empty, but every menu keeps a caption: its item's name.
+TEST(ProgramLanguage, UnknownNameChecksNoLanguageAndKeepsTheMenusReachable) {
+    Rig rig("[Opcions]\r\nIdioma=english\r\n");
+    ASSERT_TRUE(rig.Start());
+    const panel::PanelModel& panel = rig.program.Panel();
+    const auto checked = [&] {
+        std::string names;
+        for (Menu m : kLanguageMenus) names += panel.MenuAt(m).checked ? panel::Info(m).name : "";
+        return names;
+    };
+    EXPECT_EQ(checked(), "");
+    EXPECT_EQ(panel[Element::Label31].text, "");
+    EXPECT_EQ(panel.MenuAt(Menu::Opciones).caption, "Opciones");
+    rig.program.MenuClick(Menu::English);
+    EXPECT_EQ(checked(), "English");
+    EXPECT_EQ(panel.MenuAt(Menu::Opciones).caption, "Options");
 }
 
 // Another copy of the program holds the file when the window closes: the end waits for it.
@@ -307,6 +383,7 @@ struct ServerAndClient {
         auto windowService = std::make_unique<telemetry::testing::FakeWindowFinder>();
         auto memoryService = std::make_unique<telemetry::testing::FakeProcessMemory>();
         windows = windowService.get();
+        memory = memoryService.get();
         image = memoryService->image.get();
         telemetry::testing::Apply(*image, telemetry::testing::SessionWrites());
         server = std::make_unique<Program>(
@@ -323,6 +400,7 @@ struct ServerAndClient {
     void Tick() {
         server->Tick();
         for (const std::string& packet : std::exchange(serverSocket.m_sent, {})) {
+            sent.push_back(packet);
             if (deliver) {
                 clientSocket.m_incoming = packet;
                 clientSocket.m_events.dataArrival();
@@ -359,6 +437,7 @@ struct ServerAndClient {
     FakeClock clock;
     testing::ProgramFolder serverFolder, clientFolder;
     telemetry::testing::FakeWindowFinder* windows = nullptr;
+    telemetry::testing::FakeProcessMemory* memory = nullptr;
     telemetry::testing::MemoryImage* image = nullptr;
     net::test::FakeSocket serverSocket, clientSocket, unused[2];
     std::ostringstream errors;
@@ -366,6 +445,7 @@ struct ServerAndClient {
     std::unique_ptr<Program> server, client;
     int scan = 0;
     bool deliver = true;
+    std::vector<std::string> sent;  // every packet the server sent
 };
 
 // Both ends keep their own lap reference and show the same figures from the same packets: the
@@ -478,36 +558,67 @@ TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
     }
 }
 
-}  // namespace
-}  // namespace kerbview::app
+// Field 53 of a packet (the server's status), and whether fields 0..52 are empty.
+std::pair<std::string, bool> StatusField(const std::string& packet) {
+    const std::size_t end = packet.size() - 1;  // the closing NUL
+    const std::size_t start = packet.rfind('\0', end - 1) + 1;
+    return {packet.substr(start, end - start), packet.compare(6, 54, std::string(54, '\0')) == 0};
+}
 
-namespace kerbview::panel {
-namespace {
-
-// A row copied under the wrong name, or a place outside the panel, shows up here.
-TEST(ElementCatalogue, NamesFollowElementsAndPlacesLieInsideThePanel) {
-    for (int n = 1; n <= 48; ++n) EXPECT_EQ(Info(LabelN(n)).name, "Label" + std::to_string(n));
-    for (int n = 1; n <= 7; ++n) {
-        EXPECT_EQ(Info(Lamp(n)).name, "Command1(" + std::to_string(n) + ")");
-        EXPECT_EQ(Info(Lamp(n)).top, 7560);
-    }
-    for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(Info(Bar(n)).name, "ProgressBar" + std::to_string(n));
-        EXPECT_EQ(Info(Marker(n)).name, "Shape" + std::to_string(n));
-    }
-    for (const ElementInfo& info : ElementCatalogue()) {
-        if (info.element == Element::List1) {
-            EXPECT_GE(info.left, kDesignClientWidth);  // placed beyond the right edge
-            continue;
-        }
-        EXPECT_GE(info.left, 0) << info.name;
-        EXPECT_GE(info.top, 0) << info.name;
-        // Command1(7) as listed reaches one pixel past the right edge.
-        EXPECT_LE(info.left + info.width, kDesignClientWidth + kTwipsPerPixel) << info.name;
-        EXPECT_LE(info.top + info.height, kDesignClientHeight) << info.name;
-        EXPECT_FALSE(info.role.empty()) << info.name;
+// The status a server sends is its link's state in its language, byte for byte, whatever the
+// state: its client shows it in Label1, and keeps its readings while only the status comes.
+TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
+    struct Language {
+        const char *idioma, *scanning, *running, *notRunning;
+    };
+    const Language languages[] = {
+        {"Espa\xF1ol", "Escaneando...", "RACE07 EN MARCHA", "RACE07 NO CARGADO"},
+        {"Catal\xE0", "Escanejant...", "RACE07 EN MARXA", "RACE07 NO CARREGAT"},
+        {"Asturianu", "Escaneando...", "RACE07 N'ANDANCIA", "RACE07 NO CARGADO"},
+        {"English", "Scanning...", "RACE07 RUNNING", "RACE07 NOT RUNNING"},
+        {"Francais", "Recherche...", "RACE07 LANCE", "RACE07 NON LANCE"},
+        {"Deutsch", "Datenabfrage...", "RACE07 GESTARTET", "RACE07 NICHT GESTARTET"},
+        {"Dutch", "Informatie opvragen...", "RACE07 GESTART", "RACE07 NIET GESTART"},
+        {"Italiano", "Scansione...", "RACE07 IN ESECUZIONE", "RACE07 NON IN ESECUZ."},
+    };
+    for (const Language& l : languages) {
+        SCOPED_TRACE(l.idioma);
+        ServerAndClient pair(1000, std::string("Idioma=") + l.idioma + "\r\n");
+        const auto ticks = [&](int n) {
+            for (int tick = 0; tick < n; ++tick) pair.Tick();
+        };
+        // The last packet sent, as "status ..." or "telemetry ..." with its field 53.
+        const auto last = [&] {
+            const auto [text, statusOnly] = StatusField(pair.sent.back());
+            EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
+            return (statusOnly ? "status " : "telemetry ") + text;
+        };
+        const std::string status = "status ";
+        pair.windows->window = 77;
+        ticks(1);
+        EXPECT_EQ(last(), status + l.notRunning) << "the window waits out its delay";
+        ASSERT_TRUE(pair.Attach());
+        EXPECT_EQ(last(), std::string("telemetry ") + l.running);
+        pair.server->MenuClick(Menu::TS_500);
+        ticks(1);
+        EXPECT_EQ(last(), status + l.scanning) << "a new scan time attaches afresh";
+        pair.memory->refuse = true;
+        pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
+        ticks(8);
+        EXPECT_EQ(last(), status + l.scanning) << "the process could not be opened";
+        EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
+        pair.windows->window = 0;
+        ticks(4);
+        EXPECT_EQ(last(), status + l.notRunning) << "the window is gone";
+        EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
+        EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);
+        // The client's Timer1 stops for each packet that arrives and runs again after it.
+        const Log& client = pair.clientFrontEnd.log;
+        EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"),
+                  static_cast<std::ptrdiff_t>(pair.sent.size()));
+        EXPECT_EQ(client.back(), "TimerOn");
     }
 }
 
 }  // namespace
-}  // namespace kerbview::panel
+}  // namespace kerbview::app

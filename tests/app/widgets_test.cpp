@@ -506,18 +506,6 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
     EXPECT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
 }
 
-TEST(QtFrontEnd, UnknownLanguageLeavesTheMenusReachable) {
-    QtRig rig("[Opcions]\r\nIdioma=english\r\n");
-    ASSERT_TRUE(rig.started);
-    EXPECT_EQ(rig.program.Panel().MenuAt(panel::Menu::Opciones).caption, "");
-    Kerbview_Form& main = *rig.frontEnd.MainWindow();
-    EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Opciones"));
-    EXPECT_EQ(main.MenuAction(panel::Menu::English)->text(), QStringLiteral("English"));
-    main.MenuAction(panel::Menu::English)->trigger();
-    SpinFor(20);
-    EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Options"));
-}
-
 TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
     // A client's panel is written from a socket event, not from a tick.
     QtRig rig("[Opcions]\r\nScanTime=0\r\n");

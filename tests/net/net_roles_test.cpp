@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 
 #include "fake_socket.h"
@@ -15,31 +14,20 @@ namespace {
 
 using test::FakeSocket;
 
-/// A NetRoles over two fake sockets, with what the roles report and ask recorded.
-struct Rig : RolesHost {
+using core::Role;
+
+/// A NetRoles over two fake sockets, with the procedures reported recorded.
+struct Rig {
     core::Settings settings;
     core::ErrorReporter errors;
     FakeSocket server;
     FakeSocket client;
-    std::vector<std::string> reports;  // procedures reported
-    std::vector<std::string> calls;    // timer, lectures and failures, in order
-    std::optional<ConnectionStatus> status;
-    std::function<void()> lecturesBody = [] {};
-    NetRoles roles{server, client, settings, errors, *this, '.'};
+    std::vector<std::string> reports;
+    NetRoles roles{server, client, settings, errors, '.'};
 
     Rig() {
         errors.SetSink([this](const core::ErrorReport& r) { reports.push_back(r.procedure); });
     }
-    void SetScanTimerEnabled(bool on) override { calls.push_back(on ? "start" : "stop"); }
-    void ClientLectures() override {
-        calls.push_back("lectures:" + roles.ReceivedText);
-        lecturesBody();
-    }
-    void OnConnectionStatus(ConnectionStatus s) override { status = s; }
-    void OnListenFailed(const ListenFailure& f) override {
-        calls.push_back("listen failed " + std::to_string(f.port));
-    }
-    void OnClientDropped(const std::string& reason) override { calls.push_back(reason); }
 };
 
 std::string Packet(std::string_view status) {
@@ -57,32 +45,33 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsStatusAndReopensOnlyWhenNeeded) {
     using S = SocketState;
     using C = ConnectionStatus;
     struct Case {
-        std::int16_t role;
+        Role role;
         S server, client;
         bool serverWas, clientWas;
-        std::optional<C> status;  // nullopt: nothing reported
+        std::optional<C> status;  // nullopt: nothing to show
         bool serverConnected, clientConnected;
         std::string serverLog, clientLog;
-        bool tickGoesOn;
+        bool readsSimulator;
     };
+    constexpr Role None = Role::None, Server = Role::Server, Client = Role::Client;
     constexpr S Closed = S::Closed, Listening = S::Listening, Connected = S::Connected;
     constexpr bool T = true, F = false;
     const std::string listen = "listen 1001", connect = "connect 10.0.0.1:1001";
     // clang-format off
     const Case cases[] = {
         // role, states, connected flags before, status, flags after, logs, tick goes on
-        {0, Closed,    Closed,        T, T, C::None,       F, F, "", "", T},
-        {1, Closed,    Closed,        F, F, C::NoLink,     F, F, listen, "", T},
-        {1, Listening, Closed,        F, F, C::Listening,  F, F, "", "", T},
-        {1, Connected, Closed,        F, T, C::Connected,  T, T, "", "", T},
-        {1, S::Other,  Closed,        T, F, C::NoLink,     F, F, "close|listen 1001", "", T},
-        {1, Closed,    Connected,     F, F, C::NoLink,     F, T, listen, "close", T},
-        {2, Closed,    Closed,        F, F, C::NoLink,     F, F, "", connect, F},
-        {2, Closed,    S::Connecting, F, F, C::Connecting, F, F, "", "", F},
-        {2, Closed,    Connected,     F, F, C::Connected,  F, T, "", "", F},
-        {2, Closed,    S::Other,      F, T, C::NoLink,     F, F, "", "close|" + connect, F},
-        {2, Listening, Closed,        F, F, C::NoLink,     F, F, "close", connect, F},
-        {7, Closed,    Closed,        F, F, std::nullopt,  F, F, "", "", T},
+        {None,   Closed,    Closed,        T, T, C::None,       F, F, "", "", T},
+        {Server, Closed,    Closed,        F, F, C::NoLink,     F, F, listen, "", T},
+        {Server, Listening, Closed,        F, F, C::Listening,  F, F, "", "", T},
+        {Server, Connected, Closed,        F, T, C::Connected,  T, T, "", "", T},
+        {Server, S::Other,  Closed,        T, F, C::NoLink,     F, F, "close|listen 1001", "", T},
+        {Server, Closed,    Connected,     F, F, C::NoLink,     F, T, listen, "close", T},
+        {Client, Closed,    Closed,        F, F, C::NoLink,     F, F, "", connect, F},
+        {Client, Closed,    S::Connecting, F, F, C::Connecting, F, F, "", "", F},
+        {Client, Closed,    Connected,     F, F, C::Connected,  F, T, "", "", F},
+        {Client, Closed,    S::Other,      F, T, C::NoLink,     F, F, "", "close|" + connect, F},
+        {Client, Listening, Closed,        F, F, C::NoLink,     F, F, "close", connect, F},
+        {Role{7}, Closed,   Closed,        F, F, std::nullopt,  F, F, "", "", F},
     };
     // clang-format on
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -95,8 +84,10 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsStatusAndReopensOnlyWhenNeeded) {
         rig.client.m_state = c.client;
         rig.roles.ServerConnected = c.serverWas;
         rig.roles.ClientConnected = c.clientWas;
-        EXPECT_EQ(rig.roles.SocketUpkeep(), c.tickGoesOn);
-        EXPECT_EQ(rig.status, c.status);
+        const Upkeep upkeep = rig.roles.SocketUpkeep();
+        EXPECT_EQ(upkeep.readsSimulator, c.readsSimulator);
+        EXPECT_EQ(upkeep.status, c.status);
+        EXPECT_FALSE(upkeep.listenFailure);
         EXPECT_EQ(rig.roles.ServerConnected, c.serverConnected);
         EXPECT_EQ(rig.roles.ClientConnected, c.clientConnected);
         EXPECT_EQ(Joined(rig.server.m_log), c.serverLog);
@@ -105,49 +96,55 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsStatusAndReopensOnlyWhenNeeded) {
     }
 }
 
-// Every tick fails while the port cannot be opened; the user hears of it once per port and error.
-TEST(NetRoles, BadPortTextOrPortInUseFailsTheUpkeepEveryTickAndIsToldOnce) {
+// A Port text that is no port fails the tick; a port that cannot be listened on is a result,
+// new once for each port and error, and tried again every tick.
+TEST(NetRoles, BadPortTextFailsTheUpkeepAndAPortInUseIsNewOncePerPortAndError) {
     for (const char* port : {"abc", "70000", "-1"}) {
         SCOPED_TRACE(port);
         Rig rig;
-        rig.settings.TipusConexio = 1;
+        rig.settings.TipusConexio = Role::Server;
         rig.settings.Port = port;
         EXPECT_ANY_THROW(rig.roles.SocketUpkeep());
         EXPECT_ANY_THROW(rig.roles.SocketUpkeep());
         EXPECT_FALSE(rig.roles.ReadyToSend);
     }
     Rig rig;
-    rig.settings.TipusConexio = 1;
+    rig.settings.TipusConexio = Role::Server;
     rig.server.m_failListen = true;
-    EXPECT_THROW(rig.roles.SocketUpkeep(), SocketError);
-    EXPECT_THROW(rig.roles.SocketUpkeep(), SocketError);
+    // The port that failed, with "!" when the failure is new.
+    const auto tick = [&] {
+        const Upkeep upkeep = rig.roles.SocketUpkeep();
+        if (!upkeep.listenFailure) return std::string("listening");
+        EXPECT_EQ(upkeep.listenFailure->detail, "in use");
+        return std::to_string(upkeep.listenFailure->port) + (upkeep.newListenFailure ? "!" : "");
+    };
+    std::vector<std::string> ticks{tick(), tick()};
     rig.settings.Port = "2002";
-    EXPECT_THROW(rig.roles.SocketUpkeep(), SocketError);
+    ticks.push_back(tick());
     EXPECT_FALSE(rig.roles.ReadyToSend);
     rig.server.m_failListen = false;
-    rig.roles.SocketUpkeep();
+    ticks.push_back(tick());
     rig.server.m_state = SocketState::Other;
     rig.server.m_failListen = true;
-    EXPECT_THROW(rig.roles.SocketUpkeep(), SocketError);
-    EXPECT_EQ(rig.calls, (std::vector<std::string>{"listen failed 1001", "listen failed 2002",
-                                                   "listen failed 2002"}));
+    ticks.push_back(tick());
+    EXPECT_EQ(ticks, (std::vector<std::string>{"1001!", "1001", "2002!", "listening", "2002!"}));
 }
 
 TEST(NetRoles, OnlyOnePacketInFlightUntilSendComplete) {
     Rig rig;
-    rig.settings.TipusConexio = 1;
+    rig.settings.TipusConexio = Role::Server;
     rig.server.m_state = SocketState::Connected;
     rig.roles.SocketUpkeep();
     EXPECT_FALSE(rig.roles.MaySend());  // connected, but listening never set ReadyToSend here
-    rig.server.m_events.sendComplete();
+    rig.roles.TCPServer_SendComplete();
     ASSERT_TRUE(rig.roles.MaySend());
     rig.roles.SendStatusOnly("RACE07 NO CARGADO");
     EXPECT_FALSE(rig.roles.MaySend());
     EXPECT_EQ(rig.server.m_sent, std::vector<std::string>{Packet("RACE07 NO CARGADO")});
     EXPECT_EQ(rig.roles.PacketLength, 79);
-    rig.server.m_events.sendComplete();
+    rig.roles.TCPServer_SendComplete();
     EXPECT_TRUE(rig.roles.MaySend());
-    rig.settings.TipusConexio = 2;
+    rig.settings.TipusConexio = Role::Client;
     EXPECT_FALSE(rig.roles.MaySend());
 }
 
@@ -160,45 +157,26 @@ TEST(NetRoles, OversizedStatusIsNotSentAndKeepsReadyToSend) {
     EXPECT_TRUE(rig.roles.ReadyToSend);
 }
 
-TEST(NetRoles, DataArrivalRunsLecturesPerPacketAndAlwaysRestartsTheTimer) {
+TEST(NetRoles, DataArrivalGivesEveryWholePacketOnceAndDropsBytesThatStartNone) {
+    using Texts = std::vector<std::string>;
     Rig rig;
     const std::string a = Packet("A");
     const std::string b = Packet("B");
     rig.client.m_incoming = a + b.substr(0, 20);
-    rig.client.m_events.dataArrival();
+    EXPECT_EQ(rig.roles.TCPClient_DataArrival(), Texts{a.substr(7)});
     rig.client.m_incoming = b.substr(20) + "garbage";
-    rig.client.m_events.dataArrival();
-    EXPECT_EQ(rig.calls, (std::vector<std::string>{"stop", "lectures:" + a.substr(7), "start",
-                                                   "stop", "lectures:" + b.substr(7), "start"}));
-    EXPECT_EQ(rig.reports, std::vector<std::string>{"TCPClient_DataArrival"});
+    EXPECT_EQ(rig.roles.TCPClient_DataArrival(), Texts{b.substr(7)});
+    EXPECT_EQ(rig.reports, Texts{"TCPClient_DataArrival"});
 
-    // A failing packet is reported and dropped; the next one in the same read still runs.
-    rig.calls.clear();
-    rig.reports.clear();
-    int runs = 0;
-    rig.lecturesBody = [&] {
-        if (++runs == 1) throw std::runtime_error("boom");
-    };
-    rig.client.m_incoming = a + b;
-    rig.client.m_events.dataArrival();
-    EXPECT_EQ(runs, 2);
-    EXPECT_EQ(rig.calls.front(), "stop");
-    EXPECT_EQ(rig.calls.back(), "start");
-    EXPECT_EQ(rig.reports, std::vector<std::string>{"TCPClient_DataArrival"});
-}
-
-TEST(NetRoles, ReconnectDropsTheHalfPacketOfTheOldConnection) {
-    Rig rig;
-    rig.settings.TipusConexio = 2;
-    const std::string a = Packet("A");
+    // A new connection is a new stream: the half packet of the old one completes nothing.
+    rig.settings.TipusConexio = Role::Client;
     rig.client.m_incoming = a.substr(0, 30);
-    rig.client.m_events.dataArrival();
-    rig.client.m_state = SocketState::Other;  // server went away
+    EXPECT_EQ(rig.roles.TCPClient_DataArrival(), Texts{});
+    rig.client.m_state = SocketState::Other;  // the server went away
     rig.roles.SocketUpkeep();
     rig.client.m_incoming = a;
-    rig.client.m_events.dataArrival();
-    EXPECT_EQ(std::count(rig.calls.begin(), rig.calls.end(), "lectures:" + a.substr(7)), 1);
-    EXPECT_TRUE(rig.reports.empty());
+    EXPECT_EQ(rig.roles.TCPClient_DataArrival(), Texts{a.substr(7)});
+    EXPECT_EQ(rig.reports.size(), 1u);
 }
 
 // The port and address rules themselves are AddressRules' cases; here: what the dialogs store.
@@ -216,7 +194,7 @@ TEST(IntroDialogs, PortIsStoredAsThePlainNumberInTheUsersLocaleOrNothingIsStored
         const DialogOutcome out = IntroPortAccept(c.text, settings, c.sep);
         EXPECT_EQ(out, c.stored ? DialogOutcome::Accepted : DialogOutcome::BadPort);
         EXPECT_EQ(settings.Port, c.stored ? c.stored : "1001");
-        EXPECT_EQ(settings.TipusConexio, c.stored ? 1 : 0);
+        EXPECT_EQ(settings.TipusConexio, c.stored ? Role::Server : Role::None);
     }
 }
 
@@ -237,7 +215,8 @@ TEST(IntroDialogs, AddressIsKeptWhenOnlyThePortIsRejected) {
         Rig rig;
         EXPECT_EQ(IntroIpAccept(c.ip, c.port, rig.settings, '.', rig.errors), c.outcome);
         EXPECT_EQ(rig.settings.IP, c.storedIp);
-        EXPECT_EQ(rig.settings.TipusConexio, c.outcome == DialogOutcome::Accepted ? 2 : 0);
+        EXPECT_EQ(rig.settings.TipusConexio,
+                  c.outcome == DialogOutcome::Accepted ? Role::Client : Role::None);
         EXPECT_EQ(rig.reports.size(), c.reports);
     }
 }

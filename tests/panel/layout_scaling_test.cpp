@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "panel/layout_scaling.h"
+#include "panel/element_catalogue.h"
 #include "panel/text_fitting.h"
 #include "panel/window_placement.h"
 
@@ -217,6 +218,31 @@ TEST(WindowPlacement, SideWindowsOpenBesideOrCentredAndWhollyOnTheScreen) {
     for (const Case& c : cases) {
         const DesktopPoint at = SideWindowPosition(c.place, c.anchor, c.width, c.height, c.screen);
         EXPECT_EQ((std::vector{at.x, at.y}), (std::vector{c.x, c.y})) << c.name;
+    }
+}
+
+// A row copied under the wrong name, or a place outside the panel, shows up here.
+TEST(ElementCatalogue, NamesFollowElementsAndPlacesLieInsideThePanel) {
+    for (int n = 1; n <= 48; ++n) EXPECT_EQ(Info(LabelN(n)).name, "Label" + std::to_string(n));
+    for (int n = 1; n <= 7; ++n) {
+        EXPECT_EQ(Info(Lamp(n)).name, "Command1(" + std::to_string(n) + ")");
+        EXPECT_EQ(Info(Lamp(n)).top, 7560);
+    }
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_EQ(Info(Bar(n)).name, "ProgressBar" + std::to_string(n));
+        EXPECT_EQ(Info(Marker(n)).name, "Shape" + std::to_string(n));
+    }
+    for (const ElementInfo& info : ElementCatalogue()) {
+        if (info.element == Element::List1) {
+            EXPECT_GE(info.left, kDesignClientWidth);  // placed beyond the right edge
+            continue;
+        }
+        EXPECT_GE(info.left, 0) << info.name;
+        EXPECT_GE(info.top, 0) << info.name;
+        // Command1(7) as listed reaches one pixel past the right edge.
+        EXPECT_LE(info.left + info.width, kDesignClientWidth + kTwipsPerPixel) << info.name;
+        EXPECT_LE(info.top + info.height, kDesignClientHeight) << info.name;
+        EXPECT_FALSE(info.role.empty()) << info.name;
     }
 }
 

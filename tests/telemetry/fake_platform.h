@@ -166,16 +166,25 @@ public:
     }
 };
 
-class RecordingObserver final : public LinkObserver {
-public:
+/// What a link's steps found, in order: the states reached, the open failures, the processes
+/// passed over.
+struct LinkRecord {
     std::vector<LinkStatus> statuses;
     std::vector<std::string> failures;
     std::vector<std::uint32_t> notTheSimulator;
 
-    void OnLinkStatus(LinkStatus status) override { statuses.push_back(status); }
-    void OnOpenFailed(const std::string& detail) override { failures.push_back(detail); }
-    void OnNotTheSimulator(std::uint32_t processId) override {
-        notTheSimulator.push_back(processId);
+    /// One attach step; whether the simulator counts as running.
+    bool Tick(GameLink& link) {
+        const LinkStep step = link.RACE07_Actiu();
+        if (step.status) statuses.push_back(*step.status);
+        if (step.openFailure) failures.push_back(*step.openFailure);
+        return step.running;
+    }
+    void PassOver(GameLink& link) {
+        if (const std::optional<std::uint32_t> processId = link.PassOverProcess()) {
+            notTheSimulator.push_back(*processId);
+            statuses.push_back(LinkStatus::NotRunning);
+        }
     }
 };
 

@@ -12,7 +12,7 @@ namespace {
 
 using testing::FakeProcessMemory;
 using testing::FakeWindowFinder;
-using testing::RecordingObserver;
+using testing::LinkRecord;
 
 struct LinkRig {
     explicit LinkRig(std::int16_t scanTime = 500) { link.SetScanTime(scanTime); }
@@ -20,15 +20,16 @@ struct LinkRig {
     // Ticks until the link returns true; the number of false ticks before it (10000 at most).
     int TicksUntilRunning() {
         int ticks = 0;
-        while (!link.RACE07_Actiu() && ticks < 10000) ++ticks;
+        while (!Tick() && ticks < 10000) ++ticks;
         return ticks;
     }
+    bool Tick() { return record.Tick(link); }
 
     FakeWindowFinder windows;
     FakeProcessMemory memory;
     core::ErrorReporter reporter;
-    RecordingObserver observer;
-    GameLink link{windows, memory, reporter, observer};
+    LinkRecord record;
+    GameLink link{windows, memory, reporter};
 };
 
 TEST(GameLink, AppearanceDelayAndGraceCountTicksFromScanTimeAndTheGraceKeepsTheHandle) {
@@ -42,12 +43,12 @@ TEST(GameLink, AppearanceDelayAndGraceCountTicksFromScanTimeAndTheGraceKeepsTheH
         LinkRig rig(c.scanTime);
         rig.windows.window = 77;
         EXPECT_EQ(rig.TicksUntilRunning(), c.delayTicks);
-        EXPECT_TRUE(rig.link.RACE07_Actiu());  // running: stays true, no second open
+        EXPECT_TRUE(rig.Tick());  // running: stays true, no second open
         EXPECT_EQ(rig.memory.opens, 1);
 
         rig.windows.window = 0;
         int graceTicks = 0;
-        for (; rig.link.RACE07_Actiu() && graceTicks < 10000; ++graceTicks) {
+        for (; rig.Tick() && graceTicks < 10000; ++graceTicks) {
             ASSERT_EQ(rig.memory.openReaders, 1) << "handle released during the grace";
         }
         EXPECT_EQ(graceTicks, c.graceTicks);
@@ -60,16 +61,16 @@ TEST(GameLink, AppearanceDelayAndGraceCountTicksFromScanTimeAndTheGraceKeepsTheH
 TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelayButAOneTickGapKeepsTheHandle) {
     LinkRig rig;
     rig.windows.window = 77;
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(rig.link.RACE07_Actiu());
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(rig.Tick());
     rig.windows.window = 0;
-    EXPECT_FALSE(rig.link.RACE07_Actiu());
+    EXPECT_FALSE(rig.Tick());
     rig.windows.window = 77;
     EXPECT_EQ(rig.TicksUntilRunning(), 7);
 
     rig.windows.window = 0;
-    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    EXPECT_TRUE(rig.Tick());
     rig.windows.window = 77;
-    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    EXPECT_TRUE(rig.Tick());
     EXPECT_EQ(rig.link.AttachCounter(), 0);
     EXPECT_EQ(rig.memory.opens, 1);
     EXPECT_EQ(rig.memory.openReaders, 1);
@@ -82,33 +83,33 @@ TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
     rig.windows.window = 77;
 
     EXPECT_EQ(rig.TicksUntilRunning(), 7);
-    ASSERT_EQ(rig.observer.failures.size(), 1u);
-    EXPECT_EQ(rig.observer.failures[0], "no permission");
+    ASSERT_EQ(rig.record.failures.size(), 1u);
+    EXPECT_EQ(rig.record.failures[0], "no permission");
     for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(rig.link.RACE07_Actiu()) << "open failure still counts as running";
+        EXPECT_TRUE(rig.Tick()) << "open failure still counts as running";
     }
     EXPECT_EQ(rig.memory.opens, 6) << "every tick retries the open";
-    EXPECT_EQ(rig.observer.failures.size(), 1u) << "a box per retry locks the user in";
+    EXPECT_EQ(rig.record.failures.size(), 1u) << "a box per retry locks the user in";
     EXPECT_TRUE(rig.link.ProcessClosed());
     EXPECT_EQ(rig.link.Readers().ReadMemoryDouble(0x1000), 0.0) << "no handle, no data";
 
     rig.memory.refuse = false;
-    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    EXPECT_TRUE(rig.Tick());
     EXPECT_TRUE(rig.link.HoldsProcessHandle());
     EXPECT_EQ(rig.link.Readers().ReadMemoryDouble(0x1000), 5.0);
 
     // A new appearance of the window may show the box again.
     rig.memory.refuse = true;
     rig.windows.window = 0;
-    while (rig.link.RACE07_Actiu()) {
+    while (rig.Tick()) {
     }
     rig.windows.window = 78;
     rig.TicksUntilRunning();
-    EXPECT_EQ(rig.observer.failures.size(), 2u);
+    EXPECT_EQ(rig.record.failures.size(), 2u);
 
     rig.link.ResetGameLink();
     rig.TicksUntilRunning();
-    EXPECT_EQ(rig.observer.failures.size(), 3u) << "a link reset starts a new appearance";
+    EXPECT_EQ(rig.record.failures.size(), 3u) << "a link reset starts a new appearance";
 }
 
 // A simulator restarted within the grace shows a window of a new process: the dead one is let
@@ -118,10 +119,10 @@ TEST(GameLink, WindowOfAnotherProcessReleasesTheHeldOneAndWaitsForTheNewOne) {
     rig.windows.window = 77;
     rig.TicksUntilRunning();
     rig.windows.window = 0;
-    EXPECT_TRUE(rig.link.RACE07_Actiu());  // grace
+    EXPECT_TRUE(rig.Tick());  // grace
 
     rig.windows.window = 78;  // the same process made a new window: nothing changes
-    EXPECT_TRUE(rig.link.RACE07_Actiu());
+    EXPECT_TRUE(rig.Tick());
     EXPECT_EQ(rig.memory.openReaders, 1);
 
     rig.windows.window = 79, rig.windows.processId = 5555;
@@ -131,7 +132,7 @@ TEST(GameLink, WindowOfAnotherProcessReleasesTheHeldOneAndWaitsForTheNewOne) {
     EXPECT_EQ(rig.memory.openReaders, 1);
     const std::vector<LinkStatus> statuses{LinkStatus::Running, LinkStatus::NotRunning,
                                            LinkStatus::Running};
-    EXPECT_EQ(rig.observer.statuses, statuses);
+    EXPECT_EQ(rig.record.statuses, statuses);
 }
 
 // A process that has ended, or that holds no telemetry, is let go at once (no grace of zero
@@ -148,7 +149,7 @@ TEST(GameLink, EndedOrForeignProcessIsLetGoAtOnceAndItsWindowNeverHidesAnother) 
          [](LinkRig& r) { r.windows.window = 0, r.memory.ended.insert(4242); }},
         {"ended, its window still shown", false, [](LinkRig& r) { r.memory.ended.insert(4242); }},
         {"ended before it was opened", true, [](LinkRig& r) { r.memory.ended.insert(4242); }},
-        {"a scan of it read nothing", false, [](LinkRig& r) { r.link.PassOverProcess(); }},
+        {"a scan of it read nothing", false, [](LinkRig& r) { r.record.PassOver(r.link); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -158,40 +159,40 @@ TEST(GameLink, EndedOrForeignProcessIsLetGoAtOnceAndItsWindowNeverHidesAnother) 
         EXPECT_EQ(rig.TicksUntilRunning() < 10000, !c.endsBeforeItIsOpened);
         if (!c.endsBeforeItIsOpened) c.end(rig);
         const int opens = rig.memory.opens;
-        for (int tick = 0; tick < 10; ++tick) EXPECT_FALSE(rig.link.RACE07_Actiu()) << tick;
-        EXPECT_EQ(rig.observer.statuses.back(), LinkStatus::NotRunning);
+        for (int tick = 0; tick < 10; ++tick) EXPECT_FALSE(rig.Tick()) << tick;
+        EXPECT_EQ(rig.record.statuses.back(), LinkStatus::NotRunning);
         EXPECT_EQ(rig.memory.opens, opens) << "an open was tried on the window left behind";
         EXPECT_EQ(rig.memory.openReaders, 0);
-        EXPECT_TRUE(rig.observer.failures.empty());
+        EXPECT_TRUE(rig.record.failures.empty());
 
         rig.windows.later = {{78, 5555}};
         EXPECT_EQ(rig.TicksUntilRunning(), 7);
         EXPECT_EQ(rig.memory.lastProcessId, 5555u);
-        EXPECT_EQ(rig.observer.notTheSimulator, &c == &cases[3] ? std::vector<std::uint32_t>{4242}
-                                                                : std::vector<std::uint32_t>{});
+        EXPECT_EQ(rig.record.notTheSimulator, &c == &cases[3] ? std::vector<std::uint32_t>{4242}
+                                                              : std::vector<std::uint32_t>{});
     }
 }
 
 TEST(GameLink, ScanTimeZeroIsReportedAndCountsAsNotRunning) {
     LinkRig rig(0);
     rig.windows.window = 77;
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(rig.link.RACE07_Actiu());
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(rig.Tick());
     EXPECT_EQ(rig.reporter.ErrorProc(), "RACE07_Actiu");
     EXPECT_EQ(rig.memory.opens, 0);
     EXPECT_EQ(rig.link.AttachCounter(), 0);
     EXPECT_FALSE(rig.link.GameActive());
 
     rig.windows.window = 0;
-    EXPECT_FALSE(rig.link.RACE07_Actiu());
+    EXPECT_FALSE(rig.Tick());
 }
 
 TEST(GameLink, ProcessHandleReleasedWhenTheLinkEnds) {
     LinkRig rig;
     rig.windows.window = 5;
     {
-        GameLink link(rig.windows, rig.memory, rig.reporter, rig.observer);
+        GameLink link(rig.windows, rig.memory, rig.reporter);
         link.SetScanTime(1000);
-        while (!link.RACE07_Actiu()) continue;
+        while (!link.RACE07_Actiu().running) continue;
         ASSERT_EQ(rig.memory.openReaders, 1);
     }
     EXPECT_EQ(rig.memory.openReaders, 0);

@@ -160,20 +160,20 @@ TEST(SimStandinIntegration, RealLinuxLayerPassesOverAnImpostorReadsExactValuesAn
 
     const std::string memPath = "/proc/" + std::to_string(sim.Pid()) + "/mem";
     core::ErrorReporter reporter;
-    testing::RecordingObserver observer;
-    GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    testing::LinkRecord record;
+    GameLink link(*platform.windows, *platform.memory, reporter);
     link.SetScanTime(500);
-    EXPECT_EQ(testing::TicksUntilRunning(link), 7);
+    EXPECT_EQ(testing::TicksUntilRunning(link, record), 7);
     Snapshot nothing;
     ASSERT_EQ(Acquisition(link.Readers()).Acquire(nothing), AcquireResult::NothingRead);
-    link.PassOverProcess();
-    EXPECT_EQ(observer.notTheSimulator, std::vector<std::uint32_t>{impostor.Pid()});
+    record.PassOver(link);
+    EXPECT_EQ(record.notTheSimulator, std::vector<std::uint32_t>{impostor.Pid()});
 
-    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, sim.Pid()))
-        << (observer.failures.empty() ? "" : observer.failures[0]);
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, record, sim.Pid()))
+        << (record.failures.empty() ? "" : record.failures[0]);
     EXPECT_EQ(DescriptorsOn(memPath), 1);
     testing::ExpectGraceReleaseAndReopen(
-        platform, link, observer, command, [&] { return DescriptorsOn(memPath); },
+        platform, link, record, command, [&] { return DescriptorsOn(memPath); },
         [&] { sim.Wait(); });
 #endif
 }

@@ -25,9 +25,9 @@ inline bool WaitFor(const std::function<bool()>& condition) {
 }
 
 /// Ticks until the link runs; the number of false ticks before it (20 at most).
-inline int TicksUntilRunning(GameLink& link) {
+inline int TicksUntilRunning(GameLink& link, LinkRecord& record) {
     int waited = 0;
-    while (!link.RACE07_Actiu() && waited < 20) ++waited;
+    while (!record.Tick(link) && waited < 20) ++waited;
     return waited;
 }
 
@@ -43,13 +43,14 @@ inline void SendSession(const std::function<std::string(const std::string&)>& co
 /// Expects the stand-in's "RACE 07" window found and owned by processId, the link running after
 /// the appearance delay (7 ticks at a 500 ms scan) and holding the process, and one complete
 /// acquisition that reads as SessionWrites().
-inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, std::uint32_t processId) {
+inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, LinkRecord& record,
+                                      std::uint32_t processId) {
     WindowId window = 0;
     ASSERT_TRUE(WaitFor([&] { return (window = platform.windows->FindWindow("race 07")) != 0; }))
         << "the stand-in's window was not found";
     EXPECT_EQ(platform.windows->WindowProcessId(window), processId);
     link.SetScanTime(500);
-    EXPECT_EQ(TicksUntilRunning(link), 7);
+    EXPECT_EQ(TicksUntilRunning(link, record), 7);
     ASSERT_TRUE(link.HoldsProcessHandle());
     Acquisition acquisition(link.Readers());
     Snapshot got;
@@ -63,30 +64,30 @@ inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, std::u
 /// the process held after the appearance delay. Then the stand-in quits (waitForEnd returns once
 /// it has ended), and the link lets it go at once: no grace for a simulator that has ended.
 inline void ExpectGraceReleaseAndReopen(
-    Platform& platform, GameLink& link, const RecordingObserver& observer,
+    Platform& platform, GameLink& link, LinkRecord& record,
     const std::function<std::string(const std::string&)>& command,
     const std::function<int()>& handlesOnTheProcess, const std::function<void()>& waitForEnd) {
     const int held = handlesOnTheProcess();
     ASSERT_EQ(command("close"), "ok close");
     ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
     for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_TRUE(link.RACE07_Actiu()) << "grace tick " << tick;
+        EXPECT_TRUE(record.Tick(link)) << "grace tick " << tick;
         EXPECT_EQ(handlesOnTheProcess(), held) << "grace tick " << tick;
     }
-    EXPECT_FALSE(link.RACE07_Actiu());
+    EXPECT_FALSE(record.Tick(link));
     EXPECT_FALSE(link.HoldsProcessHandle());
     EXPECT_EQ(handlesOnTheProcess(), held - 1) << "the process handle outlived the grace";
-    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
+    EXPECT_EQ(record.statuses.back(), LinkStatus::NotRunning);
 
     ASSERT_EQ(command("open"), "ok open");
     ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
-    EXPECT_EQ(TicksUntilRunning(link), 7);
+    EXPECT_EQ(TicksUntilRunning(link, record), 7);
     EXPECT_TRUE(link.HoldsProcessHandle());
     EXPECT_EQ(command("quit"), "ok quit");
     waitForEnd();
-    EXPECT_FALSE(link.RACE07_Actiu()) << "the grace kept a simulator that has ended";
+    EXPECT_FALSE(record.Tick(link)) << "the grace kept a simulator that has ended";
     EXPECT_FALSE(link.HoldsProcessHandle());
-    EXPECT_EQ(observer.statuses.back(), LinkStatus::NotRunning);
+    EXPECT_EQ(record.statuses.back(), LinkStatus::NotRunning);
 }
 
 }  // namespace kerbview::telemetry::testing

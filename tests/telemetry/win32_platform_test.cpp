@@ -65,13 +65,13 @@ TEST(Win32StandinIntegration, FoundPastAnotherWindowReadsExactValuesAndLetsGo) {
     Platform platform = MakePlatform();
     platform.windows->PassOver(reinterpret_cast<WindowId>(own));
     core::ErrorReporter reporter;
-    testing::RecordingObserver observer;
-    GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    testing::LinkRecord record;
+    GameLink link(*platform.windows, *platform.memory, reporter);
     const int handlesBefore = HandlesTo(sim.Pid());  // the test's own, from CreateProcess
-    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, sim.Pid()));
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, record, sim.Pid()));
     EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore + 1);
     testing::ExpectGraceReleaseAndReopen(
-        platform, link, observer, [&](const std::string& line) { return sim.Command(line); },
+        platform, link, record, [&](const std::string& line) { return sim.Command(line); },
         [&] { return HandlesTo(sim.Pid()); }, [&] { sim.Wait(); });
     ::DestroyWindow(own);
 }
@@ -94,15 +94,15 @@ TEST(Win32StandinIntegration, ProcessThatCannotBeOpenedIsReportedOnceAndNotHeld)
     Platform platform = MakePlatform();
     ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
     core::ErrorReporter reporter;
-    testing::RecordingObserver observer;
-    GameLink link(*platform.windows, *platform.memory, reporter, observer);
+    testing::LinkRecord record;
+    GameLink link(*platform.windows, *platform.memory, reporter);
     link.SetScanTime(500);
-    for (int tick = 0; tick < 12; ++tick) link.RACE07_Actiu();
+    for (int tick = 0; tick < 12; ++tick) record.Tick(link);
     EXPECT_FALSE(link.HoldsProcessHandle());
-    ASSERT_EQ(observer.failures.size(), 1u);
-    EXPECT_EQ(observer.failures[0].rfind("OpenProcess with all access rights was refused", 0), 0u)
-        << observer.failures[0];
-    EXPECT_NE(observer.failures[0].find("(error 5)"), std::string::npos) << observer.failures[0];
+    ASSERT_EQ(record.failures.size(), 1u);
+    EXPECT_EQ(record.failures[0].rfind("OpenProcess with all access rights was refused", 0), 0u)
+        << record.failures[0];
+    EXPECT_NE(record.failures[0].find("(error 5)"), std::string::npos) << record.failures[0];
     EXPECT_EQ(sim.Command("quit"), "ok quit");
 }
 

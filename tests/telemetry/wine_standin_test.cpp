@@ -57,9 +57,9 @@ TEST(WineStandinIntegration, LinuxLayerFindsTheWineWindowAndReadsExactValues) {
     ASSERT_TRUE(testing::WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
     MarkManaged(platform.windows->FindWindow("RACE 07"));
     core::ErrorReporter reporter;
-    testing::RecordingObserver observer;
-    GameLink link(*platform.windows, *platform.memory, reporter, observer);
-    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, sim.Pid()));
+    testing::LinkRecord record;
+    GameLink link(*platform.windows, *platform.memory, reporter);
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, record, sim.Pid()));
 
     ASSERT_EQ(sim.Command("close"), "ok close");
     EXPECT_TRUE(testing::WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));

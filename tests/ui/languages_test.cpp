@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/text_encoding.h"
-#include "panel/language_captions.h"
 
 namespace kerbview::ui {
 namespace {
@@ -80,66 +79,3 @@ TEST(LanguageTable, SampleSlotsMatchTheirLanguageExactlyIncludingSpacesAndLineBr
 
 }  // namespace
 }  // namespace kerbview::ui
-
-namespace kerbview::panel {
-namespace {
-
-std::vector<Menu> CheckedLanguages(const PanelModel& model) {
-    std::vector<Menu> checked;
-    for (Menu m : kLanguageMenus) {
-        if (model.MenuAt(m).checked) checked.push_back(m);
-    }
-    return checked;
-}
-
-TEST(LanguageCaptions, CaptionsAreWrittenInTheListedOrderAfterTheCheckMark) {
-    const Element elements[] = {LabelN(31), LabelN(29), LabelN(33), LabelN(19),
-                                LabelN(20), Lamp(1),    Lamp(2),    Lamp(4),
-                                Lamp(5),    Lamp(6),    Lamp(7),    LabelN(1)};
-    const Menu menus[] = {
-        Menu::Archivo, Menu::Salir,    Menu::Opciones,           Menu::TempsRefresc, Menu::AcercaDe,
-        Menu::Conexio, Menu::Cap,      Menu::Servidor,           Menu::Client,       Menu::Graficos,
-        Menu::Metrico, Menu::Imperial, Menu::VeureDadesServidor, Menu::WebDashboard};
-    // Every caption starts unlike its Italian text, so every write shows in the revisions.
-    PanelModel model;
-    for (Element e : elements) model.SetText(e, "?");
-    for (Menu m : menus) model.SetMenuCaption(m, "?");
-    ui::LanguageTexts slots;
-    ApplyLanguageCaptions("Italiano", slots, model);
-
-    std::vector<std::uint64_t> order{model.MenuAt(Menu::Italiano).revision};
-    for (Element e : elements) order.push_back(model[e].revision);
-    for (Menu m : menus) order.push_back(model.MenuAt(m).revision);
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        EXPECT_LT(order[i - 1], order[i]) << "write " << i;
-    }
-    EXPECT_EQ(model[LabelN(1)].text, "Scansione...");
-    EXPECT_EQ(model[Lamp(6)].text, "INIETTORI");
-    EXPECT_EQ(model.MenuAt(Menu::VeureDadesServidor).caption, "Mostra dati server");
-}
-
-TEST(LanguageCaptions, EachNameChecksItsItemAndAnyOtherNameChecksNothingAndKeepsTheSlots) {
-    PanelModel model;
-    ui::LanguageTexts slots;
-    ApplyLanguageCaptions("english", slots, model);  // at start-up: slots still empty
-    EXPECT_TRUE(CheckedLanguages(model).empty());
-    EXPECT_EQ(model[LabelN(31)].text, "");
-    EXPECT_EQ(model.MenuAt(Menu::Archivo).caption, "");
-    // The names as the settings file holds them: Windows-1252.
-    const std::pair<const char*, Menu> names[] = {
-        {"Espa\xF1ol", Menu::Espanol}, {"Catal\xE0", Menu::Catala},  {"Asturianu", Menu::Asturianu},
-        {"English", Menu::English},    {"Francais", Menu::Francais}, {"Deutsch", Menu::Deutsch},
-        {"Dutch", Menu::Dutch},        {"Italiano", Menu::Italiano}};
-    for (const auto& [idioma, menu] : names) {
-        ApplyLanguageCaptions(idioma, slots, model);
-        EXPECT_EQ(CheckedLanguages(model), std::vector<Menu>{menu}) << idioma;
-    }
-    for (const char* idioma : {"Nederlands", "italiano", "Espa\xC3\xB1ol", "Italiano ", ""}) {
-        ApplyLanguageCaptions(idioma, slots, model);
-        EXPECT_TRUE(CheckedLanguages(model).empty()) << idioma;
-        EXPECT_EQ(model[Lamp(2)].text, "BOX") << idioma;  // Italian, kept
-    }
-}
-
-}  // namespace
-}  // namespace kerbview::panel

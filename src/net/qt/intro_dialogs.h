@@ -14,16 +14,6 @@ class QPushButton;
 
 namespace kerbview::net {
 
-/// The texts of an address dialog (Windows-1252), taken from the language slots when it opens.
-struct IntroTexts {
-    std::string title;      ///< TxtServerData or TxtClientData
-    std::string ipAddress;  ///< TxtIpAddress (client dialog only)
-    std::string port;       ///< TxtPort
-    std::string ok;         ///< TxtOk
-    std::string badIp;      ///< TxtBadIp, lines joined by "\r\n"
-    std::string badPort;    ///< TxtBadPort
-};
-
 /// The port dialog of the server role. Shown without blocking, deleted when closed; closing it
 /// with the window's own control changes nothing.
 class Intro_Port : public QDialog {

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: MIT
+#include "app/presenter.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/language_table.h"
+
+namespace kerbview::app {
+namespace {
+
+using net::ConnectionStatus;
+
+TEST(Presenter, EachConnectionStatusShowsItsOwnTextInLabel15) {
+    struct Case {
+        const char* idioma;
+        ConnectionStatus status;
+        const char* label15;  // Windows-1252
+    };
+    const Case cases[] = {
+        {"Espa\xF1ol", ConnectionStatus::None, ""},
+        {"Espa\xF1ol", ConnectionStatus::Listening, "ESCUCHANDO"},
+        {"Espa\xF1ol", ConnectionStatus::Connecting, "CONECTANDO"},
+        {"Espa\xF1ol", ConnectionStatus::Connected, "CONECTADO"},
+        {"Espa\xF1ol", ConnectionStatus::NoLink, "N/A"},
+        {"Deutsch", ConnectionStatus::Listening, "ABH\xD6REN"},
+        {"Deutsch", ConnectionStatus::Connecting, "VERBINDUNGSAUFBAU"},
+        {"Deutsch", ConnectionStatus::NoLink, "KEINE VERBINDUNG"},
+    };
+    for (const Case& c : cases) {
+        panel::PanelModel panel;
+        panel.SetText(panel::Element::Label15, "?");
+        ui::LanguageTexts texts;
+        ASSERT_TRUE(ui::FillLanguage(c.idioma, texts));
+        Presenter(panel, texts).ShowConnection(c.status);
+        EXPECT_EQ(panel[panel::Element::Label15].text, c.label15) << c.label15;
+    }
+}
+
+// What the user reads when a port or the dashboard cannot serve: the cause, and what to do.
+TEST(Presenter, FailuresSayWhyAndWhatToDo) {
+    using Kind = net::SocketError::Kind;
+    ui::LanguageTexts spanish;
+    ASSERT_TRUE(ui::FillLanguage("Espa\xF1ol", spanish));
+    panel::PanelModel panel;
+    const Presenter presenter(panel, spanish);
+    const auto window = [&](bool serving, std::vector<std::string> addresses, bool inUse) {
+        const DashboardWindowTexts t =
+            presenter.DashboardWindow(serving, 8099, addresses, inUse, "Zugriff verweigert ");
+        std::string all = t.title + "|" + t.problem;
+        for (const std::string& url : t.urls) all += "|" + url;
+        return all;
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {Presenter::ListenFailureText({80, Kind::PermissionDenied, "denied"}),
+         "Port 80 could not be opened: permission denied. On Linux, ports below 1024 need "
+         "privileges; choose a port from 1024 up"},
+        {Presenter::ListenFailureText({1001, Kind::AddressInUse, "in use"}),
+         "Port 1001 could not be opened: another program is using it. Close that program, or "
+         "choose another port"},
+        {Presenter::ListenFailureText({1001, Kind::Other, "network down"}),
+         "Port 1001 could not be opened: network down"},
+        {Presenter::WebFailureText(8099, true, ""),
+         "The web dashboard cannot be served: port 8099 could not be opened: another program is "
+         "using it. Close that program, or choose another Port in [Web]"},
+        {window(true, {"127.0.0.1", "192.168.1.5", "192.168.1.5"}, false),
+         "Panel web||http://192.168.1.5:8099/"},
+        {window(true, {"127.0.0.1"}, false), "Panel web||http://127.0.0.1:8099/"},
+        {window(false, {}, true), "Panel web|8099: El puerto est\xE1 ocupado"},
+        {window(false, {}, false), "Panel web|8099: Zugriff verweigert "},
+    };
+    for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
+}
+
+}  // namespace
+}  // namespace kerbview::app
