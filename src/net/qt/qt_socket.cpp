@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "net/qt/tcp_keepalive.h"
+#include "net/tcp_keepalive.h"
 
 namespace kerbview::net {
 namespace {

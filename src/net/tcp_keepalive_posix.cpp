@@ -3,11 +3,11 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
-#include "net/qt/tcp_keepalive.h"
+#include "net/tcp_keepalive.h"
 
 namespace kerbview::net {
 
-void EnableKeepAlive(qintptr descriptor) {
+void EnableKeepAlive(std::intptr_t descriptor) {
     if (descriptor < 0) return;
     const int fd = static_cast<int>(descriptor);
     const int on = 1, idle = 5, interval = 2, count = 3;

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include <mstcpip.h>
 #include <winsock2.h>
+// After winsock2.h, whose types it uses.
+#include <mstcpip.h>
 
-#include "net/qt/tcp_keepalive.h"
+#include "net/tcp_keepalive.h"
 
 namespace kerbview::net {
 
 // Windows takes the probe count from the system (10 probes); the times are in milliseconds.
-void EnableKeepAlive(qintptr descriptor) {
+void EnableKeepAlive(std::intptr_t descriptor) {
     if (descriptor < 0) return;
     tcp_keepalive settings{};
     settings.onoff = 1;
