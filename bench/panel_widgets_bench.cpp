@@ -9,10 +9,10 @@
 #include <QRegion>
 
 #include "core/settings.h"
+#include "frontends/qt/panel_view.h"
 #include "panel/element_catalogue.h"
 #include "panel/panel_model.h"
 #include "panel/presentation.h"
-#include "panel/qt/panel_view.h"
 #include "panel/units.h"
 #include "telemetry/snapshot.h"
 #include "ui/language_texts.h"

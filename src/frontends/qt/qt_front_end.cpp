@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: MIT
+#include "frontends/qt/qt_front_end.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QWindow>
+#include <cmath>
+#include <functional>
+
+#include "frontends/qt/qt_text.h"
+#include "panel/element_catalogue.h"
+#include "web/request_policy.h"
+
+namespace kerbview::app {
+namespace {
+
+constexpr double kTwips = panel::kTwipsPerPixel;
+
+int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwips)); }
+
+// A side window of the main window: its own top-level window, deleted when closed.
+template <class W>
+W* SideWindow(W* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    return window;
+}
+
+panel::DesktopRect Rect(const QRect& r) { return {r.left(), r.top(), r.width(), r.height()}; }
+
+// The decorations the window system puts around a top-level window: its own once it is framed,
+// else those of the main window (most likely alike), else none.
+QMargins FrameMargins(const QWidget& window, const QWidget& main) {
+    for (const QWidget* w : {&window, &main}) {
+        const QWindow* handle = w->windowHandle();
+        if (handle != nullptr && handle->isVisible() && !handle->frameMargins().isNull()) {
+            return handle->frameMargins();
+        }
+    }
+    return {};
+}
+
+// Places a side window once more when the window system first shows it: only then are its
+// decorations and final size known (a window shown right after the main window, at start-up,
+// may be placed before either is framed).
+class PlaceWhenShown : public QObject {
+public:
+    PlaceWhenShown(QWindow* window, std::function<void()> place)
+        : QObject(window), m_place(std::move(place)) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            m_place();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_place;
+};
+
+void Raise(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// A side window that is open: a closed one is already on its way to deletion.
+template <class W>
+bool IsOpen(const QPointer<W>& window) {
+    return window && window->isVisible();
+}
+
+}  // namespace
+
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Kerbview"),
+                    QString::fromStdString(reason) + QStringLiteral("\n\n") +
+                        QString::fromStdString(settingsFile),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+QtFrontEnd::QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard)
+    : m_program(program), m_dashboardOptions(std::move(dashboard)) {}
+
+void QtFrontEnd::Place(QWidget* window, panel::SidePlace place) {
+    if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
+    const QMargins margins = FrameMargins(*window, *m_main);
+    const QRect main = m_main->frameGeometry();
+    // The debug window keeps clear of an open Admin window.
+    QRect anchor = main;
+    if (window == m_debug && IsOpen(m_admin)) anchor |= m_admin->frameGeometry();
+    const QScreen* screen = QGuiApplication::screenAt(main.center());
+    if (screen == nullptr) screen = m_main->screen();
+    const QSize outer = window->size().grownBy(margins);
+    const panel::DesktopPoint at = panel::SideWindowPosition(
+        place, Rect(anchor), outer.width(), outer.height(), Rect(screen->availableGeometry()));
+    // The client area's place, so that no toolkit or window manager reads it as the frame's.
+    window->setGeometry(QRect(
+        QPoint(static_cast<int>(at.x) + margins.left(), static_cast<int>(at.y) + margins.top()),
+        window->size()));
+}
+
+void QtFrontEnd::Open(QWidget* window, panel::SidePlace place) {
+    Place(window, place);
+    window->show();
+    new PlaceWhenShown(window->windowHandle(), [this, side = QPointer<QWidget>(window), place] {
+        if (side && m_main) Place(side, place);
+    });
+}
+
+QtFrontEnd::~QtFrontEnd() {
+    m_program.Panel().SetChangeListener({});
+    m_program.Debug().SetChangeListener({});
+}
+
+void QtFrontEnd::CreateMainWindow() {
+    m_main = std::make_unique<Kerbview_Form>(m_program);
+    // Lay the hidden window out now, so its load sees the client area it will open with.
+    m_main->layout()->activate();
+    m_program.Panel().SetChangeListener([this] { ScheduleSync(); });
+    m_program.Debug().SetChangeListener([this] { ScheduleSync(); });
+    m_dashboard = std::make_unique<web::qt::DashboardServer>(
+        m_program.Panel(),
+        web::qt::PaletteLook(static_cast<core::ColourNumber>(m_program.Settings().BackgroundColor)),
+        m_dashboardOptions);
+}
+
+void QtFrontEnd::ScheduleSync() {
+    QTimer::singleShot(0, m_main.get(), [this] { SyncViews(); });
+}
+
+void QtFrontEnd::SyncViews() {
+    // Marked first: a change made while the views catch up schedules the next round.
+    m_program.Panel().MarkSynced();
+    m_program.Debug().MarkSynced();
+    m_main->View().Sync();
+    m_main->SyncMenus();
+    if (m_debug) m_debug->Sync();
+}
+
+void QtFrontEnd::SetBackgroundColour(core::ColourNumber colour) {
+    m_main->View().SetPanelColour(colour);
+}
+
+panel::DesktopRect QtFrontEnd::VirtualDesktopPixels() {
+    QRect all;
+    for (const QScreen* screen : QGuiApplication::screens()) all = all.united(screen->geometry());
+    return {all.left(), all.top(), all.width(), all.height()};
+}
+
+double QtFrontEnd::TwipsPerPixelX() { return kTwips; }
+double QtFrontEnd::TwipsPerPixelY() { return kTwips; }
+
+WindowSize QtFrontEnd::MainWindowSize() {
+    // As in the resize handler: the size inside the decorations (see Kerbview_Form).
+    const QSize outer = m_main->size();
+    const QSize client = m_main->View().size();
+    return {outer.width() * kTwips, outer.height() * kTwips, client.width() * kTwips,
+            client.height() * kTwips};
+}
+
+void QtFrontEnd::MoveMainWindow(std::int32_t left, std::int32_t top) {
+    m_main->move(ToPixels(left), ToPixels(top));
+}
+
+float QtFrontEnd::MainWindowLeft() { return static_cast<float>(m_main->x() * kTwips); }
+float QtFrontEnd::MainWindowTop() { return static_cast<float>(m_main->y() * kTwips); }
+
+bool QtFrontEnd::DecodePicture(panel::Element e, const std::string& path) {
+    return m_main->View().DecodePicture(e, path);
+}
+
+void QtFrontEnd::SetTimerInterval(int milliseconds) {
+    m_interval = milliseconds;
+    QTimer& timer = m_main->Timer1();
+    if (milliseconds <= 0) {
+        timer.stop();
+    } else {
+        timer.start(milliseconds);
+    }
+}
+
+void QtFrontEnd::SetTimerEnabled(bool enabled) {
+    QTimer& timer = m_main->Timer1();
+    if (enabled && m_interval > 0) {
+        timer.start(m_interval);
+    } else {
+        timer.stop();
+    }
+}
+
+void QtFrontEnd::ShowMainWindow() {
+    SyncViews();
+    m_main->show();
+}
+
+void QtFrontEnd::ShowAdminWindow() {
+    if (!IsOpen(m_admin)) {
+        m_admin = SideWindow(new ui::qt::AdminWindow(
+            [this](int index) { m_program.Option1_Click(index); }, m_main.get()));
+        Open(m_admin, panel::SidePlace::Beside);
+    }
+    m_admin->Open();
+}
+
+void QtFrontEnd::ShowDebugWindow() {
+    if (!m_debug) {
+        m_debug = SideWindow(new ui::qt::DebugWindow(m_program.Debug(), m_main.get()));
+        Open(m_debug, panel::SidePlace::Beside);
+    }
+    m_debug->Sync();
+    m_debug->show();
+}
+
+void QtFrontEnd::ShowAbout() {
+    // An open about window is brought to the front as it is; the next opening reads the texts
+    // of the language current then.
+    if (IsOpen(m_about)) {
+        Raise(m_about);
+        return;
+    }
+    const ui::LanguageTexts& t = m_program.Texts();
+    m_about = SideWindow(new ui::qt::AboutWindow(t.TxtAboutTitle, t.TxtAboutDescription,
+                                                 t.TxtAboutCredit, m_main.get()));
+    Open(m_about, panel::SidePlace::Centred);
+}
+
+net::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
+    const ui::LanguageTexts& t = m_program.Texts();
+    return {client ? t.TxtClientData : t.TxtServerData,
+            t.TxtIpAddress,
+            t.TxtPort,
+            t.TxtOk,
+            t.TxtBadIp,
+            t.TxtBadPort};
+}
+
+// A dialog already open is brought to the front with what was typed in it.
+void QtFrontEnd::ShowIntroPort() {
+    if (!IsOpen(m_introPort)) {
+        m_introPort = new net::Intro_Port(
+            IntroTexts(false), m_program.Settings().Port,
+            [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
+            m_main.get());
+        Open(m_introPort, panel::SidePlace::Centred);
+    }
+    Raise(m_introPort);
+}
+
+void QtFrontEnd::ShowIntroIP() {
+    if (!IsOpen(m_introIp)) {
+        m_introIp = new net::Intro_IP(
+            IntroTexts(true), m_program.Settings().IP, m_program.Settings().Port,
+            [this](std::string_view text1, std::string_view text2) {
+                return m_program.IntroIpAccept(text1, text2);
+            },
+            m_main.get());
+        Open(m_introIp, panel::SidePlace::Centred);
+    }
+    Raise(m_introIp);
+}
+
+void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2) {
+    QString text = core::qt::FromCp1252(line1);
+    if (!line2.empty()) text += QLatin1Char('\n') + core::qt::FromCp1252(line2);
+    // The same message still open is not stacked a second time.
+    if (IsOpen(m_message) && m_message->text() == text) {
+        Raise(m_message);
+        return;
+    }
+    m_message = SideWindow(new QMessageBox(QMessageBox::Critical, QStringLiteral("Kerbview"), text,
+                                           QMessageBox::Ok, m_main.get()));
+    m_message->setWindowModality(Qt::NonModal);
+    Open(m_message, panel::SidePlace::Centred);
+}
+
+WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
+    m_dashboard->Apply(enabled, port);
+    if (!enabled && m_dashboardWindow) m_dashboardWindow->close();
+    return {m_dashboard->Serving(), m_dashboard->PortInUse(),
+            m_dashboard->ErrorText().toStdString()};
+}
+
+void QtFrontEnd::ShowWebDashboardWindow() {
+    if (m_dashboardWindow) m_dashboardWindow->close();
+    const ui::LanguageTexts& t = m_program.Texts();
+    std::vector<std::string> urls;
+    std::string problem;
+    if (m_dashboard->Serving()) {
+        urls = web::DashboardUrls(web::qt::MachineIpv4Addresses(), m_dashboard->Port());
+        // Without a network the page can still be opened on this machine.
+        if (urls.empty()) {
+            urls.push_back("http://127.0.0.1:" + std::to_string(m_dashboard->Port()) + "/");
+        }
+    } else {
+        problem = std::to_string(m_program.Settings().WebPort) + ": " +
+                  (m_dashboard->PortInUse() ? t.TxtWebPortBusy
+                                            : core::qt::ToCp1252(m_dashboard->ErrorText()));
+    }
+    m_dashboardWindow =
+        SideWindow(new web::qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()));
+    Open(m_dashboardWindow, panel::SidePlace::Centred);
+}
+
+void QtFrontEnd::CloseMainWindow() { m_main->close(); }
+
+void QtFrontEnd::Quit() {
+    for (QWidget* side : std::initializer_list<QWidget*>{m_debug, m_admin, m_about, m_introPort,
+                                                         m_introIp, m_message, m_dashboardWindow}) {
+        if (side != nullptr) side->close();
+    }
+    QApplication::quit();
+}
+
+}  // namespace kerbview::app

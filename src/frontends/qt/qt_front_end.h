@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <memory>
+
+#include "app/front_end.h"
+#include "frontends/qt/about_window.h"
+#include "frontends/qt/admin_window.h"
+#include "frontends/qt/dashboard_server.h"
+#include "frontends/qt/dashboard_window.h"
+#include "frontends/qt/debug_window.h"
+#include "frontends/qt/intro_dialogs.h"
+#include "frontends/qt/main_window.h"
+
+namespace kerbview::app {
+
+/// The Qt side of the program: owns the main window and performs what the Program asks of the
+/// toolkit.
+///
+/// One refresh path: the panel and debug models call back at their first change after the
+/// views caught up; that schedules one SyncViews on the event loop, which shows everything that
+/// changed, whoever changed it (a tick, a click, a socket event, a dialog).
+///
+/// One rule for side windows (debug, Admin, about, the address dialogs, messages, the web
+/// dashboard's window): each is a child window of the main window, deleted when closed
+/// (WA_DeleteOnClose), tracked by a QPointer, opened wholly on the main window's screen, beside
+/// or centred on it (Open), and closed with the main window at the end.
+/// Shows why the start stopped (reason in UTF-8, as on standard error) and the settings file
+/// in a message box, and returns once it is closed; for a start from the desktop's menu, where
+/// no one reads standard error. Needs no main window.
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile);
+
+class QtFrontEnd : public FrontEnd {
+public:
+    /// dashboard: where and how the web dashboard serves (tests keep it on 127.0.0.1).
+    explicit QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard = {});
+    ~QtFrontEnd() override;
+    QtFrontEnd(const QtFrontEnd&) = delete;
+    QtFrontEnd& operator=(const QtFrontEnd&) = delete;
+
+    Kerbview_Form* MainWindow() const { return m_main.get(); }
+    ui::qt::DebugWindow* DebugWindow() const { return m_debug.data(); }
+    ui::qt::AdminWindow* AdminWindow() const { return m_admin.data(); }
+    ui::qt::AboutWindow* AboutWindow() const { return m_about.data(); }
+    QMessageBox* Message() const { return m_message.data(); }
+    /// The web dashboard's server (made with the main window) and its address window.
+    web::qt::DashboardServer* Dashboard() const { return m_dashboard.get(); }
+    web::qt::DashboardWindow* DashboardWindow() const { return m_dashboardWindow.data(); }
+
+    /// Shows every change of the panel model, the menus and the debug model.
+    void SyncViews();
+
+    void CreateMainWindow() override;
+    void SetBackgroundColour(core::ColourNumber colour) override;
+    panel::DesktopRect VirtualDesktopPixels() override;
+    double TwipsPerPixelX() override;
+    double TwipsPerPixelY() override;
+    WindowSize MainWindowSize() override;
+    void MoveMainWindow(std::int32_t left, std::int32_t top) override;
+    float MainWindowLeft() override;
+    float MainWindowTop() override;
+    bool DecodePicture(panel::Element e, const std::string& path) override;
+    void SetTimerInterval(int milliseconds) override;
+    void SetTimerEnabled(bool enabled) override;
+    void ShowMainWindow() override;
+    void ShowAdminWindow() override;
+    void ShowDebugWindow() override;
+    void ShowAbout() override;
+    void ShowIntroPort() override;
+    void ShowIntroIP() override;
+    void ShowMessage(const std::string& line1, const std::string& line2) override;
+    WebServing ServeWebDashboard(bool enabled, std::uint16_t port) override;
+    void ShowWebDashboardWindow() override;
+    void CloseMainWindow() override;
+    void Quit() override;
+
+private:
+    void ScheduleSync();
+    /// Places a side window by the placement rule (panel::SideWindowPosition), in frame
+    /// coordinates, on the screen of the main window.
+    void Place(QWidget* window, panel::SidePlace place);
+    /// Places and shows a side window, and places it again once it is framed.
+    void Open(QWidget* window, panel::SidePlace place);
+    net::IntroTexts IntroTexts(bool client) const;
+
+    Program& m_program;
+    std::unique_ptr<Kerbview_Form> m_main;
+    QPointer<ui::qt::DebugWindow> m_debug;
+    QPointer<ui::qt::AdminWindow> m_admin;
+    QPointer<ui::qt::AboutWindow> m_about;
+    QPointer<net::Intro_Port> m_introPort;
+    QPointer<net::Intro_IP> m_introIp;
+    QPointer<QMessageBox> m_message;
+    web::qt::DashboardOptions m_dashboardOptions;
+    std::unique_ptr<web::qt::DashboardServer> m_dashboard;
+    QPointer<web::qt::DashboardWindow> m_dashboardWindow;
+    int m_interval = 0;
+};
+
+}  // namespace kerbview::app
