@@ -70,7 +70,7 @@ void Present(benchmark::State& state, bool varying) {
     panel::SetActiveThresholds(units, settings, panel::IsImperial(settings.Unitats));
     const panel::PresentContext context{settings, texts, units, 0, '.', 0, {}};
 
-    panel::qt::PanelView view(model);
+    qt::PanelView view(model);
     view.resize(panel::kDesignClientWidth / 15, panel::kDesignClientHeight / 15);
     view.show();
     QCoreApplication::processEvents();

@@ -13,10 +13,8 @@
 #include "frontends/qt/qt_text.h"
 #include "panel/element_catalogue.h"
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 namespace {
-
-using core::qt::FromCp1252;
 
 // The logo Picture1; a click opens the community web site.
 class Logo : public QWidget {
@@ -30,7 +28,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        panel::qt::PaintLogo(p, rect());
+        PaintLogo(p, rect());
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton) {
@@ -50,7 +48,7 @@ AboutWindow::AboutWindow(const std::string& title, const std::string& descriptio
 
     m_title = new QLabel(QStringLiteral("Kerbview 1.0.1.0S"), this);
     m_title->setObjectName(QStringLiteral("lblTitle"));
-    QFont titleFont = panel::qt::ResolveFont({"Comic Sans MS", 18, true});
+    QFont titleFont = ResolveFont({"Comic Sans MS", 18, true});
     titleFont.setPixelSize(24);
     m_title->setFont(titleFont);
 
@@ -90,4 +88,4 @@ AboutWindow::AboutWindow(const std::string& title, const std::string& descriptio
     adjustSize();
 }
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <string>
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 
 /// The about window About_Kerbview: title, program name, description and credit in the
 /// language current at opening, the logo (a click opens the community web site) and an OK
@@ -32,4 +32,4 @@ private:
     QPushButton* m_ok;
 };
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

@@ -6,7 +6,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 
 AdminWindow::AdminWindow(std::function<void(int)> onSelect, QWidget* parent)
     : QWidget(parent, Qt::Window), m_onSelect(std::move(onSelect)) {
@@ -53,4 +53,4 @@ void AdminWindow::Open() {
     m_options[0]->click();
 }
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

@@ -8,7 +8,7 @@
 #include <array>
 #include <functional>
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 
 /// The Admin window, titled "Administrar Kerbview": three option buttons choosing how the
 /// player's driver slot is found (Option1(0) "Local", Option1(1) "Monitor", Option1(2)
@@ -32,4 +32,4 @@ private:
     QLineEdit* m_text1;
 };
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 
 BarGauge::BarGauge(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), m_orientation(orientation) {
@@ -110,4 +110,4 @@ void BarGauge::paintEvent(QPaintEvent*) {
                   m_text.isEmpty() ? std::function<void(const QPointF&)>() : draw);
 }
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

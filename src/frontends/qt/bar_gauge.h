@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <functional>
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 
 /// What a bar gauge shows, for drawing one without a widget of its own.
 struct GaugeLook {
@@ -87,4 +87,4 @@ private:
     QColor m_textbkcolor{Qt::black};
 };
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

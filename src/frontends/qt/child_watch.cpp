@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/qt/child_watch.h"
 
-namespace kerbview::app {
+namespace kerbview::qt {
 
-ChildWatch::ChildWatch(ChildProcess* child, std::function<void()> close)
+ChildWatch::ChildWatch(app::ChildProcess* child, std::function<void()> close)
     : m_child(child), m_close(std::move(close)) {
     if (m_child == nullptr) return;
     if (const int descriptor = m_child->EndDescriptor(); descriptor >= 0) {
@@ -30,4 +30,4 @@ void ChildWatch::CheckEnded() {
     m_close();
 }
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

@@ -10,7 +10,7 @@
 
 #include "app/child_process.h"
 
-namespace kerbview::app {
+namespace kerbview::qt {
 
 /// Watches a launched command from the event loop and calls close once when it ends, and
 /// whenever a signal asks the program to end (TERM, INT or HUP), so that the window closes.
@@ -18,12 +18,12 @@ namespace kerbview::app {
 class ChildWatch : public QObject {
 public:
     /// child may be null (nothing to watch); it must outlive this object.
-    ChildWatch(ChildProcess* child, std::function<void()> close);
+    ChildWatch(app::ChildProcess* child, std::function<void()> close);
 
 private:
     void CheckEnded();
 
-    ChildProcess* m_child;
+    app::ChildProcess* m_child;
     std::function<void()> m_close;
     bool m_ended = false;
     std::unique_ptr<QSocketNotifier> m_endNotifier;
@@ -31,4 +31,4 @@ private:
     QTimer m_poll;
 };
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

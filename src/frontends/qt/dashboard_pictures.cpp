@@ -10,7 +10,7 @@
 #include "panel/element_catalogue.h"
 #include "web/feed_encoder.h"
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 namespace {
 
 // Twice the element's size at 96 dots per inch: sharp on a phone's dense screen.
@@ -20,15 +20,15 @@ QSize LargestSize(panel::Element e) {
 }
 
 QImage Builtin(panel::Element e) {
-    if (!HasBuiltinPicture(e)) return {};
+    if (!web::HasBuiltinPicture(e)) return {};
     QImage image(LargestSize(e), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     const QRectF frame(QPointF(0, 0), QSizeF(image.size()));
     if (e == panel::Element::Image1) {
-        panel::qt::PaintCarTopView(painter, frame);
+        PaintCarTopView(painter, frame);
     } else {
-        panel::qt::PaintLogo(painter, frame);
+        PaintLogo(painter, frame);
     }
     return image;
 }
@@ -71,4 +71,4 @@ std::pair<QByteArray, QByteArray> DashboardPictures::Encoded(panel::Element e,
     return {entry.body, entry.type};
 }
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

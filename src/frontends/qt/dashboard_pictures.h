@@ -8,7 +8,7 @@
 
 #include "panel/panel_elements.h"
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 
 /// The pictures of Image1, Image2 and Picture1 as the browser gets them: the file the panel
 /// shows, or the built-in car and logo when it shows none, encoded once per change and at most
@@ -29,4 +29,4 @@ private:
     std::array<Entry, 3> m_entries;
 };
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

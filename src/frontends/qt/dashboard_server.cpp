@@ -10,7 +10,7 @@
 #include "frontends/qt/dashboard_pictures.h"
 #include "frontends/qt/http_front.h"
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 namespace {
 
 QByteArray PageFile(const char* name) {
@@ -28,9 +28,9 @@ constexpr quint64 kMaxIncomingMessage = 1024;
 
 }  // namespace
 
-DashboardLook PaletteLook(core::ColourNumber panelColour) {
+web::DashboardLook PaletteLook(core::ColourNumber panelColour) {
     const QPalette palette = QApplication::palette();
-    DashboardLook look;
+    web::DashboardLook look;
     look.panel = panelColour;
     look.windowText = Number(palette.color(QPalette::WindowText));
     look.highlight = Number(palette.color(QPalette::Highlight));
@@ -42,10 +42,10 @@ DashboardLook PaletteLook(core::ColourNumber panelColour) {
 
 struct DashboardServer::Browser {
     QWebSocket* socket;  // owned; deleted later, as it may be the sender of the running signal
-    BrowserPacing pacing;
+    web::BrowserPacing pacing;
 };
 
-DashboardServer::DashboardServer(const panel::PanelModel& model, DashboardLook look,
+DashboardServer::DashboardServer(const panel::PanelModel& model, web::DashboardLook look,
                                  DashboardOptions options, QObject* parent)
     : QObject(parent),
       m_model(model),
@@ -86,7 +86,7 @@ bool DashboardServer::Apply(bool enabled, std::uint16_t port) {
     m_listener = listener;
     m_http = std::make_unique<HttpFront>(
         *listener, HttpFront::Handlers{[this] { return Browsers() < m_options.maxBrowsers; },
-                                       [this](const Route& route) { return Content(route); }});
+                                       [this](const web::Route& route) { return Content(route); }});
     connect(m_http.get(), &QAbstractHttpServer::newWebSocketConnection, this,
             &DashboardServer::AcceptBrowsers);
     return true;
@@ -138,7 +138,7 @@ void DashboardServer::AcceptBrowsers() {
             m_publish.start();
         }
         m_browsers.push_back(
-            std::make_unique<Browser>(Browser{raw, BrowserPacing(m_options.pacing)}));
+            std::make_unique<Browser>(Browser{raw, web::BrowserPacing(m_options.pacing)}));
         raw->sendTextMessage(QString::fromUtf8(m_encoder.Full()));
     }
 }
@@ -157,35 +157,35 @@ void DashboardServer::Publish() {
     const std::optional<std::string> delta = m_encoder.Delta();
     const QString deltaText = delta ? QString::fromUtf8(*delta) : QString();
     QString fullText;
-    const auto now = BrowserPacing::Clock::now();
+    const auto now = web::BrowserPacing::Clock::now();
     std::vector<Browser*> dropped;
     for (const std::unique_ptr<Browser>& b : m_browsers) {
         const auto backlog =
             static_cast<std::size_t>(std::max<qint64>(0, b->socket->bytesToWrite()));
         switch (b->pacing.Next(backlog, delta.has_value(), now)) {
-            case FeedStep::Nothing: break;
-            case FeedStep::SendDelta: b->socket->sendTextMessage(deltaText); break;
-            case FeedStep::SendFull:
+            case web::FeedStep::Nothing: break;
+            case web::FeedStep::SendDelta: b->socket->sendTextMessage(deltaText); break;
+            case web::FeedStep::SendFull:
                 if (fullText.isEmpty()) fullText = QString::fromUtf8(m_encoder.Full());
                 b->socket->sendTextMessage(fullText);
                 break;
-            case FeedStep::Drop: dropped.push_back(b.get()); break;
+            case web::FeedStep::Drop: dropped.push_back(b.get()); break;
         }
     }
     for (Browser* b : dropped) Drop(*b);
 }
 
-std::pair<QByteArray, QByteArray> DashboardServer::Content(const Route& route) {
+std::pair<QByteArray, QByteArray> DashboardServer::Content(const web::Route& route) {
     switch (route.resource) {
-        case Resource::Page: return {m_page, "text/html; charset=utf-8"};
-        case Resource::Script: return {m_script, "text/javascript; charset=utf-8"};
-        case Resource::Style: return {m_style, "text/css; charset=utf-8"};
-        case Resource::Picture:
+        case web::Resource::Page: return {m_page, "text/html; charset=utf-8"};
+        case web::Resource::Script: return {m_script, "text/javascript; charset=utf-8"};
+        case web::Resource::Style: return {m_style, "text/css; charset=utf-8"};
+        case web::Resource::Picture:
             return m_pictures->Encoded(route.picture, m_model[route.picture].picture);
-        case Resource::Feed:
-        case Resource::None: break;
+        case web::Resource::Feed:
+        case web::Resource::None: break;
     }
     return {};
 }
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

@@ -18,7 +18,7 @@
 
 class QWebSocket;
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 
 class GuardedListener;
 class HttpFront;
@@ -38,12 +38,12 @@ struct DashboardOptions {
     qint64 maxRequestBytes = 32 * 1024;
     /// A connection that is not on the feed is closed this long after it opened.
     std::chrono::milliseconds requestDeadline{10000};
-    PacingLimits pacing;
+    web::PacingLimits pacing;
 };
 
 /// The colours of the dashboard from the application's palette (what the desktop panel uses for
 /// its system colours and lamp buttons) and the panel's background colour.
-DashboardLook PaletteLook(core::ColourNumber panelColour);
+web::DashboardLook PaletteLook(core::ColourNumber panelColour);
 
 /// The web dashboard: serves the panel to browsers on the local network and keeps them up to
 /// date. Read only: nothing a browser sends changes the program, and a browser costs the program
@@ -55,7 +55,7 @@ class DashboardServer : public QObject {
 
 public:
     /// model must outlive the server. Serves nothing until Apply.
-    DashboardServer(const panel::PanelModel& model, DashboardLook look,
+    DashboardServer(const panel::PanelModel& model, web::DashboardLook look,
                     DashboardOptions options = {}, QObject* parent = nullptr);
     ~DashboardServer() override;
 
@@ -85,10 +85,10 @@ private:
     void AcceptBrowsers();
     void Publish();
     void Drop(Browser& browser);
-    std::pair<QByteArray, QByteArray> Content(const Route& route);
+    std::pair<QByteArray, QByteArray> Content(const web::Route& route);
 
     const panel::PanelModel& m_model;
-    FeedEncoder m_encoder;
+    web::FeedEncoder m_encoder;
     DashboardOptions m_options;
     QByteArray m_page, m_script, m_style;
     std::unique_ptr<DashboardPictures> m_pictures;
@@ -101,4 +101,4 @@ private:
     QTimer m_publish;
 };
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

@@ -12,7 +12,7 @@
 
 #include "frontends/qt/qt_text.h"
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 namespace {
 
 constexpr int kQuietZone = 4;
@@ -59,12 +59,12 @@ DashboardWindow::DashboardWindow(const std::string& title, const std::vector<std
     : QWidget(parent, Qt::Window), m_code(new QLabel(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("WebDashboardWindow"));
-    setWindowTitle(core::qt::FromCp1252(title));
+    setWindowTitle(FromCp1252(title));
     auto* layout = new QVBoxLayout(this);
     QFont large = font();
     large.setPointSizeF(large.pointSizeF() * 1.4);
     if (!problem.empty()) {
-        auto* line = new QLabel(core::qt::FromCp1252(problem), this);
+        auto* line = new QLabel(FromCp1252(problem), this);
         line->setFont(large);
         layout->addWidget(line);
         m_code->hide();
@@ -98,4 +98,4 @@ void DashboardWindow::ShowCode(const QString& url) {
     m_code->setPixmap(QPixmap::fromImage(QrCode(url.toLatin1(), 6)));
 }
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

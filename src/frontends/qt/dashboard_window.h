@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 
 /// The QR code of text: moduleSize pixels a module, black on white, with the quiet zone of four
 /// modules that readers need. A null image when text is too long for a code.
@@ -39,4 +39,4 @@ private:
     QLabel* m_code;
 };
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

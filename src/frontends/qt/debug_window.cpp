@@ -5,7 +5,7 @@
 
 #include "frontends/qt/qt_text.h"
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 
 DebugWindow::DebugWindow(const panel::DebugModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window), m_model(model) {
@@ -47,7 +47,7 @@ void DebugWindow::Sync() {
     m_seen = m_model.Revision();
     for (std::size_t n = 1; n < m_labels.size(); ++n) {
         if (m_labels[n] != nullptr) {
-            m_labels[n]->setText(core::qt::FromCp1252(m_model.Label(static_cast<int>(n))));
+            m_labels[n]->setText(FromCp1252(m_model.Label(static_cast<int>(n))));
         }
     }
     QStringList lines;
@@ -59,4 +59,4 @@ void DebugWindow::Sync() {
     }
 }
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

@@ -9,7 +9,7 @@
 
 #include "panel/panel_model.h"
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 
 /// The debug window Depuracio, titled "Depurar": Label1..Label9 stacked from the top, then the
 /// two larger labels Label20 (scan time) and Label21 (last error), and under them the log of
@@ -35,4 +35,4 @@ private:
     std::uint64_t m_seen = ~std::uint64_t{0};
 };
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

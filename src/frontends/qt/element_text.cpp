@@ -9,7 +9,7 @@
 #include "frontends/qt/qt_text.h"
 #include "panel/text_fitting.h"
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 namespace {
 
 QFont AtSize(const QFont& base, int px) {
@@ -29,7 +29,7 @@ int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize bo
         return fm.height() <= box.height() &&
                fm.horizontalAdvance(text) <= box.width() - 2 * margin;
     };
-    return FittedPixelSize(pixelSize, box.width() - 2 * margin, width, fits);
+    return panel::FittedPixelSize(pixelSize, box.width() - 2 * margin, width, fits);
 }
 
 int FilledFieldMargin(int wantedPixelSize) {
@@ -49,7 +49,7 @@ void ElementText::Prepare(const std::string& cp1252, const QFont& base, int want
     m_box = box;
     m_margin = margin;
     m_fit = fit;
-    m_text = core::qt::FromCp1252(cp1252);
+    m_text = FromCp1252(cp1252);
     m_font = AtSize(base, std::max(6, wantedPx));
     m_placed = steps != nullptr && !m_text.isEmpty() && PlaceFromSteps(*steps);
     if (m_placed) {
@@ -85,7 +85,7 @@ bool ElementText::PlaceFromSteps(FigureStepsCache& steps) {
             plain &= s.Plain();
             return s.Plain() && qRound(s.Width(m_text)) <= room && s.LineHeight() <= m_box.height();
         };
-        const int px = FittedPixelSize(m_wanted, room, width, fits);
+        const int px = panel::FittedPixelSize(m_wanted, room, width, fits);
         if (!plain) {
             return false;
         }
@@ -116,4 +116,4 @@ void ElementText::Draw(QPainter& painter, const QPointF& at) const {
     }
 }
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

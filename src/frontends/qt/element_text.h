@@ -11,7 +11,7 @@
 
 #include "frontends/qt/figure_steps.h"
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 
 /// Largest pixel size, at most pixelSize, at which text fits in box (one line, with margin
 /// pixels free on each side); never below 6 pixels.
@@ -65,4 +65,4 @@ private:
     QStaticText m_glyphs;
 };
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 namespace {
 
 // Figures, separators, signs, the blank and the letters of the unit texts.
@@ -132,4 +132,4 @@ const FigureSteps& FigureStepsCache::For(const QFont& font) {
     return *m_fonts.back();
 }
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 
 /// How the shaper places the characters of the read-outs (figures, separators and the letters
 /// of the units) in one font: the glyph of each, its advance, and the step from each to the
@@ -56,4 +56,4 @@ private:
     std::vector<std::unique_ptr<FigureSteps>> m_fonts;  // most recently used last
 };
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

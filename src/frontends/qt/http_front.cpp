@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 namespace {
 
 // A browser reads each answer before it asks again; a client that keeps asking without reading
@@ -29,8 +29,8 @@ void Append(QByteArray& list, const QByteArray& value) {
     list += value;
 }
 
-MachineNames ThisMachine(const QTcpSocket& socket) {
-    MachineNames machine;
+web::MachineNames ThisMachine(const QTcpSocket& socket) {
+    web::MachineNames machine;
     machine.hostName = QHostInfo::localHostName().toStdString();
     QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
     addresses.push_back(socket.localAddress());
@@ -151,7 +151,7 @@ HttpFront::HttpFront(GuardedListener& listener, Handlers handlers, QObject* pare
 
 bool HttpFront::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     const QList<QPair<QByteArray, QByteArray>> headers = request.headers();
-    RequestHead head;
+    web::RequestHead head;
     QByteArray upgrade, connection;
     for (const auto& [name, value] : headers) {
         if (name.compare("host", Qt::CaseInsensitive) == 0) head.hosts.push_back(View(value));
@@ -167,27 +167,27 @@ bool HttpFront::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
     const std::string path = request.url().path().toStdString();
     head.path = path;
     const std::optional<QByteArray> unread = UnreadRequest(*socket, socket->readBufferSize());
-    head.crlfLines = unread && HeadLinesEndInCrLf(View(*unread));
-    const Decision decision = DecideRequest(head, ThisMachine(*socket));
+    head.crlfLines = unread && web::HeadLinesEndInCrLf(View(*unread));
+    const web::Decision decision = web::DecideRequest(head, ThisMachine(*socket));
 
     switch (decision.answer) {
-        case Answer::Serve: break;
-        case Answer::BadRequest:
+        case web::Answer::Serve: break;
+        case web::Answer::BadRequest:
             m_refusal = QHttpServerResponder::StatusCode::BadRequest;
             return false;
-        case Answer::Forbidden:
+        case web::Answer::Forbidden:
             m_refusal = QHttpServerResponder::StatusCode::Forbidden;
             return false;
-        case Answer::NotFound: return false;
+        case web::Answer::NotFound: return false;
     }
     // Returning true on the upgrade path hands the connection to the WebSocket handshake; the
     // listener's deadline applies until the handshake gives a WebSocket (MarkFeed). Anything
     // else there, and a feed request the server will not hand over, is refused.
-    if ((decision.route.resource == Resource::Feed) != unread.has_value()) {
+    if ((decision.route.resource == web::Resource::Feed) != unread.has_value()) {
         m_refusal = QHttpServerResponder::StatusCode::BadRequest;
         return false;
     }
-    if (decision.route.resource == Resource::Feed) {
+    if (decision.route.resource == web::Resource::Feed) {
         if (!m_handlers.feedOpen()) {
             m_refusal = QHttpServerResponder::StatusCode::ServiceUnavailable;
             return false;
@@ -227,4 +227,4 @@ void HttpFront::missingHandler(const QHttpServerRequest& request, QTcpSocket* so
     socket->disconnectFromHost();
 }
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

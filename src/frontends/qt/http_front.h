@@ -16,7 +16,7 @@
 
 class QWebSocket;
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 
 /// The listening socket of the dashboard. It bounds what a connection can cost before the HTTP
 /// server sees it: at most maxConnections open at once (more are refused at once), at most
@@ -69,7 +69,7 @@ public:
         /// True when one more browser may join the feed.
         std::function<bool()> feedOpen;
         /// Body and MIME type of a page resource or picture; an empty body answers "not found".
-        std::function<std::pair<QByteArray, QByteArray>(const Route&)> content;
+        std::function<std::pair<QByteArray, QByteArray>(const web::Route&)> content;
     };
     HttpFront(GuardedListener& listener, Handlers handlers, QObject* parent = nullptr);
 
@@ -83,4 +83,4 @@ private:
     QHttpServerResponder::StatusCode m_refusal = QHttpServerResponder::StatusCode::NotFound;
 };
 
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

@@ -9,11 +9,8 @@
 
 #include "frontends/qt/qt_text.h"
 
-namespace kerbview::net {
+namespace kerbview::qt {
 namespace {
-
-using core::qt::FromCp1252;
-using core::qt::ToCp1252;
 
 /// The stop-icon message of a rejected input: OK only, the application title, the language
 /// text's "\r\n" shown as line breaks. Opens without blocking; the scan goes on behind it.
@@ -57,7 +54,8 @@ void Prepare(QDialog* dialog, const char* name, const std::string& title) {
 }  // namespace
 
 Intro_Port::Intro_Port(const IntroTexts& texts, const std::string& port,
-                       std::function<DialogOutcome(std::string_view)> accept, QWidget* mainWindow)
+                       std::function<net::DialogOutcome(std::string_view)> accept,
+                       QWidget* mainWindow)
     : QDialog(mainWindow), m_texts(texts), m_accept(std::move(accept)) {
     m_text2 = TextBox("Text2", port, this);
     auto* command1 = OkButton(texts.ok, this);
@@ -71,14 +69,14 @@ Intro_Port::Intro_Port(const IntroTexts& texts, const std::string& port,
 
 void Intro_Port::Command1_Click() {
     switch (m_accept(ToCp1252(m_text2->text()))) {
-        case DialogOutcome::Accepted: close(); break;
-        case DialogOutcome::BadPort: ShowStop(this, m_texts.badPort); break;
-        case DialogOutcome::BadIp: ShowStop(this, m_texts.badIp); break;
+        case net::DialogOutcome::Accepted: close(); break;
+        case net::DialogOutcome::BadPort: ShowStop(this, m_texts.badPort); break;
+        case net::DialogOutcome::BadIp: ShowStop(this, m_texts.badIp); break;
     }
 }
 
 Intro_IP::Intro_IP(const IntroTexts& texts, const std::string& ip, const std::string& port,
-                   std::function<DialogOutcome(std::string_view, std::string_view)> accept,
+                   std::function<net::DialogOutcome(std::string_view, std::string_view)> accept,
                    QWidget* mainWindow)
     : QDialog(mainWindow), m_texts(texts), m_accept(std::move(accept)) {
     m_text1 = TextBox("Text1", ip, this);
@@ -96,10 +94,10 @@ Intro_IP::Intro_IP(const IntroTexts& texts, const std::string& ip, const std::st
 
 void Intro_IP::Command1_Click() {
     switch (m_accept(ToCp1252(m_text1->text()), ToCp1252(m_text2->text()))) {
-        case DialogOutcome::Accepted: close(); break;
-        case DialogOutcome::BadPort: ShowStop(this, m_texts.badPort); break;
-        case DialogOutcome::BadIp: ShowStop(this, m_texts.badIp); break;
+        case net::DialogOutcome::Accepted: close(); break;
+        case net::DialogOutcome::BadPort: ShowStop(this, m_texts.badPort); break;
+        case net::DialogOutcome::BadIp: ShowStop(this, m_texts.badIp); break;
     }
 }
 
-}  // namespace kerbview::net
+}  // namespace kerbview::qt

@@ -12,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace kerbview::net {
+namespace kerbview::qt {
 
 /// The texts of an address dialog (Windows-1252), taken from the language slots when it opens.
 struct IntroTexts {
@@ -32,13 +32,14 @@ public:
     /// accept runs the port check on the text of Text2 and stores it (Accepted closes the
     /// dialog; BadPort shows TxtBadPort and keeps it open).
     Intro_Port(const IntroTexts& texts, const std::string& port,
-               std::function<DialogOutcome(std::string_view text2)> accept, QWidget* mainWindow);
+               std::function<net::DialogOutcome(std::string_view text2)> accept,
+               QWidget* mainWindow);
 
 private:
     void Command1_Click();
 
     IntroTexts m_texts;
-    std::function<DialogOutcome(std::string_view)> m_accept;
+    std::function<net::DialogOutcome(std::string_view)> m_accept;
     QLineEdit* m_text2;
 };
 
@@ -48,17 +49,18 @@ class Intro_IP : public QDialog {
     Q_OBJECT
 public:
     /// accept checks and stores the texts of Text1 and Text2.
-    Intro_IP(const IntroTexts& texts, const std::string& ip, const std::string& port,
-             std::function<DialogOutcome(std::string_view text1, std::string_view text2)> accept,
-             QWidget* mainWindow);
+    Intro_IP(
+        const IntroTexts& texts, const std::string& ip, const std::string& port,
+        std::function<net::DialogOutcome(std::string_view text1, std::string_view text2)> accept,
+        QWidget* mainWindow);
 
 private:
     void Command1_Click();
 
     IntroTexts m_texts;
-    std::function<DialogOutcome(std::string_view, std::string_view)> m_accept;
+    std::function<net::DialogOutcome(std::string_view, std::string_view)> m_accept;
     QLineEdit* m_text1;
     QLineEdit* m_text2;
 };
 
-}  // namespace kerbview::net
+}  // namespace kerbview::qt

@@ -41,27 +41,27 @@ int main(int argc, char* argv[]) {
 
     // Everything is made here, in one go: the main window's two sockets, the program over them,
     // and the toolkit side that shows it. Destroyed in the reverse order.
-    net::QtSocket tcpServer;
-    net::QtSocket tcpClient;
+    qt::QtSocket tcpServer;
+    qt::QtSocket tcpClient;
     app::Program program(startup.settings.path, LocaleDecimalSeparator(), telemetry::MakePlatform(),
                          {tcpServer, tcpClient});
-    app::QtFrontEnd frontEnd(program);
+    qt::QtFrontEnd frontEnd(program);
     // Launcher mode: the window closes when the command ends, or when a signal asks the program
     // to end; the waiter above this process then waits for the command and ends with its status.
-    app::ChildWatch childWatch(startup.child.get(), [&frontEnd] {
+    qt::ChildWatch childWatch(startup.child.get(), [&frontEnd] {
         if (frontEnd.MainWindow() != nullptr) {
             frontEnd.CloseMainWindow();
         } else {
             QApplication::closeAllWindows();
         }
     });
-    app::QtMessageLog toolkitMessages(program.Log());
+    qt::QtMessageLog toolkitMessages(program.Log());
     if (!program.Main(frontEnd)) {
         // A setting stopped the start; standard error says which, and with --error-dialog (the
         // desktop entry's) a message box too.
         if (startup.options.errorDialog) {
-            app::ShowStartFailure(program.StartFailure(),
-                                  core::PathToUtf8(core::IniPathFor(startup.settings.path)));
+            qt::ShowStartFailure(program.StartFailure(),
+                                 core::PathToUtf8(core::IniPathFor(startup.settings.path)));
         }
         return 1;
     }
@@ -72,7 +72,7 @@ int main(int argc, char* argv[]) {
         const QString initial = QString::fromLocal8Bit(shot->initial);
         const QString resized = QString::fromLocal8Bit(shot->resized);
         QTimer::singleShot(shot->delayMs, frontEnd.MainWindow(), [&frontEnd, initial, resized] {
-            app::SaveScreenshots(*frontEnd.MainWindow(), initial, resized);
+            qt::SaveScreenshots(*frontEnd.MainWindow(), initial, resized);
             frontEnd.MainWindow()->close();
         });
     }

@@ -12,7 +12,7 @@
 #include "frontends/qt/qt_text.h"
 #include "panel/element_catalogue.h"
 
-namespace kerbview::app {
+namespace kerbview::qt {
 namespace {
 
 // The panel's pixels are device-independent: 15 twips each, whatever the screen's density.
@@ -22,12 +22,12 @@ int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwips)
 
 }  // namespace
 
-Kerbview_Form::Kerbview_Form(Program& program, QWidget* parent)
+Kerbview_Form::Kerbview_Form(app::Program& program, QWidget* parent)
     : QMainWindow(parent), m_program(program) {
     setObjectName(QStringLiteral("Kerbview_Form"));
     setWindowTitle(QStringLiteral("Kerbview"));
-    m_view = new panel::qt::PanelView(program.Panel(), this);
-    m_view->SetLogoClicked([] { ui::qt::OpenURL(std::string(ui::qt::kCommunityWebSite), 1); });
+    m_view = new PanelView(program.Panel(), this);
+    m_view->SetLogoClicked([] { OpenURL(std::string(kCommunityWebSite), 1); });
     setCentralWidget(m_view);
     BuildMenus();
     SyncMenus();
@@ -86,7 +86,7 @@ void Kerbview_Form::SyncMenus() {
             // An unknown language leaves the captions empty; an empty menu title would vanish
             // from the menu bar and leave no way to choose a language, so the item's name
             // stands in on screen.
-            action->setText(core::qt::FromCp1252(s.caption.empty() ? info.name : s.caption));
+            action->setText(FromCp1252(s.caption.empty() ? info.name : s.caption));
         }
         action->setChecked(s.checked);
         action->setEnabled(s.enabled);
@@ -162,4 +162,4 @@ void Kerbview_Form::closeEvent(QCloseEvent* event) {
     }
 }
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

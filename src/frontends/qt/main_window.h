@@ -13,7 +13,7 @@
 
 class QAction;
 
-namespace kerbview::app {
+namespace kerbview::qt {
 
 /// The main window Kerbview_Form: the panel, the menu bar built from the panel model's menus,
 /// and the scan timer Timer1. Every handler forwards to the Program; what changed reaches the
@@ -22,12 +22,12 @@ class Kerbview_Form : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit Kerbview_Form(Program& program, QWidget* parent = nullptr);
+    explicit Kerbview_Form(app::Program& program, QWidget* parent = nullptr);
 
     /// Shows the menu captions, check marks and enabled states that changed in the model.
     void SyncMenus();
 
-    panel::qt::PanelView& View() { return *m_view; }
+    PanelView& View() { return *m_view; }
     QTimer& Timer1() { return m_timer; }
     QAction* MenuAction(panel::Menu m) const { return m_actions[static_cast<std::size_t>(m)]; }
 
@@ -42,8 +42,8 @@ private:
     std::optional<panel::OuterSize> AvailableOuterSize() const;
     void RememberNormalGeometry();
 
-    Program& m_program;
-    panel::qt::PanelView* m_view;
+    app::Program& m_program;
+    PanelView* m_view;
     QTimer m_timer;
     std::array<QAction*, panel::kMenuCount> m_actions{};
     std::uint64_t m_menusSeen = 0;
@@ -53,4 +53,4 @@ private:
     bool m_unloaded = false;
 };
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

@@ -5,10 +5,10 @@
 #include <QString>
 #include <QUrl>
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 
 bool OpenURL(const std::string& address, int /*showMode*/) {
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace kerbview::ui::qt {
+namespace kerbview::qt {
 
 /// Address of the community web site opened by the logos of the main and about windows.
 inline constexpr std::string_view kCommunityWebSite = "https://www.kerbview.org/";
@@ -14,4 +14,4 @@ inline constexpr std::string_view kCommunityWebSite = "https://www.kerbview.org/
 /// ignore it. Never shows a message when no browser is available.
 bool OpenURL(const std::string& address, int showMode);
 
-}  // namespace kerbview::ui::qt
+}  // namespace kerbview::qt

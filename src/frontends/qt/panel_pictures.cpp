@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 namespace {
 
 // Tyre frames as shares of the car picture, taken from the markers' places over Image1
@@ -127,4 +127,4 @@ void PaintLogo(QPainter& p, const QRectF& f) {
     p.restore();
 }
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

@@ -20,7 +20,7 @@
 #include "frontends/qt/qt_text.h"
 #include "panel/text_fitting.h"
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 namespace {
 
 // The logo: a decoded picture stretched to the frame, or the built-in one; a click on it
@@ -94,20 +94,20 @@ constexpr int kCaptionMargin = 1;
 }  // namespace
 
 QColor ToQColor(core::ColourNumber c, const QPalette& palette) {
-    if (c == kSystemWindowText) {
+    if (c == panel::kSystemWindowText) {
         return palette.color(QPalette::WindowText);
     }
-    if (c == kSystemHighlight) {
+    if (c == panel::kSystemHighlight) {
         return palette.color(QPalette::Highlight);
     }
-    if (!IsPlainColour(c)) {
+    if (!panel::IsPlainColour(c)) {
         return Qt::transparent;
     }
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
                   static_cast<int>((c >> 16) & 0xFF));
 }
 
-QFont ResolveFont(const FontInfo& listedFont) {
+QFont ResolveFont(const panel::FontInfo& listedFont) {
     const QString listed = QString::fromUtf8(listedFont.family.data(), listedFont.family.size());
     QStringList candidates{listed};
     bool boldFallback = listedFont.bold;
@@ -135,10 +135,11 @@ QFont ResolveFont(const FontInfo& listedFont) {
     return font;
 }
 
-PanelView::PanelView(const PanelModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
+PanelView::PanelView(const panel::PanelModel& model, QWidget* parent)
+    : QWidget(parent), m_model(model) {
     // Every pixel is painted from the layer and the elements.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    for (const ElementInfo& info : ElementCatalogue()) {
+    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
         if (!info.font.family.empty()) {
             m_slots[static_cast<std::size_t>(info.element)].font = ResolveFont(info.font);
         }
@@ -151,7 +152,8 @@ PanelView::PanelView(const PanelModel& model, QWidget* parent) : QWidget(parent)
         }
     });
     m_logo = logo;
-    for (Element e : {Element::Image2, Element::Image1, Element::Picture1}) {
+    for (panel::Element e :
+         {panel::Element::Image2, panel::Element::Image1, panel::Element::Picture1}) {
         TakePicture(e);
     }
     m_frameTimer.setSingleShot(true);
@@ -170,9 +172,9 @@ int PanelView::Sync() {
     int changed = 0;
     const bool staleChanged = m_model.Stale() != m_stale;
     m_stale = m_model.Stale();
-    for (std::size_t i = 0; i < kElementCount; ++i) {
-        const auto e = static_cast<Element>(i);
-        if (m_model[e].revision > m_noticed || (staleChanged && ShowsReading(e))) {
+    for (std::size_t i = 0; i < panel::kElementCount; ++i) {
+        const auto e = static_cast<panel::Element>(i);
+        if (m_model[e].revision > m_noticed || (staleChanged && panel::ShowsReading(e))) {
             Notice(e);
             ++changed;
         }
@@ -184,16 +186,16 @@ int PanelView::Sync() {
     return changed;
 }
 
-void PanelView::Notice(Element e) {
-    switch (Info(e).kind) {
-        case ElementKind::Picture: TakePicture(e); break;
-        case ElementKind::List: break;  // never shown
+void PanelView::Notice(panel::Element e) {
+    switch (panel::Info(e).kind) {
+        case panel::ElementKind::Picture: TakePicture(e); break;
+        case panel::ElementKind::List: break;  // never shown
         default: m_dirty.set(static_cast<std::size_t>(e)); break;
     }
 }
 
-void PanelView::TakePicture(Element e) {
-    const ElementState& s = m_model[e];
+void PanelView::TakePicture(panel::Element e) {
+    const panel::ElementState& s = m_model[e];
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
     const QString path = QString::fromStdString(s.picture);
     if (path.isEmpty()) {
@@ -203,7 +205,7 @@ void PanelView::TakePicture(Element e) {
     } else if (QPixmap pixmap; pixmap.load(path) && !pixmap.isNull()) {
         slot.picture = pixmap;
     }  // a picture that does not decode leaves the previous one
-    if (e == Element::Picture1) {
+    if (e == panel::Element::Picture1) {
         static_cast<PictureBox*>(m_logo)->setPixmap(slot.picture);
         m_logo->setVisible(s.visible);
     } else {
@@ -233,7 +235,7 @@ void PanelView::ScheduleFrame() {
 
 void PanelView::Flush() {
     m_places.clear();
-    for (std::size_t i = 0; i < kElementCount; ++i) {
+    for (std::size_t i = 0; i < panel::kElementCount; ++i) {
         if (m_dirty.test(i)) {
             m_places.push_back(m_slots[i].rect);
         }
@@ -242,39 +244,38 @@ void PanelView::Flush() {
     update(UnionOf(m_places));
 }
 
-int PanelView::WantedPixels(Element e) const {
+int PanelView::WantedPixels(panel::Element e) const {
     return static_cast<int>(
         std::lround(m_slots[static_cast<std::size_t>(e)].fontSize * kPixelsPerPoint));
 }
 
 // A field with a fill sits beside others of its kind (the tyre temperatures): its figure keeps a
 // gap inside it. Captions without a fill keep to their own width.
-int PanelView::Margin(Element e) const {
-    return Info(e).kind == ElementKind::Lamp ? kLampMargin
-           : Info(e).backColor == kNoFill    ? kCaptionMargin
-                                             : FilledFieldMargin(WantedPixels(e));
+int PanelView::Margin(panel::Element e) const {
+    return panel::Info(e).kind == panel::ElementKind::Lamp ? kLampMargin
+           : panel::Info(e).backColor == panel::kNoFill    ? kCaptionMargin
+                                                           : FilledFieldMargin(WantedPixels(e));
 }
 
-int PanelView::OwnFit(Element e) {
+int PanelView::OwnFit(panel::Element e) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
     auto key = std::tuple(m_model[e].text, WantedPixels(e), slot.rect.size(), slot.font);
     if (!slot.ownFit || slot.ownFit->first != key) {
-        const int px =
-            FitPixelSize(slot.font, WantedPixels(e), core::qt::FromCp1252(m_model[e].text),
-                         slot.rect.size(), Margin(e));
+        const int px = FitPixelSize(slot.font, WantedPixels(e), FromCp1252(m_model[e].text),
+                                    slot.rect.size(), Margin(e));
         slot.ownFit.emplace(std::move(key), px);
     }
     return slot.ownFit->second;
 }
 
-const ElementText& PanelView::PreparedText(Element e) {
+const ElementText& PanelView::PreparedText(panel::Element e) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
-    const ElementKind kind = Info(e).kind;
+    const panel::ElementKind kind = panel::Info(e).kind;
     int wanted = WantedPixels(e);
-    bool fit = kind == ElementKind::TextField || kind == ElementKind::Lamp;
+    bool fit = kind == panel::ElementKind::TextField || kind == panel::ElementKind::Lamp;
     // Captions of one kind are drawn at one size: the largest at which all of them fit.
-    if (const std::span<const Element> group = SameSizeGroup(e); !group.empty()) {
-        for (const Element member : group) {
+    if (const std::span<const panel::Element> group = panel::SameSizeGroup(e); !group.empty()) {
+        for (const panel::Element member : group) {
             wanted = std::min(wanted, OwnFit(member));
         }
         fit = false;
@@ -284,32 +285,32 @@ const ElementText& PanelView::PreparedText(Element e) {
     return slot.text;
 }
 
-QFont PanelView::ElementFont(Element e) { return PreparedText(e).Font(); }
+QFont PanelView::ElementFont(panel::Element e) { return PreparedText(e).Font(); }
 
-void PanelView::Place(Element e, double left, double top, double width, double height,
+void PanelView::Place(panel::Element e, double left, double top, double width, double height,
                       std::optional<double> fontSize) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
     const auto px = [](double twips) {
-        return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+        return static_cast<int>(std::lround(twips / panel::kTwipsPerPixel));
     };
     const QRect before = slot.rect;
     slot.rect = QRect(px(left), px(top), std::max(1, px(width)), std::max(1, px(height)));
     if (fontSize) {
         slot.fontSize = *fontSize;
     }
-    if (e == Element::Picture1) {
+    if (e == panel::Element::Picture1) {
         m_logo->setGeometry(slot.rect);
-    } else if (Info(e).kind == ElementKind::Picture) {
+    } else if (panel::Info(e).kind == panel::ElementKind::Picture) {
         m_layerValid = false;
     }
     update(before.united(slot.rect));
 }
 
 void PanelView::PlaceScaled(double sx, double sy) {
-    for (const ElementInfo& info : ElementCatalogue()) {
+    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
         std::optional<double> font;
-        if (info.kind == ElementKind::TextField || info.kind == ElementKind::Lamp ||
-            info.kind == ElementKind::BarGauge) {
+        if (info.kind == panel::ElementKind::TextField || info.kind == panel::ElementKind::Lamp ||
+            info.kind == panel::ElementKind::BarGauge) {
             font = info.font.pointSize * sy;
         }
         Place(info.element, info.left * sx, info.top * sy, info.width * sx, info.height * sy, font);
@@ -324,7 +325,7 @@ void PanelView::SetPanelColour(core::ColourNumber colour) {
     update();
 }
 
-bool PanelView::DecodePicture(Element, const std::string& path) {
+bool PanelView::DecodePicture(panel::Element, const std::string& path) {
     const QString file = QString::fromStdString(path);
     QImageReader reader(file);
     const QImage image = reader.read();
@@ -343,26 +344,26 @@ void PanelView::PaintLayer() {
     m_layer.fill(palette().color(QPalette::Window));
     QPainter p(&m_layer);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (Element e : {Element::Image2, Element::Image1}) {
+    for (panel::Element e : {panel::Element::Image2, panel::Element::Image1}) {
         const Slot& slot = m_slots[static_cast<std::size_t>(e)];
         if (!m_model[e].visible) {
             continue;
         }
         if (!slot.picture.isNull()) {
             p.drawPixmap(slot.rect, slot.picture);
-        } else if (e == Element::Image1) {
+        } else if (e == panel::Element::Image1) {
             PaintCarTopView(p, QRectF(slot.rect));
         }
     }
     m_layerValid = true;
 }
 
-bool PanelView::Opaque(Element e) const {
-    switch (Info(e).kind) {
-        case ElementKind::TextField:
+bool PanelView::Opaque(panel::Element e) const {
+    switch (panel::Info(e).kind) {
+        case panel::ElementKind::TextField:
             return ToQColor(m_model[e].backColor, palette()).alpha() == 255;
-        case ElementKind::BarGauge:
-        case ElementKind::WheelMarker: return true;
+        case panel::ElementKind::BarGauge:
+        case panel::ElementKind::WheelMarker: return true;
         default: return false;  // a lamp's rounded corners show what lies beneath
     }
 }
@@ -379,18 +380,18 @@ void PanelView::paintEvent(QPaintEvent* event) {
     // From the top of the stack down: an element is painted only where no opaque element
     // above it covers the region, and the layer only where no opaque element does. The
     // pictures are in the layer and the logo is a widget above it.
-    const auto order = ElementCollection();
+    const auto order = panel::ElementCollection();
     m_coveredBy.clear();
     m_toPaint.clear();
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        if (it->type != CollectionEntry::Type::PanelElement) {
+        if (it->type != panel::CollectionEntry::Type::PanelElement) {
             continue;
         }
-        const Element e = it->element;
-        const ElementKind kind = Info(e).kind;
+        const panel::Element e = it->element;
+        const panel::ElementKind kind = panel::Info(e).kind;
         const QRect& r = m_slots[static_cast<std::size_t>(e)].rect;
-        if (kind == ElementKind::Picture || kind == ElementKind::List || !m_model[e].visible ||
-            !region.intersects(r)) {
+        if (kind == panel::ElementKind::Picture || kind == panel::ElementKind::List ||
+            !m_model[e].visible || !region.intersects(r)) {
             continue;
         }
         // Elements meet at their edges only; the regions are worked out for an element that an
@@ -427,7 +428,7 @@ void PanelView::paintEvent(QPaintEvent* event) {
         return;
     }
     QRegion veil;
-    for (const Element e : m_toPaint) {
+    for (const panel::Element e : m_toPaint) {
         if (Faded(e)) {
             veil += m_slots[static_cast<std::size_t>(e)].rect;
         }
@@ -446,22 +447,22 @@ void PanelView::paintEvent(QPaintEvent* event) {
     }
 }
 
-void PanelView::PaintElement(QPainter& p, Element e, const QRegion& region) {
-    switch (Info(e).kind) {
-        case ElementKind::TextField: PaintTextField(p, e, region); break;
-        case ElementKind::Lamp: PaintLamp(p, e); break;
-        case ElementKind::BarGauge: PaintGauge(p, e); break;
-        case ElementKind::WheelMarker:
+void PanelView::PaintElement(QPainter& p, panel::Element e, const QRegion& region) {
+    switch (panel::Info(e).kind) {
+        case panel::ElementKind::TextField: PaintTextField(p, e, region); break;
+        case panel::ElementKind::Lamp: PaintLamp(p, e); break;
+        case panel::ElementKind::BarGauge: PaintGauge(p, e); break;
+        case panel::ElementKind::WheelMarker:
             p.fillRect(m_slots[static_cast<std::size_t>(e)].rect,
-                       ToQColor(Info(e).backColor, palette()));
+                       ToQColor(panel::Info(e).backColor, palette()));
             break;
-        case ElementKind::Picture:
-        case ElementKind::List: break;
+        case panel::ElementKind::Picture:
+        case panel::ElementKind::List: break;
     }
 }
 
-void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& region) {
-    const ElementInfo& info = Info(e);
+void PanelView::PaintTextField(QPainter& p, panel::Element e, const QRegion& region) {
+    const panel::ElementInfo& info = panel::Info(e);
     const QRect& r = m_slots[static_cast<std::size_t>(e)].rect;
     const QColor back = ToQColor(m_model[e].backColor, palette());
     if (back.alpha() != 0) {
@@ -474,7 +475,7 @@ void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& region) {
     // Centred in a filled field, on the left in one without a fill; centred from top to bottom.
     const QSizeF size = text.Size();
     const double x =
-        info.backColor == kNoFill ? r.left() : r.left() + (r.width() - size.width()) / 2;
+        info.backColor == panel::kNoFill ? r.left() : r.left() + (r.width() - size.width()) / 2;
     const QPointF at(x, r.top() + (r.height() - size.height()) / 2);
     // A neighbour's change that reaches only the edge of this field leaves its text alone.
     if (!region.intersects(QRectF(at, size).toAlignedRect())) {
@@ -493,7 +494,7 @@ void PanelView::PaintTextField(QPainter& p, Element e, const QRegion& region) {
 }
 
 // A lamp has the look of a push button of the style in use: lit when enabled, greyed when not.
-void PanelView::PaintLamp(QPainter& p, Element e) {
+void PanelView::PaintLamp(QPainter& p, panel::Element e) {
     const ElementText& text = PreparedText(e);
     QStyleOptionButton option;
     option.initFrom(this);
@@ -512,12 +513,13 @@ void PanelView::PaintLamp(QPainter& p, Element e) {
     p.restore();
 }
 
-void PanelView::PaintGauge(QPainter& p, Element e) {
-    const ElementInfo& info = Info(e);
-    const ElementState& s = m_model[e];
+void PanelView::PaintGauge(QPainter& p, panel::Element e) {
+    const panel::ElementInfo& info = panel::Info(e);
+    const panel::ElementState& s = m_model[e];
     const ElementText& text = PreparedText(e);
     GaugeLook look;
-    look.orientation = info.orientation == Orientation::Vertical ? Qt::Vertical : Qt::Horizontal;
+    look.orientation =
+        info.orientation == panel::Orientation::Vertical ? Qt::Vertical : Qt::Horizontal;
     look.minvalue = s.minvalue;
     look.maxvalue = s.maxvalue;
     look.value = s.value;
@@ -530,4 +532,4 @@ void PanelView::PaintGauge(QPainter& p, Element e) {
                   text.Text().isEmpty() ? std::function<void(const QPointF&)>() : draw);
 }
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

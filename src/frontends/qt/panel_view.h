@@ -26,14 +26,14 @@
 #include "panel/element_catalogue.h"
 #include "panel/panel_model.h"
 
-namespace kerbview::panel::qt {
+namespace kerbview::qt {
 
 /// The toolkit colour of a colour number (0x00BBGGRR); system colours come from palette.
 QColor ToQColor(core::ColourNumber colour, const QPalette& palette);
 
 /// The font for a catalogue font, with a similar installed family when the listed one is
 /// missing (the display font Bombardier is replaced by a bold condensed sans).
-QFont ResolveFont(const FontInfo& listedFont);
+QFont ResolveFont(const panel::FontInfo& listedFont);
 
 /// The main panel, one painted surface showing a PanelModel: every element is drawn from the
 /// model's state of the moment it is painted, at its place in twips, in the catalogue's
@@ -48,7 +48,7 @@ class PanelView : public QWidget {
 
 public:
     /// The model must outlive the view. Elements start at their catalogue geometry.
-    explicit PanelView(const PanelModel& model, QWidget* parent = nullptr);
+    explicit PanelView(const panel::PanelModel& model, QWidget* parent = nullptr);
 
     /// Notes every element change made since the last call and has their places painted now
     /// or at the next frame; returns the number of elements that changed (0 when nothing
@@ -57,7 +57,7 @@ public:
 
     /// Places an element: left, top, width and height in twips; font size in points for text
     /// fields, lamps and gauges (a text that would not fit gets a smaller font).
-    void Place(Element e, double left, double top, double width, double height,
+    void Place(panel::Element e, double left, double top, double width, double height,
                std::optional<double> fontSize);
     /// Places every element at its catalogue geometry scaled by sx and sy, fonts by sy.
     void PlaceScaled(double sx, double sy);
@@ -68,7 +68,7 @@ public:
     /// Decodes the picture in path for element e. Returns false, changing nothing, when the
     /// file is missing, empty, truncated or not a picture; on success the next Sync of a model
     /// picture equal to path shows it.
-    bool DecodePicture(Element e, const std::string& path);
+    bool DecodePicture(panel::Element e, const std::string& path);
 
     /// Called on a click on the logo Picture1.
     void SetLogoClicked(std::function<void()> handler) { m_logoClicked = std::move(handler); }
@@ -78,9 +78,9 @@ public:
     double FrameIntervalMs() const;
 
     /// Where element e is drawn, in pixels of the panel.
-    QRect ElementRect(Element e) const { return m_slots[static_cast<std::size_t>(e)].rect; }
+    QRect ElementRect(panel::Element e) const { return m_slots[static_cast<std::size_t>(e)].rect; }
     /// The font e's present text is drawn with, fitted to its place.
-    QFont ElementFont(Element e);
+    QFont ElementFont(panel::Element e);
     /// Frames painted so far, and the places the last one painted.
     int FramesPainted() const { return m_frames; }
     const QRegion& LastFrameRegion() const { return m_lastFrameRegion; }
@@ -99,25 +99,25 @@ private:
         std::optional<std::pair<std::tuple<std::string, int, QSize, QFont>, int>> ownFit;
         QPixmap picture;  // a decoded picture shown by a picture element; null for built-in
     };
-    void Notice(Element e);
-    void TakePicture(Element e);
+    void Notice(panel::Element e);
+    void TakePicture(panel::Element e);
     void ScheduleFrame();
     void Flush();
-    const ElementText& PreparedText(Element e);
-    int WantedPixels(Element e) const;
-    int Margin(Element e) const;
-    int OwnFit(Element e);
+    const ElementText& PreparedText(panel::Element e);
+    int WantedPixels(panel::Element e) const;
+    int Margin(panel::Element e) const;
+    int OwnFit(panel::Element e);
     // Whether e, drawn, covers its whole place.
-    bool Opaque(Element e) const;
-    bool Faded(Element e) const { return m_stale && ShowsReading(e); }
+    bool Opaque(panel::Element e) const;
+    bool Faded(panel::Element e) const { return m_stale && panel::ShowsReading(e); }
     void PaintLayer();
-    void PaintElement(QPainter& p, Element e, const QRegion& region);
-    void PaintTextField(QPainter& p, Element e, const QRegion& region);
-    void PaintLamp(QPainter& p, Element e);
-    void PaintGauge(QPainter& p, Element e);
+    void PaintElement(QPainter& p, panel::Element e, const QRegion& region);
+    void PaintTextField(QPainter& p, panel::Element e, const QRegion& region);
+    void PaintLamp(QPainter& p, panel::Element e);
+    void PaintGauge(QPainter& p, panel::Element e);
 
-    const PanelModel& m_model;
-    std::array<Slot, kElementCount> m_slots{};
+    const panel::PanelModel& m_model;
+    std::array<Slot, panel::kElementCount> m_slots{};
     QHash<QString, QPixmap> m_decoded;
     FigureStepsCache m_steps;
     QWidget* m_logo = nullptr;  // Picture1: a widget of its own for its click and cursor
@@ -127,9 +127,9 @@ private:
     QPixmap m_layer;
     bool m_layerValid = false;
 
-    std::uint64_t m_noticed = 0;         // model revision of the last Sync
-    bool m_stale = false;                // the model's Stale flag as of the last Sync
-    std::bitset<kElementCount> m_dirty;  // changed since the last frame was asked for
+    std::uint64_t m_noticed = 0;                // model revision of the last Sync
+    bool m_stale = false;                       // the model's Stale flag as of the last Sync
+    std::bitset<panel::kElementCount> m_dirty;  // changed since the last frame was asked for
     QTimer m_frameTimer;
     QElapsedTimer m_clock;
     qint64 m_lastFrameNs = 0;
@@ -137,9 +137,9 @@ private:
     QRegion m_lastFrameRegion;
     // Of the frame being painted: the elements to paint, top of the stack first, and the
     // places of the opaque ones among them.
-    std::vector<Element> m_toPaint;
+    std::vector<panel::Element> m_toPaint;
     std::vector<QRect> m_coveredBy;
     std::vector<QRect> m_places;  // of the elements a frame is asked for
 };
 
-}  // namespace kerbview::panel::qt
+}  // namespace kerbview::qt

@@ -13,7 +13,7 @@
 #include "panel/element_catalogue.h"
 #include "web/request_policy.h"
 
-namespace kerbview::app {
+namespace kerbview::qt {
 namespace {
 
 constexpr double kTwips = panel::kTwipsPerPixel;
@@ -85,7 +85,7 @@ void ShowStartFailure(const std::string& reason, const std::string& settingsFile
     box.exec();
 }
 
-QtFrontEnd::QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard)
+QtFrontEnd::QtFrontEnd(app::Program& program, DashboardOptions dashboard)
     : m_program(program), m_dashboardOptions(std::move(dashboard)) {}
 
 void QtFrontEnd::Place(QWidget* window, panel::SidePlace place) {
@@ -125,9 +125,9 @@ void QtFrontEnd::CreateMainWindow() {
     m_main->layout()->activate();
     m_program.Panel().SetChangeListener([this] { ScheduleSync(); });
     m_program.Debug().SetChangeListener([this] { ScheduleSync(); });
-    m_dashboard = std::make_unique<web::qt::DashboardServer>(
+    m_dashboard = std::make_unique<DashboardServer>(
         m_program.Panel(),
-        web::qt::PaletteLook(static_cast<core::ColourNumber>(m_program.Settings().BackgroundColor)),
+        PaletteLook(static_cast<core::ColourNumber>(m_program.Settings().BackgroundColor)),
         m_dashboardOptions);
 }
 
@@ -157,7 +157,7 @@ panel::DesktopRect QtFrontEnd::VirtualDesktopPixels() {
 double QtFrontEnd::TwipsPerPixelX() { return kTwips; }
 double QtFrontEnd::TwipsPerPixelY() { return kTwips; }
 
-WindowSize QtFrontEnd::MainWindowSize() {
+app::WindowSize QtFrontEnd::MainWindowSize() {
     // As in the resize handler: the size inside the decorations (see Kerbview_Form).
     const QSize outer = m_main->size();
     const QSize client = m_main->View().size();
@@ -202,7 +202,7 @@ void QtFrontEnd::ShowMainWindow() {
 
 void QtFrontEnd::ShowAdminWindow() {
     if (!IsOpen(m_admin)) {
-        m_admin = SideWindow(new ui::qt::AdminWindow(
+        m_admin = SideWindow(new qt::AdminWindow(
             [this](int index) { m_program.Option1_Click(index); }, m_main.get()));
         Open(m_admin, panel::SidePlace::Beside);
     }
@@ -211,7 +211,7 @@ void QtFrontEnd::ShowAdminWindow() {
 
 void QtFrontEnd::ShowDebugWindow() {
     if (!m_debug) {
-        m_debug = SideWindow(new ui::qt::DebugWindow(m_program.Debug(), m_main.get()));
+        m_debug = SideWindow(new qt::DebugWindow(m_program.Debug(), m_main.get()));
         Open(m_debug, panel::SidePlace::Beside);
     }
     m_debug->Sync();
@@ -226,12 +226,12 @@ void QtFrontEnd::ShowAbout() {
         return;
     }
     const ui::LanguageTexts& t = m_program.Texts();
-    m_about = SideWindow(new ui::qt::AboutWindow(t.TxtAboutTitle, t.TxtAboutDescription,
-                                                 t.TxtAboutCredit, m_main.get()));
+    m_about = SideWindow(new qt::AboutWindow(t.TxtAboutTitle, t.TxtAboutDescription,
+                                             t.TxtAboutCredit, m_main.get()));
     Open(m_about, panel::SidePlace::Centred);
 }
 
-net::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
+qt::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
     const ui::LanguageTexts& t = m_program.Texts();
     return {client ? t.TxtClientData : t.TxtServerData,
             t.TxtIpAddress,
@@ -244,7 +244,7 @@ net::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
 // A dialog already open is brought to the front with what was typed in it.
 void QtFrontEnd::ShowIntroPort() {
     if (!IsOpen(m_introPort)) {
-        m_introPort = new net::Intro_Port(
+        m_introPort = new Intro_Port(
             IntroTexts(false), m_program.Settings().Port,
             [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
             m_main.get());
@@ -255,7 +255,7 @@ void QtFrontEnd::ShowIntroPort() {
 
 void QtFrontEnd::ShowIntroIP() {
     if (!IsOpen(m_introIp)) {
-        m_introIp = new net::Intro_IP(
+        m_introIp = new Intro_IP(
             IntroTexts(true), m_program.Settings().IP, m_program.Settings().Port,
             [this](std::string_view text1, std::string_view text2) {
                 return m_program.IntroIpAccept(text1, text2);
@@ -267,8 +267,8 @@ void QtFrontEnd::ShowIntroIP() {
 }
 
 void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2) {
-    QString text = core::qt::FromCp1252(line1);
-    if (!line2.empty()) text += QLatin1Char('\n') + core::qt::FromCp1252(line2);
+    QString text = FromCp1252(line1);
+    if (!line2.empty()) text += QLatin1Char('\n') + FromCp1252(line2);
     // The same message still open is not stacked a second time.
     if (IsOpen(m_message) && m_message->text() == text) {
         Raise(m_message);
@@ -280,7 +280,7 @@ void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2)
     Open(m_message, panel::SidePlace::Centred);
 }
 
-WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
+app::WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
     m_dashboard->Apply(enabled, port);
     if (!enabled && m_dashboardWindow) m_dashboardWindow->close();
     return {m_dashboard->Serving(), m_dashboard->PortInUse(),
@@ -293,18 +293,18 @@ void QtFrontEnd::ShowWebDashboardWindow() {
     std::vector<std::string> urls;
     std::string problem;
     if (m_dashboard->Serving()) {
-        urls = web::DashboardUrls(web::qt::MachineIpv4Addresses(), m_dashboard->Port());
+        urls = web::DashboardUrls(MachineIpv4Addresses(), m_dashboard->Port());
         // Without a network the page can still be opened on this machine.
         if (urls.empty()) {
             urls.push_back("http://127.0.0.1:" + std::to_string(m_dashboard->Port()) + "/");
         }
     } else {
-        problem = std::to_string(m_program.Settings().WebPort) + ": " +
-                  (m_dashboard->PortInUse() ? t.TxtWebPortBusy
-                                            : core::qt::ToCp1252(m_dashboard->ErrorText()));
+        problem =
+            std::to_string(m_program.Settings().WebPort) + ": " +
+            (m_dashboard->PortInUse() ? t.TxtWebPortBusy : ToCp1252(m_dashboard->ErrorText()));
     }
     m_dashboardWindow =
-        SideWindow(new web::qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()));
+        SideWindow(new qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()));
     Open(m_dashboardWindow, panel::SidePlace::Centred);
 }
 
@@ -318,4 +318,4 @@ void QtFrontEnd::Quit() {
     QApplication::quit();
 }
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

@@ -14,7 +14,7 @@
 #include "frontends/qt/intro_dialogs.h"
 #include "frontends/qt/main_window.h"
 
-namespace kerbview::app {
+namespace kerbview::qt {
 
 /// The Qt side of the program: owns the main window and performs what the Program asks of the
 /// toolkit.
@@ -32,22 +32,22 @@ namespace kerbview::app {
 /// no one reads standard error. Needs no main window.
 void ShowStartFailure(const std::string& reason, const std::string& settingsFile);
 
-class QtFrontEnd : public FrontEnd {
+class QtFrontEnd : public app::FrontEnd {
 public:
     /// dashboard: where and how the web dashboard serves (tests keep it on 127.0.0.1).
-    explicit QtFrontEnd(Program& program, web::qt::DashboardOptions dashboard = {});
+    explicit QtFrontEnd(app::Program& program, DashboardOptions dashboard = {});
     ~QtFrontEnd() override;
     QtFrontEnd(const QtFrontEnd&) = delete;
     QtFrontEnd& operator=(const QtFrontEnd&) = delete;
 
     Kerbview_Form* MainWindow() const { return m_main.get(); }
-    ui::qt::DebugWindow* DebugWindow() const { return m_debug.data(); }
-    ui::qt::AdminWindow* AdminWindow() const { return m_admin.data(); }
-    ui::qt::AboutWindow* AboutWindow() const { return m_about.data(); }
+    qt::DebugWindow* DebugWindow() const { return m_debug.data(); }
+    qt::AdminWindow* AdminWindow() const { return m_admin.data(); }
+    qt::AboutWindow* AboutWindow() const { return m_about.data(); }
     QMessageBox* Message() const { return m_message.data(); }
     /// The web dashboard's server (made with the main window) and its address window.
-    web::qt::DashboardServer* Dashboard() const { return m_dashboard.get(); }
-    web::qt::DashboardWindow* DashboardWindow() const { return m_dashboardWindow.data(); }
+    DashboardServer* Dashboard() const { return m_dashboard.get(); }
+    qt::DashboardWindow* DashboardWindow() const { return m_dashboardWindow.data(); }
 
     /// Shows every change of the panel model, the menus and the debug model.
     void SyncViews();
@@ -57,7 +57,7 @@ public:
     panel::DesktopRect VirtualDesktopPixels() override;
     double TwipsPerPixelX() override;
     double TwipsPerPixelY() override;
-    WindowSize MainWindowSize() override;
+    app::WindowSize MainWindowSize() override;
     void MoveMainWindow(std::int32_t left, std::int32_t top) override;
     float MainWindowLeft() override;
     float MainWindowTop() override;
@@ -71,7 +71,7 @@ public:
     void ShowIntroPort() override;
     void ShowIntroIP() override;
     void ShowMessage(const std::string& line1, const std::string& line2) override;
-    WebServing ServeWebDashboard(bool enabled, std::uint16_t port) override;
+    app::WebServing ServeWebDashboard(bool enabled, std::uint16_t port) override;
     void ShowWebDashboardWindow() override;
     void CloseMainWindow() override;
     void Quit() override;
@@ -83,20 +83,20 @@ private:
     void Place(QWidget* window, panel::SidePlace place);
     /// Places and shows a side window, and places it again once it is framed.
     void Open(QWidget* window, panel::SidePlace place);
-    net::IntroTexts IntroTexts(bool client) const;
+    qt::IntroTexts IntroTexts(bool client) const;
 
-    Program& m_program;
+    app::Program& m_program;
     std::unique_ptr<Kerbview_Form> m_main;
-    QPointer<ui::qt::DebugWindow> m_debug;
-    QPointer<ui::qt::AdminWindow> m_admin;
-    QPointer<ui::qt::AboutWindow> m_about;
-    QPointer<net::Intro_Port> m_introPort;
-    QPointer<net::Intro_IP> m_introIp;
+    QPointer<qt::DebugWindow> m_debug;
+    QPointer<qt::AdminWindow> m_admin;
+    QPointer<qt::AboutWindow> m_about;
+    QPointer<Intro_Port> m_introPort;
+    QPointer<Intro_IP> m_introIp;
     QPointer<QMessageBox> m_message;
-    web::qt::DashboardOptions m_dashboardOptions;
-    std::unique_ptr<web::qt::DashboardServer> m_dashboard;
-    QPointer<web::qt::DashboardWindow> m_dashboardWindow;
+    DashboardOptions m_dashboardOptions;
+    std::unique_ptr<DashboardServer> m_dashboard;
+    QPointer<qt::DashboardWindow> m_dashboardWindow;
     int m_interval = 0;
 };
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdio>
 
-namespace kerbview::app {
+namespace kerbview::qt {
 namespace {
 
 // The toolkit calls its message handler without any context of ours, from any thread; this is
@@ -14,7 +14,7 @@ std::atomic<QtMessageLog*> g_route = nullptr;
 
 }  // namespace
 
-QtMessageLog::QtMessageLog(ErrorLog& log) : m_log(log) {
+QtMessageLog::QtMessageLog(app::ErrorLog& log) : m_log(log) {
     connect(&m_flush, &QTimer::timeout, this, [this] { m_log.Flush(); });
     m_flush.start(1000);
     g_route = this;
@@ -59,4 +59,4 @@ void QtMessageLog::Log(const QString& line) {
     m_writing = false;
 }
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

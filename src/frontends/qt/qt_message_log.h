@@ -7,7 +7,7 @@
 
 #include "app/error_log.h"
 
-namespace kerbview::app {
+namespace kerbview::qt {
 
 /// Sends the toolkit's own messages (its warnings about sockets, the HTTP server, widgets) to the
 /// program's error log, so they follow the log's rate rule instead of flooding standard error,
@@ -16,7 +16,7 @@ namespace kerbview::app {
 class QtMessageLog : public QObject {
 public:
     /// log must outlive this object.
-    explicit QtMessageLog(ErrorLog& log);
+    explicit QtMessageLog(app::ErrorLog& log);
     ~QtMessageLog() override;
     QtMessageLog(const QtMessageLog&) = delete;
     QtMessageLog& operator=(const QtMessageLog&) = delete;
@@ -25,10 +25,10 @@ private:
     static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
     void Log(const QString& line);
 
-    ErrorLog& m_log;
+    app::ErrorLog& m_log;
     QTimer m_flush;
     QtMessageHandler m_before = nullptr;
     bool m_writing = false;
 };
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

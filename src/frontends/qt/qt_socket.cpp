@@ -8,14 +8,14 @@
 
 #include "net/tcp_keepalive.h"
 
-namespace kerbview::net {
+namespace kerbview::qt {
 namespace {
 
-SocketError::Kind KindOf(QAbstractSocket::SocketError error) {
+net::SocketError::Kind KindOf(QAbstractSocket::SocketError error) {
     switch (error) {
-        case QAbstractSocket::SocketAccessError: return SocketError::Kind::PermissionDenied;
-        case QAbstractSocket::AddressInUseError: return SocketError::Kind::AddressInUse;
-        default: return SocketError::Kind::Other;
+        case QAbstractSocket::SocketAccessError: return net::SocketError::Kind::PermissionDenied;
+        case QAbstractSocket::AddressInUseError: return net::SocketError::Kind::AddressInUse;
+        default: return net::SocketError::Kind::Other;
     }
 }
 
@@ -46,16 +46,16 @@ QtSocket::~QtSocket() {
     DropConnection();
 }
 
-SocketState QtSocket::state() const {
-    if (m_server->isListening()) return SocketState::Listening;
-    if (!m_connection) return m_failed ? SocketState::Other : SocketState::Closed;
+net::SocketState QtSocket::state() const {
+    if (m_server->isListening()) return net::SocketState::Listening;
+    if (!m_connection) return m_failed ? net::SocketState::Other : net::SocketState::Closed;
     switch (m_connection->state()) {
         case QAbstractSocket::HostLookupState:
-        case QAbstractSocket::ConnectingState: return SocketState::Connecting;
-        case QAbstractSocket::ConnectedState: return SocketState::Connected;
+        case QAbstractSocket::ConnectingState: return net::SocketState::Connecting;
+        case QAbstractSocket::ConnectedState: return net::SocketState::Connected;
         case QAbstractSocket::UnconnectedState:
-            return m_failed ? SocketState::Other : SocketState::Closed;
-        default: return SocketState::Other;
+            return m_failed ? net::SocketState::Other : net::SocketState::Closed;
+        default: return net::SocketState::Other;
     }
 }
 
@@ -66,11 +66,12 @@ void QtSocket::close() {
 }
 
 void QtSocket::listen(std::int32_t port) {
-    if (port < 0 || port > 65535) throw SocketError("port outside 0..65535");
+    if (port < 0 || port > 65535) throw net::SocketError("port outside 0..65535");
     close();
     DropPending();
     if (!m_server->listen(m_listenAddress, static_cast<quint16>(port))) {
-        throw SocketError(m_server->errorString().toStdString(), KindOf(m_server->serverError()));
+        throw net::SocketError(m_server->errorString().toStdString(),
+                               KindOf(m_server->serverError()));
     }
 }
 
@@ -87,7 +88,7 @@ void QtSocket::OnNewConnection() {
 }
 
 void QtSocket::accept() {
-    if (!m_pending) throw SocketError("no connection request to accept");
+    if (!m_pending) throw net::SocketError("no connection request to accept");
     QTcpSocket* socket = m_pending;
     m_pending = nullptr;
     DropConnection();
@@ -100,7 +101,7 @@ void QtSocket::AdoptConnection(QTcpSocket* socket) {
     socket->setReadBufferSize(kReadBufferBytes);
     socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBufferBytes);
     // A peer that vanished without closing is noticed within seconds, not hours.
-    EnableKeepAlive(socket->socketDescriptor());
+    net::EnableKeepAlive(socket->socketDescriptor());
     m_handedOver = 0;
     m_stall.Start(NowMs());
     m_stallTimer.start();
@@ -115,7 +116,7 @@ void QtSocket::AdoptConnection(QTcpSocket* socket) {
     QObject::connect(socket, &QTcpSocket::connected, this, [this, socket] {
         if (socket != m_connection) return;
         m_connectTimer.stop();
-        EnableKeepAlive(socket->socketDescriptor());
+        net::EnableKeepAlive(socket->socketDescriptor());
     });
     // A connection that ends without close() (peer gone, refused, reset) is in the Other state
     // until the upkeep closes it.
@@ -139,8 +140,9 @@ void QtSocket::AdoptConnection(QTcpSocket* socket) {
 
 void QtSocket::CheckStall() {
     if (!m_connection || m_connection->state() != QAbstractSocket::ConnectedState) return;
-    const TransferSample sample{NowMs(), static_cast<std::uint64_t>(m_connection->bytesToWrite()),
-                                m_handedOver, PeerFigures(m_connection->socketDescriptor())};
+    const net::TransferSample sample{
+        NowMs(), static_cast<std::uint64_t>(m_connection->bytesToWrite()), m_handedOver,
+        net::PeerFigures(m_connection->socketDescriptor())};
     if (m_stall.Stalled(sample)) {
         Drop("the peer took no data for " + std::to_string(m_stall.StalledForMs() / 1000) +
              " s; dropped");
@@ -154,7 +156,7 @@ void QtSocket::Drop(const std::string& reason) {
 }
 
 void QtSocket::connect(const std::string& host, std::int32_t port) {
-    if (port < 0 || port > 65535) throw SocketError("port outside 0..65535");
+    if (port < 0 || port > 65535) throw net::SocketError("port outside 0..65535");
     close();
     DropPending();
     auto* socket = new QTcpSocket(this);
@@ -165,10 +167,10 @@ void QtSocket::connect(const std::string& host, std::int32_t port) {
 
 void QtSocket::send(std::string_view bytes) {
     if (!m_connection || m_connection->state() != QAbstractSocket::ConnectedState) {
-        throw SocketError("send while not connected");
+        throw net::SocketError("send while not connected");
     }
     const qint64 written = m_connection->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (written != static_cast<qint64>(bytes.size())) throw SocketError("send failed");
+    if (written != static_cast<qint64>(bytes.size())) throw net::SocketError("send failed");
 }
 
 std::string QtSocket::readAll() {
@@ -177,7 +179,7 @@ std::string QtSocket::readAll() {
     return std::string(data.constData(), static_cast<std::size_t>(data.size()));
 }
 
-void QtSocket::setEvents(SocketEvents events) { m_events = std::move(events); }
+void QtSocket::setEvents(net::SocketEvents events) { m_events = std::move(events); }
 
 std::uint16_t QtSocket::ListeningPort() const {
     return m_server->isListening() ? m_server->serverPort() : 0;
@@ -202,4 +204,4 @@ void QtSocket::DropPending() {
     socket->deleteLater();
 }
 
-}  // namespace kerbview::net
+}  // namespace kerbview::qt

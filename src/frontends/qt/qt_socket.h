@@ -12,14 +12,14 @@
 class QTcpServer;
 class QTcpSocket;
 
-namespace kerbview::net {
+namespace kerbview::qt {
 
 /// A Socket over QTcpServer and QTcpSocket, living on the UI thread so that its events arrive
 /// there. Listening uses the QTcpServer; a connection request hands the pending QTcpSocket to the
 /// event handler, whose accept() makes it this object's connection (the handler closes the
 /// listener first, so one client is served at a time). connect() uses a QTcpSocket of its own
 /// and ends in the Other state when no answer comes within the connect timeout.
-class QtSocket : public QObject, public Socket {
+class QtSocket : public QObject, public net::Socket {
     Q_OBJECT
 public:
     /// listenAddress: where listen() listens (all local addresses unless told otherwise).
@@ -35,14 +35,14 @@ public:
     /// program's own queue soon.
     static constexpr int kSendBufferBytes = 64 * 1024;
 
-    SocketState state() const override;
+    net::SocketState state() const override;
     void close() override;
     void listen(std::int32_t port) override;
     void accept() override;
     void connect(const std::string& host, std::int32_t port) override;
     void send(std::string_view bytes) override;
     std::string readAll() override;
-    void setEvents(SocketEvents events) override;
+    void setEvents(net::SocketEvents events) override;
 
     /// The port the listener is bound to (useful when listening on port 0); 0 when not listening.
     std::uint16_t ListeningPort() const;
@@ -63,10 +63,10 @@ private:
     // Once a second the connection's figures go to the rule that tells a peer taking no data
     // (one that cannot hold the server's only client slot then).
     QTimer m_stallTimer;
-    PeerStall m_stall;
+    net::PeerStall m_stall;
     std::uint64_t m_handedOver = 0;  // bytes of the connection handed to the system
     bool m_failed = false;           // the connection ended without close(): state Other
-    SocketEvents m_events;
+    net::SocketEvents m_events;
 };
 
-}  // namespace kerbview::net
+}  // namespace kerbview::qt

@@ -6,7 +6,7 @@
 
 #include "frontends/qt/main_window.h"
 
-namespace kerbview::app {
+namespace kerbview::qt {
 
 bool SaveScreenshots(Kerbview_Form& window, const QString& initialPath,
                      const QString& resizedPath) {
@@ -20,4 +20,4 @@ bool SaveScreenshots(Kerbview_Form& window, const QString& initialPath,
     return first && second;
 }
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-namespace kerbview::app {
+namespace kerbview::qt {
 
 class Kerbview_Form;
 
@@ -12,4 +12,4 @@ class Kerbview_Form;
 /// not be written.
 bool SaveScreenshots(Kerbview_Form& window, const QString& initialPath, const QString& resizedPath);
 
-}  // namespace kerbview::app
+}  // namespace kerbview::qt

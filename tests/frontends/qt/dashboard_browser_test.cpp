@@ -161,9 +161,9 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     net::test::FakeSocket server, client;
     std::ostringstream errors;
     Program program(folder.Path(), '.', telemetry::MakePlatform(), {server, client}, errors);
-    web::qt::DashboardOptions options;
+    qt::DashboardOptions options;
     options.address = QHostAddress::LocalHost;
-    QtFrontEnd frontEnd(program, options);
+    qt::QtFrontEnd frontEnd(program, options);
     ASSERT_TRUE(program.Main(frontEnd));
     ASSERT_TRUE(frontEnd.Dashboard()->Serving()) << frontEnd.Dashboard()->ErrorText().toStdString();
     const panel::PanelModel& model = program.Panel();
@@ -187,7 +187,7 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
         5000));
 
     const web::DashboardLook look =
-        web::qt::PaletteLook(static_cast<core::ColourNumber>(program.Settings().BackgroundColor));
+        qt::PaletteLook(static_cast<core::ColourNumber>(program.Settings().BackgroundColor));
     const QJsonObject shown =
         QJsonDocument::fromJson(browser.Evaluate(kShown).toString().toUtf8()).object();
     EXPECT_EQ(shown.size(),

@@ -18,7 +18,7 @@
 #include "frontends/qt/dashboard_server.h"
 #include "frontends/qt/qt_test_helpers.h"
 
-namespace kerbview::web::qt {
+namespace kerbview::qt {
 namespace {
 
 using namespace std::chrono_literals;
@@ -55,7 +55,7 @@ DashboardOptions TestOptions() {
 
 TEST(DashboardServer, HostileRequestsGetNoMoreThanNotFoundAndLeaveNoConnectionBehind) {
     panel::PanelModel model;
-    DashboardServer server(model, DashboardLook{}, TestOptions());
+    DashboardServer server(model, web::DashboardLook{}, TestOptions());
     ASSERT_TRUE(server.Apply(true, 0)) << server.ErrorText().toStdString();
     const QByteArray big(100 * 1024, 'a');
     const QByteArray host = "Host: 127.0.0.1\r\n";
@@ -152,7 +152,7 @@ TEST(DashboardServer, BrowsersAreBoundedAndOneThatStopsReadingIsDroppedWithoutPi
             model.SetText(panel::LabelN(n), std::string(1000, 'a' + tick % 26));
     });
     churn.start(5);
-    DashboardServer server(model, DashboardLook{}, TestOptions());
+    DashboardServer server(model, web::DashboardLook{}, TestOptions());
     ASSERT_TRUE(server.Apply(true, 0));
 
     // The stalled browser: a plain socket with a tiny receive buffer that never reads.
@@ -191,7 +191,7 @@ TEST(DashboardServer, BrowsersAreBoundedAndOneThatStopsReadingIsDroppedWithoutPi
     const auto got = static_cast<double>(types.size() - before);
     ::close(stalled);
     // What waited stayed under the skip bound plus one message for each browser.
-    const auto message = static_cast<qint64>(FeedEncoder(model, {}).Full().size());
+    const auto message = static_cast<qint64>(web::FeedEncoder(model, {}).Full().size());
     EXPECT_LT(worst, 64 * 1024 + 2 * message);
     // The reading browser was kept up to date, at no more than 30 messages a second.
     ASSERT_FALSE(types.empty());
@@ -204,7 +204,7 @@ TEST(DashboardServer, MalformedFramesDropOnlyTheBrowserThatSentThem) {
     panel::PanelModel model;
     DashboardOptions options = TestOptions();
     options.maxBrowsers = 16;
-    DashboardServer server(model, DashboardLook{}, options);
+    DashboardServer server(model, web::DashboardLook{}, options);
     ASSERT_TRUE(server.Apply(true, 0));
     QWebSocket watcher;
     int seen = 0;
@@ -245,7 +245,7 @@ TEST(DashboardServer, MalformedFramesDropOnlyTheBrowserThatSentThem) {
     RawClient refused(port, "GET / HTTP/1.1\r\n\r\n");
     EXPECT_TRUE(
         Spin([&] { return refused.socket.state() == QAbstractSocket::UnconnectedState; }, 2000));
-    DashboardServer holder(model, DashboardLook{}, TestOptions());
+    DashboardServer holder(model, web::DashboardLook{}, TestOptions());
     ASSERT_TRUE(holder.Apply(true, 0));
     EXPECT_FALSE(server.Apply(true, holder.Port()));
     EXPECT_TRUE(server.PortInUse());
@@ -253,4 +253,4 @@ TEST(DashboardServer, MalformedFramesDropOnlyTheBrowserThatSentThem) {
 }
 
 }  // namespace
-}  // namespace kerbview::web::qt
+}  // namespace kerbview::qt

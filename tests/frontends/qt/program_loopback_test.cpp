@@ -25,8 +25,8 @@ struct Copy {
     testing::ProgramFolder folder;
     telemetry::testing::FakeProcessMemory* memory = nullptr;
     telemetry::testing::FakeWindowFinder* windows = nullptr;
-    net::QtSocket tcpServer{QHostAddress::LocalHost};
-    net::QtSocket tcpClient{QHostAddress::LocalHost};
+    qt::QtSocket tcpServer{QHostAddress::LocalHost};
+    qt::QtSocket tcpClient{QHostAddress::LocalHost};
     testing::FakeFrontEnd frontEnd;
     std::ostringstream log;
     std::unique_ptr<Program> program;  // last: it goes before the sockets it uses

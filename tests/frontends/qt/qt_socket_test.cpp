@@ -15,7 +15,7 @@
 #include "frontends/qt/qt_socket.h"
 #include "frontends/qt/qt_test_helpers.h"
 
-namespace kerbview::net {
+namespace kerbview::qt {
 namespace {
 
 using app::testing::Spin;
@@ -39,11 +39,11 @@ TEST(QtSocket, UnansweredConnectEndsInOtherAfterTheTimeout) {
     client.connect("127.0.0.1", port);
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(Spin([&] { return client.state() != SocketState::Connecting; }, 10000));
+    ASSERT_TRUE(Spin([&] { return client.state() != net::SocketState::Connecting; }, 10000));
     const qint64 waited = clock.elapsed();
     listener.close();
     if (waited < 1000) GTEST_SKIP() << "the kernel answered the connect; no unanswered case here";
-    EXPECT_EQ(client.state(), SocketState::Other);
+    EXPECT_EQ(client.state(), net::SocketState::Other);
 }
 
 // A port in use is told apart from other listen failures; a send without a connection fails.
@@ -54,16 +54,16 @@ TEST(QtSocket, PortInUseAndSendingWithoutAConnectionAreToldAsFailures) {
     try {
         socket.listen(taken.serverPort());
         ADD_FAILURE() << "listened on a port in use";
-    } catch (const SocketError& e) {
-        EXPECT_EQ(e.ErrorKind(), SocketError::Kind::AddressInUse) << e.what();
+    } catch (const net::SocketError& e) {
+        EXPECT_EQ(e.ErrorKind(), net::SocketError::Kind::AddressInUse) << e.what();
     }
     socket.close();
-    EXPECT_THROW(socket.send("x"), SocketError) << "never connected";
+    EXPECT_THROW(socket.send("x"), net::SocketError) << "never connected";
     socket.connect("127.0.0.1", taken.serverPort());
     ASSERT_TRUE(Spin([&] { return taken.hasPendingConnections(); }));
     delete taken.nextPendingConnection();  // the peer goes away
-    ASSERT_TRUE(Spin([&] { return socket.state() == SocketState::Other; }));
-    EXPECT_THROW(socket.send("x"), SocketError) << "after the peer closed";
+    ASSERT_TRUE(Spin([&] { return socket.state() == net::SocketState::Other; }));
+    EXPECT_THROW(socket.send("x"), net::SocketError) << "after the peer closed";
 }
 
 TEST(IntroDialogsQt, OpenWithCurrentTextsAndStopOnABadPort) {
@@ -78,7 +78,7 @@ TEST(IntroDialogsQt, OpenWithCurrentTextsAndStopOnABadPort) {
                            "El puerto introducido no es valido\r\nintroduce un valor entre 0 y "
                            "65535"};
     std::vector<std::string> accepted;
-    DialogOutcome answer = DialogOutcome::BadPort;
+    net::DialogOutcome answer = net::DialogOutcome::BadPort;
     QPointer<Intro_IP> dialog = new Intro_IP(
         texts, "192.168.000.002", "1001",
         [&](std::string_view ip, std::string_view port) {
@@ -106,7 +106,7 @@ TEST(IntroDialogsQt, OpenWithCurrentTextsAndStopOnABadPort) {
     EXPECT_TRUE(dialog->isVisible());
     box->close();
 
-    answer = DialogOutcome::Accepted;
+    answer = net::DialogOutcome::Accepted;
     edit("Text2")->setText("2002");
     dialog->findChild<QPushButton*>("Command1")->click();
     EXPECT_EQ(accepted,
@@ -115,4 +115,4 @@ TEST(IntroDialogsQt, OpenWithCurrentTextsAndStopOnABadPort) {
 }
 
 }  // namespace
-}  // namespace kerbview::net
+}  // namespace kerbview::qt

@@ -31,7 +31,7 @@ namespace kerbview::app {
 namespace {
 
 using panel::Element;
-using panel::qt::BarGauge;
+using qt::BarGauge;
 using testing::ProgramFolder;
 using testing::SpinFor;
 
@@ -84,7 +84,7 @@ struct ShownPanel {
     // Lets the next frame come: it is at most one refresh period away.
     void NextFrame() { SpinFor(static_cast<int>(view.FrameIntervalMs()) + 30); }
     panel::PanelModel model;
-    panel::qt::PanelView view{model};
+    qt::PanelView view{model};
 };
 
 TEST(PanelView, OnlyThePlacesOfChangedElementsAreRepaintedAndNothingWhenNothingChanged) {
@@ -209,7 +209,7 @@ TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
     };
     for (const auto& captions : languages) {
         panel::PanelModel model;
-        panel::qt::PanelView view(model);
+        qt::PanelView view(model);
         // The longest texts each kind of field shows.
         model.SetText(Element::Label1, "RACE07 NICHT GESTARTET");
         model.SetText(Element::Label2, "100");
@@ -246,7 +246,7 @@ TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
 // Imperial tyre temperatures in three adjacent fields must read as three numbers.
 TEST(PanelView, AdjacentTyreFiguresStaySeparateAtEveryWindowSize) {
     panel::PanelModel model;
-    panel::qt::PanelView view(model);
+    qt::PanelView view(model);
     const char* figures[] = {"181", "173", "194"};
     for (int n = 0; n < 3; ++n) model.SetText(panel::LabelN(2 + n), figures[n]);
     view.Sync();
@@ -286,7 +286,7 @@ TEST(PanelView, AdjacentTyreFiguresStaySeparateAtEveryWindowSize) {
 TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
     // Read-outs in the panel's display font and the gauges' font (whose figures kern: "11").
     const panel::FontInfo fonts[] = {{"Bombardier", 15.75, false}, {"Arial", 12, true}};
-    panel::qt::FigureStepsCache steps;
+    qt::FigureStepsCache steps;
     for (const panel::FontInfo& listed : fonts) {
         for (int px : {11, 16, 21, 32}) {
             for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "204kPA",
@@ -294,9 +294,8 @@ TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
                                      "C",
                                      "30PSI"}) {
                 SCOPED_TRACE(std::string(listed.family) + " " + std::to_string(px) + " " + text);
-                panel::qt::ElementText placed;
-                placed.Prepare(text, panel::qt::ResolveFont(listed), px, QSize(400, 80), 0, false,
-                               &steps);
+                qt::ElementText placed;
+                placed.Prepare(text, qt::ResolveFont(listed), px, QSize(400, 80), 0, false, &steps);
                 EXPECT_TRUE(placed.PlacedFromSteps());
                 QImage mine(160, 60, QImage::Format_RGB32);
                 QImage shaped = mine;
@@ -327,7 +326,7 @@ TEST(PanelView, BrokenPicturesAreRejectedAndAReplacedFileShowsItsNewContent) {
     ProgramFolder folder;
     const QString path = QString::fromStdString(folder.File("car.png"));
     panel::PanelModel model;
-    panel::qt::PanelView view(model);
+    qt::PanelView view(model);
     view.resize(648, 529);
     view.PlaceScaled(1, 1);
     const panel::ElementInfo& car = panel::Info(Element::Image1);
@@ -356,14 +355,14 @@ struct QtRig : testing::ProgramRig {
     ~QtRig() {
         if (frontEnd.MainWindow() != nullptr) frontEnd.MainWindow()->Timer1().stop();
     }
-    QtFrontEnd frontEnd{program};
+    qt::QtFrontEnd frontEnd{program};
     bool started = false;
 };
 
 TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     QtRig rig("[Administrar]\r\nAdministrar=1\r\n[Opcions]\r\nScanTime=150\r\n");
     ASSERT_TRUE(rig.started);
-    Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
     EXPECT_EQ(main.Timer1().interval(), 150);
     EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
     EXPECT_EQ(main.MenuAction(panel::Menu::Conexio)->text(), QStringLiteral("Conexi\u00F3n"));
@@ -376,14 +375,14 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_FALSE(main.MenuAction(panel::Menu::TS_150)->isChecked());
     EXPECT_EQ(main.Timer1().interval(), 1000);
 
-    ui::qt::AdminWindow* admin = rig.frontEnd.AdminWindow();
+    qt::AdminWindow* admin = rig.frontEnd.AdminWindow();
     ASSERT_NE(admin, nullptr);
     EXPECT_TRUE(admin->Option1(0)->isChecked());
     admin->Option1(1)->click();
     EXPECT_EQ(rig.program.DriverSelectMode(), 1);
 
     main.MenuAction(panel::Menu::AcercaDe)->trigger();
-    ui::qt::AboutWindow* about = rig.frontEnd.AboutWindow();
+    qt::AboutWindow* about = rig.frontEnd.AboutWindow();
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
     main.MenuAction(panel::Menu::AcercaDe)->trigger();
@@ -431,8 +430,8 @@ QWidget* Shown(const QWidget& parent) {
 TEST(QtFrontEnd, SideWindowsOpenWhollyOnTheScreen) {
     QtRig rig("");
     ASSERT_TRUE(rig.started);
-    Kerbview_Form& main = *rig.frontEnd.MainWindow();
-    QtFrontEnd& fe = rig.frontEnd;
+    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    qt::QtFrontEnd& fe = rig.frontEnd;
     const QRect area = main.screen()->availableGeometry();
     using panel::SidePlace;
     struct Side {
@@ -448,9 +447,9 @@ TEST(QtFrontEnd, SideWindowsOpenWhollyOnTheScreen) {
          [&] { return fe.DebugWindow(); }},
         {"about", SidePlace::Centred, [&] { fe.ShowAbout(); }, [&] { return fe.AboutWindow(); }},
         {"port", SidePlace::Centred, [&] { fe.ShowIntroPort(); },
-         [&] { return Shown<net::Intro_Port>(main); }},
+         [&] { return Shown<qt::Intro_Port>(main); }},
         {"address", SidePlace::Centred, [&] { fe.ShowIntroIP(); },
-         [&] { return Shown<net::Intro_IP>(main); }},
+         [&] { return Shown<qt::Intro_IP>(main); }},
         {"message", SidePlace::Centred, [&] { fe.ShowMessage("Imposible abrir el proceso", "x"); },
          [&] { return fe.Message(); }},
         {"dashboard", SidePlace::Centred, [&] { fe.ShowWebDashboardWindow(); },
@@ -490,8 +489,8 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
         "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\n"
         "Depurar=1\r\n[Administrar]\r\nAdministrar=1\r\n");
     ASSERT_TRUE(rig.started);
-    QPointer<ui::qt::DebugWindow> debug = rig.frontEnd.DebugWindow();
-    QPointer<ui::qt::AdminWindow> admin = rig.frontEnd.AdminWindow();
+    QPointer<qt::DebugWindow> debug = rig.frontEnd.DebugWindow();
+    QPointer<qt::AdminWindow> admin = rig.frontEnd.AdminWindow();
     ASSERT_NE(debug, nullptr);
     EXPECT_EQ(debug->windowTitle(), QStringLiteral("Depurar"));
     EXPECT_EQ(debug->Label(3)->text(), QStringLiteral("."));
@@ -510,7 +509,7 @@ TEST(QtFrontEnd, UnknownLanguageLeavesTheMenusReachable) {
     QtRig rig("[Opcions]\r\nIdioma=english\r\n");
     ASSERT_TRUE(rig.started);
     EXPECT_EQ(rig.program.Panel().MenuAt(panel::Menu::Opciones).caption, "");
-    Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
     EXPECT_EQ(main.MenuAction(panel::Menu::Opciones)->text(), QStringLiteral("Opciones"));
     EXPECT_EQ(main.MenuAction(panel::Menu::English)->text(), QStringLiteral("English"));
     main.MenuAction(panel::Menu::English)->trigger();
@@ -523,7 +522,7 @@ TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
     QtRig rig("[Opcions]\r\nScanTime=0\r\n");
     ASSERT_TRUE(rig.started);
     ASSERT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
-    panel::qt::PanelView& view = rig.frontEnd.MainWindow()->View();
+    qt::PanelView& view = rig.frontEnd.MainWindow()->View();
     rig.frontEnd.MainWindow()->show();
     SpinFor(50);
     rig.program.Panel().SetText(Element::Label30, "BMW 320si WTCC");
@@ -534,7 +533,7 @@ TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
 TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
     QtRig rig("");
     ASSERT_TRUE(rig.started);
-    Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
     main.show();
     SpinFor(20);
     const QSize before = main.size();
