@@ -2,69 +2,17 @@
 #include "frontends/qt/bar_gauge.h"
 
 #include <QPainter>
-#include <QStaticText>
-#include <QTransform>
-#include <algorithm>
-#include <cmath>
+
+#include "panel/view_rules.h"
 
 namespace kerbview::qt {
-
-BarGauge::BarGauge(Qt::Orientation orientation, QWidget* parent)
-    : QWidget(parent), m_orientation(orientation) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-double BarGauge::FillFraction(double minvalue, double maxvalue, double value) {
-    const double span = maxvalue - minvalue;
-    if (!(span != 0) || !std::isfinite(span)) {
-        return 0;
-    }
-    const double f = (value - minvalue) / span;
-    if (std::isnan(f)) {
-        return 0;
-    }
-    return std::clamp(f, 0.0, 1.0);
-}
-
-void BarGauge::setMinvalue(double v) {
-    m_minvalue = v;
-    update();
-}
-void BarGauge::setMaxvalue(double v) {
-    m_maxvalue = v;
-    update();
-}
-void BarGauge::setValue(double v) {
-    m_value = v;
-    update();
-}
-void BarGauge::setText(const QString& text) {
-    m_text = text;
-    update();
-}
-void BarGauge::setBackcolor(const QColor& c) {
-    m_backcolor = c;
-    update();
-}
-void BarGauge::setForecolor(const QColor& c) {
-    m_forecolor = c;
-    update();
-}
-void BarGauge::setTextcolor(const QColor& c) {
-    m_textcolor = c;
-    update();
-}
-void BarGauge::setTextbkcolor(const QColor& c) {
-    m_textbkcolor = c;
-    update();
-}
 
 void PaintBarGauge(QPainter& p, const QRectF& r, const GaugeLook& look, qreal textWidth,
                    const QFont& font, const std::function<void(const QPointF&)>& drawText) {
     p.save();
     p.setClipRect(r, Qt::IntersectClip);
     p.fillRect(r, look.backcolor);
-    const double f = BarGauge::FillFraction(look.minvalue, look.maxvalue, look.value);
+    const double f = panel::BarFillFraction(look.minvalue, look.maxvalue, look.value);
     QRectF fill = r;
     if (look.orientation == Qt::Horizontal) {
         fill.setWidth(r.width() * f);
@@ -95,19 +43,6 @@ void PaintBarGauge(QPainter& p, const QRectF& r, const GaugeLook& look, qreal te
         drawText(at);
     }
     p.restore();
-}
-
-void BarGauge::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    QStaticText text(m_text);
-    text.setTextFormat(Qt::PlainText);
-    text.prepare(QTransform(), font());
-    const auto draw = [&](const QPointF& at) { p.drawStaticText(at, text); };
-    PaintBarGauge(p, rect(),
-                  {m_orientation, m_minvalue, m_maxvalue, m_value, m_backcolor, m_forecolor,
-                   m_textcolor, m_textbkcolor},
-                  text.size().width(), font(),
-                  m_text.isEmpty() ? std::function<void(const QPointF&)>() : draw);
 }
 
 }  // namespace kerbview::qt

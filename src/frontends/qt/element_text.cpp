@@ -32,10 +32,6 @@ int FitPixelSize(const QFont& base, int pixelSize, const QString& text, QSize bo
     return panel::FittedPixelSize(pixelSize, box.width() - 2 * margin, width, fits);
 }
 
-int FilledFieldMargin(int wantedPixelSize) {
-    return std::max(2, static_cast<int>(std::lround(wantedPixelSize / 10.0)));
-}
-
 void ElementText::Prepare(const std::string& cp1252, const QFont& base, int wantedPx, QSize box,
                           int margin, bool fit, FigureStepsCache* steps) {
     if (m_ready && cp1252 == m_key && wantedPx == m_wanted && box == m_box && margin == m_margin &&

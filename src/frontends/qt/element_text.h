@@ -17,11 +17,6 @@ namespace kerbview::qt {
 /// pixels free on each side); never below 6 pixels.
 int FitPixelSize(const QFont& font, int pixelSize, const QString& text, QSize box, int margin);
 
-/// Pixels a filled text field keeps free on each side of its text when the font is fitted: a
-/// tenth of the wanted size, at least 2, so that figures in adjacent fields (three tyre
-/// temperatures of three digits each) never run together, whatever the window's size.
-int FilledFieldMargin(int wantedPixelSize);
-
 /// The text of one panel element as it is drawn: the font fitted to the element's box and the
 /// laid-out glyphs, made again only when the text, the box, the font or the wanted size
 /// changes. A read-out (figures, separators, unit letters) is placed from the steps its font's

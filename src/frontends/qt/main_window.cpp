@@ -6,21 +6,15 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
-#include <cmath>
 
 #include "frontends/qt/open_url.h"
 #include "frontends/qt/qt_text.h"
 #include "panel/element_catalogue.h"
 
 namespace kerbview::qt {
-namespace {
 
-// The panel's pixels are device-independent: 15 twips each, whatever the screen's density.
-constexpr double kTwips = panel::kTwipsPerPixel;
-
-int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwips)); }
-
-}  // namespace
+using panel::PixelsToTwips;
+using panel::TwipsToPixels;
 
 Kerbview_Form::Kerbview_Form(app::Program& program, QWidget* parent)
     : QMainWindow(parent), m_program(program) {
@@ -36,8 +30,8 @@ Kerbview_Form::Kerbview_Form(app::Program& program, QWidget* parent)
     connect(&m_timer, &QTimer::timeout, this, [this] { m_program.Tick(); });
 
     // The client area of the initial layout, with the menu bar above it.
-    resize(ToPixels(panel::kDesignClientWidth),
-           ToPixels(panel::kDesignClientHeight) + menuBar()->sizeHint().height());
+    resize(TwipsToPixels(panel::kDesignClientWidth),
+           TwipsToPixels(panel::kDesignClientHeight) + menuBar()->sizeHint().height());
 }
 
 void Kerbview_Form::BuildMenus() {
@@ -77,10 +71,11 @@ void Kerbview_Form::BuildMenus() {
 void Kerbview_Form::SyncMenus() {
     const panel::PanelModel& model = m_program.Panel();
     if (m_menusSynced && model.Revision() == m_menusSeen) return;
+    const panel::PanelChanges changes = model.ChangedSince(m_menusSeen);
     for (std::size_t i = 0; i < panel::kMenuCount; ++i) {
         const auto m = static_cast<panel::Menu>(i);
         const panel::MenuState& s = model.MenuAt(m);
-        if (m_menusSynced && s.revision <= m_menusSeen) continue;
+        if (m_menusSynced && !changes.menus[i]) continue;
         QAction* action = m_actions[i];
         if (const panel::MenuInfo& info = panel::Info(m); !info.separator) {
             // An unknown language leaves the captions empty; an empty menu title would vanish
@@ -102,8 +97,8 @@ std::optional<panel::OuterSize> Kerbview_Form::AvailableOuterSize() const {
     if (s == nullptr) return std::nullopt;
     const QSize area = s->availableGeometry().size();
     const QSize decorations = frameGeometry().size() - size();
-    return panel::OuterSize{(area.width() - decorations.width()) * kTwips,
-                            (area.height() - decorations.height()) * kTwips};
+    return panel::OuterSize{PixelsToTwips(area.width() - decorations.width()),
+                            PixelsToTwips(area.height() - decorations.height())};
 }
 
 void Kerbview_Form::resizeEvent(QResizeEvent* event) {
@@ -114,14 +109,14 @@ void Kerbview_Form::resizeEvent(QResizeEvent* event) {
     // The window's size here is its size inside the decorations (menu bar included): the
     // window manager adds its frame only after the window is shown, so an outer size taken at
     // load would not match the sizes seen later, and the frame never changes the proportions.
-    const panel::ResizeAction action =
-        m_program.Resize(state, width() * kTwips, height() * kTwips, AvailableOuterSize());
+    const panel::ResizeAction action = m_program.Resize(
+        state, PixelsToTwips(width()), PixelsToTwips(height()), AvailableOuterSize());
     if (action.resizeTo) {
-        resize(ToPixels(action.resizeTo->width), ToPixels(action.resizeTo->height));
+        resize(TwipsToPixels(action.resizeTo->width), TwipsToPixels(action.resizeTo->height));
     }
     if (action.scale) {
         const QSize client = m_view->size();
-        m_program.ScaleElements(client.width() * kTwips, client.height() * kTwips,
+        m_program.ScaleElements(PixelsToTwips(client.width()), PixelsToTwips(client.height()),
                                 [this](panel::Element e, const panel::ScaledGeometry& g) {
                                     m_view->Place(e, g.left, g.top, g.width, g.height, g.fontSize);
                                 });

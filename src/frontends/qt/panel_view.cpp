@@ -85,26 +85,23 @@ QRegion UnionOf(std::vector<QRect>& rects) {
     return region;
 }
 
-constexpr double kPixelsPerPoint = 96.0 / 72.0;
+QRect ToQRect(const panel::PixelRect& r) { return QRect(r.left, r.top, r.width, r.height); }
+panel::PixelRect ToPixelRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
 // Old readings stay legible and keep their colours, but plainly fainter than live ones.
 constexpr double kStaleOpacity = 0.4;
-constexpr int kLampMargin = 4;
-constexpr int kCaptionMargin = 1;
 
 }  // namespace
 
 QColor ToQColor(core::ColourNumber c, const QPalette& palette) {
-    if (c == panel::kSystemWindowText) {
-        return palette.color(QPalette::WindowText);
+    const panel::DecodedColour d = panel::DecodeColour(c);
+    switch (d.kind) {
+        case panel::ColourKind::WindowText: return palette.color(QPalette::WindowText);
+        case panel::ColourKind::Highlight: return palette.color(QPalette::Highlight);
+        case panel::ColourKind::None: return Qt::transparent;
+        case panel::ColourKind::Plain: break;
     }
-    if (c == panel::kSystemHighlight) {
-        return palette.color(QPalette::Highlight);
-    }
-    if (!panel::IsPlainColour(c)) {
-        return Qt::transparent;
-    }
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
+    return QColor(d.red, d.green, d.blue);
 }
 
 QFont ResolveFont(const panel::FontInfo& listedFont) {
@@ -172,9 +169,10 @@ int PanelView::Sync() {
     int changed = 0;
     const bool staleChanged = m_model.Stale() != m_stale;
     m_stale = m_model.Stale();
+    const panel::PanelChanges changes = m_model.ChangedSince(m_noticed);
     for (std::size_t i = 0; i < panel::kElementCount; ++i) {
         const auto e = static_cast<panel::Element>(i);
-        if (m_model[e].revision > m_noticed || (staleChanged && panel::ShowsReading(e))) {
+        if (changes.elements[i] || (staleChanged && panel::ShowsReading(e))) {
             Notice(e);
             ++changed;
         }
@@ -216,20 +214,19 @@ void PanelView::TakePicture(panel::Element e) {
 
 double PanelView::FrameIntervalMs() const {
     const QScreen* on = screen();
-    const double hz = on != nullptr ? on->refreshRate() : 0.0;
-    return 1000.0 / (hz >= 1.0 ? hz : 60.0);
+    return panel::FrameIntervalMs(on != nullptr ? on->refreshRate() : 0.0);
 }
 
 void PanelView::ScheduleFrame() {
     if (m_frameTimer.isActive()) {
         return;  // the frame that is due paints this change too
     }
-    const double wait =
-        FrameIntervalMs() - static_cast<double>(m_clock.nsecsElapsed() - m_lastFrameNs) / 1e6;
-    if (wait <= 0) {
+    const int wait = panel::FrameWaitMs(
+        FrameIntervalMs(), static_cast<double>(m_clock.nsecsElapsed() - m_lastFrameNs) / 1e6);
+    if (wait == 0) {
         Flush();
     } else {
-        m_frameTimer.start(static_cast<int>(std::ceil(wait)));
+        m_frameTimer.start(wait);
     }
 }
 
@@ -245,17 +242,10 @@ void PanelView::Flush() {
 }
 
 int PanelView::WantedPixels(panel::Element e) const {
-    return static_cast<int>(
-        std::lround(m_slots[static_cast<std::size_t>(e)].fontSize * kPixelsPerPoint));
+    return panel::PointsToPixels(m_slots[static_cast<std::size_t>(e)].fontSize);
 }
 
-// A field with a fill sits beside others of its kind (the tyre temperatures): its figure keeps a
-// gap inside it. Captions without a fill keep to their own width.
-int PanelView::Margin(panel::Element e) const {
-    return panel::Info(e).kind == panel::ElementKind::Lamp ? kLampMargin
-           : panel::Info(e).backColor == panel::kNoFill    ? kCaptionMargin
-                                                           : FilledFieldMargin(WantedPixels(e));
-}
+int PanelView::Margin(panel::Element e) const { return panel::TextMargin(e, WantedPixels(e)); }
 
 int PanelView::OwnFit(panel::Element e) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
@@ -290,9 +280,7 @@ QFont PanelView::ElementFont(panel::Element e) { return PreparedText(e).Font(); 
 void PanelView::Place(panel::Element e, double left, double top, double width, double height,
                       std::optional<double> fontSize) {
     Slot& slot = m_slots[static_cast<std::size_t>(e)];
-    const auto px = [](double twips) {
-        return static_cast<int>(std::lround(twips / panel::kTwipsPerPixel));
-    };
+    const auto px = [](double twips) { return panel::TwipsToPixels(twips); };
     const QRect before = slot.rect;
     slot.rect = QRect(px(left), px(top), std::max(1, px(width)), std::max(1, px(height)));
     if (fontSize) {
@@ -358,16 +346,6 @@ void PanelView::PaintLayer() {
     m_layerValid = true;
 }
 
-bool PanelView::Opaque(panel::Element e) const {
-    switch (panel::Info(e).kind) {
-        case panel::ElementKind::TextField:
-            return ToQColor(m_model[e].backColor, palette()).alpha() == 255;
-        case panel::ElementKind::BarGauge:
-        case panel::ElementKind::WheelMarker: return true;
-        default: return false;  // a lamp's rounded corners show what lies beneath
-    }
-}
-
 void PanelView::paintEvent(QPaintEvent* event) {
     m_lastFrameNs = m_clock.nsecsElapsed();
     ++m_frames;
@@ -377,39 +355,17 @@ void PanelView::paintEvent(QPaintEvent* event) {
     if (!m_layerValid || m_layer.size() != size() * ratio) {
         PaintLayer();
     }
-    // From the top of the stack down: an element is painted only where no opaque element
-    // above it covers the region, and the layer only where no opaque element does. The
-    // pictures are in the layer and the logo is a widget above it.
-    const auto order = panel::ElementCollection();
-    m_coveredBy.clear();
-    m_toPaint.clear();
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        if (it->type != panel::CollectionEntry::Type::PanelElement) {
-            continue;
-        }
-        const panel::Element e = it->element;
-        const panel::ElementKind kind = panel::Info(e).kind;
-        const QRect& r = m_slots[static_cast<std::size_t>(e)].rect;
-        if (kind == panel::ElementKind::Picture || kind == panel::ElementKind::List ||
-            !m_model[e].visible || !region.intersects(r)) {
-            continue;
-        }
-        // Elements meet at their edges only; the regions are worked out for an element that an
-        // opaque one above it touches.
-        QRegion above;
-        for (const QRect& c : m_coveredBy) {
-            if (c.intersects(r)) {
-                above += c;
-            }
-        }
-        if (!above.isEmpty() && (region.intersected(r) - above).isEmpty()) {
-            continue;
-        }
-        m_toPaint.push_back(e);
-        if (Opaque(e)) {
-            m_coveredBy.push_back(r);
-        }
+    // The elements to paint by the stacking rule (panel::PlanFrame); the layer is painted only
+    // where none of the opaque ones among them lies. The logo is a widget above it all.
+    m_damage.clear();
+    for (const QRect& r : region) m_damage.push_back(ToPixelRect(r));
+    for (std::size_t i = 0; i < panel::kElementCount; ++i) {
+        m_framePlaces[i] = ToPixelRect(m_slots[i].rect);
     }
+    panel::PlanFrame(m_model, m_framePlaces, m_damage, m_plan);
+    const std::vector<panel::Element>& toPaint = m_plan.toPaint;
+    m_coveredBy.clear();
+    for (const panel::PixelRect& r : m_plan.covered) m_coveredBy.push_back(ToQRect(r));
     QPainter p(this);
     for (const QRect& r : region - UnionOf(m_coveredBy)) {
         p.drawPixmap(r, m_layer,
@@ -419,7 +375,7 @@ void PanelView::paintEvent(QPaintEvent* event) {
     // partly transparent, one veil for all of them so that neighbours that meet by a pixel
     // fade alike. The elements that show no reading (status texts, captions, which lie above
     // the readings they meet) are drawn after the veil and stay whole.
-    for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
+    for (auto it = toPaint.rbegin(); it != toPaint.rend(); ++it) {
         if (!m_stale || Faded(*it)) {
             PaintElement(p, *it, region);
         }
@@ -428,7 +384,7 @@ void PanelView::paintEvent(QPaintEvent* event) {
         return;
     }
     QRegion veil;
-    for (const panel::Element e : m_toPaint) {
+    for (const panel::Element e : toPaint) {
         if (Faded(e)) {
             veil += m_slots[static_cast<std::size_t>(e)].rect;
         }
@@ -440,7 +396,7 @@ void PanelView::paintEvent(QPaintEvent* event) {
                      QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
     }
     p.setOpacity(1.0);
-    for (auto it = m_toPaint.rbegin(); it != m_toPaint.rend(); ++it) {
+    for (auto it = toPaint.rbegin(); it != toPaint.rend(); ++it) {
         if (!Faded(*it)) {
             PaintElement(p, *it, region);
         }
@@ -472,10 +428,10 @@ void PanelView::PaintTextField(QPainter& p, panel::Element e, const QRegion& reg
     if (text.Text().isEmpty()) {
         return;
     }
-    // Centred in a filled field, on the left in one without a fill; centred from top to bottom.
     const QSizeF size = text.Size();
-    const double x =
-        info.backColor == panel::kNoFill ? r.left() : r.left() + (r.width() - size.width()) / 2;
+    const double x = panel::TextAlignment(e) == panel::TextAlign::Left
+                         ? r.left()
+                         : r.left() + (r.width() - size.width()) / 2;
     const QPointF at(x, r.top() + (r.height() - size.height()) / 2);
     // A neighbour's change that reaches only the edge of this field leaves its text alone.
     if (!region.intersects(QRectF(at, size).toAlignedRect())) {

@@ -25,6 +25,7 @@
 #include "frontends/qt/figure_steps.h"
 #include "panel/element_catalogue.h"
 #include "panel/panel_model.h"
+#include "panel/view_rules.h"
 
 namespace kerbview::qt {
 
@@ -107,8 +108,6 @@ private:
     int WantedPixels(panel::Element e) const;
     int Margin(panel::Element e) const;
     int OwnFit(panel::Element e);
-    // Whether e, drawn, covers its whole place.
-    bool Opaque(panel::Element e) const;
     bool Faded(panel::Element e) const { return m_stale && panel::ShowsReading(e); }
     void PaintLayer();
     void PaintElement(QPainter& p, panel::Element e, const QRegion& region);
@@ -135,9 +134,11 @@ private:
     qint64 m_lastFrameNs = 0;
     int m_frames = 0;
     QRegion m_lastFrameRegion;
-    // Of the frame being painted: the elements to paint, top of the stack first, and the
-    // places of the opaque ones among them.
-    std::vector<panel::Element> m_toPaint;
+    // Of the frame being painted: the region and the elements' places in the rule's terms, what
+    // it paints, and the places of the opaque elements among them.
+    std::vector<panel::PixelRect> m_damage;
+    std::array<panel::PixelRect, panel::kElementCount> m_framePlaces{};
+    panel::FramePlan m_plan;
     std::vector<QRect> m_coveredBy;
     std::vector<QRect> m_places;  // of the elements a frame is asked for
 };

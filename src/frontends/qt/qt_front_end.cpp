@@ -6,7 +6,6 @@
 #include <QLayout>
 #include <QScreen>
 #include <QWindow>
-#include <cmath>
 #include <functional>
 
 #include "frontends/qt/qt_text.h"
@@ -15,10 +14,6 @@
 
 namespace kerbview::qt {
 namespace {
-
-constexpr double kTwips = panel::kTwipsPerPixel;
-
-int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwips)); }
 
 // A side window of the main window: its own top-level window, deleted when closed.
 template <class W>
@@ -154,23 +149,24 @@ panel::DesktopRect QtFrontEnd::VirtualDesktopPixels() {
     return {all.left(), all.top(), all.width(), all.height()};
 }
 
-double QtFrontEnd::TwipsPerPixelX() { return kTwips; }
-double QtFrontEnd::TwipsPerPixelY() { return kTwips; }
+double QtFrontEnd::TwipsPerPixelX() { return panel::PixelsToTwips(1); }
+double QtFrontEnd::TwipsPerPixelY() { return panel::PixelsToTwips(1); }
 
 app::WindowSize QtFrontEnd::MainWindowSize() {
     // As in the resize handler: the size inside the decorations (see Kerbview_Form).
     const QSize outer = m_main->size();
     const QSize client = m_main->View().size();
-    return {outer.width() * kTwips, outer.height() * kTwips, client.width() * kTwips,
-            client.height() * kTwips};
+    using panel::PixelsToTwips;
+    return {PixelsToTwips(outer.width()), PixelsToTwips(outer.height()),
+            PixelsToTwips(client.width()), PixelsToTwips(client.height())};
 }
 
 void QtFrontEnd::MoveMainWindow(std::int32_t left, std::int32_t top) {
-    m_main->move(ToPixels(left), ToPixels(top));
+    m_main->move(panel::TwipsToPixels(left), panel::TwipsToPixels(top));
 }
 
-float QtFrontEnd::MainWindowLeft() { return static_cast<float>(m_main->x() * kTwips); }
-float QtFrontEnd::MainWindowTop() { return static_cast<float>(m_main->y() * kTwips); }
+float QtFrontEnd::MainWindowLeft() { return static_cast<float>(panel::PixelsToTwips(m_main->x())); }
+float QtFrontEnd::MainWindowTop() { return static_cast<float>(panel::PixelsToTwips(m_main->y())); }
 
 bool QtFrontEnd::DecodePicture(panel::Element e, const std::string& path) {
     return m_main->View().DecodePicture(e, path);
