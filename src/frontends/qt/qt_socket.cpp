@@ -30,14 +30,14 @@ QtSocket::QtSocket(QHostAddress listenAddress, QObject* parent)
     : QObject(parent), m_listenAddress(std::move(listenAddress)), m_server(new QTcpServer(this)) {
     QObject::connect(m_server, &QTcpServer::newConnection, this, &QtSocket::OnNewConnection);
     m_connectTimer.setSingleShot(true);
-    m_connectTimer.setInterval(kConnectTimeoutMs);
+    m_connectTimer.setInterval(net::kConnectTimeoutMs);
     QObject::connect(&m_connectTimer, &QTimer::timeout, this, [this] {
         if (m_connection && m_connection->state() != QAbstractSocket::ConnectedState) {
             m_connection->abort();
             m_failed = true;
         }
     });
-    m_stallTimer.setInterval(1000);
+    m_stallTimer.setInterval(net::PeerStall::kLookIntervalMs);
     QObject::connect(&m_stallTimer, &QTimer::timeout, this, [this] { CheckStall(); });
 }
 
@@ -99,7 +99,7 @@ void QtSocket::accept() {
 void QtSocket::AdoptConnection(QTcpSocket* socket) {
     m_connection = socket;
     socket->setReadBufferSize(kReadBufferBytes);
-    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBufferBytes);
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, net::kSendBufferBytes);
     // A peer that vanished without closing is noticed within seconds, not hours.
     net::EnableKeepAlive(socket->socketDescriptor());
     m_handedOver = 0;
@@ -144,8 +144,7 @@ void QtSocket::CheckStall() {
         NowMs(), static_cast<std::uint64_t>(m_connection->bytesToWrite()), m_handedOver,
         net::PeerFigures(m_connection->socketDescriptor())};
     if (m_stall.Stalled(sample)) {
-        Drop("the peer took no data for " + std::to_string(m_stall.StalledForMs() / 1000) +
-             " s; dropped");
+        Drop(m_stall.DropReason());
     }
 }
 

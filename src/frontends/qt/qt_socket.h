@@ -18,7 +18,7 @@ namespace kerbview::qt {
 /// there. Listening uses the QTcpServer; a connection request hands the pending QTcpSocket to the
 /// event handler, whose accept() makes it this object's connection (the handler closes the
 /// listener first, so one client is served at a time). connect() uses a QTcpSocket of its own
-/// and ends in the Other state when no answer comes within the connect timeout.
+/// and ends in the Other state when no answer comes within net::kConnectTimeoutMs.
 class QtSocket : public QObject, public net::Socket {
     Q_OBJECT
 public:
@@ -26,14 +26,8 @@ public:
     explicit QtSocket(QHostAddress listenAddress = QHostAddress::Any, QObject* parent = nullptr);
     ~QtSocket() override;
 
-    /// How long a connect may go unanswered before it ends in the Other state.
-    static constexpr int kConnectTimeoutMs = 3000;
     /// Most bytes Qt keeps unread; further bytes wait in the operating system.
     static constexpr qint64 kReadBufferBytes = 65536;
-    /// The system's send buffer of a connection: a few seconds of packets at the fastest scan,
-    /// so that where the system tells nothing of the peer, one that takes nothing stalls the
-    /// program's own queue soon.
-    static constexpr int kSendBufferBytes = 64 * 1024;
 
     net::SocketState state() const override;
     void close() override;
@@ -60,8 +54,8 @@ private:
     QPointer<QTcpSocket> m_connection;
     QPointer<QTcpSocket> m_pending;
     QTimer m_connectTimer;
-    // Once a second the connection's figures go to the rule that tells a peer taking no data
-    // (one that cannot hold the server's only client slot then).
+    // Every look interval the connection's figures go to the rule that tells a peer taking no
+    // data (one that cannot hold the server's only client slot then).
     QTimer m_stallTimer;
     net::PeerStall m_stall;
     std::uint64_t m_handedOver = 0;  // bytes of the connection handed to the system
