@@ -2,11 +2,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocale>
-#include <QSaveFile>
 #include <QTimer>
 #include <iostream>
 #include <vector>
 
+#include "app/front_end_rules.h"
 #include "app/program.h"
 #include "app/startup.h"
 #include "core/path_text.h"
@@ -83,18 +83,10 @@ int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     if (const auto& stats = startup.options.statsFile) {
-        QObject::connect(&statsTimer, &QTimer::timeout,
-                         [&program, &sinceStart, path = QString::fromLocal8Bit(*stats)] {
-                             QSaveFile file(path);
-                             if (file.open(QIODevice::WriteOnly)) {
-                                 file.write(QStringLiteral("ms=%1\nsent=%2\npresented=%3\n")
-                                                .arg(sinceStart.elapsed())
-                                                .arg(program.PacketsSent())
-                                                .arg(program.PacketsPresented())
-                                                .toLatin1());
-                                 file.commit();
-                             }
-                         });
+        QObject::connect(&statsTimer, &QTimer::timeout, [&program, &sinceStart, path = *stats] {
+            app::WriteStatsFile(path, sinceStart.elapsed(), program.PacketsSent(),
+                                program.PacketsPresented());
+        });
         statsTimer.start(1000);
     }
 

@@ -263,15 +263,17 @@ void QtFrontEnd::ShowIntroIP() {
 }
 
 void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2) {
-    QString text = FromCp1252(line1);
-    if (!line2.empty()) text += QLatin1Char('\n') + FromCp1252(line2);
-    // The same message still open is not stacked a second time.
-    if (IsOpen(m_message) && m_message->text() == text) {
+    if (m_messages.Show(line1, line2) == app::MessageBoxes::Action::Raise && m_message) {
         Raise(m_message);
         return;
     }
-    m_message = SideWindow(new QMessageBox(QMessageBox::Critical, QStringLiteral("Kerbview"), text,
-                                           QMessageBox::Ok, m_main.get()));
+    auto* box =
+        SideWindow(new QMessageBox(QMessageBox::Critical, QStringLiteral("Kerbview"),
+                                   FromCp1252(m_messages.Text()), QMessageBox::Ok, m_main.get()));
+    QObject::connect(box, &QDialog::finished, box, [this, box] {
+        if (box == m_message) m_messages.Closed();
+    });
+    m_message = box;
     m_message->setWindowModality(Qt::NonModal);
     Open(m_message, panel::SidePlace::Centred);
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/front_end.h"
+#include "app/front_end_rules.h"
 #include "frontends/qt/about_window.h"
 #include "frontends/qt/admin_window.h"
 #include "frontends/qt/dashboard_server.h"
@@ -93,6 +94,7 @@ private:
     QPointer<Intro_Port> m_introPort;
     QPointer<Intro_IP> m_introIp;
     QPointer<QMessageBox> m_message;
+    app::MessageBoxes m_messages;
     DashboardOptions m_dashboardOptions;
     std::unique_ptr<DashboardServer> m_dashboard;
     QPointer<qt::DashboardWindow> m_dashboardWindow;

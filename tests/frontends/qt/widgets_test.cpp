@@ -382,6 +382,9 @@ TEST(QtFrontEnd, MessagesNeitherBlockNorStack) {
     EXPECT_EQ(box->text(), QStringLiteral("Imposible abrir el proceso\nrefused"));
     rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
     EXPECT_EQ(rig.frontEnd.Message(), box.data());
+    box->close();  // closed, not yet deleted: the message opens again
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    EXPECT_NE(rig.frontEnd.Message(), box.data());
 }
 
 // The child window of type W that is shown (closed ones may await their deletion).
