@@ -57,7 +57,6 @@ std::vector<std::string> MachineIpv4Addresses() {
 DashboardWindow::DashboardWindow(const std::string& title, const std::vector<std::string>& urls,
                                  const std::string& problem, QWidget* parent)
     : QWidget(parent, Qt::Window), m_code(new QLabel(this)) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("WebDashboardWindow"));
     setWindowTitle(FromCp1252(title));
     auto* layout = new QVBoxLayout(this);

@@ -20,7 +20,7 @@ std::vector<std::string> MachineIpv4Addresses();
 
 /// The small window that tells how to open the dashboard: the addresses to type and, for a
 /// phone's camera, the QR code of the one chosen (the first at opening); or, when the dashboard
-/// could not be served, why. Not modal; deletes itself when closed.
+/// could not be served, why. Not modal.
 class DashboardWindow : public QWidget {
     Q_OBJECT
 

@@ -42,10 +42,9 @@ QPushButton* OkButton(const std::string& text, QWidget* parent) {
     return button;
 }
 
-/// Deleted on close, not modal; the front end places it (centred on the main window).
+/// Not modal; the front end opens it as a side window (centred on the main window).
 void Prepare(QDialog* dialog, const char* name, const std::string& title) {
     dialog->setObjectName(QString::fromLatin1(name));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setModal(false);
     dialog->setWindowTitle(FromCp1252(title));
     dialog->adjustSize();

@@ -24,7 +24,7 @@ struct IntroTexts {
     std::string badPort;    ///< TxtBadPort
 };
 
-/// The port dialog of the server role. Shown without blocking, deleted when closed; closing it
+/// The port dialog of the server role. Shown without blocking; closing it
 /// with the window's own control changes nothing.
 class Intro_Port : public QDialog {
     Q_OBJECT
@@ -43,7 +43,7 @@ private:
     QLineEdit* m_text2;
 };
 
-/// The address dialog of the client role. Shown without blocking, deleted when closed; closing
+/// The address dialog of the client role. Shown without blocking; closing
 /// it with the window's own control changes nothing.
 class Intro_IP : public QDialog {
     Q_OBJECT

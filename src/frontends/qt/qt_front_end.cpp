@@ -15,13 +15,6 @@
 namespace kerbview::qt {
 namespace {
 
-// A side window of the main window: its own top-level window, deleted when closed.
-template <class W>
-W* SideWindow(W* window) {
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    return window;
-}
-
 panel::DesktopRect Rect(const QRect& r) { return {r.left(), r.top(), r.width(), r.height()}; }
 
 // The decorations the window system puts around a top-level window: its own once it is framed,
@@ -101,12 +94,16 @@ void QtFrontEnd::Place(QWidget* window, panel::SidePlace place) {
         window->size()));
 }
 
-void QtFrontEnd::Open(QWidget* window, panel::SidePlace place) {
+template <class W>
+W* QtFrontEnd::OpenSide(W* window, panel::SidePlace place) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QtFrontEnd::shutdown, window, &QWidget::close);
     Place(window, place);
     window->show();
     new PlaceWhenShown(window->windowHandle(), [this, side = QPointer<QWidget>(window), place] {
         if (side && m_main) Place(side, place);
     });
+    return window;
 }
 
 QtFrontEnd::~QtFrontEnd() {
@@ -198,17 +195,17 @@ void QtFrontEnd::ShowMainWindow() {
 
 void QtFrontEnd::ShowAdminWindow() {
     if (!IsOpen(m_admin)) {
-        m_admin = SideWindow(new qt::AdminWindow(
-            [this](int index) { m_program.Option1_Click(index); }, m_main.get()));
-        Open(m_admin, panel::SidePlace::Beside);
+        m_admin = OpenSide(new qt::AdminWindow(
+                               [this](int index) { m_program.Option1_Click(index); }, m_main.get()),
+                           panel::SidePlace::Beside);
     }
     m_admin->Open();
 }
 
 void QtFrontEnd::ShowDebugWindow() {
     if (!m_debug) {
-        m_debug = SideWindow(new qt::DebugWindow(m_program.Debug(), m_main.get()));
-        Open(m_debug, panel::SidePlace::Beside);
+        m_debug = OpenSide(new qt::DebugWindow(m_program.Debug(), m_main.get()),
+                           panel::SidePlace::Beside);
     }
     m_debug->Sync();
     m_debug->show();
@@ -222,9 +219,9 @@ void QtFrontEnd::ShowAbout() {
         return;
     }
     const ui::LanguageTexts& t = m_program.Texts();
-    m_about = SideWindow(new qt::AboutWindow(t.TxtAboutTitle, t.TxtAboutDescription,
-                                             t.TxtAboutCredit, m_main.get()));
-    Open(m_about, panel::SidePlace::Centred);
+    m_about = OpenSide(
+        new qt::AboutWindow(t.TxtAboutTitle, t.TxtAboutDescription, t.TxtAboutCredit, m_main.get()),
+        panel::SidePlace::Centred);
 }
 
 qt::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
@@ -240,24 +237,26 @@ qt::IntroTexts QtFrontEnd::IntroTexts(bool client) const {
 // A dialog already open is brought to the front with what was typed in it.
 void QtFrontEnd::ShowIntroPort() {
     if (!IsOpen(m_introPort)) {
-        m_introPort = new Intro_Port(
-            IntroTexts(false), m_program.Settings().Port,
-            [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
-            m_main.get());
-        Open(m_introPort, panel::SidePlace::Centred);
+        m_introPort = OpenSide(
+            new Intro_Port(
+                IntroTexts(false), m_program.Settings().Port,
+                [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
+                m_main.get()),
+            panel::SidePlace::Centred);
     }
     Raise(m_introPort);
 }
 
 void QtFrontEnd::ShowIntroIP() {
     if (!IsOpen(m_introIp)) {
-        m_introIp = new Intro_IP(
-            IntroTexts(true), m_program.Settings().IP, m_program.Settings().Port,
-            [this](std::string_view text1, std::string_view text2) {
-                return m_program.IntroIpAccept(text1, text2);
-            },
-            m_main.get());
-        Open(m_introIp, panel::SidePlace::Centred);
+        m_introIp =
+            OpenSide(new Intro_IP(
+                         IntroTexts(true), m_program.Settings().IP, m_program.Settings().Port,
+                         [this](std::string_view text1, std::string_view text2) {
+                             return m_program.IntroIpAccept(text1, text2);
+                         },
+                         m_main.get()),
+                     panel::SidePlace::Centred);
     }
     Raise(m_introIp);
 }
@@ -267,15 +266,13 @@ void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2)
         Raise(m_message);
         return;
     }
-    auto* box =
-        SideWindow(new QMessageBox(QMessageBox::Critical, QStringLiteral("Kerbview"),
-                                   FromCp1252(m_messages.Text()), QMessageBox::Ok, m_main.get()));
-    QObject::connect(box, &QDialog::finished, box, [this, box] {
+    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Kerbview"),
+                                FromCp1252(m_messages.Text()), QMessageBox::Ok, m_main.get());
+    box->setWindowModality(Qt::NonModal);
+    connect(box, &QDialog::finished, box, [this, box] {
         if (box == m_message) m_messages.Closed();
     });
-    m_message = box;
-    m_message->setWindowModality(Qt::NonModal);
-    Open(m_message, panel::SidePlace::Centred);
+    m_message = OpenSide(box, panel::SidePlace::Centred);
 }
 
 app::WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
@@ -302,17 +299,14 @@ void QtFrontEnd::ShowWebDashboardWindow() {
             (m_dashboard->PortInUse() ? t.TxtWebPortBusy : ToCp1252(m_dashboard->ErrorText()));
     }
     m_dashboardWindow =
-        SideWindow(new qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()));
-    Open(m_dashboardWindow, panel::SidePlace::Centred);
+        OpenSide(new qt::DashboardWindow(t.TxtWebDashboard, urls, problem, m_main.get()),
+                 panel::SidePlace::Centred);
 }
 
 void QtFrontEnd::CloseMainWindow() { m_main->close(); }
 
 void QtFrontEnd::Quit() {
-    for (QWidget* side : std::initializer_list<QWidget*>{m_debug, m_admin, m_about, m_introPort,
-                                                         m_introIp, m_message, m_dashboardWindow}) {
-        if (side != nullptr) side->close();
-    }
+    emit shutdown();
     QApplication::quit();
 }
 

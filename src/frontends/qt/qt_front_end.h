@@ -17,6 +17,11 @@
 
 namespace kerbview::qt {
 
+/// Shows why the start stopped (reason in UTF-8, as on standard error) and the settings file
+/// in a message box, and returns once it is closed; for a start from the desktop's menu, where
+/// no one reads standard error. Needs no main window.
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile);
+
 /// The Qt side of the program: owns the main window and performs what the Program asks of the
 /// toolkit.
 ///
@@ -25,15 +30,12 @@ namespace kerbview::qt {
 /// changed, whoever changed it (a tick, a click, a socket event, a dialog).
 ///
 /// One rule for side windows (debug, Admin, about, the address dialogs, messages, the web
-/// dashboard's window): each is a child window of the main window, deleted when closed
-/// (WA_DeleteOnClose), tracked by a QPointer, opened wholly on the main window's screen, beside
-/// or centred on it (Open), and closed with the main window at the end.
-/// Shows why the start stopped (reason in UTF-8, as on standard error) and the settings file
-/// in a message box, and returns once it is closed; for a start from the desktop's menu, where
-/// no one reads standard error. Needs no main window.
-void ShowStartFailure(const std::string& reason, const std::string& settingsFile);
+/// dashboard's window), kept by OpenSide: each is a child window of the main window, deleted
+/// when closed, closed by the one shutdown signal that Quit sends, and opened wholly on the main
+/// window's screen, beside or centred on it. A QPointer to each tells whether it is still open.
+class QtFrontEnd : public QObject, public app::FrontEnd {
+    Q_OBJECT
 
-class QtFrontEnd : public app::FrontEnd {
 public:
     /// dashboard: where and how the web dashboard serves (tests keep it on 127.0.0.1).
     explicit QtFrontEnd(app::Program& program, DashboardOptions dashboard = {});
@@ -77,13 +79,19 @@ public:
     void CloseMainWindow() override;
     void Quit() override;
 
+signals:
+    /// The program ends: every side window closes.
+    void shutdown();
+
 private:
     void ScheduleSync();
     /// Places a side window by the placement rule (panel::SideWindowPosition), in frame
     /// coordinates, on the screen of the main window.
     void Place(QWidget* window, panel::SidePlace place);
-    /// Places and shows a side window, and places it again once it is framed.
-    void Open(QWidget* window, panel::SidePlace place);
+    /// Opens a side window by the one rule for them (see the class) and returns it: deleted when
+    /// closed, closed at shutdown, placed, shown, and placed again once it is framed.
+    template <class W>
+    W* OpenSide(W* window, panel::SidePlace place);
     qt::IntroTexts IntroTexts(bool client) const;
 
     app::Program& m_program;
