@@ -34,8 +34,9 @@ int TextMargin(Element e, int wantedPixels);
 
 enum class TextAlign : std::uint8_t { Left, Centre };
 
-/// Where a text field's text lies across its place: centred in a filled field, from the left in
+/// Where text field e's text lies across its place: centred in a filled field, from the left in
 /// one without a fill, which is read as a caption. From top to bottom it is always centred.
+/// (Lamps and gauges centre their texts.)
 TextAlign TextAlignment(Element e);
 
 /// The elements whose texts are drawn at one size, so that captions of one kind look alike in

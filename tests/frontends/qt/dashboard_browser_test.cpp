@@ -16,7 +16,6 @@
 #include <QJsonObject>
 #include <QProcess>
 
-#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -26,6 +25,7 @@
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_test_helpers.h"
 #include "panel/element_catalogue.h"
+#include "panel/view_rules.h"
 
 namespace kerbview::app {
 namespace {
@@ -209,10 +209,8 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
         if (kind == K::Lamp)
             want["colour"] = Css(s.enabled ? look.lampText : look.lampDarkText, look);
         if (kind == K::BarGauge) {
-            EXPECT_NEAR(page["fill"].toDouble(),
-                        std::clamp((s.value - s.minvalue) / (s.maxvalue - s.minvalue), 0.0, 1.0),
-                        0.02)
-                << info.name;
+            const double fill = panel::BarFillFraction(s.minvalue, s.maxvalue, s.value);
+            EXPECT_NEAR(page["fill"].toDouble(), fill, 0.02) << info.name;
         }
         if (kind == K::Picture) {
             // The car picture loaded from its file, the logo drawn in, no background picture.

@@ -6,7 +6,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <QApplication>
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTimer>
@@ -63,15 +62,14 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanNotFoundAndLeaveNoConnectionBe
         QByteArray request;
         const char* answer;  // start of the answer; "" for none (dropped)
     };
+    // Which requests are served is the request policy's table (web_tests); here the server keeps
+    // to it, and hostile requests leave nothing behind.
     const Case cases[] = {
         {"GET /dashboard.css HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200"},
         {"GET /picture/Image1 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200"},
         {"GET /picture/Image2 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404"},  // nothing loaded
-        {"GET /../../etc/passwd HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404"},
         {"GET /Kerbview.ini HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404"},
         {"POST / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\nhello", "HTTP/1.1 404"},
-        {"GET /feed HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404"},
-        {QByteArray(kUpgrade).replace("/feed", "/"), "HTTP/1.1 404"},
         {"GET / HTTP/1.1\r\nX: " + big + "\r\n\r\n", ""},
         {"POST / HTTP/1.1\r\nContent-Length: 1000000000\r\n\r\n" + big, ""},
         {"GET / HTTP/1.1\r\n" + host, ""},  // never finished

@@ -3,7 +3,6 @@
 // copy, each with its own settings folder, ticking their scan cycles.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QThread>
 
 #include <sstream>
