@@ -9,10 +9,10 @@
 #include <QRegion>
 
 #include "core/settings.h"
+#include "frontends/qt/panel_view.h"
 #include "panel/element_catalogue.h"
 #include "panel/panel_model.h"
 #include "panel/presentation.h"
-#include "panel/qt/panel_view.h"
 #include "panel/units.h"
 #include "telemetry/snapshot.h"
 #include "ui/language_texts.h"
@@ -70,7 +70,7 @@ void Present(benchmark::State& state, bool varying) {
     panel::SetActiveThresholds(units, settings, panel::IsImperial(settings.Unitats));
     const panel::PresentContext context{settings, texts, units, 0, '.', 0, {}};
 
-    panel::qt::PanelView view(model);
+    qt::PanelView view(model);
     view.resize(panel::kDesignClientWidth / 15, panel::kDesignClientHeight / 15);
     view.show();
     QCoreApplication::processEvents();

@@ -30,4 +30,9 @@ bool PeerStall::Stalled(const TransferSample& s) {
     return s.timeMs - m_sinceMs >= kLimitMs;
 }
 
+std::string PeerStall::DropReason() const {
+    return "the peer took no data for " + std::to_string((m_lastMs - m_sinceMs) / 1000) +
+           " s; dropped";
+}
+
 }  // namespace kerbview::net

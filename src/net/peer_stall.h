@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "net/tcp_state.h"
 
@@ -34,13 +35,16 @@ class PeerStall {
 public:
     /// Ten seconds without progress while data waits.
     static constexpr std::int64_t kLimitMs = 10000;
+    /// How often a socket takes a look.
+    static constexpr int kLookIntervalMs = 1000;
 
     /// A new connection, at timeMs.
     void Start(std::int64_t timeMs);
     /// Takes one look; true once the peer has taken no data for kLimitMs while data waited.
     bool Stalled(const TransferSample& sample);
-    /// How long the peer has shown no progress while data waited, as of the last look.
-    std::int64_t StalledForMs() const { return m_lastMs - m_sinceMs; }
+    /// Why a stalled connection is dropped, with how long the peer had shown no progress while
+    /// data waited, as of the last look: "the peer took no data for 10 s; dropped".
+    std::string DropReason() const;
 
 private:
     std::int64_t m_sinceMs = 0;  // the peer last made progress, or owed nothing

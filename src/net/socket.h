@@ -30,6 +30,13 @@ private:
     Kind m_kind;
 };
 
+/// How long a connect may go unanswered before the socket ends it in the Other state.
+inline constexpr int kConnectTimeoutMs = 3000;
+/// The system's send buffer of a connection: a few seconds of packets at the fastest scan, so
+/// that where the system tells nothing of the peer, one that takes nothing stalls the program's
+/// own queue soon (PeerStall).
+inline constexpr int kSendBufferBytes = 64 * 1024;
+
 /// The events a socket reports, delivered on the thread that runs the scan, one at a time.
 struct SocketEvents {
     /// A client wants to connect while this socket listens. The handler may call accept().
@@ -58,7 +65,8 @@ public:
     /// Only meaningful inside the connectionRequest event; throws SocketError when there is none.
     virtual void accept() = 0;
     /// Starts connecting to an IPv4 dotted address; the state becomes Connecting, then
-    /// Connected or Other. Throws SocketError for a port outside 0..65535.
+    /// Connected, or Other when refused or unanswered for kConnectTimeoutMs. Throws SocketError
+    /// for a port outside 0..65535.
     virtual void connect(const std::string& host, std::int32_t port) = 0;
     /// Queues bytes for sending unchanged. Throws SocketError when not connected.
     virtual void send(std::string_view bytes) = 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "panel/element_catalogue.h"
 
+#include <cmath>
+
 namespace kerbview::panel {
 namespace {
 
@@ -236,6 +238,8 @@ constexpr std::array<CollectionEntry, kCollectionSize> kCollection = MakeCollect
 static_assert(kCollectionSize <= 201, "the layout tables hold 201 entries");
 
 }  // namespace
+
+int TwipsToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 
 const ElementInfo& Info(Element e) { return kElements[static_cast<std::size_t>(e)]; }
 std::span<const ElementInfo> ElementCatalogue() { return kElements; }

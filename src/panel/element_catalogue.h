@@ -18,8 +18,13 @@ namespace kerbview::panel {
 /// Client area of the initial layout, in twips.
 inline constexpr int kDesignClientWidth = 9720;
 inline constexpr int kDesignClientHeight = 7935;
-/// Twips per pixel at 96 dots per inch.
+/// Twips per pixel at 96 dots per inch. The panel's pixels are device-independent: 15 twips
+/// each, whatever the screen's density.
 inline constexpr int kTwipsPerPixel = 15;
+/// A length in twips as whole pixels, to the nearest (halves away from zero).
+int TwipsToPixels(double twips);
+/// A length in pixels as twips.
+constexpr double PixelsToTwips(int pixels) { return pixels * static_cast<double>(kTwipsPerPixel); }
 
 /// Colour numbers above the 24-bit range name system colours, resolved by the view from the
 /// platform palette (the same numbers the original toolkit used for them).

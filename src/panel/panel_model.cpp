@@ -117,6 +117,15 @@ void PanelModel::SetStale(bool stale) {
     }
 }
 
+PanelChanges PanelModel::ChangedSince(std::uint64_t r) const {
+    PanelChanges changes;
+    if (r == m_revision) return changes;
+    for (std::size_t i = 0; i < kElementCount; ++i)
+        changes.elements[i] = m_elements[i].revision > r;
+    for (std::size_t i = 0; i < kMenuCount; ++i) changes.menus[i] = m_menus[i].revision > r;
+    return changes;
+}
+
 DebugModel::DebugModel() {
     for (int n = 1; n <= 9; ++n) {
         m_labels[static_cast<std::size_t>(n)] = ".";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -35,6 +36,12 @@ struct MenuState {
     bool checked = false;
     bool enabled = true;
     std::uint64_t revision = 0;
+};
+
+/// What changed in a PanelModel after a revision.
+struct PanelChanges {
+    std::bitset<kElementCount> elements;
+    std::bitset<kMenuCount> menus;
 };
 
 /// Tells a view that a model changed, once per round: the listener is called at the first
@@ -92,6 +99,9 @@ public:
     /// Number of effective changes so far; a view that saw revision r redraws elements and menus
     /// whose revision is greater than r.
     std::uint64_t Revision() const { return m_revision; }
+    /// The elements and menus whose last effective change came after revision r: what a view
+    /// that showed revision r draws again. None when r is the current revision.
+    PanelChanges ChangedSince(std::uint64_t r) const;
 
 private:
     static std::size_t Index(Element e) { return static_cast<std::size_t>(e); }

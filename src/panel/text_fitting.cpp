@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+
+#include "panel/element_catalogue.h"
 
 namespace kerbview::panel {
 
@@ -23,6 +26,18 @@ int FittedPixelSize(int wanted, int room, const std::function<double(int)>& widt
         ++px;
     }
     return px;
+}
+
+int PointsToPixels(double points) { return static_cast<int>(std::lround(points * (96.0 / 72.0))); }
+
+int TextMargin(Element e, int wantedPixels) {
+    if (Info(e).kind == ElementKind::Lamp) return 4;
+    if (Info(e).backColor == kNoFill) return 1;
+    return std::max(2, static_cast<int>(std::lround(wantedPixels / 10.0)));
+}
+
+TextAlign TextAlignment(Element e) {
+    return Info(e).backColor == kNoFill ? TextAlign::Left : TextAlign::Centre;
 }
 
 std::span<const Element> SameSizeGroup(Element e) {

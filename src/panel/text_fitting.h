@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <span>
 
 #include "panel/panel_elements.h"
 
-/// How large a text is drawn in its element's place: the layout's scaled font size, smaller only
-/// when the text would not fit, and one size for captions of one kind. Plain rules; the view
-/// measures.
+/// How large a text is drawn in its element's place and where: the layout's scaled font size,
+/// smaller only when the text would not fit, one size for captions of one kind, the room kept
+/// free beside it and its alignment. Plain rules; the view measures.
 namespace kerbview::panel {
 
 /// The smallest pixel size a fitted text is ever drawn at.
@@ -21,6 +22,22 @@ inline constexpr int kSmallestFittedPixels = 6;
 /// size. Calls fits for the wanted size first and for few sizes in all.
 int FittedPixelSize(int wanted, int room, const std::function<double(int)>& width,
                     const std::function<bool(int)>& fits);
+
+/// Pixels of a font size in points on the panel, whose pixels are a 96th of an inch.
+int PointsToPixels(double points);
+
+/// Pixels a text keeps free on each side of element e's place when its font is fitted: 4 in a
+/// lamp; 1 in a field without a fill (a caption keeps to its own width); in a filled field a
+/// tenth of the wanted pixel size, at least 2, so that figures in adjacent fields (three tyre
+/// temperatures of three digits each) never run together, whatever the window's size.
+int TextMargin(Element e, int wantedPixels);
+
+enum class TextAlign : std::uint8_t { Left, Centre };
+
+/// Where text field e's text lies across its place: centred in a filled field, from the left in
+/// one without a fill, which is read as a caption. From top to bottom it is always centred.
+/// (Lamps and gauges centre their texts.)
+TextAlign TextAlignment(Element e);
 
 /// The elements whose texts are drawn at one size, so that captions of one kind look alike in
 /// every language: the water and oil captions (Label19, Label20), and the lap captions

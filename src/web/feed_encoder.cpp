@@ -7,6 +7,7 @@
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
 #include "panel/text_fitting.h"
+#include "panel/view_rules.h"
 
 namespace kerbview::web {
 namespace {
@@ -60,20 +61,16 @@ void AppendInteger(std::string& out, std::uint64_t v) {
 
 // "#rrggbb" for a plain or system colour; null for "no fill" and any other number.
 void AppendColour(std::string& out, core::ColourNumber c, const DashboardLook& look) {
-    if (c == panel::kSystemWindowText) {
-        c = look.windowText;
-    } else if (c == panel::kSystemHighlight) {
-        c = look.highlight;
-    } else if (!panel::IsPlainColour(c)) {
-        out += "null";
-        return;
+    panel::DecodedColour d = panel::DecodeColour(c);
+    switch (d.kind) {
+        case panel::ColourKind::WindowText: d = panel::DecodeColour(look.windowText); break;
+        case panel::ColourKind::Highlight: d = panel::DecodeColour(look.highlight); break;
+        case panel::ColourKind::None: out += "null"; return;
+        case panel::ColourKind::Plain: break;
     }
     constexpr char kHex[] = "0123456789abcdef";
-    const std::uint8_t parts[3] = {static_cast<std::uint8_t>(c & 0xFF),
-                                   static_cast<std::uint8_t>((c >> 8) & 0xFF),
-                                   static_cast<std::uint8_t>((c >> 16) & 0xFF)};
     out += "\"#";
-    for (const std::uint8_t p : parts) {
+    for (const std::uint8_t p : {d.red, d.green, d.blue}) {
         out += kHex[p >> 4];
         out += kHex[p & 0xF];
     }
@@ -148,7 +145,8 @@ void AppendLayout(std::string& out, const panel::ElementInfo& info, const Dashbo
     }
     if (info.kind == ElementKind::TextField) {
         // As on the desktop: a field without a fill is read from the left, a filled one centred.
-        m.Text("align", info.backColor == panel::kNoFill ? "left" : "center");
+        m.Text("align",
+               panel::TextAlignment(info.element) == panel::TextAlign::Left ? "left" : "center");
     }
     if (info.kind == ElementKind::BarGauge) {
         m.Text("dir", info.orientation == panel::Orientation::Vertical ? "v" : "h");
@@ -246,8 +244,11 @@ std::optional<std::string> FeedEncoder::Delta() {
 void FeedEncoder::AppendStates(std::string& out, std::optional<std::uint64_t> after) const {
     out += '[';
     const char* separator = "";
+    const panel::PanelChanges changed =
+        after ? m_model.ChangedSince(*after) : panel::PanelChanges{};
     for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
-        if (Shown(info.element) && (!after || m_model[info.element].revision > *after)) {
+        const auto i = static_cast<std::size_t>(info.element);
+        if (Shown(info.element) && (!after || changed.elements[i])) {
             AppendState(out += separator, info.element);
             separator = ",";
         }

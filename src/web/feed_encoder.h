@@ -10,8 +10,8 @@
 
 namespace kerbview::web {
 
-/// Colours the browser cannot know by itself, as 0x00BBGGRR numbers: the panel's background and
-/// the platform colours that the desktop view takes from its palette.
+/// Colours the browser cannot know by itself, as plain 0x00BBGGRR numbers: the panel's background
+/// and the platform colours that the desktop view takes from its palette.
 struct DashboardLook {
     core::ColourNumber panel = 0;
     core::ColourNumber windowText = 0;           ///< for panel::kSystemWindowText

@@ -17,8 +17,8 @@
 #include <optional>
 #include <thread>
 
-#include "app/qt_test_helpers.h"
 #include "core/temp_dir.h"
+#include "frontends/qt/qt_test_helpers.h"
 #include "net/wire_format.h"
 #include "telemetry/landlock_domain.h"
 

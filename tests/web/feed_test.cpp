@@ -57,6 +57,7 @@ TEST(FeedEncoder, FullStateHasEveryShownElementAndDeltasOnlyTheLastValueOfWhatCh
     model.SetText(LabelN(17), "82");
     model.SetValue(panel::Bar(3), 5000);
     model.SetText(LabelN(18), model[LabelN(18)].text);  // no change
+    model.SetBackColor(LabelN(18), model[LabelN(18)].backColor);
     const std::optional<std::string> delta = encoder.Delta();
     ASSERT_TRUE(delta);
     EXPECT_EQ(StateIndices(*delta), (std::multiset<int>{Index(LabelN(17)), Index(panel::Bar(3))}));

@@ -1,0 +1,291 @@
+// SPDX-License-Identifier: MIT
+#include "frontends/qt/qt_front_end.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QWindow>
+#include <functional>
+
+#include "frontends/qt/qt_text.h"
+#include "panel/element_catalogue.h"
+
+namespace kerbview::qt {
+namespace {
+
+panel::DesktopRect Rect(const QRect& r) { return {r.left(), r.top(), r.width(), r.height()}; }
+
+// The decorations the window system puts around a top-level window: its own once it is framed,
+// else those of the main window (most likely alike), else none.
+QMargins FrameMargins(const QWidget& window, const QWidget& main) {
+    for (const QWidget* w : {&window, &main}) {
+        const QWindow* handle = w->windowHandle();
+        if (handle != nullptr && handle->isVisible() && !handle->frameMargins().isNull()) {
+            return handle->frameMargins();
+        }
+    }
+    return {};
+}
+
+// Places a side window once more when the window system first shows it: only then are its
+// decorations and final size known (a window shown right after the main window, at start-up,
+// may be placed before either is framed).
+class PlaceWhenShown : public QObject {
+public:
+    PlaceWhenShown(QWindow* window, std::function<void()> place)
+        : QObject(window), m_place(std::move(place)) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            m_place();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_place;
+};
+
+void Raise(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// A side window that is open: a closed one is already on its way to deletion.
+template <class W>
+bool IsOpen(const QPointer<W>& window) {
+    return window && window->isVisible();
+}
+
+}  // namespace
+
+void ShowStartFailure(const std::string& reason, const std::string& settingsFile) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Kerbview"),
+                    QString::fromStdString(reason) + QStringLiteral("\n\n") +
+                        QString::fromStdString(settingsFile),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+QtFrontEnd::QtFrontEnd(app::Program& program, DashboardOptions dashboard)
+    : m_program(program), m_dashboardOptions(std::move(dashboard)) {}
+
+void QtFrontEnd::Place(QWidget* window, panel::SidePlace place) {
+    if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
+    const QMargins margins = FrameMargins(*window, *m_main);
+    const QRect main = m_main->frameGeometry();
+    // The debug window keeps clear of an open Admin window.
+    QRect anchor = main;
+    if (window == m_debug && IsOpen(m_admin)) anchor |= m_admin->frameGeometry();
+    const QScreen* screen = QGuiApplication::screenAt(main.center());
+    if (screen == nullptr) screen = m_main->screen();
+    const QSize outer = window->size().grownBy(margins);
+    const panel::DesktopPoint at = panel::SideWindowPosition(
+        place, Rect(anchor), outer.width(), outer.height(), Rect(screen->availableGeometry()));
+    // The client area's place, so that no toolkit or window manager reads it as the frame's.
+    window->setGeometry(QRect(
+        QPoint(static_cast<int>(at.x) + margins.left(), static_cast<int>(at.y) + margins.top()),
+        window->size()));
+}
+
+template <class W>
+W* QtFrontEnd::OpenSide(W* window, panel::SidePlace place) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QtFrontEnd::shutdown, window, &QWidget::close);
+    Place(window, place);
+    window->show();
+    new PlaceWhenShown(window->windowHandle(), [this, side = QPointer<QWidget>(window), place] {
+        if (side && m_main) Place(side, place);
+    });
+    return window;
+}
+
+QtFrontEnd::~QtFrontEnd() {
+    m_program.Panel().SetChangeListener({});
+    m_program.Debug().SetChangeListener({});
+}
+
+void QtFrontEnd::CreateMainWindow() {
+    m_main = std::make_unique<Kerbview_Form>(m_program);
+    // Lay the hidden window out now, so its load sees the client area it will open with.
+    m_main->layout()->activate();
+    m_program.Panel().SetChangeListener([this] { ScheduleSync(); });
+    m_program.Debug().SetChangeListener([this] { ScheduleSync(); });
+    m_dashboard = std::make_unique<DashboardServer>(
+        m_program.Panel(),
+        PaletteLook(static_cast<core::ColourNumber>(m_program.Settings().BackgroundColor)),
+        m_dashboardOptions);
+}
+
+void QtFrontEnd::ScheduleSync() {
+    QTimer::singleShot(0, m_main.get(), [this] { SyncViews(); });
+}
+
+void QtFrontEnd::SyncViews() {
+    // Marked first: a change made while the views catch up schedules the next round.
+    m_program.Panel().MarkSynced();
+    m_program.Debug().MarkSynced();
+    m_main->View().Sync();
+    m_main->SyncMenus();
+    if (m_debug) m_debug->Sync();
+}
+
+void QtFrontEnd::SetBackgroundColour(core::ColourNumber colour) {
+    m_main->View().SetPanelColour(colour);
+}
+
+panel::DesktopRect QtFrontEnd::VirtualDesktopPixels() {
+    QRect all;
+    for (const QScreen* screen : QGuiApplication::screens()) all = all.united(screen->geometry());
+    return {all.left(), all.top(), all.width(), all.height()};
+}
+
+double QtFrontEnd::TwipsPerPixelX() { return panel::PixelsToTwips(1); }
+double QtFrontEnd::TwipsPerPixelY() { return panel::PixelsToTwips(1); }
+
+app::WindowSize QtFrontEnd::MainWindowSize() {
+    // As in the resize handler: the size inside the decorations (see Kerbview_Form).
+    const QSize outer = m_main->size();
+    const QSize client = m_main->View().size();
+    using panel::PixelsToTwips;
+    return {PixelsToTwips(outer.width()), PixelsToTwips(outer.height()),
+            PixelsToTwips(client.width()), PixelsToTwips(client.height())};
+}
+
+void QtFrontEnd::MoveMainWindow(std::int32_t left, std::int32_t top) {
+    m_main->move(panel::TwipsToPixels(left), panel::TwipsToPixels(top));
+}
+
+float QtFrontEnd::MainWindowLeft() { return static_cast<float>(panel::PixelsToTwips(m_main->x())); }
+float QtFrontEnd::MainWindowTop() { return static_cast<float>(panel::PixelsToTwips(m_main->y())); }
+
+bool QtFrontEnd::DecodePicture(panel::Element e, const std::string& path) {
+    return m_main->View().DecodePicture(e, path);
+}
+
+void QtFrontEnd::SetTimerInterval(int milliseconds) {
+    m_interval = milliseconds;
+    QTimer& timer = m_main->Timer1();
+    if (milliseconds <= 0) {
+        timer.stop();
+    } else {
+        timer.start(milliseconds);
+    }
+}
+
+void QtFrontEnd::SetTimerEnabled(bool enabled) {
+    QTimer& timer = m_main->Timer1();
+    if (enabled && m_interval > 0) {
+        timer.start(m_interval);
+    } else {
+        timer.stop();
+    }
+}
+
+void QtFrontEnd::ShowMainWindow() {
+    SyncViews();
+    m_main->show();
+}
+
+void QtFrontEnd::ShowAdminWindow() {
+    if (!IsOpen(m_admin)) {
+        m_admin = OpenSide(new qt::AdminWindow(
+                               [this](int index) { m_program.Option1_Click(index); }, m_main.get()),
+                           panel::SidePlace::Beside);
+    }
+    m_admin->Open();
+}
+
+void QtFrontEnd::ShowDebugWindow() {
+    if (!m_debug) {
+        m_debug = OpenSide(new qt::DebugWindow(m_program.Debug(), m_main.get()),
+                           panel::SidePlace::Beside);
+    }
+    m_debug->Sync();
+    m_debug->show();
+}
+
+void QtFrontEnd::ShowAbout() {
+    // An open about window is brought to the front as it is; the next opening reads the texts
+    // of the language current then.
+    if (IsOpen(m_about)) {
+        Raise(m_about);
+        return;
+    }
+    const app::AboutTexts t = m_program.Captions().About();
+    m_about = OpenSide(new qt::AboutWindow(t.title, t.description, t.credit, m_main.get()),
+                       panel::SidePlace::Centred);
+}
+
+// A dialog already open is brought to the front with what was typed in it.
+void QtFrontEnd::ShowIntroPort() {
+    if (!IsOpen(m_introPort)) {
+        m_introPort = OpenSide(
+            new Intro_Port(
+                m_program.Captions().AddressDialog(false), m_program.Settings().Port,
+                [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
+                m_main.get()),
+            panel::SidePlace::Centred);
+    }
+    Raise(m_introPort);
+}
+
+void QtFrontEnd::ShowIntroIP() {
+    if (!IsOpen(m_introIp)) {
+        m_introIp = OpenSide(new Intro_IP(
+                                 m_program.Captions().AddressDialog(true), m_program.Settings().IP,
+                                 m_program.Settings().Port,
+                                 [this](std::string_view text1, std::string_view text2) {
+                                     return m_program.IntroIpAccept(text1, text2);
+                                 },
+                                 m_main.get()),
+                             panel::SidePlace::Centred);
+    }
+    Raise(m_introIp);
+}
+
+void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2) {
+    if (m_messages.Show(line1, line2) == app::MessageBoxes::Action::Raise && m_message) {
+        Raise(m_message);
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Kerbview"),
+                                FromCp1252(m_messages.Text()), QMessageBox::Ok, m_main.get());
+    box->setWindowModality(Qt::NonModal);
+    connect(box, &QDialog::finished, box, [this, box] {
+        if (box == m_message) m_messages.Closed();
+    });
+    m_message = OpenSide(box, panel::SidePlace::Centred);
+}
+
+app::WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
+    m_dashboard->Apply(enabled, port);
+    if (!enabled && m_dashboardWindow) m_dashboardWindow->close();
+    return {m_dashboard->Serving(), m_dashboard->PortInUse(),
+            m_dashboard->ErrorText().toStdString()};
+}
+
+void QtFrontEnd::ShowWebDashboardWindow() {
+    if (m_dashboardWindow) m_dashboardWindow->close();
+    const bool serving = m_dashboard->Serving();
+    const app::DashboardWindowTexts t = m_program.Captions().DashboardWindow(
+        serving, serving ? m_dashboard->Port() : m_program.Settings().WebPort,
+        serving ? MachineIpv4Addresses() : std::vector<std::string>{}, m_dashboard->PortInUse(),
+        m_dashboard->ErrorText().toStdString());
+    m_dashboardWindow = OpenSide(new qt::DashboardWindow(t.title, t.urls, t.problem, m_main.get()),
+                                 panel::SidePlace::Centred);
+}
+
+void QtFrontEnd::CloseMainWindow() { m_main->close(); }
+
+void QtFrontEnd::Quit() {
+    emit shutdown();
+    QApplication::quit();
+}
+
+}  // namespace kerbview::qt

@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: MIT
+// The whole program with the stand-in simulator and the web dashboard on, loaded by headless
+// Chromium (driven over its DevTools pipe): the page shows what the panel model holds.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "app/app_fixture.h"
+#include "core/text_encoding.h"
+#include "frontends/qt/main_window.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_test_helpers.h"
+#include "panel/element_catalogue.h"
+#include "panel/view_rules.h"
+
+namespace kerbview::app {
+namespace {
+
+using panel::Element;
+using testing::Spin;
+
+// Headless Chromium showing one page, driven by its DevTools protocol on a pipe: commands go to
+// its descriptor 3 and answers come from its descriptor 4, each a JSON text ended by a NUL.
+class Chromium {
+public:
+    Chromium(const char* binary, const std::string& profile) {
+        int to[2], from[2];
+        if (::pipe2(to, O_CLOEXEC) != 0 || ::pipe2(from, O_CLOEXEC) != 0) return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(to[0], 3);
+            ::dup2(from[1], 4);
+            ::dup2(::open("/dev/null", O_WRONLY), 2);  // it complains of the missing D-Bus
+            const std::string dir = "--user-data-dir=" + profile;
+            ::execl(binary, binary, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                    "--no-first-run", "--disable-background-networking",
+                    "--disable-component-update", "--disable-sync", dir.c_str(),
+                    "--remote-debugging-pipe", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(to[0]);
+        ::close(from[1]);
+        m_to = to[1];
+        m_from = from[0];
+    }
+    ~Chromium() {
+        ::close(m_to);
+        ::close(m_from);
+        ::kill(m_pid, SIGTERM);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    // Opens url in a page of a phone's size held sideways; false without a DevTools session.
+    bool Open(const QString& url) {
+        const QJsonValue target = Call("Target.createTarget", {{"url", "about:blank"}})["targetId"];
+        m_session =
+            Call("Target.attachToTarget", {{"targetId", target}, {"flatten", true}})["sessionId"]
+                .toString();
+        Call("Emulation.setDeviceMetricsOverride",
+             {{"width", 915}, {"height", 412}, {"deviceScaleFactor", 2}, {"mobile", true}});
+        Call("Page.navigate", {{"url", url}});
+        return !m_session.isEmpty();
+    }
+    QJsonValue Evaluate(const QString& script) {
+        return Call("Runtime.evaluate", {{"expression", script}, {"returnByValue", true}})["result"]
+            .toObject()["value"];
+    }
+    QByteArray Screenshot() {
+        return QByteArray::fromBase64(
+            Call("Page.captureScreenshot", {{"format", "png"}})["data"].toString().toLatin1());
+    }
+
+private:
+    // The result of one command; empty after an error or 20 s without an answer. The program's
+    // event loop runs meanwhile, as the dashboard lives in it.
+    QJsonObject Call(const QString& method, const QJsonObject& params) {
+        QJsonObject command{{"id", ++m_id}, {"method", method}, {"params", params}};
+        if (!m_session.isEmpty()) command["sessionId"] = m_session;
+        const QByteArray text = QJsonDocument(command).toJson(QJsonDocument::Compact) + '\0';
+        if (::write(m_to, text.constData(), text.size()) != text.size()) return {};
+        QJsonObject answer;
+        Spin(
+            [&] {
+                pollfd p{m_from, POLLIN, 0};
+                char buffer[65536];
+                ssize_t got = 0;
+                if (::poll(&p, 1, 0) > 0 && (got = ::read(m_from, buffer, sizeof buffer)) > 0) {
+                    m_pending.append(buffer, got);
+                }
+                for (qsizetype end; (end = m_pending.indexOf('\0')) >= 0;) {
+                    const QJsonObject message =
+                        QJsonDocument::fromJson(m_pending.left(end)).object();
+                    m_pending.remove(0, end + 1);
+                    if (message["id"].toInt() == m_id) answer = message;
+                }
+                return !answer.isEmpty();
+            },
+            20000);
+        return answer["result"].toObject();
+    }
+
+    pid_t m_pid = -1;
+    int m_to = -1;
+    int m_from = -1;
+    int m_id = 0;
+    QString m_session;
+    QByteArray m_pending;
+};
+
+// What the page shows of every element, by name; a bar's fill is a share of its width times a
+// share of its height, whichever way it fills.
+constexpr const char* kShown = R"(JSON.stringify(Object.fromEntries(
+  [...document.querySelectorAll('[data-name]')].map((e) => {
+    const s = getComputedStyle(e), l = e.querySelector('.label') || e, f = e.querySelector('.fill');
+    return [e.dataset.name, { text: l.textContent, back: s.backgroundColor, colour: s.color,
+      hidden: e.classList.contains('hidden'), width: e.naturalWidth || 0,
+      fill: f ? f.offsetWidth / e.clientWidth * (f.offsetHeight / e.clientHeight) : 0 }]; }))))";
+
+QString Css(core::ColourNumber c, const web::DashboardLook& look) {
+    if (c == panel::kSystemWindowText) c = look.windowText;
+    if (c == panel::kSystemHighlight) c = look.highlight;
+    if (!panel::IsPlainColour(c)) return QStringLiteral("rgba(0, 0, 0, 0)");
+    return QStringLiteral("rgb(%1, %2, %3)").arg(c & 0xFF).arg((c >> 8) & 0xFF).arg(c >> 16);
+}
+
+TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures) {
+    const char* chromium = "/usr/bin/chromium";
+    if (::access(chromium, X_OK) != 0) GTEST_SKIP() << "no browser at " << chromium;
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "the stand-in simulator needs an X display";
+
+    // A car picture file (its content decides its format) and the dashboard on a free port.
+    testing::ProgramFolder folder;
+    QImage car(100, 160, QImage::Format_RGB32);
+    car.fill(Qt::darkGreen);
+    ASSERT_TRUE(car.save(QString::fromStdString((folder.Path() / "CarSkin.gif").string()), "PNG"));
+    const quint16 port = testing::FreePort();
+    folder.Write("Kerbview.ini",
+                 "[Opcions]\r\nScanTime=10\r\nIdioma=English\r\n[Web]\r\nEnabled=1\r\nPort=" +
+                     std::to_string(port) + "\r\n");
+
+    QProcess standin;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));  // its window goes on the X display
+    standin.setProcessEnvironment(environment);
+    standin.start(QStringLiteral(KERBVIEW_SIM_STANDIN), {});
+    ASSERT_TRUE(standin.waitForReadyRead(10000));
+
+    net::test::FakeSocket server, client;
+    std::ostringstream errors;
+    Program program(folder.Path(), '.', telemetry::MakePlatform(), {server, client}, errors);
+    qt::DashboardOptions options;
+    options.address = QHostAddress::LocalHost;
+    qt::QtFrontEnd frontEnd(program, options);
+    ASSERT_TRUE(program.Main(frontEnd));
+    ASSERT_TRUE(frontEnd.Dashboard()->Serving()) << frontEnd.Dashboard()->ErrorText().toStdString();
+    const panel::PanelModel& model = program.Panel();
+    ASSERT_TRUE(
+        Spin([&] { return model[Element::Label1].text == program.Texts().TxtRunning; }, 20000))
+        << "Label1: " << model[Element::Label1].text;
+
+    Chromium browser(chromium, (folder.Path() / "profile").string());
+    ASSERT_TRUE(browser.Open(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
+    // Live values first, then the panel held still so the page can catch up with it.
+    const auto pageRevision = [&] {
+        return browser.Evaluate("document.getElementById('panel').dataset.rev || '0'")
+            .toString()
+            .toULongLong();
+    };
+    ASSERT_TRUE(Spin([&] { return pageRevision() > 0; }, 10000)) << "the page got no feed";
+    frontEnd.SetTimerEnabled(false);
+    ASSERT_TRUE(Spin([&] { return pageRevision() == model.Revision(); }, 5000));
+    ASSERT_TRUE(Spin(
+        [&] { return browser.Evaluate("[...document.images].every((i) => i.complete)").toBool(); },
+        5000));
+
+    const web::DashboardLook look =
+        qt::PaletteLook(static_cast<core::ColourNumber>(program.Settings().BackgroundColor));
+    const QJsonObject shown =
+        QJsonDocument::fromJson(browser.Evaluate(kShown).toString().toUtf8()).object();
+    EXPECT_EQ(shown.size(),
+              static_cast<qsizetype>(panel::kElementCount - 1));  // List1 is never shown
+    for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
+        const QJsonObject page =
+            shown[QLatin1String(info.name.data(), info.name.size())].toObject();
+        const panel::ElementState& s = model[info.element];
+        const QString text = QString::fromStdString(core::Cp1252ToUtf8(s.text));
+        using K = panel::ElementKind;
+        const K kind = info.kind;
+        if (kind == K::List) continue;
+        QJsonObject want{{"hidden", !s.visible}};
+        if (kind == K::TextField || kind == K::BarGauge || kind == K::Lamp) want["text"] = text;
+        if (kind == K::TextField || kind == K::BarGauge || kind == K::WheelMarker) {
+            want["back"] = Css(s.backColor, look);
+        }
+        if (kind == K::TextField) want["colour"] = Css(info.textColor, look);
+        if (kind == K::Lamp)
+            want["colour"] = Css(s.enabled ? look.lampText : look.lampDarkText, look);
+        if (kind == K::BarGauge) {
+            const double fill = panel::BarFillFraction(s.minvalue, s.maxvalue, s.value);
+            EXPECT_NEAR(page["fill"].toDouble(), fill, 0.02) << info.name;
+        }
+        if (kind == K::Picture) {
+            // The car picture loaded from its file, the logo drawn in, no background picture.
+            const int width = info.element == Element::Image1     ? 100
+                              : info.element == Element::Picture1 ? 200
+                                                                  : 0;
+            want = {{"hidden", width == 0 || !s.visible}, {"width", width}};
+        }
+        for (auto it = want.begin(); it != want.end(); ++it) {
+            EXPECT_EQ(page[it.key()], it.value()) << info.name << " " << it.key().toStdString();
+        }
+    }
+    // Captions of one kind at one size, though "Water" needs a smaller one than "Oil".
+    const auto fontSize = [&](const char* name) {
+        return browser
+            .Evaluate(QStringLiteral("getComputedStyle(document.querySelector("
+                                     "'[data-name=\"%1\"]')).fontSize")
+                          .arg(QLatin1String(name)))
+            .toString();
+    };
+    EXPECT_EQ(fontSize("Label19"), fontSize("Label20"));
+    if (const char* path = std::getenv("KERBVIEW_DASHBOARD_SCREENSHOT")) {
+        QFile file(QString::fromLocal8Bit(path));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(browser.Screenshot()) > 0);
+    }
+
+    // The simulator goes: once the program marks the values old, the page draws the readings
+    // fainter and leaves the status texts and captions as they are.
+    standin.write("close\n");
+    frontEnd.SetTimerEnabled(true);
+    ASSERT_TRUE(Spin([&] { return model.Stale(); }, 10000));
+    frontEnd.SetTimerEnabled(false);
+    ASSERT_TRUE(Spin([&] { return pageRevision() == model.Revision(); }, 5000));
+    // The opacity an element is drawn with: its own and its enclosing elements' together.
+    const auto opacity = [&](const char* name) {
+        return browser
+            .Evaluate(QStringLiteral("(() => { let o = 1; for (let n = document.querySelector("
+                                     "'[data-name=\"%1\"]'); n; n = n.parentElement) o *= "
+                                     "getComputedStyle(n).opacity; return o; })()")
+                          .arg(QLatin1String(name)))
+            .toDouble();
+    };
+    for (const char* name : {"Label2", "Label30", "Command1(6)", "ProgressBar3", "Shape1"}) {
+        EXPECT_NEAR(opacity(name), 0.4, 1e-6) << name;
+    }
+    for (const char* name : {"Label1", "Label15", "Label19", "Image1"}) {
+        EXPECT_EQ(opacity(name), 1.0) << name;
+    }
+    EXPECT_FALSE(model[Element::Label30].text.empty()) << "the values stay";
+
+    // The menu item switches the dashboard off and on again, writing the setting each time; on,
+    // it opens the window with the address to type.
+    QAction* item = frontEnd.MainWindow()->MenuAction(panel::Menu::WebDashboard);
+    EXPECT_TRUE(model.MenuAt(panel::Menu::WebDashboard).checked);
+    item->trigger();
+    EXPECT_FALSE(frontEnd.Dashboard()->Serving() ||
+                 model.MenuAt(panel::Menu::WebDashboard).checked);
+    EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "False");
+    item->trigger();
+    EXPECT_TRUE(frontEnd.Dashboard()->Serving() && model.MenuAt(panel::Menu::WebDashboard).checked);
+    EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "True");
+    ASSERT_NE(frontEnd.DashboardWindow(), nullptr);
+    EXPECT_FALSE(frontEnd.DashboardWindow()->Code()->pixmap().isNull());
+    standin.closeWriteChannel();
+    standin.waitForFinished(3000);
+}
+
+}  // namespace
+}  // namespace kerbview::app
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

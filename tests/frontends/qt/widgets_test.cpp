@@ -1,0 +1,459 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <functional>
+#include <vector>
+
+#include "app/app_fixture.h"
+#include "core/colours.h"
+#include "core/text_encoding.h"
+#include "frontends/qt/bar_gauge.h"
+#include "frontends/qt/element_text.h"
+#include "frontends/qt/main_window.h"
+#include "frontends/qt/panel_view.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_test_helpers.h"
+#include "panel/element_catalogue.h"
+#include "panel/text_fitting.h"
+
+namespace kerbview::app {
+namespace {
+
+using panel::Element;
+using testing::ProgramFolder;
+using testing::SpinFor;
+
+TEST(BarGauge, FillsFromTheStartOfItsOrientation) {
+    QImage image(20, 100, QImage::Format_RGB32);
+    QPainter painter(&image);
+    qt::GaugeLook look{Qt::Vertical, 0, 100, 30, Qt::black, Qt::red};  // 30 of 0..100
+    qt::PaintBarGauge(painter, QRectF(image.rect()), look, 0, QFont(), {});
+    painter.end();
+    EXPECT_EQ(image.pixelColor(10, 90), QColor(Qt::red));    // bottom filled
+    EXPECT_EQ(image.pixelColor(10, 20), QColor(Qt::black));  // top empty
+}
+
+// A panel on the screen (Qt's offscreen one), with its first frame painted.
+struct ShownPanel {
+    ShownPanel() {
+        view.resize(panel::kDesignClientWidth / 15, panel::kDesignClientHeight / 15);
+        view.show();
+        SpinFor(50);
+    }
+    // Lets the next frame come: it is at most one refresh period away.
+    void NextFrame() { SpinFor(static_cast<int>(view.FrameIntervalMs()) + 30); }
+    panel::PanelModel model;
+    qt::PanelView view{model};
+};
+
+// What changed since the view last looked is the model's (PanelModel::ChangedSince).
+TEST(PanelView, OnlyThePlacesOfChangedElementsAreRepaintedInOneFrame) {
+    ShownPanel panel;
+    panel::PanelModel& model = panel.model;
+    const int frames = panel.view.FramesPainted();
+    model.SetText(Element::Label37, "1.0");
+    model.SetEnabled(panel::Lamp(1), false);
+    model.SetValue(panel::Bar(3), 4200);
+    EXPECT_EQ(panel.view.Sync(), 3);
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.FramesPainted(), frames + 1);
+    const QRegion changed = QRegion(panel.view.ElementRect(Element::Label37)) +
+                            panel.view.ElementRect(panel::Lamp(1)) +
+                            panel.view.ElementRect(panel::Bar(3));
+    EXPECT_EQ(panel.view.LastFrameRegion(), changed);
+}
+
+// How long a change waits is the pacing rule's (panel::FrameWaitMs); here the view keeps it.
+TEST(PanelView, AChangeJustAfterAFrameIsPaintedWithTheNextOneOnce) {
+    ShownPanel panel;
+    panel.model.SetText(Element::Label16, "first");
+    panel.view.Sync();
+    const int painted = panel.view.FramesPainted();
+    testing::Spin([&] { return panel.view.FramesPainted() != painted; }, 500);
+    panel.model.SetText(Element::Label16, "last");
+    panel.view.Sync();
+    const int atLast = panel.view.FramesPainted();
+    panel.NextFrame();
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.FramesPainted() - atLast, 1);
+    EXPECT_TRUE(panel.view.LastFrameRegion().contains(panel.view.ElementRect(Element::Label16)));
+}
+
+// Old readings are drawn fainter in their own colours, and only they: the status texts and the
+// captions stay as they are, and the live panel comes back exactly.
+TEST(PanelView, StaleReadingsAreDrawnFadedAndNothingElse) {
+    ShownPanel panel;
+    panel.view.SetPanelColour(core::Rgb(0, 0, 0));  // BackgroundColor's default
+    panel::PanelModel& model = panel.model;
+    model.SetText(Element::Label1, "RACE07 RUNNING");
+    model.SetText(Element::Label19, "Agua");  // its place meets the water figure's by a pixel
+    model.SetText(Element::Label2, "101");
+    model.SetBackColor(Element::Label2, core::ColorHot);
+    model.SetValue(panel::Bar(3), 60);
+    panel.view.Sync();
+    panel.NextFrame();
+    const QImage live = panel.view.grab().toImage();
+    model.SetStale(true);
+    EXPECT_GT(panel.view.Sync(), 0);
+    panel.NextFrame();
+    const QImage stale = panel.view.grab().toImage();
+    // Captions and status texts keep every pixel of their text (white, or grey on Label1), also
+    // where their places meet a reading's by a pixel.
+    const auto unchanged = [&](Element e) {
+        const QRect r = panel.view.ElementRect(e);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = live.pixelColor(x, y);
+                if (c.saturation() < 30 && c.lightness() > 90 && c != stale.pixelColor(x, y)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    for (Element e : {Element::Label1, Element::Label19}) {
+        EXPECT_TRUE(unchanged(e)) << panel::Info(e).name;
+    }
+    for (Element e : {Element::Label2, panel::Lamp(1), panel::Bar(3), panel::Marker(1)}) {
+        const QRect r = panel.view.ElementRect(e);
+        EXPECT_NE(live.copy(r), stale.copy(r)) << panel::Info(e).name;
+    }
+    // The threshold colour stays recognisable: the same hue, darker.
+    const QPoint corner = panel.view.ElementRect(Element::Label2).topLeft() + QPoint(1, 1);
+    const QColor hot = live.pixelColor(corner), faded = stale.pixelColor(corner);
+    EXPECT_EQ(faded.hue(), hot.hue());
+    EXPECT_LT(faded.lightness(), hot.lightness() * 3 / 4);
+
+    model.SetStale(false);
+    panel.view.Sync();
+    panel.NextFrame();
+    EXPECT_EQ(panel.view.grab().toImage(), live);
+}
+
+// Every text fits its place with the room its kind keeps free beside it (so that figures in
+// adjacent fields never run together); captions of one kind are drawn at one size, the layout's
+// own while all of them fit (English), the largest at which all fit otherwise (Spanish, Dutch).
+TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
+    const std::vector<std::pair<Element, const char*>> languages[] = {
+        {{Element::Label19, "Water"},
+         {Element::Label20, "Oil"},
+         {Element::Label29, "Lap"},
+         {Element::Label31, "Lap Times"},
+         {Element::Label33, "Liters last lap"}},
+        {{Element::Label19, "Agua"},
+         {Element::Label20, "Aceite"},
+         {Element::Label29, "Vuelta"},
+         {Element::Label31, "Tiempos vuelta"},
+         {Element::Label33, "Liters / Laatste Ronde"}},
+    };
+    for (const auto& captions : languages) {
+        panel::PanelModel model;
+        qt::PanelView view(model);
+        // The longest texts each kind of field shows.
+        model.SetText(Element::Label1, "RACE07 NICHT GESTARTET");
+        model.SetText(Element::Label2, "100");
+        model.SetText(Element::Label24, "220.5");
+        model.SetText(Element::Label37, "100.0");
+        model.SetText(Element::Label14, "24");
+        model.SetText(panel::Lamp(1), "Begrenzer");
+        model.SetText(panel::Lamp(6), "INIETTORI");
+        for (const auto& [e, text] : captions) model.SetText(e, text);
+        view.Sync();
+        for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
+            if (info.kind != panel::ElementKind::TextField &&
+                info.kind != panel::ElementKind::Lamp) {
+                continue;
+            }
+            const QString text = QString::fromUtf8(core::Cp1252ToUtf8(model[info.element].text));
+            const QFont font = view.ElementFont(info.element);
+            const QRect place = view.ElementRect(info.element);
+            const QFontMetrics fm(font);
+            const int wanted = panel::PointsToPixels(info.font.pointSize);
+            EXPECT_LE(fm.horizontalAdvance(text) + 2 * panel::TextMargin(info.element, wanted),
+                      place.width())
+                << info.name.data();
+            EXPECT_LE(fm.height(), place.height()) << info.name.data();
+            EXPECT_GE(font.pixelSize(), 9) << info.name.data() << " unreadably small";
+        }
+        const auto px = [&](Element e) { return view.ElementFont(e).pixelSize(); };
+        SCOPED_TRACE(captions[0].second);
+        EXPECT_EQ(px(Element::Label19), px(Element::Label20));
+        EXPECT_EQ(px(Element::Label29), px(Element::Label31));
+        EXPECT_EQ(px(Element::Label29), px(Element::Label33));
+        // The layout's 15.75 points are 21 pixels: kept where every caption of the kind fits.
+        EXPECT_EQ(px(Element::Label29) == 21, captions[0].second == std::string("Water"));
+    }
+}
+
+TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
+    // Read-outs in the panel's display font and the gauges' font (whose figures kern: "11").
+    const panel::FontInfo fonts[] = {{"Bombardier", 15.75, false}, {"Arial", 12, true}};
+    qt::FigureStepsCache steps;
+    for (const panel::FontInfo& listed : fonts) {
+        for (int px : {11, 16, 21, 32}) {
+            for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "204kPA",
+                                     "490\xBA"
+                                     "C",
+                                     "30PSI"}) {
+                SCOPED_TRACE(std::string(listed.family) + " " + std::to_string(px) + " " + text);
+                qt::ElementText placed;
+                placed.Prepare(text, qt::ResolveFont(listed), px, QSize(400, 80), 0, false, &steps);
+                EXPECT_TRUE(placed.PlacedFromSteps());
+                QImage mine(160, 60, QImage::Format_RGB32);
+                QImage shaped = mine;
+                mine.fill(Qt::white);
+                shaped.fill(Qt::white);
+                QPainter a(&mine);
+                a.setPen(Qt::black);
+                placed.Draw(a, QPointF(10, 5));
+                QPainter b(&shaped);
+                b.setPen(Qt::black);
+                b.setFont(placed.Font());
+                b.drawText(QRectF(10, 5, 150, 55), Qt::AlignLeft | Qt::AlignTop,
+                           QString::fromLatin1(text));
+                a.end();
+                b.end();
+                EXPECT_EQ(mine, shaped);
+                EXPECT_EQ(
+                    placed.Size().width(),
+                    QFontMetricsF(placed.Font()).horizontalAdvance(QString::fromLatin1(text)));
+            }
+        }
+    }
+}
+
+// Broken files are rejected silently; a car driven again after its picture file was replaced
+// shows the new picture, not a cached one.
+TEST(PanelView, BrokenPicturesAreRejectedAndAReplacedFileShowsItsNewContent) {
+    ProgramFolder folder;
+    const QString path = QString::fromStdString(folder.File("car.png"));
+    panel::PanelModel model;
+    qt::PanelView view(model);
+    view.resize(648, 529);
+    view.PlaceScaled(1, 1);
+    const panel::ElementInfo& car = panel::Info(Element::Image1);
+    const QPoint middle((car.left + car.width / 2) / 15, (car.top + car.height / 2) / 15);
+    for (const QColor colour : {QColor(Qt::blue), QColor(Qt::red)}) {
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(path));
+        ASSERT_TRUE(view.DecodePicture(Element::Image1, path.toStdString()));
+        model.SetPicture(Element::Image1, path.toStdString());
+        view.Sync();
+        EXPECT_EQ(view.grab().toImage().pixelColor(middle), colour);
+    }
+    const std::string good = folder.Read("car.png");
+    folder.Write("empty.jpg", "");
+    folder.Write("truncated.png", good.substr(0, good.size() / 2));
+    folder.Write("text.gif", "not a picture at all");
+    for (const char* name : {"missing.gif", "empty.jpg", "truncated.png", "text.gif"}) {
+        EXPECT_FALSE(view.DecodePicture(Element::Image1, folder.File(name))) << name;
+    }
+}
+
+// The whole start-up through the Qt front end, offscreen.
+struct QtRig : testing::ProgramRig {
+    explicit QtRig(std::string_view ini) : ProgramRig(ini) { started = program.Main(frontEnd); }
+    ~QtRig() {
+        if (frontEnd.MainWindow() != nullptr) frontEnd.MainWindow()->Timer1().stop();
+    }
+    qt::QtFrontEnd frontEnd{program};
+    bool started = false;
+};
+
+TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
+    QtRig rig("[Administrar]\r\nAdministrar=1\r\n[Opcions]\r\nScanTime=150\r\n");
+    ASSERT_TRUE(rig.started);
+    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    EXPECT_EQ(main.Timer1().interval(), 150);
+    EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
+    EXPECT_EQ(main.MenuAction(panel::Menu::Conexio)->text(), QStringLiteral("Conexi\u00F3n"));
+
+    // A click on a checked scan-time item keeps it checked: the program owns the mark.
+    main.MenuAction(panel::Menu::TS_150)->trigger();
+    EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
+    main.MenuAction(panel::Menu::TS_1000)->trigger();
+    SpinFor(20);
+    EXPECT_FALSE(main.MenuAction(panel::Menu::TS_150)->isChecked());
+    EXPECT_EQ(main.Timer1().interval(), 1000);
+
+    qt::AdminWindow* admin = rig.frontEnd.AdminWindow();
+    ASSERT_NE(admin, nullptr);
+    EXPECT_TRUE(admin->Option1(0)->isChecked());
+    admin->Option1(1)->click();
+    EXPECT_EQ(rig.program.DriverSelectMode(), 1);
+
+    main.MenuAction(panel::Menu::AcercaDe)->trigger();
+    qt::AboutWindow* about = rig.frontEnd.AboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
+    main.MenuAction(panel::Menu::AcercaDe)->trigger();
+    EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
+
+    // A language change leaves the open window alone; the next opening reads the new texts.
+    main.MenuAction(panel::Menu::English)->trigger();
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
+    about->cmdOK()->click();
+    main.MenuAction(panel::Menu::AcercaDe)->trigger();
+    about = rig.frontEnd.AboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Kerbview"));
+    // A fixed-size box: its layout is made for one size, and it offers no maximize button.
+    EXPECT_EQ(about->minimumSize(), about->maximumSize());
+    EXPECT_FALSE(about->windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+// The only message boxes of the program come from inside a scan tick: none may wait there.
+TEST(QtFrontEnd, MessagesNeitherBlockNorStack) {
+    QtRig rig("");
+    ASSERT_TRUE(rig.started);
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    QPointer<QMessageBox> box = rig.frontEnd.Message();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    EXPECT_EQ(box->text(), QStringLiteral("Imposible abrir el proceso\nrefused"));
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    EXPECT_EQ(rig.frontEnd.Message(), box.data());
+    box->close();  // closed, not yet deleted: the message opens again
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    EXPECT_NE(rig.frontEnd.Message(), box.data());
+}
+
+// Wherever the main window stands (dragged half off the top-left corner, or in the bottom-right
+// one), a side window opens with its frame wholly on the screen, where the placement rule puts
+// it: frame, not client, coordinates (the offscreen platform draws 2-pixel frames). Every side
+// window opens through one helper; one of each place and a message box stand for all of them.
+TEST(QtFrontEnd, SideWindowsOpenWhollyOnTheScreen) {
+    QtRig rig("");
+    ASSERT_TRUE(rig.started);
+    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    qt::QtFrontEnd& fe = rig.frontEnd;
+    const QRect area = main.screen()->availableGeometry();
+    using panel::SidePlace;
+    struct Side {
+        const char* name;
+        SidePlace place;
+        std::function<void()> open;
+        std::function<QWidget*()> window;
+    };
+    const Side sides[] = {
+        {"Admin", SidePlace::Beside, [&] { fe.ShowAdminWindow(); },
+         [&] { return fe.AdminWindow(); }},
+        {"about", SidePlace::Centred, [&] { fe.ShowAbout(); }, [&] { return fe.AboutWindow(); }},
+        {"message", SidePlace::Centred, [&] { fe.ShowMessage("Imposible abrir el proceso", "x"); },
+         [&] { return fe.Message(); }},
+    };
+    main.show();
+    SpinFor(20);
+    const QSize outer = main.frameGeometry().size();
+    for (const QPoint at :
+         {area.topLeft() - QPoint(outer.width() / 2, outer.height() / 3),
+          area.bottomRight() - QPoint(outer.width(), outer.height()) + QPoint(1, 1)}) {
+        main.move(at);
+        SpinFor(20);
+        for (const Side& side : sides) {
+            side.open();
+            SpinFor(20);
+            QWidget* window = side.window();
+            ASSERT_NE(window, nullptr) << side.name;
+            const QRect frame = window->frameGeometry(), m = main.frameGeometry();
+            EXPECT_TRUE(area.contains(frame))
+                << side.name << " from a main window at " << at.x() << "," << at.y();
+            const panel::DesktopPoint placed = panel::SideWindowPosition(
+                side.place, {m.x(), m.y(), m.width(), m.height()}, frame.width(), frame.height(),
+                {area.x(), area.y(), area.width(), area.height()});
+            EXPECT_EQ((std::vector<std::int64_t>{frame.x(), frame.y()}),
+                      (std::vector{placed.x, placed.y}))
+                << side.name << " from a main window at " << at.x() << "," << at.y();
+            window->close();
+            SpinFor(20);
+        }
+    }
+}
+
+TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
+    // An imperial brake threshold of 30000 does not fit 16 bits: Canvia_Unitats fails at load.
+    QtRig rig(
+        "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\n"
+        "Depurar=1\r\n[Administrar]\r\nAdministrar=1\r\n");
+    ASSERT_TRUE(rig.started);
+    QPointer<qt::DebugWindow> debug = rig.frontEnd.DebugWindow();
+    QPointer<qt::AdminWindow> admin = rig.frontEnd.AdminWindow();
+    ASSERT_NE(debug, nullptr);
+    EXPECT_EQ(debug->windowTitle(), QStringLiteral("Depurar"));
+    EXPECT_EQ(debug->Label(3)->text(), QStringLiteral("."));
+    EXPECT_EQ(debug->Label(21)->text(),
+              QStringLiteral("Kerbview has generated an error in the module Canvia_Unitats"));
+    ASSERT_TRUE(debug->isVisible());
+    ASSERT_TRUE(admin->isVisible());
+    rig.frontEnd.MainWindow()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(debug.isNull() && admin.isNull()) << "side windows are closed and deleted";
+    EXPECT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
+}
+
+TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
+    // A client's panel is written from a socket event, not from a tick.
+    QtRig rig("[Opcions]\r\nScanTime=0\r\n");
+    ASSERT_TRUE(rig.started);
+    ASSERT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
+    qt::PanelView& view = rig.frontEnd.MainWindow()->View();
+    rig.frontEnd.MainWindow()->show();
+    SpinFor(50);
+    rig.program.Panel().SetText(Element::Label30, "BMW 320si WTCC");
+    SpinFor(static_cast<int>(view.FrameIntervalMs()) + 30);
+    EXPECT_TRUE(view.LastFrameRegion().contains(view.ElementRect(Element::Label30)));
+}
+
+TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
+    QtRig rig("");
+    ASSERT_TRUE(rig.started);
+    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
+    main.show();
+    SpinFor(20);
+    const QSize before = main.size();
+    const QRect label = main.View().ElementRect(Element::Label37);
+    const QSize screen = main.screen()->availableGeometry().size();
+
+    main.resize(main.width() * 11 / 10, main.height());
+    SpinFor(20);
+    // The height followed the width in the opening ratio, and the panel scaled with it.
+    const QSize wider = main.size();
+    EXPECT_GT(wider.height(), before.height() * 1.05);
+    EXPECT_NEAR(static_cast<double>(wider.width()) / wider.height(),
+                rig.program.Layout().AspectRatio, 0.01);
+    const QRect scaled = main.View().ElementRect(Element::Label37);
+    const double sx = main.View().width() / (panel::kDesignClientWidth / 15.0);
+    EXPECT_NEAR(scaled.left(), label.left() * sx, 1.0);
+    EXPECT_GT(scaled.height(), label.height());
+
+    // Wider than the screen: both sides shrink to fit it, in the same ratio.
+    main.resize(screen.width() * 2, main.height());
+    SpinFor(20);
+    EXPECT_LE(main.width(), screen.width());
+    EXPECT_LE(main.height(), screen.height());
+    EXPECT_NEAR(static_cast<double>(main.width()) / main.height(), rig.program.Layout().AspectRatio,
+                0.01);
+
+    // Leaving the maximized state gives back the normal size and place.
+    main.resize(wider);
+    SpinFor(20);
+    const QRect normal = main.geometry();
+    main.showMaximized();
+    SpinFor(20);
+    main.showNormal();
+    SpinFor(20);
+    EXPECT_EQ(main.geometry(), normal);
+}
+
+}  // namespace
+}  // namespace kerbview::app
