@@ -372,8 +372,10 @@ TEST(QtFrontEnd, ChangesOutsideTicksAreDrawnAndResizingKeepsTheRatioOnTheScreen)
     qt::PanelView& view = main.View();
     main.show();
     SpinFor(50);
+    const int frames = view.FramesPainted();
     rig.program.Panel().SetText(Element::Label30, "BMW 320si WTCC");
     SpinFor(static_cast<int>(view.FrameIntervalMs()) + 30);
+    EXPECT_EQ(view.FramesPainted(), frames + 1);
     EXPECT_TRUE(view.LastFrameRegion().contains(view.ElementRect(Element::Label30)));
 
     // The height follows the width in the opening ratio, and the panel scales with it.
