@@ -202,7 +202,7 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     };
     // Captions of one kind at one size, though "Water" needs a smaller one than "Oil".
     const char* fontSize = "getComputedStyle(e).fontSize";
-    EXPECT_EQ(of("Label19", fontSize), of("Label20", fontSize));
+    EXPECT_EQ(of("Label19", fontSize).toString(), of("Label20", fontSize).toString());
 
     // The simulator goes: once the program marks the values old, the page draws the readings
     // fainter and leaves the status texts and captions as they are.
