@@ -5,15 +5,11 @@
 
 #include <QHostInfo>
 #include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTcpSocket>
 
-#include <chrono>
-#include <cstdlib>
 #include <deque>
+#include <functional>
 #include <iostream>
 #include <memory>
-#include <string>
 
 #include "program_under_test.h"
 
@@ -26,6 +22,23 @@ std::chrono::seconds FloodTime() {
     return std::chrono::seconds(chosen != nullptr ? std::atoi(chosen) : 3);
 }
 
+// Runs round() (which says how much it sent) again and again for FloodTime with a pause after
+// each, waits for what the program holds back (written a second later), and returns the lines
+// of standard error that hold text written meanwhile.
+std::size_t Flood(ProgramUnderTest& program, std::chrono::milliseconds pause, const char* text,
+                  const char* sent, const std::function<std::size_t()>& round) {
+    const std::size_t before = program.ErrorLines(text);
+    std::size_t count = 0;
+    for (auto end = Clock::now() + FloodTime(); Clock::now() < end; program.Pause(pause)) {
+        count += round();
+    }
+    program.Pause(1500ms);
+    const std::size_t lines = program.ErrorLines(text) - before;
+    std::cout << "[ measured ] " << count << sent << " in " << FloodTime().count() << " s wrote "
+              << lines << " lines on standard error\n";
+    return lines;
+}
+
 // What a request on a connection of its own got back, and whether the server closed the
 // connection after it (waited for when untilClosed, else the answer's head is enough).
 struct Reply {
@@ -33,21 +46,16 @@ struct Reply {
     bool closed = false;
 };
 
-Reply Ask(quint16 port, const QByteArray& request, bool untilClosed) {
+Reply Ask(quint16 port, const QByteArray& request, bool untilClosed = false) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     Reply reply;
     if (!socket.waitForConnected(3000)) return reply;
     socket.write(request);
-    for (auto end = std::chrono::steady_clock::now() + 3s;
-         std::chrono::steady_clock::now() < end;) {
-        if (socket.state() == QAbstractSocket::UnconnectedState) {
-            reply.closed = true;
-            break;
-        }
-        if (!untilClosed && reply.bytes.contains("\r\n\r\n")) break;
+    for (auto end = Clock::now() + 3s; Clock::now() < end; reply.bytes += socket.readAll()) {
+        reply.closed = socket.state() == QAbstractSocket::UnconnectedState;
+        if (reply.closed || (!untilClosed && reply.bytes.contains("\r\n\r\n"))) break;
         socket.waitForReadyRead(50);
-        reply.bytes += socket.readAll();
     }
     return reply;
 }
@@ -65,13 +73,16 @@ struct Dashboard {
                           "Sec-WebSocket-Version: 13\r\n\r\n")
             .replace("\r\n", eol);
     }
+    bool ServesThePage() {
+        return Ask(port, "GET / HTTP/1.1\r\n" + host + "\r\n").bytes.startsWith("HTTP/1.1 200");
+    }
 };
 
 TEST(DashboardBlackBox, OnlyThisMachineByNameAndProperUpgradesFromItsOwnPageAreServed) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
     Dashboard d;
     ASSERT_TRUE(d.Start()) << d.program.ReadError();
-    const QByteArray port = QByteArray::number(d.port);
+    const QByteArray port = QByteArray::number(d.port), get = "GET / HTTP/1.1\r\nHost: ";
     const QByteArray upgrade = "Connection: Upgrade\r\n";
     struct Case {
         QByteArray request;
@@ -80,12 +91,11 @@ TEST(DashboardBlackBox, OnlyThisMachineByNameAndProperUpgradesFromItsOwnPageAreS
     };
     const Case cases[] = {
         {"GET / HTTP/1.1\r\n" + d.host + "\r\n", "HTTP/1.1 200", false},
-        {"GET / HTTP/1.1\r\nHost: localhost:" + port + "\r\n\r\n", "HTTP/1.1 200", false},
-        {"GET / HTTP/1.1\r\nHost: " + QHostInfo::localHostName().toLatin1() + ":" + port +
-             "\r\n\r\n",
-         "HTTP/1.1 200", false},
+        {get + "localhost:" + port + "\r\n\r\n", "HTTP/1.1 200", false},
+        {get + QHostInfo::localHostName().toLatin1() + ":" + port + "\r\n\r\n", "HTTP/1.1 200",
+         false},
         // A DNS name rebound to this machine, and no name at all.
-        {"GET / HTTP/1.1\r\nHost: rebound.example:" + port + "\r\n\r\n", "HTTP/1.1 400", true},
+        {get + "rebound.example:" + port + "\r\n\r\n", "HTTP/1.1 400", true},
         {"GET / HTTP/1.1\r\n\r\n", "HTTP/1.1 400", true},
         {d.Upgrade(upgrade), "HTTP/1.1 101", false},
         {d.Upgrade(upgrade + "Origin: http://127.0.0.1:" + port + "\r\n"), "HTTP/1.1 101", false},
@@ -106,15 +116,14 @@ TEST(DashboardBlackBox, OnlyThisMachineByNameAndProperUpgradesFromItsOwnPageAreS
     // place: each is answered and closed, and a page asked for next is served.
     std::vector<std::unique_ptr<QTcpSocket>> held;
     for (int i = 0; i < 32; ++i) {
-        held.push_back(std::make_unique<QTcpSocket>());
-        held.back()->connectToHost(QHostAddress::LocalHost, d.port);
-        ASSERT_TRUE(held.back()->waitForConnected(3000));
-        held.back()->write(i % 2 == 0 ? d.Upgrade("") : d.Upgrade(upgrade, "\n"));
-        held.back()->flush();
+        QTcpSocket& socket = *held.emplace_back(std::make_unique<QTcpSocket>());
+        socket.connectToHost(QHostAddress::LocalHost, d.port);
+        ASSERT_TRUE(socket.waitForConnected(3000));
+        socket.write(i % 2 == 0 ? d.Upgrade("") : d.Upgrade(upgrade, "\n"));
+        socket.flush();
     }
     d.program.Pause(500ms);
-    const Reply page = Ask(d.port, "GET / HTTP/1.1\r\n" + d.host + "\r\n", false);
-    EXPECT_TRUE(page.bytes.startsWith("HTTP/1.1 200")) << page.bytes.left(40).toStdString();
+    EXPECT_TRUE(d.ServesThePage());
     int refused = 0;
     for (auto& socket : held) {
         socket->waitForReadyRead(1000);
@@ -128,7 +137,6 @@ TEST(DashboardBlackBox, FloodsOfRequestsWriteAtMostALineASecondOfEachKind) {
     Dashboard d;
     ASSERT_TRUE(d.Start()) << d.program.ReadError();
     d.program.Pause(500ms);
-    const std::size_t before = d.program.ErrorLines();
     // Clients that ask again and again without reading the answers (each dropped by the
     // server), or that hang up on them at once, and upgrades from another site's page (each
     // refused).
@@ -136,33 +144,26 @@ TEST(DashboardBlackBox, FloodsOfRequestsWriteAtMostALineASecondOfEachKind) {
     const QByteArray foreign =
         d.Upgrade("Connection: Upgrade\r\nOrigin: http://attacker.example\r\n");
     std::deque<std::unique_ptr<QTcpSocket>> pipelining;
-    int requests = 0;
-    for (auto end = std::chrono::steady_clock::now() + FloodTime();
-         std::chrono::steady_clock::now() < end;) {
-        pipelining.push_back(std::make_unique<QTcpSocket>());
-        QTcpSocket& socket = *pipelining.back();
+    std::size_t requests = 0;
+    const std::size_t lines = Flood(d.program, 20ms, "", " requests", [&] {
+        QTcpSocket& socket = *pipelining.emplace_back(std::make_unique<QTcpSocket>());
         socket.setReadBufferSize(1);
         socket.connectToHost(QHostAddress::LocalHost, d.port);
+        std::size_t sent = 1;
         if (socket.waitForConnected(1000)) {
             socket.write(ask.repeated(2000));
             socket.waitForBytesWritten(200);
-            requests += 2000;
-            if (requests % 4000 == 0) socket.abort();
+            sent += 2000;
+            if ((requests += 2000) % 4000 == 0) socket.abort();
         }
         if (pipelining.size() > 16) pipelining.pop_front();
-        Ask(d.port, foreign, false);
-        ++requests;
-        d.program.Pause(20ms);
-    }
+        Ask(d.port, foreign);
+        return sent;
+    });
     pipelining.clear();
-    d.program.Pause(1500ms);  // what was held back is written a second later
-    const std::size_t lines = d.program.ErrorLines() - before;
-    std::cout << "[ measured ] " << requests << " requests in " << FloodTime().count()
-              << " s wrote " << lines << " lines on standard error\n";
     EXPECT_LE(lines, 2 * static_cast<std::size_t>(FloodTime().count()) + 4)
         << d.program.ReadError().substr(0, 2000);
-    const Reply page = Ask(d.port, "GET / HTTP/1.1\r\n" + d.host + "\r\n", false);
-    EXPECT_TRUE(page.bytes.startsWith("HTTP/1.1 200")) << "the flood left it serving";
+    EXPECT_TRUE(d.ServesThePage()) << "the flood left it serving";
 }
 
 TEST(ClientBlackBox, AServerSendingGarbageWritesAtMostALineASecond) {
@@ -176,19 +177,13 @@ TEST(ClientBlackBox, AServerSendingGarbageWritesAtMostALineASecond) {
     std::unique_ptr<QTcpSocket> client(server.nextPendingConnection());
     QRandomGenerator random(15);
     QByteArray garbage(997, Qt::Uninitialized);
-    std::size_t sent = 0;
-    for (auto end = std::chrono::steady_clock::now() + FloodTime();
-         std::chrono::steady_clock::now() < end;) {
-        for (char& b : garbage) b = static_cast<char>(random.bounded(256));
-        client->write(garbage);
-        client->waitForBytesWritten(50);
-        sent += garbage.size();
-        program.Pause(1ms);
-    }
-    program.Pause(1500ms);
-    const std::size_t lines = program.ErrorLines("TCPClient_DataArrival");
-    std::cout << "[ measured ] " << sent << " bytes of garbage in " << FloodTime().count()
-              << " s wrote " << lines << " lines on standard error\n";
+    const std::size_t lines =
+        Flood(program, 1ms, "TCPClient_DataArrival", " bytes of garbage", [&] {
+            for (char& b : garbage) b = static_cast<char>(random.bounded(256));
+            client->write(garbage);
+            client->waitForBytesWritten(50);
+            return garbage.size();
+        });
     EXPECT_GE(lines, 1u) << "garbage is reported";
     EXPECT_LE(lines, static_cast<std::size_t>(FloodTime().count()) + 2)
         << program.ReadError().substr(0, 2000);
@@ -205,7 +200,7 @@ TEST(DashboardBlackBox, APortAnotherProgramHoldsIsSaidOnceAtStart) {
     ASSERT_TRUE(program.WaitForError(said)) << program.ReadError();
     program.Pause(2s);
     EXPECT_EQ(program.ErrorLines(said), 1u) << program.ReadError();
-    EXPECT_EQ(program.Process().state(), QProcess::Running);
+    EXPECT_TRUE(program.Running());
 }
 
 }  // namespace

@@ -9,8 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QTcpSocket>
-
 #include "program_under_test.h"
 
 namespace kerbview::blackbox {
@@ -48,28 +46,24 @@ TEST(IdlePeer, RealClientIsServedWithinAMinuteAtAHalfSecondScan) {
     ProgramUnderTest program("[Opcions]\r\nTipusConexio=1\r\nPort=" + std::to_string(port) +
                              "\r\nScanTime=500\r\n");
     ASSERT_TRUE(program.Start());
-
     int idle = -1;
-    for (auto end = std::chrono::steady_clock::now() + 30s;
-         idle < 0 && std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(100ms)) {
+    for (auto end = Clock::now() + 30s; idle < 0 && Clock::now() < end; program.Pause(100ms)) {
         idle = ConnectIdlePeer(port);
     }
     ASSERT_GE(idle, 0) << "the server never listened: " << program.ReadError();
-    const auto taken = std::chrono::steady_clock::now();
+    const auto taken = Clock::now();
     // The peer holds the slot: it is sent packets, and a client is turned away meanwhile.
-    std::this_thread::sleep_for(1500ms);
+    program.Pause(1500ms);
     int waiting = 0;
     ::ioctl(idle, FIONREAD, &waiting);
     EXPECT_GT(waiting, 0) << "the idle peer was not served";
     EXPECT_FALSE(Served(port)) << "the idle peer did not hold the slot";
 
     bool served = false;
-    while (!served && std::chrono::steady_clock::now() - taken < 60s) {
-        served = Served(port);
-        if (!served) std::this_thread::sleep_for(500ms);
+    while (!served && Clock::now() - taken < 60s) {
+        if (!(served = Served(port))) program.Pause(500ms);
     }
-    const auto seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - taken);
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - taken);
     EXPECT_TRUE(served) << "still refused " << seconds.count() << " s after the idle peer came";
     EXPECT_TRUE(program.WaitForError("took no data", 5s)) << program.ReadError();
     RecordProperty("served_after_s", static_cast<int>(seconds.count()));

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -20,18 +21,7 @@
 namespace kerbview::blackbox {
 
 using namespace std::chrono_literals;
-
-/// The program file under test.
-inline std::filesystem::path ProgramFile() {
-    if (const char* chosen = std::getenv("KERBVIEW_UNDER_TEST"); chosen != nullptr && *chosen) {
-        return chosen;
-    }
-    return KERBVIEW_PROGRAM;
-}
-
-inline bool IsWindowsProgram(const std::filesystem::path& program) {
-    return program.extension() == ".exe";
-}
+using Clock = std::chrono::steady_clock;
 
 /// A TCP port on 127.0.0.1 that was free a moment ago.
 inline quint16 FreePort() {
@@ -39,14 +29,12 @@ inline quint16 FreePort() {
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
-/// True once something accepts connections on 127.0.0.1:port, false after the timeout.
-inline bool WaitForListener(quint16 port, std::chrono::milliseconds timeout = 30s) {
-    for (auto end = std::chrono::steady_clock::now() + timeout;
-         std::chrono::steady_clock::now() < end;) {
+/// True once something accepts connections on 127.0.0.1:port, false after 30 s.
+inline bool WaitForListener(quint16 port) {
+    for (auto end = Clock::now() + 30s; Clock::now() < end; std::this_thread::sleep_for(100ms)) {
         QTcpSocket probe;
         probe.connectToHost(QHostAddress::LocalHost, port);
         if (probe.waitForConnected(300)) return true;
-        std::this_thread::sleep_for(100ms);
     }
     return false;
 }
@@ -54,12 +42,16 @@ inline bool WaitForListener(quint16 port, std::chrono::milliseconds timeout = 30
 /// One run of the program from a fresh folder.
 class ProgramUnderTest {
 public:
-    /// settings: the Kerbview.ini to start with (none when empty).
-    explicit ProgramUnderTest(const std::string& settings = "") : m_program(ProgramFile()) {
-        m_copy = m_folder.File(m_program.filename().string());
-        std::filesystem::copy_file(m_program, m_copy);
-        if (!settings.empty()) m_folder.Write("Kerbview.ini", settings);
+    /// settings: the Kerbview.ini to start with.
+    explicit ProgramUnderTest(const std::string& settings) {
+        const char* chosen = std::getenv("KERBVIEW_UNDER_TEST");
+        const std::filesystem::path program =
+            chosen != nullptr && *chosen ? chosen : KERBVIEW_PROGRAM;
+        m_copy = m_folder.File(program.filename().string());
+        std::filesystem::copy_file(program, m_copy);
+        m_folder.Write("Kerbview.ini", settings);
         m_process.setWorkingDirectory(QString::fromStdString(m_folder.Path().string()));
+        m_process.setReadChannel(QProcess::StandardError);
     }
     ~ProgramUnderTest() {
         if (m_process.state() != QProcess::NotRunning) m_process.kill();
@@ -68,28 +60,21 @@ public:
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    /// Starts the copy with arguments; false when it could not be started.
-    bool Start(const QStringList& arguments = {}) {
+    /// Starts the copy; false when it could not be started.
+    bool Start() {
         const QString copy = QString::fromStdString(m_copy.string());
-        if (IsWindowsProgram(m_program)) {
-            m_process.start(QStringLiteral("/usr/lib/wine/wine64"), QStringList{copy} + arguments);
+        if (m_copy.extension() == ".exe") {
+            m_process.start(QStringLiteral("/usr/lib/wine/wine64"), {copy});
         } else {
-            m_process.start(copy, arguments);
+            m_process.start(copy, {});
         }
         return m_process.waitForStarted(10000);
     }
-    /// Exit code after the end, or -1 when it did not end in time or crashed.
-    int Finish(std::chrono::milliseconds timeout = 30s) {
-        const bool ended = m_process.waitForFinished(static_cast<int>(timeout.count()));
-        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
+    bool Running() const { return m_process.state() == QProcess::Running; }
     /// Waits until the standard error read so far holds text; false after the timeout.
     bool WaitForError(const std::string& text, std::chrono::milliseconds timeout = 30s) {
-        for (auto end = std::chrono::steady_clock::now() + timeout;
-             std::chrono::steady_clock::now() < end;) {
+        for (auto end = Clock::now() + timeout; Clock::now() < end; Pause(100ms)) {
             if (ReadError().find(text) != std::string::npos) return true;
-            m_process.setReadChannel(QProcess::StandardError);
-            m_process.waitForReadyRead(100);
         }
         return ReadError().find(text) != std::string::npos;
     }
@@ -101,30 +86,19 @@ public:
     /// Lines of standard error read so far that hold text (all lines when text is empty).
     std::size_t ErrorLines(std::string_view text = {}) {
         std::size_t count = 0;
-        std::string_view rest = ReadError();
-        while (!rest.empty()) {
-            const std::size_t end = rest.find('\n');
-            if (rest.substr(0, end).find(text) != std::string_view::npos) ++count;
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        }
+        std::istringstream lines(ReadError());
+        for (std::string line; std::getline(lines, line);) count += line.find(text) != line.npos;
         return count;
     }
     /// Lets time pass while the program's standard error is read, so that a program that
     /// writes much never waits for the pipe.
     void Pause(std::chrono::milliseconds time) {
-        for (auto end = std::chrono::steady_clock::now() + time;
-             std::chrono::steady_clock::now() < end;) {
-            m_process.setReadChannel(QProcess::StandardError);
+        for (auto end = Clock::now() + time; Clock::now() < end; ReadError()) {
             m_process.waitForReadyRead(20);
-            ReadError();
         }
     }
 
-    const core::testing::TempDir& Folder() const { return m_folder; }
-    QProcess& Process() { return m_process; }
-
 private:
-    std::filesystem::path m_program;
     core::testing::TempDir m_folder;
     std::filesystem::path m_copy;
     QProcess m_process;

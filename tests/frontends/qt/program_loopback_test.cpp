@@ -71,14 +71,13 @@ TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
     telemetry::testing::MemoryImage& image = *server.memory->image;
     server.windows->window = 77;
     // Text reads take their whole length: pad with NULs.
-    auto text = [&](telemetry::Address at, std::string t, std::size_t length) {
-        t.resize(length, '\0');
-        image.Text(at, t);
+    const auto text = [&](telemetry::Address at, std::string t, std::size_t length = 50) {
+        image.Text(at, t.append(length - t.size(), '\0'));
     };
     text(0xCD9A35, "Driver\\profile", 30);
     text(0x983758, "Driver", 24);
-    text(0x983848, "Seat Le\xF3n", 50);
-    text(0x976557, "tracks\\Anderstorp.trk", 50);
+    text(0x983848, "Seat Le\xF3n");
+    text(0x976557, "tracks\\Anderstorp.trk");
     image.Bytes(0xCD24AA, {1});      // ignition on
     image.Double(0xCD25E8, 363.15);  // water 90 degrees
     image.Single(0xCD619C, 0.5f);    // first bar 50 percent
@@ -124,13 +123,13 @@ TEST_P(ProgramLoopback, ClientPanelShowsTheServersSimulatorReadings) {
                server.Text(LabelN(15)) == server.program->Texts().TxtListening;
     }));
     EXPECT_EQ(client.program->IntroIpAccept("127.000.000.001", port), net::DialogOutcome::Accepted);
-    image.Text(0x983848, std::string("Audi A4") + std::string(43, '\0'));
+    text(0x983848, "Audi A4");
     ASSERT_TRUE(RunUntil(server, client, [&] { return client.Text(LabelN(30)) == "Audi A4"; }));
 
     // The server goes away and comes back: the client reconnects on its own.
     server.program->MenuClick(panel::Menu::Cap);
     ASSERT_TRUE(RunUntil(server, client, [&] { return !client.program->Roles().ClientConnected; }));
-    image.Text(0x983848, std::string("Volvo S60") + std::string(41, '\0'));
+    text(0x983848, "Volvo S60");
     EXPECT_EQ(server.program->IntroPortAccept(port), net::DialogOutcome::Accepted);
     ASSERT_TRUE(RunUntil(server, client, [&] { return client.Text(LabelN(30)) == "Volvo S60"; }));
     // The server's own panel, once shown, is in its own units.

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -54,37 +55,27 @@ struct ShownPanel {
     qt::PanelView view{model};
 };
 
-// What changed since the view last looked is the model's (PanelModel::ChangedSince).
-TEST(PanelView, OnlyThePlacesOfChangedElementsAreRepaintedInOneFrame) {
+// What changed since the view last looked is the model's (PanelModel::ChangedSince), how long a
+// change waits the pacing rule's (panel::FrameWaitMs); here the view keeps to them: only the
+// places of the changed elements, in one frame, and a change just after it with the next, once.
+TEST(PanelView, ChangesArePaintedWhereTheyAreWithTheNextFrameOnce) {
     ShownPanel panel;
-    panel::PanelModel& model = panel.model;
-    const int frames = panel.view.FramesPainted();
-    model.SetText(Element::Label37, "1.0");
-    model.SetEnabled(panel::Lamp(1), false);
-    model.SetValue(panel::Bar(3), 4200);
-    EXPECT_EQ(panel.view.Sync(), 3);
-    panel.NextFrame();
-    EXPECT_EQ(panel.view.FramesPainted(), frames + 1);
-    const QRegion changed = QRegion(panel.view.ElementRect(Element::Label37)) +
-                            panel.view.ElementRect(panel::Lamp(1)) +
-                            panel.view.ElementRect(panel::Bar(3));
-    EXPECT_EQ(panel.view.LastFrameRegion(), changed);
-}
-
-// How long a change waits is the pacing rule's (panel::FrameWaitMs); here the view keeps it.
-TEST(PanelView, AChangeJustAfterAFrameIsPaintedWithTheNextOneOnce) {
-    ShownPanel panel;
-    panel.model.SetText(Element::Label16, "first");
-    panel.view.Sync();
-    const int painted = panel.view.FramesPainted();
-    testing::Spin([&] { return panel.view.FramesPainted() != painted; }, 500);
+    qt::PanelView& view = panel.view;
+    panel.model.SetText(Element::Label37, "1.0");
+    panel.model.SetEnabled(panel::Lamp(1), false);
+    panel.model.SetValue(panel::Bar(3), 4200);
+    EXPECT_EQ(view.Sync(), 3);
+    const int frames = view.FramesPainted();
+    ASSERT_TRUE(testing::Spin([&] { return view.FramesPainted() != frames; }, 500));
+    EXPECT_EQ(view.LastFrameRegion(), QRegion(view.ElementRect(Element::Label37)) +
+                                          view.ElementRect(panel::Lamp(1)) +
+                                          view.ElementRect(panel::Bar(3)));
     panel.model.SetText(Element::Label16, "last");
-    panel.view.Sync();
-    const int atLast = panel.view.FramesPainted();
+    view.Sync();
     panel.NextFrame();
     panel.NextFrame();
-    EXPECT_EQ(panel.view.FramesPainted() - atLast, 1);
-    EXPECT_TRUE(panel.view.LastFrameRegion().contains(panel.view.ElementRect(Element::Label16)));
+    EXPECT_EQ(view.FramesPainted(), frames + 2);
+    EXPECT_TRUE(view.LastFrameRegion().contains(view.ElementRect(Element::Label16)));
 }
 
 // Old readings are drawn fainter in their own colours, and only they: the status texts and the
@@ -142,19 +133,12 @@ TEST(PanelView, StaleReadingsAreDrawnFadedAndNothingElse) {
 // adjacent fields never run together); captions of one kind are drawn at one size, the layout's
 // own while all of them fit (English), the largest at which all fit otherwise (Spanish, Dutch).
 TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
-    const std::vector<std::pair<Element, const char*>> languages[] = {
-        {{Element::Label19, "Water"},
-         {Element::Label20, "Oil"},
-         {Element::Label29, "Lap"},
-         {Element::Label31, "Lap Times"},
-         {Element::Label33, "Liters last lap"}},
-        {{Element::Label19, "Agua"},
-         {Element::Label20, "Aceite"},
-         {Element::Label29, "Vuelta"},
-         {Element::Label31, "Tiempos vuelta"},
-         {Element::Label33, "Liters / Laatste Ronde"}},
-    };
-    for (const auto& captions : languages) {
+    const Element captions[] = {Element::Label19, Element::Label20, Element::Label29,
+                                Element::Label31, Element::Label33};
+    const std::array<const char*, 5> languages[] = {
+        {"Water", "Oil", "Lap", "Lap Times", "Liters last lap"},
+        {"Agua", "Aceite", "Vuelta", "Tiempos vuelta", "Liters / Laatste Ronde"}};
+    for (const auto& language : languages) {
         panel::PanelModel model;
         qt::PanelView view(model);
         // The longest texts each kind of field shows.
@@ -165,7 +149,7 @@ TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
         model.SetText(Element::Label14, "24");
         model.SetText(panel::Lamp(1), "Begrenzer");
         model.SetText(panel::Lamp(6), "INIETTORI");
-        for (const auto& [e, text] : captions) model.SetText(e, text);
+        for (std::size_t i = 0; i < language.size(); ++i) model.SetText(captions[i], language[i]);
         view.Sync();
         for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
             if (info.kind != panel::ElementKind::TextField &&
@@ -184,12 +168,12 @@ TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
             EXPECT_GE(font.pixelSize(), 9) << info.name.data() << " unreadably small";
         }
         const auto px = [&](Element e) { return view.ElementFont(e).pixelSize(); };
-        SCOPED_TRACE(captions[0].second);
+        SCOPED_TRACE(language[0]);
         EXPECT_EQ(px(Element::Label19), px(Element::Label20));
         EXPECT_EQ(px(Element::Label29), px(Element::Label31));
         EXPECT_EQ(px(Element::Label29), px(Element::Label33));
         // The layout's 15.75 points are 21 pixels: kept where every caption of the kind fits.
-        EXPECT_EQ(px(Element::Label29) == 21, captions[0].second == std::string("Water"));
+        EXPECT_EQ(px(Element::Label29) == 21, language[0] == std::string("Water"));
     }
 }
 
@@ -197,6 +181,15 @@ TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
     // Read-outs in the panel's display font and the gauges' font (whose figures kern: "11").
     const panel::FontInfo fonts[] = {{"Bombardier", 15.75, false}, {"Arial", 12, true}};
     qt::FigureStepsCache steps;
+    const auto drawn = [](const std::function<void(QPainter&)>& draw) {
+        QImage image(160, 60, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setPen(Qt::black);
+        draw(painter);
+        painter.end();
+        return image;
+    };
     for (const panel::FontInfo& listed : fonts) {
         for (int px : {11, 16, 21, 32}) {
             for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "204kPA",
@@ -207,21 +200,12 @@ TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
                 qt::ElementText placed;
                 placed.Prepare(text, qt::ResolveFont(listed), px, QSize(400, 80), 0, false, &steps);
                 EXPECT_TRUE(placed.PlacedFromSteps());
-                QImage mine(160, 60, QImage::Format_RGB32);
-                QImage shaped = mine;
-                mine.fill(Qt::white);
-                shaped.fill(Qt::white);
-                QPainter a(&mine);
-                a.setPen(Qt::black);
-                placed.Draw(a, QPointF(10, 5));
-                QPainter b(&shaped);
-                b.setPen(Qt::black);
-                b.setFont(placed.Font());
-                b.drawText(QRectF(10, 5, 150, 55), Qt::AlignLeft | Qt::AlignTop,
-                           QString::fromLatin1(text));
-                a.end();
-                b.end();
-                EXPECT_EQ(mine, shaped);
+                EXPECT_EQ(drawn([&](QPainter& p) { placed.Draw(p, QPointF(10, 5)); }),
+                          drawn([&](QPainter& p) {
+                              p.setFont(placed.Font());
+                              p.drawText(QRectF(10, 5, 150, 55), Qt::AlignLeft | Qt::AlignTop,
+                                         QString::fromLatin1(text));
+                          }));
                 EXPECT_EQ(
                     placed.Size().width(),
                     QFontMetricsF(placed.Font()).horizontalAdvance(QString::fromLatin1(text)));
@@ -261,29 +245,27 @@ TEST(PanelView, BrokenPicturesAreRejectedAndAReplacedFileShowsItsNewContent) {
 
 // The whole start-up through the Qt front end, offscreen.
 struct QtRig : testing::ProgramRig {
-    explicit QtRig(std::string_view ini) : ProgramRig(ini) { started = program.Main(frontEnd); }
-    ~QtRig() {
-        if (frontEnd.MainWindow() != nullptr) frontEnd.MainWindow()->Timer1().stop();
+    explicit QtRig(std::string_view ini) : ProgramRig(ini) {
+        if (!program.Main(frontEnd)) throw std::runtime_error("start-up failed");
     }
+    ~QtRig() { Window().Timer1().stop(); }
+    qt::Kerbview_Form& Window() { return *frontEnd.MainWindow(); }
     qt::QtFrontEnd frontEnd{program};
-    bool started = false;
 };
 
 TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     QtRig rig("[Administrar]\r\nAdministrar=1\r\n[Opcions]\r\nScanTime=150\r\n");
-    ASSERT_TRUE(rig.started);
-    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
-    EXPECT_EQ(main.Timer1().interval(), 150);
-    EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
-    EXPECT_EQ(main.MenuAction(panel::Menu::Conexio)->text(), QStringLiteral("Conexi\u00F3n"));
-
+    const auto item = [&](panel::Menu m) { return rig.Window().MenuAction(m); };
+    EXPECT_EQ(rig.Window().Timer1().interval(), 150);
+    EXPECT_TRUE(item(panel::Menu::TS_150)->isChecked());
+    EXPECT_EQ(item(panel::Menu::Conexio)->text(), QStringLiteral("Conexi\u00F3n"));
     // A click on a checked scan-time item keeps it checked: the program owns the mark.
-    main.MenuAction(panel::Menu::TS_150)->trigger();
-    EXPECT_TRUE(main.MenuAction(panel::Menu::TS_150)->isChecked());
-    main.MenuAction(panel::Menu::TS_1000)->trigger();
+    item(panel::Menu::TS_150)->trigger();
+    EXPECT_TRUE(item(panel::Menu::TS_150)->isChecked());
+    item(panel::Menu::TS_1000)->trigger();
     SpinFor(20);
-    EXPECT_FALSE(main.MenuAction(panel::Menu::TS_150)->isChecked());
-    EXPECT_EQ(main.Timer1().interval(), 1000);
+    EXPECT_FALSE(item(panel::Menu::TS_150)->isChecked());
+    EXPECT_EQ(rig.Window().Timer1().interval(), 1000);
 
     qt::AdminWindow* admin = rig.frontEnd.AdminWindow();
     ASSERT_NE(admin, nullptr);
@@ -291,30 +273,27 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     admin->Option1(1)->click();
     EXPECT_EQ(rig.program.DriverSelectMode(), 1);
 
-    main.MenuAction(panel::Menu::AcercaDe)->trigger();
+    // An open about window is brought to the front as it is, also after a language change; the
+    // next opening reads the new texts. A fixed-size box, made for one size: no maximize button.
+    item(panel::Menu::AcercaDe)->trigger();
     qt::AboutWindow* about = rig.frontEnd.AboutWindow();
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
-    main.MenuAction(panel::Menu::AcercaDe)->trigger();
-    EXPECT_EQ(rig.frontEnd.AboutWindow(), about);  // brought to the front, not opened twice
-
-    // A language change leaves the open window alone; the next opening reads the new texts.
-    main.MenuAction(panel::Menu::English)->trigger();
+    item(panel::Menu::English)->trigger();
+    item(panel::Menu::AcercaDe)->trigger();
+    EXPECT_EQ(rig.frontEnd.AboutWindow(), about);
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Acerca de Kerbview"));
     about->cmdOK()->click();
-    main.MenuAction(panel::Menu::AcercaDe)->trigger();
-    about = rig.frontEnd.AboutWindow();
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Kerbview"));
-    // A fixed-size box: its layout is made for one size, and it offers no maximize button.
-    EXPECT_EQ(about->minimumSize(), about->maximumSize());
-    EXPECT_FALSE(about->windowFlags() & Qt::WindowMaximizeButtonHint);
+    item(panel::Menu::AcercaDe)->trigger();
+    const qt::AboutWindow* next = rig.frontEnd.AboutWindow();
+    ASSERT_TRUE(next != nullptr && next != about);
+    EXPECT_EQ(next->windowTitle(), QStringLiteral("About Kerbview"));
+    EXPECT_EQ(next->minimumSize(), next->maximumSize());
+    EXPECT_FALSE(next->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 // The only message boxes of the program come from inside a scan tick: none may wait there.
 TEST(QtFrontEnd, MessagesNeitherBlockNorStack) {
     QtRig rig("");
-    ASSERT_TRUE(rig.started);
     rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
     QPointer<QMessageBox> box = rig.frontEnd.Message();
     ASSERT_NE(box, nullptr);
@@ -329,51 +308,39 @@ TEST(QtFrontEnd, MessagesNeitherBlockNorStack) {
 }
 
 // Wherever the main window stands (dragged half off the top-left corner, or in the bottom-right
-// one), a side window opens with its frame wholly on the screen, where the placement rule puts
-// it: frame, not client, coordinates (the offscreen platform draws 2-pixel frames). Every side
-// window opens through one helper; one of each place and a message box stand for all of them.
+// one), a side window opens where the placement rule puts it, wholly on the screen: frame, not
+// client, coordinates (the offscreen platform draws 2-pixel frames). Every side window opens
+// through one helper; one of each place and a message box stand for all of them.
 TEST(QtFrontEnd, SideWindowsOpenWhollyOnTheScreen) {
     QtRig rig("");
-    ASSERT_TRUE(rig.started);
-    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
     qt::QtFrontEnd& fe = rig.frontEnd;
-    const QRect area = main.screen()->availableGeometry();
+    const QRect area = rig.Window().screen()->availableGeometry();
     using panel::SidePlace;
-    struct Side {
-        const char* name;
-        SidePlace place;
-        std::function<void()> open;
-        std::function<QWidget*()> window;
+    const std::tuple<const char*, SidePlace, std::function<QWidget*()>> sides[] = {
+        {"Admin", SidePlace::Beside, [&] { return fe.ShowAdminWindow(), fe.AdminWindow(); }},
+        {"about", SidePlace::Centred, [&] { return fe.ShowAbout(), fe.AboutWindow(); }},
+        {"message", SidePlace::Centred,
+         [&] { return fe.ShowMessage("Imposible abrir el proceso", "x"), fe.Message(); }},
     };
-    const Side sides[] = {
-        {"Admin", SidePlace::Beside, [&] { fe.ShowAdminWindow(); },
-         [&] { return fe.AdminWindow(); }},
-        {"about", SidePlace::Centred, [&] { fe.ShowAbout(); }, [&] { return fe.AboutWindow(); }},
-        {"message", SidePlace::Centred, [&] { fe.ShowMessage("Imposible abrir el proceso", "x"); },
-         [&] { return fe.Message(); }},
-    };
-    main.show();
+    rig.Window().show();
     SpinFor(20);
-    const QSize outer = main.frameGeometry().size();
+    const QSize outer = rig.Window().frameGeometry().size();
     for (const QPoint at :
          {area.topLeft() - QPoint(outer.width() / 2, outer.height() / 3),
           area.bottomRight() - QPoint(outer.width(), outer.height()) + QPoint(1, 1)}) {
-        main.move(at);
+        rig.Window().move(at);
         SpinFor(20);
-        for (const Side& side : sides) {
-            side.open();
+        for (const auto& [name, place, open] : sides) {
+            QWidget* window = open();
             SpinFor(20);
-            QWidget* window = side.window();
-            ASSERT_NE(window, nullptr) << side.name;
-            const QRect frame = window->frameGeometry(), m = main.frameGeometry();
-            EXPECT_TRUE(area.contains(frame))
-                << side.name << " from a main window at " << at.x() << "," << at.y();
+            ASSERT_NE(window, nullptr) << name;
+            const QRect frame = window->frameGeometry(), m = rig.Window().frameGeometry();
             const panel::DesktopPoint placed = panel::SideWindowPosition(
-                side.place, {m.x(), m.y(), m.width(), m.height()}, frame.width(), frame.height(),
+                place, {m.x(), m.y(), m.width(), m.height()}, frame.width(), frame.height(),
                 {area.x(), area.y(), area.width(), area.height()});
             EXPECT_EQ((std::vector<std::int64_t>{frame.x(), frame.y()}),
                       (std::vector{placed.x, placed.y}))
-                << side.name << " from a main window at " << at.x() << "," << at.y();
+                << name << " from a main window at " << at.x() << "," << at.y();
             window->close();
             SpinFor(20);
         }
@@ -385,64 +352,52 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
     QtRig rig(
         "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\n"
         "Depurar=1\r\n[Administrar]\r\nAdministrar=1\r\n");
-    ASSERT_TRUE(rig.started);
     QPointer<qt::DebugWindow> debug = rig.frontEnd.DebugWindow();
     QPointer<qt::AdminWindow> admin = rig.frontEnd.AdminWindow();
-    ASSERT_NE(debug, nullptr);
+    ASSERT_TRUE(debug && admin && debug->isVisible() && admin->isVisible());
     EXPECT_EQ(debug->windowTitle(), QStringLiteral("Depurar"));
     EXPECT_EQ(debug->Label(3)->text(), QStringLiteral("."));
     EXPECT_EQ(debug->Label(21)->text(),
               QStringLiteral("Kerbview has generated an error in the module Canvia_Unitats"));
-    ASSERT_TRUE(debug->isVisible());
-    ASSERT_TRUE(admin->isVisible());
-    rig.frontEnd.MainWindow()->close();
+    rig.Window().close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(debug.isNull() && admin.isNull()) << "side windows are closed and deleted";
-    EXPECT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
+    EXPECT_FALSE(rig.Window().Timer1().isActive());
 }
 
-TEST(QtFrontEnd, ModelChangesOutsideTicksReachTheScreen) {
-    // A client's panel is written from a socket event, not from a tick.
+// Without ticks (as a client's panel, written from socket events), changes reach the screen too.
+TEST(QtFrontEnd, ChangesOutsideTicksAreDrawnAndResizingKeepsTheRatioOnTheScreen) {
     QtRig rig("[Opcions]\r\nScanTime=0\r\n");
-    ASSERT_TRUE(rig.started);
-    ASSERT_FALSE(rig.frontEnd.MainWindow()->Timer1().isActive());
-    qt::PanelView& view = rig.frontEnd.MainWindow()->View();
-    rig.frontEnd.MainWindow()->show();
+    qt::Kerbview_Form& main = rig.Window();
+    qt::PanelView& view = main.View();
+    main.show();
     SpinFor(50);
+    const int frames = view.FramesPainted();
     rig.program.Panel().SetText(Element::Label30, "BMW 320si WTCC");
     SpinFor(static_cast<int>(view.FrameIntervalMs()) + 30);
+    EXPECT_EQ(view.FramesPainted(), frames + 1);
     EXPECT_TRUE(view.LastFrameRegion().contains(view.ElementRect(Element::Label30)));
-}
 
-TEST(QtFrontEnd, ResizingKeepsTheRatioScalesThePanelAndStaysOnTheScreen) {
-    QtRig rig("");
-    ASSERT_TRUE(rig.started);
-    qt::Kerbview_Form& main = *rig.frontEnd.MainWindow();
-    main.show();
-    SpinFor(20);
+    // The height follows the width in the opening ratio, and the panel scales with it.
     const QSize before = main.size();
-    const QRect label = main.View().ElementRect(Element::Label37);
-    const QSize screen = main.screen()->availableGeometry().size();
-
+    const QRect label = view.ElementRect(Element::Label37);
     main.resize(main.width() * 11 / 10, main.height());
     SpinFor(20);
-    // The height followed the width in the opening ratio, and the panel scaled with it.
     const QSize wider = main.size();
+    const double ratio = rig.program.Layout().AspectRatio;
     EXPECT_GT(wider.height(), before.height() * 1.05);
-    EXPECT_NEAR(static_cast<double>(wider.width()) / wider.height(),
-                rig.program.Layout().AspectRatio, 0.01);
-    const QRect scaled = main.View().ElementRect(Element::Label37);
-    const double sx = main.View().width() / (panel::kDesignClientWidth / 15.0);
-    EXPECT_NEAR(scaled.left(), label.left() * sx, 1.0);
+    EXPECT_NEAR(static_cast<double>(wider.width()) / wider.height(), ratio, 0.01);
+    const QRect scaled = view.ElementRect(Element::Label37);
+    EXPECT_NEAR(scaled.left(), label.left() * view.width() / (panel::kDesignClientWidth / 15.0),
+                1.0);
     EXPECT_GT(scaled.height(), label.height());
 
     // Wider than the screen: both sides shrink to fit it, in the same ratio.
+    const QSize screen = main.screen()->availableGeometry().size();
     main.resize(screen.width() * 2, main.height());
     SpinFor(20);
-    EXPECT_LE(main.width(), screen.width());
-    EXPECT_LE(main.height(), screen.height());
-    EXPECT_NEAR(static_cast<double>(main.width()) / main.height(), rig.program.Layout().AspectRatio,
-                0.01);
+    EXPECT_TRUE(main.width() <= screen.width() && main.height() <= screen.height());
+    EXPECT_NEAR(static_cast<double>(main.width()) / main.height(), ratio, 0.01);
 
     // Leaving the maximized state gives back the normal size and place.
     main.resize(wider);
