@@ -40,11 +40,11 @@ TEST(ProgramStartup, AppliesSettingsInLoadOrderBeforeTimerAndShow) {
     Rig rig("[Opcions]\r\nTipusConexio=1\r\nBackgroundColor=255\r\n");
     rig.folder.Write("pdSkin.jpg", "");  // empty: silently not a picture
     ASSERT_TRUE(rig.Start());
-    const Log expected{"CreateMainWindow",   "SetBackgroundColour 255",
-                       "Decode CarSkin.gif", "Decode pdSkin.jpg",
-                       "Move 0,0",           "Interval 500",
+    const Log expected{"CreateMainWindow",  "Background 255", "Decode CarSkin.gif",
+                       "Decode pdSkin.jpg", "Move 0 0",       "Interval 500",
                        "ShowMainWindow"};
     // However often the interval is set, it is set before the window shows.
+    std::erase(rig.log, "CloseDashboard");
     rig.log.erase(std::unique(rig.log.begin(), rig.log.end()), rig.log.end());
     EXPECT_EQ(rig.log, expected);
     EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
@@ -76,9 +76,9 @@ TEST(ProgramStartup, OutOfRangeSettingEndsStartupWithoutAnyWindowAndSaysWhich) {
 // The edge cases are WindowPlacement's; here: the program measures the desktop and the outer
 // window (9960 x 8535 twips) it is given.
 TEST(ProgramStartup, OffScreenStoredPositionOpensOnScreen) {
-    const panel::DesktopRect single{0, 0, 1280, 1024}, twoScreens{-1280, 0, 2560, 1024};
+    const panel::DesktopRect single{0, 0, 19200, 15360}, twoScreens{-19200, 0, 38400, 15360};
     for (const auto& [desktop, move] :
-         {std::pair{single, "Move 0,0"}, std::pair{twoScreens, "Move -15000,300"}}) {
+         {std::pair{single, "Move 0 0"}, std::pair{twoScreens, "Move -15000 300"}}) {
         Rig rig("[Opcions]\r\nPosFormX=-15000\r\nPosFormY=300\r\n");
         rig.frontEnd.desktop = desktop;
         ASSERT_TRUE(rig.Start());
@@ -170,8 +170,9 @@ TEST(ProgramMenus, ClicksApplyAndStoreOnlyWhatChanged) {
     rig.program.MenuClick(Menu::Servidor);
     rig.program.MenuClick(Menu::Client);
     rig.program.MenuClick(Menu::AcercaDe);
-    EXPECT_EQ(Log(rig.log.end() - 3, rig.log.end()),
-              (Log{"ShowIntroPort", "ShowIntroIP", "ShowAbout"}));
+    EXPECT_EQ(
+        Log(rig.log.end() - 3, rig.log.end()),
+        (Log{"Server Data 1001", "Client data 192.168.000.002 1001", "About About Kerbview"}));
     EXPECT_EQ(rig.program.Settings().TipusConexio, core::Role::None)
         << "the dialogs, not the clicks, switch";
     rig.program.MenuClick(Menu::Cap);
@@ -185,21 +186,20 @@ TEST(ProgramWeb, DashboardItemServesStoresAndShowsWhetherItServes) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
     EXPECT_EQ(rig.folder.Read("Kerbview.ini").find("[Web]"), std::string::npos);
-    rig.frontEnd.busyPort = 8099;
+    rig.dashboard.busyPort = 8099;
     rig.program.MenuClick(Menu::WebDashboard);
     EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
-    EXPECT_EQ(Log(rig.log.end() - 2, rig.log.end()),
-              (Log{"ServeWebDashboard 8099", "ShowWebDashboardWindow"}));
-    rig.frontEnd.busyPort = 0;
+    EXPECT_EQ(rig.log.back(), "Dashboard 8099: El puerto est\xE1 ocupado");
+    rig.dashboard.busyPort = 0;
     rig.program.MenuClick(Menu::WebDashboard);  // not serving yet: the click tries again
     EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
 
     // Switched on in the file but the port is taken: said at start, once, without a click.
     Rig busy("[Web]\r\nEnabled=1\r\n");
-    busy.frontEnd.busyPort = 8099;
+    busy.dashboard.busyPort = 8099;
     ASSERT_TRUE(busy.Start());
     EXPECT_EQ(Log(busy.log.end() - 2, busy.log.end()),
-              (Log{"ShowMainWindow", "ShowWebDashboardWindow"}));
+              (Log{"ShowMainWindow", "Dashboard 8099: El puerto est\xE1 ocupado"}));
     EXPECT_EQ(busy.errors.str(),
               "Kerbview: The web dashboard cannot be served: port 8099 could not be opened: "
               "another program is using it. Close that program, or choose another Port in [Web]\n");
@@ -328,10 +328,11 @@ TEST(ProgramLink, AWindowWhoseProcessHoldsNoTelemetryIsPassedOverWithoutSendingZ
     memory->otherPrograms = {666};
     telemetry::testing::Apply(*memory->image, telemetry::testing::SessionWrites());
     net::test::FakeSocket server, client;
+    testing::FakeDashboard dashboard;
     std::ostringstream errors;
     FakeFrontEnd frontEnd;
     Program program(folder.Path(), '.', {std::move(windows), std::move(memory)}, {server, client},
-                    errors);
+                    dashboard, errors);
     ASSERT_TRUE(program.Main(frontEnd));
     // Listen, the appearance delay, the scan that reads nothing, and one tick more.
     for (int tick = 0; tick < 10; ++tick) {
@@ -389,9 +390,10 @@ struct ServerAndClient {
         server = std::make_unique<Program>(
             serverFolder.Path(), '.',
             telemetry::Platform{std::move(windowService), std::move(memoryService)},
-            Sockets{serverSocket, unused[0]}, errors, clock);
+            Sockets{serverSocket, unused[0]}, dashboards[0], errors, clock);
         client = std::make_unique<Program>(clientFolder.Path(), '.', testing::NoSimulatorPlatform(),
-                                           Sockets{unused[1], clientSocket}, errors, clock);
+                                           Sockets{unused[1], clientSocket}, dashboards[1], errors,
+                                           clock);
         EXPECT_TRUE(server->Main(serverFrontEnd) && client->Main(clientFrontEnd));
         scan = scanTime;
         Tick();  // the server listens and the client connects: both are taken as connected
@@ -440,6 +442,7 @@ struct ServerAndClient {
     telemetry::testing::FakeProcessMemory* memory = nullptr;
     telemetry::testing::MemoryImage* image = nullptr;
     net::test::FakeSocket serverSocket, clientSocket, unused[2];
+    testing::FakeDashboard dashboards[2];
     std::ostringstream errors;
     FakeFrontEnd serverFrontEnd, clientFrontEnd;
     std::unique_ptr<Program> server, client;

@@ -346,9 +346,10 @@ TEST(QtFrontEnd, SideWindowsOpenWhollyOnTheScreen) {
         std::function<QWidget*()> window;
     };
     const Side sides[] = {
-        {"Admin", SidePlace::Beside, [&] { fe.ShowAdminWindow(); },
+        {"Admin", SidePlace::Beside, [&] { fe.ShowAdminWindow(app::Presenter::Admin()); },
          [&] { return fe.AdminWindow(); }},
-        {"about", SidePlace::Centred, [&] { fe.ShowAbout(); }, [&] { return fe.AboutWindow(); }},
+        {"about", SidePlace::Centred, [&] { fe.ShowAbout(rig.program.Captions().About()); },
+         [&] { return fe.AboutWindow(); }},
         {"message", SidePlace::Centred, [&] { fe.ShowMessage("Imposible abrir el proceso", "x"); },
          [&] { return fe.Message(); }},
     };
