@@ -34,9 +34,9 @@ public:
     void ShowMainWindow() override { Say("ShowMainWindow"); }
     void CloseMainWindow() override { Say("CloseMainWindow"); }
     void Quit() override { Say("Quit"); }
-    void SetTimerInterval(int ms) override { Say("Interval", interval = ms); }
+    void SetTimerInterval(int ms) override { Say("Interval", ms); }
     void SetTimerEnabled(bool on) override { Say(on ? "TimerOn" : "TimerOff"); }
-    void ShowAdminWindow(const AdminTexts& t) override { Say("Admin " + t.options[2]); }
+    void ShowAdminWindow(const AdminTexts& t) override { Say("Admin " + t.title); }
     void ShowDebugWindow(const std::string& title) override { Say("Debug " + title); }
     void ShowAbout(const AboutTexts& t) override { Say("About " + t.title); }
     void ShowIntroPort(const net::IntroTexts& t, const std::string& port) override {
@@ -62,7 +62,6 @@ public:
 
     std::vector<std::string> log;
     panel::DesktopRect desktop{0, 0, 1280 * 15, 1024 * 15};
-    int interval = -1;
     float left = 0, top = 0;
     /// Runs while a message is shown, as a nested event loop would.
     std::function<void()> onMessage;
