@@ -12,6 +12,7 @@
 #include "app/program.h"
 #include "core/temp_dir.h"
 #include "net/fake_socket.h"
+#include "telemetry/fake_platform.h"
 #include "telemetry/platform.h"
 
 namespace kerbview::app::testing {
@@ -92,17 +93,10 @@ public:
     bool inUse = false;
 };
 
-/// No simulator window, and every process open refused.
-class NoSimulator final : public telemetry::WindowFinder, public telemetry::ProcessMemory {
-public:
-    telemetry::WindowId FindWindow(std::string_view) override { return 0; }
-    void PassOver(telemetry::WindowId) override {}
-    std::uint32_t WindowProcessId(telemetry::WindowId) override { return 0; }
-    telemetry::OpenResult Open(std::uint32_t) override { return {nullptr, "refused"}; }
-};
-
+/// No simulator window.
 inline telemetry::Platform NoSimulatorPlatform() {
-    return {std::make_unique<NoSimulator>(), std::make_unique<NoSimulator>()};
+    return {std::make_unique<telemetry::testing::FakeWindowFinder>(),
+            std::make_unique<telemetry::testing::FakeProcessMemory>()};
 }
 
 /// A program in a fresh folder, without a simulator and with fake sockets and dashboard; a
