@@ -48,7 +48,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 // A second copy of Kerbview: writes its keys until the stop file appears, then exits.
 [[noreturn]] void Writer(const fs::path& ini, const std::string& prefix, const fs::path& stop) {
-    const SettingsStore store(ini);
+    SettingsStore store(ini);
     for (int n = 0; !fs::exists(stop); ++n) {
         store.Write("Opcions", prefix + std::to_string(n % 20), std::to_string(n));
     }

@@ -302,27 +302,38 @@ class HeadlessFrontEnd : public app::FrontEnd {
 public:
     void CreateMainWindow() override {}
     void SetBackgroundColour(core::ColourNumber) override {}
-    panel::DesktopRect VirtualDesktopPixels() override { return {0, 0, 1920, 1080}; }
-    double TwipsPerPixelX() override { return 15; }
-    double TwipsPerPixelY() override { return 15; }
+    panel::DesktopRect Desktop() override { return {0, 0, 28800, 16200}; }
+    double TwipsPerPixel() override { return 15; }
     app::WindowSize MainWindowSize() override { return {9960, 8535, 9720, 7935}; }
-    void MoveMainWindow(std::int32_t, std::int32_t) override {}
     float MainWindowLeft() override { return 0; }
     float MainWindowTop() override { return 0; }
-    bool DecodePicture(panel::Element, const std::string&) override { return false; }
-    void SetTimerInterval(int) override {}
-    void SetTimerEnabled(bool) override {}
+    void MoveMainWindow(std::int32_t, std::int32_t) override {}
     void ShowMainWindow() override {}
-    void ShowAdminWindow() override {}
-    void ShowDebugWindow() override {}
-    void ShowAbout() override {}
-    void ShowIntroPort() override {}
-    void ShowIntroIP() override {}
-    void ShowMessage(const std::string&, const std::string&) override {}
-    app::WebServing ServeWebDashboard(bool, std::uint16_t) override { return {}; }
-    void ShowWebDashboardWindow() override {}
     void CloseMainWindow() override {}
     void Quit() override {}
+    void SetTimerInterval(int) override {}
+    void SetTimerEnabled(bool) override {}
+    void ShowAdminWindow(const app::AdminTexts&) override {}
+    void ShowDebugWindow(const std::string&) override {}
+    void ShowAbout(const app::AboutTexts&) override {}
+    void ShowIntroPort(const net::IntroTexts&, const std::string&) override {}
+    void ShowIntroIP(const net::IntroTexts&, const std::string&, const std::string&) override {}
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void ShowDashboardWindow(const app::DashboardWindowTexts&) override {}
+    void CloseDashboardWindow() override {}
+    bool DecodePicture(panel::Element, const std::string&) override { return false; }
+};
+
+class NoDashboard : public web::DashboardService {
+public:
+    bool Serve(const panel::PanelModel&, core::ColourNumber, std::uint16_t) override {
+        return false;
+    }
+    void Stop() override {}
+    bool Serving() const override { return false; }
+    std::uint16_t Port() const override { return 0; }
+    web::ServeFailure Failure() const override { return {}; }
+    std::vector<std::string> Addresses() const override { return {}; }
 };
 
 // A server socket over one end of a socket pair: a client is connected as soon as it listens;
@@ -384,7 +395,9 @@ void BM_ServerTick(benchmark::State& state) {
         PairSocket server(pair[0]);
         ClosedSocket client;
         HeadlessFrontEnd frontEnd;
-        app::Program program(folder.string(), '.', telemetry::MakePlatform(), {server, client});
+        NoDashboard dashboard;
+        app::Program program(folder.string(), '.', telemetry::MakePlatform(), {server, client},
+                             dashboard);
         std::vector<char> drain(1 << 16);
         const auto until = Clock::now() + std::chrono::seconds(10);
         bool attached = program.Main(frontEnd);

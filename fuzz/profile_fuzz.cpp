@@ -83,7 +83,8 @@ private:
 void CheckLoadSettings(const std::string& path) {
     core::ErrorReporter reporter;
     try {
-        const core::Settings s = core::LoadSettings(core::SettingsStore(path), '.', reporter);
+        core::SettingsStore store(path);
+        const core::Settings s = core::LoadSettings(store, '.', reporter);
         Require(s.Unitats == "Metric" || s.Unitats == "Imperial");
         Require(s.BackgroundColor >= 0);
         Require(core::IsNumeric(s.Port, '.'));

@@ -28,8 +28,11 @@ void Program::Canvia_Scan() {
         Write("Canvia_Scan", "ScanTime", core::PlainText(m_settings.ScanTime));
         m_gameLink.SetScanTime(m_settings.ScanTime);
         m_gameLink.ResetGameLink();
-        // A ScanTime of 0, or a negative one, leaves the timer stopped.
-        m_frontEnd->SetTimerInterval(TimerIntervalFor(m_settings.ScanTime));
+        // A ScanTime of 0, or a negative one, leaves the timer stopped (Timer1 is the main
+        // window's, which Main creates).
+        if (m_frontEnd != nullptr) {
+            m_frontEnd->SetTimerInterval(TimerIntervalFor(m_settings.ScanTime));
+        }
     } catch (...) {
         m_errors.ReportCurrentException("Canvia_Scan");
     }
@@ -84,13 +87,18 @@ void Program::Canvia_Dades_Serv() {
 
 void Program::Canvia_Web(bool store) {
     try {
-        const WebServing web =
-            m_frontEnd->ServeWebDashboard(m_settings.WebEnabled, m_settings.WebPort);
-        m_webServing = web.serving;
-        m_presenter.ShowWebDashboard(m_webServing);
-        if (m_settings.WebEnabled && !m_webServing) {
+        if (m_settings.WebEnabled) {
+            m_dashboard.Serve(m_panel, static_cast<core::ColourNumber>(m_settings.BackgroundColor),
+                              m_settings.WebPort);
+        } else {
+            m_dashboard.Stop();
+            if (m_frontEnd != nullptr) m_frontEnd->CloseDashboardWindow();
+        }
+        m_presenter.ShowWebDashboard(m_dashboard.Serving());
+        if (m_settings.WebEnabled && !m_dashboard.Serving()) {
+            const web::ServeFailure failure = m_dashboard.Failure();
             m_errorLog.Notice(
-                Presenter::WebFailureText(m_settings.WebPort, web.portInUse, web.error));
+                Presenter::WebFailureText(m_settings.WebPort, failure.portInUse, failure.error));
         }
         if (store) {
             Write("Canvia_Web", "Enabled", core::TruthText(m_settings.WebEnabled), core::kWeb);

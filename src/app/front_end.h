@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/colours.h"
+#include "net/dialog_logic.h"
 #include "panel/panel_elements.h"
 #include "panel/window_placement.h"
 
+/// What a front end implements for the program: its main window with the scan timer, its side
+/// windows, and the decoding of pictures. Plain C++; a front end implements all three in one
+/// object (FrontEnd) and hands it to Program::Main. Nothing here blocks: every window is shown
+/// without waiting for the user. The texts given are the presenter's, in Windows-1252.
 namespace kerbview::app {
 
 /// Outer and client size of the main window, in twips.
@@ -18,63 +25,93 @@ struct WindowSize {
     double clientHeight = 0;
 };
 
-/// What became of a request to serve the web dashboard.
-struct WebServing {
-    bool serving = false;
-    /// Why a dashboard asked for does not serve: another program holds the port, or the
-    /// system's reason (UTF-8). Both empty when it serves or was not asked to.
-    bool portInUse = false;
-    std::string error;
-};
-
-/// What the program needs from the window toolkit. Implemented by the Qt front end; tests
-/// hand the program a fake. Positions and sizes are in twips. Nothing here blocks: every
-/// window it opens is shown without waiting for the user.
-class FrontEnd {
+/// The main window Kerbview_Form and its scan timer Timer1. Positions and sizes are in twips.
+class MainWindow {
 public:
-    virtual ~FrontEnd() = default;
+    virtual ~MainWindow() = default;
 
-    /// Creates the main window (not shown yet). Called once, by Main.
+    /// Creates the main window, not shown yet. Called once, by Main, before anything else here.
     virtual void CreateMainWindow() = 0;
     virtual void SetBackgroundColour(core::ColourNumber colour) = 0;
-    /// Bounding rectangle of all screens, in pixels.
-    virtual panel::DesktopRect VirtualDesktopPixels() = 0;
-    /// Twips per pixel of the screen in x and y (15 at 96 dots per inch).
-    virtual double TwipsPerPixelX() = 0;
-    virtual double TwipsPerPixelY() = 0;
+    /// The bounding rectangle of all screens.
+    virtual panel::DesktopRect Desktop() = 0;
+    /// Twips per pixel of the window's screen (15 at 96 dots per inch): the sizes the window can
+    /// take exactly are whole multiples of it.
+    virtual double TwipsPerPixel() = 0;
     virtual WindowSize MainWindowSize() = 0;
-    virtual void MoveMainWindow(std::int32_t left, std::int32_t top) = 0;
     virtual float MainWindowLeft() = 0;
     virtual float MainWindowTop() = 0;
-    /// Decodes the picture in path for element e; false when it is missing, empty, truncated or
-    /// not a picture. Never shows a message.
-    virtual bool DecodePicture(panel::Element e, const std::string& path) = 0;
-
-    /// Timer1: its interval (0 stops it) and whether it runs.
-    virtual void SetTimerInterval(int milliseconds) = 0;
-    virtual void SetTimerEnabled(bool enabled) = 0;
-
+    virtual void MoveMainWindow(std::int32_t left, std::int32_t top) = 0;
     virtual void ShowMainWindow() = 0;
-    virtual void ShowAdminWindow() = 0;
-    virtual void ShowDebugWindow() = 0;
-    /// The about window, with the texts of the current language; brought to the front when open.
-    virtual void ShowAbout() = 0;
-    /// The two address dialogs of the Conexio menu, with the current texts and settings.
-    virtual void ShowIntroPort() = 0;
-    virtual void ShowIntroIP() = 0;
-    /// A message with a stop icon, an OK button and the application's title: two lines
-    /// (Windows-1252). Shown without blocking; the scan goes on behind it.
-    virtual void ShowMessage(const std::string& line1, const std::string& line2) = 0;
-    /// The web dashboard: serves the panel to browsers on port when enabled and stops when not.
-    /// Returns whether it serves now and, when a port cannot be opened, why.
-    virtual WebServing ServeWebDashboard(bool enabled, std::uint16_t port) = 0;
-    /// The window telling how to open the dashboard (its addresses and QR code), or why it
-    /// cannot be served; closed by ServeWebDashboard(false).
-    virtual void ShowWebDashboardWindow() = 0;
     /// Closes the main window, which runs its unload (Program::Unload).
     virtual void CloseMainWindow() = 0;
     /// Ends the program at once, closing every other window.
     virtual void Quit() = 0;
+
+    /// Timer1: its interval (0 stops it) and whether it runs. Each tick calls Program::Tick.
+    virtual void SetTimerInterval(int milliseconds) = 0;
+    virtual void SetTimerEnabled(bool enabled) = 0;
 };
+
+/// The texts of the Admin window: its title and the captions of its three option buttons.
+struct AdminTexts {
+    std::string title;
+    std::array<std::string, 3> options;
+};
+
+/// The texts of the about window.
+struct AboutTexts {
+    std::string title;
+    std::string name;
+    std::string description;
+    std::string credit;
+};
+
+/// What the web dashboard's window says: its title and the addresses to open, or why the
+/// dashboard is not served. urls are plain ASCII.
+struct DashboardWindowTexts {
+    std::string title;
+    std::vector<std::string> urls;
+    std::string problem;
+};
+
+/// The windows beside the main window. Each shows the texts it is given as they are when it
+/// opens; one already open is brought to the front unless said otherwise.
+class SideWindows {
+public:
+    virtual ~SideWindows() = default;
+
+    /// The Admin window; opening selects its first option, and each option chosen calls
+    /// Program::Option1_Click.
+    virtual void ShowAdminWindow(const AdminTexts& texts) = 0;
+    /// The debug window, showing Program::Debug() as it changes.
+    virtual void ShowDebugWindow(const std::string& title) = 0;
+    virtual void ShowAbout(const AboutTexts& texts) = 0;
+    /// The two address dialogs of the Conexio menu, with the stored values; their accept button
+    /// calls Program::IntroPortAccept or IntroIpAccept. One already open keeps what was typed.
+    virtual void ShowIntroPort(const net::IntroTexts& texts, const std::string& port) = 0;
+    virtual void ShowIntroIP(const net::IntroTexts& texts, const std::string& ip,
+                             const std::string& port) = 0;
+    /// A message with a stop icon, an OK button and the application's title: two lines.
+    /// The scan goes on behind it.
+    virtual void ShowMessage(const std::string& line1, const std::string& line2) = 0;
+    /// The window telling how to open the web dashboard, or why it is not served; it replaces
+    /// one that is open.
+    virtual void ShowDashboardWindow(const DashboardWindowTexts& texts) = 0;
+    virtual void CloseDashboardWindow() = 0;
+};
+
+/// Decodes the picture files the panel shows.
+class PictureDecoder {
+public:
+    virtual ~PictureDecoder() = default;
+
+    /// Decodes the picture in path and shows it in element e; false when the file is missing,
+    /// empty, truncated or not a picture. Never shows a message.
+    virtual bool DecodePicture(panel::Element e, const std::string& path) = 0;
+};
+
+/// A whole front end, as Program::Main takes it.
+class FrontEnd : public MainWindow, public SideWindows, public PictureDecoder {};
 
 }  // namespace kerbview::app

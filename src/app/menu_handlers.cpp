@@ -7,6 +7,7 @@ namespace kerbview::app {
 using panel::Menu;
 
 void Program::MenuClick(Menu item) {
+    if (m_frontEnd == nullptr) return;  // no main window, no menu
     if (const std::optional<std::string_view> language = LanguageOfMenu(item)) {
         // A click on the language already chosen changes and writes nothing.
         if (m_settings.Idioma != *language) {
@@ -49,19 +50,24 @@ void Program::MenuClick(Menu item) {
             m_settings.TipusConexio = core::Role::None;
             Canvia_Conexio(core::Role::None);
             break;
-        case Menu::Servidor: m_frontEnd->ShowIntroPort(); break;
-        case Menu::Client: m_frontEnd->ShowIntroIP(); break;
+        case Menu::Servidor:
+            m_frontEnd->ShowIntroPort(m_presenter.AddressDialog(false), m_settings.Port);
+            break;
+        case Menu::Client:
+            m_frontEnd->ShowIntroIP(m_presenter.AddressDialog(true), m_settings.IP,
+                                    m_settings.Port);
+            break;
         case Menu::VeureDadesServidor:
             m_settings.DadesServ = !m_settings.DadesServ;
             Canvia_Dades_Serv();
             break;
         case Menu::WebDashboard:
             // The check mark says whether it serves: a click on an unchecked item tries again.
-            m_settings.WebEnabled = !m_webServing;
+            m_settings.WebEnabled = !m_dashboard.Serving();
             Canvia_Web();
-            if (m_settings.WebEnabled) m_frontEnd->ShowWebDashboardWindow();
+            if (m_settings.WebEnabled) ShowDashboardWindow();
             break;
-        case Menu::AcercaDe: m_frontEnd->ShowAbout(); break;
+        case Menu::AcercaDe: m_frontEnd->ShowAbout(m_presenter.About()); break;
         default: break;  // menu titles and the separators barra, barra2 and Resderes
     }
 }

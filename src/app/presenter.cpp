@@ -147,8 +147,18 @@ void Presenter::ShowGaugeBackground(core::ColourNumber colour) {
     for (int n = 1; n <= 4; ++n) m_panel.SetBackColor(panel::Bar(n), colour);
 }
 
+AdminTexts Presenter::Admin() {
+    return {"Administrar Kerbview",
+            {"Local", "Monitor",
+             "For\xE7"
+             "at"}};
+}
+
+std::string Presenter::DebugWindowTitle() { return "Depurar"; }
+
 AboutTexts Presenter::About() const {
-    return {m_texts.TxtAboutTitle, m_texts.TxtAboutDescription, m_texts.TxtAboutCredit};
+    return {m_texts.TxtAboutTitle, "Kerbview 1.0.1.0S", m_texts.TxtAboutDescription,
+            m_texts.TxtAboutCredit};
 }
 
 net::IntroTexts Presenter::AddressDialog(bool client) const {

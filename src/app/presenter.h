@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/front_end.h"
 #include "core/settings.h"
 #include "net/dialog_logic.h"
 #include "net/net_roles.h"
@@ -40,21 +41,6 @@ inline constexpr std::array<panel::Menu, 8> kLanguageMenus{
 
 /// Language name (value of Idioma) of a language menu item; std::nullopt for any other item.
 std::optional<std::string_view> LanguageOfMenu(panel::Menu item);
-
-/// The texts of the about window, Windows-1252.
-struct AboutTexts {
-    std::string title;
-    std::string description;
-    std::string credit;
-};
-
-/// What the web dashboard's window says: its title and the addresses to open, or why the
-/// dashboard is not served. title and problem are Windows-1252; urls plain ASCII.
-struct DashboardWindowTexts {
-    std::string title;
-    std::vector<std::string> urls;
-    std::string problem;
-};
 
 /// The one place that decides what the user reads: it turns the typed state that the libraries
 /// report (link, connection, settings) into the main window's texts, captions and menu marks,
@@ -99,6 +85,10 @@ public:
     /// The gauges' back colour (the panel background when the window loads).
     void ShowGaugeBackground(core::ColourNumber colour);
 
+    /// The texts of the side windows (Windows-1252): fixed ones for Admin and debug, the current
+    /// language's for the others.
+    static AdminTexts Admin();
+    static std::string DebugWindowTitle();
     AboutTexts About() const;
     /// Intro_IP's texts when client, Intro_Port's otherwise.
     net::IntroTexts AddressDialog(bool client) const;

@@ -17,16 +17,16 @@ using panel::Element;
 // Shows a decoded picture through the front end and records it in the panel model.
 class FrontEndPictures : public panel::PictureLoader {
 public:
-    FrontEndPictures(FrontEnd& frontEnd, panel::PanelModel& panel)
-        : m_frontEnd(frontEnd), m_panel(panel) {}
+    FrontEndPictures(PictureDecoder& decoder, panel::PanelModel& panel)
+        : m_decoder(decoder), m_panel(panel) {}
     bool LoadInto(Element e, const std::string& path) override {
-        if (!m_frontEnd.DecodePicture(e, path)) return false;
+        if (!m_decoder.DecodePicture(e, path)) return false;
         m_panel.SetPicture(e, path);
         return true;
     }
 
 private:
-    FrontEnd& m_frontEnd;
+    PictureDecoder& m_decoder;
     panel::PanelModel& m_panel;
 };
 
@@ -35,13 +35,14 @@ private:
 int TimerIntervalFor(std::int16_t scanTime) { return scanTime > 0 ? scanTime : 0; }
 
 Program::Program(std::filesystem::path programFolder, char decimalSeparator,
-                 telemetry::Platform platform, Sockets sockets, std::ostream& log,
-                 const core::Clock& clock)
+                 telemetry::Platform platform, Sockets sockets, web::DashboardService& dashboard,
+                 std::ostream& log, const core::Clock& clock)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
       m_platform(std::move(platform)),
       m_clock(clock),
       m_sockets(sockets),
+      m_dashboard(dashboard),
       m_store(core::IniPathFor(m_programFolder)),
       m_errorLog(m_debug, log),
       m_presenter(m_panel, m_texts),
@@ -67,10 +68,12 @@ Program::Program(std::filesystem::path programFolder, char decimalSeparator,
                                    .connectionDropped = {}});
 }
 
-// The sockets may outlive the program: nothing of it may be called afterwards.
+// The sockets and the dashboard may outlive the program: nothing of it may be called or read
+// afterwards.
 Program::~Program() {
     m_sockets.tcpServer.setEvents({});
     m_sockets.tcpClient.setEvents({});
+    m_dashboard.Stop();
 }
 
 void Program::Write(std::string_view procName, std::string_view key, std::string_view value,
@@ -83,7 +86,6 @@ void Program::Write(std::string_view procName, std::string_view key, std::string
 }
 
 bool Program::Main(FrontEnd& frontEnd) {
-    m_frontEnd = &frontEnd;
     // Start-up writes the thresholds back and each apply procedure its setting: all of them in
     // one rewrite of the file, which may be large.
     m_store.BeginBatch();
@@ -114,6 +116,7 @@ bool Program::Main(FrontEnd& frontEnd) {
     try {
         m_gameLink.SetScanTime(m_settings.ScanTime);
         m_gameLink.ResetGameLink();
+        m_frontEnd = &frontEnd;
         frontEnd.CreateMainWindow();
         Load();
         writeStartUpSettings();
@@ -123,9 +126,9 @@ bool Program::Main(FrontEnd& frontEnd) {
         frontEnd.ShowMainWindow();
         // A dashboard switched on in the file that cannot serve says why at once, not only
         // when its menu item is clicked.
-        if (m_settings.WebEnabled && !m_webServing) frontEnd.ShowWebDashboardWindow();
-        if (m_settings.AdminEnabled) frontEnd.ShowAdminWindow();
-        if (m_settings.DebugEnabled) frontEnd.ShowDebugWindow();
+        if (m_settings.WebEnabled && !m_dashboard.Serving()) ShowDashboardWindow();
+        if (m_settings.AdminEnabled) frontEnd.ShowAdminWindow(Presenter::Admin());
+        if (m_settings.DebugEnabled) frontEnd.ShowDebugWindow(Presenter::DebugWindowTitle());
     } catch (...) {
         m_errors.ReportCurrentException("Main");
         writeStartUpSettings();
@@ -139,11 +142,9 @@ void Program::Load() {
     fe.SetBackgroundColour(background);
 
     const WindowSize size = fe.MainWindowSize();
-    const panel::DesktopRect desktop = panel::VirtualDesktopUnits(
-        fe.VirtualDesktopPixels(), fe.TwipsPerPixelX(), fe.TwipsPerPixelY());
     panel::ResetOffScreenPosition(m_settings.PosFormX, m_settings.PosFormY,
                                   static_cast<std::int64_t>(size.outerWidth),
-                                  static_cast<std::int64_t>(size.outerHeight), desktop);
+                                  static_cast<std::int64_t>(size.outerHeight), fe.Desktop());
 
     FrontEndPictures pictures(fe, m_panel);
     panel::LoadDefaultPictures(m_programFolder, pictures);
@@ -165,6 +166,15 @@ void Program::Load() {
     Canvia_Web(false);
 }
 
+void Program::ShowDashboardWindow() {
+    const bool serving = m_dashboard.Serving();
+    const web::ServeFailure failure = m_dashboard.Failure();
+    m_frontEnd->ShowDashboardWindow(
+        m_presenter.DashboardWindow(serving, serving ? m_dashboard.Port() : m_settings.WebPort,
+                                    serving ? m_dashboard.Addresses() : std::vector<std::string>{},
+                                    failure.portInUse, failure.error));
+}
+
 void Program::CarSkinUpdate() {
     FrontEndPictures pictures(*m_frontEnd, m_panel);
     m_carSkins.Update(m_acquisition.CurrentCar(), m_programFolder, pictures);
@@ -183,7 +193,7 @@ void Program::Unload() {
 panel::ResizeAction Program::Resize(panel::WindowState state, double outerWidth, double outerHeight,
                                     std::optional<panel::OuterSize> available) {
     return panel::OnResize(m_layout, state, outerWidth, outerHeight,
-                           m_frontEnd != nullptr ? m_frontEnd->TwipsPerPixelX() : 0, available);
+                           m_frontEnd != nullptr ? m_frontEnd->TwipsPerPixel() : 0, available);
 }
 
 void Program::ScaleElements(

@@ -29,6 +29,7 @@
 #include "telemetry/platform.h"
 #include "telemetry/snapshot.h"
 #include "ui/language_texts.h"
+#include "web/dashboard_service.h"
 
 namespace kerbview::app {
 
@@ -51,11 +52,11 @@ class Program {
 public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
-    /// sockets and the clock must outlive it. Errors and notices are written to `log`
-    /// (standard error).
+    /// sockets, the web dashboard and the clock must outlive it. Errors and notices are written
+    /// to `log` (standard error).
     Program(std::filesystem::path programFolder, char decimalSeparator,
-            telemetry::Platform platform, Sockets sockets, std::ostream& log = std::cerr,
-            const core::Clock& clock = core::SystemClock());
+            telemetry::Platform platform, Sockets sockets, web::DashboardService& dashboard,
+            std::ostream& log = std::cerr, const core::Clock& clock = core::SystemClock());
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -65,24 +66,22 @@ public:
     /// windows. Returns false when start-up stopped before any window was created: a setting out
     /// of range or unreadable, reported as "Main" with its section, key and value (on standard
     /// error always, in the debug window only when debugging was already known to be on); the
-    /// caller then ends the program with a failure status. Never throws.
+    /// caller then ends the program with a failure status. Never throws. The program has a
+    /// front end from the creation of the main window on: frontEnd must outlive every later
+    /// call into the program. Before it there is no window, no tick and no menu to click.
     bool Main(FrontEnd& frontEnd);
     /// Why Main stopped the start, as written on standard error after "Main: " (UTF-8); empty
     /// when it did not.
     const std::string& StartFailure() const { return m_startFailure; }
 
-    /// Load handler of the main window: background colour, off-screen check, default pictures,
-    /// layout record, move to the stored position, then Canvia_Idioma, Canvia_Scan,
-    /// Canvia_Conexio, Canvia_Grafics, Canvia_Unitats and Canvia_Dades_Serv in that order.
-    void Load();
     /// Unload handler: releases the simulator process, then ends the program.
     void Unload();
 
-    /// Timer1's tick: the car-skin update when the car changed (Timer1 stopped around it), then
-    /// Temps, then whether the panel's values are old (the panel model's Stale flag): no
-    /// snapshot acquired (no role, server) or received (client) for max(2 s, 2.5 x ScanTime)
-    /// since the last one or the start. A server that does not show its own readings is never
-    /// stale. A tick that falls due while another one still runs (a nested event loop) is
+    /// Timer1's tick (nothing before Main): the car-skin update when the car changed (Timer1
+    /// stopped around it), then Temps, then whether the panel's values are old (the panel model's
+    /// Stale flag): no snapshot acquired (no role, server) or received (client) for max(2 s, 2.5 x
+    /// ScanTime) since the last one or the start. A server that does not show its own readings is
+    /// never stale. A tick that falls due while another one still runs (a nested event loop) is
     /// dropped. Never throws.
     void Tick();
     /// Ticks dropped because they fell due inside another tick.
@@ -99,7 +98,7 @@ public:
     /// is served, and [Web] Enabled stored (a start-up that only applies the file stores nothing).
     void Canvia_Web(bool store = true);
 
-    /// A click on a menu item of the main window.
+    /// A click on a menu item of the main window (nothing before Main).
     void MenuClick(panel::Menu item);
     /// Admin window option button with index 0, 1 or 2: DriverSelectMode from the next scan.
     void Option1_Click(int index);
@@ -141,6 +140,12 @@ public:
     std::uint64_t PacketsPresented() const { return m_packetsPresented; }
 
 private:
+    /// Load handler of the main window: background colour, off-screen check, default pictures,
+    /// layout record, move to the stored position, then Canvia_Idioma, Canvia_Scan,
+    /// Canvia_Conexio, Canvia_Grafics, Canvia_Unitats and Canvia_Dades_Serv in that order.
+    void Load();
+    /// The dashboard's window: its addresses, or why it does not serve.
+    void ShowDashboardWindow();
     /// Writes one setting of section Opcions (or another section); a write that fails is
     /// reported under procName.
     void Write(std::string_view procName, std::string_view key, std::string_view value,
@@ -175,6 +180,8 @@ private:
     telemetry::Platform m_platform;
     const core::Clock& m_clock;
     Sockets m_sockets;
+    web::DashboardService& m_dashboard;
+    // Set by Main as it creates the main window; null before.
     FrontEnd* m_frontEnd = nullptr;
 
     core::SettingsStore m_store;
@@ -204,7 +211,6 @@ private:
     std::uint64_t m_packetsSent = 0;
     std::uint64_t m_packetsPresented = 0;
     std::string m_startFailure;
-    bool m_webServing = false;
     std::int64_t m_lastSnapshotMs = 0;
     // The snapshots start afresh (the simulator attached, the client not connected, a status
     // without readings, scans not shown): the next one presented restarts the lap reference.

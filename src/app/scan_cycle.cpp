@@ -23,25 +23,42 @@ private:
     bool& m_flag;
 };
 
+// Stops Timer1 of a main window (when there is one) for the life of a scope, and runs it again
+// on every way out of it.
+class TimerPause {
+public:
+    explicit TimerPause(MainWindow* window) : m_window(window) {
+        if (m_window != nullptr) m_window->SetTimerEnabled(false);
+    }
+    ~TimerPause() {
+        if (m_window != nullptr) m_window->SetTimerEnabled(true);
+    }
+    TimerPause(const TimerPause&) = delete;
+    TimerPause& operator=(const TimerPause&) = delete;
+
+private:
+    MainWindow* m_window;
+};
+
 }  // namespace
 
 // A tick started inside a nested event loop of another one (a front end that waits for the
 // user there) would run Temps inside Temps; it is dropped instead, and the next regular tick
 // scans as usual.
 void Program::Tick() {
+    if (m_frontEnd == nullptr) return;  // Timer1 is the main window's
     if (m_inTick) {
         ++m_droppedTicks;
         return;
     }
     FlagGuard inTick(m_inTick);
     if (m_carSkins.NeedsUpdate(m_acquisition.CurrentCar())) {
-        m_frontEnd->SetTimerEnabled(false);
+        const TimerPause pause(m_frontEnd);
         try {
             CarSkinUpdate();
         } catch (...) {
             // The car-skin update reports nothing: a picture that fails is simply not shown.
         }
-        m_frontEnd->SetTimerEnabled(true);
     }
     Temps();
     // Values that merely do not change (a paused game) come in fresh snapshots and are not old;
@@ -181,11 +198,10 @@ void Program::TCPServer_ConnectionDropped(const std::string& reason) {
 // arrives before the first tick that finds the client connected: presenting default values
 // there would flash zeros on each new connection.
 void Program::TCPClient_DataArrival() {
-    m_frontEnd->SetTimerEnabled(false);
+    const TimerPause pause(m_frontEnd);
     for (std::string& receivedText : m_roles.TCPClient_DataArrival()) {
         ClientLectures(std::move(receivedText));
     }
-    m_frontEnd->SetTimerEnabled(true);
 }
 
 void Program::ClientLectures(std::string receivedText) {

@@ -93,7 +93,7 @@ SettingsStore::SettingsStore(std::filesystem::path iniPath, FileSystem& files)
     : m_iniPath(std::move(iniPath)), m_files(files) {}
 
 WriteResult SettingsStore::Write(std::string_view section, std::string_view key,
-                                 std::string_view value) const {
+                                 std::string_view value) {
     if (!WritableProfileNames(section, key)) {
         return {WriteStatus::Failed, "a section or key name cannot be written: [" +
                                          std::string(section) + "] " + std::string(key)};
@@ -110,7 +110,7 @@ WriteResult SettingsStore::Write(std::string_view section, std::string_view key,
     return Flush();
 }
 
-WriteResult SettingsStore::Flush(std::chrono::milliseconds patience) const {
+WriteResult SettingsStore::Flush(std::chrono::milliseconds patience) {
     if (m_pending.empty()) return {};
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {
@@ -126,9 +126,9 @@ WriteResult SettingsStore::Flush(std::chrono::milliseconds patience) const {
     }
 }
 
-void SettingsStore::BeginBatch() const { m_batch = true; }
+void SettingsStore::BeginBatch() { m_batch = true; }
 
-WriteResult SettingsStore::EndBatch() const {
+WriteResult SettingsStore::EndBatch() {
     m_batch = false;
     return Flush();
 }
@@ -150,7 +150,7 @@ std::filesystem::path IniPathFor(const std::filesystem::path& programFolder) {
     return programFolder.empty() ? std::filesystem::path(kFileName) : programFolder / kFileName;
 }
 
-Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorReporter& reporter) {
+Settings LoadSettings(SettingsStore& store, char decimalSeparator, ErrorReporter& reporter) {
     Settings s;
     Reader in(store);
     bool debugKnown = false;

@@ -84,16 +84,16 @@ public:
     /// Failed: the file could not be written (error says why, for the error report); the values
     /// are kept too and tried again with the next write. Held: a batch is open; the value is
     /// kept for its end. Never throws.
-    WriteResult Write(std::string_view section, std::string_view key, std::string_view value) const;
+    WriteResult Write(std::string_view section, std::string_view key, std::string_view value);
     /// Writes the values kept from earlier writes, if any (Written when there are none),
     /// waiting up to patience for other writers of the file. Call it before the program ends.
-    WriteResult Flush(std::chrono::milliseconds patience = kWriterLockPatience) const;
+    WriteResult Flush(std::chrono::milliseconds patience = kWriterLockPatience);
     /// From here to EndBatch, Write only keeps its values (Held), so that a run of writes costs
     /// one rewrite of the file, not one each.
-    void BeginBatch() const;
+    void BeginBatch();
     /// Ends the batch and writes every value kept, as Flush does, in one rewrite whose bytes are
     /// those the separate writes would have made.
-    WriteResult EndBatch() const;
+    WriteResult EndBatch();
     /// ReadIni on this file; a value kept for a later write is read as written.
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultText) const;
@@ -102,10 +102,9 @@ private:
     std::filesystem::path m_iniPath;
     std::unique_ptr<FileSystem> m_ownFiles;
     FileSystem& m_files;
-    // Values not yet in the file, at most one per key. Write is const for the callers, which
-    // hold the store as a constant; the file is its state, and these are the file's to be.
-    mutable std::vector<ProfileEntry> m_pending;
-    mutable bool m_batch = false;
+    // Values not yet in the file, at most one per key.
+    std::vector<ProfileEntry> m_pending;
+    bool m_batch = false;
 };
 
 /// IniPath for a program folder: folder / "Kerbview.ini" (just "Kerbview.ini" for an empty
@@ -147,6 +146,6 @@ private:
 /// Reports made while loading (Valid_IP's) come before DebugEnabled is read.
 /// Throws SettingsLoadError (a NumberError) and writes nothing when a value is out of range or a
 /// truth value unreadable. A failed write-back is not noticed.
-Settings LoadSettings(const SettingsStore& store, char decimalSeparator, ErrorReporter& reporter);
+Settings LoadSettings(SettingsStore& store, char decimalSeparator, ErrorReporter& reporter);
 
 }  // namespace kerbview::core

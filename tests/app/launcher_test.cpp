@@ -19,6 +19,7 @@
 
 #include "core/temp_dir.h"
 #include "frontends/qt/qt_test_helpers.h"
+#include "net/receive_buffer.h"
 #include "net/wire_format.h"
 #include "telemetry/landlock_domain.h"
 
@@ -230,11 +231,12 @@ TEST(ProgramIntegration, ABadSettingEndsAtOnceAndOnlyTheDesktopOptionShowsItInAM
     }
 }
 
-// The first telemetry packet from a server on port that holds a car name (which only a
-// successful read of the simulator's memory gives), or an empty snapshot after the timeout.
+// The first telemetry packet from a server on port that names a car (which only a read of the
+// simulator's memory gives), or an empty snapshot after the timeout.
 telemetry::Snapshot FirstReadSnapshot(std::uint16_t port, std::chrono::seconds timeout) {
     QTcpSocket socket;
-    std::string data;
+    net::ReceiveBuffer received;
+    telemetry::Snapshot snapshot;
     for (auto end = std::chrono::steady_clock::now() + timeout;
          std::chrono::steady_clock::now() < end;) {
         if (socket.state() != QAbstractSocket::ConnectedState) {
@@ -244,17 +246,14 @@ telemetry::Snapshot FirstReadSnapshot(std::uint16_t port, std::chrono::seconds t
             continue;
         }
         socket.waitForReadyRead(200);
-        data += socket.readAll().toStdString();
-        std::string body;
-        while (net::AcceptPacket(data, body)) {
-            data.erase(0, static_cast<std::size_t>(std::stoi(data.substr(0, 6)) - 1));
-            telemetry::Snapshot snapshot;
-            try {
-                net::UnpackTelemetry(body, snapshot, [](std::string_view) {});
-            } catch (const std::exception&) {
-                continue;  // a status-only packet: its empty fields are no numbers
+        received.Append(socket.readAll().toStdString());
+        for (std::string body; received.TakePacket();) {
+            if (net::AcceptPacket(received.Packet(), body) &&
+                net::UnpackTelemetry(body, snapshot, [](std::string_view) {}) ==
+                    net::UnpackResult::Unpacked &&
+                !snapshot.CarName.empty()) {
+                return snapshot;
             }
-            if (!snapshot.CarName.empty()) return snapshot;
         }
     }
     return {};

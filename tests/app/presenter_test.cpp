@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include "core/colours.h"
 #include "ui/language_table.h"
 
 namespace kerbview::app {
 namespace {
 
 using net::ConnectionStatus;
+using panel::Bar;
+using panel::Marker;
 
 TEST(Presenter, EachConnectionStatusShowsItsOwnTextInLabel15) {
     struct Case {
@@ -34,6 +37,25 @@ TEST(Presenter, EachConnectionStatusShowsItsOwnTextInLabel15) {
         Presenter(panel, texts).ShowConnection(c.status);
         EXPECT_EQ(panel[panel::Element::Label15].text, c.label15) << c.label15;
     }
+}
+
+// Graphics off empties the gauges, whitens the threshold fields and hides the wheel markers; on
+// again the fields turn teal until the next scan colours them, and the markers wait for it.
+TEST(Presenter, GraphicsModeSwitchesFieldColoursGaugesAndMarkers) {
+    panel::PanelModel panel;
+    const ui::LanguageTexts texts;
+    Presenter presenter(panel, texts);
+    using panel::Element;
+    for (int n = 1; n <= 4; ++n) panel.SetValue(Bar(n), 9), panel.SetVisible(Marker(n), 1);
+    presenter.ShowGraphicsMode(true);
+    for (int n = 1; n <= 4; ++n) EXPECT_FALSE(panel[Bar(n)].value || panel[Marker(n)].visible);
+    EXPECT_EQ(panel[Element::Label46].backColor, core::ColorPlain);
+    EXPECT_EQ(panel[Element::Label37].backColor, core::ColorCold) << "not a threshold field";
+    EXPECT_FALSE(panel.MenuAt(panel::Menu::Graficos).checked);
+    presenter.ShowGraphicsMode(false);
+    EXPECT_EQ(panel[Element::Label2].backColor, core::ColorCold);
+    EXPECT_FALSE(panel[Marker(1)].visible);
+    EXPECT_TRUE(panel.MenuAt(panel::Menu::Graficos).checked);
 }
 
 // What the user reads when a port or the dashboard cannot serve: the cause, and what to do.

@@ -25,109 +25,115 @@ using panel::Menu;
 using testing::FakeFrontEnd;
 using Log = std::vector<std::string>;
 
+// The lines joined by ", ", without the timer's interval set again to the same value and without
+// the closing of a dashboard window (a start-up without the dashboard closes one not there).
+std::string Joined(const Log& log) {
+    std::string out, last;
+    for (const std::string& line : log) {
+        if ((line == last && line.starts_with("Interval")) || line == "CloseDashboard") continue;
+        out += (out.empty() ? "" : ", ") + (last = line);
+    }
+    return out;
+}
+
 struct Rig : testing::ProgramRig {
     explicit Rig(std::string_view ini = "") : ProgramRig(ini) {}
     bool Start() { return program.Main(frontEnd); }
-    std::string Ini(std::string_view key) const {
-        return core::ReadProfileValue(folder.File("Kerbview.ini"), "Opcions", key)
-            .value_or("<none>");
+    std::string Ini(std::string_view key, std::string_view section = "Opcions") const {
+        return core::ReadProfileValue(folder.File("Kerbview.ini"), section, key).value_or("<none>");
     }
     FakeFrontEnd frontEnd;
     Log& log = frontEnd.log;
 };
 
-TEST(ProgramStartup, AppliesSettingsInLoadOrderBeforeTimerAndShow) {
-    Rig rig("[Opcions]\r\nTipusConexio=1\r\nBackgroundColor=255\r\n");
-    rig.folder.Write("pdSkin.jpg", "");  // empty: silently not a picture
+// The settings file decides what start-up opens and what the first three ticks do, here with the
+// server's port and the dashboard's held by other programs. Before Main, and after a start that
+// stopped, there is no window: a menu click, a socket event and a tick reach nothing.
+TEST(ProgramStartup, SettingsFileDecidesWhatOpensAndWhatTheFirstTicksDo) {
+    const std::string open =
+        "CreateMainWindow, Background 0, Decode CarSkin.gif, Decode pdSkin.jpg, ";
+    const std::string shown = open + "Move 0 0, Interval 500, ShowMainWindow";
+    const std::string notRunning = "RACE07 NO CARGADO|||Cap Espa\xF1ol|Conexi\xF3n";
+    const char* const offScreen = "[Opcions]\r\nPosFormX=-15000\r\nPosFormY=300\r\nScanTime=-5\r\n";
+    const struct {
+        const char* ini;
+        std::string log, errors;
+        // Label1|Label15|Label21|the role and language items checked, + when VeureDadesServidor
+        // is enabled|the Conexio menu's caption
+        std::string panel;
+        std::string sockets;
+        std::int64_t desktopLeft = 0;  // the desktop reaches from here to 19200 twips
+        const char* kept = "";         // a line the file keeps as the user wrote it
+    } cases[] = {
+        {"[Opcions]\r\nTipusConexio=1\r\nBackgroundColor=255\r\n",
+         "CreateMainWindow, Background 255, Decode CarSkin.gif, Decode pdSkin.jpg, Move 0 0, "
+         "Interval 500, ShowMainWindow, Message Port 1001 could not be opened: in use|",
+         "Kerbview: Port 1001 could not be opened: in use\nKerbview: Temps: in use\n",
+         "Escaneando...|N/A||Servidor Espa\xF1ol+|Conexi\xF3n",
+         "listen 1001, listen 1001, listen 1001/"},
+        {offScreen, open + "Move 0 0, Interval 0, ShowMainWindow", "", notRunning, "/", 0,
+         "ScanTime=-5"},
+        {offScreen, open + "Move -15000 300, Interval 0, ShowMainWindow", "", notRunning, "/",
+         -19200},
+        {"[Opcions]\r\nTipusConexio=7\r\n[Administrar]\r\nAdministrar=1\r\n[Depurar]\r\n"
+         "Depurar=1\r\n",
+         shown + ", Admin Administrar Kerbview, Debug Depurar", "",
+         "Escaneando...|||Espa\xF1ol|Conexi\xF3n", "/", 0, "TipusConexio=7"},
+        // A name that is none of the eight (here in the wrong case) checks no language and
+        // leaves the texts empty, but every menu keeps a caption: its item's name.
+        {"[Opcions]\r\nIdioma=english\r\n", shown, "", "|||Cap|Conexio", "/"},
+        {"[Web]\r\nEnabled=1\r\n", shown + ", Dashboard 8099: El puerto est\xE1 ocupado",
+         "Kerbview: The web dashboard cannot be served: port 8099 could not be opened: another "
+         "program is using it. Close that program, or choose another Port in [Web]\n",
+         notRunning, "/"},
+        {"[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n", shown,
+         "Kerbview: Canvia_Unitats: overflow\n", notRunning, "/"},
+        {"[Opcions]\r\nScanTime=40000\r\n[Depurar]\r\nDepurar=1\r\n", "",
+         "Kerbview: Main: [Opcions] ScanTime=40000: overflow; the program does not start\n",
+         "|||+|Conexi\xF3n", "/"},
+    };
+    for (const auto& c : cases) {
+        Rig rig(c.ini);
+        rig.frontEnd.desktop = {c.desktopLeft, 0, 19200 - c.desktopLeft, 15360};
+        rig.server.m_failListen = true;
+        rig.dashboard.busyPort = 8099;
+        rig.program.MenuClick(Menu::Salir);
+        rig.client.m_events.dataArrival();
+        EXPECT_EQ(rig.Start(), !c.log.empty()) << c.ini;
+        for (int tick = 0; tick < 3; ++tick) rig.program.Tick();
+        EXPECT_EQ(Joined(rig.log), c.log) << c.ini;
+        EXPECT_EQ(rig.errors.str(), c.errors) << c.ini;
+        panel::PanelModel& panel = rig.program.Panel();
+        std::string shownPanel = panel[Element::Label1].text + "|" + panel[Element::Label15].text +
+                                 "|" + rig.program.Debug().Label(21) + "|";
+        std::vector<Menu> items{Menu::Cap, Menu::Servidor, Menu::Client};
+        items.insert(items.end(), kLanguageMenus.begin(), kLanguageMenus.end());
+        for (Menu m : items) {
+            if (panel.MenuAt(m).checked) (shownPanel += panel::Info(m).name) += " ";
+        }
+        if (shownPanel.back() == ' ') shownPanel.pop_back();
+        if (panel.MenuAt(Menu::VeureDadesServidor).enabled) shownPanel += "+";
+        EXPECT_EQ(shownPanel + "|" + panel.MenuAt(Menu::Conexio).caption, c.panel) << c.ini;
+        EXPECT_EQ(Joined(rig.server.m_log) + "/" + Joined(rig.client.m_log), c.sockets) << c.ini;
+        EXPECT_NE(rig.folder.Read("Kerbview.ini").find(c.kept), std::string::npos) << c.kept;
+    }
+}
+
+// Load stores each setting it applies, in its order, and shows the panel's background in the
+// gauges; a picture that is no picture is not recorded.
+TEST(ProgramStartup, LoadStoresTheAppliedSettingsInItsOrder) {
+    Rig rig("[Opcions]\r\nBackgroundColor=255\r\n");
+    rig.folder.Write("pdSkin.jpg", "");
     ASSERT_TRUE(rig.Start());
-    const Log expected{"CreateMainWindow",   "SetBackgroundColour 255",
-                       "Decode CarSkin.gif", "Decode pdSkin.jpg",
-                       "Move 0,0",           "Interval 500",
-                       "ShowMainWindow"};
-    // However often the interval is set, it is set before the window shows.
-    rig.log.erase(std::unique(rig.log.begin(), rig.log.end()), rig.log.end());
-    EXPECT_EQ(rig.log, expected);
-    EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
-    // Each apply procedure wrote its keys, in load order, after the ones the file already had.
     const std::string ini = rig.folder.Read("Kerbview.ini");
-    std::size_t at = 0;
-    for (const char* key : {"Idioma=", "ScanTime=500", "IP=", "Port=1001", "NoGrafics=False",
-                            "Unitats=Metric", "DadesServ=True"}) {
-        const std::size_t next = ini.find(key);
-        EXPECT_GT(next, at) << key;
-        at = next == std::string::npos ? at : next;
+    std::vector<std::size_t> at;
+    for (const char* key : {"Idioma=", "ScanTime=500", "TipusConexio=0", "IP=", "Port=1001",
+                            "NoGrafics=False", "Unitats=Metric", "DadesServ=True"}) {
+        at.push_back(ini.find(key));
     }
-    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::Servidor).checked);
-    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::VeureDadesServidor).enabled);
-    // The gauges take the background colour when the window loads.
+    EXPECT_TRUE(std::is_sorted(at.begin(), at.end()) && at.back() != std::string::npos) << ini;
     EXPECT_EQ(rig.program.Panel()[panel::Bar(3)].backColor, 255u);
-}
-
-TEST(ProgramStartup, OutOfRangeSettingEndsStartupWithoutAnyWindowAndSaysWhich) {
-    // ScanTime is read before Depurar, so even with debugging on the debug window stays silent.
-    Rig rig("[Opcions]\r\nScanTime=40000\r\n[Depurar]\r\nDepurar=1\r\n");
-    EXPECT_FALSE(rig.Start());
-    EXPECT_TRUE(rig.log.empty()) << rig.log.front();
-    EXPECT_EQ(rig.program.Debug().Label(21), "");
-    EXPECT_NE(rig.errors.str().find("[Opcions] ScanTime=40000"), std::string::npos)
-        << rig.errors.str();
-}
-
-// The edge cases are WindowPlacement's; here: the program measures the desktop and the outer
-// window (9960 x 8535 twips) it is given.
-TEST(ProgramStartup, OffScreenStoredPositionOpensOnScreen) {
-    const panel::DesktopRect single{0, 0, 1280, 1024}, twoScreens{-1280, 0, 2560, 1024};
-    for (const auto& [desktop, move] :
-         {std::pair{single, "Move 0,0"}, std::pair{twoScreens, "Move -15000,300"}}) {
-        Rig rig("[Opcions]\r\nPosFormX=-15000\r\nPosFormY=300\r\n");
-        rig.frontEnd.desktop = desktop;
-        ASSERT_TRUE(rig.Start());
-        EXPECT_NE(std::find(rig.log.begin(), rig.log.end(), move), rig.log.end()) << move;
-    }
-}
-
-TEST(ProgramScanTime, NegativeValueStopsTheTimerAndIsKept) {
-    Rig rig("[Opcions]\r\nScanTime=-5\r\n");
-    ASSERT_TRUE(rig.Start());
-    EXPECT_EQ(rig.frontEnd.interval, 0);
-    EXPECT_EQ(rig.Ini("ScanTime"), "-5");
-}
-
-TEST(ProgramGraphics, GraficosSwitchesFieldColoursGaugesAndMarkers) {
-    Rig rig;
-    ASSERT_TRUE(rig.Start());
-    auto& panel = rig.program.Panel();
-    EXPECT_TRUE(panel.MenuAt(Menu::Graficos).checked);
-    panel.SetBackColor(Element::Label2, core::ColorHot);
-    panel.SetValue(panel::Bar(4), 120);
-
-    rig.program.MenuClick(Menu::Graficos);  // off
-    EXPECT_EQ(panel[Element::Label2].backColor, core::ColorPlain);
-    EXPECT_EQ(panel[Element::Label46].backColor, core::ColorPlain);
-    EXPECT_EQ(panel[Element::Label37].backColor, core::Rgb(0, 0xC0, 0xC0));  // not a threshold
-    for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(panel[panel::Bar(n)].value, 0) << n;
-        EXPECT_FALSE(panel[panel::Marker(n)].visible) << n;
-    }
-    EXPECT_FALSE(panel.MenuAt(Menu::Graficos).checked);
-    EXPECT_EQ(rig.Ini("NoGrafics"), "True");
-
-    rig.program.MenuClick(Menu::Graficos);  // on again
-    EXPECT_EQ(panel[Element::Label18].backColor, core::ColorCold);
-    EXPECT_FALSE(panel[panel::Marker(1)].visible);  // until the next scan shows it
-    EXPECT_TRUE(panel.MenuAt(Menu::Graficos).checked);
-    EXPECT_EQ(rig.Ini("NoGrafics"), "False");
-}
-
-// The debugging half (Label21, the debug window) is QtFrontEnd.DebugWindowShowsAReportedError's.
-TEST(ProgramErrors, ErrorsKeepTheirMessageAndStayOffLabel21WithoutDebugging) {
-    // An imperial brake threshold of 30000 does not fit 16 bits: Canvia_Unitats fails at load.
-    Rig rig("[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n");
-    ASSERT_TRUE(rig.Start());
-    EXPECT_EQ(rig.program.Debug().Label(21), "");
-    EXPECT_NE(rig.errors.str().find("Canvia_Unitats: overflow"), std::string::npos)
-        << rig.errors.str();
-    EXPECT_EQ(rig.Ini("Unitats"), "Imperial") << "as the user wrote it: the apply stored nothing";
+    EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
 }
 
 TEST(ProgramErrors, SettingsWriteThatFailsIsReported) {
@@ -142,72 +148,68 @@ TEST(ProgramErrors, SettingsWriteThatFailsIsReported) {
         << rig.errors.str();
 }
 
-TEST(ProgramMenus, ClicksApplyAndStoreOnlyWhatChanged) {
+// A click shows, applies and stores its setting at once; one on what is already chosen changes
+// and writes nothing. The dashboard is no original setting: a file without [Web] keeps without it
+// until the user switches it; its check mark says whether it serves, so a click on it unchecked
+// tries again.
+TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
+    const panel::PanelModel& panel = rig.program.Panel();
     const std::string before = rig.folder.Read("Kerbview.ini");
     rig.program.MenuClick(Menu::Espanol);  // the language already chosen
     rig.program.MenuClick(Menu::Metrico);  // the unit already chosen
     EXPECT_EQ(rig.folder.Read("Kerbview.ini"), before);
+    EXPECT_EQ(before.find("[Web]"), std::string::npos);
 
-    rig.program.MenuClick(Menu::English);
-    EXPECT_EQ(rig.program.Panel()[Element::Label31].text, "Lap Times");
-    EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Scanning...");
-    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::English).checked);
-    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::Espanol).checked);
-    EXPECT_EQ(rig.Ini("Idioma"), "English");
+    rig.dashboard.busyPort = 8099;
+    rig.program.MenuClick(Menu::WebDashboard);
+    EXPECT_FALSE(panel.MenuAt(Menu::WebDashboard).checked);
+    rig.dashboard.busyPort = 0;
+    rig.program.MenuClick(Menu::WebDashboard);
+    EXPECT_TRUE(panel.MenuAt(Menu::WebDashboard).checked);
+    rig.program.MenuClick(Menu::WebDashboard);
+    EXPECT_EQ(Log(rig.log.end() - 3, rig.log.end()),
+              (Log{"Dashboard 8099: El puerto est\xE1 ocupado",
+                   "Dashboard http://192.168.1.5:8099/", "CloseDashboard"}));
+    EXPECT_EQ(rig.Ini("Enabled", "Web"), "False");
 
-    rig.program.MenuClick(Menu::Imperial);
-    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::Imperial).checked);
-    EXPECT_EQ(rig.program.Panel()[panel::Bar(4)].maxvalue, 220);
-    EXPECT_EQ(rig.Ini("Unitats"), "Imperial");
+    const struct {
+        Menu click;
+        const char* key;
+        const char* stored;
+        bool checked;
+    } clicks[] = {
+        {Menu::English, "Idioma", "English", true},
+        {Menu::Imperial, "Unitats", "Imperial", true},
+        {Menu::VeureDadesServidor, "DadesServ", "False", false},
+        {Menu::Graficos, "NoGrafics", "True", false},
+        {Menu::TS_1000, "ScanTime", "1000", true},
+    };
+    for (const auto& c : clicks) {
+        rig.program.MenuClick(c.click);
+        EXPECT_EQ(rig.Ini(c.key), c.stored);
+        EXPECT_EQ(panel.MenuAt(c.click).checked, c.checked) << c.key;
+    }
+    EXPECT_FALSE(panel.MenuAt(Menu::Espanol).checked || panel.MenuAt(Menu::TS_500).checked);
+    EXPECT_EQ(panel[Element::Label31].text + "|" + panel[Element::Label1].text,
+              "Lap Times|Scanning...");
+    EXPECT_EQ(panel[panel::Bar(4)].maxvalue, 220);
 
-    rig.program.MenuClick(Menu::VeureDadesServidor);
-    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::VeureDadesServidor).checked);
-    EXPECT_EQ(rig.Ini("DadesServ"), "False");
+    rig.log.clear();
+    rig.program.MenuClick(Menu::Salir);
+    EXPECT_EQ(rig.log, (Log{"CloseMainWindow", "Quit"}));
+}
 
-    rig.server.m_state = net::SocketState::Listening;
+// The Conexio items open the address dialogs with the stored values; only an accepted dialog
+// switches the role, its menus and the file, and the next tick connects. No role closes both.
+TEST(ProgramRoles, AnAcceptedDialogSwitchesTheRoleAndItsMenus) {
+    Rig rig;
+    ASSERT_TRUE(rig.Start());
     rig.program.MenuClick(Menu::Servidor);
     rig.program.MenuClick(Menu::Client);
-    rig.program.MenuClick(Menu::AcercaDe);
-    EXPECT_EQ(Log(rig.log.end() - 3, rig.log.end()),
-              (Log{"ShowIntroPort", "ShowIntroIP", "ShowAbout"}));
-    EXPECT_EQ(rig.program.Settings().TipusConexio, core::Role::None)
-        << "the dialogs, not the clicks, switch";
-    rig.program.MenuClick(Menu::Cap);
-    EXPECT_EQ(rig.server.m_state, net::SocketState::Closed) << "no role closes both sockets";
-    EXPECT_EQ(rig.Ini("TipusConexio"), "0");
-}
-
-// The dashboard is no original setting: a file without [Web] keeps without it until the user
-// switches it; the check mark says whether it serves, and a busy port leaves it unchecked.
-TEST(ProgramWeb, DashboardItemServesStoresAndShowsWhetherItServes) {
-    Rig rig;
-    ASSERT_TRUE(rig.Start());
-    EXPECT_EQ(rig.folder.Read("Kerbview.ini").find("[Web]"), std::string::npos);
-    rig.frontEnd.busyPort = 8099;
-    rig.program.MenuClick(Menu::WebDashboard);
-    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
     EXPECT_EQ(Log(rig.log.end() - 2, rig.log.end()),
-              (Log{"ServeWebDashboard 8099", "ShowWebDashboardWindow"}));
-    rig.frontEnd.busyPort = 0;
-    rig.program.MenuClick(Menu::WebDashboard);  // not serving yet: the click tries again
-    EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::WebDashboard).checked);
-
-    // Switched on in the file but the port is taken: said at start, once, without a click.
-    Rig busy("[Web]\r\nEnabled=1\r\n");
-    busy.frontEnd.busyPort = 8099;
-    ASSERT_TRUE(busy.Start());
-    EXPECT_EQ(Log(busy.log.end() - 2, busy.log.end()),
-              (Log{"ShowMainWindow", "ShowWebDashboardWindow"}));
-    EXPECT_EQ(busy.errors.str(),
-              "Kerbview: The web dashboard cannot be served: port 8099 could not be opened: "
-              "another program is using it. Close that program, or choose another Port in [Web]\n");
-}
-
-TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
-    Rig rig;
-    ASSERT_TRUE(rig.Start());
+              (Log{"Datos Servidor 1001", "Datos Cliente 192.168.000.002 1001"}));
     EXPECT_EQ(rig.program.IntroPortAccept("70000"), net::DialogOutcome::BadPort);
     EXPECT_TRUE(rig.program.Panel().MenuAt(Menu::Cap).checked);
     EXPECT_EQ(rig.program.IntroIpAccept("010.000.000.001", "2002"), net::DialogOutcome::Accepted);
@@ -218,36 +220,8 @@ TEST(ProgramRoles, AcceptedDialogSwitchesTheRoleAndItsMenus) {
     rig.program.Tick();
     EXPECT_EQ(rig.client.m_log.back(), "connect 10.0.0.1:2002");
     EXPECT_EQ(rig.program.Panel()[Element::Label15].text, "N/A");
-}
-
-// A hand-edited role outside the three: no role item checked, no socket opened, the simulator
-// not looked for (Label1 keeps its scanning text), and the number kept in the file.
-TEST(ProgramRoles, RoleOutsideTheThreeChecksOpensAndReadsNothing) {
-    Rig rig("[Opcions]\r\nTipusConexio=7\r\n");
-    ASSERT_TRUE(rig.Start());
-    for (int tick = 0; tick < 3; ++tick) rig.program.Tick();
-    for (Menu m : {Menu::Cap, Menu::Servidor, Menu::Client}) {
-        EXPECT_FALSE(rig.program.Panel().MenuAt(m).checked) << panel::Info(m).name;
-    }
-    EXPECT_FALSE(rig.program.Panel().MenuAt(Menu::VeureDadesServidor).enabled);
-    EXPECT_TRUE(rig.server.m_log.empty() && rig.client.m_log.empty());
-    EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Escaneando...");
-    EXPECT_EQ(rig.Ini("TipusConexio"), "7");
-}
-
-// A port in use: said once, and every tick is reported and goes no further than the upkeep.
-TEST(ProgramRoles, PortThatCannotBeOpenedIsToldOnceAndEndsEveryTick) {
-    Rig rig("[Opcions]\r\nTipusConexio=1\r\n");
-    rig.server.m_failListen = true;
-    ASSERT_TRUE(rig.Start());
-    for (int tick = 0; tick < 3; ++tick) rig.program.Tick();
-    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(),
-                         "Message Port 1001 could not be opened: in use|"),
-              1);
-    EXPECT_EQ(rig.program.Errors().ErrorProc(), "Temps");
-    EXPECT_EQ(rig.program.Panel()[Element::Label1].text, "Escaneando...");
-    EXPECT_EQ(rig.errors.str(),
-              "Kerbview: Port 1001 could not be opened: in use\nKerbview: Temps: in use\n");
+    rig.program.MenuClick(Menu::Cap);
+    EXPECT_EQ(rig.client.m_log.back() + " " + rig.Ini("TipusConexio"), "close 0");
 }
 
 // The position is written as a single, only when it differs from the value held (the position
@@ -277,25 +251,6 @@ TEST(ProgramTick, WindowPositionIsWrittenOnlyWhenItMoved) {
     EXPECT_EQ(tick(0, 0), "0 0");
 }
 
-// A name that is none of the eight (here in the wrong case) checks no language and leaves the
-// captions empty, but every menu keeps a caption: its item's name.
-TEST(ProgramLanguage, UnknownNameChecksNoLanguageAndKeepsTheMenusReachable) {
-    Rig rig("[Opcions]\r\nIdioma=english\r\n");
-    ASSERT_TRUE(rig.Start());
-    const panel::PanelModel& panel = rig.program.Panel();
-    const auto checked = [&] {
-        std::string names;
-        for (Menu m : kLanguageMenus) names += panel.MenuAt(m).checked ? panel::Info(m).name : "";
-        return names;
-    };
-    EXPECT_EQ(checked(), "");
-    EXPECT_EQ(panel[Element::Label31].text, "");
-    EXPECT_EQ(panel.MenuAt(Menu::Opciones).caption, "Opciones");
-    rig.program.MenuClick(Menu::English);
-    EXPECT_EQ(checked(), "English");
-    EXPECT_EQ(panel.MenuAt(Menu::Opciones).caption, "Options");
-}
-
 // Another copy of the program holds the file when the window closes: the end waits for it.
 TEST(ProgramShutdown, ValueHeldBackByAnotherWriterIsWrittenAtTheEnd) {
     Rig rig;
@@ -315,54 +270,11 @@ TEST(ProgramShutdown, ValueHeldBackByAnotherWriterIsWrittenAtTheEnd) {
     EXPECT_EQ(rig.errors.str(), "");
 }
 
-// Another program's "RACE 07" window is passed over with a notice once a scan of it reads
-// nothing: its zeros are never sent as telemetry, its client gets status packets meanwhile, and
-// the simulator's window behind it is found after its own delay.
-TEST(ProgramLink, AWindowWhoseProcessHoldsNoTelemetryIsPassedOverWithoutSendingZeros) {
-    testing::ProgramFolder folder;
-    folder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=1\r\nScanTime=500\r\n");
-    auto windows = std::make_unique<telemetry::testing::FakeWindowFinder>();
-    auto memory = std::make_unique<telemetry::testing::FakeProcessMemory>();
-    windows->window = 77, windows->processId = 666;
-    windows->later = {{78, 4242}};
-    memory->otherPrograms = {666};
-    telemetry::testing::Apply(*memory->image, telemetry::testing::SessionWrites());
-    net::test::FakeSocket server, client;
-    std::ostringstream errors;
-    FakeFrontEnd frontEnd;
-    Program program(folder.Path(), '.', {std::move(windows), std::move(memory)}, {server, client},
-                    errors);
-    ASSERT_TRUE(program.Main(frontEnd));
-    // Listen, the appearance delay, the scan that reads nothing, and one tick more.
-    for (int tick = 0; tick < 10; ++tick) {
-        program.Tick();
-        server.m_state = net::SocketState::Connected;
-        if (server.m_events.sendComplete) server.m_events.sendComplete();
-    }
-    const std::string notRunning = program.Texts().TxtNotRunning;
-    EXPECT_EQ(program.Panel()[Element::Label1].text, notRunning);
-    ASSERT_EQ(server.m_sent.size(), 8u);
-    for (const std::string& packet : server.m_sent) {
-        EXPECT_EQ(packet.substr(6, 54), std::string(54, '\0')) << "not a status packet";
-    }
-    EXPECT_EQ(server.m_sent.back(),
-              net::PacketBytes(net::PacketLengthFor(net::StatusOnlyBody(notRunning)),
-                               net::StatusOnlyBody(notRunning)));
-    EXPECT_NE(errors.str().find("process 666 holds no telemetry"), std::string::npos)
-        << errors.str();
-    for (int tick = 0; tick < 7; ++tick) program.Tick(), server.m_events.sendComplete();
-    EXPECT_NE(server.m_sent.back().find("Ann Driver"), std::string::npos);
-    EXPECT_TRUE(std::none_of(frontEnd.log.begin(), frontEnd.log.end(),
-                             [](const std::string& l) { return l.starts_with("Message"); }));
-}
-
-TEST(ProgramShutdown, SalirClosesTheWindowAndEndsTheProgram) {
-    Rig rig;
-    ASSERT_TRUE(rig.Start());
-    rig.log.clear();
-    rig.program.MenuClick(Menu::Salir);
-    EXPECT_EQ(rig.log, (Log{"CloseMainWindow", "Quit"}));
-    EXPECT_FALSE(rig.program.Link().HoldsProcessHandle());
+// Field 53 of a packet (the server's status), and whether fields 0..52 are empty.
+std::pair<std::string, bool> StatusField(const std::string& packet) {
+    const std::size_t end = packet.size() - 1;  // the closing NUL
+    const std::size_t start = packet.rfind('\0', end - 1) + 1;
+    return {packet.substr(start, end - start), packet.compare(6, 54, std::string(54, '\0')) == 0};
 }
 
 class FakeClock final : public core::Clock {
@@ -389,9 +301,10 @@ struct ServerAndClient {
         server = std::make_unique<Program>(
             serverFolder.Path(), '.',
             telemetry::Platform{std::move(windowService), std::move(memoryService)},
-            Sockets{serverSocket, unused[0]}, errors, clock);
+            Sockets{serverSocket, unused[0]}, dashboards[0], errors, clock);
         client = std::make_unique<Program>(clientFolder.Path(), '.', testing::NoSimulatorPlatform(),
-                                           Sockets{unused[1], clientSocket}, errors, clock);
+                                           Sockets{unused[1], clientSocket}, dashboards[1], errors,
+                                           clock);
         EXPECT_TRUE(server->Main(serverFrontEnd) && client->Main(clientFrontEnd));
         scan = scanTime;
         Tick();  // the server listens and the client connects: both are taken as connected
@@ -440,6 +353,7 @@ struct ServerAndClient {
     telemetry::testing::FakeProcessMemory* memory = nullptr;
     telemetry::testing::MemoryImage* image = nullptr;
     net::test::FakeSocket serverSocket, clientSocket, unused[2];
+    testing::FakeDashboard dashboards[2];
     std::ostringstream errors;
     FakeFrontEnd serverFrontEnd, clientFrontEnd;
     std::unique_ptr<Program> server, client;
@@ -447,6 +361,30 @@ struct ServerAndClient {
     bool deliver = true;
     std::vector<std::string> sent;  // every packet the server sent
 };
+
+// Another program's "RACE 07" window is passed over with a notice once a scan of it reads
+// nothing: its zeros are never sent as telemetry, its client gets status packets meanwhile, and
+// the simulator's window behind it is found after its own delay.
+TEST(ProgramLink, AWindowWhoseProcessHoldsNoTelemetryIsPassedOverWithoutSendingZeros) {
+    ServerAndClient pair(500);
+    pair.windows->window = 77, pair.windows->processId = 666;
+    pair.windows->later = {{78, 4242}};
+    pair.memory->otherPrograms = {666};
+    // The appearance delay, the scan that reads nothing, and one tick more.
+    for (int tick = 0; tick < 9; ++tick) pair.Tick();
+    const std::string notRunning = pair.server->Texts().TxtNotRunning;
+    EXPECT_EQ(pair.client->Panel()[Element::Label1].text, notRunning);
+    ASSERT_EQ(pair.sent.size(), 8u);
+    for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
+    EXPECT_EQ(pair.sent.back(),
+              net::PacketBytes(net::PacketLengthFor(net::StatusOnlyBody(notRunning)),
+                               net::StatusOnlyBody(notRunning)));
+    EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos)
+        << pair.errors.str();
+    for (int tick = 0; tick < 7; ++tick) pair.Tick();
+    EXPECT_NE(pair.sent.back().find("Ann Driver"), std::string::npos);
+    EXPECT_EQ(Joined(pair.serverFrontEnd.log).find("Message"), std::string::npos);
+}
 
 // Both ends keep their own lap reference and show the same figures from the same packets: the
 // lap under way when the simulator attaches (a server) or the readings start (a client) gives
@@ -459,6 +397,7 @@ TEST(ProgramFuelUsed, ServerAndClientShowTheSameFigureAfterAttachIgnitionAndRest
         pair.clientSocket.m_state = gone ? net::SocketState::Closed : net::SocketState::Connected;
         pair.Tick();
     };
+    const auto showServerData = [&] { pair.server->MenuClick(Menu::VeureDadesServidor); };
     const struct {
         const char* what;
         std::function<void()> step;
@@ -468,12 +407,7 @@ TEST(ProgramFuelUsed, ServerAndClientShowTheSameFigureAfterAttachIgnitionAndRest
         {"lap 7 was not watched whole", [&] { lap(8, 40); }, "", ""},
         {"lap 8 watched whole", [&] { lap(9, 37.5f); }, "2.50L", "2.50L"},
         {"ignition off, refuelled, on again during lap 9",
-         [&] {
-             pair.Scan(9, 10, 0);
-             pair.Scan(9, 60, 0);
-             pair.Scan(9, 60, 1);
-         },
-         "2.50L", "2.50L"},
+         [&] { pair.Scan(9, 10, 0), pair.Scan(9, 60, 0), pair.Scan(9, 60, 1); }, "2.50L", "2.50L"},
         {"lap 9 from the refuelled tank", [&] { lap(10, 57.13f); }, "2.87L", "2.87L"},
         {"the simulator restarts, in lap 2 of a new race",
          [&] {
@@ -485,30 +419,15 @@ TEST(ProgramFuelUsed, ServerAndClientShowTheSameFigureAfterAttachIgnitionAndRest
          "2.87L", "2.87L"},
         {"lap 2 was not watched whole", [&] { lap(3, 28); }, "2.87L", "2.87L"},
         {"lap 3 watched whole", [&] { lap(4, 25.5f); }, "2.50L", "2.50L"},
-        {"the client is away for laps 4 and 5",
-         [&] {
-             away(true);
-             lap(5, 23.5f);
-             lap(6, 21.25f);
-         },
+        {"the client is away for laps 4 and 5", [&] { away(true), lap(5, 23.5f), lap(6, 21.25f); },
          "2.25L", "2.50L"},
         {"the client connects anew during lap 6", [&] { away(false); }, "2.25L", "2.50L"},
         {"lap 6 was joined late", [&] { lap(7, 19); }, "2.25L", "2.50L"},
         {"lap 7 watched whole", [&] { lap(8, 17.5f); }, "1.50L", "1.50L"},
         {"the server hides its readings for laps 8 and 9",
-         [&] {
-             pair.server->MenuClick(Menu::VeureDadesServidor);
-             lap(9, 15.5f);
-             lap(10, 13.25f);
-         },
-         "1.50L", "2.25L"},
+         [&] { showServerData(), lap(9, 15.5f), lap(10, 13.25f); }, "1.50L", "2.25L"},
         {"the server shows them again during lap 10",
-         [&] {
-             pair.server->MenuClick(Menu::VeureDadesServidor);
-             pair.Tick();
-             lap(11, 10.75f);
-         },
-         "1.50L", "2.50L"},
+         [&] { showServerData(), pair.Tick(), lap(11, 10.75f); }, "1.50L", "2.50L"},
         {"lap 11 watched whole", [&] { lap(12, 9); }, "1.75L", "1.75L"},
     };
     for (const auto& step : steps) {
@@ -556,13 +475,6 @@ TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
         EXPECT_TRUE(pair.client->Panel().Stale() && pair.server->Panel().Stale() == serverShows);
         EXPECT_FALSE(pair.client->Panel()[panel::LabelN(30)].text.empty()) << "values kept";
     }
-}
-
-// Field 53 of a packet (the server's status), and whether fields 0..52 are empty.
-std::pair<std::string, bool> StatusField(const std::string& packet) {
-    const std::size_t end = packet.size() - 1;  // the closing NUL
-    const std::size_t start = packet.rfind('\0', end - 1) + 1;
-    return {packet.substr(start, end - start), packet.compare(6, 54, std::string(54, '\0')) == 0};
 }
 
 // The status a server sends is its link's state in its language, byte for byte, whatever the

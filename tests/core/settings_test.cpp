@@ -69,7 +69,7 @@ protected:
 TEST_F(SettingsLoad, NoFileGivesEveryDefaultAndWritesOnlyTheThresholdsWhereItCan) {
     EXPECT_EQ(Fields(Load()), Fields(Settings{}));
     EXPECT_EQ(ReadBytes(store.IniPath()), kThresholdsWritten);
-    const SettingsStore nowhere(IniPathFor(dir.Path() / "missing"));
+    SettingsStore nowhere(IniPathFor(dir.Path() / "missing"));
     EXPECT_EQ(Fields(LoadSettings(nowhere, '.', reporter)), Fields(Settings{}));
     EXPECT_FALSE(fs::exists(nowhere.IniPath()));
 }
@@ -185,7 +185,7 @@ TEST(SettingsStore, WritesAndReadsTheFileBesideTheProgramInAFolderWithAnyName) {
 TEST(SettingsStore, FailedOrBusyWriteIsReportedAndKeptUntilAWriteSucceeds) {
     TempDir dir;
     FaultyFiles files;
-    const SettingsStore store(IniPathFor(dir.Path()), files);
+    SettingsStore store(IniPathFor(dir.Path()), files);
     ASSERT_TRUE(store.Write("Opcions", "Idioma", "English").Ok());
 
     files.room = 10;  // a full disk
@@ -224,9 +224,9 @@ TEST(SettingsStore, BatchMakesTheBytesOfTheSeparateWritesInOneRewrite) {
     for (const std::optional<std::string>& before : files) {
         SCOPED_TRACE(before.value_or("<no file>"));
         TempDir dir;
-        const SettingsStore separate(dir.File("separate.ini"));
+        SettingsStore separate(dir.File("separate.ini"));
         FaultyFiles counted;
-        const SettingsStore batched(dir.File("batched.ini"), counted);
+        SettingsStore batched(dir.File("batched.ini"), counted);
         if (before) WriteBytes(separate.IniPath(), *before), WriteBytes(batched.IniPath(), *before);
         batched.BeginBatch();
         for (const Entry& w : writes) {

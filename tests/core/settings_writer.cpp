@@ -12,7 +12,7 @@
 
 int main(int argc, char* argv[]) {
     if (argc != 4) return 2;
-    const kerbview::core::SettingsStore store{std::filesystem::path(argv[1])};
+    kerbview::core::SettingsStore store{std::filesystem::path(argv[1])};
     const std::string prefix = argv[2];
     const int count = std::atoi(argv[3]);
     std::filesystem::path start = store.IniPath();

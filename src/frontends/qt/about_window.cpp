@@ -39,23 +39,21 @@ protected:
 
 }  // namespace
 
-AboutWindow::AboutWindow(const std::string& title, const std::string& description,
-                         const std::string& credit, QWidget* parent)
-    : QDialog(parent) {
+AboutWindow::AboutWindow(const app::AboutTexts& texts, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("About_Kerbview"));
     setModal(false);
-    setWindowTitle(FromCp1252(title));
+    setWindowTitle(FromCp1252(texts.title));
 
-    m_title = new QLabel(QStringLiteral("Kerbview 1.0.1.0S"), this);
+    m_title = new QLabel(FromCp1252(texts.name), this);
     m_title->setObjectName(QStringLiteral("lblTitle"));
     QFont titleFont = ResolveFont({"Comic Sans MS", 18, true});
     titleFont.setPixelSize(24);
     m_title->setFont(titleFont);
 
-    m_description = new QLabel(FromCp1252(description), this);
+    m_description = new QLabel(FromCp1252(texts.description), this);
     m_description->setObjectName(QStringLiteral("lblDescription"));
     m_description->setWordWrap(true);
-    m_disclaimer = new QLabel(FromCp1252(credit), this);
+    m_disclaimer = new QLabel(FromCp1252(texts.credit), this);
     m_disclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
 
     auto* line = new QFrame(this);
@@ -68,12 +66,12 @@ AboutWindow::AboutWindow(const std::string& title, const std::string& descriptio
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::close);
 
-    auto* texts = new QVBoxLayout;
-    texts->addWidget(m_title);
-    texts->addWidget(m_description);
+    auto* column = new QVBoxLayout;
+    column->addWidget(m_title);
+    column->addWidget(m_description);
     auto* top = new QHBoxLayout;
     top->addWidget(new Logo(this), 0, Qt::AlignTop);
-    top->addLayout(texts, 1);
+    top->addLayout(column, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_disclaimer, 1);
     bottom->addWidget(m_ok);

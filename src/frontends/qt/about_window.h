@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <string>
 
+#include "app/front_end.h"
+
 namespace kerbview::qt {
 
 /// The about window About_Kerbview: title, program name, description and credit in the
@@ -15,10 +17,8 @@ class AboutWindow : public QDialog {
     Q_OBJECT
 
 public:
-    /// Texts are Windows-1252: TxtAboutTitle, TxtAboutDescription and TxtAboutCredit. They are
-    /// read once here; a later language change does not alter an open window.
-    AboutWindow(const std::string& title, const std::string& description, const std::string& credit,
-                QWidget* parent = nullptr);
+    /// The texts are read once here; a later language change does not alter an open window.
+    explicit AboutWindow(const app::AboutTexts& texts, QWidget* parent = nullptr);
 
     QLabel* lblTitle() const { return m_title; }
     QLabel* lblDescription() const { return m_description; }

@@ -6,21 +6,23 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "frontends/qt/qt_text.h"
+
 namespace kerbview::qt {
 
-AdminWindow::AdminWindow(std::function<void(int)> onSelect, QWidget* parent)
+AdminWindow::AdminWindow(const app::AdminTexts& texts, std::function<void(int)> onSelect,
+                         QWidget* parent)
     : QWidget(parent, Qt::Window), m_onSelect(std::move(onSelect)) {
     setObjectName(QStringLiteral("Admin"));
-    setWindowTitle(QStringLiteral("Administrar Kerbview"));
+    setWindowTitle(FromCp1252(texts.title));
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto* group = new QButtonGroup(this);
     auto* frameLayout = new QVBoxLayout(frame);
-    const QString captions[3] = {QStringLiteral("Local"), QStringLiteral("Monitor"),
-                                 QStringLiteral("For\u00E7at")};
     for (int i = 0; i < 3; ++i) {
-        auto* option = new QRadioButton(captions[i], frame);
+        auto* option =
+            new QRadioButton(FromCp1252(texts.options[static_cast<std::size_t>(i)]), frame);
         option->setObjectName(QStringLiteral("Option1(%1)").arg(i));
         group->addButton(option, i);
         frameLayout->addWidget(option);

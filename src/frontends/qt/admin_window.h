@@ -8,17 +8,19 @@
 #include <array>
 #include <functional>
 
+#include "app/front_end.h"
+
 namespace kerbview::qt {
 
-/// The Admin window, titled "Administrar Kerbview": three option buttons choosing how the
-/// player's driver slot is found (Option1(0) "Local", Option1(1) "Monitor", Option1(2)
-/// "Forçat"), a text box Text1 and two buttons "+" and "-" that do nothing. Not modal.
+/// The Admin window: three option buttons Option1(0..2) choosing how the player's driver slot
+/// is found, a text box Text1 and two buttons "+" and "-" that do nothing. Not modal.
 class AdminWindow : public QWidget {
     Q_OBJECT
 
 public:
     /// onSelect receives the index of an option button when it is chosen (DriverSelectMode).
-    explicit AdminWindow(std::function<void(int)> onSelect, QWidget* parent = nullptr);
+    AdminWindow(const app::AdminTexts& texts, std::function<void(int)> onSelect,
+                QWidget* parent = nullptr);
 
     /// Shows the window and selects Option1(0), which counts as choosing it.
     void Open();

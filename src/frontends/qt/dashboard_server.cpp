@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "frontends/qt/dashboard_pictures.h"
+#include "frontends/qt/dashboard_window.h"
 #include "frontends/qt/http_front.h"
 
 namespace kerbview::qt {
@@ -187,5 +188,29 @@ std::pair<QByteArray, QByteArray> DashboardServer::Content(const web::Route& rou
     }
     return {};
 }
+
+bool QtDashboard::Serve(const panel::PanelModel& model, core::ColourNumber panelColour,
+                        std::uint16_t port) {
+    if (!m_server || m_model != &model || m_panelColour != panelColour) {
+        Stop();
+        m_server = std::make_unique<DashboardServer>(model, PaletteLook(panelColour), m_options);
+        m_model = &model;
+        m_panelColour = panelColour;
+    }
+    return m_server->Apply(true, port);
+}
+
+// The server goes with its browsers: nothing is left that reads the model.
+void QtDashboard::Stop() {
+    m_server.reset();
+    m_model = nullptr;
+}
+
+web::ServeFailure QtDashboard::Failure() const {
+    if (!m_server) return {};
+    return {m_server->PortInUse(), m_server->ErrorText().toStdString()};
+}
+
+std::vector<std::string> QtDashboard::Addresses() const { return MachineIpv4Addresses(); }
 
 }  // namespace kerbview::qt

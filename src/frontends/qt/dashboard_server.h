@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "panel/panel_model.h"
+#include "web/dashboard_service.h"
 #include "web/feed_encoder.h"
 #include "web/feed_pacing.h"
 #include "web/request_policy.h"
@@ -99,6 +100,28 @@ private:
     bool m_portInUse = false;
     std::vector<std::unique_ptr<Browser>> m_browsers;
     QTimer m_publish;
+};
+
+/// The web dashboard as the program's service, on a DashboardServer made by Serve with the
+/// application's palette (PaletteLook) and ended by Stop.
+class QtDashboard final : public web::DashboardService {
+public:
+    /// options: where and how the dashboard serves (tests keep it on 127.0.0.1).
+    explicit QtDashboard(DashboardOptions options = {}) : m_options(std::move(options)) {}
+
+    bool Serve(const panel::PanelModel& model, core::ColourNumber panelColour,
+               std::uint16_t port) override;
+    void Stop() override;
+    bool Serving() const override { return m_server && m_server->Serving(); }
+    std::uint16_t Port() const override { return m_server ? m_server->Port() : 0; }
+    web::ServeFailure Failure() const override;
+    std::vector<std::string> Addresses() const override;
+
+private:
+    DashboardOptions m_options;
+    std::unique_ptr<DashboardServer> m_server;
+    const panel::PanelModel* m_model = nullptr;
+    core::ColourNumber m_panelColour = 0;
 };
 
 }  // namespace kerbview::qt

@@ -7,10 +7,10 @@
 
 namespace kerbview::qt {
 
-DebugWindow::DebugWindow(const panel::DebugModel& model, QWidget* parent)
+DebugWindow::DebugWindow(const std::string& title, const panel::DebugModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window), m_model(model) {
     setObjectName(QStringLiteral("Depuracio"));
-    setWindowTitle(QStringLiteral("Depurar"));
+    setWindowTitle(FromCp1252(title));
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(2);
     const auto add = [&](int n, bool large) {

@@ -6,12 +6,13 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "panel/panel_model.h"
 
 namespace kerbview::qt {
 
-/// The debug window Depuracio, titled "Depurar": Label1..Label9 stacked from the top, then the
+/// The debug window Depuracio: Label1..Label9 stacked from the top, then the
 /// two larger labels Label20 (scan time) and Label21 (last error), and under them the log of
 /// errors and notices with their messages. It shows a DebugModel and has no buttons or menus;
 /// the model keeps being written while the window is closed.
@@ -20,7 +21,8 @@ class DebugWindow : public QWidget {
 
 public:
     /// The model must outlive the window.
-    explicit DebugWindow(const panel::DebugModel& model, QWidget* parent = nullptr);
+    DebugWindow(const std::string& title, const panel::DebugModel& model,
+                QWidget* parent = nullptr);
 
     /// Shows the model's labels when they changed since the last call.
     void Sync();

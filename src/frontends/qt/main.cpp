@@ -12,6 +12,7 @@
 #include "core/path_text.h"
 #include "core/settings.h"
 #include "frontends/qt/child_watch.h"
+#include "frontends/qt/dashboard_server.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_message_log.h"
 #include "frontends/qt/qt_socket.h"
@@ -39,12 +40,13 @@ int main(int argc, char* argv[]) {
     QApplication app(qtArgc, qtArgv.data());
     QApplication::setQuitOnLastWindowClosed(false);  // closing the main window ends the program
 
-    // Everything is made here, in one go: the main window's two sockets, the program over them,
-    // and the toolkit side that shows it. Destroyed in the reverse order.
+    // Everything is made here, in one go: the main window's two sockets and the web dashboard,
+    // the program over them, and the toolkit side that shows it. Destroyed in the reverse order.
     qt::QtSocket tcpServer;
     qt::QtSocket tcpClient;
+    qt::QtDashboard dashboard;
     app::Program program(startup.settings.path, LocaleDecimalSeparator(), telemetry::MakePlatform(),
-                         {tcpServer, tcpClient});
+                         {tcpServer, tcpClient}, dashboard);
     qt::QtFrontEnd frontEnd(program);
     // Launcher mode: the window closes when the command ends, or when a signal asks the program
     // to end; the waiter above this process then waits for the command and ends with its status.

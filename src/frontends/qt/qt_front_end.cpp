@@ -72,8 +72,7 @@ void ShowStartFailure(const std::string& reason, const std::string& settingsFile
     box.exec();
 }
 
-QtFrontEnd::QtFrontEnd(app::Program& program, DashboardOptions dashboard)
-    : m_program(program), m_dashboardOptions(std::move(dashboard)) {}
+QtFrontEnd::QtFrontEnd(app::Program& program) : m_program(program) {}
 
 void QtFrontEnd::Place(QWidget* window, panel::SidePlace place) {
     if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
@@ -116,10 +115,6 @@ void QtFrontEnd::CreateMainWindow() {
     m_main->layout()->activate();
     m_program.Panel().SetChangeListener([this] { ScheduleSync(); });
     m_program.Debug().SetChangeListener([this] { ScheduleSync(); });
-    m_dashboard = std::make_unique<DashboardServer>(
-        m_program.Panel(),
-        PaletteLook(static_cast<core::ColourNumber>(m_program.Settings().BackgroundColor)),
-        m_dashboardOptions);
 }
 
 void QtFrontEnd::ScheduleSync() {
@@ -139,14 +134,13 @@ void QtFrontEnd::SetBackgroundColour(core::ColourNumber colour) {
     m_main->View().SetPanelColour(colour);
 }
 
-panel::DesktopRect QtFrontEnd::VirtualDesktopPixels() {
+panel::DesktopRect QtFrontEnd::Desktop() {
     QRect all;
     for (const QScreen* screen : QGuiApplication::screens()) all = all.united(screen->geometry());
-    return {all.left(), all.top(), all.width(), all.height()};
+    return panel::VirtualDesktopUnits(Rect(all), TwipsPerPixel(), TwipsPerPixel());
 }
 
-double QtFrontEnd::TwipsPerPixelX() { return panel::PixelsToTwips(1); }
-double QtFrontEnd::TwipsPerPixelY() { return panel::PixelsToTwips(1); }
+double QtFrontEnd::TwipsPerPixel() { return panel::PixelsToTwips(1); }
 
 app::WindowSize QtFrontEnd::MainWindowSize() {
     // As in the resize handler: the size inside the decorations (see Kerbview_Form).
@@ -192,42 +186,41 @@ void QtFrontEnd::ShowMainWindow() {
     m_main->show();
 }
 
-void QtFrontEnd::ShowAdminWindow() {
+void QtFrontEnd::ShowAdminWindow(const app::AdminTexts& texts) {
     if (!IsOpen(m_admin)) {
-        m_admin = OpenSide(new qt::AdminWindow(
-                               [this](int index) { m_program.Option1_Click(index); }, m_main.get()),
-                           panel::SidePlace::Beside);
+        m_admin = OpenSide(
+            new qt::AdminWindow(
+                texts, [this](int index) { m_program.Option1_Click(index); }, m_main.get()),
+            panel::SidePlace::Beside);
     }
     m_admin->Open();
 }
 
-void QtFrontEnd::ShowDebugWindow() {
+void QtFrontEnd::ShowDebugWindow(const std::string& title) {
     if (!m_debug) {
-        m_debug = OpenSide(new qt::DebugWindow(m_program.Debug(), m_main.get()),
+        m_debug = OpenSide(new qt::DebugWindow(title, m_program.Debug(), m_main.get()),
                            panel::SidePlace::Beside);
     }
     m_debug->Sync();
     m_debug->show();
 }
 
-void QtFrontEnd::ShowAbout() {
-    // An open about window is brought to the front as it is; the next opening reads the texts
-    // of the language current then.
+// An open about window is brought to the front as it is; the next opening shows the texts it
+// is given then.
+void QtFrontEnd::ShowAbout(const app::AboutTexts& texts) {
     if (IsOpen(m_about)) {
         Raise(m_about);
         return;
     }
-    const app::AboutTexts t = m_program.Captions().About();
-    m_about = OpenSide(new qt::AboutWindow(t.title, t.description, t.credit, m_main.get()),
-                       panel::SidePlace::Centred);
+    m_about = OpenSide(new qt::AboutWindow(texts, m_main.get()), panel::SidePlace::Centred);
 }
 
 // A dialog already open is brought to the front with what was typed in it.
-void QtFrontEnd::ShowIntroPort() {
+void QtFrontEnd::ShowIntroPort(const net::IntroTexts& texts, const std::string& port) {
     if (!IsOpen(m_introPort)) {
         m_introPort = OpenSide(
             new Intro_Port(
-                m_program.Captions().AddressDialog(false), m_program.Settings().Port,
+                texts, port,
                 [this](std::string_view text2) { return m_program.IntroPortAccept(text2); },
                 m_main.get()),
             panel::SidePlace::Centred);
@@ -235,11 +228,11 @@ void QtFrontEnd::ShowIntroPort() {
     Raise(m_introPort);
 }
 
-void QtFrontEnd::ShowIntroIP() {
+void QtFrontEnd::ShowIntroIP(const net::IntroTexts& texts, const std::string& ip,
+                             const std::string& port) {
     if (!IsOpen(m_introIp)) {
         m_introIp = OpenSide(new Intro_IP(
-                                 m_program.Captions().AddressDialog(true), m_program.Settings().IP,
-                                 m_program.Settings().Port,
+                                 texts, ip, port,
                                  [this](std::string_view text1, std::string_view text2) {
                                      return m_program.IntroIpAccept(text1, text2);
                                  },
@@ -263,22 +256,15 @@ void QtFrontEnd::ShowMessage(const std::string& line1, const std::string& line2)
     m_message = OpenSide(box, panel::SidePlace::Centred);
 }
 
-app::WebServing QtFrontEnd::ServeWebDashboard(bool enabled, std::uint16_t port) {
-    m_dashboard->Apply(enabled, port);
-    if (!enabled && m_dashboardWindow) m_dashboardWindow->close();
-    return {m_dashboard->Serving(), m_dashboard->PortInUse(),
-            m_dashboard->ErrorText().toStdString()};
+void QtFrontEnd::ShowDashboardWindow(const app::DashboardWindowTexts& texts) {
+    CloseDashboardWindow();
+    m_dashboardWindow =
+        OpenSide(new qt::DashboardWindow(texts.title, texts.urls, texts.problem, m_main.get()),
+                 panel::SidePlace::Centred);
 }
 
-void QtFrontEnd::ShowWebDashboardWindow() {
+void QtFrontEnd::CloseDashboardWindow() {
     if (m_dashboardWindow) m_dashboardWindow->close();
-    const bool serving = m_dashboard->Serving();
-    const app::DashboardWindowTexts t = m_program.Captions().DashboardWindow(
-        serving, serving ? m_dashboard->Port() : m_program.Settings().WebPort,
-        serving ? MachineIpv4Addresses() : std::vector<std::string>{}, m_dashboard->PortInUse(),
-        m_dashboard->ErrorText().toStdString());
-    m_dashboardWindow = OpenSide(new qt::DashboardWindow(t.title, t.urls, t.problem, m_main.get()),
-                                 panel::SidePlace::Centred);
 }
 
 void QtFrontEnd::CloseMainWindow() { m_main->close(); }

@@ -9,7 +9,6 @@
 #include "app/front_end_rules.h"
 #include "frontends/qt/about_window.h"
 #include "frontends/qt/admin_window.h"
-#include "frontends/qt/dashboard_server.h"
 #include "frontends/qt/dashboard_window.h"
 #include "frontends/qt/debug_window.h"
 #include "frontends/qt/intro_dialogs.h"
@@ -37,8 +36,7 @@ class QtFrontEnd : public QObject, public app::FrontEnd {
     Q_OBJECT
 
 public:
-    /// dashboard: where and how the web dashboard serves (tests keep it on 127.0.0.1).
-    explicit QtFrontEnd(app::Program& program, DashboardOptions dashboard = {});
+    explicit QtFrontEnd(app::Program& program);
     ~QtFrontEnd() override;
     QtFrontEnd(const QtFrontEnd&) = delete;
     QtFrontEnd& operator=(const QtFrontEnd&) = delete;
@@ -48,36 +46,40 @@ public:
     qt::AdminWindow* AdminWindow() const { return m_admin.data(); }
     qt::AboutWindow* AboutWindow() const { return m_about.data(); }
     QMessageBox* Message() const { return m_message.data(); }
-    /// The web dashboard's server (made with the main window) and its address window.
-    DashboardServer* Dashboard() const { return m_dashboard.get(); }
+    /// The web dashboard's address window.
     qt::DashboardWindow* DashboardWindow() const { return m_dashboardWindow.data(); }
 
     /// Shows every change of the panel model, the menus and the debug model.
     void SyncViews();
 
+    // app::MainWindow
     void CreateMainWindow() override;
     void SetBackgroundColour(core::ColourNumber colour) override;
-    panel::DesktopRect VirtualDesktopPixels() override;
-    double TwipsPerPixelX() override;
-    double TwipsPerPixelY() override;
+    panel::DesktopRect Desktop() override;
+    double TwipsPerPixel() override;
     app::WindowSize MainWindowSize() override;
-    void MoveMainWindow(std::int32_t left, std::int32_t top) override;
     float MainWindowLeft() override;
     float MainWindowTop() override;
-    bool DecodePicture(panel::Element e, const std::string& path) override;
-    void SetTimerInterval(int milliseconds) override;
-    void SetTimerEnabled(bool enabled) override;
+    void MoveMainWindow(std::int32_t left, std::int32_t top) override;
     void ShowMainWindow() override;
-    void ShowAdminWindow() override;
-    void ShowDebugWindow() override;
-    void ShowAbout() override;
-    void ShowIntroPort() override;
-    void ShowIntroIP() override;
-    void ShowMessage(const std::string& line1, const std::string& line2) override;
-    app::WebServing ServeWebDashboard(bool enabled, std::uint16_t port) override;
-    void ShowWebDashboardWindow() override;
     void CloseMainWindow() override;
     void Quit() override;
+    void SetTimerInterval(int milliseconds) override;
+    void SetTimerEnabled(bool enabled) override;
+
+    // app::SideWindows
+    void ShowAdminWindow(const app::AdminTexts& texts) override;
+    void ShowDebugWindow(const std::string& title) override;
+    void ShowAbout(const app::AboutTexts& texts) override;
+    void ShowIntroPort(const net::IntroTexts& texts, const std::string& port) override;
+    void ShowIntroIP(const net::IntroTexts& texts, const std::string& ip,
+                     const std::string& port) override;
+    void ShowMessage(const std::string& line1, const std::string& line2) override;
+    void ShowDashboardWindow(const app::DashboardWindowTexts& texts) override;
+    void CloseDashboardWindow() override;
+
+    // app::PictureDecoder
+    bool DecodePicture(panel::Element e, const std::string& path) override;
 
 signals:
     /// The program ends: every side window closes.
@@ -102,8 +104,6 @@ private:
     QPointer<Intro_IP> m_introIp;
     QPointer<QMessageBox> m_message;
     app::MessageBoxes m_messages;
-    DashboardOptions m_dashboardOptions;
-    std::unique_ptr<DashboardServer> m_dashboard;
     QPointer<qt::DashboardWindow> m_dashboardWindow;
     int m_interval = 0;
 };

@@ -17,6 +17,7 @@
 
 #include "app/app_fixture.h"
 #include "core/text_encoding.h"
+#include "frontends/qt/dashboard_server.h"
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_test_helpers.h"
@@ -131,12 +132,14 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
 
     net::test::FakeSocket server, client;
     std::ostringstream errors;
-    Program program(folder.Path(), '.', telemetry::MakePlatform(), {server, client}, errors);
     qt::DashboardOptions options;
     options.address = QHostAddress::LocalHost;
-    qt::QtFrontEnd frontEnd(program, options);
+    qt::QtDashboard dashboard(options);
+    Program program(folder.Path(), '.', telemetry::MakePlatform(), {server, client}, dashboard,
+                    errors);
+    qt::QtFrontEnd frontEnd(program);
     ASSERT_TRUE(program.Main(frontEnd));
-    ASSERT_TRUE(frontEnd.Dashboard()->Serving()) << frontEnd.Dashboard()->ErrorText().toStdString();
+    ASSERT_TRUE(dashboard.Serving()) << dashboard.Failure().error;
     const panel::PanelModel& model = program.Panel();
     ASSERT_TRUE(
         Spin([&] { return model[Element::Label1].text == program.Texts().TxtRunning; }, 20000))
@@ -227,11 +230,10 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     QAction* item = frontEnd.MainWindow()->MenuAction(panel::Menu::WebDashboard);
     EXPECT_TRUE(model.MenuAt(panel::Menu::WebDashboard).checked);
     item->trigger();
-    EXPECT_FALSE(frontEnd.Dashboard()->Serving() ||
-                 model.MenuAt(panel::Menu::WebDashboard).checked);
+    EXPECT_FALSE(dashboard.Serving() || model.MenuAt(panel::Menu::WebDashboard).checked);
     EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "False");
     item->trigger();
-    EXPECT_TRUE(frontEnd.Dashboard()->Serving() && model.MenuAt(panel::Menu::WebDashboard).checked);
+    EXPECT_TRUE(dashboard.Serving() && model.MenuAt(panel::Menu::WebDashboard).checked);
     EXPECT_EQ(program.Store().Read("Web", "Enabled", ""), "True");
     ASSERT_NE(frontEnd.DashboardWindow(), nullptr);
     EXPECT_FALSE(frontEnd.DashboardWindow()->Code()->pixmap().isNull());

@@ -27,6 +27,7 @@ struct Copy {
     qt::QtSocket tcpServer{QHostAddress::LocalHost};
     qt::QtSocket tcpClient{QHostAddress::LocalHost};
     testing::FakeFrontEnd frontEnd;
+    testing::FakeDashboard dashboard;
     std::ostringstream log;
     std::unique_ptr<Program> program;  // last: it goes before the sockets it uses
 
@@ -42,7 +43,7 @@ struct Copy {
         program = std::make_unique<Program>(
             folder.Path(), sep,
             telemetry::Platform{std::move(windowService), std::move(memoryService)},
-            Sockets{tcpServer, tcpClient}, log);
+            Sockets{tcpServer, tcpClient}, dashboard, log);
         EXPECT_TRUE(program->Main(frontEnd));
     }
     const std::string& Text(Element e) const { return program->Panel()[e].text; }

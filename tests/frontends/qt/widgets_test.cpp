@@ -317,8 +317,10 @@ TEST(QtFrontEnd, SideWindowsOpenWhollyOnTheScreen) {
     const QRect area = rig.Window().screen()->availableGeometry();
     using panel::SidePlace;
     const std::tuple<const char*, SidePlace, std::function<QWidget*()>> sides[] = {
-        {"Admin", SidePlace::Beside, [&] { return fe.ShowAdminWindow(), fe.AdminWindow(); }},
-        {"about", SidePlace::Centred, [&] { return fe.ShowAbout(), fe.AboutWindow(); }},
+        {"Admin", SidePlace::Beside,
+         [&] { return fe.ShowAdminWindow(app::Presenter::Admin()), fe.AdminWindow(); }},
+        {"about", SidePlace::Centred,
+         [&] { return fe.ShowAbout(rig.program.Captions().About()), fe.AboutWindow(); }},
         {"message", SidePlace::Centred,
          [&] { return fe.ShowMessage("Imposible abrir el proceso", "x"), fe.Message(); }},
     };
