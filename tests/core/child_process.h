@@ -43,8 +43,10 @@ public:
                  const SECURITY_ATTRIBUTES* security = nullptr) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE childIn = nullptr, childOut = nullptr;
-        if (!::CreatePipe(&childIn, &m_in, &inherit, 0)) return;
-        if (!::CreatePipe(&m_out, &childOut, &inherit, 0)) return;
+        if (!::CreatePipe(&childIn, &m_in, &inherit, 0) ||
+            !::CreatePipe(&m_out, &childOut, &inherit, 0)) {
+            return;
+        }
         ::SetHandleInformation(m_in, HANDLE_FLAG_INHERIT, 0);
         ::SetHandleInformation(m_out, HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW startup{};
@@ -66,8 +68,7 @@ public:
 #else
     ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& args) {
         int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0) return;
-        if (::pipe2(out, O_CLOEXEC) != 0) return;
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t actions;
         ::posix_spawn_file_actions_init(&actions);
         ::posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
@@ -77,9 +78,7 @@ public:
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
         argv.push_back(nullptr);
-        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            m_pid = 0;
-        }
+        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = 0;
         ::posix_spawn_file_actions_destroy(&actions);
         ::close(in[0]);
         ::close(out[1]);
@@ -89,18 +88,23 @@ public:
 #endif
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
-    /// Ends its input (a stand-in then quits), waits up to 5 s for it to end, then kills it.
+    /// Ends its input (a stand-in then quits), gives it up to 5 s to end, then kills it.
     ~ChildProcess() {
 #ifdef _WIN32
-        if (m_in != nullptr) ::CloseHandle(m_in);
-        for (int i = 0; i < 250 && Running(); ++i) std::this_thread::sleep_for(kStep);
-        if (Running()) ::TerminateProcess(m_info.hProcess, 1);
+        ::CloseHandle(m_in);
+        if (Pid() != 0 && !m_waited && ::WaitForSingleObject(m_info.hProcess, 5000) != 0) {
+            ::TerminateProcess(m_info.hProcess, 1);
+        }
         Wait();
         ::CloseHandle(m_out);
 #else
-        if (m_in >= 0) ::close(m_in);
-        for (int i = 0; i < 250 && Running(); ++i) std::this_thread::sleep_for(kStep);
-        if (Running()) ::kill(m_pid, SIGKILL);
+        ::close(m_in);
+        for (int i = 0; i < 250 && Pid() != 0 && !m_waited; ++i) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) m_waited = true;
+            std::this_thread::sleep_for(kStep);
+        }
+        if (!m_waited && Pid() != 0) ::kill(m_pid, SIGKILL);
         Wait();
         ::close(m_out);
 #endif
@@ -126,8 +130,9 @@ public:
         ::CloseHandle(m_info.hProcess);
 #else
         int status = 0;
-        m_status =
-            ::waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (::waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status)) {
+            m_status = WEXITSTATUS(status);
+        }
 #endif
         return m_status;
     }
@@ -135,19 +140,18 @@ public:
     /// Its next output line (without the line end), or "" after the timeout or at its end.
     std::string ReadLine(std::chrono::milliseconds timeout) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            if (const auto end = m_pending.find('\n'); end != std::string::npos) {
-                std::string line = m_pending.substr(0, end);
-                m_pending.erase(0, end + 1);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                return line;
-            }
+        std::size_t end;
+        while ((end = m_pending.find('\n')) == std::string::npos) {
             char buffer[512];
             const long got = ReadSome(buffer, sizeof buffer);
             if (got < 0 || (got == 0 && std::chrono::steady_clock::now() > deadline)) return {};
             if (got == 0) std::this_thread::sleep_for(kStep);
             m_pending.append(buffer, static_cast<std::size_t>(got));
         }
+        std::string line = m_pending.substr(0, end);
+        m_pending.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
     }
 
     /// Sends one line to its input and returns its next output line (within 10 s).
@@ -181,19 +185,6 @@ private:
         if (::poll(&ready, 1, 0) <= 0) return 0;
         const ssize_t got = ::read(m_out, buffer, size);
         return got > 0 ? static_cast<long>(got) : -1;
-#endif
-    }
-    bool Running() {
-        if (Pid() == 0 || m_waited) return false;
-#ifdef _WIN32
-        return ::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
-#else
-        int status = 0;
-        const pid_t ended = ::waitpid(m_pid, &status, WNOHANG);
-        if (ended == 0) return true;
-        m_waited = true;
-        m_status = ended == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return false;
 #endif
     }
 

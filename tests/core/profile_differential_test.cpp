@@ -51,35 +51,22 @@ TEST(ProfileDifferential, ReadsAgreeWithWindowsExceptWhereTheyDifferByDesign) {
     const std::string mixed = "[A]\nx=1\r\ny=2\rz=3\n";
     const std::string utf8 = "[S]\r\nk=Espa\xC3\xB1ol\r\n";
     const std::string utf16 = Utf16File(u"[ S ]\r\n  K = Catal\u00E0 \r\nj=\"q\"\r\n[T]\rk=t");
+    // clang-format off
     const ReadCase cases[] = {
-        {dup, "a", "K"},
-        {dup, "A", "other", ""},  // a later header of the same name is not merged
-        {blanks, "opcions", "Idioma"},
-        {blanks, "Opcions", "Missing"},
-        {blanks, "Nowhere", "Idioma"},
-        {quotes, "S", "a"},
-        {quotes, "S", "b"},
-        {quotes, "S", "c"},
-        {quotes, "S", "d"},
-        {"[S]\r\nempty=\r\n", "S", "empty"},
-        {"[S]\rk=cr\rj=2\r", "S", "j"},
-        {mixed, "A", "y"},
-        {mixed, "A", "z"},
-        {"[S]\r\nk=no line end", "S", "k"},
-        {"\xEF\xBB\xBF[S]\r\nk=bom\r\n", "S", "k"},
-        {"[S]\r\n; k=comment\r\nk=real\r\n", "S", "k"},
-        {"[S\r\nk=unclosed\r\n", "S", "k"},
-        {"[S] trailing\r\nk=v\r\n", "S", "k"},
-        {"[S]\r\n=nokey\r\nk=v\r\n", "S", "k"},
-        {"[S]\r\nk = a = b\r\n", "S", "k"},
-        {"k=top\r\n[S]\r\nx=1\r\n", "", "k",
-         "a key before any section: Windows files it under "
-         "an empty section name, Kerbview has no use for it"},
+        {dup, "a", "K"}, {dup, "A", "other"},  // a later header of the same name is not merged
+        {blanks, "opcions", "Idioma"}, {blanks, "Opcions", "Missing"}, {blanks, "Nowhere", "Idioma"},
+        {quotes, "S", "a"}, {quotes, "S", "b"}, {quotes, "S", "c"}, {quotes, "S", "d"},
+        {"[S]\r\nempty=\r\n", "S", "empty"}, {"[S]\rk=cr\rj=2\r", "S", "j"},
+        {mixed, "A", "y"}, {mixed, "A", "z"}, {"[S]\r\nk=no line end", "S", "k"},
+        {"\xEF\xBB\xBF[S]\r\nk=bom\r\n", "S", "k"}, {"[S]\r\n; k=comment\r\nk=real\r\n", "S", "k"},
+        {"[S\r\nk=unclosed\r\n", "S", "k"}, {"[S] trailing\r\nk=v\r\n", "S", "k"},
+        {"[S]\r\n=nokey\r\nk=v\r\n", "S", "k"}, {"[S]\r\nk = a = b\r\n", "S", "k"},
+        {"k=top\r\n[S]\r\nx=1\r\n", "", "k", "a key before any section: Windows files it under "
+                                               "an empty section name, Kerbview has no use for it"},
         {utf8, "S", "k", "a UTF-8 file: Kerbview reads it as Windows-1252 text"},
-        {utf16, "s", "k"},
-        {utf16, "S", "j"},
-        {utf16, "T", "k"},
+        {utf16, "s", "k"}, {utf16, "S", "j"}, {utf16, "T", "k"},
     };
+    // clang-format on
     TempDir dir;
     int n = 0;
     for (const ReadCase& c : cases) {
@@ -112,21 +99,18 @@ TEST(ProfileDifferential, WritesAgreeWithWindowsExceptWhereTheyDifferByDesign) {
         const char* differs = "";
     };
     const std::string base = "; mine\r\n[A]\r\n  x = 1  \r\ny=2\r\n\r\n[B]\r\nz=3\r\n";
+    // clang-format off
     const WriteCase cases[] = {
-        {base, "a", "X", "10"},
-        {base, "A", "new", "v"},
-        {base, "C", "k", "v"},
-        {base, "B", "z", ""},
-        {std::nullopt, "S", "k", "v"},
-        {"[A]\rx=1\r[B]\rz=3\r", "A", "x", "10"},
-        {"[A]\rx=1\r[B]\rz=3\r", "A", "w", "v"},
-        {"[A]\nx=1\n[A]\nx=2\n", "A", "x", "10"},
+        {base, "a", "X", "10"}, {base, "A", "new", "v"}, {base, "C", "k", "v"}, {base, "B", "z", ""},
+        {std::nullopt, "S", "k", "v"}, {"[A]\rx=1\r[B]\rz=3\r", "A", "x", "10"},
+        {"[A]\rx=1\r[B]\rz=3\r", "A", "w", "v"}, {"[A]\nx=1\n[A]\nx=2\n", "A", "x", "10"},
         {"\xEF\xBB\xBF[A]\r\nx=1\r\n", "A", "x", "10"},
         {"[A]\r\nx=Espa\xC3\xB1ol\r\n", "A", "x", "Catal\xE0",
          "a UTF-8 file: Kerbview writes the value in UTF-8 and keeps the file UTF-8"},
         {Utf16File(u"[A]\r\nx=Espa\u00F1ol\r\n"), "A", "x", "Catal\xE0"},
         {Utf16File(u"[A]\r\nx=1\r\n"), "C", "k", "Espa\xF1ol"},
     };
+    // clang-format on
     const char* const probes[][2] = {{"A", "x"}, {"A", "y"}, {"A", "new"}, {"A", "w"},
                                      {"B", "z"}, {"C", "k"}, {"S", "k"}};
     TempDir dir;

@@ -52,38 +52,18 @@ protected:
 // reads them (ProfileDifferential, under Wine); here the cases it has no answer to compare.
 TEST_F(ProfileFile, ReadFindsOnlyItsOwnSectionAndStopsAtALineEndOrANul) {
     const std::optional<std::string> none;
-    struct Case {
-        std::string file;
-        const char* section;
-        const char* key;
-        std::optional<std::string> value;
+    const std::tuple<std::string, const char*, std::optional<std::string>> cases[] = {
+        {"k=top\n[A]\nx=1\n[B]\nk=b\n", "A", none},  // key k: not before [A], not after it
+        {"[A]\r\nk=1\r", "A", "1"},                  // a lone carriage return at the end
+        {"[A]\r\nk=1\r\r\ny=2\r\n", "A", "1"},
+        {"[A]\rk=1\r[B]\rk=2", "B", "2"},  // old Macintosh line ends: a lone CR
+        {"[A]\nk=ab\0cd\n"s, "A", "ab"},   // a NUL ends the value
     };
-    const Case cases[] = {
-        {"k=top\n[A]\nx=1\n[B]\nk=b\n", "A", "k", none},  // not before [A], not after it
-        {"[Opcions]\nother=1\n[Empty]\n", "Empty", "other", none},
-        {"[A]\r\nx=1\r", "A", "x", "1"},  // a lone carriage return at the end
-        {"[A]\r\nx=1\r\r\ny=2\r\n", "A", "x", "1"},
-        {"[A]\rx=1\r[B]\rx=2", "B", "x", "2"},  // old Macintosh line ends: a lone CR
-        {"[S]\nk=ab\0cd\n"s, "S", "k", "ab"},   // a NUL ends the value
-    };
-    EXPECT_EQ(ReadProfileValue(ini, "Opcions", "Idioma"), none) << "no file";
-    for (const Case& c : cases) {
-        WriteBytes(ini, c.file);
-        EXPECT_EQ(ReadProfileValue(ini, c.section, c.key), c.value) << c.file;
+    EXPECT_EQ(ReadProfileValue(ini, "A", "k"), none) << "no file";
+    for (const auto& [file, section, value] : cases) {
+        WriteBytes(ini, file);
+        EXPECT_EQ(ReadProfileValue(ini, section, "k"), value) << file;
     }
-}
-
-TEST_F(ProfileFile, ReadIniGivesTheDefaultForMissingOrEmptyMinusOneForAnEmptyDefaultAndCutsAt254) {
-    WriteBytes(ini, "[Cars]\nCar A=a.jpg\nCar B=\n");
-    EXPECT_EQ(ReadIni(ini, "Cars", "car a", ""), "a.jpg");
-    EXPECT_EQ(ReadIni(ini, "Cars", "Car B", ""), "-1");
-    EXPECT_EQ(ReadIni(ini, "Cars", "Car C", ""), "-1");
-    EXPECT_EQ(ReadIni(ini, "Cars", "Car B", "500"), "500");
-    EXPECT_EQ(ReadIni(dir.File("absent.ini"), "Cars", "Car A", "x"), "x");
-    std::string longValue(300, 'v');
-    longValue.replace(253, 2, "XY");
-    WriteBytes(ini, "[S]\nk=" + longValue + "\n");
-    EXPECT_EQ(ReadIni(ini, "S", "k", "d"), longValue.substr(0, 254));
 }
 
 // Each write changes only what it must, in the file's own line ends and encoding.
@@ -107,10 +87,7 @@ TEST_F(ProfileFile, WriteReplacesOrAddsTheValueAndKeepsEveryOtherByte) {
         {"[S]\nk=first\nK=second\n", "S", "k", "new", "[S]\nk=new\nK=second\n"},
         {"[A]\n\n; about B\n[B]\nx=1\n", "A", "k", "v", "[A]\nk=v\n\n; about B\n[B]\nx=1\n"},
         {"[A]\nx=1", "Depurar", "Depurar", "1", "[A]\nx=1\n[Depurar]\nDepurar=1\n"},
-        {"[A]\nx=1\n[Depurar]\nDepurar=1\n", "A", "y", "2",
-         "[A]\nx=1\ny=2\n[Depurar]\nDepurar=1\n"},
         {"[A]\r\nx=1\r", "A", "y", "2", "[A]\r\nx=1\ry=2\r\n"},
-        {"[A]\rx=1\r[B]\r", "A", "x", "3", "[A]\rx=3\r[B]\r"},
         {"[A]\rx=1\r[B]\r", "A", "y", "2", "[A]\rx=1\ry=2\r[B]\r"},
         {"[A]\rx=1", "C", "k", "v", "[A]\rx=1\r[C]\rk=v\r"},
         {std::nullopt, "MaxMin", "MaxPneu", "100", "[MaxMin]\r\nMaxPneu=100\r\n"},
@@ -153,7 +130,6 @@ TEST_F(ProfileFile, WriteThatCannotBeMadeFailsAndChangesNothing) {
     fs::create_directory(folder);
     EXPECT_FALSE(WriteProfileValue(folder, "S", "k", "v").Ok());
     EXPECT_EQ(ReadIni(folder, "S", "k", "d"), "d");
-    EXPECT_TRUE(fs::is_directory(folder));
 #if defined(__unix__) || defined(__APPLE__)
     const fs::path pipe = dir.File("pipe.ini");  // must block neither the read nor the write
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -168,45 +144,26 @@ TEST_F(ProfileFile, WriteThatCannotBeMadeFailsAndChangesNothing) {
     }
 }
 
-TEST_F(ProfileFile, WriteKeepsThePermissionsOfTheFile) {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows files have no POSIX permission bits to keep";
-#else
-    WriteBytes(ini, kWindowsFile);
-    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-    fs::permissions(ini, perms);
-    ASSERT_TRUE(WriteProfileValue(ini, "Opcions", "ScanTime", "20").Ok());
-    EXPECT_EQ(fs::status(ini).permissions(), perms);
-#endif
-}
-
 // The link stays a link, also when the file it names does not exist yet.
 TEST_F(ProfileFile, WriteThroughASymbolicLinkWritesTheFileItNamesAndKeepsTheLink) {
     fs::create_directory(dir.File("real"));
     const fs::path real = dir.File("real") / "settings.ini";
-    struct Case {
-        const char* note;
-        fs::path linkTo;
-        std::optional<std::string> before;
-        std::string after;
+    const std::tuple<fs::path, std::optional<std::string>, std::string> cases[] = {
+        {real, "[S]\nk=1\n", "[S]\nk=2\n"},                                   // an existing file
+        {fs::path("real") / "settings.ini", std::nullopt, "[S]\r\nk=2\r\n"},  // relative, missing
+        {dir.File("second-link"), std::nullopt, "[S]\r\nk=2\r\n"},  // a link to a missing file
     };
-    const Case cases[] = {
-        {"an existing file", real, "[S]\nk=1\n", "[S]\nk=2\n"},
-        {"a missing file, named relative to the link", fs::path("real") / "settings.ini",
-         std::nullopt, "[S]\r\nk=2\r\n"},
-        {"a link to a missing file", dir.File("second-link"), std::nullopt, "[S]\r\nk=2\r\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.note);
-        if (c.before) WriteBytes(real, *c.before);
+    for (const auto& [linkTo, before, after] : cases) {
+        SCOPED_TRACE(linkTo.string());
+        if (before) WriteBytes(real, *before);
         std::error_code error;
-        fs::create_symlink(c.linkTo, ini, error);
-        if (c.linkTo == dir.File("second-link")) fs::create_symlink(real, c.linkTo, error);
+        fs::create_symlink(linkTo, ini, error);
+        if (linkTo == dir.File("second-link")) fs::create_symlink(real, linkTo, error);
         // Windows gives symbolic links only to administrators and developer mode; Wine has none.
         if (error) GTEST_SKIP() << "this system makes no symbolic link here: " << error.message();
         ASSERT_TRUE(WriteProfileValue(ini, "S", "k", "2").Ok());
         EXPECT_TRUE(fs::is_symlink(ini));
-        EXPECT_EQ(ReadBytes(real), c.after);
+        EXPECT_EQ(ReadBytes(real), after);
         fs::remove(ini);
         fs::remove(real);
     }
@@ -216,43 +173,45 @@ TEST_F(ProfileFile, WriteThroughASymbolicLinkWritesTheFileItNamesAndKeepsTheLink
 
 // A write goes through a temporary file beside the file, and leaves none behind. Where none can
 // be made (a folder this user may not write), the file is written in place; a full disk then
-// must not cut it short.
+// must not cut it short. Either way the file keeps its permissions.
 TEST_F(ProfileFile, FullDiskLeavesTheFileAsItWasAndNoTemporaryFileAndSaysWhy) {
     const std::string before(kWindowsFile);
     const std::string grown = WindowsFileWith("ScanTime=150\r\n", "ScanTime=150\r\nPort=1001\r\n");
-    const std::string shrunk = WindowsFileWith("ScanTime=150", "ScanTime=5");
     constexpr auto kNoLimit = std::numeric_limits<std::uint64_t>::max();
+    constexpr auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     struct Case {
-        const char* note;
         bool newFiles;
         std::uint64_t room;
         const char* key;
         const char* value;
-        WriteStatus status;
-        std::string after;
+        std::string after;  // unless before: written
     };
     const Case cases[] = {
-        {"in place, room enough", false, grown.size(), "Port", "1001", WriteStatus::Written, grown},
-        {"in place, disk full", false, before.size(), "Port", "1001", WriteStatus::Failed, before},
-        {"in place, shorter", false, before.size(), "ScanTime", "5", WriteStatus::Written, shrunk},
-        {"temporary file, disk full", true, 10, "Port", "1001", WriteStatus::Failed, before},
-        {"temporary file, room enough", true, kNoLimit, "Port", "1001", WriteStatus::Written,
-         grown},
+        {false, grown.size(), "Port", "1001", grown},  // in place, room enough
+        {false, before.size(), "Port", "1001", before},
+        {false, before.size(), "ScanTime", "5", WindowsFileWith("ScanTime=150", "ScanTime=5")},
+        {true, 10, "Port", "1001", before},  // a temporary file
+        {true, kNoLimit, "Port", "1001", grown},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.note);
+        SCOPED_TRACE(std::string(c.key) + " " + std::to_string(c.newFiles) + " " +
+                     std::to_string(c.room));
         WriteBytes(ini, before);
+        fs::permissions(ini, perms);
         FaultyFiles files;
         files.refuseNewFiles = !c.newFiles;
         files.room = c.room;
         const ProfileEntry entry{"Opcions", c.key, c.value};
         const WriteResult result = WriteProfileValues(files, ini, {&entry, 1});
-        EXPECT_EQ(result.status, c.status) << result.error;
+        EXPECT_EQ(result.Ok(), c.after != before) << result.error;
         EXPECT_EQ(ReadBytes(ini), c.after);
-        if (c.status == WriteStatus::Failed) {
+        if (!result.Ok()) {
             const std::string why = std::make_error_code(std::errc::no_space_on_device).message();
             EXPECT_NE(result.error.find("Kerbview.ini: " + why), std::string::npos) << result.error;
         }
+#ifndef _WIN32  // Windows files have no POSIX permission bits to keep
+        EXPECT_EQ(fs::status(ini).permissions(), perms);
+#endif
         // Beside the file only the lock that writers share (a file of its own on Windows).
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
                   1 + static_cast<int>(fs::exists(dir.File("Kerbview.ini.lock"))));
@@ -260,8 +219,7 @@ TEST_F(ProfileFile, FullDiskLeavesTheFileAsItWasAndNoTemporaryFileAndSaysWhy) {
     FaultyFiles noNewFiles;
     noNewFiles.refuseNewFiles = true;
     const ProfileEntry entry{"S", "k", "v"};
-    EXPECT_EQ(WriteProfileValues(noNewFiles, dir.File("new.ini"), {&entry, 1}).status,
-              WriteStatus::Failed);
+    EXPECT_FALSE(WriteProfileValues(noNewFiles, dir.File("new.ini"), {&entry, 1}).Ok());
 }
 
 // A text editor takes no lock. When it saves while a write is under way, through a new file
@@ -270,40 +228,35 @@ TEST_F(ProfileFile, FullDiskLeavesTheFileAsItWasAndNoTemporaryFileAndSaysWhy) {
 TEST_F(ProfileFile, FileSavedByAnEditorDuringTheWriteKeepsBothChanges) {
     const std::string saved = "[Opcions]\r\nIdioma=Catal\xE0\r\n";
     const auto renameSave = [&] {
-        const fs::path temp = dir.File("editor~");
-        WriteBytes(temp, saved);
-        fs::rename(temp, ini);
+        WriteBytes(dir.File("editor~"), saved);
+        fs::rename(dir.File("editor~"), ini);
     };
     // Windows cannot exchange two files in one step: there the save just before the move is
     // lost, as the README says.
     WriteBytes(dir.File("a"), "a");
-    WriteBytes(dir.File("b"), "b");
+    WriteBytes(ini, "b");
     std::error_code ec;
-    const bool canExchange = MakeFileSystem()->Exchange(dir.File("a"), dir.File("b"), ec);
+    const bool canExchange = MakeFileSystem()->Exchange(dir.File("a"), ini, ec);
     fs::remove(dir.File("a"));
-    fs::remove(dir.File("b"));
+    fs::remove(ini);
 
     enum class When { NewFile, BeforeMove, Emptied };
-    struct Case {
-        const char* note;
-        bool fileBefore;
-        When when;
+    const std::pair<bool, When> cases[] = {
+        {true, When::NewFile},      // saved as the writer makes its temporary file
+        {true, When::BeforeMove},   // saved just before the writer's file takes its place
+        {false, When::BeforeMove},  // made just before the writer's new file takes its place
+        {true, When::Emptied},      // emptied, and filled again a moment later
     };
-    const Case cases[] = {
-        {"saved as the writer makes its temporary file", true, When::NewFile},
-        {"saved just before the writer's file takes its place", true, When::BeforeMove},
-        {"made just before the writer's new file takes its place", false, When::BeforeMove},
-        {"emptied, and filled again a moment later", true, When::Emptied},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.note);
-        if (c.fileBefore) WriteBytes(ini, kWindowsFile);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto [fileBefore, when] = cases[i];
+        SCOPED_TRACE(i);
+        if (fileBefore) WriteBytes(ini, kWindowsFile);
         FaultyFiles files;
         std::ofstream inPlace;
         std::thread filler;
-        if (c.when == When::NewFile) files.onNewFile = renameSave;
-        if (c.when == When::BeforeMove) files.beforeMove = renameSave;
-        if (c.when == When::Emptied) {
+        if (when == When::NewFile) files.onNewFile = renameSave;
+        if (when == When::BeforeMove) files.beforeMove = renameSave;
+        if (when == When::Emptied) {
             inPlace.open(ini, std::ios::binary | std::ios::trunc);
             filler = std::thread([&] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -315,7 +268,7 @@ TEST_F(ProfileFile, FileSavedByAnEditorDuringTheWriteKeepsBothChanges) {
         const WriteResult result = WriteProfileValues(files, ini, {&entry, 1});
         if (filler.joinable()) filler.join();
         ASSERT_TRUE(result.Ok()) << result.error;
-        const bool lost = c.when == When::BeforeMove && c.fileBefore && !canExchange;
+        const bool lost = when == When::BeforeMove && fileBefore && !canExchange;
         EXPECT_EQ(ReadBytes(ini), lost ? WindowsFileWith("ScanTime=150", "ScanTime=10")
                                        : saved + "ScanTime=10\r\n");
         fs::remove(ini);
@@ -324,11 +277,7 @@ TEST_F(ProfileFile, FileSavedByAnEditorDuringTheWriteKeepsBothChanges) {
 
 TEST(TextEncoding, Windows1252AndUtf8ConvertBothWaysAndUtf8NeedsAValidMultiByteSequence) {
     const std::pair<const char*, const char*> bothWays[] = {
-        {"Espa\xF1ol", "Espa\xC3\xB1ol"},
-        {"\x80", "\xE2\x82\xAC"} /* euro sign */,
-        {"\x9F", "\xC5\xB8"},
-        {"450\xBA", "450\xC2\xBA"},
-        {"plain", "plain"}};
+        {"Espa\xF1ol", "Espa\xC3\xB1ol"}, {"\x80", "\xE2\x82\xAC"}, {"\x9F", "\xC5\xB8"}};
     for (const auto& [cp1252, utf8] : bothWays) {
         EXPECT_EQ(Cp1252ToUtf8(cp1252), utf8);
         EXPECT_EQ(Utf8ToCp1252(utf8), cp1252);
@@ -336,7 +285,6 @@ TEST(TextEncoding, Windows1252AndUtf8ConvertBothWaysAndUtf8NeedsAValidMultiByteS
     EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xEF\xBF\xBD");      // unassigned byte
     EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");         // no Windows-1252 byte
     EXPECT_EQ(Utf8ToCp1252("Espa\xF1ol"), "Espa\xF1ol");  // not UTF-8: kept
-    EXPECT_TRUE(LooksLikeUtf8("Espa\xC3\xB1ol"));
     // Plain ASCII, Windows-1252, overlong, surrogate, mixed, cut short.
     for (const char* text :
          {"plain", "Espa\xF1ol", "\xC0\x80", "\xED\xA0\x80", "\xC3\xB1 \xF1", "\xC3"}) {

@@ -130,6 +130,7 @@ TEST(NetRoles, BadPortTextFailsTheUpkeepAndAPortInUseIsNewOncePerPortAndError) {
     EXPECT_EQ(ticks, (std::vector<std::string>{"1001!", "1001", "2002!", "listening", "2002!"}));
 }
 
+// A status too long for the packet header is not sent and keeps ReadyToSend.
 TEST(NetRoles, OnlyOnePacketInFlightUntilSendComplete) {
     Rig rig;
     rig.settings.TipusConexio = Role::Server;
@@ -137,6 +138,9 @@ TEST(NetRoles, OnlyOnePacketInFlightUntilSendComplete) {
     rig.roles.SocketUpkeep();
     EXPECT_FALSE(rig.roles.MaySend());  // connected, but listening never set ReadyToSend here
     rig.roles.TCPServer_SendComplete();
+    ASSERT_TRUE(rig.roles.MaySend());
+    EXPECT_THROW(rig.roles.SendTelemetry(telemetry::Snapshot{}, std::string(40000, 'x')),
+                 core::NumberError);
     ASSERT_TRUE(rig.roles.MaySend());
     rig.roles.SendStatusOnly("RACE07 NO CARGADO");
     EXPECT_FALSE(rig.roles.MaySend());
@@ -146,15 +150,6 @@ TEST(NetRoles, OnlyOnePacketInFlightUntilSendComplete) {
     EXPECT_TRUE(rig.roles.MaySend());
     rig.settings.TipusConexio = Role::Client;
     EXPECT_FALSE(rig.roles.MaySend());
-}
-
-TEST(NetRoles, OversizedStatusIsNotSentAndKeepsReadyToSend) {
-    Rig rig;
-    rig.roles.ReadyToSend = true;
-    EXPECT_THROW(rig.roles.SendTelemetry(telemetry::Snapshot{}, std::string(40000, 'x')),
-                 core::NumberError);
-    EXPECT_TRUE(rig.server.m_sent.empty());
-    EXPECT_TRUE(rig.roles.ReadyToSend);
 }
 
 TEST(NetRoles, DataArrivalGivesEveryWholePacketOnceAndDropsBytesThatStartNone) {
@@ -180,43 +175,41 @@ TEST(NetRoles, DataArrivalGivesEveryWholePacketOnceAndDropsBytesThatStartNone) {
 }
 
 // The port and address rules themselves are AddressRules' cases; here: what the dialogs store.
-TEST(IntroDialogs, PortIsStoredAsThePlainNumberInTheUsersLocaleOrNothingIsStored) {
+// The server's dialog stores the plain number in the user's locale; the client's keeps the
+// address when only the port is rejected.
+TEST(IntroDialogs, PortIsStoredAsThePlainNumberAndTheAddressIsKeptWhenOnlyThePortIsRejected) {
+    using O = DialogOutcome;
     struct Case {
-        const char* text;
-        char sep;
-        const char* stored;  // nullptr: rejected
-    };
-    for (const Case& c :
-         {Case{"0080", '.', "80"}, Case{"1001,5", ',', "1001"}, Case{"1001.5", ',', "1001,5"},
-          Case{"65536", '.', nullptr}, Case{"12x", '.', nullptr}}) {
-        SCOPED_TRACE(c.text);
-        core::Settings settings;
-        const DialogOutcome out = IntroPortAccept(c.text, settings, c.sep);
-        EXPECT_EQ(out, c.stored ? DialogOutcome::Accepted : DialogOutcome::BadPort);
-        EXPECT_EQ(settings.Port, c.stored ? c.stored : "1001");
-        EXPECT_EQ(settings.TipusConexio, c.stored ? Role::Server : Role::None);
-    }
-}
-
-TEST(IntroDialogs, AddressIsKeptWhenOnlyThePortIsRejected) {
-    struct Case {
-        const char* ip;
+        const char* ip;  // nullptr: the server's dialog
         const char* port;
-        DialogOutcome outcome;
+        char sep;
+        O outcome;
         const char* storedIp;
+        const char* storedPort;
         std::size_t reports;
     };
-    for (const Case& c :
-         {Case{" 12.168.000.002", "1001", DialogOutcome::Accepted, " 12.168.000.002", 0},
-          Case{"192.168.000.256", "1001", DialogOutcome::BadIp, "192.168.000.002", 0},
-          Case{"192.168.abc.002", "1001", DialogOutcome::BadIp, "192.168.000.002", 1},
-          Case{"010.000.000.001", "x", DialogOutcome::BadPort, "010.000.000.001", 0}}) {
-        SCOPED_TRACE(c.ip);
+    const char* const kIp = "192.168.000.002";  // the default
+                                                // clang-format off
+    for (const Case& c : {
+             Case{nullptr, "0080", '.', O::Accepted, kIp, "80", 0},
+             Case{nullptr, "1001,5", ',', O::Accepted, kIp, "1001", 0},
+             Case{nullptr, "1001.5", ',', O::Accepted, kIp, "1001,5", 0},
+             Case{nullptr, "65536", '.', O::BadPort, kIp, "1001", 0},
+             Case{" 12.168.000.002", "1001", '.', O::Accepted, " 12.168.000.002", "1001", 0},
+             Case{"192.168.000.256", "1001", '.', O::BadIp, kIp, "1001", 0},
+             Case{"192.168.abc.002", "1001", '.', O::BadIp, kIp, "1001", 1},
+             Case{"010.000.000.001", "x", '.', O::BadPort, "010.000.000.001", "1001", 0}}) {
+        // clang-format on
+        SCOPED_TRACE(std::string(c.ip ? c.ip : "server") + " " + c.port);
         Rig rig;
-        EXPECT_EQ(IntroIpAccept(c.ip, c.port, rig.settings, '.', rig.errors), c.outcome);
+        EXPECT_EQ(c.ip ? IntroIpAccept(c.ip, c.port, rig.settings, c.sep, rig.errors)
+                       : IntroPortAccept(c.port, rig.settings, c.sep),
+                  c.outcome);
         EXPECT_EQ(rig.settings.IP, c.storedIp);
-        EXPECT_EQ(rig.settings.TipusConexio,
-                  c.outcome == DialogOutcome::Accepted ? Role::Client : Role::None);
+        EXPECT_EQ(rig.settings.Port, c.storedPort);
+        EXPECT_EQ(rig.settings.TipusConexio, c.outcome != O::Accepted ? Role::None
+                                             : c.ip                   ? Role::Client
+                                                                      : Role::Server);
         EXPECT_EQ(rig.reports.size(), c.reports);
     }
 }

@@ -38,27 +38,37 @@ std::map<std::size_t, ScaledGeometry> Scale(const LayoutRecord& r, double cw, do
     return out;
 }
 
-TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsWithinTheScreenAndTheNestedResizeOnlyScales) {
+// Below the minimum width (8000), or the height it gives, nothing moves.
+TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsWithinTheScreenAndNotBelowTheMinimum) {
     const OuterSize screen{1280 * 15, 1000 * 15};
+    const double minHeight = std::ceil(8000 / (kOuterW / kOuterH));  // 7074
+    const std::optional<OuterSize> none;
     struct Case {
         double w, h;
         std::optional<OuterSize> resizeTo;
+        bool scale = true;
     };
     const Case cases[] = {
         {14760, kOuterH, OuterSize{14760, 13050}},  // wider: taller in the opening ratio
         {kOuterW, 10875, OuterSize{12300, 10875}},  // height alone drives the width
         {12345, kOuterH, OuterSize{12345, 10920}},  // 10914.97 taken to a whole pixel
+        {8000, minHeight, OuterSize{8000, 7080}},
         // Past the screen: the largest size in the ratio that fits, sides down to whole pixels.
         {18000, kOuterH, OuterSize{16965, 14985}},
         {kOuterW, 16000, OuterSize{16965, 14985}},
-        {30000, kOuterH, OuterSize{16965, 14985}},
-        {kOuterW + 0.0002, kOuterH, std::nullopt},  // equal in single precision
-        {kOuterW, kOuterH + 0.0002, std::nullopt}};
+        {kOuterW + 0.0002, kOuterH, none},  // equal in single precision
+        {kOuterW, kOuterH + 0.0002, none},
+        {7999, kOuterH, none, false},
+        {9000, minHeight - 1, none, false},
+        {100, 100, none, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         LayoutRecord r = Opened();
         const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15, screen);
-        EXPECT_TRUE(a.scale);
+        EXPECT_EQ(a.scale, c.scale);
+        if (!c.scale) {
+            EXPECT_EQ(r.LastWidth, kOuterW) << "moved below the minimum";
+        }
         ASSERT_EQ(a.resizeTo.has_value(), c.resizeTo.has_value());
         if (!c.resizeTo) continue;
         EXPECT_EQ(a.resizeTo->width, c.resizeTo->width);
@@ -68,26 +78,6 @@ TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsWithinTheScreenAndTheNeste
         EXPECT_TRUE(nested.scale);
         EXPECT_FALSE(nested.resizeTo.has_value());
     }
-}
-
-TEST(LayoutScaling, BelowMinimumNothingMovesUntilGrownAgain) {
-    LayoutRecord r = Opened();
-    const double minHeight = std::ceil(8000 / (kOuterW / kOuterH));  // 7074
-    struct Case {
-        double w, h;
-    };
-    for (const Case c : {Case{7999, kOuterH}, Case{9000, minHeight - 1}, Case{100, 100}}) {
-        const ResizeAction a = OnResize(r, WindowState::Normal, c.w, c.h, 15);
-        EXPECT_FALSE(a.scale) << c.w << "x" << c.h;
-        EXPECT_FALSE(a.resizeTo.has_value());
-        EXPECT_EQ(r.LastWidth, kOuterW);
-        EXPECT_EQ(r.LastHeight, kOuterH);
-    }
-    EXPECT_TRUE(OnResize(r, WindowState::Normal, 8000, minHeight, 15).scale);
-
-    const ResizeAction grown = OnResize(r, WindowState::Normal, 9000, kOuterH, 15);
-    ASSERT_TRUE(grown.resizeTo.has_value());
-    EXPECT_EQ(grown.resizeTo->height, 7950);  // 9000 / ratio = 7957.3, nearest whole pixel
 }
 
 TEST(LayoutScaling, MaximizedScalesAxesApartFontsWithHeightAndMinimizedEmptyAreaScalesNothing) {

@@ -15,9 +15,13 @@ namespace {
 
 // Expected texts write the masculine ordinal indicator (Windows-1252 byte 0xBA) as "\272".
 
+using Snap = telemetry::Snapshot;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
 /// A sane mid-race snapshot in metric units, ignition on.
-inline telemetry::Snapshot TypicalSnapshot() {
-    telemetry::Snapshot s;
+Snap TypicalSnapshot() {
+    Snap s;
     s.DriverName = "Driver", s.CarName = "Car", s.TrackName = "Track";
     s.OilTemp = 95, s.WaterTemp = 92, s.Position = 3, s.DriverSlot = 12;
     s.EngineSpeed = 600, s.EngineMaxSpeed = 900, s.Contact = 1, s.LapNumber = 3, s.Fuel = 45.3f;
@@ -57,9 +61,9 @@ struct Rig {
         return {
             settings, texts, units, DriverSelectMode, sep, ScanStartTick, [this] { return now; }};
     }
-    PresentEnd Present(const telemetry::Snapshot& s) { return presentation.Present(s, Context()); }
+    PresentEnd Present(const Snap& s) { return presentation.Present(s, Context()); }
     /// Present with the caller's error boundary: false when the presentation threw.
-    bool Completes(const telemetry::Snapshot& s) {
+    bool Completes(const Snap& s) {
         try {
             Present(s);
             return true;
@@ -67,29 +71,21 @@ struct Rig {
             return false;
         }
     }
+    /// The texts of labels, each followed by "|".
+    std::string Labels(std::initializer_list<int> numbers) const {
+        std::string shown;
+        for (int n : numbers) shown += panel[LabelN(n)].text + "|";
+        return shown;
+    }
     const std::string& Text(Element e) const { return panel[e].text; }
 };
 
-using Snap = telemetry::Snapshot;
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float kInf = std::numeric_limits<float>::infinity();
-
 TEST(Presentation, LapTimeTextInBothLocalesCarriesARoundedUpFraction) {
-    struct {
-        float t;
-        char sep;
-        const char* want;
-    } cases[] = {
-        {59.9f, '.', "0:59.900"},    {60.0f, '.', "1:00.000"},    {3725.5f, '.', "62:05.500"},
-        {83.456f, '.', "1:23.456"},  {83.456f, ',', "1:23,456"},  {5.2f, ',', "0:05,200"},
-        {0.0f, '.', "-:--,---"},     {-3.0f, '.', "-:--,---"},    {kNaN, '.', "-:--,---"},
-        {59.9996f, '.', "1:00.000"}, {119.9996f, ',', "2:00,000"}};
-    for (const auto& c : cases) EXPECT_EQ(sections::LapTimeText(c.t, c.sep), c.want) << c.t;
-    Rig r;
-    Snap s = TypicalSnapshot();
-    s.BestLap = 0;
-    r.Present(s);
-    EXPECT_EQ(r.Text(LabelN(22)) + "|" + r.Text(LabelN(23)), "Best: -:--,---|Last: 1:24.100");
+    const std::tuple<float, char, const char*> cases[] = {
+        {59.9f, '.', "0:59.900"},   {60.0f, '.', "1:00.000"},    {3725.5f, '.', "62:05.500"},
+        {83.456f, ',', "1:23,456"}, {0.0f, '.', "-:--,---"},     {-3.0f, '.', "-:--,---"},
+        {kNaN, '.', "-:--,---"},    {59.9996f, '.', "1:00.000"}, {119.9996f, ',', "2:00,000"}};
+    for (const auto& [t, sep, want] : cases) EXPECT_EQ(sections::LapTimeText(t, sep), want) << t;
 }
 
 TEST(Presentation, ReadoutsRoundHalfToEvenUseTheLocaleSeparatorAndSurviveATickWrap) {
@@ -97,42 +93,64 @@ TEST(Presentation, ReadoutsRoundHalfToEvenUseTheLocaleSeparatorAndSurviveATickWr
     r.sep = ',';
     r.settings.DebugEnabled = true, r.ScanStartTick = 0xFFFFFFF0u, r.now = 0x10u;
     Snap s = TypicalSnapshot();
-    s.WaterTemp = 84.5f, s.OilTemp = 85.5f, s.Fuel = 0.5f;
+    s.WaterTemp = 84.5f, s.OilTemp = 85.5f, s.Fuel = 0.5f, s.BestLap = 0;
     r.Present(s);
-    std::string shown;
-    for (int n : {17, 18, 16, 24, 43, 37, 38, 39}) shown += r.Text(LabelN(n)) + "|";
-    EXPECT_EQ(shown, "84|86|,50L|190kPA|450\272C|0,0|80,0|0,0|");
+    EXPECT_EQ(r.Labels({17, 18, 16, 24, 43, 37, 38, 39, 22, 23}),
+              "84|86|,50L|190kPA|450\272C|0,0|80,0|0,0|Best: -:--,---|Last: 1:24,100|");
     EXPECT_EQ(r.Text(Lamp(3)), "Pos 3 - 12:Driver");
     EXPECT_EQ(r.debug.Label(20), "32") << "the scan time across a tick counter wrap";
 
-    shown.clear();  // air temperatures: two digits at least
-    for (float t : {21.6f, 5.0f, -3.0f, 0.5f, 1.5f, 123.4f}) {
+    std::string shown;  // air temperatures: two digits at least
+    for (float t : {5.0f, -3.0f, 0.5f, 1.5f, 123.4f}) {
         s.AmbientTemp = t;
         r.Present(s);
         shown += r.Text(LabelN(41)) + "|";
     }
-    EXPECT_EQ(shown,
-              "Amb: 22\272C|Amb: 05\272C|Amb: -03\272C|Amb: 00\272C|Amb: 02\272C|Amb: 123\272C|");
+    EXPECT_EQ(shown, "Amb: 05\272C|Amb: -03\272C|Amb: 00\272C|Amb: 02\272C|Amb: 123\272C|");
 }
 
-TEST(Presentation, EngineAndBarsAreClampedAndTheLampNeedsMoreThanOne) {
+// The engine and the bars are clamped, the lamp needs more than one; the average leaves out
+// wheels standing still, and a marker shows a wheel below 90 % of it.
+TEST(Presentation, GaugesAreClampedAndTheAverageLeavesOutStillWheels) {
     struct {
         float engine, bar1, bar2;
-        bool lamp;
-        const char* texts;
-    } cases[] = {{1.0f, 150, -5, false, "10 100 0"},
-                 {1.01f, 50.4f, 0, true, "10 50 0"},
-                 {0.0f, 100, 99.5f, false, "0 100 100"},
-                 {2000, 0.5f, 1, true, "8694 1 1"}};  // above the limit 900 x 9.549 + 100
+        std::array<double, 4> wheels;
+        const char* texts;  // ProgressBar3, Label35, Label36, ProgressBar4
+        bool lamp, marker1, marker2;
+    } cases[] = {
+        {1.0f, 150, -5, {0, 0, 100, 100}, "10|100|0|100", false, true, true},
+        {1.01f, 50.4f, 0, {0, 100, 100, 100}, "10|50|0|100", true, true, false},
+        {0.0f, 100, 99.5f, {0, 0, 0, 0}, "0|100|100|0", false, false, false},
+        // Above the limit 900 x 9.549 + 100.
+        {2000, 0.5f, 1, {-20, -20, -20, -20}, "8694|1|1|0", true, false, false},
+    };
     for (const auto& c : cases) {
         Rig r;
         Snap s = TypicalSnapshot();
         s.EngineSpeed = c.engine, s.BarPercent1 = c.bar1, s.BarPercent2 = c.bar2;
+        s.WheelSpeed = c.wheels;
         r.Present(s);
+        EXPECT_EQ(r.Text(Element::ProgressBar3) + "|" + r.Labels({35, 36}) +
+                      r.Text(Element::ProgressBar4),
+                  c.texts);
         EXPECT_EQ(r.panel[Lamp(7)].enabled, c.lamp) << c.engine;
-        EXPECT_EQ(
-            r.Text(Element::ProgressBar3) + " " + r.Text(LabelN(35)) + " " + r.Text(LabelN(36)),
-            c.texts);
+        EXPECT_EQ(r.panel[Element::ProgressBar4].value, c.wheels[3] > 0 ? 100 : 0.001);
+        EXPECT_EQ(r.panel[Marker(1)].visible, c.marker1) << c.wheels[1];
+        EXPECT_EQ(r.panel[Marker(2)].visible, c.marker2) << c.wheels[1];
+    }
+    struct {
+        double average;
+        std::array<double, 4> wheels;
+        std::array<bool, 4> shown;
+    } markers[] = {{100, {89.9, 100, 120, 90}, {true, false, false, false}},
+                   {1.0, {0, 1, 1, 1}, {false, false, false, false}},
+                   {100, {kNaN, 50, 100, 100}, {false, true, false, false}}};
+    for (const auto& c : markers) {
+        PanelModel panel;
+        sections::WheelMarkers(panel, c.average, c.wheels);
+        for (int n = 1; n <= 4; ++n) {
+            EXPECT_EQ(panel[Marker(n)].visible, c.shown[n - 1]) << c.average;
+        }
     }
 }
 
@@ -143,11 +161,10 @@ TEST(Presentation, IgnitionOffStopsEarlyOnlyInNameSearchMode) {
         r.DriverSelectMode = mode;
         Snap s = TypicalSnapshot();
         s.Contact = 0;
-        const PanelModel before = r.panel;
         EXPECT_EQ(r.Present(s), mode == 0 ? PresentEnd::IgnitionOff : PresentEnd::Complete);
         EXPECT_FALSE(r.panel[Lamp(6)].enabled);
         EXPECT_EQ(r.debug.Label(6), "Contacte: 0");
-        EXPECT_EQ(r.Text(LabelN(30)), mode == 0 ? before[LabelN(30)].text : "Car") << mode;
+        EXPECT_EQ(r.Text(LabelN(30)), mode == 0 ? "" : "Car") << mode;
         EXPECT_EQ(r.debug.Label(20), mode == 0 ? "" : "0") << mode;
     }
 }
@@ -162,14 +179,11 @@ TEST(Presentation, FuelUsedIsMeasuredFromLapStartsAndFromTheIgnitionComingBackOn
         float fuel;
         const char* shown;
     };
-    const struct {
-        const char* name;
-        std::int16_t mode;
-        std::vector<Scan> scans;
-    } cases[] = {
-        {"ignition off and on again while the lap stays, refuelled from 10 to 60",
-         0,
-         {{1, 1, 19, ""},  // started mid-lap
+    const std::pair<std::int16_t, std::vector<Scan>> cases[] = {
+        // Ignition off and on again while the lap stays, refuelled from 10 to 60; started
+        // mid-lap, and at the end refuelled with the ignition on.
+        {0,
+         {{1, 1, 19, ""},
           {1, 2, 16, ""},
           {1, 3, 13, "3.00L"},
           {1, 3, 10, "3.00L"},
@@ -177,12 +191,11 @@ TEST(Presentation, FuelUsedIsMeasuredFromLapStartsAndFromTheIgnitionComingBackOn
           {0, 3, 60, "3.00L"},
           {1, 3, 60, "3.00L"},
           {1, 4, 57.13f, "2.87L"},
-          {1, 5, 106.5f, "-49.37L"}}},  // refuelled with the ignition on
-        {"started with the ignition off: its coming on counts",
-         0,
-         {{0, 3, 40, ""}, {1, 3, 40, ""}, {1, 4, 37, "3.00L"}}},
-        {"laps close with the ignition off when the panel keeps updating",
-         1,
+          {1, 5, 106.5f, "-49.37L"}}},
+        // Started with the ignition off: its coming on counts.
+        {0, {{0, 3, 40, ""}, {1, 3, 40, ""}, {1, 4, 37, "3.00L"}}},
+        // Laps close with the ignition off when the panel keeps updating.
+        {1,
          {{1, 3, 40, ""},
           {1, 4, 37, ""},
           {0, 5, 34, "3.00L"},
@@ -192,56 +205,20 @@ TEST(Presentation, FuelUsedIsMeasuredFromLapStartsAndFromTheIgnitionComingBackOn
           {0, 7, 30, "2.00L"},
           {0, 8, 27, "3.00L"}}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [mode, scans] : cases) {
         Rig r;
-        r.DriverSelectMode = c.mode;
+        r.DriverSelectMode = mode;
         Snap s = TypicalSnapshot();
-        for (std::size_t i = 0; i < c.scans.size(); ++i) {
-            const Scan& scan = c.scans[i];
+        for (std::size_t i = 0; i < scans.size(); ++i) {
+            const Scan& scan = scans[i];
             if (scan.contact == kRestart) {
                 r.presentation.Lap().Restart();
             } else {
                 s.Contact = scan.contact, s.LapNumber = scan.lap, s.Fuel = scan.fuel;
                 r.Present(s);
             }
-            EXPECT_EQ(r.Text(LabelN(34)), scan.shown) << c.name << ", scan " << i;
+            EXPECT_EQ(r.Text(LabelN(34)), scan.shown) << "mode " << mode << ", scan " << i;
         }
-    }
-}
-
-TEST(Presentation, AverageLeavesOutStillWheelsAndMarkersShowBelowNinetyPercent) {
-    struct {
-        std::array<double, 4> wheels;
-        const char* text;
-        double gauge;
-        bool shape1, shape2;
-    } cases[] = {{{0, 0, 100, 100}, "100", 100, true, true},
-                 {{0, 100, 100, 100}, "100", 100, true, false},
-                 {{0, 0, 0, 0}, "0", 0.001, false, false},
-                 {{-20, -20, -20, -20}, "0", 0.001, false, false}};
-    for (const auto& c : cases) {
-        Rig r;
-        Snap s = TypicalSnapshot();
-        s.WheelSpeed = c.wheels;
-        r.Present(s);
-        EXPECT_EQ(r.Text(Element::ProgressBar4), c.text);
-        EXPECT_EQ(r.panel[Element::ProgressBar4].value, c.gauge);
-        EXPECT_EQ(r.panel[Marker(1)].visible, c.shape1) << c.wheels[1];
-        EXPECT_EQ(r.panel[Marker(2)].visible, c.shape2) << c.wheels[1];
-    }
-    struct {
-        double average;
-        std::array<double, 4> wheels;
-        std::array<bool, 4> shown;
-    } markers[] = {{100, {89.9, 100, 120, 90}, {true, false, false, false}},
-                   {1.0, {0, 1, 1, 1}, {false, false, false, false}},
-                   {100, {kNaN, 50, 100, 100}, {false, true, false, false}},
-                   {kNaN, {0, 0, 0, 0}, {false, false, false, false}}};
-    for (const auto& c : markers) {
-        PanelModel panel;
-        sections::WheelMarkers(panel, c.average, c.wheels);
-        for (int n = 1; n <= 4; ++n)
-            EXPECT_EQ(panel[Marker(n)].visible, c.shown[n - 1]) << c.average;
     }
 }
 
@@ -274,8 +251,12 @@ TEST(Presentation, ThresholdColoursAtMinMaxReversedBandAndNaN) {
     }
 }
 
-TEST(Presentation, LampsIgnoreUnknownLevelsAndFlagsNeedExactlyOne) {
+// Lamps ignore unknown levels and flags need exactly one. With graphics off, colours, markers
+// and gauges stay as they were, texts and lamps follow the snapshot.
+TEST(Presentation, LampsIgnoreUnknownLevelsAndGraphicsOffLeavesColoursMarkersAndGauges) {
     Rig r;
+    r.settings.NoGrafics = true;
+    const PanelModel before = r.panel;
     Snap s = TypicalSnapshot();
     s.TcState = 2, s.AbsState = 1, s.PitLimiter = 1;
     r.Present(s);
@@ -285,26 +266,16 @@ TEST(Presentation, LampsIgnoreUnknownLevelsAndFlagsNeedExactlyOne) {
     EXPECT_TRUE(r.panel[Lamp(4)].enabled);
     EXPECT_FALSE(r.panel[Lamp(1)].enabled);
     EXPECT_TRUE(r.panel[Lamp(2)].enabled);
+    for (Element e : {Marker(1), Element::ProgressBar1}) {
+        EXPECT_EQ(r.panel[e].revision, before[e].revision) << static_cast<int>(e);
+    }
+    EXPECT_EQ(r.panel[LabelN(17)].backColor, before[LabelN(17)].backColor);
+    EXPECT_EQ(r.panel[Element::ProgressBar3].value, before[Element::ProgressBar3].value);
+    EXPECT_EQ(r.Text(Element::ProgressBar3) + " " + r.Text(LabelN(42)), "5729 Tr: 30\272C");
     s.TcState = 0;
     r.Present(s);
     EXPECT_FALSE(r.panel[Lamp(4)].enabled);
     EXPECT_EQ(r.Text(Lamp(4)), "TC");
-}
-
-TEST(Presentation, GraphicsOffLeavesColoursMarkersAndGaugesButUpdatesTexts) {
-    Rig r;
-    r.settings.NoGrafics = true;
-    const PanelModel before = r.panel;
-    Snap s = TypicalSnapshot();
-    s.TcState = 1;
-    r.Present(s);
-    for (Element e : {Marker(1), Element::ProgressBar1}) {
-        EXPECT_EQ(r.panel[e].revision, before[e].revision) << static_cast<int>(e);
-    }
-    for (Element e : {LabelN(17), LabelN(46)}) EXPECT_EQ(r.panel[e].backColor, before[e].backColor);
-    EXPECT_EQ(r.panel[Element::ProgressBar3].value, before[Element::ProgressBar3].value);
-    EXPECT_EQ(r.Text(Element::ProgressBar3) + " " + r.Text(LabelN(42)), "5729 Tr: 30\272C");
-    EXPECT_TRUE(r.panel[Lamp(4)].enabled);
 }
 
 TEST(Presentation, ErrorPartWayKeepsEarlierElementsAndLeavesLaterOnes) {
@@ -355,7 +326,6 @@ TEST(Units, TextsAndThresholdsFollowTheUnitSystemAndAnOverflowKeepsTheEarlierOne
         return out;
     };
     EXPECT_EQ(summary(Rig("Imperial").units), "\272F G PSI 212 176 212 194 32 26 1112 572");
-    EXPECT_EQ(summary(Rig("Metric").units), "\272C L kPA 100 80 100 90 220 180 600 300");
     EXPECT_EQ(summary(Rig("imperial").units), "\272C L kPA 100 80 100 90 220 180 600 300");
 
     Rig r;
@@ -366,16 +336,14 @@ TEST(Units, TextsAndThresholdsFollowTheUnitSystemAndAnOverflowKeepsTheEarlierOne
 
 TEST(Units, ImperialSnapshotShowsConvertedFigures) {
     Rig r("Imperial");
-    telemetry::Snapshot s = TypicalSnapshot();
+    Snap s = TypicalSnapshot();
     s.WaterTemp = 90, s.BrakeTemp[0] = 450, s.TyrePressure[0] = 190, s.Fuel = 50;
     s.TyrePressure[1] = 26.1f / 0.1451352418559f, s.TyreTemp[4] = 95;
     // 28.505 psi by the exact factor, 28.485 by the common 0.14504: the rounding tells them apart.
     s.TyrePressure[2] = 196.4f;
     s.WheelSpeed = {100, 100, 100, 100};
     r.Present(s);
-    std::string shown;
-    for (int n : {17, 43, 24, 26, 16, 41}) shown += r.Text(LabelN(n)) + "|";
-    EXPECT_EQ(shown + r.Text(Element::ProgressBar4),
+    EXPECT_EQ(r.Labels({17, 43, 24, 26, 16, 41}) + r.Text(Element::ProgressBar4),
               "194|842\272F|28PSI|29PSI|13.21G|Amb: 71\272F|62");
     EXPECT_EQ(r.panel[LabelN(25)].backColor, core::ColorOk);  // 26.1 psi against 26..32
     EXPECT_EQ(r.panel[LabelN(6)].backColor, core::ColorOk);   // 203 F against 176..212
@@ -386,24 +354,23 @@ TEST(Units, ImperialSnapshotShowsConvertedFigures) {
 TEST(Units, ChangeMidLapConvertsTheFuelReferenceAndTheShownFigure) {
     Rig r;
     Snap s = TypicalSnapshot();
-    for (std::int16_t lap : {1, 2}) {
-        s.LapNumber = lap, s.Fuel = 43.0f - 3.0f * lap;
+    const auto scan = [&](std::int16_t lap, float fuel) {
+        s.LapNumber = lap, s.Fuel = fuel;
         r.Present(s);
-    }
-    s.LapNumber = 3, s.Fuel = 36;
-    r.Present(s);
-    ASSERT_EQ(r.Text(LabelN(34)), "1.00L");
-    r.settings.Unitats = "Imperial";
-    r.ApplyUnits();
-    r.presentation.UnitsChanged(true, r.units, r.sep);
-    EXPECT_EQ(r.Text(LabelN(34)), ".26G");
-    s.LapNumber = 4, s.Fuel = 32;
-    r.Present(s);
-    EXPECT_EQ(r.Text(LabelN(34)), "1.06G");
-    r.settings.Unitats = "Metric";
-    r.ApplyUnits();
-    r.presentation.UnitsChanged(false, r.units, r.sep);
-    EXPECT_EQ(r.Text(LabelN(34)), "4.00L");
+        return r.Text(LabelN(34));
+    };
+    const auto change = [&](const char* unitats) {
+        r.settings.Unitats = unitats;
+        r.ApplyUnits();
+        r.presentation.UnitsChanged(IsImperial(unitats), r.units, r.sep);
+        return r.Text(LabelN(34));
+    };
+    scan(1, 40);
+    scan(2, 37);
+    EXPECT_EQ(scan(3, 36), "1.00L");
+    EXPECT_EQ(change("Imperial"), ".26G");
+    EXPECT_EQ(scan(4, 32), "1.06G");
+    EXPECT_EQ(change("Metric"), "4.00L");
     EXPECT_NEAR(r.presentation.Lap().LapStartFuel, 32.0f, 1e-4);
 }
 

@@ -48,7 +48,6 @@ public:
     }
     /// As process_vm_readv: range after range, stopping at the first one not read whole.
     std::size_t ReadBatch(std::span<const ReadRange> ranges, void* buffer) {
-        ++m_batches;
         auto* out = static_cast<std::uint8_t*>(buffer);
         std::size_t total = 0;
         for (const ReadRange& r : ranges) {
@@ -60,15 +59,13 @@ public:
     }
 
     const std::vector<Address>& Reads() const { return m_reads; }
-    int Batches() const { return m_batches; }
-    void ClearReads() { m_reads.clear(), m_batches = 0; }
+    void ClearReads() { m_reads.clear(); }
 
 private:
     template <typename T>
-    void Raw(Address address, T value) {
-        std::vector<std::uint8_t> bytes(sizeof value);
-        std::memcpy(bytes.data(), &value, sizeof value);  // the test host is little-endian
-        Bytes(address, bytes);
+    void Raw(Address address, T value) {  // the test host is little-endian
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
+        Bytes(address, {bytes, bytes + sizeof value});
     }
 
     std::size_t Copy(Address address, std::uint8_t* out, std::size_t count) const {
@@ -85,7 +82,6 @@ private:
 
     std::map<Address, std::uint8_t> m_bytes;
     std::vector<Address> m_reads;
-    int m_batches = 0;
 };
 
 /// A reader over an image; with `batched`, it has a batched read as Linux has. It has ended
@@ -198,53 +194,42 @@ struct MemoryWrite {
 
 /// A coherent session: the player "Ann Driver" in slot 5, every field of the map set.
 inline std::vector<MemoryWrite> SessionWrites() {
-    const MemoryMap map = LoadMemoryMap();
+    using W = MemoryWrite;
+    const MemoryMap m = LoadMemoryMap();
     const auto at = [](Address slot0) { return MemoryMap::SlotField(slot0, 5); };
-    std::vector<MemoryWrite> writes = {
-        {MemoryWrite::Text, map.PlayerName, 30, "Ann Driver\\Profiles\\x"},
-        {MemoryWrite::Text, at(map.SlotName), 24, "Ann Driver"},
-        {MemoryWrite::Text, at(map.CarName), 50, "BMW 320si"},
-        {MemoryWrite::Single, at(map.EngineSpeed), 800.5},
-        {MemoryWrite::Int32, at(map.Position), 65539},  // only the low 16 bits count: 3
-        {MemoryWrite::Single, at(map.EngineMaxSpeed), 890},
-        {MemoryWrite::Int32, at(map.LapNumber), 6},
-        {MemoryWrite::Single, at(map.Fuel), 42.25},
-        {MemoryWrite::Single, at(map.BestLap), 61.5},
-        {MemoryWrite::Single, at(map.LastLap), 62.25},
-        {MemoryWrite::Int32, at(map.CentreReadout), -4},
-        {MemoryWrite::Byte, at(map.InPits), 1},
-        {MemoryWrite::Double, map.OilTemp, 373.15},
-        {MemoryWrite::Double, map.WaterTemp, 363.15},
-        {MemoryWrite::Byte, map.Contact, 1},
-        {MemoryWrite::Text, map.TrackPath, 50, "Tracks\\Anderstorp.trk"},
-        {MemoryWrite::Byte, map.PitLimiter, 1},
-        {MemoryWrite::Byte, map.TcState, 2},
-        {MemoryWrite::Byte, map.AbsState, 255},
-        {MemoryWrite::Single, map.BarPercent1, 0.5},
-        {MemoryWrite::Single, map.BarPercent2, 0.25},
-        {MemoryWrite::Single, map.TrackTemp, 31.5},
-        {MemoryWrite::Single, map.AmbientTemp, 22.25}};
+    // clang-format off
+    std::vector<W> writes = {
+        {W::Text, m.PlayerName, 30, "Ann Driver\\Profiles\\x"},
+        {W::Text, at(m.SlotName), 24, "Ann Driver"}, {W::Text, at(m.CarName), 50, "BMW 320si"},
+        {W::Int32, at(m.Position), 65539},  // only the low 16 bits count: 3
+        {W::Single, at(m.EngineSpeed), 800.5}, {W::Single, at(m.EngineMaxSpeed), 890},
+        {W::Int32, at(m.LapNumber), 6}, {W::Single, at(m.Fuel), 42.25},
+        {W::Single, at(m.BestLap), 61.5}, {W::Single, at(m.LastLap), 62.25},
+        {W::Int32, at(m.CentreReadout), -4}, {W::Byte, at(m.InPits), 1},
+        {W::Double, m.OilTemp, 373.15}, {W::Double, m.WaterTemp, 363.15}, {W::Byte, m.Contact, 1},
+        {W::Text, m.TrackPath, 50, "Tracks\\Anderstorp.trk"}, {W::Byte, m.PitLimiter, 1},
+        {W::Byte, m.TcState, 2}, {W::Byte, m.AbsState, 255}, {W::Single, m.BarPercent1, 0.5},
+        {W::Single, m.BarPercent2, 0.25}, {W::Single, m.TrackTemp, 31.5},
+        {W::Single, m.AmbientTemp, 22.25}};
     for (int w = 0; w < 4; ++w) {
-        const auto field = [&](Address offset) { return map.WheelField(w, offset); };
-        for (int z = 0; z < 3; ++z) {
-            writes.push_back(
-                {MemoryWrite::Double, field(map.Wheel.TyreTemp + 8 * z), 353.15 + 3 * w + z});
-        }
-        writes.push_back({MemoryWrite::Double, field(map.Wheel.TyrePressure), 190.5 + w});
-        writes.push_back({MemoryWrite::Double, field(map.Wheel.BrakeTemp), 573.15 + 10 * w});
-        writes.push_back({MemoryWrite::Double, field(map.Wheel.Rotation), -50.0 - 10 * w});
-        writes.push_back({MemoryWrite::Double, field(map.Wheel.TyreRatio), 1.0 - 0.25 * w});
+        const auto f = [&](Address offset) { return m.WheelField(w, offset); };
+        const Address tyre = m.Wheel.TyreTemp;
         // Only the left wheels' factors count; the right ones must never be used.
-        writes.push_back({MemoryWrite::Double, field(map.Wheel.RadiusFactor),
-                          w == 0   ? 0.284
-                          : w == 2 ? 0.568
-                                   : 99.0});
+        const double radius = w == 0 ? 0.284 : w == 2 ? 0.568 : 99.0;
+        writes.insert(writes.end(), {
+            {W::Double, f(tyre), 353.15 + 3 * w}, {W::Double, f(tyre + 8), 354.15 + 3 * w},
+            {W::Double, f(tyre + 16), 355.15 + 3 * w}, {W::Double, f(m.Wheel.TyrePressure), 190.5 + w},
+            {W::Double, f(m.Wheel.BrakeTemp), 573.15 + 10 * w},
+            {W::Double, f(m.Wheel.Rotation), -50.0 - 10 * w},
+            {W::Double, f(m.Wheel.TyreRatio), 1.0 - 0.25 * w}, {W::Double, f(m.Wheel.RadiusFactor), radius}});
     }
+    // clang-format on
     return writes;
 }
 
-/// What SessionWrites() reads as, wheel speeds aside.
-inline Snapshot SessionSnapshot() {
+/// Checks that got is what SessionWrites() reads as; wheel speeds (rotation x -1.0 x the axle's
+/// left-wheel factor / 0.284) to within rounding.
+inline void ExpectSessionSnapshot(const Snapshot& got) {
     Snapshot s;
     s.DriverName = "Ann Driver", s.OilTemp = 100.0f, s.WaterTemp = 90.0f;
     s.SlotName = "Ann Driver", s.Position = 3, s.EngineSpeed = 800.5f, s.EngineMaxSpeed = 890.0f;
@@ -254,32 +239,25 @@ inline Snapshot SessionSnapshot() {
     s.TrackName = "Anderstorp", s.PitLimiter = 1, s.InPits = 1, s.TcState = 2, s.AbsState = 255;
     s.BarPercent1 = 50.0f, s.BarPercent2 = 25.0f, s.TrackTemp = 31.5f, s.AmbientTemp = 22.25f;
     s.DriverSlot = 5, s.BrakeTemp = {300, 310, 320, 330}, s.CarName = "BMW 320si";
-    return s;
-}
-
-/// Checks that got is what SessionWrites() reads as; wheel speeds (rotation x -1.0 x the axle's
-/// left-wheel factor / 0.284) to within rounding.
-inline void ExpectSessionSnapshot(const Snapshot& got) {
-    Snapshot want = SessionSnapshot();
     const double speeds[4] = {50.0, 60.0, 140.0, 160.0};
     for (std::size_t w = 0; w < 4; ++w) EXPECT_DOUBLE_EQ(got.WheelSpeed[w], speeds[w]) << w;
-    want.WheelSpeed = got.WheelSpeed;
-    EXPECT_EQ(got, want);
+    s.WheelSpeed = got.WheelSpeed;
+    EXPECT_EQ(got, s);
 }
 
+/// Puts the writes into the image; the rest of a text's field is readable zeros, as in a process.
 inline void Apply(MemoryImage& image, const std::vector<MemoryWrite>& writes) {
     for (const MemoryWrite& w : writes) {
+        const auto number = static_cast<std::int64_t>(w.number);
         switch (w.kind) {
-            case MemoryWrite::Text:  // the rest of the field is readable zeros, as in a process
-                image.Text(
-                    w.address,
-                    w.text + std::string(static_cast<std::size_t>(w.number) - w.text.size(), '\0'));
+            case MemoryWrite::Text:
+                image.Text(w.address, w.text + std::string(number - w.text.size(), '\0'));
                 break;
             case MemoryWrite::Byte:
-                image.Bytes(w.address, {static_cast<std::uint8_t>(w.number)});
+                image.Bytes(w.address, {static_cast<std::uint8_t>(number)});
                 break;
             case MemoryWrite::Int32:
-                image.Int32(w.address, static_cast<std::int32_t>(w.number));
+                image.Int32(w.address, static_cast<std::int32_t>(number));
                 break;
             case MemoryWrite::Single: image.Single(w.address, static_cast<float>(w.number)); break;
             case MemoryWrite::Double: image.Double(w.address, w.number); break;

@@ -69,8 +69,10 @@ private:
     xcb_window_t m_root = 0;
 };
 
-// The finder learns of changes from events, which arrive a moment after the change.
-WindowId FindSoon(WindowFinder& finder, WindowId expected) {
+// The finder learns of changes from events, which arrive a moment after the change: what it
+// finds once the server has carried out the requests so far.
+WindowId FindSoon(Display& x, WindowFinder& finder, WindowId expected) {
+    x.Sync();
     WindowId found = finder.FindWindow("RACE 07");
     for (int i = 0; i < 100 && found != expected; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -121,39 +123,31 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     // Passed over, the found window hides no other window with the title.
     const xcb_window_t second = x.Window(x.Root());
     x.Text(second, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "RACE 07");
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, client), client);
+    EXPECT_EQ(FindSoon(x, *finder, client), client);
     finder->PassOver(client);
     EXPECT_EQ(finder->FindWindow("RACE 07"), second);
     xcb_destroy_window(x.c, second);
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+    EXPECT_EQ(FindSoon(x, *finder, 0), 0u);
 
     // Renamed, the simulator's window is no longer the answer; another window renamed to the
     // title becomes it.
     x.Text(client, netName, utf8, "Race 07 - paused");
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+    EXPECT_EQ(FindSoon(x, *finder, 0), 0u);
     EXPECT_TRUE(FindsWithoutAskingTheServer(x, *finder, 0)) << "nothing changed, nothing found";
     x.Text(decoy, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "race 07");
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, decoy), decoy);
+    EXPECT_EQ(FindSoon(x, *finder, decoy), decoy);
 
     // Gone, and a window made afterwards that takes the title only after it was created.
     xcb_destroy_window(x.c, decoy);
     xcb_destroy_window(x.c, frame);
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+    EXPECT_EQ(FindSoon(x, *finder, 0), 0u);
     EXPECT_EQ(finder->WindowProcessId(client), 0u) << "a window that is gone";
     const xcb_window_t late = x.Window(x.Root());
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+    EXPECT_EQ(FindSoon(x, *finder, 0), 0u);
     x.Text(late, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "RACE 07");
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, late), late);
+    EXPECT_EQ(FindSoon(x, *finder, late), late);
     xcb_destroy_window(x.c, late);
-    x.Sync();
-    EXPECT_EQ(FindSoon(*finder, 0), 0u);
+    EXPECT_EQ(FindSoon(x, *finder, 0), 0u);
 
     // Deep inside decorations, reachable only through the window manager's client list.
     // Only tried without a window manager, whose list this would overwrite.
@@ -164,8 +158,7 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
         const xcb_window_t deep = x.Window(inner);
         x.Text(deep, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "race 07");
         x.Cardinal(x.Root(), clientList, XCB_ATOM_WINDOW, deep);
-        x.Sync();
-        EXPECT_EQ(FindSoon(*finder, deep), deep);
+        EXPECT_EQ(FindSoon(x, *finder, deep), deep);
         xcb_delete_property(x.c, x.Root(), clientList);
         xcb_destroy_window(x.c, outer);
         x.Sync();
