@@ -384,6 +384,14 @@ TEST(ProgramLink, AWindowWhoseProcessHoldsNoTelemetryIsPassedOverWithoutSendingZ
     for (int tick = 0; tick < 7; ++tick) pair.Tick();
     EXPECT_NE(pair.sent.back().find("Ann Driver"), std::string::npos);
     EXPECT_EQ(Joined(pair.serverFrontEnd.log).find("Message"), std::string::npos);
+    // A reading the client cannot present (water beyond a 16-bit figure) is reported and not
+    // counted as presented.
+    const std::uint64_t presented = pair.client->PacketsPresented();
+    pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
+    pair.Tick();
+    EXPECT_EQ(pair.client->PacketsPresented(), presented);
+    EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos)
+        << pair.errors.str();
 }
 
 // Both ends keep their own lap reference and show the same figures from the same packets: the
