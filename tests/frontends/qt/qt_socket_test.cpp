@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The Qt socket adapter on 127.0.0.1 where the loopback tests do not take it (the bounded connect,
-// the failures) and the Qt address dialogs.
+// The Qt socket adapter on 127.0.0.1 where the running program's tests (blackbox, soak) do not
+// take it: the bounded connect and the failures; and the Qt address dialogs.
 #include <gtest/gtest.h>
 
 #include <QLabel>
