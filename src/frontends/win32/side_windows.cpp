@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/program.h"
 #include "frontends/win32/about_window.h"
 #include "frontends/win32/admin_window.h"
 #include "frontends/win32/dashboard_window.h"

@@ -8,7 +8,10 @@
 
 #include "app/front_end.h"
 #include "app/front_end_rules.h"
-#include "app/program.h"
+
+namespace kerbview::app {
+class Program;
+}
 
 namespace kerbview::win32 {
 
