@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: MIT
+#include "frontends/win32/side_windows.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_fixture.h"
+#include "frontends/win32/wide_text.h"
+
+namespace kerbview::win32 {
+namespace {
+
+// Under Wine without a window manager, every top-level window destroyed waits 2 s for one.
+// This program's windows are left to Wine instead (its X11 driver's Managed option, read when
+// the first window is made): the side windows' behaviour is the same, and the tests take a
+// second instead of a minute. On Windows nothing is written.
+const bool kUnmanagedUnderWine = [] {
+    if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+        return false;
+    }
+    const wchar_t* key = L"Software\\Wine\\AppDefaults\\win32_frontend_tests.exe\\X11 Driver";
+    return ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Managed", REG_SZ, L"N", 4) == ERROR_SUCCESS;
+}();
+
+/// A started program, a plain main window as the side windows' owner, and the side windows.
+/// Windows are found as a user sees them: by their titles and their controls.
+class SideWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(rig.program.Main(fake));
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"SideWindowsTestMain";
+        ::RegisterClassW(&wc);
+        main = ::CreateWindowExW(0, wc.lpszClassName, L"Main", WS_OVERLAPPEDWINDOW, 100, 100, 400,
+                                 300, nullptr, nullptr, wc.hInstance, nullptr);
+        ::ShowWindow(main, SW_SHOWNOACTIVATE);
+        sides.SetOwner(main);
+    }
+    void TearDown() override {
+        sides.CloseAll();
+        ::DestroyWindow(main);
+    }
+
+    /// Runs what the message loop would, keys through PreTranslate first.
+    void Pump() {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (sides.PreTranslate(msg)) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    /// A key pressed in control, as the message loop gets it.
+    void Press(HWND control, WPARAM key) {
+        ::PostMessageW(control, WM_KEYDOWN, key, 1);
+        Pump();
+    }
+    /// The open windows of this thread titled title.
+    static std::vector<HWND> Titled(const std::string& title) {
+        struct Search {
+            std::wstring title;
+            std::vector<HWND> found;
+        } search{Wide(title), {}};
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM arg) {
+                auto* s = reinterpret_cast<Search*>(arg);
+                wchar_t text[256] = {};
+                ::GetWindowTextW(hwnd, text, 256);
+                if (::IsWindowVisible(hwnd) && s->title == text) s->found.push_back(hwnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    static std::vector<HWND> Controls(HWND window, const wchar_t* windowClass) {
+        std::vector<HWND> found;
+        for (HWND c = ::FindWindowExW(window, nullptr, windowClass, nullptr); c != nullptr;
+             c = ::FindWindowExW(window, c, windowClass, nullptr)) {
+            found.push_back(c);
+        }
+        return found;
+    }
+    static std::string Text(HWND control) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(control, text, 256);
+        return Narrow(text);
+    }
+    static RECT Frame(HWND window) {
+        RECT r{};
+        ::GetWindowRect(window, &r);
+        return r;
+    }
+
+    app::testing::ProgramRig rig{""};
+    app::testing::FakeFrontEnd fake;
+    SideWindowSet sides{rig.program, ::GetModuleHandleW(nullptr)};
+    HWND main = nullptr;
+};
+
+// Enter in a dialog accepts it; a rejected text keeps the dialog open, with what was typed,
+// behind a stop message that it waits for; an accepted one closes it and switches the role.
+TEST_F(SideWindowsTest, AddressDialogsActOnTheOutcomeOfTheirInput) {
+    struct Row {
+        bool client;
+        const char* ip;
+        const char* port;
+        bool rejected;
+        core::Role role;
+    };
+    const Row rows[] = {
+        {false, "", "70000", true, core::Role::None},
+        {false, "", "1002", false, core::Role::Server},
+        {true, "192.168.1.2", "1003", true, core::Role::Server},
+        {true, "010.000.000.001", "port", true, core::Role::Server},
+        {true, "010.000.000.001", "1004", false, core::Role::Client},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.ip) + " " + row.port);
+        const net::IntroTexts texts = rig.program.Captions().AddressDialog(row.client);
+        if (row.client) {
+            sides.ShowIntroIP(texts, "192.168.000.002", "1001");
+        } else {
+            sides.ShowIntroPort(texts, "1001");
+        }
+        ASSERT_EQ(Titled(texts.title).size(), 1u);
+        const HWND dialog = Titled(texts.title).front();
+        const std::vector<HWND> edits = Controls(dialog, L"Edit");
+        ASSERT_EQ(edits.size(), row.client ? 2u : 1u);
+        ::SetWindowTextW(edits.back(), Wide(row.port).c_str());
+        if (row.client) ::SetWindowTextW(edits.front(), Wide(row.ip).c_str());
+        Press(edits.back(), VK_RETURN);
+
+        EXPECT_EQ(rig.program.Settings().TipusConexio, row.role);
+        const std::vector<HWND> stops = Titled("Kerbview");
+        if (!row.rejected) {
+            EXPECT_TRUE(Titled(texts.title).empty());
+            EXPECT_TRUE(stops.empty());
+            continue;
+        }
+        ASSERT_EQ(stops.size(), 1u);
+        EXPECT_EQ(::GetWindow(stops.front(), GW_OWNER), dialog);
+        EXPECT_FALSE(::IsWindowEnabled(dialog));
+        Press(Controls(stops.front(), L"Button").front(), VK_ESCAPE);
+        EXPECT_TRUE(Titled("Kerbview").empty());
+        EXPECT_TRUE(::IsWindowEnabled(dialog));
+        // Opened again while open: in front, with what was typed.
+        if (row.client) {
+            sides.ShowIntroIP(texts, "192.168.000.002", "1001");
+        } else {
+            sides.ShowIntroPort(texts, "1001");
+        }
+        EXPECT_EQ(Titled(texts.title).size(), 1u);
+        EXPECT_EQ(Text(edits.back()), row.port);
+        ::SendMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+}
+
+// A fault repeated every scan shows one box; another text, or the same after its box was
+// closed, opens one more.
+TEST_F(SideWindowsTest, MessagesOfTheSameTextDoNotStack) {
+    sides.ShowMessage("Imposible abrir el proceso", "Acceso denegado");
+    sides.ShowMessage("Imposible abrir el proceso", "Acceso denegado");
+    ASSERT_EQ(Titled("Kerbview").size(), 1u);
+    const HWND first = Titled("Kerbview").front();
+    EXPECT_EQ(::GetWindow(first, GW_OWNER), main);
+    sides.ShowMessage("El puerto introducido no es valido", "");
+    EXPECT_EQ(Titled("Kerbview").size(), 2u);
+    ::SendMessageW(first, WM_COMMAND, IDOK, 0);
+    sides.ShowMessage("El puerto introducido no es valido", "");
+    EXPECT_EQ(Titled("Kerbview").size(), 1u);
+    for (HWND box : Titled("Kerbview")) ::SendMessageW(box, WM_CLOSE, 0, 0);
+    sides.ShowMessage("El puerto introducido no es valido", "");
+    EXPECT_EQ(Titled("Kerbview").size(), 1u);
+}
+
+// Opening selects the first option, which counts as choosing it; each option chosen sets the
+// driver slot mode; the end of the program closes every side window.
+TEST_F(SideWindowsTest, AdminOptionsChooseTheDriverSlotMode) {
+    rig.program.Option1_Click(2);
+    sides.ShowAdminWindow(app::Presenter::Admin());
+    EXPECT_EQ(rig.program.DriverSelectMode(), 0);
+    const HWND admin = Titled(app::Presenter::Admin().title).front();
+    const std::vector<HWND> buttons = Controls(admin, L"Button");
+    ASSERT_GE(buttons.size(), 3u);
+    ::SendMessageW(buttons[1], BM_CLICK, 0, 0);
+    EXPECT_EQ(rig.program.DriverSelectMode(), 1);
+    EXPECT_EQ(::SendMessageW(buttons[0], BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    sides.ShowAbout(rig.program.Captions().About());
+    sides.CloseAll();
+    EXPECT_TRUE(Titled(app::Presenter::Admin().title).empty());
+    EXPECT_TRUE(Titled(rig.program.Captions().About().title).empty());
+}
+
+// Each side window opens wholly on the main window's monitor's work area, beside the main
+// window where there is room and the debug window clear of the Admin window, wherever the
+// main window stands.
+TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetMonitorInfoW(::MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &info);
+    const RECT work = info.rcWork;
+    const POINT corners[] = {{work.left, work.top}, {work.right - 200, work.bottom - 100}};
+    for (const POINT at : corners) {
+        ::SetWindowPos(main, nullptr, at.x, at.y, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+        sides.ShowAdminWindow(app::Presenter::Admin());
+        sides.ShowDebugWindow(app::Presenter::DebugWindowTitle());
+        sides.ShowAbout(rig.program.Captions().About());
+        const RECT mainFrame = Frame(main);
+        const HWND admin = Titled(app::Presenter::Admin().title).front();
+        const HWND debug = Titled(app::Presenter::DebugWindowTitle()).front();
+        const HWND about = Titled(rig.program.Captions().About().title).front();
+        for (HWND w : {admin, debug, about}) {
+            const RECT r = Frame(w);
+            EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
+                        r.bottom <= work.bottom);
+        }
+        RECT overlap{};
+        const RECT adminFrame = Frame(admin), debugFrame = Frame(debug);
+        EXPECT_FALSE(::IntersectRect(&overlap, &adminFrame, &mainFrame));
+        EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &mainFrame));
+        EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &adminFrame));
+        sides.CloseAll();
+    }
+}
+
+}  // namespace
+}  // namespace kerbview::win32
