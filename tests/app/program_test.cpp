@@ -504,7 +504,8 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
             for (int tick = 0; tick < n; ++tick) pair.Tick();
         };
         // The last packet sent, as "status ..." or "telemetry ..." with its field 53.
-        const auto last = [&] {
+        const auto last = [&]() -> std::string {
+            if (pair.sent.empty()) return "nothing sent";
             const auto [text, statusOnly] = StatusField(pair.sent.back());
             EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
             return (statusOnly ? "status " : "telemetry ") + text;
