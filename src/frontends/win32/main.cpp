@@ -76,7 +76,7 @@ void ShowStartFailure(const std::string& reason, const std::string& settingsFile
 // panel, saves it again and closes the window.
 void SaveScreenshots(win32::Kerbview_Form& window, const std::wstring& initial,
                      const std::wstring& resized) {
-    window.View().SaveSnapshot(initial);
+    window.SaveSnapshot(initial);
     RECT r{};
     ::GetWindowRect(window.Handle(), &r);
     ::SetWindowPos(window.Handle(), nullptr, 0, 0, (r.right - r.left) * 3 / 2, r.bottom - r.top,
@@ -86,7 +86,7 @@ void SaveScreenshots(win32::Kerbview_Form& window, const std::wstring& initial,
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    window.View().SaveSnapshot(resized);
+    window.SaveSnapshot(resized);
     window.Close();
 }
 
@@ -152,6 +152,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                         .count();
                     app::WriteStatsFile(path, ms, program.PacketsSent(),
                                         program.PacketsPresented());
+                });
+            }
+            // Launcher mode: the window closes when the launched command ends.
+            if (app::ChildProcess* child = startup.child.get()) {
+                window.Every(250, [child, &window, ended = false]() mutable {
+                    if (!ended && child->Ended()) {
+                        ended = true;
+                        window.Close();
+                    }
                 });
             }
             MSG msg;

@@ -40,7 +40,10 @@ HCURSOR SystemCursor(LPCSTR id) { return ::LoadCursorW(nullptr, reinterpret_cast
 
 Kerbview_Form::Kerbview_Form(app::Program& program, HINSTANCE instance, const WicPictures& pictures,
                              std::function<void()> onSync)
-    : m_program(program), m_view(program.Panel(), pictures), m_onSync(std::move(onSync)) {
+    : m_program(program),
+      m_pictures(pictures),
+      m_view(program.Panel(), pictures),
+      m_onSync(std::move(onSync)) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     if (!::GetClassInfoExW(instance, kClassName, &windowClass)) {
@@ -222,6 +225,19 @@ void Kerbview_Form::Destroy() {
     if (m_window != nullptr) ::DestroyWindow(m_window);
 }
 
+bool Kerbview_Form::SaveSnapshot(const std::filesystem::path& file) {
+    RECT client{};
+    ::GetClientRect(m_window, &client);
+    const Dib shot(client.right, client.bottom);
+    if (!shot) return false;
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = ::SelectObject(dc, shot.bitmap);
+    m_view.PrintClient(dc);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return m_pictures.SavePng(shot, file);
+}
+
 std::optional<panel::OuterSize> Kerbview_Form::AvailableOuterSize() const {
     const RECT work = WorkArea(m_window);
     if (work.right <= work.left || work.bottom <= work.top) return std::nullopt;
@@ -295,6 +311,7 @@ LRESULT CALLBACK Kerbview_Form::WindowProc(HWND window, UINT message, WPARAM w, 
 LRESULT Kerbview_Form::Handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_PAINT: m_view.Paint(); return 0;
+        case WM_PRINTCLIENT: m_view.PrintClient(reinterpret_cast<HDC>(w)); return 0;
         case WM_ERASEBKGND: return 1;  // every pixel comes from the back buffer
         case WM_SIZE: Resized(); return 0;
         case WM_DPICHANGED: {

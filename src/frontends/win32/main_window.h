@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -61,6 +62,9 @@ public:
     /// Destroys the window (the program ends).
     void Destroy();
 
+    /// Saves the panel (the client area) as a PNG file; false when it could not be written.
+    bool SaveSnapshot(const std::filesystem::path& file);
+
     /// Runs the resize handler for the window's present size and state.
     void Resized();
 
@@ -72,6 +76,7 @@ private:
     void KeepOnScreen();
 
     app::Program& m_program;
+    const WicPictures& m_pictures;
     HWND m_window = nullptr;
     PanelPainter m_view;
     std::function<void()> m_onSync;

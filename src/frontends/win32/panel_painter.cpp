@@ -421,12 +421,12 @@ void PanelPainter::Paint() {
     ++m_frames;
 }
 
-bool PanelPainter::SaveSnapshot(const std::filesystem::path& file) {
+void PanelPainter::PrintClient(HDC dc) {
     EnsureBuffers();
     const HRGN all = ::CreateRectRgn(0, 0, m_back.width, m_back.height);
     PaintRegion(all);
     ::DeleteObject(all);
-    return m_pictures.SavePng(m_back, file);
+    ::BitBlt(dc, 0, 0, m_back.width, m_back.height, m_backDc, 0, 0, SRCCOPY);
 }
 
 void PanelPainter::PaintRegion(HRGN region) {

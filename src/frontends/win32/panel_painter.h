@@ -69,8 +69,8 @@ public:
     void Paint();
     /// Whether the client point (pixels) lies on the logo Picture1 while it is shown.
     bool OnLogo(POINT at) const;
-    /// Paints the whole panel into the back buffer and saves it as a PNG file.
-    bool SaveSnapshot(const std::filesystem::path& file);
+    /// Paints the whole panel into dc, at the client area's origin (WM_PRINTCLIENT).
+    void PrintClient(HDC dc);
 
     /// Frames painted so far.
     int FramesPainted() const { return m_frames; }
