@@ -6,22 +6,10 @@
 #include <initializer_list>
 #include <vector>
 
+#include "panel/element_catalogue.h"
+
 namespace kerbview::win32 {
 namespace {
-
-// Tyre frames as shares of the car picture, taken from the markers' places over Image1
-// (Image1 at 5040, 1320, 2775 x 4755 twips; markers 375 x 735 twips).
-constexpr double kPicW = 2775.0;
-constexpr double kPicH = 4755.0;
-struct Share {
-    double x, y;
-};
-constexpr Share kTyres[4] = {{(5400 - 5040) / kPicW, (1920 - 1320) / kPicH},
-                             {(7080 - 5040) / kPicW, (1920 - 1320) / kPicH},
-                             {(5280 - 5040) / kPicW, (4560 - 1320) / kPicH},
-                             {(7200 - 5040) / kPicW, (4560 - 1320) / kPicH}};
-constexpr double kTyreW = 375 / kPicW;
-constexpr double kTyreH = 735 / kPicH;
 
 POINT At(const RECT& f, double x, double y) {
     return {f.left + static_cast<LONG>(std::lround(x * (f.right - f.left))),
@@ -69,7 +57,9 @@ void RoundBox(HDC dc, const RECT& r, int radius) {
 void PaintCarTopView(HDC dc, const RECT& f) {
     {
         Tools t(dc, RGB(0x18, 0x18, 0x18), 0, false);
-        for (const Share& s : kTyres) RoundBox(dc, Box(f, s.x, s.y, kTyreW, kTyreH), 6);
+        for (const panel::ShareRect& tyre : panel::MarkerPlacesOnCarPicture()) {
+            RoundBox(dc, Box(f, tyre.x, tyre.y, tyre.width, tyre.height), 6);
+        }
     }
     // Body: narrow nose, wide side pods between the axles, tapering tail.
     {
