@@ -10,6 +10,7 @@
 #include "frontends/win32/menu_ids.h"
 #include "frontends/win32/wide_text.h"
 #include "panel/element_catalogue.h"
+#include "panel/window_placement.h"
 
 namespace kerbview::win32 {
 namespace {
@@ -245,19 +246,19 @@ std::optional<panel::OuterSize> Kerbview_Form::AvailableOuterSize() const {
     return panel::OuterSize{(work.right - work.left) * tpp, (work.bottom - work.top) * tpp};
 }
 
-// A window that grew past the edge of its screen's work area moves back in, the least distance.
+// A window that grew past the edge of its screen's work area moves back in, the least distance
+// (the placement rule of the side windows, centred on the window itself).
 void Kerbview_Form::KeepOnScreen() {
     RECT r{};
     ::GetWindowRect(m_window, &r);
     const RECT work = WorkArea(m_window);
-    LONG dx = 0;
-    LONG dy = 0;
-    if (r.right > work.right) dx = work.right - r.right;
-    if (r.left + dx < work.left) dx = work.left - r.left;
-    if (r.bottom > work.bottom) dy = work.bottom - r.bottom;
-    if (r.top + dy < work.top) dy = work.top - r.top;
-    if (dx != 0 || dy != 0) {
-        ::SetWindowPos(m_window, nullptr, r.left + dx, r.top + dy, 0, 0,
+    const std::int64_t width = r.right - r.left;
+    const std::int64_t height = r.bottom - r.top;
+    const panel::DesktopPoint at = panel::SideWindowPosition(
+        panel::SidePlace::Centred, {r.left, r.top, width, height}, width, height,
+        {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    if (at.x != r.left || at.y != r.top) {
+        ::SetWindowPos(m_window, nullptr, static_cast<int>(at.x), static_cast<int>(at.y), 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
@@ -291,6 +292,30 @@ void Kerbview_Form::Resized() {
     if (action.resizeTo && m_resizeDepth == 0) KeepOnScreen();
 }
 
+// While the user drags an edge, the rectangle the drag proposes gets the size the resize handler
+// would give the window afterwards, on the dragged side, so that the window follows the pointer
+// in its proportions instead of taking the dragged size and then its own.
+void Kerbview_Form::KeepProportions(WPARAM edge, RECT& r) {
+    if (!m_shown || ::IsIconic(m_window) || ::IsZoomed(m_window)) return;
+    const double tpp = TwipsPerPixel();
+    const panel::ResizeAction action =
+        m_program.Resize(panel::WindowState::Normal, (r.right - r.left) * tpp,
+                         (r.bottom - r.top) * tpp, AvailableOuterSize());
+    if (!action.resizeTo) return;
+    const int width = Pixels(action.resizeTo->width, tpp);
+    const int height = Pixels(action.resizeTo->height, tpp);
+    if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) {
+        r.left = r.right - width;
+    } else {
+        r.right = r.left + width;
+    }
+    if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) {
+        r.top = r.bottom - height;
+    } else {
+        r.bottom = r.top + height;
+    }
+}
+
 LRESULT CALLBACK Kerbview_Form::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
         auto* self =
@@ -314,6 +339,7 @@ LRESULT Kerbview_Form::Handle(UINT message, WPARAM w, LPARAM l) {
         case WM_PRINTCLIENT: m_view.PrintClient(reinterpret_cast<HDC>(w)); return 0;
         case WM_ERASEBKGND: return 1;  // every pixel comes from the back buffer
         case WM_SIZE: Resized(); return 0;
+        case WM_SIZING: KeepProportions(w, *reinterpret_cast<RECT*>(l)); return TRUE;
         case WM_DPICHANGED: {
             m_view.SetDpi(LOWORD(w));
             const RECT& suggested = *reinterpret_cast<const RECT*>(l);

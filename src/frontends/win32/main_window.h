@@ -74,6 +74,7 @@ private:
     void BuildMenus();
     std::optional<panel::OuterSize> AvailableOuterSize() const;
     void KeepOnScreen();
+    void KeepProportions(WPARAM edge, RECT& proposed);
 
     app::Program& m_program;
     const WicPictures& m_pictures;
