@@ -10,9 +10,6 @@
 /// the windows: the message boxes and the measurement file.
 namespace kerbview::app {
 
-/// Address of the community web site opened by the logos of the main and about windows.
-inline constexpr std::string_view kCommunityWebSite = "https://www.kerbview.org/";
-
 /// The program's message boxes (FrontEnd::ShowMessage). A message's text is its first line, and
 /// the second under it when it has one. A message with the same text as the box opened last,
 /// while that box is still open, brings it to the front instead of stacking a second box: a
