@@ -7,8 +7,11 @@
 #include <string_view>
 
 /// Rules every front end follows beside what the FrontEnd interface asks of it, whatever draws
-/// the windows: the message boxes and the measurement file.
+/// the windows: the message boxes, the web site the logos open and the measurement file.
 namespace kerbview::app {
+
+/// Address of the community web site opened by the logos of the main and about windows.
+inline constexpr std::string_view kCommunityWebSite = "https://www.kerbview.org/";
 
 /// The program's message boxes (FrontEnd::ShowMessage). A message's text is its first line, and
 /// the second under it when it has one. A message with the same text as the box opened last,

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/front_end_rules.h"
 #include "frontends/qt/open_url.h"
 #include "frontends/qt/panel_pictures.h"
 #include "frontends/qt/panel_view.h"
@@ -32,7 +33,7 @@ protected:
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton) {
-            OpenURL(std::string(kCommunityWebSite), 1);
+            OpenURL(std::string(app::kCommunityWebSite), 1);
         }
     }
 };

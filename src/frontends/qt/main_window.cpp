@@ -7,6 +7,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 
+#include "app/front_end_rules.h"
 #include "frontends/qt/open_url.h"
 #include "frontends/qt/qt_text.h"
 #include "panel/element_catalogue.h"
@@ -21,7 +22,7 @@ Kerbview_Form::Kerbview_Form(app::Program& program, QWidget* parent)
     setObjectName(QStringLiteral("Kerbview_Form"));
     setWindowTitle(QStringLiteral("Kerbview"));
     m_view = new PanelView(program.Panel(), this);
-    m_view->SetLogoClicked([] { OpenURL(std::string(kCommunityWebSite), 1); });
+    m_view->SetLogoClicked([] { OpenURL(std::string(app::kCommunityWebSite), 1); });
     setCentralWidget(m_view);
     BuildMenus();
     SyncMenus();
