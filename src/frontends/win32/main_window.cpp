@@ -339,6 +339,7 @@ LRESULT Kerbview_Form::Handle(UINT message, WPARAM w, LPARAM l) {
         case WM_PRINTCLIENT: m_view.PrintClient(reinterpret_cast<HDC>(w)); return 0;
         case WM_ERASEBKGND: return 1;  // every pixel comes from the back buffer
         case WM_SIZE: Resized(); return 0;
+        case WM_DISPLAYCHANGE: m_view.ScreenChanged(); break;
         case WM_SIZING: KeepProportions(w, *reinterpret_cast<RECT*>(l)); return TRUE;
         case WM_DPICHANGED: {
             m_view.SetDpi(LOWORD(w));

@@ -173,8 +173,10 @@ bool PanelPainter::DecodePicture(const std::string& path) {
 }
 
 double PanelPainter::FrameIntervalMs() const {
-    double hz = 0;
+    // The refresh rate is asked again only when the window is on another screen.
     const HMONITOR monitor = ::MonitorFromWindow(m_window, MONITOR_DEFAULTTONEAREST);
+    if (monitor == m_rateMonitor && m_frameIntervalMs > 0) return m_frameIntervalMs;
+    double hz = 0;
     MONITORINFOEXW info{};
     info.cbSize = sizeof(info);
     DEVMODEW mode{};
@@ -184,8 +186,12 @@ double PanelPainter::FrameIntervalMs() const {
         mode.dmDisplayFrequency > 1) {  // 0 and 1 stand for the hardware's default
         hz = mode.dmDisplayFrequency;
     }
-    return panel::FrameIntervalMs(hz);
+    m_rateMonitor = monitor;
+    m_frameIntervalMs = panel::FrameIntervalMs(hz);
+    return m_frameIntervalMs;
 }
+
+void PanelPainter::ScreenChanged() { m_frameIntervalMs = 0; }
 
 void PanelPainter::ScheduleFrame() {
     if (m_frameTimerArmed || m_window == nullptr) return;  // the frame due paints it too

@@ -76,6 +76,8 @@ public:
     int FramesPainted() const { return m_frames; }
     /// Time between two frames on the window's screen, in milliseconds.
     double FrameIntervalMs() const;
+    /// The screens' settings changed: their refresh rates are asked again.
+    void ScreenChanged();
 
 private:
     struct Geometry {
@@ -154,6 +156,8 @@ private:
     bool m_stale = false;
     std::bitset<panel::kElementCount> m_dirty;
     bool m_frameTimerArmed = false;
+    mutable HMONITOR m_rateMonitor = nullptr;
+    mutable double m_frameIntervalMs = 0;
     std::chrono::steady_clock::time_point m_lastFrame{};
     int m_frames = 0;
     // Of the frame being painted.
