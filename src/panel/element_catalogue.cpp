@@ -245,6 +245,19 @@ const ElementInfo& Info(Element e) { return kElements[static_cast<std::size_t>(e
 std::span<const ElementInfo> ElementCatalogue() { return kElements; }
 std::span<const CollectionEntry> ElementCollection() { return kCollection; }
 
+std::array<ShareRect, 4> MarkerPlacesOnCarPicture() {
+    const ElementInfo& picture = Info(Element::Image1);
+    const double w = picture.width;
+    const double h = picture.height;
+    std::array<ShareRect, 4> places{};
+    for (int n = 1; n <= 4; ++n) {
+        const ElementInfo& m = Info(Marker(n));
+        places[static_cast<std::size_t>(n - 1)] = {
+            (m.left - picture.left) / w, (m.top - picture.top) / h, m.width / w, m.height / h};
+    }
+    return places;
+}
+
 bool ShowsReading(Element e) {
     switch (Info(e).kind) {
         case K::Lamp:

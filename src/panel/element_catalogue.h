@@ -73,6 +73,14 @@ std::span<const ElementInfo> ElementCatalogue();
 /// and the pictures.
 bool ShowsReading(Element e);
 
+/// A rectangle as shares of another's width and height, from its top-left corner.
+struct ShareRect {
+    double x = 0, y = 0, width = 0, height = 0;
+};
+/// Where the wheel markers Shape1..Shape4 lie over the car picture Image1 in the initial layout,
+/// as shares of the picture: where a built-in car picture draws the four tyres.
+std::array<ShareRect, 4> MarkerPlacesOnCarPicture();
+
 /// The window's element collection in its one fixed order. Entries that are not panel elements
 /// (menu items, the timer, the two sockets) are counted but never recorded or scaled.
 struct CollectionEntry {

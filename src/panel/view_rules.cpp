@@ -108,6 +108,17 @@ void PlanFrame(const PanelModel& model, const std::array<PixelRect, kElementCoun
 
 double FrameIntervalMs(double refreshHz) { return 1000.0 / (refreshHz >= 1.0 ? refreshHz : 60.0); }
 
+std::bitset<kElementCount> ElementsToRedraw(const PanelModel& model, std::uint64_t seen,
+                                            bool wasStale) {
+    std::bitset<kElementCount> redraw = model.ChangedSince(seen).elements;
+    if (model.Stale() != wasStale) {
+        for (std::size_t i = 0; i < kElementCount; ++i) {
+            if (ShowsReading(static_cast<Element>(i))) redraw.set(i);
+        }
+    }
+    return redraw;
+}
+
 int FrameWaitMs(double intervalMs, double sinceLastFrameMs) {
     const double wait = intervalMs - sinceLastFrameMs;
     return wait <= 0 ? 0 : static_cast<int>(std::ceil(wait));

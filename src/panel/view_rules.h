@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -58,6 +59,12 @@ bool Opaque(const PanelModel& model, Element e);
 /// Fills plan, reusing its storage.
 void PlanFrame(const PanelModel& model, const std::array<PixelRect, kElementCount>& places,
                std::span<const PixelRect> damage, FramePlan& plan);
+
+/// The elements a view that last showed revision `seen` of the model, with its Stale flag then
+/// `wasStale`, draws again: those changed since, and, when the flag changed, every element that
+/// shows a reading (ShowsReading), which the flag fades or restores.
+std::bitset<kElementCount> ElementsToRedraw(const PanelModel& model, std::uint64_t seen,
+                                            bool wasStale);
 
 /// Time between two frames on a screen refreshing refreshHz times a second, in milliseconds; a
 /// screen that tells no rate (below 1 Hz) counts as 60 Hz.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bitset>
 #include <limits>
 #include <optional>
 #include <tuple>
@@ -90,6 +91,21 @@ TEST(ViewRules, AFrameSkipsWhatOpaqueElementsAboveCoverInTheRegion) {
 
 // A change is painted at once when the last frame is a refresh period old, otherwise when the
 // period has passed; a screen that tells no rate counts as 60 Hz.
+TEST(ViewRules, ViewsRedrawWhatChangedAndEveryReadingWhenItGoesStaleOrFresh) {
+    PanelModel model;
+    const std::uint64_t seen = model.Revision();
+    model.SetText(LabelN(15), "Conectado");  // a status text, not a reading
+    std::bitset<kElementCount> expected;
+    expected.set(Index(LabelN(15)));
+    EXPECT_EQ(ElementsToRedraw(model, seen, false), expected);
+    model.SetStale(true);
+    for (const Element e : {LabelN(2), Lamp(4), Bar(3), Marker(1)}) expected.set(Index(e));
+    const std::bitset<kElementCount> stale = ElementsToRedraw(model, seen, false);
+    EXPECT_EQ(stale & expected, expected);
+    EXPECT_FALSE(stale.test(Index(LabelN(19)))) << "a caption keeps its look";
+    EXPECT_EQ(ElementsToRedraw(model, model.Revision(), true).count(), 0u);
+}
+
 TEST(ViewRules, FramesComeNoFasterThanTheScreenRefreshes) {
     EXPECT_NEAR(FrameIntervalMs(144), 6.944, 0.001);
     EXPECT_NEAR(FrameIntervalMs(0), 16.667, 0.001);

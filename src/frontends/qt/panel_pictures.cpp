@@ -6,22 +6,10 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "panel/element_catalogue.h"
+
 namespace kerbview::qt {
 namespace {
-
-// Tyre frames as shares of the car picture, taken from the markers' places over Image1
-// (Image1 at 5040, 1320, 2775 x 4755 twips; markers 375 x 735 twips).
-constexpr double kPicW = 2775.0;
-constexpr double kPicH = 4755.0;
-struct Share {
-    double x, y;
-};
-constexpr Share kTyres[4] = {{(5400 - 5040) / kPicW, (1920 - 1320) / kPicH},
-                             {(7080 - 5040) / kPicW, (1920 - 1320) / kPicH},
-                             {(5280 - 5040) / kPicW, (4560 - 1320) / kPicH},
-                             {(7200 - 5040) / kPicW, (4560 - 1320) / kPicH}};
-constexpr double kTyreW = 375 / kPicW;
-constexpr double kTyreH = 735 / kPicH;
 
 QPointF At(const QRectF& f, double x, double y) {
     return {f.left() + x * f.width(), f.top() + y * f.height()};
@@ -38,8 +26,8 @@ void PaintCarTopView(QPainter& p, const QRectF& f) {
 
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x18, 0x18, 0x18));
-    for (const Share& t : kTyres) {
-        p.drawRoundedRect(Box(f, t.x, t.y, kTyreW, kTyreH), 3, 3);
+    for (const panel::ShareRect& t : panel::MarkerPlacesOnCarPicture()) {
+        p.drawRoundedRect(Box(f, t.x, t.y, t.width, t.height), 3, 3);
     }
 
     // Body: narrow nose, wide side pods between the axles, tapering tail.

@@ -166,17 +166,13 @@ int PanelView::Sync() {
     if (m_model.Revision() == m_noticed) {
         return 0;
     }
-    int changed = 0;
-    const bool staleChanged = m_model.Stale() != m_stale;
+    const std::bitset<panel::kElementCount> redraw =
+        panel::ElementsToRedraw(m_model, m_noticed, m_stale);
     m_stale = m_model.Stale();
-    const panel::PanelChanges changes = m_model.ChangedSince(m_noticed);
     for (std::size_t i = 0; i < panel::kElementCount; ++i) {
-        const auto e = static_cast<panel::Element>(i);
-        if (changes.elements[i] || (staleChanged && panel::ShowsReading(e))) {
-            Notice(e);
-            ++changed;
-        }
+        if (redraw.test(i)) Notice(static_cast<panel::Element>(i));
     }
+    const int changed = static_cast<int>(redraw.count());
     m_noticed = m_model.Revision();
     if (m_dirty.any()) {
         ScheduleFrame();
