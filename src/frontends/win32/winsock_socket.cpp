@@ -29,6 +29,21 @@ std::int64_t NowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// What the program reports of a Winsock error where the system has no text for it (Wine).
+const char* ErrorName(int error) {
+    switch (error) {
+        case WSAEACCES: return "Permission denied";
+        case WSAEADDRINUSE: return "Address already in use";
+        case WSAETIMEDOUT: return "Connection timed out";
+        case WSAENETRESET: return "Connection ended by the network";
+        case WSAECONNABORTED: return "Connection aborted";
+        case WSAENETDOWN: return "Network is down";
+        case WSAENETUNREACH: return "Network is unreachable";
+        case WSAEHOSTUNREACH: return "Host is unreachable";
+        default: return "Winsock error";
+    }
+}
+
 // The system's text for a Winsock error, in the program's Windows-1252.
 std::string ErrorText(int error) {
     wchar_t* text = nullptr;
@@ -41,7 +56,7 @@ std::string ErrorText(int error) {
                                result.back() == ' ' || result.back() == '.')) {
         result.pop_back();
     }
-    return (result.empty() ? "Winsock error" : result) + " (" + std::to_string(error) + ")";
+    return (result.empty() ? ErrorName(error) : result) + " (" + std::to_string(error) + ")";
 }
 
 net::SocketError::Kind KindOf(int error) {
