@@ -46,30 +46,31 @@ struct Rig : testing::ProgramRig {
     Log& log = frontEnd.log;
 };
 
-// The settings file decides what start-up opens and what the first three ticks do, here with the
-// server's port and the dashboard's held by other programs. Before Main, and after a start that
-// stopped, there is no window: a menu click, a socket event and a tick reach nothing.
+// The settings file decides what start-up opens, stores in its order and what the first three
+// ticks do, here with the server's port and the dashboard's held by other programs. Before Main,
+// and after a start that stopped, there is no window: a menu click, a socket event and a tick
+// reach nothing. A picture that is no picture is not recorded.
 TEST(ProgramStartup, SettingsFileDecidesWhatOpensAndWhatTheFirstTicksDo) {
     const std::string open =
         "CreateMainWindow, Background 0, Decode CarSkin.gif, Decode pdSkin.jpg, ";
     const std::string shown = open + "Move 0 0, Interval 500, ShowMainWindow";
-    const std::string notRunning = "RACE07 NO CARGADO|||Cap Espa\xF1ol|Conexi\xF3n";
+    const std::string notRunning = "RACE07 NO CARGADO|||Cap Espa\xF1ol|Conexi\xF3n|0";
     const char* const offScreen = "[Opcions]\r\nPosFormX=-15000\r\nPosFormY=300\r\nScanTime=-5\r\n";
     const struct {
         const char* ini;
         std::string log, errors;
         // Label1|Label15|Label21|the role and language items checked, + when VeureDadesServidor
-        // is enabled|the Conexio menu's caption
+        // is enabled|the Conexio menu's caption|the gauges' background, the Image2 picture
         std::string panel;
         std::string sockets;
         std::int64_t desktopLeft = 0;  // the desktop reaches from here to 19200 twips
-        const char* kept = "";         // a line the file keeps as the user wrote it
+        const char* kept = "";         // lines the file holds in this order, between spaces
     } cases[] = {
         {"[Opcions]\r\nTipusConexio=1\r\nBackgroundColor=255\r\n",
          "CreateMainWindow, Background 255, Decode CarSkin.gif, Decode pdSkin.jpg, Move 0 0, "
          "Interval 500, ShowMainWindow, Message Port 1001 could not be opened: in use|",
          "Kerbview: Port 1001 could not be opened: in use\nKerbview: Temps: in use\n",
-         "Escaneando...|N/A||Servidor Espa\xF1ol+|Conexi\xF3n",
+         "Escaneando...|N/A||Servidor Espa\xF1ol+|Conexi\xF3n|255",
          "listen 1001, listen 1001, listen 1001/"},
         {offScreen, open + "Move 0 0, Interval 0, ShowMainWindow", "", notRunning, "/", 0,
          "ScanTime=-5"},
@@ -78,22 +79,25 @@ TEST(ProgramStartup, SettingsFileDecidesWhatOpensAndWhatTheFirstTicksDo) {
         {"[Opcions]\r\nTipusConexio=7\r\n[Administrar]\r\nAdministrar=1\r\n[Depurar]\r\n"
          "Depurar=1\r\n",
          shown + ", Admin Administrar Kerbview, Debug Depurar", "",
-         "Escaneando...|||Espa\xF1ol|Conexi\xF3n", "/", 0, "TipusConexio=7"},
+         "Escaneando...|||Espa\xF1ol|Conexi\xF3n|0", "/", 0, "TipusConexio=7"},
         // A name that is none of the eight (here in the wrong case) checks no language and
         // leaves the texts empty, but every menu keeps a caption: its item's name.
-        {"[Opcions]\r\nIdioma=english\r\n", shown, "", "|||Cap|Conexio", "/"},
+        {"[Opcions]\r\nIdioma=english\r\n", shown, "", "|||Cap|Conexio|0", "/"},
         {"[Web]\r\nEnabled=1\r\n", shown + ", Dashboard 8099: El puerto est\xE1 ocupado",
          "Kerbview: The web dashboard cannot be served: port 8099 could not be opened: another "
          "program is using it. Close that program, or choose another Port in [Web]\n",
-         notRunning, "/"},
+         notRunning, "/", 0,
+         "Idioma= ScanTime=500 TipusConexio=0 IP= Port=1001 NoGrafics=False Unitats=Metric "
+         "DadesServ=True"},
         {"[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n", shown,
          "Kerbview: Canvia_Unitats: overflow\n", notRunning, "/"},
         {"[Opcions]\r\nScanTime=40000\r\n[Depurar]\r\nDepurar=1\r\n", "",
          "Kerbview: Main: [Opcions] ScanTime=40000: overflow; the program does not start\n",
-         "|||+|Conexi\xF3n", "/"},
+         "|||+|Conexi\xF3n|0", "/"},
     };
     for (const auto& c : cases) {
         Rig rig(c.ini);
+        rig.folder.Write("pdSkin.jpg", "");
         rig.frontEnd.desktop = {c.desktopLeft, 0, 19200 - c.desktopLeft, 15360};
         rig.server.m_failListen = true;
         rig.dashboard.busyPort = 8099;
@@ -113,27 +117,20 @@ TEST(ProgramStartup, SettingsFileDecidesWhatOpensAndWhatTheFirstTicksDo) {
         }
         if (shownPanel.back() == ' ') shownPanel.pop_back();
         if (panel.MenuAt(Menu::VeureDadesServidor).enabled) shownPanel += "+";
-        EXPECT_EQ(shownPanel + "|" + panel.MenuAt(Menu::Conexio).caption, c.panel) << c.ini;
+        EXPECT_EQ(shownPanel + "|" + panel.MenuAt(Menu::Conexio).caption + "|" +
+                      std::to_string(panel[panel::Bar(3)].backColor) +
+                      panel[Element::Image2].picture,
+                  c.panel)
+            << c.ini;
         EXPECT_EQ(Joined(rig.server.m_log) + "/" + Joined(rig.client.m_log), c.sockets) << c.ini;
-        EXPECT_NE(rig.folder.Read("Kerbview.ini").find(c.kept), std::string::npos) << c.kept;
+        const std::string ini = rig.folder.Read("Kerbview.ini");
+        std::istringstream kept(c.kept);
+        std::size_t at = 0;
+        for (std::string line; kept >> line;) {
+            at = ini.find(line, at);
+            EXPECT_NE(at, ini.npos) << line;
+        }
     }
-}
-
-// Load stores each setting it applies, in its order, and shows the panel's background in the
-// gauges; a picture that is no picture is not recorded.
-TEST(ProgramStartup, LoadStoresTheAppliedSettingsInItsOrder) {
-    Rig rig("[Opcions]\r\nBackgroundColor=255\r\n");
-    rig.folder.Write("pdSkin.jpg", "");
-    ASSERT_TRUE(rig.Start());
-    const std::string ini = rig.folder.Read("Kerbview.ini");
-    std::vector<std::size_t> at;
-    for (const char* key : {"Idioma=", "ScanTime=500", "TipusConexio=0", "IP=", "Port=1001",
-                            "NoGrafics=False", "Unitats=Metric", "DadesServ=True"}) {
-        at.push_back(ini.find(key));
-    }
-    EXPECT_TRUE(std::is_sorted(at.begin(), at.end()) && at.back() != std::string::npos) << ini;
-    EXPECT_EQ(rig.program.Panel()[panel::Bar(3)].backColor, 255u);
-    EXPECT_TRUE(rig.program.Panel()[Element::Image2].picture.empty());
 }
 
 TEST(ProgramErrors, SettingsWriteThatFailsIsReported) {
@@ -361,38 +358,6 @@ struct ServerAndClient {
     std::vector<std::string> sent;  // every packet the server sent
 };
 
-// Another program's "RACE 07" window is passed over with a notice once a scan of it reads
-// nothing: its zeros are never sent as telemetry, its client gets status packets meanwhile, and
-// the simulator's window behind it is found after its own delay.
-TEST(ProgramLink, AWindowWhoseProcessHoldsNoTelemetryIsPassedOverWithoutSendingZeros) {
-    ServerAndClient pair(500);
-    pair.windows->window = 77, pair.windows->processId = 666;
-    pair.windows->later = {{78, 4242}};
-    pair.memory->otherPrograms = {666};
-    // The appearance delay, the scan that reads nothing, and one tick more.
-    for (int tick = 0; tick < 9; ++tick) pair.Tick();
-    const std::string notRunning = pair.server->Texts().TxtNotRunning;
-    EXPECT_EQ(pair.client->Panel()[Element::Label1].text, notRunning);
-    ASSERT_EQ(pair.sent.size(), 8u);
-    for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
-    EXPECT_EQ(pair.sent.back(),
-              net::PacketBytes(net::PacketLengthFor(net::StatusOnlyBody(notRunning)),
-                               net::StatusOnlyBody(notRunning)));
-    EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos)
-        << pair.errors.str();
-    for (int tick = 0; tick < 7; ++tick) pair.Tick();
-    EXPECT_NE(pair.sent.back().find("Ann Driver"), std::string::npos);
-    EXPECT_EQ(Joined(pair.serverFrontEnd.log).find("Message"), std::string::npos);
-    // A reading the client cannot present (water beyond a 16-bit figure) is reported and not
-    // counted as presented.
-    const std::uint64_t presented = pair.client->PacketsPresented();
-    pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
-    pair.Tick();
-    EXPECT_EQ(pair.client->PacketsPresented(), presented);
-    EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos)
-        << pair.errors.str();
-}
-
 // Both ends keep their own lap reference and show the same figures from the same packets: the
 // lap under way when the simulator attaches (a server) or the readings start (a client) gives
 // none. (How the ignition moves the reference is the presentation's table.)
@@ -483,6 +448,10 @@ TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
 
 // The status a server sends is its link's state in its language, byte for byte, whatever the
 // state: its client shows it in Label1, and keeps its readings while only the status comes.
+// Another program's "RACE 07" window, found first, is passed over with a notice once a scan of
+// it reads nothing, its zeros never sent; the simulator's window behind it is found after its
+// own delay, and no message is shown for it. A reading the client cannot present (water beyond
+// a 16-bit figure) is reported and not counted as presented.
 TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
     struct Language {
         const char *idioma, *scanning, *running, *notRunning;
@@ -511,11 +480,21 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
             return (statusOnly ? "status " : "telemetry ") + text;
         };
         const std::string status = "status ";
-        pair.windows->window = 77;
-        ticks(1);
+        pair.windows->window = 77, pair.windows->processId = 666;
+        pair.windows->later = {{78, 4242}};
+        pair.memory->otherPrograms = {666};
+        ticks(5);
         EXPECT_EQ(last(), status + l.notRunning) << "the window waits out its delay";
+        for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
+        EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
         ASSERT_TRUE(pair.Attach());
         EXPECT_EQ(last(), std::string("telemetry ") + l.running);
+        EXPECT_EQ(Joined(pair.serverFrontEnd.log).find("Message"), std::string::npos);
+        const std::uint64_t presented = pair.client->PacketsPresented();
+        pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
+        ticks(1);
+        EXPECT_EQ(pair.client->PacketsPresented(), presented);
+        EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
         pair.server->MenuClick(Menu::TS_500);
         ticks(1);
         EXPECT_EQ(last(), status + l.scanning) << "a new scan time attaches afresh";
@@ -524,7 +503,7 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
         ticks(8);
         EXPECT_EQ(last(), status + l.scanning) << "the process could not be opened";
         EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
-        pair.windows->window = 0;
+        pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
         ticks(4);
         EXPECT_EQ(last(), status + l.notRunning) << "the window is gone";
         EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");

@@ -58,7 +58,11 @@ TEST(GameLink, AppearanceDelayAndGraceCountTicksFromScanTimeAndTheGraceKeepsTheH
     }
 }
 
-TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelayButAOneTickGapKeepsTheHandle) {
+// A window lost during its appearance delay restarts the delay; once the simulator runs, a
+// one-tick gap keeps the handle, and so does a new window of the same process. A simulator
+// restarted within the grace shows a window of a new process: the dead one is let go, and the
+// new one is read only after its own appearance delay.
+TEST(GameLink, AGapRestartsOnlyTheDelayAndAWindowOfAnotherProcessReleasesTheHeldOne) {
     LinkRig rig;
     rig.windows.window = 77;
     for (int i = 0; i < 5; ++i) EXPECT_FALSE(rig.Tick());
@@ -66,14 +70,22 @@ TEST(GameLink, WindowLostDuringAppearanceRestartsTheDelayButAOneTickGapKeepsTheH
     EXPECT_FALSE(rig.Tick());
     rig.windows.window = 77;
     EXPECT_EQ(rig.TicksUntilRunning(), 7);
-
-    rig.windows.window = 0;
-    EXPECT_TRUE(rig.Tick());
-    rig.windows.window = 77;
-    EXPECT_TRUE(rig.Tick());
+    for (const WindowId window : {0, 77, 0, 78}) {
+        rig.windows.window = window;
+        EXPECT_TRUE(rig.Tick()) << window;
+    }
     EXPECT_EQ(rig.link.AttachCounter(), 0);
     EXPECT_EQ(rig.memory.opens, 1);
     EXPECT_EQ(rig.memory.openReaders, 1);
+
+    rig.windows.window = 79, rig.windows.processId = 5555;
+    EXPECT_EQ(rig.TicksUntilRunning(), 7);
+    EXPECT_EQ(rig.memory.opens, 2);
+    EXPECT_EQ(rig.memory.lastProcessId, 5555u);
+    EXPECT_EQ(rig.memory.openReaders, 1);
+    const std::vector<LinkStatus> statuses{LinkStatus::NotRunning, LinkStatus::Running,
+                                           LinkStatus::NotRunning, LinkStatus::Running};
+    EXPECT_EQ(rig.record.statuses, statuses);
 }
 
 TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
@@ -110,29 +122,6 @@ TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
     rig.link.ResetGameLink();
     rig.TicksUntilRunning();
     EXPECT_EQ(rig.record.failures.size(), 3u) << "a link reset starts a new appearance";
-}
-
-// A simulator restarted within the grace shows a window of a new process: the dead one is let
-// go, and the new one is read only after its own appearance delay.
-TEST(GameLink, WindowOfAnotherProcessReleasesTheHeldOneAndWaitsForTheNewOne) {
-    LinkRig rig;
-    rig.windows.window = 77;
-    rig.TicksUntilRunning();
-    rig.windows.window = 0;
-    EXPECT_TRUE(rig.Tick());  // grace
-
-    rig.windows.window = 78;  // the same process made a new window: nothing changes
-    EXPECT_TRUE(rig.Tick());
-    EXPECT_EQ(rig.memory.openReaders, 1);
-
-    rig.windows.window = 79, rig.windows.processId = 5555;
-    EXPECT_EQ(rig.TicksUntilRunning(), 7);
-    EXPECT_EQ(rig.memory.opens, 2);
-    EXPECT_EQ(rig.memory.lastProcessId, 5555u);
-    EXPECT_EQ(rig.memory.openReaders, 1);
-    const std::vector<LinkStatus> statuses{LinkStatus::Running, LinkStatus::NotRunning,
-                                           LinkStatus::Running};
-    EXPECT_EQ(rig.record.statuses, statuses);
 }
 
 // A process that has ended, or that holds no telemetry, is let go at once (no grace of zero
