@@ -11,8 +11,9 @@
 // program is linked at image base 0x400000 without address randomisation, and a large
 // zero-filled block of its data covers every address of the memory map. (64-bit Wine maps its
 // own files where VirtualAlloc would be asked for those addresses.)
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <chrono>
