@@ -66,6 +66,23 @@ perf_start_xvfb() {
   perf_pids+=("$perf_xvfb_pid")
 }
 
+# Wine in a prefix of its own in $perf_work, quietly, with its windows unmanaged (no window
+# manager runs on the Xvfb), and its Wine server started here in the foreground, so that it is
+# stopped with the rest and its CPU can be read: sets perf_wineserver_pid.
+perf_start_wine() {
+  export WINEPREFIX="$perf_work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  /usr/lib/wine/wineserver -p -f &
+  perf_wineserver_pid=$!
+  perf_pids+=("$perf_wineserver_pid")
+  { /usr/lib/wine/wine64 wineboot --init &&
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f; } \
+    >"$perf_work/wineboot.log" 2>&1 || {
+    cat "$perf_work/wineboot.log" >&2
+    return 1
+  }
+}
+
 # A TCP port that no socket of this machine uses right now (none in /proc/net/tcp*).
 perf_free_port() {
   local port
@@ -111,9 +128,10 @@ perf_standin() { echo "$*" >&7; }
 # and the kernel reports a symbolic link's target as the executable, so it is a real copy.
 # Each role has a place of its own on the screen, so that no window hides another's drawing.
 perf_make_copy() {
-  local folder=$1 binary=$2 role=$3 port=$4
+  local folder=$1 binary=$2 role=$3 port=$4 name=kerbview
+  [[ $binary == *.exe ]] && name=kerbview.exe
   mkdir -p "$folder"
-  cp "$binary" "$folder/kerbview"
+  cp "$binary" "$folder/$name"
   printf '[Opcions]\r\nScanTime=10\r\nTipusConexio=%s\r\nPort=%s\r\nIP=127.000.000.001\r\nDadesServ=True\r\nPosFormX=%s\r\nPosFormY=%s\r\n' \
     "$role" "$port" $((role * 10500 - 10500)) 4500 >"$folder/Kerbview.ini"
 }
@@ -135,7 +153,11 @@ perf_start_copy() {
   shift 2
   local t0
   t0=$(date +%s%N)
-  (cd "$folder" && exec ./kerbview "$@") >"$folder/out.log" 2>&1 7>&- &
+  if [ -f "$folder/kerbview.exe" ]; then
+    (cd "$folder" && exec /usr/lib/wine/wine64 ./kerbview.exe "$@") >"$folder/out.log" 2>&1 7>&- &
+  else
+    (cd "$folder" && exec ./kerbview "$@") >"$folder/out.log" 2>&1 7>&- &
+  fi
   perf_started_pid=$!
   perf_pids+=("$perf_started_pid")
   perf_shown_ms=""

@@ -9,7 +9,7 @@
 # (client) per second as counted by the program itself (--stats-file), peak resident memory
 # (VmHWM) and the time from start to its window being shown; and the X server's CPU use.
 #   scripts/measure.sh [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo]
-#                      [--against REV [--rounds R]] [--no-build | --build-dir DIR]
+#                      [--against REV | --windows DIR] [--rounds R] [--no-build | --build-dir DIR]
 # Scenarios: session (default) the stand-in's race, a few figures changing each scan; track
 # every displayed figure changing every scan (the stand-in's --track); idle no simulator window
 # at all. --decoys N opens N other top-level windows first. --solo runs one copy without a role
@@ -20,6 +20,12 @@
 # run, the means and the ratios this / REV.
 # Without --against, exits non-zero when a figure misses its budget: <= 5 % of a core and
 # <= 60 MB each, client >= 95 packets/s, window shown within 0.5 s.
+# --windows DIR runs the Windows program of MinGW build folder DIR (DIR/kerbview.exe) under Wine
+# beside this tree's Linux build, in turn, R rounds (linux, windows, linux, windows), both
+# reading the Windows stand-in (DIR/sim-standin-win32.exe) under Wine, in a Wine prefix of the
+# script's own whose Wine server it starts and measures too; it prints the ratios windows /
+# linux and the size of DIR's release zip. Wine's drawing is not Windows', so the ratio is a
+# figure to report, not a budget.
 # KERBVIEW_MEASURE_DISPLAY=N starts the Xvfb on display :N instead of a free one it picks.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -34,9 +40,10 @@ dir="build-perf"
 scenario=session
 decoys=0
 against=""
+windows=""
 rounds=2
 solo=0
-usage="usage: $0 [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo] [--against REV [--rounds R]] [--no-build | --build-dir DIR]"
+usage="usage: $0 [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo] [--against REV | --windows DIR] [--rounds R] [--no-build | --build-dir DIR]"
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
@@ -44,6 +51,7 @@ while [ $# -gt 0 ]; do
     --decoys) decoys=$2; shift 2 ;;
     --solo) solo=1; shift ;;
     --against) against=$2; shift 2 ;;
+    --windows) windows=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
     --no-build) build=0; shift ;;
     --build-dir) dir=$2; build=0; shift 2 ;;
@@ -51,6 +59,15 @@ while [ $# -gt 0 ]; do
   esac
 done
 case $scenario in session | track | idle) ;; *) echo "$usage" >&2; exit 2 ;; esac
+if [ -n "$windows" ]; then
+  if [ -n "$against" ] || [ "$decoys" -ne 0 ]; then
+    echo "--windows goes with neither --against nor --decoys" >&2
+    exit 2
+  fi
+  for program in kerbview.exe sim-standin-win32.exe; do
+    [ -f "$windows/$program" ] || { echo "No $windows/$program: build the MinGW build first." >&2; exit 1; }
+  done
+fi
 
 [ "$build" -eq 1 ] && perf_build "$dir" kerbview sim-standin paint_counter
 
@@ -62,14 +79,25 @@ if [ -n "$against" ]; then
   labels=("${against}" "this")
 fi
 
+if [ -n "$windows" ]; then
+  builds=("$dir/kerbview" "$windows/kerbview.exe")
+  labels=("linux" "windows")
+fi
+
 perf_work=$(mktemp -d)
 trap 'perf_stop_all; rm -rf "$perf_work"' EXIT
 trap 'exit 130' INT TERM
 
 perf_start_xvfb
-standin_args=(--decoys "$decoys")
-[ "$scenario" = track ] && standin_args+=(--track)
-perf_start_standin "$dir/sim-standin" "${standin_args[@]}"
+wineserver_pid=""
+standin=("$dir/sim-standin" --decoys "$decoys")
+if [ -n "$windows" ]; then
+  perf_start_wine
+  wineserver_pid=$perf_wineserver_pid
+  standin=(/usr/lib/wine/wine64 "$windows/sim-standin-win32.exe")
+fi
+[ "$scenario" = track ] && standin+=(--track)
+perf_start_standin "${standin[@]}"
 if [ "$scenario" = idle ]; then
   perf_standin close
 fi
@@ -90,7 +118,9 @@ reading() {
     read -r -a got < <(counter "$folder/${pair%%:*}" "${pair#*:}") || true
     counts+=("${got[0]:--}" "${got[1]:--}")
   done
-  echo "$(date +%s%N) $(perf_cpu_ticks "$server") $c $(perf_cpu_ticks "$perf_xvfb_pid") ${counts[*]}"
+  local w=-
+  [ -n "$wineserver_pid" ] && w=$(perf_cpu_ticks "$wineserver_pid")
+  echo "$(date +%s%N) $(perf_cpu_ticks "$server") $c $(perf_cpu_ticks "$perf_xvfb_pid") ${counts[*]} $w"
 }
 
 # run BINARY LABEL: one measured run of a server and a client copy of BINARY; appends one line
@@ -138,7 +168,7 @@ run() {
 }
 
 touch "$perf_work/results"
-if [ -z "$against" ]; then
+if [ ${#builds[@]} -eq 1 ]; then
   run "${builds[0]}" "${labels[0]}"
 else
   for ((r = 0; r < rounds; r++)); do
@@ -147,7 +177,7 @@ else
   done
 fi
 
-python3 - "$perf_work/results" "$scenario" "$decoys" "${against:+side}" "$solo" <<'PY'
+python3 - "$perf_work/results" "$scenario" "$decoys" "${against:+side}${windows:+side}" "$solo" <<'PY'
 import sys
 from statistics import mean
 
@@ -167,7 +197,7 @@ runs = []
 for a in lines:
     # label, clock ticks a second, peak memory and start-up of both copies, then two readings
     hz = float(a[1])
-    r0, r1 = a[6:18], a[18:30]
+    r0, r1 = a[6:19], a[19:32]
     elapsed = (int(r1[0]) - int(r0[0])) / 1e9
     cpu = lambda i: None if r0[i] == "-" else (int(r1[i]) - int(r0[i])) / hz / elapsed * 100
     count = lambda i: rate(r0[i], r1[i], r0[i + 1], r1[i + 1])
@@ -176,12 +206,15 @@ for a in lines:
     runs.append({
         "label": a[0], "elapsed": elapsed,
         "server CPU %": cpu(1), "client CPU %": cpu(2), "Xvfb CPU %": cpu(3),
+        "wineserver CPU %": cpu(12),
         "server paints/s": count(8), "client paints/s": count(10),
         "server packets sent/s": count(4), "client packets presented/s": count(6),
         "server peak RSS MB": mb(a[2]), "client peak RSS MB": mb(a[3]),
         "server start to shown ms": ms(a[4]), "client start to shown ms": ms(a[5]),
     })
 figures = [k for k in runs[0] if k not in ("label", "elapsed")]
+if all(r["wineserver CPU %"] is None for r in runs):
+    figures.remove("wineserver CPU %")
 if solo:  # one copy without a role, in the server's rows
     figures = [k for k in figures if not k.startswith("client")]
     for r in runs:
@@ -227,7 +260,7 @@ print(f"runs in order: {' '.join(r['label'] for r in runs)}\n")
 print(f"{'':30} " + " ".join(f"{r['label'][:9]:>9}" for r in runs))
 for k in figures:
     print(f"{k:30} " + " ".join(f"{fmt(r[k]):>9}" for r in runs))
-print(f"\n{'mean of the runs':30} {base[:12]:>12} {this[:12]:>12} {'this/' + base[:8]:>14}")
+print(f"\n{'mean of the runs':30} {base[:12]:>12} {this[:12]:>12} {this[:7] + '/' + base[:7]:>14}")
 for k in figures:
     vals = {}
     for label in (base, this):
@@ -237,3 +270,8 @@ for k in figures:
     ratio = f"{b / a:.2f}x" if a not in (None, 0) and b is not None else "n/a"
     print(f"{k:30} {fmt(a):>12} {fmt(b):>12} {ratio:>14}")
 PY
+if [ -n "$windows" ]; then
+  for zip in "$windows"/kerbview-*-windows-x64.zip; do
+    [ -f "$zip" ] && echo "$zip: $(stat -c %s "$zip") bytes"
+  done
+fi

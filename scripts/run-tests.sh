@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The test command. Installs what is missing (apt-get), then:
-#   1. build-mingw/ the Windows cross build (MinGW-w64, no Qt front end): the plain libraries,
-#                   the Win32 layer, the Windows stand-in simulator and their tests, run under
-#                   Wine; first, as build/ takes the Windows stand-in from here
+#   1. build-mingw/ the Windows cross build (MinGW-w64): the plain libraries, the Win32 layer
+#                   and front end (kerbview.exe), the Windows stand-in simulator, the menu
+#                   command tool and their tests, run under Wine; the release zip with its
+#                   SHA-256 sum, and a check that kerbview.exe needs only Windows' own DLLs;
+#                   first, as build/ takes the Windows programs from here
 #   2. build/       RelWithDebInfo, warnings as errors; every test, under an Xvfb display that
 #                   this script starts and stops itself
 #   3. build-asan/  AddressSanitizer + UndefinedBehaviorSanitizer, without the Qt front end;
@@ -74,33 +76,80 @@ stage() {  # stage NAME COMMAND...: runs one stage and records how it ended
 # Wine runs in a prefix of this run's own, quietly, without installing Mono or Gecko, with one
 # Wine server kept for the whole run (a test program then starts in a fraction of a second),
 # on this script's Xvfb: the Win32 tests open windows there.
+# The display has no window manager: Wine's windows are unmanaged there (X11 Driver, Managed=N),
+# or Wine would take each one down after waiting 2 s for a manager to show it.
 start_wine() {
   export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   mkdir -p "$WINEPREFIX" && "$wineserver" -p || return 1
   wine_started=1
-  /usr/lib/wine/wine64 wineboot --init >"$work/wineboot.log" 2>&1 || {
+  { /usr/lib/wine/wine64 wineboot --init &&
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f; } \
+    >"$work/wineboot.log" 2>&1 || {
     cat "$work/wineboot.log"
     return 1
   }
 }
 
+# The DLLs a Windows program imports that are not part of Windows itself, one a line (none for
+# a program linked statically against the compiler's runtime).
+foreign_dlls() {
+  x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name:/ {print $3}' |
+    grep -viE '^(kernel32|user32|gdi32|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|comdlg32|uxtheme|dwmapi|shcore|windowscodecs|ws2_32|mswsock|iphlpapi|winmm|version|imm32|bcrypt|crypt32)\.dll$'
+}
+
+# The release zip made by CPack, its sum checked, and what it holds.
+package_windows() {
+  local name zip
+  name=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-mingw/CMakeCache.txt)
+  zip="kerbview-$name-windows-x64.zip"
+  rm -f build-mingw/kerbview-*-windows-x64.zip*
+  (cd build-mingw && cpack -G ZIP) >"$work/cpack-zip.log" 2>&1 || {
+    cat "$work/cpack-zip.log"
+    return 1
+  }
+  (cd build-mingw && sha256sum -c "$zip.sha256") || return 1
+  local listed status=0 file
+  listed=$(unzip -Z1 "build-mingw/$zip") || return 1
+  for file in kerbview.exe README.txt LICENSE.txt; do
+    grep -qx "kerbview-$name-windows-x64/$file" <<<"$listed" || {
+      echo "$zip lacks $file"
+      status=1
+    }
+  done
+  echo "build-mingw/$zip: $(stat -c %s "build-mingw/$zip") bytes, $(wc -l <<<"$listed") files"
+  return "$status"
+}
+
 stage_mingw() {
-  local built=0
-  kerbview_build build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-    -DKERBVIEW_BUILD_GUI=OFF || built=$?
+  local built=0 status=0
+  kerbview_build build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake || built=$?
   [ -f build-mingw/CTestTestfile.cmake ] || return 1
+  if [ -f build-mingw/kerbview.exe ]; then
+    local foreign
+    foreign=$(foreign_dlls build-mingw/kerbview.exe)
+    if [ -n "$foreign" ]; then
+      echo "kerbview.exe needs DLLs that are not Windows' own: $foreign"
+      status=1
+    fi
+    package_windows || status=1
+  else
+    echo "no build-mingw/kerbview.exe"
+    status=1
+  fi
   start_wine || return 1
-  run_ctest build-mingw build-mingw && [ "$built" -eq 0 ]
+  run_ctest build-mingw build-mingw && [ "$built" -eq 0 ] && [ "$status" -eq 0 ]
 }
 # ---- end of Windows cross build -------------------------------------------------------------
 
 # A build that fails still runs the tests that were built; the stage fails all the same. The
-# Linux build's test beside Wine takes the Windows stand-in of build-mingw/. The benchmark
+# Linux build's tests beside Wine take the Windows programs of build-mingw/. The benchmark
 # programs are built too (not run), so that they keep compiling with the code they measure.
 stage_main() {
   local built=0
   kerbview_build build -DCMAKE_INSTALL_PREFIX=/usr -DKERBVIEW_BUILD_BENCH=ON \
-    -DKERBVIEW_WIN32_STANDIN="$PWD/build-mingw/sim-standin-win32.exe" || built=$?
+    -DKERBVIEW_WIN32_STANDIN="$PWD/build-mingw/sim-standin-win32.exe" \
+    -DKERBVIEW_WIN32_PROGRAM="$PWD/build-mingw/kerbview.exe" \
+    -DKERBVIEW_WIN32_MENU_COMMAND="$PWD/build-mingw/send-menu-command.exe" || built=$?
   [ -f build/CTestTestfile.cmake ] || return 1
   [ -n "$wine_started" ] || [ ! -f build-mingw/sim-standin-win32.exe ] || start_wine || return 1
   run_ctest build build && [ "$built" -eq 0 ]

@@ -6,13 +6,18 @@
 #   docs/panel-resized.png    the panel after a resize (README)
 #   docs/dashboard-phone.png  the web dashboard in a phone's browser held sideways: 915 x 412
 #                             CSS pixels at twice the density (README)
+#   docs/panel-windows.png    the Windows program's panel under Wine, beside the Windows stand-in
+#                             (README), when the MinGW build folder (--windows-dir, build-mingw/
+#                             by default) holds kerbview.exe and sim-standin-win32.exe
 # Under an Xvfb of its own it starts the stand-in simulator, as the demo does, and two copies of
 # Kerbview beside it, each in a folder of its own with the default settings (Spanish, metric):
 # one saves the panel with --screenshot, the other serves the web dashboard, which headless
 # Chromium photographs. The stand-in is paused 3 s before the pictures, so that all three show
 # one moment of the session: by default 130 s in, on lap 3, when Kerbview has watched two laps
 # from their start (the lap times and the fuel used on the last lap show).
-#   scripts/screenshots.sh [--build-dir DIR] [--seconds N] [--out DIR]
+# The Windows program runs at the same time in a Wine prefix of the script's own, reading the
+# Windows stand-in, which runs the same session and is paused at the same moment.
+#   scripts/screenshots.sh [--build-dir DIR] [--windows-dir DIR] [--seconds N] [--out DIR]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # shellcheck source=lib/common.sh
@@ -21,14 +26,16 @@ source scripts/lib/common.sh
 source bench/process_lib.sh
 
 dir=build
+windows_dir=build-mingw
 seconds=130
 out=docs
 while [ $# -gt 0 ]; do
   case $1 in
     --build-dir) dir=$2; shift 2 ;;
+    --windows-dir) windows_dir=$2; shift 2 ;;
     --seconds) seconds=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
-    *) echo "usage: $0 [--build-dir DIR] [--seconds N] [--out DIR]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--build-dir DIR] [--windows-dir DIR] [--seconds N] [--out DIR]" >&2; exit 2 ;;
   esac
 done
 for program in kerbview sim-standin; do
@@ -41,6 +48,12 @@ done
 browser=/usr/bin/chromium
 [ -x "$browser" ] || { echo "No $browser (Debian's package chromium)." >&2; exit 1; }
 [ "$seconds" -ge 10 ] || { echo "--seconds must be 10 or more." >&2; exit 2; }
+windows=0
+if [ -f "$windows_dir/kerbview.exe" ] && [ -f "$windows_dir/sim-standin-win32.exe" ]; then
+  windows=1
+else
+  echo "No $windows_dir/kerbview.exe and sim-standin-win32.exe: no picture of the Windows program."
+fi
 
 perf_work=$(mktemp -d)
 trap 'perf_stop_all; rm -rf "$perf_work"' EXIT
@@ -48,6 +61,17 @@ trap 'exit 130' INT TERM
 
 perf_start_xvfb
 perf_start_standin "$dir/sim-standin"
+if [ "$windows" -eq 1 ]; then
+  exec 8>&7  # the Linux stand-in's commands: it ends when its input closes
+  perf_start_wine
+  perf_start_standin /usr/lib/wine/wine64 "$windows_dir/sim-standin-win32.exe"
+  mkdir -p "$perf_work/windows"
+  cp "$windows_dir/kerbview.exe" "$perf_work/windows/"
+  (cd "$perf_work/windows" && exec /usr/lib/wine/wine64 ./kerbview.exe --screenshot initial.png \
+    resized.png "$((seconds * 1000))") >"$perf_work/windows/out.log" 2>&1 7>&- 8>&- &
+  windows_panel=$!
+  perf_pids+=("$windows_panel")
+fi
 web=$(perf_free_port)
 for copy in panel web; do
   mkdir -p "$perf_work/$copy"
@@ -57,21 +81,32 @@ printf '[Web]\r\nEnabled=True\r\nPort=%s\r\n' "$web" >"$perf_work/web/Kerbview.i
 
 # The panel copy saves its two pictures $seconds after its start, then ends.
 (cd "$perf_work/panel" && exec ./kerbview --screenshot initial.png resized.png \
-  "$((seconds * 1000))") >"$perf_work/panel/out.log" 2>&1 7>&- &
+  "$((seconds * 1000))") >"$perf_work/panel/out.log" 2>&1 7>&- 8>&- &
 panel=$!
 perf_pids+=("$panel")
-(cd "$perf_work/web" && exec ./kerbview) >"$perf_work/web/out.log" 2>&1 7>&- &
+(cd "$perf_work/web" && exec ./kerbview) >"$perf_work/web/out.log" 2>&1 7>&- 8>&- &
 perf_pids+=("$!")
 
 echo "Running the session for $seconds s..."
 sleep "$((seconds - 3))"
 perf_standin pause
+if [ "$windows" -eq 1 ]; then
+  echo pause >&8
+fi
 if ! wait "$panel"; then
   echo "The panel copy of Kerbview failed:" >&2
   cat "$perf_work/panel/out.log" >&2
   exit 1
 fi
 perf_forget "$panel"
+if [ "$windows" -eq 1 ]; then
+  if ! wait "$windows_panel"; then
+    echo "The Windows program failed:" >&2
+    cat "$perf_work/windows/out.log" >&2
+    exit 1
+  fi
+  perf_forget "$windows_panel"
+fi
 
 # Headless Chromium, driven over its DevTools pipe: the picture is taken once the page is
 # connected, holds the whole panel with its pictures and fonts, and has faded in (a fixed wait
@@ -160,7 +195,9 @@ finally:
 PY
 
 status=0
-for picture in panel/initial.png panel/resized.png dashboard.png; do
+pictures=(panel/initial.png panel/resized.png dashboard.png)
+[ "$windows" -eq 1 ] && pictures+=(windows/initial.png)
+for picture in "${pictures[@]}"; do
   if [ ! -s "$perf_work/$picture" ]; then
     echo "No $picture was taken." >&2
     status=1
@@ -168,6 +205,7 @@ for picture in panel/initial.png panel/resized.png dashboard.png; do
 done
 if [ "$status" -ne 0 ]; then
   cat "$perf_work/panel/out.log" "$perf_work/web/out.log" "$perf_work/browser.log" >&2
+  [ "$windows" -eq 1 ] && cat "$perf_work/windows/out.log" >&2
   exit 1
 fi
 mkdir -p "$out"
@@ -175,3 +213,7 @@ cp "$perf_work/panel/initial.png" "$out/panel-initial.png"
 cp "$perf_work/panel/resized.png" "$out/panel-resized.png"
 cp "$perf_work/dashboard.png" "$out/dashboard-phone.png"
 echo "Wrote $out/panel-initial.png, $out/panel-resized.png and $out/dashboard-phone.png."
+if [ "$windows" -eq 1 ]; then
+  cp "$perf_work/windows/initial.png" "$out/panel-windows.png"
+  echo "Wrote $out/panel-windows.png."
+fi

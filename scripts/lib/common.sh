@@ -13,7 +13,7 @@ KERBVIEW_PACKAGES=(
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core
   lintian dpkg-dev file desktop-file-utils appstream
-  g++-mingw-w64-x86-64-posix wine64 googletest
+  g++-mingw-w64-x86-64-posix wine64 googletest unzip
 )
 
 # Prints the packages of KERBVIEW_PACKAGES that are not installed, one a line.

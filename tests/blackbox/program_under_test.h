@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "core/temp_dir.h"
 
@@ -39,14 +40,29 @@ inline bool WaitForListener(quint16 port) {
     return false;
 }
 
+/// A program named by the environment variable, else the fallback.
+inline std::filesystem::path Chosen(const char* variable, const char* fallback) {
+    const char* chosen = std::getenv(variable);
+    return chosen != nullptr && *chosen ? chosen : fallback;
+}
+
+/// Arguments that start program: itself, or under Wine when it is a Windows program (.exe).
+inline std::pair<QString, QStringList> Command(const std::filesystem::path& program,
+                                               QStringList arguments) {
+    const QString path = QString::fromStdString(program.string());
+    if (program.extension() != ".exe") return {path, arguments};
+    arguments.prepend(path);
+    return {QStringLiteral("/usr/lib/wine/wine64"), arguments};
+}
+
 /// One run of the program from a fresh folder.
 class ProgramUnderTest {
 public:
-    /// settings: the Kerbview.ini to start with.
-    explicit ProgramUnderTest(const std::string& settings) {
-        const char* chosen = std::getenv("KERBVIEW_UNDER_TEST");
-        const std::filesystem::path program =
-            chosen != nullptr && *chosen ? chosen : KERBVIEW_PROGRAM;
+    /// settings: the Kerbview.ini to start with; program: which one (by default the one under
+    /// test, KERBVIEW_UNDER_TEST, else the build's own).
+    explicit ProgramUnderTest(const std::string& settings,
+                              std::filesystem::path program = Chosen("KERBVIEW_UNDER_TEST",
+                                                                     KERBVIEW_PROGRAM)) {
         m_copy = m_folder.File(program.filename().string());
         std::filesystem::copy_file(program, m_copy);
         m_folder.Write("Kerbview.ini", settings);
@@ -61,16 +77,21 @@ public:
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
     /// Starts the copy; false when it could not be started.
-    bool Start() {
-        const QString copy = QString::fromStdString(m_copy.string());
-        if (m_copy.extension() == ".exe") {
-            m_process.start(QStringLiteral("/usr/lib/wine/wine64"), {copy});
-        } else {
-            m_process.start(copy, {});
-        }
+    bool Start(const QStringList& arguments = {}) {
+        const auto [program, all] = Command(m_copy, arguments);
+        m_process.start(program, all);
         return m_process.waitForStarted(10000);
     }
     bool Running() const { return m_process.state() == QProcess::Running; }
+    /// Waits for the program to end by itself, reading its standard error meanwhile; false
+    /// when it did not end in time or did not end well.
+    bool Finish(std::chrono::milliseconds timeout = 60s) {
+        for (auto end = Clock::now() + timeout; Running() && Clock::now() < end;) Pause(100ms);
+        return !Running() && m_process.exitStatus() == QProcess::NormalExit &&
+               m_process.exitCode() == 0;
+    }
+    /// The folder the copy runs in, which holds its settings file.
+    const std::filesystem::path& Folder() const { return m_folder.Path(); }
     /// Waits until the standard error read so far holds text; false after the timeout.
     bool WaitForError(const std::string& text, std::chrono::milliseconds timeout = 30s) {
         for (auto end = Clock::now() + timeout; Clock::now() < end; Pause(100ms)) {

@@ -55,6 +55,7 @@ TEST(Win32StandinIntegration, FoundPastAnotherWindowReadsExactValuesAndLetsGo) {
     Standin sim;
     ASSERT_NE(sim.Pid(), 0u) << "the stand-in did not start";
     ASSERT_EQ(sim.ReadLine(60s), "ready");
+    ASSERT_EQ(sim.Command("pause"), "ok pause");
     ASSERT_NO_FATAL_FAILURE(
         testing::SendSession([&](const std::string& line) { return sim.Command(line); }));
     const HWND own = ::CreateWindowExW(0, L"STATIC", L"RACE 07", WS_POPUP, 0, 0, 8, 8, nullptr,

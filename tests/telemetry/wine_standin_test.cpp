@@ -49,6 +49,7 @@ TEST(WineStandinIntegration, LinuxLayerFindsTheWineWindowAndReadsExactValues) {
     core::testing::ChildProcess sim(KERBVIEW_WINE, {standin.string()});
     ASSERT_NE(sim.Pid(), 0u);
     ASSERT_EQ(sim.ReadLine(120s), "ready");
+    ASSERT_EQ(sim.Command("pause"), "ok pause");
     ASSERT_NO_FATAL_FAILURE(
         testing::SendSession([&](const std::string& line) { return sim.Command(line); }));
 

@@ -1,0 +1,316 @@
+// SPDX-License-Identifier: MIT
+// The program as a user sees it, beside the stand-in simulator of its platform (the Windows one
+// under Wine for kerbview.exe), which is paused and holds the telemetry tests' session: its
+// window, its panel's threshold colours and lamps in its own screenshot, its settings file
+// beside it, the telemetry it serves, and what it shows as the client of the other build
+// (KERBVIEW_PEER, by default itself), which must be the picture it shows reading the simulator
+// itself. The Windows program also gets its language and units through its menu's commands.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "frontends/win32/menu_ids.h"
+#include "net/receive_buffer.h"
+#include "net/wire_format.h"
+#include "program_under_test.h"
+#include "telemetry/fake_platform.h"
+#include "telemetry/standin_checks.h"
+
+namespace kerbview::blackbox {
+namespace {
+
+using Path = std::filesystem::path;
+
+Path ProgramPath() { return Chosen("KERBVIEW_UNDER_TEST", KERBVIEW_PROGRAM); }
+
+/// The stand-in simulator, paused, with the session of the telemetry tests written into it.
+class Standin {
+public:
+    Standin() {
+        const auto [program, arguments] =
+            Command(Chosen("KERBVIEW_STANDIN_UNDER_TEST", KERBVIEW_SIM_STANDIN), {});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(program, arguments);
+        m_process.waitForStarted(10000);
+    }
+    ~Standin() {
+        if (m_process.state() == QProcess::Running) {
+            m_process.write("quit\n");
+            if (!m_process.waitForFinished(10000)) m_process.kill();
+        }
+        m_process.waitForFinished();
+    }
+    Standin(const Standin&) = delete;
+    Standin& operator=(const Standin&) = delete;
+
+    /// Waits for "ready", pauses the session and writes the test session; fails the test
+    /// otherwise.
+    void Prepare() {
+        ASSERT_EQ(ReadLine(), "ready");
+        ASSERT_EQ(Do("pause"), "ok pause");
+        ASSERT_NO_FATAL_FAILURE(
+            telemetry::testing::SendSession([this](const std::string& line) { return Do(line); }));
+    }
+    /// One command line in, the stand-in's answer out.
+    std::string Do(const std::string& line) {
+        m_process.write((line + "\n").c_str());
+        return ReadLine();
+    }
+
+private:
+    std::string ReadLine() {
+        for (auto end = Clock::now() + 120s; !m_process.canReadLine() && Clock::now() < end;) {
+            if (m_process.state() == QProcess::NotRunning) return "(ended)";
+            m_process.waitForReadyRead(100);
+        }
+        return m_process.readLine().trimmed().toStdString();  // Windows ends lines in CR LF
+    }
+
+    QProcess m_process;
+};
+
+/// Whether the display shows a window titled "Kerbview".
+bool KerbviewWindowShown() {
+    QProcess tree;
+    tree.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
+    if (!tree.waitForFinished(10000)) return false;
+    for (const QByteArray& line : tree.readAllStandardOutput().split('\n')) {
+        if (!line.contains("\"Kerbview\": (")) continue;
+        QProcess window;
+        window.start(QStringLiteral("xwininfo"), {"-id", line.trimmed().split(' ').front()});
+        if (window.waitForFinished(10000) &&
+            window.readAllStandardOutput().contains("IsViewable")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// What one run of the program that ends with --screenshot left.
+struct Shot {
+    QImage panel;          // the initial picture
+    bool shown = false;    // its window was seen on the display
+    std::string settings;  // its settings file at the end
+};
+
+/// Runs program from a fresh folder with settings, has it save its panel 10 s after start (past
+/// the simulator's appearance delay) and end; meanwhile runs while the window is up.
+Shot TakeShot(const Path& program, const std::string& settings,
+              const std::function<void(ProgramUnderTest&)>& meanwhile = {}) {
+    ProgramUnderTest run(settings, program);
+    Shot shot;
+    if (!run.Start({"--screenshot", "initial.png", "resized.png", "10000"})) {
+        ADD_FAILURE() << program << " did not start";
+        return shot;
+    }
+    for (auto end = Clock::now() + 30s; !shot.shown && run.Running() && Clock::now() < end;) {
+        shot.shown = KerbviewWindowShown();
+        if (!shot.shown) run.Pause(200ms);
+    }
+    if (meanwhile) meanwhile(run);
+    EXPECT_TRUE(run.Finish()) << program
+                              << " did not end well after its screenshot: " << run.ReadError();
+    shot.panel.load(QString::fromStdString((run.Folder() / "initial.png").string()));
+    EXPECT_FALSE(shot.panel.isNull()) << program << " saved no screenshot: " << run.ReadError();
+    std::ifstream file(run.Folder() / "Kerbview.ini", std::ios::binary);
+    shot.settings.assign(std::istreambuf_iterator<char>(file), {});
+    return shot;
+}
+
+std::string Settings(int role, quint16 port, int left, const std::string& more = "") {
+    return "[Opcions]\r\nScanTime=100\r\nTipusConexio=" + std::to_string(role) +
+           "\r\nPort=" + std::to_string(port) +
+           "\r\nIP=127.000.000.001\r\nPosFormX=" + std::to_string(left) + "\r\nPosFormY=4500\r\n" +
+           more;
+}
+
+/// Connects to the server on port as its client until it ends, or only until the first
+/// telemetry when firstOnly (then within 60 s); the last snapshot it sent that names a car
+/// (read from the simulator's memory).
+telemetry::Snapshot ReadAsClient(ProgramUnderTest& server, quint16 port, bool firstOnly = false) {
+    QTcpSocket socket;
+    net::ReceiveBuffer received;
+    telemetry::Snapshot read;
+    const auto end = Clock::now() + 60s;
+    while (server.Running() && !(firstOnly && (!read.CarName.empty() || Clock::now() > end))) {
+        if (socket.state() != QAbstractSocket::ConnectedState) {
+            socket.abort();
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (!socket.waitForConnected(500)) server.Pause(200ms);
+            continue;
+        }
+        socket.waitForReadyRead(50);
+        server.ReadError();
+        received.Feed(socket.readAll().toStdString(), [&](std::string_view packet) {
+            std::string body;
+            telemetry::Snapshot snapshot;
+            if (net::AcceptPacket(packet, body) &&
+                net::UnpackTelemetry(body, snapshot, [](std::string_view) {}) ==
+                    net::UnpackResult::Unpacked &&
+                !snapshot.CarName.empty()) {
+                read = snapshot;
+            }
+        });
+    }
+    return read;
+}
+
+int Pixels(const QImage& image, QRgb colour) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) count += (row[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
+    }
+    return count;
+}
+
+/// Whether the two pictures are equal in their bottom rows, where the lamps are.
+bool SameLampRow(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) return false;
+    const int rows = a.height() * 3 / 100;
+    return a.copy(0, a.height() - rows, a.width(), rows) ==
+           b.copy(0, b.height() - rows, b.width(), rows);
+}
+
+std::string Describe(const Path& program) { return program.filename().string(); }
+
+TEST(PanelBlackBox, WindowThresholdColoursLampsAndSettingsFileFollowSettingsAndSimulator) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    Standin sim;
+    ASSERT_NO_FATAL_FAILURE(sim.Prepare());
+    const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
+    const QRgb cold = qRgb(0, 192, 192), ok = qRgb(128, 255, 128), hot = qRgb(255, 128, 128);
+    struct Case {
+        const char* what;
+        const char*
+            thresholds;       // the four pairs, each the same for tyres, engine, pressure, brakes
+        int lamps;            // limiter, pits, TC and ABS all set to this
+        const char* written;  // in the settings file after the run
+    };
+    // The session's tyres are at 80 to 91 degrees, engine 90 and 100, pressures 190 to 194 kPa,
+    // brakes 300 to 330 degrees.
+    const Case cases[] = {
+        {"every value inside its band", "-100 1999.5", 1, "MaxPneu=2000\r\nMinPneu=-100\r\n"},
+        {"every value above its band", "-100 0", 0, "MaxFrens=0\r\n"},
+        {"every value below its band", "2000 3000", 1, "MinMotor=2000\r\n"},
+    };
+    std::vector<Shot> shots;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto address : {map.PitLimiter, map.TcState, map.AbsState,
+                                   telemetry::MemoryMap::SlotField(map.InPits, 5)}) {
+            ASSERT_EQ(
+                sim.Do(telemetry::testing::StandinCommand({telemetry::testing::MemoryWrite::Byte,
+                                                           address, static_cast<double>(c.lamps)})),
+                "ok byte");
+        }
+        std::string minimum, maximum;
+        std::istringstream(c.thresholds) >> minimum >> maximum;
+        std::string thresholds = "[MaxMin]\r\n";
+        for (const char* name : {"Pneu", "Motor", "Press", "Frens"}) {
+            thresholds += std::string("Max") + name + "=" + maximum + "\r\nMin" + name + "=" +
+                          minimum + "\r\n";
+        }
+        shots.push_back(TakeShot(ProgramPath(), Settings(0, 1001, 0, thresholds)));
+        EXPECT_TRUE(shots.back().shown) << "no window titled Kerbview";
+        EXPECT_NE(shots.back().settings.find(c.written), std::string::npos)
+            << "settings file beside the program:\n"
+            << shots.back().settings;
+    }
+    ASSERT_EQ(shots.size(), 3u);
+    const QImage &inside = shots[0].panel, &above = shots[1].panel, &below = shots[2].panel;
+    EXPECT_GT(Pixels(inside, ok), 2000);
+    EXPECT_EQ(Pixels(inside, hot), 0);
+    EXPECT_GT(Pixels(above, hot), 2000);
+    EXPECT_EQ(Pixels(above, ok), 0);
+    EXPECT_EQ(Pixels(below, ok) + Pixels(below, hot), 0);
+    EXPECT_GT(Pixels(below, cold), Pixels(inside, cold) + 2000);
+    EXPECT_TRUE(SameLampRow(inside, below)) << "lamps changed with the thresholds";
+    EXPECT_FALSE(SameLampRow(inside, above)) << "lamps did not follow the simulator";
+}
+
+TEST(RolesBlackBox, ServersSendTheSimulatorsMemoryAndClientsShowItAsTheirOwnReading) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    Standin sim;
+    ASSERT_NO_FATAL_FAILURE(sim.Prepare());
+    const Path program = ProgramPath(), peer = Chosen("KERBVIEW_PEER", KERBVIEW_PROGRAM);
+    std::vector<Path> builds{program};
+    if (peer.filename() != program.filename()) builds.push_back(peer);
+
+    // Each build as the server, with this test as its client: every field as in memory, and
+    // the picture of its panel reading the simulator.
+    std::map<Path, QImage> reading;
+    for (const Path& server : builds) {
+        SCOPED_TRACE(Describe(server) + " as the server");
+        const quint16 port = FreePort();
+        telemetry::Snapshot sent;
+        const Shot shot = TakeShot(server, Settings(1, port, 0),
+                                   [&](ProgramUnderTest& run) { sent = ReadAsClient(run, port); });
+        ASSERT_FALSE(sent.CarName.empty()) << "no telemetry read from the simulator was served";
+        telemetry::testing::ExpectSessionSnapshot(sent);
+        reading[server] = shot.panel;
+    }
+    // Each build as the client of the other (of itself when there is one build): the same
+    // picture, connected, as it shows reading the simulator itself.
+    for (const Path& server : builds) {
+        for (const Path& client : builds) {
+            if (builds.size() > 1 && server == client) continue;
+            SCOPED_TRACE(Describe(server) + " serving " + Describe(client));
+            const quint16 port = FreePort();
+            ProgramUnderTest serving(Settings(1, port, 0), server);
+            ASSERT_TRUE(serving.Start());
+            // The client starts once the server reads the simulator (this test lets the server
+            // go at once; it listens again on its next scan).
+            ASSERT_FALSE(ReadAsClient(serving, port, true).CarName.empty())
+                << "the server never served telemetry: " << serving.ReadError();
+            const Shot shot = TakeShot(client, Settings(2, port, 10500));
+            const QImage& expected = reading[client];
+            if (!shot.panel.isNull() && shot.panel == expected) continue;
+            // Both pictures stay in the working folder for a look.
+            const QString name = QString::fromStdString(Describe(client));
+            shot.panel.save(name + "-as-client.png");
+            expected.save(name + "-reading.png");
+            ADD_FAILURE() << "the client's panel differs from its own reading of the simulator: "
+                          << name.toStdString() << "-as-client.png against " << name.toStdString()
+                          << "-reading.png";
+        }
+    }
+}
+
+TEST(PanelBlackBox, LanguageAndUnitsChosenThroughTheWindowsMenuAreShownAndStored) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
+    const Path program = ProgramPath();
+    if (program.extension() != ".exe") {
+        GTEST_SKIP() << "menu commands are posted to the Windows program; qt_tests choose the "
+                        "Qt front end's menu items";
+    }
+    const Path sender = Chosen("KERBVIEW_MENU_COMMAND", "");
+    ASSERT_TRUE(std::filesystem::exists(sender)) << "no send-menu-command.exe: " << sender;
+    Standin sim;
+    ASSERT_NO_FATAL_FAILURE(sim.Prepare());
+    const Shot byMenu = TakeShot(program, Settings(0, 1001, 0), [&](ProgramUnderTest&) {
+        QProcess send;
+        const auto [tool, arguments] =
+            Command(sender, {QString::number(win32::MenuCommand(panel::Menu::English)),
+                             QString::number(win32::MenuCommand(panel::Menu::Imperial))});
+        send.start(tool, arguments);
+        EXPECT_TRUE(send.waitForFinished(60000) && send.exitCode() == 0)
+            << send.readAllStandardError().toStdString();
+    });
+    const Shot bySettings =
+        TakeShot(program, Settings(0, 1001, 0, "Idioma=English\r\nUnitats=Imperial\r\n"));
+    EXPECT_NE(byMenu.settings.find("Idioma=English\r\n"), std::string::npos) << byMenu.settings;
+    EXPECT_NE(byMenu.settings.find("Unitats=Imperial\r\n"), std::string::npos) << byMenu.settings;
+    EXPECT_TRUE(!byMenu.panel.isNull() && byMenu.panel == bySettings.panel)
+        << "the panel after the menu commands differs from the one started in English and "
+           "imperial units";
+}
+
+}  // namespace
+}  // namespace kerbview::blackbox
