@@ -170,7 +170,7 @@ private:
 
     // The socket events, delivered on the thread that runs the tick.
     void TCPServer_ConnectionDropped(const std::string& reason);
-    /// With Timer1 stopped: the client's Lectures for every packet that arrived whole.
+    /// The client's Lectures for every packet that arrived whole, with no tick inside them.
     void TCPClient_DataArrival();
     /// The client's Lectures over one received packet: unpacked, then presented.
     void ClientLectures(std::string receivedText);

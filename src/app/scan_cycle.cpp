@@ -11,16 +11,17 @@
 namespace kerbview::app {
 namespace {
 
-// Sets a flag for the life of a scope, on every way out of it.
+// Sets a flag for the life of a scope and gives it back its value on every way out of it.
 class FlagGuard {
 public:
-    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagGuard() { m_flag = false; }
+    explicit FlagGuard(bool& flag) : m_flag(flag), m_before(std::exchange(flag, true)) {}
+    ~FlagGuard() { m_flag = m_before; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
 
 private:
     bool& m_flag;
+    bool m_before;
 };
 
 // Stops Timer1 of a main window (when there is one) for the life of a scope, and runs it again
@@ -197,8 +198,12 @@ void Program::TCPServer_ConnectionDropped(const std::string& reason) {
 // No tick runs while a packet is handled. Every packet accepted is presented, also one that
 // arrives before the first tick that finds the client connected: presenting default values
 // there would flash zeros on each new connection.
+// No scan runs inside the client's lectures (a tick due in a nested event loop is dropped), but
+// Timer1 keeps its pace: stopping and starting it for every packet would put the next tick off
+// each time, and a server sending at the client's own scan time would starve the client's ticks
+// (its connection status, its reconnection and the stale flag).
 void Program::TCPClient_DataArrival() {
-    const TimerPause pause(m_frontEnd);
+    const FlagGuard noTick(m_inTick);
     for (std::string& receivedText : m_roles.TCPClient_DataArrival()) {
         ClientLectures(std::move(receivedText));
     }

@@ -508,11 +508,10 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
         EXPECT_EQ(last(), status + l.notRunning) << "the window is gone";
         EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
         EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);
-        // The client's Timer1 stops for each packet that arrives and runs again after it.
+        // The client's Timer1 keeps its pace through the packets: stopped and started again
+        // for each, it would never fall due while they came at its own scan time.
         const Log& client = pair.clientFrontEnd.log;
-        EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"),
-                  static_cast<std::ptrdiff_t>(pair.sent.size()));
-        EXPECT_EQ(client.back(), "TimerOn");
+        EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"), 0) << Joined(client);
     }
 }
 
