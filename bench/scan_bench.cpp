@@ -27,6 +27,7 @@
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
 #include "telemetry/platform.h"
+#include "web/no_dashboard.h"
 
 namespace {
 
@@ -324,18 +325,6 @@ public:
     bool DecodePicture(panel::Element, const std::string&) override { return false; }
 };
 
-class NoDashboard : public web::DashboardService {
-public:
-    bool Serve(const panel::PanelModel&, core::ColourNumber, std::uint16_t) override {
-        return false;
-    }
-    void Stop() override {}
-    bool Serving() const override { return false; }
-    std::uint16_t Port() const override { return 0; }
-    web::ServeFailure Failure() const override { return {}; }
-    std::vector<std::string> Addresses() const override { return {}; }
-};
-
 // A server socket over one end of a socket pair: a client is connected as soon as it listens;
 // send is one real write, and the send-complete event follows at once, as a kernel with buffer
 // room would report it.
@@ -395,7 +384,7 @@ void BM_ServerTick(benchmark::State& state) {
         PairSocket server(pair[0]);
         ClosedSocket client;
         HeadlessFrontEnd frontEnd;
-        NoDashboard dashboard;
+        web::NoDashboard dashboard;
         app::Program program(folder.string(), '.', telemetry::MakePlatform(), {server, client},
                              dashboard);
         std::vector<char> drain(1 << 16);

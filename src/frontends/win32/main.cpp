@@ -17,12 +17,12 @@
 #include "app/startup.h"
 #include "core/path_text.h"
 #include "core/settings.h"
-#include "frontends/win32/no_dashboard.h"
 #include "frontends/win32/side_windows.h"
 #include "frontends/win32/wide_text.h"
 #include "frontends/win32/win32_front_end.h"
 #include "frontends/win32/winsock_socket.h"
 #include "telemetry/platform.h"
+#include "web/no_dashboard.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // reverse order.
         win32::WinsockSocket tcpServer;
         win32::WinsockSocket tcpClient;
-        win32::NoDashboard dashboard;
+        web::NoDashboard dashboard;
         app::Program program(startup.settings.path, LocaleDecimalSeparator(),
                              telemetry::MakePlatform(), {tcpServer, tcpClient}, dashboard);
         win32::Win32FrontEnd frontEnd(program, instance);

@@ -7,11 +7,11 @@
 
 #include "web/dashboard_service.h"
 
-namespace kerbview::win32 {
+namespace kerbview::web {
 
-/// The web dashboard of this front end: none yet. It never serves and tells no reason, so the
-/// program runs as without the dashboard; the menu leaves its item out.
-class NoDashboard final : public web::DashboardService {
+/// No web dashboard: it never serves and tells no reason, so the program runs as without one
+/// (a front end that has none yet, a benchmark that measures the scan alone).
+class NoDashboard final : public DashboardService {
 public:
     bool Serve(const panel::PanelModel&, core::ColourNumber, std::uint16_t) override {
         return false;
@@ -19,8 +19,8 @@ public:
     void Stop() override {}
     bool Serving() const override { return false; }
     std::uint16_t Port() const override { return 0; }
-    web::ServeFailure Failure() const override { return {}; }
+    ServeFailure Failure() const override { return {}; }
     std::vector<std::string> Addresses() const override { return {}; }
 };
 
-}  // namespace kerbview::win32
+}  // namespace kerbview::web
