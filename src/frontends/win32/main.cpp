@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
+// winsock2.h before windows.h, then what builds on windows.h.
+#include <winsock2.h>
+
+#include <windows.h>
+
 #include <objbase.h>
 #include <shellapi.h>
-#include <windows.h>
-#include <winsock2.h>
 
 #include <algorithm>
 #include <chrono>
