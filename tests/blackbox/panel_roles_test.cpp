@@ -15,8 +15,6 @@
 #include <vector>
 
 #include "frontends/win32/menu_ids.h"
-#include "net/receive_buffer.h"
-#include "net/wire_format.h"
 #include "program_under_test.h"
 #include "telemetry/fake_platform.h"
 #include "telemetry/standin_checks.h"
@@ -74,23 +72,6 @@ private:
     QProcess m_process;
 };
 
-/// Whether the display shows a window titled "Kerbview".
-bool KerbviewWindowShown() {
-    QProcess tree;
-    tree.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
-    if (!tree.waitForFinished(10000)) return false;
-    for (const QByteArray& line : tree.readAllStandardOutput().split('\n')) {
-        if (!line.contains("\"Kerbview\": (")) continue;
-        QProcess window;
-        window.start(QStringLiteral("xwininfo"), {"-id", line.trimmed().split(' ').front()});
-        if (window.waitForFinished(10000) &&
-            window.readAllStandardOutput().contains("IsViewable")) {
-            return true;
-        }
-    }
-    return false;
-}
-
 /// What one run of the program that ends with --screenshot left.
 struct Shot {
     QImage panel;          // the initial picture
@@ -113,8 +94,8 @@ Shot TakeShot(const Path& program, const std::string& settings,
         if (!shot.shown) run.Pause(200ms);
     }
     if (meanwhile) meanwhile(run);
-    EXPECT_TRUE(run.Finish()) << program
-                              << " did not end well after its screenshot: " << run.ReadError();
+    EXPECT_EQ(run.Finish(), 0) << program
+                               << " did not end well after its screenshot: " << run.ReadError();
     shot.panel.load(QString::fromStdString((run.Folder() / "initial.png").string()));
     EXPECT_FALSE(shot.panel.isNull()) << program << " saved no screenshot: " << run.ReadError();
     std::ifstream file(run.Folder() / "Kerbview.ini", std::ios::binary);
@@ -127,37 +108,6 @@ std::string Settings(int role, quint16 port, int left, const std::string& more =
            "\r\nPort=" + std::to_string(port) +
            "\r\nIP=127.000.000.001\r\nPosFormX=" + std::to_string(left) + "\r\nPosFormY=4500\r\n" +
            more;
-}
-
-/// Connects to the server on port as its client until it ends, or only until the first
-/// telemetry when firstOnly (then within 60 s); the last snapshot it sent that names a car
-/// (read from the simulator's memory).
-telemetry::Snapshot ReadAsClient(ProgramUnderTest& server, quint16 port, bool firstOnly = false) {
-    QTcpSocket socket;
-    net::ReceiveBuffer received;
-    telemetry::Snapshot read;
-    const auto end = Clock::now() + 60s;
-    while (server.Running() && !(firstOnly && (!read.CarName.empty() || Clock::now() > end))) {
-        if (socket.state() != QAbstractSocket::ConnectedState) {
-            socket.abort();
-            socket.connectToHost(QHostAddress::LocalHost, port);
-            if (!socket.waitForConnected(500)) server.Pause(200ms);
-            continue;
-        }
-        socket.waitForReadyRead(50);
-        server.ReadError();
-        received.Feed(socket.readAll().toStdString(), [&](std::string_view packet) {
-            std::string body;
-            telemetry::Snapshot snapshot;
-            if (net::AcceptPacket(packet, body) &&
-                net::UnpackTelemetry(body, snapshot, [](std::string_view) {}) ==
-                    net::UnpackResult::Unpacked &&
-                !snapshot.CarName.empty()) {
-                read = snapshot;
-            }
-        });
-    }
-    return read;
 }
 
 int Pixels(const QImage& image, QRgb colour) {
