@@ -65,7 +65,7 @@ TEST(LauncherIntegration, CommandGetsArgumentsEnvironmentAndStreamsAndKerbviewEn
         ASSERT_TRUE(kerbview.Start(QStringList{"--launch", "--"} + c.command));
         kerbview.Process().write("from standard input\n");
         kerbview.Process().closeWriteChannel();
-        EXPECT_EQ(kerbview.Finish(30s), c.status) << c.command.join(' ').toStdString();
+        EXPECT_EQ(kerbview.ExitCode(30s), c.status) << c.command.join(' ').toStdString();
         EXPECT_EQ(kerbview.ReadOutput(), c.out);
         if (!c.err.empty()) {
             EXPECT_EQ(kerbview.ReadError(), c.err);
@@ -133,13 +133,13 @@ TEST(LauncherIntegration, WhateverEndsTheWindowKerbviewWaitsForTheCommandAndEnds
         }
         if (!kerbview.WaitForError(c.said)) {
             ADD_FAILURE() << c.what << ": " << kerbview.ReadError() << "\nstatus "
-                          << kerbview.Finish(0s);
+                          << kerbview.ExitCode(0s);
             continue;
         }
         kerbview.Pause(300ms);
         EXPECT_TRUE(kerbview.Running()) << c.what << ": ended first";
         core::testing::WriteBytes(kerbview.Folder() / "go", "");
-        EXPECT_EQ(kerbview.Finish(15s), status) << c.what << ": " << kerbview.ReadError();
+        EXPECT_EQ(kerbview.ExitCode(15s), status) << c.what << ": " << kerbview.ReadError();
     }
 }
 
@@ -158,7 +158,7 @@ TEST(ProgramIntegration, ABadSettingEndsAtOnceAndOnlyTheDesktopOptionShowsItInAM
         ASSERT_TRUE(kerbview.Start(dialog ? QStringList{"--error-dialog"} : QStringList{}));
         EXPECT_TRUE(kerbview.WaitForError("ScanTime=99999: overflow")) << kerbview.ReadError();
         if (!dialog) {
-            EXPECT_EQ(kerbview.Finish(10s), 1);
+            EXPECT_EQ(kerbview.ExitCode(10s), 1);
             continue;
         }
         bool boxShown = false;
@@ -191,7 +191,7 @@ TEST(LauncherIntegration, ReadsTheStandinItLaunchedThoughTheStandinGrantsNoReade
 
     kerbview.Process().write("quit\n");
     EXPECT_TRUE(kerbview.WaitForOutput("ok quit\n"));
-    EXPECT_EQ(kerbview.Finish(15s), 0) << kerbview.ReadError();
+    EXPECT_EQ(kerbview.ExitCode(15s), 0) << kerbview.ReadError();
 }
 
 }  // namespace

@@ -55,8 +55,8 @@ Shot TakeShot(const Path& program, const std::string& settings,
         if (!shot.shown) run.Pause(200ms);
     }
     if (meanwhile) meanwhile(run);
-    EXPECT_EQ(run.Finish(), 0) << program
-                               << " did not end well after its screenshot: " << run.ReadError();
+    EXPECT_EQ(run.ExitCode(), 0) << program
+                                 << " did not end well after its screenshot: " << run.ReadError();
     shot.panel.load(QString::fromStdString((run.Folder() / "initial.png").string()));
     EXPECT_FALSE(shot.panel.isNull()) << program << " saved no screenshot: " << run.ReadError();
     std::ifstream file(run.Folder() / "Kerbview.ini", std::ios::binary);

@@ -88,7 +88,7 @@ public:
     bool Running() const { return m_process.state() == QProcess::Running; }
     /// Waits for the program to end by itself, reading its output meanwhile; its exit code, or
     /// -1 when it did not end in time or crashed.
-    int Finish(std::chrono::milliseconds timeout = 60s) {
+    int ExitCode(std::chrono::milliseconds timeout = 60s) {
         for (auto end = Clock::now() + timeout; Running() && Clock::now() < end;) Pause(100ms);
         return Running() || m_process.exitStatus() != QProcess::NormalExit ? -1
                                                                            : m_process.exitCode();
