@@ -15,8 +15,6 @@
 #include <vector>
 
 #include "frontends/win32/menu_ids.h"
-#include "net/receive_buffer.h"
-#include "net/wire_format.h"
 #include "program_under_test.h"
 #include "telemetry/fake_platform.h"
 #include "telemetry/standin_checks.h"
@@ -28,67 +26,11 @@ using Path = std::filesystem::path;
 
 Path ProgramPath() { return Chosen("KERBVIEW_UNDER_TEST", KERBVIEW_PROGRAM); }
 
-/// The stand-in simulator, paused, with the session of the telemetry tests written into it.
-class Standin {
-public:
-    Standin() {
-        const auto [program, arguments] =
-            Command(Chosen("KERBVIEW_STANDIN_UNDER_TEST", KERBVIEW_SIM_STANDIN), {});
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(program, arguments);
-        m_process.waitForStarted(10000);
-    }
-    ~Standin() {
-        if (m_process.state() == QProcess::Running) {
-            m_process.write("quit\n");
-            if (!m_process.waitForFinished(10000)) m_process.kill();
-        }
-        m_process.waitForFinished();
-    }
-    Standin(const Standin&) = delete;
-    Standin& operator=(const Standin&) = delete;
-
-    /// Waits for "ready", pauses the session and writes the test session; fails the test
-    /// otherwise.
-    void Prepare() {
-        ASSERT_EQ(ReadLine(), "ready");
-        ASSERT_EQ(Do("pause"), "ok pause");
-        ASSERT_NO_FATAL_FAILURE(
-            telemetry::testing::SendSession([this](const std::string& line) { return Do(line); }));
-    }
-    /// One command line in, the stand-in's answer out.
-    std::string Do(const std::string& line) {
-        m_process.write((line + "\n").c_str());
-        return ReadLine();
-    }
-
-private:
-    std::string ReadLine() {
-        for (auto end = Clock::now() + 120s; !m_process.canReadLine() && Clock::now() < end;) {
-            if (m_process.state() == QProcess::NotRunning) return "(ended)";
-            m_process.waitForReadyRead(100);
-        }
-        return m_process.readLine().trimmed().toStdString();  // Windows ends lines in CR LF
-    }
-
-    QProcess m_process;
-};
-
-/// Whether the display shows a window titled "Kerbview".
-bool KerbviewWindowShown() {
-    QProcess tree;
-    tree.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
-    if (!tree.waitForFinished(10000)) return false;
-    for (const QByteArray& line : tree.readAllStandardOutput().split('\n')) {
-        if (!line.contains("\"Kerbview\": (")) continue;
-        QProcess window;
-        window.start(QStringLiteral("xwininfo"), {"-id", line.trimmed().split(' ').front()});
-        if (window.waitForFinished(10000) &&
-            window.readAllStandardOutput().contains("IsViewable")) {
-            return true;
-        }
-    }
-    return false;
+/// The stand-in simulator of the platform under test (the Windows one under Wine).
+core::testing::ChildProcess Standin() {
+    const Path standin = Chosen("KERBVIEW_STANDIN_UNDER_TEST", KERBVIEW_SIM_STANDIN);
+    if (standin.extension() != ".exe") return {standin, {}};
+    return {"/usr/lib/wine/wine64", {standin.string()}};
 }
 
 /// What one run of the program that ends with --screenshot left.
@@ -113,8 +55,8 @@ Shot TakeShot(const Path& program, const std::string& settings,
         if (!shot.shown) run.Pause(200ms);
     }
     if (meanwhile) meanwhile(run);
-    EXPECT_TRUE(run.Finish()) << program
-                              << " did not end well after its screenshot: " << run.ReadError();
+    EXPECT_EQ(run.ExitCode(), 0) << program
+                                 << " did not end well after its screenshot: " << run.ReadError();
     shot.panel.load(QString::fromStdString((run.Folder() / "initial.png").string()));
     EXPECT_FALSE(shot.panel.isNull()) << program << " saved no screenshot: " << run.ReadError();
     std::ifstream file(run.Folder() / "Kerbview.ini", std::ios::binary);
@@ -127,37 +69,6 @@ std::string Settings(int role, quint16 port, int left, const std::string& more =
            "\r\nPort=" + std::to_string(port) +
            "\r\nIP=127.000.000.001\r\nPosFormX=" + std::to_string(left) + "\r\nPosFormY=4500\r\n" +
            more;
-}
-
-/// Connects to the server on port as its client until it ends, or only until the first
-/// telemetry when firstOnly (then within 60 s); the last snapshot it sent that names a car
-/// (read from the simulator's memory).
-telemetry::Snapshot ReadAsClient(ProgramUnderTest& server, quint16 port, bool firstOnly = false) {
-    QTcpSocket socket;
-    net::ReceiveBuffer received;
-    telemetry::Snapshot read;
-    const auto end = Clock::now() + 60s;
-    while (server.Running() && !(firstOnly && (!read.CarName.empty() || Clock::now() > end))) {
-        if (socket.state() != QAbstractSocket::ConnectedState) {
-            socket.abort();
-            socket.connectToHost(QHostAddress::LocalHost, port);
-            if (!socket.waitForConnected(500)) server.Pause(200ms);
-            continue;
-        }
-        socket.waitForReadyRead(50);
-        server.ReadError();
-        received.Feed(socket.readAll().toStdString(), [&](std::string_view packet) {
-            std::string body;
-            telemetry::Snapshot snapshot;
-            if (net::AcceptPacket(packet, body) &&
-                net::UnpackTelemetry(body, snapshot, [](std::string_view) {}) ==
-                    net::UnpackResult::Unpacked &&
-                !snapshot.CarName.empty()) {
-                read = snapshot;
-            }
-        });
-    }
-    return read;
 }
 
 int Pixels(const QImage& image, QRgb colour) {
@@ -182,8 +93,8 @@ std::string Describe(const Path& program) { return program.filename().string(); 
 
 TEST(PanelBlackBox, WindowThresholdColoursLampsAndSettingsFileFollowSettingsAndSimulator) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
-    Standin sim;
-    ASSERT_NO_FATAL_FAILURE(sim.Prepare());
+    core::testing::ChildProcess sim = Standin();
+    ASSERT_NO_FATAL_FAILURE(telemetry::testing::PrepareStandin(sim, 120s));
     const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
     const QRgb cold = qRgb(0, 192, 192), ok = qRgb(128, 255, 128), hot = qRgb(255, 128, 128);
     struct Case {
@@ -205,10 +116,10 @@ TEST(PanelBlackBox, WindowThresholdColoursLampsAndSettingsFileFollowSettingsAndS
         SCOPED_TRACE(c.what);
         for (const auto address : {map.PitLimiter, map.TcState, map.AbsState,
                                    telemetry::MemoryMap::SlotField(map.InPits, 5)}) {
-            ASSERT_EQ(
-                sim.Do(telemetry::testing::StandinCommand({telemetry::testing::MemoryWrite::Byte,
-                                                           address, static_cast<double>(c.lamps)})),
-                "ok byte");
+            ASSERT_EQ(sim.Command(telemetry::testing::StandinCommand(
+                          {telemetry::testing::MemoryWrite::Byte, address,
+                           static_cast<double>(c.lamps)})),
+                      "ok byte");
         }
         std::string minimum, maximum;
         std::istringstream(c.thresholds) >> minimum >> maximum;
@@ -237,8 +148,8 @@ TEST(PanelBlackBox, WindowThresholdColoursLampsAndSettingsFileFollowSettingsAndS
 
 TEST(RolesBlackBox, ServersSendTheSimulatorsMemoryAndClientsShowItAsTheirOwnReading) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
-    Standin sim;
-    ASSERT_NO_FATAL_FAILURE(sim.Prepare());
+    core::testing::ChildProcess sim = Standin();
+    ASSERT_NO_FATAL_FAILURE(telemetry::testing::PrepareStandin(sim, 120s));
     const Path program = ProgramPath(), peer = Chosen("KERBVIEW_PEER", KERBVIEW_PROGRAM);
     std::vector<Path> builds{program};
     if (peer.filename() != program.filename()) builds.push_back(peer);
@@ -292,8 +203,8 @@ TEST(PanelBlackBox, LanguageAndUnitsChosenThroughTheWindowsMenuAreShownAndStored
     }
     const Path sender = Chosen("KERBVIEW_MENU_COMMAND", "");
     ASSERT_TRUE(std::filesystem::exists(sender)) << "no send-menu-command.exe: " << sender;
-    Standin sim;
-    ASSERT_NO_FATAL_FAILURE(sim.Prepare());
+    core::testing::ChildProcess sim = Standin();
+    ASSERT_NO_FATAL_FAILURE(telemetry::testing::PrepareStandin(sim, 120s));
     const Shot byMenu = TakeShot(program, Settings(0, 1001, 0), [&](ProgramUnderTest&) {
         QProcess send;
         const auto [tool, arguments] =

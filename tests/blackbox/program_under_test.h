@@ -5,6 +5,7 @@
 // loopback. The program is the one named by KERBVIEW_UNDER_TEST, else the build's own; a
 // Windows program (.exe) runs under Wine, which the test's environment provides.
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -18,6 +19,8 @@
 #include <utility>
 
 #include "core/temp_dir.h"
+#include "net/receive_buffer.h"
+#include "net/wire_format.h"
 
 namespace kerbview::blackbox {
 
@@ -83,26 +86,35 @@ public:
         return m_process.waitForStarted(10000);
     }
     bool Running() const { return m_process.state() == QProcess::Running; }
-    /// Waits for the program to end by itself, reading its standard error meanwhile; false
-    /// when it did not end in time or did not end well.
-    bool Finish(std::chrono::milliseconds timeout = 60s) {
+    /// Waits for the program to end by itself, reading its output meanwhile; its exit code, or
+    /// -1 when it did not end in time or crashed.
+    int ExitCode(std::chrono::milliseconds timeout = 60s) {
         for (auto end = Clock::now() + timeout; Running() && Clock::now() < end;) Pause(100ms);
-        return !Running() && m_process.exitStatus() == QProcess::NormalExit &&
-               m_process.exitCode() == 0;
+        return Running() || m_process.exitStatus() != QProcess::NormalExit ? -1
+                                                                           : m_process.exitCode();
     }
+    /// The process, for its environment and standard input before or while it runs.
+    QProcess& Process() { return m_process; }
     /// The folder the copy runs in, which holds its settings file.
     const std::filesystem::path& Folder() const { return m_folder.Path(); }
-    /// Waits until the standard error read so far holds text; false after the timeout.
+    /// Waits until the standard error read so far holds text; false after the timeout, or once
+    /// the program has ended without writing it.
     bool WaitForError(const std::string& text, std::chrono::milliseconds timeout = 30s) {
-        for (auto end = Clock::now() + timeout; Clock::now() < end; Pause(100ms)) {
-            if (ReadError().find(text) != std::string::npos) return true;
-        }
-        return ReadError().find(text) != std::string::npos;
+        return WaitFor(&ProgramUnderTest::ReadError, text, timeout);
+    }
+    /// The same for standard output.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout = 30s) {
+        return WaitFor(&ProgramUnderTest::ReadOutput, text, timeout);
     }
     /// Everything the program wrote on standard error so far.
     const std::string& ReadError() {
         m_err += m_process.readAllStandardError().toStdString();
         return m_err;
+    }
+    /// Everything the program wrote on standard output so far.
+    const std::string& ReadOutput() {
+        m_out += m_process.readAllStandardOutput().toStdString();
+        return m_out;
     }
     /// Lines of standard error read so far that hold text (all lines when text is empty).
     std::size_t ErrorLines(std::string_view text = {}) {
@@ -114,16 +126,76 @@ public:
     /// Lets time pass while the program's standard error is read, so that a program that
     /// writes much never waits for the pipe.
     void Pause(std::chrono::milliseconds time) {
-        for (auto end = Clock::now() + time; Clock::now() < end; ReadError()) {
+        for (auto end = Clock::now() + time; Clock::now() < end; ReadError(), ReadOutput()) {
             m_process.waitForReadyRead(20);
         }
     }
 
 private:
+    bool WaitFor(const std::string& (ProgramUnderTest::*read)(), const std::string& text,
+                 std::chrono::milliseconds timeout) {
+        for (auto end = Clock::now() + timeout; Running() && Clock::now() < end; Pause(100ms)) {
+            if ((this->*read)().find(text) != std::string::npos) return true;
+        }
+        return (this->*read)().find(text) != std::string::npos;
+    }
+
     core::testing::TempDir m_folder;
     std::filesystem::path m_copy;
     QProcess m_process;
+    std::string m_out;
     std::string m_err;
 };
+
+/// Whether the display (that of environment, when given) shows a window titled "Kerbview".
+inline bool KerbviewWindowShown(const QProcessEnvironment& environment = {}) {
+    QProcess tree;
+    if (!environment.isEmpty()) tree.setProcessEnvironment(environment);
+    tree.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
+    if (!tree.waitForFinished(10000)) return false;
+    for (const QByteArray& line : tree.readAllStandardOutput().split('\n')) {
+        if (!line.contains("\"Kerbview\": (")) continue;
+        QProcess window;
+        if (!environment.isEmpty()) window.setProcessEnvironment(environment);
+        window.start(QStringLiteral("xwininfo"), {"-id", line.trimmed().split(' ').front()});
+        if (window.waitForFinished(10000) &&
+            window.readAllStandardOutput().contains("IsViewable")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Connects to the server on port as its client until it ends, or only until the first
+/// telemetry when firstOnly (then within 60 s); the last snapshot it sent that names a car
+/// (read from the simulator's memory).
+inline telemetry::Snapshot ReadAsClient(ProgramUnderTest& server, quint16 port,
+                                        bool firstOnly = false) {
+    QTcpSocket socket;
+    net::ReceiveBuffer received;
+    telemetry::Snapshot read;
+    const auto end = Clock::now() + 60s;
+    while (server.Running() && !(firstOnly && (!read.CarName.empty() || Clock::now() > end))) {
+        if (socket.state() != QAbstractSocket::ConnectedState) {
+            socket.abort();
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (!socket.waitForConnected(500)) server.Pause(200ms);
+            continue;
+        }
+        socket.waitForReadyRead(50);
+        server.ReadError();
+        received.Feed(socket.readAll().toStdString(), [&](std::string_view packet) {
+            std::string body;
+            telemetry::Snapshot snapshot;
+            if (net::AcceptPacket(packet, body) &&
+                net::UnpackTelemetry(body, snapshot, [](std::string_view) {}) ==
+                    net::UnpackResult::Unpacked &&
+                !snapshot.CarName.empty()) {
+                read = snapshot;
+            }
+        });
+    }
+    return read;
+}
 
 }  // namespace kerbview::blackbox

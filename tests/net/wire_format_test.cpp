@@ -86,12 +86,9 @@ TEST(WireFormat, AcceptPacketHandlesEveryHeaderCase) {
         {packet, false, true, body.substr(1)},
         {packet + "000063junk", false, true, body.substr(1)},  // bytes beyond the first ignored
         {"000008" + std::string(1, '\0'), false, true, ""},    // smallest header
-        {"0062.5" + body, true, false, before},  // six digits, nothing else, as senders write
-        {"000007" + body, true, false, before},
-        {"abcdef" + body, true, false, before},
-        {"-00001" + body, true, false, before},
-        {"032768" + body, true, false, before},             // does not fit 16 bits
-        {"000063X" + body.substr(1), true, false, before},  // no NUL opens field 0
+        // Six digits and a NUL, nothing else, as senders write; the other malformed headers are
+        // ReceiveBuffer's table, which reads them with the same check.
+        {"0062.5" + body, true, false, before},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.data.substr(0, 6));

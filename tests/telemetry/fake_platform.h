@@ -176,6 +176,12 @@ struct LinkRecord {
         if (step.openFailure) failures.push_back(*step.openFailure);
         return step.running;
     }
+    /// Ticks until the link runs; the number of false ticks before it (limit at most).
+    int TicksUntilRunning(GameLink& link, int limit = 10000) {
+        int waited = 0;
+        while (!Tick(link) && waited < limit) ++waited;
+        return waited;
+    }
     void PassOver(GameLink& link) {
         if (const std::optional<std::uint32_t> processId = link.PassOverProcess()) {
             notTheSimulator.push_back(*processId);

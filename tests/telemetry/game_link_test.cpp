@@ -17,12 +17,7 @@ using testing::LinkRecord;
 struct LinkRig {
     explicit LinkRig(std::int16_t scanTime = 500) { link.SetScanTime(scanTime); }
 
-    // Ticks until the link returns true; the number of false ticks before it (10000 at most).
-    int TicksUntilRunning() {
-        int ticks = 0;
-        while (!Tick() && ticks < 10000) ++ticks;
-        return ticks;
-    }
+    int TicksUntilRunning() { return record.TicksUntilRunning(link); }
     bool Tick() { return record.Tick(link); }
 
     FakeWindowFinder windows;

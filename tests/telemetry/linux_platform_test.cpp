@@ -148,17 +148,14 @@ TEST(SimStandinIntegration, RealLinuxLayerPassesOverAnImpostorReadsExactValuesAn
     }));
     core::testing::ChildProcess sim(KERBVIEW_SIM_STANDIN, {});
     ASSERT_GT(sim.Pid(), 0u);
-    ASSERT_EQ(sim.ReadLine(30s), "ready");
-    ASSERT_EQ(sim.Command("pause"), "ok pause");
-    const auto command = [&](const std::string& line) { return sim.Command(line); };
-    ASSERT_NO_FATAL_FAILURE(testing::SendSession(command));
+    ASSERT_NO_FATAL_FAILURE(testing::PrepareStandin(sim, 30s));
 
     const std::string memPath = "/proc/" + std::to_string(sim.Pid()) + "/mem";
     core::ErrorReporter reporter;
     testing::LinkRecord record;
     GameLink link(*platform.windows, *platform.memory, reporter);
     link.SetScanTime(500);
-    EXPECT_EQ(testing::TicksUntilRunning(link, record), 7);
+    EXPECT_EQ(record.TicksUntilRunning(link, 20), 7);
     Snapshot nothing;
     ASSERT_EQ(Acquisition(link.Readers()).Acquire(nothing), AcquireResult::NothingRead);
     record.PassOver(link);
@@ -168,8 +165,8 @@ TEST(SimStandinIntegration, RealLinuxLayerPassesOverAnImpostorReadsExactValuesAn
         << (record.failures.empty() ? "" : record.failures[0]);
     EXPECT_EQ(DescriptorsOn(memPath), 1);
     testing::ExpectGraceReleaseAndReopen(
-        platform, link, record, command, [&] { return DescriptorsOn(memPath); },
-        [&] { sim.Wait(); });
+        platform, link, record, [&](const std::string& line) { return sim.Command(line); },
+        [&] { return DescriptorsOn(memPath); }, [&] { sim.Wait(); });
 #endif
 }
 

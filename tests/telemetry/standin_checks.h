@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "core/child_process.h"
 #include "fake_platform.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/game_link.h"
@@ -24,19 +25,14 @@ inline bool WaitFor(const std::function<bool()>& condition) {
     return false;
 }
 
-/// Ticks until the link runs; the number of false ticks before it (20 at most).
-inline int TicksUntilRunning(GameLink& link, LinkRecord& record) {
-    int waited = 0;
-    while (!record.Tick(link) && waited < 20) ++waited;
-    return waited;
-}
-
-/// Puts SessionWrites() into a stand-in through command (one command line in, the stand-in's
-/// answer out) and expects each write acknowledged.
-inline void SendSession(const std::function<std::string(const std::string&)>& command) {
+/// Waits up to readyWithin for a stand-in's "ready", pauses it and puts SessionWrites() into it,
+/// expecting each command acknowledged.
+inline void PrepareStandin(core::testing::ChildProcess& sim, std::chrono::seconds readyWithin) {
+    ASSERT_EQ(sim.ReadLine(readyWithin), "ready");
+    ASSERT_EQ(sim.Command("pause"), "ok pause");
     for (const MemoryWrite& write : SessionWrites()) {
         const std::string line = StandinCommand(write);
-        ASSERT_EQ(command(line), "ok " + line.substr(0, line.find(' ')));
+        ASSERT_EQ(sim.Command(line), "ok " + line.substr(0, line.find(' ')));
     }
 }
 
@@ -50,7 +46,7 @@ inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, LinkRe
         << "the stand-in's window was not found";
     EXPECT_EQ(platform.windows->WindowProcessId(window), processId);
     link.SetScanTime(500);
-    EXPECT_EQ(TicksUntilRunning(link, record), 7);
+    EXPECT_EQ(record.TicksUntilRunning(link, 20), 7);
     ASSERT_TRUE(link.HoldsProcessHandle());
     Acquisition acquisition(link.Readers());
     Snapshot got;
@@ -81,7 +77,7 @@ inline void ExpectGraceReleaseAndReopen(
 
     ASSERT_EQ(command("open"), "ok open");
     ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
-    EXPECT_EQ(TicksUntilRunning(link, record), 7);
+    EXPECT_EQ(record.TicksUntilRunning(link, 20), 7);
     EXPECT_TRUE(link.HoldsProcessHandle());
     EXPECT_EQ(command("quit"), "ok quit");
     waitForEnd();

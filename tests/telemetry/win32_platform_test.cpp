@@ -54,10 +54,7 @@ TEST(Win32StandinIntegration, FoundPastAnotherWindowReadsExactValuesAndLetsGo) {
     if (!DesktopAvailable()) GTEST_SKIP() << "no desktop for windows (Wine needs an X display)";
     Standin sim;
     ASSERT_NE(sim.Pid(), 0u) << "the stand-in did not start";
-    ASSERT_EQ(sim.ReadLine(60s), "ready");
-    ASSERT_EQ(sim.Command("pause"), "ok pause");
-    ASSERT_NO_FATAL_FAILURE(
-        testing::SendSession([&](const std::string& line) { return sim.Command(line); }));
+    ASSERT_NO_FATAL_FAILURE(testing::PrepareStandin(sim, 60s));
     const HWND own = ::CreateWindowExW(0, L"STATIC", L"RACE 07", WS_POPUP, 0, 0, 8, 8, nullptr,
                                        nullptr, nullptr, nullptr);
     ::SetWindowPos(own, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

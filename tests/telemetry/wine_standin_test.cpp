@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <string>
 
-#include "core/child_process.h"
 #include "standin_checks.h"
 
 namespace kerbview::telemetry {
@@ -48,10 +47,7 @@ TEST(WineStandinIntegration, LinuxLayerFindsTheWineWindowAndReadsExactValues) {
 
     core::testing::ChildProcess sim(KERBVIEW_WINE, {standin.string()});
     ASSERT_NE(sim.Pid(), 0u);
-    ASSERT_EQ(sim.ReadLine(120s), "ready");
-    ASSERT_EQ(sim.Command("pause"), "ok pause");
-    ASSERT_NO_FATAL_FAILURE(
-        testing::SendSession([&](const std::string& line) { return sim.Command(line); }));
+    ASSERT_NO_FATAL_FAILURE(testing::PrepareStandin(sim, 120s));
 
     // Wine names the Unix process that runs the program in _NET_WM_PID.
     Platform platform = MakePlatform();
