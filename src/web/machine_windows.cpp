@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The machine's names and the listening socket's rules on Windows.
+#include <winsock2.h>
+// After winsock2.h, whose types they use.
 #include <iphlpapi.h>
 #include <windows.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <vector>
 

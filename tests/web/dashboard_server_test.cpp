@@ -193,7 +193,7 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     DashboardServer server(loop.host, TestOptions());
     ASSERT_TRUE(server.Serve(model, 0, 0)) << server.Failure().error;
     const std::string big(100 * 1024, 'a');
-    const std::string host = "Host: 127.0.0.1\r\n";
+    const std::string host = "Host: 127.0.0.1\r\n", port = std::to_string(server.Port());
     const std::string upgrade = "GET /feed HTTP/1.1\r\n" + host + "Upgrade: websocket\r\n";
     struct Case {
         std::string request;
@@ -204,6 +204,8 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     // to it, and hostile requests leave nothing behind.
     const Case cases[] = {
         {"GET /dashboard.css HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", false},
+        {"GET / HTTP/1.1\r\nHost: localhost:" + port + "\r\n\r\n", "HTTP/1.1 200", false},
+        {"GET / HTTP/1.1\r\nHost: " + MachineHostName() + "\r\n\r\n", "HTTP/1.1 200", false},
         {"GET /picture/Image1 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", false},
         {"GET /picture/Image2 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404", false},  // none
         {"GET /Kerbview.ini HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404", false},
@@ -299,6 +301,12 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     RawClient page(loop, server.Port(), "GET / HTTP/1.1\r\n" + host + "\r\n");
     EXPECT_TRUE(
         loop.Spin([&] { return page.s->received.find("</html>") != std::string::npos; }, 2000));
+}
+
+TEST(DashboardServer, TheMachineHasANameAndItsLoopbackAddress) {
+    EXPECT_FALSE(MachineHostName().empty());
+    const std::vector<std::string> addresses = MachineIpv4Addresses();
+    EXPECT_NE(std::find(addresses.begin(), addresses.end(), "127.0.0.1"), addresses.end());
 }
 
 TEST(DashboardServer, BrowsersAreBoundedAndOneThatStopsReadingIsDroppedWithoutPilingUp) {
