@@ -193,7 +193,7 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     DashboardServer server(loop.host, TestOptions());
     ASSERT_TRUE(server.Serve(model, 0, 0)) << server.Failure().error;
     const std::string big(100 * 1024, 'a');
-    const std::string host = "Host: 127.0.0.1\r\n", port = std::to_string(server.Port());
+    const std::string host = "Host: 127.0.0.1\r\n", portText = std::to_string(server.Port());
     const std::string upgrade = "GET /feed HTTP/1.1\r\n" + host + "Upgrade: websocket\r\n";
     struct Case {
         std::string request;
@@ -204,7 +204,7 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     // to it, and hostile requests leave nothing behind.
     const Case cases[] = {
         {"GET /dashboard.css HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", false},
-        {"GET / HTTP/1.1\r\nHost: localhost:" + port + "\r\n\r\n", "HTTP/1.1 200", false},
+        {"GET / HTTP/1.1\r\nHost: localhost:" + portText + "\r\n\r\n", "HTTP/1.1 200", false},
         {"GET / HTTP/1.1\r\nHost: " + MachineHostName() + "\r\n\r\n", "HTTP/1.1 200", false},
         {"GET /picture/Image1 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", false},
         {"GET /picture/Image2 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404", false},  // none
@@ -303,6 +303,10 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     RawClient page(loop, server.Port(), "GET / HTTP/1.1\r\n" + host + "\r\n");
     EXPECT_TRUE(
         loop.Spin([&] { return page.s->received.find("</html>") != std::string::npos; }, 2000));
+    // Served again at once on its port, although connections it closed are still closing.
+    const std::uint16_t port = server.Port();
+    server.Stop();
+    EXPECT_TRUE(server.Serve(model, 0, port)) << server.Failure().error;
 }
 
 TEST(DashboardServer, TheMachineHasANameAndItsLoopbackAddress) {
