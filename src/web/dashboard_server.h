@@ -80,7 +80,8 @@ public:
     ServeFailure Failure() const override;
     std::vector<std::string> Addresses() const override;
 
-    /// Runs the I/O that is ready and publishes the feed when it is due; never blocks.
+    /// Runs the I/O that is ready and publishes the feed when it is due; never blocks. What a
+    /// browser or client does is never an error here: only what allocation throws leaves it.
     void Poll();
 
     /// Browsers on the feed.
