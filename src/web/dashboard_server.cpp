@@ -14,6 +14,7 @@
 #include <deque>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <utility>
 
 #include "web/listen_port.h"
@@ -263,7 +264,13 @@ void Connection::ParseRequests() {
         const bool hadHead = m_parser->is_header_done();
         const std::string_view raw = View(m_in);
         ErrorCode ec;
-        const std::size_t used = m_parser->put(m_in.data(), ec);
+        std::size_t used = 0;
+        try {
+            used = m_parser->put(m_in.data(), ec);
+        } catch (const std::length_error&) {
+            Close();  // a field longer than Beast keeps: does not fit either
+            return;
+        }
         if (!hadHead && m_parser->is_header_done()) m_crlfLines = HeadLinesEndInCrLf(raw);
         m_in.consume(used);
         if (ec == http::error::need_more) return;
