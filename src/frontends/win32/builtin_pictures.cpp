@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <initializer_list>
 #include <vector>
 
@@ -164,6 +165,44 @@ void PaintLogo(HDC dc, const RECT& f) {
         ::SelectObject(dc, old);
         ::DeleteObject(font);
     }
+}
+
+Dib BuiltinPicture(panel::Element e, int width, int height) {
+    if (e != panel::Element::Image1 && e != panel::Element::Picture1) return {};
+    // GDI draws no alpha: the picture is drawn over black and over white, and how far a pixel
+    // moved with the background tells how much of it shows through. Over black, the colour is
+    // already the premultiplied one.
+    Dib overBlack(width, height);
+    Dib overWhite(width, height);
+    if (!overBlack || !overWhite) return {};
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    const RECT frame{0, 0, width, height};
+    for (Dib* dib : {&overBlack, &overWhite}) {
+        const HGDIOBJ old = ::SelectObject(dc, dib->bitmap);
+        ::FillRect(
+            dc, &frame,
+            static_cast<HBRUSH>(::GetStockObject(dib == &overBlack ? BLACK_BRUSH : WHITE_BRUSH)));
+        if (e == panel::Element::Image1) {
+            PaintCarTopView(dc, frame);
+        } else {
+            PaintLogo(dc, frame);
+        }
+        ::SelectObject(dc, old);
+    }
+    ::DeleteDC(dc);
+    ::GdiFlush();
+    auto* black = static_cast<BYTE*>(overBlack.bits);
+    const auto* white = static_cast<const BYTE*>(overWhite.bits);
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        BYTE* p = black + i * 4;
+        const BYTE* q = white + i * 4;
+        const int through = ((q[0] - p[0]) + (q[1] - p[1]) + (q[2] - p[2])) / 3;
+        const auto alpha = static_cast<BYTE>(std::clamp(255 - through, 0, 255));
+        for (int c = 0; c < 3; ++c) p[c] = std::min(p[c], alpha);
+        p[3] = alpha;
+    }
+    return overBlack;
 }
 
 }  // namespace kerbview::win32

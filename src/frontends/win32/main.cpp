@@ -20,12 +20,13 @@
 #include "app/startup.h"
 #include "core/path_text.h"
 #include "core/settings.h"
+#include "frontends/win32/dashboard_host.h"
 #include "frontends/win32/side_windows.h"
 #include "frontends/win32/wide_text.h"
 #include "frontends/win32/win32_front_end.h"
 #include "frontends/win32/winsock_socket.h"
 #include "telemetry/platform.h"
-#include "web/no_dashboard.h"
+#include "web/dashboard_server.h"
 
 namespace {
 
@@ -117,11 +118,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int status = 0;
     {
         // Everything is made here, in one go: the main window's two sockets and the web
-        // dashboard, the program over them, and the Win32 side that shows it. Destroyed in the
-        // reverse order.
+        // dashboard on what this front end lends it, the program over them, and the Win32 side
+        // that shows it. Destroyed in the reverse order.
         win32::WinsockSocket tcpServer;
         win32::WinsockSocket tcpClient;
-        web::NoDashboard dashboard;
+        win32::DashboardHost dashboardHost;
+        web::DashboardServer dashboard(dashboardHost);
         app::Program program(startup.settings.path, LocaleDecimalSeparator(),
                              telemetry::MakePlatform(), {tcpServer, tcpClient}, dashboard);
         win32::Win32FrontEnd frontEnd(program, instance);

@@ -90,8 +90,6 @@ void Kerbview_Form::BuildMenus() {
     UINT position = 0;
     for (const panel::MenuInfo& info : panel::MenuCatalogue()) {
         const auto i = static_cast<std::size_t>(info.menu);
-        // The web dashboard is not served by this front end.
-        if (info.menu == panel::Menu::WebDashboard) continue;
         const auto id = static_cast<UINT_PTR>(MenuCommand(info.menu));
         if (info.topLevel) {
             // A top-level item with no items under it (AcercaDe) is clicked directly.
@@ -120,7 +118,7 @@ void Kerbview_Form::SyncMenus() {
     bool changed = false;
     for (std::size_t i = 0; i < panel::kMenuCount; ++i) {
         const auto m = static_cast<panel::Menu>(i);
-        if (m_menuOwner[i] == nullptr || (m_menusSynced && !changes.menus[i])) continue;
+        if (m_menusSynced && !changes.menus[i]) continue;
         const panel::MenuState& s = model.MenuAt(m);
         std::wstring caption = Wide(s.caption);
         MENUITEMINFOW item{};

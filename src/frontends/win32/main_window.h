@@ -82,7 +82,7 @@ private:
     PanelPainter m_view;
     std::function<void()> m_onSync;
     HMENU m_menu = nullptr;
-    // The menu holding each item and the item's place in it; null for an item left out.
+    // The menu holding each item and the item's place in it.
     std::array<HMENU, panel::kMenuCount> m_menuOwner{};
     std::array<UINT, panel::kMenuCount> m_menuPosition{};
     std::uint64_t m_menusSeen = 0;

@@ -262,8 +262,8 @@ COLORREF PanelPainter::Colour(core::ColourNumber c, bool& drawn) const {
     const panel::DecodedColour d = panel::DecodeColour(c);
     drawn = true;
     switch (d.kind) {
-        case panel::ColourKind::WindowText: return ::GetSysColor(COLOR_WINDOWTEXT);
-        case panel::ColourKind::Highlight: return ::GetSysColor(COLOR_HIGHLIGHT);
+        case panel::ColourKind::WindowText: return PanelSystemColours{}.windowText;
+        case panel::ColourKind::Highlight: return PanelSystemColours{}.highlight;
         case panel::ColourKind::None: drawn = false; return 0;
         case panel::ColourKind::Plain: break;
     }
@@ -546,11 +546,12 @@ void PanelPainter::PaintLamp(panel::Element e) {
     RECT inner = r;
     ::InflateRect(&inner, -2, -2);
     const HGDIOBJ old = ::SelectObject(m_backDc, Font(e, text.pixels));
+    const PanelSystemColours colours;
     if (m_model[e].enabled) {
-        Text(m_backDc, x, y, inner, text.text, ::GetSysColor(COLOR_BTNTEXT));
+        Text(m_backDc, x, y, inner, text.text, colours.lampText);
     } else {
-        Text(m_backDc, x + 1, y + 1, inner, text.text, ::GetSysColor(COLOR_3DHILIGHT));
-        Text(m_backDc, x, y, inner, text.text, ::GetSysColor(COLOR_GRAYTEXT));
+        Text(m_backDc, x + 1, y + 1, inner, text.text, colours.lampDarkEtch);
+        Text(m_backDc, x, y, inner, text.text, colours.lampDarkText);
     }
     ::SelectObject(m_backDc, old);
 }

@@ -24,6 +24,18 @@
 
 namespace kerbview::win32 {
 
+/// The desktop's colours the panel is painted with, read now: for the system colour numbers
+/// (window text, highlight) and for the lamps, which are push buttons (DrawFrameControl fills
+/// the face with COLOR_BTNFACE; a lit lamp's text, a dark lamp's greyed text and its etch).
+struct PanelSystemColours {
+    COLORREF windowText = ::GetSysColor(COLOR_WINDOWTEXT);
+    COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    COLORREF lampFace = ::GetSysColor(COLOR_BTNFACE);
+    COLORREF lampText = ::GetSysColor(COLOR_BTNTEXT);
+    COLORREF lampDarkText = ::GetSysColor(COLOR_GRAYTEXT);
+    COLORREF lampDarkEtch = ::GetSysColor(COLOR_3DHILIGHT);
+};
+
 /// The main panel painted with GDI on the main window's client area, showing a PanelModel:
 /// every element drawn from the model's state of the moment it is painted, at its place in
 /// twips turned into the window's pixels by its DPI, in the catalogue's stacking order, from a

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/win32/wic_pictures.h"
 
+#include <objbase.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -108,6 +110,17 @@ WicPictures::~WicPictures() {
 }
 
 std::shared_ptr<Picture> WicPictures::Decode(const std::filesystem::path& file) const {
+    return Load(file, 0, 0);
+}
+
+std::shared_ptr<Picture> WicPictures::DecodeWithin(const std::filesystem::path& file, int maxWidth,
+                                                   int maxHeight) const {
+    if (maxWidth < 1 || maxHeight < 1) return nullptr;
+    return Load(file, maxWidth, maxHeight);
+}
+
+std::shared_ptr<Picture> WicPictures::Load(const std::filesystem::path& file, int maxWidth,
+                                           int maxHeight) const {
     if (m_factory == nullptr) return nullptr;
     Com<IWICBitmapDecoder> decoder;
     if (FAILED(m_factory->CreateDecoderFromFilename(
@@ -116,11 +129,35 @@ std::shared_ptr<Picture> WicPictures::Decode(const std::filesystem::path& file) 
     }
     Com<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.Out()))) return nullptr;
+    UINT w = 0;
+    UINT h = 0;
+    if (FAILED(frame->GetSize(&w, &h)) || w == 0 || h == 0) return nullptr;
+    IWICBitmapSource* source = frame.Get();
+    // A scaler placed right after the decoder has the codec scale as it decodes (a JPEG decoder
+    // by 1/2, 1/4 or 1/8) before it scales the rest of the way.
+    Com<IWICBitmapScaler> scaler;
+    if (maxWidth > 0 && (w > static_cast<UINT>(maxWidth) || h > static_cast<UINT>(maxHeight))) {
+        const auto mw = static_cast<std::uint64_t>(maxWidth);
+        const auto mh = static_cast<std::uint64_t>(maxHeight);
+        std::uint64_t sw = mh * w / h;
+        std::uint64_t sh = mh;
+        if (sw > mw) {
+            sw = mw;
+            sh = mw * h / w;
+        }
+        if (FAILED(m_factory->CreateBitmapScaler(scaler.Out())) ||
+            FAILED(scaler->Initialize(frame.Get(),
+                                      static_cast<UINT>(std::max<std::uint64_t>(1, sw)),
+                                      static_cast<UINT>(std::max<std::uint64_t>(1, sh)),
+                                      WICBitmapInterpolationModeFant))) {
+            return nullptr;
+        }
+        source = scaler.Get();
+    }
     Com<IWICFormatConverter> converter;
     if (FAILED(m_factory->CreateFormatConverter(converter.Out())) ||
-        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom))) {
+        FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
         return nullptr;
     }
     // Decoded in full here, so that a truncated file fails now rather than when drawn.
@@ -129,9 +166,21 @@ std::shared_ptr<Picture> WicPictures::Decode(const std::filesystem::path& file) 
                                                  bitmap.Out()))) {
         return nullptr;
     }
-    UINT w = 0;
-    UINT h = 0;
     if (FAILED(bitmap->GetSize(&w, &h)) || w == 0 || h == 0) return nullptr;
+    return std::make_shared<Picture>(bitmap.Take());
+}
+
+std::shared_ptr<Picture> WicPictures::FromDib(const Dib& dib) const {
+    if (m_factory == nullptr || !dib) return nullptr;
+    ::GdiFlush();
+    const UINT stride = static_cast<UINT>(dib.width) * 4;
+    Com<IWICBitmap> bitmap;
+    if (FAILED(m_factory->CreateBitmapFromMemory(
+            static_cast<UINT>(dib.width), static_cast<UINT>(dib.height),
+            GUID_WICPixelFormat32bppPBGRA, stride, stride * static_cast<UINT>(dib.height),
+            static_cast<BYTE*>(dib.bits), bitmap.Out()))) {
+        return nullptr;
+    }
     return std::make_shared<Picture>(bitmap.Take());
 }
 
@@ -158,28 +207,78 @@ bool WicPictures::SavePng(const Dib& dib, const std::filesystem::path& file) con
     ::GdiFlush();
     const UINT stride = static_cast<UINT>(dib.width) * 4;
     Com<IWICBitmap> source;
-    if (FAILED(m_factory->CreateBitmapFromMemory(
-            static_cast<UINT>(dib.width), static_cast<UINT>(dib.height),
-            GUID_WICPixelFormat32bppBGR, stride, stride * static_cast<UINT>(dib.height),
-            static_cast<BYTE*>(dib.bits), source.Out()))) {
-        return false;
-    }
     Com<IWICStream> stream;
+    return SUCCEEDED(m_factory->CreateBitmapFromMemory(
+               static_cast<UINT>(dib.width), static_cast<UINT>(dib.height),
+               GUID_WICPixelFormat32bppBGR, stride, stride * static_cast<UINT>(dib.height),
+               static_cast<BYTE*>(dib.bits), source.Out())) &&
+           SUCCEEDED(m_factory->CreateStream(stream.Out())) &&
+           SUCCEEDED(stream->InitializeFromFilename(file.c_str(), GENERIC_WRITE)) &&
+           Encode(source.Get(), dib.width, dib.height, stream.Get(), GUID_ContainerFormatPng,
+                  GUID_WICPixelFormat24bppBGR, -1);
+}
+
+std::string WicPictures::EncodePng(const Picture& picture) const {
+    // PNG holds straight, not premultiplied, alpha.
+    return EncodeToBytes(picture, GUID_ContainerFormatPng, GUID_WICPixelFormat32bppBGRA, -1);
+}
+
+std::string WicPictures::EncodeJpeg(const Picture& picture, float quality) const {
+    return EncodeToBytes(picture, GUID_ContainerFormatJpeg, GUID_WICPixelFormat24bppBGR, quality);
+}
+
+std::string WicPictures::EncodeToBytes(const Picture& picture, const GUID& container,
+                                       const GUID& format, float quality) const {
+    Com<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Out())) ||
+        !Encode(picture.Bitmap(), picture.Width(), picture.Height(), stream.Get(), container,
+                format, quality)) {
+        return {};
+    }
+    STATSTG stat{};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart > 0x7FFFFFFF) {
+        return {};
+    }
+    std::string bytes(static_cast<std::size_t>(stat.cbSize.QuadPart), '\0');
+    ULONG read = 0;
+    if (FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr)) ||
+        FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) ||
+        read != bytes.size()) {
+        return {};
+    }
+    return bytes;
+}
+
+bool WicPictures::Encode(IWICBitmapSource* source, int width, int height, IStream* stream,
+                         const GUID& container, GUID format, float quality) const {
     Com<IWICBitmapEncoder> encoder;
     Com<IWICBitmapFrameEncode> frame;
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    const bool written =
-        SUCCEEDED(m_factory->CreateStream(stream.Out())) &&
-        SUCCEEDED(stream->InitializeFromFilename(file.c_str(), GENERIC_WRITE)) &&
-        SUCCEEDED(m_factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out())) &&
-        SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(frame.Out(), nullptr)) &&
-        SUCCEEDED(frame->Initialize(nullptr)) &&
-        SUCCEEDED(frame->SetSize(static_cast<UINT>(dib.width), static_cast<UINT>(dib.height))) &&
-        SUCCEEDED(frame->SetPixelFormat(&format)) &&
-        SUCCEEDED(frame->WriteSource(source.Get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
-        SUCCEEDED(encoder->Commit());
-    return written;
+    Com<IPropertyBag2> options;
+    if (m_factory == nullptr ||
+        FAILED(m_factory->CreateEncoder(container, nullptr, encoder.Out())) ||
+        FAILED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(frame.Out(), options.Out()))) {
+        return false;
+    }
+    if (quality >= 0 && options) {
+        PROPBAG2 option{};
+        option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
+        VARIANT value{};
+        V_VT(&value) = VT_R4;
+        V_R4(&value) = quality;
+        if (FAILED(options->Write(1, &option, &value))) return false;
+    }
+    // The encoder may take another format than the one asked for: the pixels are converted to
+    // the one it takes.
+    Com<IWICFormatConverter> converter;
+    return SUCCEEDED(frame->Initialize(options.Get())) &&
+           SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
+           SUCCEEDED(frame->SetPixelFormat(&format)) &&
+           SUCCEEDED(m_factory->CreateFormatConverter(converter.Out())) &&
+           SUCCEEDED(converter->Initialize(source, format, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                           WICBitmapPaletteTypeCustom)) &&
+           SUCCEEDED(frame->WriteSource(converter.Get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
+           SUCCEEDED(encoder->Commit());
 }
 
 }  // namespace kerbview::win32

@@ -5,9 +5,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 struct IWICImagingFactory;
 struct IWICBitmap;
+struct IWICBitmapSource;
+struct IStream;
 
 namespace kerbview::win32 {
 
@@ -59,14 +62,35 @@ public:
     /// The first frame of the picture in file; null when the file is missing, empty, truncated
     /// or not a picture. Never shows a message.
     std::shared_ptr<Picture> Decode(const std::filesystem::path& file) const;
+    /// The same, made smaller as it is decoded when it is larger than maxWidth x maxHeight: the
+    /// largest size within them with its proportions kept. A JPEG decoder scales while it
+    /// decodes, so a huge photograph is never held whole.
+    std::shared_ptr<Picture> DecodeWithin(const std::filesystem::path& file, int maxWidth,
+                                          int maxHeight) const;
+    /// A copy of the pixels of a 32-bit premultiplied DIB section as a picture; null when WIC
+    /// fails.
+    std::shared_ptr<Picture> FromDib(const Dib& dib) const;
     /// The picture stretched to width x height pixels (smoothly), as a DIB section; empty when
     /// either side is below 1 or WIC fails.
     Dib Scaled(const Picture& picture, int width, int height) const;
     /// Saves the pixels of a 32-bit top-down DIB section as a PNG file (opaque); false when it
     /// could not be written.
     bool SavePng(const Dib& dib, const std::filesystem::path& file) const;
+    /// The picture as the bytes of a PNG file, its transparency kept; empty when WIC fails.
+    std::string EncodePng(const Picture& picture) const;
+    /// The picture as the bytes of a JPEG file (opaque) of quality 0 to 1; empty when WIC fails.
+    std::string EncodeJpeg(const Picture& picture, float quality) const;
 
 private:
+    std::shared_ptr<Picture> Load(const std::filesystem::path& file, int maxWidth,
+                                  int maxHeight) const;
+    /// Encodes source (width x height) into stream as container, converted to format or to the
+    /// encoder's nearest; quality is set when not negative.
+    bool Encode(IWICBitmapSource* source, int width, int height, IStream* stream,
+                const GUID& container, GUID format, float quality) const;
+    std::string EncodeToBytes(const Picture& picture, const GUID& container, const GUID& format,
+                              float quality) const;
+
     IWICImagingFactory* m_factory = nullptr;
 };
 
