@@ -204,6 +204,7 @@ stage_soak() {
 # The Debian package of the programs of build/: made by CPack, checked by lintian (any error
 # fails; warnings are listed), its desktop entry and metainfo validated, unpacked into a
 # scratch folder, and the unpacked program asked for its version, which must be the package's.
+# Qt's HTTP and WebSocket libraries must not be among its dependencies.
 stage_package() {
   [ -x build/kerbview ] || return 1
   rm -f build/kerbview_*.deb
@@ -216,6 +217,11 @@ stage_package() {
   [ -f "$deb" ] || return 1
   echo "$deb: Depends: $(dpkg-deb -f "$deb" Depends)"
   local status=0
+  # The dashboard is served by the program's own server, not by Qt's HTTP or WebSocket modules.
+  if dpkg-deb -f "$deb" Depends | grep -E -q 'libqt6(httpserver|websockets)'; then
+    echo "the package depends on Qt's HTTP or WebSocket library"
+    status=1
+  fi
   lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1 | grep -v 'root privileges' |
     tee "$work/lintian.log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1

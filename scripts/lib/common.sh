@@ -7,8 +7,8 @@
 
 KERBVIEW_PACKAGES=(
   build-essential cmake pkg-config qt6-base-dev libgl-dev
-  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium python3
-  libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+  libboost-dev libqrencode-dev chromium python3
+  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   xvfb x11-utils xauth
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core

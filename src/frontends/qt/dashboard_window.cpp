@@ -4,7 +4,6 @@
 #include <qrencode.h>
 
 #include <QButtonGroup>
-#include <QNetworkInterface>
 #include <QPainter>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -39,19 +38,6 @@ QImage QrCode(const QByteArray& text, int moduleSize) {
         }
     }
     return image;
-}
-
-std::vector<std::string> MachineIpv4Addresses() {
-    std::vector<std::string> addresses;
-    for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
-        if (!iface.flags().testFlag(QNetworkInterface::IsUp)) continue;
-        for (const QNetworkAddressEntry& entry : iface.addressEntries()) {
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol) {
-                addresses.push_back(entry.ip().toString().toStdString());
-            }
-        }
-    }
-    return addresses;
 }
 
 DashboardWindow::DashboardWindow(const std::string& title, const std::vector<std::string>& urls,

@@ -14,10 +14,6 @@ namespace kerbview::qt {
 /// modules that readers need. A null image when text is too long for a code.
 QImage QrCode(const QByteArray& text, int moduleSize);
 
-/// Every IPv4 address of the machine's network interfaces that are up, loopback included (the
-/// caller filters), in the order the system lists them.
-std::vector<std::string> MachineIpv4Addresses();
-
 /// The small window that tells how to open the dashboard: the addresses to type and, for a
 /// phone's camera, the QR code of the one chosen (the first at opening); or, when the dashboard
 /// could not be served, why. Not modal.

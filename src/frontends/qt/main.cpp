@@ -12,12 +12,13 @@
 #include "core/path_text.h"
 #include "core/settings.h"
 #include "frontends/qt/child_watch.h"
-#include "frontends/qt/dashboard_server.h"
+#include "frontends/qt/dashboard_host.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_message_log.h"
 #include "frontends/qt/qt_socket.h"
 #include "frontends/qt/screenshots.h"
 #include "telemetry/platform.h"
+#include "web/dashboard_server.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ int main(int argc, char* argv[]) {
     // the program over them, and the toolkit side that shows it. Destroyed in the reverse order.
     qt::QtSocket tcpServer;
     qt::QtSocket tcpClient;
-    qt::QtDashboard dashboard;
+    qt::DashboardHost dashboardHost;
+    web::DashboardServer dashboard(dashboardHost);
     app::Program program(startup.settings.path, LocaleDecimalSeparator(), telemetry::MakePlatform(),
                          {tcpServer, tcpClient}, dashboard);
     qt::QtFrontEnd frontEnd(program);

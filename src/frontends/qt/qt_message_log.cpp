@@ -40,7 +40,7 @@ void QtMessageLog::Handle(QtMsgType type, const QMessageLogContext& context, con
         return;
     }
     const QString category = QString::fromLatin1(context.category ? context.category : "default");
-    // "Kerbview: Qt: ..." for the toolkit's plain warnings, "Kerbview: qt.httpserver: ..." for
+    // "Kerbview: Qt: ..." for the toolkit's plain warnings, "Kerbview: qt.qpa.xcb: ..." for
     // those of a named category.
     const QString line = (category == QLatin1String("default") ? QStringLiteral("Qt") : category) +
                          QStringLiteral(": ") + text;

@@ -3,13 +3,15 @@
 // Chromium (driven over its DevTools protocol): the page shows what the panel model holds.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QWebSocket>
 
 #include <cstdlib>
 #include <map>
@@ -17,7 +19,7 @@
 
 #include "app/app_fixture.h"
 #include "core/text_encoding.h"
-#include "frontends/qt/dashboard_server.h"
+#include "frontends/qt/dashboard_host.h"
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_test_helpers.h"
@@ -30,33 +32,36 @@ namespace {
 using panel::Element;
 using testing::Spin;
 
-// Headless Chromium showing one page, driven by its DevTools protocol over a WebSocket on
-// 127.0.0.1, whose port and path it writes to a file in its profile folder.
+// Headless Chromium showing one page, driven by its DevTools protocol over a pair of pipes
+// (its descriptors 3 and 4), one JSON message after another, each ended by a NUL.
 class Chromium {
 public:
     Chromium(const QString& binary, const QString& profile) {
-        QObject::connect(&m_devtools, &QWebSocket::textMessageReceived, [this](const QString& m) {
-            const QJsonObject message = QJsonDocument::fromJson(m.toUtf8()).object();
-            if (message.contains("id")) m_answers[message["id"].toInt()] = message["result"];
+        int toBrowser[2] = {-1, -1}, fromBrowser[2] = {-1, -1};
+        if (::pipe(toBrowser) != 0 || ::pipe(fromBrowser) != 0) return;
+        m_process.setChildProcessModifier([toBrowser, fromBrowser] {
+            // Moved out of the way first: either end may already be descriptor 3 or 4.
+            const int in = ::fcntl(toBrowser[0], F_DUPFD, 10);
+            const int out = ::fcntl(fromBrowser[1], F_DUPFD, 10);
+            ::dup2(in, 3);
+            ::dup2(out, 4);
         });
         m_process.setStandardErrorFile(QProcess::nullDevice());  // it complains of the D-Bus
         m_process.start(binary, {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                                  "--no-first-run", "--disable-background-networking",
                                  "--disable-component-update", "--disable-sync",
-                                 "--user-data-dir=" + profile, "--remote-debugging-port=0"});
-        QList<QByteArray> address;
-        Spin([&] {
-            QFile file(profile + "/DevToolsActivePort");
-            return file.open(QIODevice::ReadOnly) &&
-                   (address = file.readAll().split('\n')).size() > 1 && !address[1].isEmpty();
-        });
-        if (address.size() < 2) return;
-        m_devtools.open(QUrl(QString::fromLatin1("ws://127.0.0.1:" + address[0] + address[1])));
-        Spin([&] { return m_devtools.state() == QAbstractSocket::ConnectedState; });
+                                 "--user-data-dir=" + profile, "--remote-debugging-pipe"});
+        ::close(toBrowser[0]);
+        ::close(fromBrowser[1]);
+        m_commands = toBrowser[1];
+        m_answers = fromBrowser[0];
+        ::fcntl(m_answers, F_SETFL, ::fcntl(m_answers, F_GETFL) | O_NONBLOCK);
     }
     ~Chromium() {
         m_process.terminate();
         m_process.waitForFinished();
+        if (m_commands >= 0) ::close(m_commands);
+        if (m_answers >= 0) ::close(m_answers);
     }
     // Opens url in a page of a phone's size held sideways; false without a DevTools session.
     bool Open(const QString& url) {
@@ -80,14 +85,27 @@ private:
     QJsonObject Call(const QString& method, const QJsonObject& params) {
         QJsonObject command{{"id", ++m_id}, {"method", method}, {"params", params}};
         if (!m_session.isEmpty()) command["sessionId"] = m_session;
-        m_devtools.sendTextMessage(QJsonDocument(command).toJson(QJsonDocument::Compact));
-        Spin([&] { return m_answers.contains(m_id); }, 20000);
-        return m_answers[m_id].toObject();
+        const QByteArray bytes = QJsonDocument(command).toJson(QJsonDocument::Compact) + '\0';
+        if (m_commands < 0 || ::write(m_commands, bytes.constData(), bytes.size()) != bytes.size())
+            return {};
+        Spin([&] { return Read(); }, 20000);
+        return m_result.value(m_id).toObject();
+    }
+    // Takes what the browser wrote; true once the answer to the last command is in.
+    bool Read() {
+        char chunk[65536];
+        for (ssize_t n; (n = ::read(m_answers, chunk, sizeof chunk)) > 0;) m_pending.append(chunk, n);
+        for (qsizetype end; (end = m_pending.indexOf('\0')) >= 0; m_pending.remove(0, end + 1)) {
+            const QJsonObject message = QJsonDocument::fromJson(m_pending.left(end)).object();
+            if (message.contains("id")) m_result[message["id"].toInt()] = message["result"];
+        }
+        return m_result.contains(m_id);
     }
 
     QProcess m_process;
-    QWebSocket m_devtools;
-    std::map<int, QJsonValue> m_answers;
+    int m_commands = -1, m_answers = -1;
+    QByteArray m_pending;
+    QMap<int, QJsonValue> m_result;
     int m_id = 0;
     QString m_session;
 };
@@ -132,9 +150,10 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
 
     net::test::FakeSocket server, client;
     std::ostringstream errors;
-    qt::DashboardOptions options;
-    options.address = QHostAddress::LocalHost;
-    qt::QtDashboard dashboard(options);
+    web::DashboardOptions options;
+    options.address = "127.0.0.1";
+    qt::DashboardHost host;
+    web::DashboardServer dashboard(host, options);
     Program program(folder.Path(), '.', telemetry::MakePlatform(), {server, client}, dashboard,
                     errors);
     qt::QtFrontEnd frontEnd(program);
