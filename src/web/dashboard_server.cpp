@@ -485,8 +485,9 @@ bool Listener::Listen(std::uint16_t port, ServeFailure& failure) {
     const asio::ip::address_v4 address = asio::ip::make_address_v4(m_options.address, ec);
     const tcp::endpoint endpoint(address, port);
     if (!ec) m_acceptor.open(endpoint.protocol(), ec);
-    if (!ec) {
-        if (const int error = SharePortAsListener(m_acceptor.native_handle()); error != 0) {
+    for (const auto rule : {SharePortAsListener, KeepFromChildProcesses}) {
+        if (ec) break;
+        if (const int error = rule(m_acceptor.native_handle()); error != 0) {
             ec.assign(error, boost::system::system_category());
         }
     }
@@ -514,6 +515,7 @@ void Listener::Accept() {
         } else {
             ErrorCode ignored;
             socket.set_option(asio::socket_base::send_buffer_size(kSystemSendBuffer), ignored);
+            KeepFromChildProcesses(socket.native_handle());
             auto c = std::make_shared<Connection>(*this, std::move(socket),
                                                   m_options.maxRequestBytes, m_options.pacing);
             m_connections.push_back(c);

@@ -14,6 +14,11 @@ namespace kerbview::web {
 /// system's error code.
 int SharePortAsListener(std::uintptr_t socket);
 
+/// Keeps a socket (its native handle) from being inherited by the programs this one starts (a
+/// browser opened from the About window, the launcher's command): a child holding the listening
+/// socket would keep the port from being served again. Returns 0, or the system's error code.
+int KeepFromChildProcesses(std::uintptr_t socket);
+
 /// The system's message for an error code of its sockets, in UTF-8.
 std::string SocketErrorText(int code);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The machine's names and the listening socket's rules on POSIX systems.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -45,6 +46,12 @@ int SharePortAsListener(std::uintptr_t socket) {
     return ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0
                ? 0
                : errno;
+}
+
+int KeepFromChildProcesses(std::uintptr_t socket) {
+    const int fd = static_cast<int>(socket);
+    const int flags = ::fcntl(fd, F_GETFD);
+    return flags != -1 && ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC) == 0 ? 0 : errno;
 }
 
 std::string SocketErrorText(int code) { return std::system_category().message(code); }

@@ -69,6 +69,12 @@ int SharePortAsListener(std::uintptr_t socket) {
                : ::WSAGetLastError();
 }
 
+int KeepFromChildProcesses(std::uintptr_t socket) {
+    return ::SetHandleInformation(reinterpret_cast<HANDLE>(socket), HANDLE_FLAG_INHERIT, 0)
+               ? 0
+               : static_cast<int>(::GetLastError());
+}
+
 std::string SocketErrorText(int code) {
     wchar_t* text = nullptr;
     const DWORD length = ::FormatMessageW(
