@@ -12,7 +12,12 @@
 #      scan must keep its rate (the server's packets sent per second, in 10 s windows, at least
 #      95) and the server's resident memory must not grow by more than 2 MB after the first
 #      window.
-#   scripts/web-measure.sh [--seconds N] [--rounds N] [--stall N] [--no-build | --build-dir DIR]
+# --windows DIR makes the server copy the Windows program of MinGW build folder DIR
+# (DIR/kerbview.exe) under Wine, reading the Windows stand-in (DIR/sim-standin-win32.exe), in a
+# Wine prefix of the script's own; its CPU then counts the Wine server's too, which carries its
+# socket I/O. The client copy stays the Linux one.
+#   scripts/web-measure.sh [--seconds N] [--rounds N] [--stall N] [--windows DIR]
+#                          [--no-build | --build-dir DIR]
 # Exits non-zero when a budget is missed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -26,14 +31,16 @@ rounds=5
 stall=60
 build=1
 dir="build-perf"
+windows=""
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
     --stall) stall=$2; shift 2 ;;
+    --windows) windows=$2; shift 2 ;;
     --no-build) build=0; shift ;;
     --build-dir) dir=$2; build=0; shift 2 ;;
-    *) echo "usage: $0 [--seconds N] [--rounds N] [--stall N] [--no-build | --build-dir DIR]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--seconds N] [--rounds N] [--stall N] [--windows DIR] [--no-build | --build-dir DIR]" >&2; exit 2 ;;
   esac
 done
 
@@ -50,11 +57,20 @@ trap 'stop_browsers; perf_stop_all; rm -rf "$perf_work"' EXIT
 trap 'exit 130' INT TERM
 
 perf_start_xvfb
-perf_start_standin "$dir/sim-standin"
+server_program="$dir/kerbview"
+standin=("$dir/sim-standin")
+wineserver_pid=""
+if [ -n "$windows" ]; then
+  perf_start_wine
+  wineserver_pid=$perf_wineserver_pid
+  server_program="$windows/kerbview.exe"
+  standin=(/usr/lib/wine/wine64 "$windows/sim-standin-win32.exe")
+fi
+perf_start_standin "${standin[@]}"
 port=$(perf_free_port)
 web=$(perf_free_port)
 while [ "$web" = "$port" ]; do web=$(perf_free_port); done
-perf_make_copy "$perf_work/server" "$dir/kerbview" 1 "$port"
+perf_make_copy "$perf_work/server" "$server_program" 1 "$port"
 printf '[Web]\r\nEnabled=True\r\nPort=%s\r\n' "$web" >>"$perf_work/server/Kerbview.ini"
 perf_make_copy "$perf_work/client" "$dir/kerbview" 2 "$port"
 perf_start_copy "$perf_work/server" 1 --stats-file "$perf_work/server/stats"
@@ -76,6 +92,13 @@ feeds() {  # established connections to the dashboard, seen from the browsers' s
   ss -Htn state established "( dport = :$web )" | wc -l
 }
 sent() { awk -F= '$1 == "sent" {print $2}' "$perf_work/server/stats"; }
+# The server copy's CPU ticks, with the Wine server's under Wine.
+server_ticks() {
+  local ticks
+  ticks=$(perf_cpu_ticks "$server")
+  [ -n "$wineserver_pid" ] && ticks=$((ticks + $(perf_cpu_ticks "$wineserver_pid")))
+  echo "$ticks"
+}
 
 hz=$(getconf CLK_TCK)
 results="$perf_work/cpu"
@@ -87,10 +110,10 @@ for round in $(seq "$rounds"); do
       start_browser 2
       sleep 4  # page, script, pictures and the whole state
     fi
-    c0=$(perf_cpu_ticks "$server")
+    c0=$(server_ticks)
     t0=$(date +%s%N)
     sleep "$seconds"
-    c1=$(perf_cpu_ticks "$server")
+    c1=$(server_ticks)
     t1=$(date +%s%N)
     open=$(feeds)
     stop_browsers
