@@ -160,6 +160,20 @@ std::string PicturePath(Element e) { return "/picture/" + std::string(panel::Inf
 
 bool HasBuiltinPicture(Element e) { return e == Element::Image1 || e == Element::Picture1; }
 
+std::optional<std::size_t> PictureSlot(Element e) {
+    switch (e) {
+        case Element::Image1: return 0;
+        case Element::Image2: return 1;
+        case Element::Picture1: return 2;
+        default: return std::nullopt;
+    }
+}
+
+PixelSize LargestPictureSize(Element e) {
+    const panel::ElementInfo& info = panel::Info(e);
+    return {2 * info.width / panel::kTwipsPerPixel, 2 * info.height / panel::kTwipsPerPixel};
+}
+
 FeedEncoder::FeedEncoder(const panel::PanelModel& model, DashboardLook look)
     : m_model(model), m_look(look), m_sent(model.Revision()) {}
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,17 @@ std::string PicturePath(panel::Element e);
 /// True for the picture elements that show a built-in picture while no file is loaded: the car
 /// (Image1) and the logo (Picture1).
 bool HasBuiltinPicture(panel::Element e);
+/// The place of a picture element (Image1, Image2, Picture1) among the three, for what a front
+/// end keeps per picture; nothing for any other element.
+std::optional<std::size_t> PictureSlot(panel::Element e);
+constexpr std::size_t kPictureSlots = 3;
+/// The largest size, in pixels, a browser gets element e's picture in: twice the element's size
+/// at 96 dots per inch, sharp on a phone's dense screen.
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+PixelSize LargestPictureSize(panel::Element e);
 
 /// Turns the panel model into the dashboard's feed: JSON text messages of UTF-8 for the browser.
 ///

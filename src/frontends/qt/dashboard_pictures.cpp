@@ -7,16 +7,14 @@
 #include <QPainter>
 
 #include "frontends/qt/panel_pictures.h"
-#include "panel/element_catalogue.h"
 #include "web/feed_encoder.h"
 
 namespace kerbview::qt {
 namespace {
 
-// Twice the element's size at 96 dots per inch: sharp on a phone's dense screen.
 QSize LargestSize(panel::Element e) {
-    const panel::ElementInfo& info = panel::Info(e);
-    return {2 * info.width / panel::kTwipsPerPixel, 2 * info.height / panel::kTwipsPerPixel};
+    const web::PixelSize size = web::LargestPictureSize(e);
+    return {size.width, size.height};
 }
 
 QImage Builtin(panel::Element e) {
@@ -48,14 +46,9 @@ QImage FromFile(panel::Element e, const std::string& file) {
 
 std::pair<QByteArray, QByteArray> DashboardPictures::Encoded(panel::Element e,
                                                              const std::string& file) {
-    std::size_t slot = 0;
-    switch (e) {
-        case panel::Element::Image1: slot = 0; break;
-        case panel::Element::Image2: slot = 1; break;
-        case panel::Element::Picture1: slot = 2; break;
-        default: return {};
-    }
-    Entry& entry = m_entries[slot];
+    const std::optional<std::size_t> slot = web::PictureSlot(e);
+    if (!slot) return {};
+    Entry& entry = m_entries[*slot];
     if (!entry.done || entry.file != file) {
         const QImage image = file.empty() ? Builtin(e) : FromFile(e, file);
         entry = Entry{true, file, {}, {}};

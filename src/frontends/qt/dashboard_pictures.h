@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "panel/panel_elements.h"
+#include "web/feed_encoder.h"
 
 namespace kerbview::qt {
 
@@ -26,7 +27,7 @@ private:
         QByteArray body;
         QByteArray type;
     };
-    std::array<Entry, 3> m_entries;
+    std::array<Entry, web::kPictureSlots> m_entries;
 };
 
 }  // namespace kerbview::qt

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "frontends/win32/builtin_pictures.h"
 #include "frontends/win32/panel_painter.h"
 #include "frontends/win32/wide_text.h"
-#include "panel/element_catalogue.h"
 
 namespace kerbview::win32 {
 namespace {
@@ -26,10 +26,9 @@ HINSTANCE ModuleOfThisCode() {
     return module;
 }
 
-// Twice the element's size at 96 dots per inch: sharp on a phone's dense screen.
 SIZE LargestSize(panel::Element e) {
-    const panel::ElementInfo& info = panel::Info(e);
-    return {2 * info.width / panel::kTwipsPerPixel, 2 * info.height / panel::kTwipsPerPixel};
+    const web::PixelSize size = web::LargestPictureSize(e);
+    return {size.width, size.height};
 }
 
 }  // namespace
@@ -91,14 +90,9 @@ web::DashboardLook DashboardHost::Look(core::ColourNumber panelColour) {
 
 std::pair<std::string, std::string> DashboardHost::Picture(panel::Element e,
                                                            const std::string& file) {
-    std::size_t slot = 0;
-    switch (e) {
-        case panel::Element::Image1: slot = 0; break;
-        case panel::Element::Image2: slot = 1; break;
-        case panel::Element::Picture1: slot = 2; break;
-        default: return {};
-    }
-    Encoded& entry = m_encoded[slot];
+    const std::optional<std::size_t> slot = web::PictureSlot(e);
+    if (!slot) return {};
+    Encoded& entry = m_encoded[*slot];
     if (!entry.done || entry.file != file) {
         entry = Encoded{true, file, {}, {}};
         const SIZE largest = LargestSize(e);

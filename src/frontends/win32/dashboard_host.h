@@ -47,7 +47,7 @@ private:
     HWND m_window = nullptr;
     std::function<void()> m_poll;
     WicPictures m_pictures;
-    std::array<Encoded, 3> m_encoded;  // Image1, Image2, Picture1
+    std::array<Encoded, web::kPictureSlots> m_encoded;
 };
 
 }  // namespace kerbview::win32
