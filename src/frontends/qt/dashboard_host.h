@@ -30,8 +30,7 @@ public:
     web::DashboardLook Look(core::ColourNumber panelColour) override {
         return PaletteLook(panelColour);
     }
-    std::pair<std::string, std::string> Picture(panel::Element e,
-                                                const std::string& file) override;
+    std::pair<std::string, std::string> Picture(panel::Element e, const std::string& file) override;
 
 private:
     QTimer m_timer;

@@ -94,7 +94,8 @@ private:
     // Takes what the browser wrote; true once the answer to the last command is in.
     bool Read() {
         char chunk[65536];
-        for (ssize_t n; (n = ::read(m_answers, chunk, sizeof chunk)) > 0;) m_pending.append(chunk, n);
+        for (ssize_t n; (n = ::read(m_answers, chunk, sizeof chunk)) > 0;)
+            m_pending.append(chunk, n);
         for (qsizetype end; (end = m_pending.indexOf('\0')) >= 0; m_pending.remove(0, end + 1)) {
             const QJsonObject message = QJsonDocument::fromJson(m_pending.left(end)).object();
             if (message.contains("id")) m_result[message["id"].toInt()] = message["result"];
