@@ -9,6 +9,7 @@
 #include <string>
 
 #include "frontends/win32/builtin_pictures.h"
+#include "frontends/win32/message_only_window.h"
 #include "frontends/win32/panel_painter.h"
 #include "frontends/win32/wide_text.h"
 
@@ -18,14 +19,6 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"KerbviewDashboardHost";
 constexpr UINT_PTR kPollTimer = 1;
 
-HINSTANCE ModuleOfThisCode() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&kWindowClass), &module);
-    return module;
-}
-
 SIZE LargestSize(panel::Element e) {
     const web::PixelSize size = web::LargestPictureSize(e);
     return {size.width, size.height};
@@ -34,19 +27,10 @@ SIZE LargestSize(panel::Element e) {
 }  // namespace
 
 DashboardHost::DashboardHost() {
-    const HINSTANCE instance = ModuleOfThisCode();
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &DashboardHost::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&windowClass);  // a second host finds it registered
-    m_window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 instance, nullptr);
+    m_window = CreateMessageOnlyWindow(kWindowClass, &DashboardHost::WindowProc, this);
     if (m_window == nullptr) {
         throw std::runtime_error("dashboard window: error " + std::to_string(::GetLastError()));
     }
-    ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 DashboardHost::~DashboardHost() {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <utility>
 
+#include "frontends/win32/message_only_window.h"
 #include "frontends/win32/wide_text.h"
 #include "net/tcp_keepalive.h"
 #include "net/tcp_state.h"
@@ -82,14 +83,6 @@ bool EndedBySystem(int error) {
     }
 }
 
-HINSTANCE ModuleOfThisCode() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&kWindowClass), &module);
-    return module;
-}
-
 }  // namespace
 
 WinsockSocket::WinsockSocket() : WinsockSocket(htonl(INADDR_ANY)) {}
@@ -100,22 +93,12 @@ WinsockSocket::WinsockSocket(std::uint32_t listenAddress) : m_listenAddress(list
     if (const int error = ::WSAStartup(MAKEWORD(2, 2), &data); error != 0) {
         throw net::SocketError("WSAStartup: " + ErrorText(error));
     }
-    const HINSTANCE instance = ModuleOfThisCode();
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &WinsockSocket::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kWindowClass;
-    // Registered by the first object; the others find it there.
-    ::RegisterClassExW(&windowClass);
-    m_window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 instance, nullptr);
+    m_window = CreateMessageOnlyWindow(kWindowClass, &WinsockSocket::WindowProc, this);
     if (m_window == nullptr) {
         const DWORD error = ::GetLastError();
         ::WSACleanup();
         throw net::SocketError("socket window: " + ErrorText(static_cast<int>(error)));
     }
-    ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 WinsockSocket::~WinsockSocket() {
