@@ -111,11 +111,12 @@ std::vector<Sample> ReadAll(RecordingReader& reader) {
     return read;
 }
 
-/// Scans at 100 Hz for `count` scans, moving.
-std::vector<Sample> Stint(int count) {
+/// `count` moving scans, one every `stepMs`.
+std::vector<Sample> Stint(int count, std::uint32_t stepMs = 10) {
     std::vector<Sample> samples;
-    for (int i = 0; i < count; ++i)
-        samples.push_back({static_cast<std::uint32_t>(i * 10), Moving(i)});
+    for (int i = 0; i < count; ++i) {
+        samples.push_back({static_cast<std::uint32_t>(i) * stepMs, Moving(i)});
+    }
     return samples;
 }
 
@@ -169,11 +170,11 @@ TEST(Recording, ReadsBackEveryScanBitForBit) {
 }
 
 TEST(Recording, FileCutAnywhereReadsBackItsWholeBlocks) {
-    const std::vector<Sample> samples = Stint(230);  // blocks of 101, 101 and 28 scans
+    const std::vector<Sample> samples = Stint(25, 100);  // blocks of 11, 11 and 3 scans
     const Written w = Write(samples);
     ASSERT_EQ(w.writes.size(), 3u);
     const std::vector<std::size_t> wholeAt = {w.writes[1], w.writes[2], w.bytes.size()};
-    const std::vector<std::size_t> scansBefore = {101, 202, 230};
+    const std::vector<std::size_t> scansBefore = {11, 22, 25};
     for (std::size_t cut = 0; cut <= w.bytes.size(); ++cut) {
         RecordingReader reader = RecordingReader::FromBytes(w.bytes.substr(0, cut));
         const std::vector<Sample> read = ReadAll(reader);
@@ -189,6 +190,13 @@ TEST(Recording, FileCutAnywhereReadsBackItsWholeBlocks) {
             ASSERT_EQ(reader.Ok(), cut >= w.writes[1]) << "cut at " << cut;
         }
     }
+}
+
+std::uint32_t Field(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value |= std::uint32_t{static_cast<unsigned char>(bytes[at + i])} << (8 * i);
+    return value;
 }
 
 /// Rewrites a block header's field and its checksum, as a forger would.
@@ -220,7 +228,7 @@ TEST(Recording, ProblemsAreTypedAndKeepTheScansBeforeThem) {
          "2", 101},
         {"too many scans", [&](std::string& b) { Forge(b, second, 8, kMaxBlockSamples + 1, 2); },
          ReadProblem::DamagedBlock, "2", 101},
-        {"raw length", [&](std::string& b) { Forge(b, second, 4, 100 * 211 + 1, 4); },
+        {"raw length", [&](std::string& b) { Forge(b, second, 4, Field(b, second + 4) + 1, 4); },
          ReadProblem::DamagedBlock, "2", 101},
         {"huge length", [&](std::string& b) { Forge(b, second, 0, 0xFFFFFFF0u, 4); },
          ReadProblem::DamagedBlock, "2", 101},
