@@ -100,9 +100,10 @@ void Presenter::ShowLanguage(std::optional<std::size_t> language) {
         m_panel.SetMenuCaption(menu, text->empty() ? panel::Info(menu).name : *text);
     }
     for (const ReplaySpeedItem& speed : kReplaySpeedItems) {
-        m_panel.SetMenuCaption(speed.item, t.TxtReplaySpeed.empty()
-                                               ? panel::Info(speed.item).name
-                                               : t.TxtReplaySpeed + " " + std::string(speed.factor));
+        m_panel.SetMenuCaption(speed.item,
+                               t.TxtReplaySpeed.empty()
+                                   ? panel::Info(speed.item).name
+                                   : t.TxtReplaySpeed + " " + std::string(speed.factor));
     }
 }
 
@@ -163,8 +164,7 @@ std::string Presenter::ReplayProblemText(record::ReadProblem problem,
                                          std::string_view detail) const {
     using P = record::ReadProblem;
     switch (problem) {
-        case P::CannotOpen:
-            return m_texts.TxtReplayCannotOpen + ": " + core::Utf8ToCp1252(detail);
+        case P::CannotOpen: return m_texts.TxtReplayCannotOpen + ": " + core::Utf8ToCp1252(detail);
         case P::NewerVersion: return m_texts.TxtReplayNewer + " " + std::string(detail);
         case P::DamagedBlock: return m_texts.TxtReplayDamaged + " " + std::string(detail);
         case P::NotARecording:

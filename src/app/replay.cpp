@@ -26,8 +26,7 @@ double Replay::PlayedMs(std::int64_t nowMs) const {
     return m_basePlayedMs + static_cast<double>(nowMs - m_baseNowMs) * m_speed;
 }
 
-bool Replay::TakeDue(std::int64_t nowMs,
-                     const std::function<void(const record::Sample&)>& take) {
+bool Replay::TakeDue(std::int64_t nowMs, const std::function<void(const record::Sample&)>& take) {
     if (m_paused) {
         if (m_last) take(*m_last);
         return true;
