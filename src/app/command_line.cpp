@@ -69,6 +69,24 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
             line.statsFile = std::string(arguments[++i]);
             continue;
         }
+        if (a == "--replay") {
+            if (i + 1 >= count) return Failed("option '--replay' needs a file name");
+            line.replay = std::string(arguments[++i]);
+            continue;
+        }
+        if (a == "--replay-speed") {
+            const std::string_view f = i + 1 < count ? arguments[++i] : std::string_view();
+            // Digits and one point only: the parse must not follow the user's locale.
+            double speed = 0;
+            const auto [end, error] =
+                std::from_chars(f.data(), f.data() + f.size(), speed, std::chars_format::fixed);
+            if (f.empty() || error != std::errc() || end != f.data() + f.size() ||
+                !(speed >= 0.25 && speed <= 8)) {
+                return Failed("option '--replay-speed' needs a factor from 0.25 to 8");
+            }
+            line.replaySpeed = speed;
+            continue;
+        }
         if (a == "--error-dialog") {
             line.errorDialog = true;
             continue;
@@ -107,6 +125,10 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "  --error-dialog  when a setting stops the start, show why in a message box\n"
                "                  too, and end once it is closed (the desktop menu's entry\n"
                "                  starts Kerbview so)\n"
+               "  --replay FILE   play the recording in FILE in place of the simulator, at its\n"
+               "                  recorded pace (no role or server role)\n"
+               "  --replay-speed F\n"
+               "                  play it F times as fast, F from 0.25 to 8 (1)\n"
                "  --stats-file PATH\n"
                "                  rewrite PATH once a second with the network packets sent and\n"
                "                  presented so far\n"

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace kerbview::app {
 namespace {
 
@@ -47,6 +49,26 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         EXPECT_EQ(s ? s->initial + " " + s->resized + " " + std::to_string(s->delayMs) : "", c.shot)
             << where;
         EXPECT_EQ(got.statsFile.value_or(""), c.stats) << where;
+    }
+}
+
+// A speed outside 0.25 to 8, or written with a comma, is refused rather than clamped.
+TEST(CommandLine, ReplayTakesAFileAndAFactorFromAQuarterToEight) {
+    const std::pair<std::vector<std::string_view>, const char*> cases[] = {
+        {{"--replay", "a.rec"}, "a.rec 1"},
+        {{"--replay-speed", "0.25", "--replay", "b.rec"}, "b.rec 0.25"},
+        {{"--replay", "c.rec", "--replay-speed", "8"}, "c.rec 8"},
+        {{"--replay", "c.rec", "--replay-speed", "8.5"}, "error"},
+        {{"--replay", "c.rec", "--replay-speed", "0.2"}, "error"},
+        {{"--replay", "c.rec", "--replay-speed", "1,5"}, "error"},
+        {{"--replay", "c.rec", "--replay-speed"}, "error"},
+        {{"--replay"}, "error"},
+    };
+    for (const auto& [args, want] : cases) {
+        const CommandLine got = ParseCommandLine(args);
+        std::ostringstream shown;
+        shown << got.replay.value_or("") << " " << got.replaySpeed;
+        EXPECT_EQ(got.action == Action::Error ? "error" : shown.str(), want) << args.back();
     }
 }
 
