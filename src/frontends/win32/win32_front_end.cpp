@@ -1,13 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/win32/win32_front_end.h"
 
-#include <commdlg.h>
-
-#include <filesystem>
-#include <vector>
-
-#include "frontends/win32/wide_text.h"
-
 #include "panel/window_placement.h"
 
 namespace kerbview::win32 {
@@ -104,22 +97,7 @@ void Win32FrontEnd::ShowDashboardWindow(const app::DashboardWindowTexts& texts) 
     m_side.ShowDashboardWindow(texts);
 }
 void Win32FrontEnd::CloseDashboardWindow() { m_side.CloseDashboardWindow(); }
-
-// The system's file chooser waits for the user in a message loop of its own. A menu click is no
-// tick, so Timer1 keeps ticking in that loop and the replay or scan goes on; the main window, its
-// owner, takes no click meanwhile.
-void Win32FrontEnd::ChooseRecording(const std::string& title) {
-    const std::wstring caption = Wide(title);
-    std::vector<wchar_t> file(32768, L'\0');
-    OPENFILENAMEW choice{};
-    choice.lStructSize = sizeof(choice);
-    choice.hwndOwner = m_main ? m_main->Handle() : nullptr;
-    choice.lpstrFile = file.data();
-    choice.nMaxFile = static_cast<DWORD>(file.size());
-    choice.lpstrTitle = caption.c_str();
-    choice.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (::GetOpenFileNameW(&choice)) m_program.StartReplay(std::filesystem::path(file.data()));
-}
+void Win32FrontEnd::ChooseRecording(const std::string& title) { m_side.ChooseRecording(title); }
 
 bool Win32FrontEnd::DecodePicture(panel::Element, const std::string& path) {
     return m_main->View().DecodePicture(path);
