@@ -322,6 +322,7 @@ public:
     void ShowMessage(const std::string&, const std::string&) override {}
     void ShowDashboardWindow(const app::DashboardWindowTexts&) override {}
     void CloseDashboardWindow() override {}
+    void ChooseRecording(const std::string&) override {}
     bool DecodePicture(panel::Element, const std::string&) override { return false; }
 };
 

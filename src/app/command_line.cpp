@@ -34,8 +34,9 @@ CommandLine Finished(CommandLine line) {
         return line;
     }
     if (!output) return Failed("option '--export' needs '--csv FILE' or '--motec-csv FILE'");
-    if (!line.launch.empty() || line.screenshot) {
-        return Failed("option '--export' cannot be used with '--launch' or '--screenshot'");
+    if (!line.launch.empty() || line.screenshot || line.replay) {
+        return Failed(
+            "option '--export' cannot be used with '--launch', '--screenshot' or '--replay'");
     }
     line.action = CommandLine::Action::Export;
     return line;
@@ -95,6 +96,24 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
             if (name.empty()) return Failed("option '" + std::string(a) + "' needs a file name");
             continue;
         }
+        if (a == "--replay") {
+            if (i + 1 >= count) return Failed("option '--replay' needs a file name");
+            line.replay = std::string(arguments[++i]);
+            continue;
+        }
+        if (a == "--replay-speed") {
+            const std::string_view f = i + 1 < count ? arguments[++i] : std::string_view();
+            // Digits and one point only: the parse must not follow the user's locale.
+            double speed = 0;
+            const auto [end, error] =
+                std::from_chars(f.data(), f.data() + f.size(), speed, std::chars_format::fixed);
+            if (f.empty() || error != std::errc() || end != f.data() + f.size() ||
+                !(speed >= 0.25 && speed <= 8)) {
+                return Failed("option '--replay-speed' needs a factor from 0.25 to 8");
+            }
+            line.replaySpeed = speed;
+            continue;
+        }
         if (a == "--error-dialog") {
             line.errorDialog = true;
             continue;
@@ -141,6 +160,10 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "                  a MoTeC CSV file for MoTeC i2: the stint's facts, then the\n"
                "                  values at a fixed rate (one row or more per scan)\n"
                "                  Each FILE is written under FILE.part and renamed when whole.\n"
+               "  --replay FILE   play the recording in FILE in place of the simulator, at its\n"
+               "                  recorded pace (no role or server role)\n"
+               "  --replay-speed F\n"
+               "                  play it F times as fast, F from 0.25 to 8 (1)\n"
                "  --stats-file PATH\n"
                "                  rewrite PATH once a second with the network packets sent and\n"
                "                  presented so far\n"

@@ -39,6 +39,10 @@ struct CommandLine {
     /// --error-dialog: a setting that stops the start is shown in a message box too (the
     /// desktop entry asks for it; started elsewhere nothing waits for a click).
     bool errorDialog = false;
+    /// --replay FILE [--replay-speed F]: a recording played at start, at F (0.25 to 8) times its
+    /// pace.
+    std::optional<std::string> replay;
+    double replaySpeed = 1;
     /// --launch: the command and its arguments, exactly as given; empty without --launch.
     std::vector<std::string> launch;
 };

@@ -99,6 +99,9 @@ public:
     /// one that is open.
     virtual void ShowDashboardWindow(const DashboardWindowTexts& texts) = 0;
     virtual void CloseDashboardWindow() = 0;
+    /// A file chooser for a recording to replay, titled `title`; the file chosen is played
+    /// through Program::StartReplay, and nothing happens when none is.
+    virtual void ChooseRecording(const std::string& title) = 0;
 };
 
 /// Decodes the picture files the panel shows.

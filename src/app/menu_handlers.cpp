@@ -67,6 +67,12 @@ void Program::MenuClick(Menu item) {
             Canvia_Web();
             if (m_settings.WebEnabled) ShowDashboardWindow();
             break;
+        case Menu::Replay:
+        case Menu::ReplayPause:
+        case Menu::ReplayX05:
+        case Menu::ReplayX1:
+        case Menu::ReplayX2:
+        case Menu::ReplayX4: ReplayMenuClick(item); break;
         case Menu::AcercaDe: m_frontEnd->ShowAbout(m_presenter.About()); break;
         default: break;  // menu titles and the separators barra, barra2 and Resderes
     }

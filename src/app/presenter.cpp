@@ -93,9 +93,17 @@ void Presenter::ShowLanguage(std::optional<std::size_t> language) {
         {Menu::Imperial, &t.TxtImperial},
         {Menu::VeureDadesServidor, &t.TxtShowServerData},
         {Menu::WebDashboard, &t.TxtWebDashboard},
+        {Menu::Replay, &t.TxtReplay},
+        {Menu::ReplayPause, &t.TxtReplayPause},
     };
     for (const auto& [menu, text] : menus) {
         m_panel.SetMenuCaption(menu, text->empty() ? panel::Info(menu).name : *text);
+    }
+    for (const ReplaySpeedItem& speed : kReplaySpeedItems) {
+        m_panel.SetMenuCaption(speed.item,
+                               t.TxtReplaySpeed.empty()
+                                   ? panel::Info(speed.item).name
+                                   : t.TxtReplaySpeed + " " + std::string(speed.factor));
     }
 }
 
@@ -141,6 +149,30 @@ void Presenter::ShowGraphicsMode(bool noGrafics) {
 
 void Presenter::ShowWebDashboard(bool serving) {
     m_panel.SetMenuChecked(Menu::WebDashboard, serving);
+}
+
+void Presenter::ShowReplay(bool running, bool paused, double speed) {
+    m_panel.SetMenuEnabled(Menu::ReplayPause, running);
+    m_panel.SetMenuChecked(Menu::ReplayPause, running && paused);
+    for (const ReplaySpeedItem& item : kReplaySpeedItems) {
+        m_panel.SetMenuEnabled(item.item, running);
+        m_panel.SetMenuChecked(item.item, running && item.speed == speed);
+    }
+}
+
+std::string Presenter::ReplayProblemText(record::ReadProblem problem,
+                                         std::string_view detail) const {
+    using P = record::ReadProblem;
+    switch (problem) {
+        case P::CannotOpen: return m_texts.TxtReplayCannotOpen + ": " + core::Utf8ToCp1252(detail);
+        case P::NewerVersion: return m_texts.TxtReplayNewer + " " + std::string(detail);
+        case P::DamagedBlock: return m_texts.TxtReplayDamaged + " " + std::string(detail);
+        case P::NotARecording:
+        case P::None: break;
+    }
+    // A file without a whole header (None: cut before its first block) holds no recording
+    // either.
+    return m_texts.TxtReplayNotRecording;
 }
 
 void Presenter::ShowGaugeBackground(core::ColourNumber colour) {

@@ -13,6 +13,7 @@
 #include "net/dialog_logic.h"
 #include "net/net_roles.h"
 #include "panel/panel_model.h"
+#include "record/recording.h"
 #include "telemetry/game_link.h"
 #include "ui/language_texts.h"
 
@@ -31,6 +32,22 @@ inline constexpr std::array<ScanTimeItem, 5> kScanTimeItems{{
     {panel::Menu::TS_150, 150},
     {panel::Menu::TS_500, 500},
     {panel::Menu::TS_1000, 1000},
+}};
+
+/// An item of the replay's speeds, the speed its click sets and the factor its caption shows
+/// (Windows-1252).
+struct ReplaySpeedItem {
+    panel::Menu item;
+    double speed;
+    std::string_view factor;
+};
+
+/// The replay's speeds, in menu order.
+inline constexpr std::array<ReplaySpeedItem, 4> kReplaySpeedItems{{
+    {panel::Menu::ReplayX05, 0.5, "\xBD\xD7"},
+    {panel::Menu::ReplayX1, 1, "1\xD7"},
+    {panel::Menu::ReplayX2, 2, "2\xD7"},
+    {panel::Menu::ReplayX4, 4, "4\xD7"},
 }};
 
 /// The eight language menu items, in the menu order of ui::kLanguageNames.
@@ -82,8 +99,14 @@ public:
     void ShowGraphicsMode(bool noGrafics);
     /// WebDashboard checked while the dashboard is served.
     void ShowWebDashboard(bool serving);
+    /// ReplayPause and the speeds enabled only while a replay runs; ReplayPause checked while it
+    /// is paused, and the speed it plays at checked (none for a speed the menu does not offer).
+    void ShowReplay(bool running, bool paused, double speed);
     /// The gauges' back colour (the panel background when the window loads).
     void ShowGaugeBackground(core::ColourNumber colour);
+
+    /// Why a recording cannot be played (further), in the current language (Windows-1252).
+    std::string ReplayProblemText(record::ReadProblem problem, std::string_view detail) const;
 
     /// The texts of the side windows (Windows-1252): fixed ones for Admin and debug, the current
     /// language's for the others.

@@ -164,6 +164,7 @@ void Program::Load() {
     // Not one of the original settings: applied, but written only when the user changes it, so
     // that a file without [Web] stays as it is.
     Canvia_Web(false);
+    ReplayChanged();
 }
 
 void Program::ShowDashboardWindow() {
@@ -177,7 +178,7 @@ void Program::ShowDashboardWindow() {
 
 void Program::CarSkinUpdate() {
     FrontEndPictures pictures(*m_frontEnd, m_panel);
-    m_carSkins.Update(m_acquisition.CurrentCar(), m_programFolder, pictures);
+    m_carSkins.Update(CurrentCar(), m_programFolder, pictures);
 }
 
 void Program::Unload() {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "app/error_log.h"
 #include "app/front_end.h"
 #include "app/presenter.h"
+#include "app/replay.h"
 #include "core/clock.h"
 #include "core/error_report.h"
 #include "core/settings.h"
@@ -100,6 +102,13 @@ public:
 
     /// A click on a menu item of the main window (nothing before Main).
     void MenuClick(panel::Menu item);
+    /// Plays the recording in file from the next tick on, in place of the simulator, at speed
+    /// (kReplaySpeedMin to kReplaySpeedMax), replacing a replay under way. Refused with a
+    /// message for a client, and for a file that cannot be played (said why); false then, and
+    /// nothing before Main. The recording's end shows the simulator gone.
+    bool StartReplay(const std::filesystem::path& file, double speed = 1);
+    /// A replay is under way (paused or not).
+    bool Replaying() const { return m_replay != nullptr; }
     /// Admin window option button with index 0, 1 or 2: DriverSelectMode from the next scan.
     void Option1_Click(int index);
     /// Command1 of the two address dialogs: checks and stores the texts and, when accepted,
@@ -162,6 +171,19 @@ private:
     void ShowLinkStep(const telemetry::LinkStep& step);
     /// Acquisition and presentation of one scan; a server also sends the snapshot.
     void Lectures();
+    /// One snapshot taken, from the simulator or a replay: sent when `send`, and presented.
+    /// Throws; callers report "Lectures".
+    void TakeSnapshot(const telemetry::Snapshot& snapshot, bool send);
+    /// The car whose picture the panel shows: the replay's while one runs.
+    const std::string& CurrentCar() const;
+
+    // The replay (replay.cpp).
+    /// The tick's samples in place of the simulator's scan; readsSimulator false (a client)
+    /// ends the replay.
+    void ReplayLectures(bool readsSimulator);
+    void ReplayMenuClick(panel::Menu item);
+    void ReplayChanged();
+    void ShowReplayProblem(record::ReadProblem problem, const std::string& detail);
     void SendStatusOnly();
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
@@ -200,6 +222,8 @@ private:
     panel::CarSkins m_carSkins;
     panel::LayoutRecord m_layout;
     net::NetRoles m_roles;
+    // The recording played in place of the simulator; null when none is.
+    std::unique_ptr<Replay> m_replay;
     // The tick.
     bool m_inTick = false;
     std::uint64_t m_droppedTicks = 0;

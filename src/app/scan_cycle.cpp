@@ -53,7 +53,7 @@ void Program::Tick() {
         return;
     }
     FlagGuard inTick(m_inTick);
-    if (m_carSkins.NeedsUpdate(m_acquisition.CurrentCar())) {
+    if (m_carSkins.NeedsUpdate(CurrentCar())) {
         const TimerPause pause(m_frontEnd);
         try {
             CarSkinUpdate();
@@ -92,6 +92,11 @@ void Program::Temps() {
                 m_frontEnd->ShowMessage(core::Utf8ToCp1252(text), "");
             }
             m_errors.ReportError("Temps", upkeep.listenFailure->detail);
+            return;
+        }
+        // A replay takes the simulator's place.
+        if (m_replay) {
+            ReplayLectures(upkeep.readsSimulator);
             return;
         }
         if (!upkeep.readsSimulator) return;
@@ -150,20 +155,28 @@ void Program::Lectures() {
             return;
         }
         if (acquired == telemetry::AcquireResult::EndTick) return;
-        SnapshotTaken();
-        if (m_roles.MaySend()) {
-            m_roles.SendTelemetry(m_snapshot, m_presenter.ServerStatus());
-            ++m_packetsSent;
-        }
-        if (!panel::PresentsSnapshot(m_settings)) {
-            // The lap under way when the server shows its readings again is not watched whole.
-            m_snapshotsRestart = true;
-            return;
-        }
-        Present(m_snapshot);
+        TakeSnapshot(m_snapshot, m_roles.MaySend());
     } catch (...) {
         m_errors.ReportCurrentException("Lectures");
     }
+}
+
+void Program::TakeSnapshot(const telemetry::Snapshot& snapshot, bool send) {
+    SnapshotTaken();
+    if (send) {
+        m_roles.SendTelemetry(snapshot, m_presenter.ServerStatus());
+        ++m_packetsSent;
+    }
+    if (!panel::PresentsSnapshot(m_settings)) {
+        // The lap under way when the server shows its readings again is not watched whole.
+        m_snapshotsRestart = true;
+        return;
+    }
+    Present(snapshot);
+}
+
+const std::string& Program::CurrentCar() const {
+    return m_replay ? m_replay->Car() : m_acquisition.CurrentCar();
 }
 
 void Program::SendStatusOnly() {

@@ -161,6 +161,13 @@ using M = Menu;
 constexpr std::array<MenuInfo, kMenuCount> kMenus{{
     // clang-format off
     {M::Archivo, "Archivo", "Archivo", true, false, false},
+    {M::Replay, "Replay", "Reproducir una grabaci\xF3n...", false, false, false},
+    {M::ReplayPause, "ReplayPause", "Pausa", false, true, false},
+    {M::ReplayX05, "ReplayX05", "Velocidad \xBD\xD7", false, true, false},
+    {M::ReplayX1, "ReplayX1", "Velocidad 1\xD7", false, true, false},
+    {M::ReplayX2, "ReplayX2", "Velocidad 2\xD7", false, true, false},
+    {M::ReplayX4, "ReplayX4", "Velocidad 4\xD7", false, true, false},
+    {M::barra3, "barra3", "", false, false, true},
     {M::Salir, "Salir", "Salir", false, false, false},
     {M::Opciones, "Opciones", "Opciones", true, false, false},
     {M::Espanol, "Espa\xF1ol", "Espa\xF1ol", false, true, false},

@@ -69,6 +69,15 @@ LanguageTexts Espanol() {
         .TxtShowServerData = "Ver Datos Servidor",
         .TxtWebDashboard = "Panel web",
         .TxtWebPortBusy = "El puerto est\xE1 ocupado",
+        .TxtReplay = "Reproducir una grabaci\xF3n...",
+        .TxtReplayPause = "Pausar la reproducci\xF3n",
+        .TxtReplaySpeed = "Velocidad",
+        .TxtReplayProblem = "Problema con la grabaci\xF3n",
+        .TxtReplayCannotOpen = "No se puede abrir el archivo",
+        .TxtReplayNotRecording = "El archivo no es una grabaci\xF3n de Kerbview",
+        .TxtReplayNewer = "La grabaci\xF3n es de un Kerbview m\xE1s nuevo, formato",
+        .TxtReplayDamaged = "La grabaci\xF3n est\xE1 da\xF1" "ada en el bloque",
+        .TxtReplayNeedsNoClient = "Un cliente muestra los datos de su servidor: elige Ninguna o Servidor para reproducir una grabaci\xF3n",
     };
 }
 
@@ -131,6 +140,15 @@ LanguageTexts Catala() {
         .TxtShowServerData = "Veure Dades Servidor",
         .TxtWebDashboard = "Tauler web",
         .TxtWebPortBusy = "El port est\xE0 ocupat",
+        .TxtReplay = "Reprodueix un enregistrament...",
+        .TxtReplayPause = "Pausa la reproducci\xF3",
+        .TxtReplaySpeed = "Velocitat",
+        .TxtReplayProblem = "Problema amb l'enregistrament",
+        .TxtReplayCannotOpen = "No es pot obrir el fitxer",
+        .TxtReplayNotRecording = "El fitxer no \xE9s un enregistrament de Kerbview",
+        .TxtReplayNewer = "L'enregistrament \xE9s d'un Kerbview m\xE9s nou, format",
+        .TxtReplayDamaged = "L'enregistrament est\xE0 malm\xE8s al bloc",
+        .TxtReplayNeedsNoClient = "Un client mostra les dades del seu servidor: tria Cap o Servidor per reproduir un enregistrament",
     };
 }
 
@@ -193,6 +211,15 @@ LanguageTexts Asturianu() {
         .TxtShowServerData = "Ver Datos Servidor",
         .TxtWebDashboard = "Panel web",
         .TxtWebPortBusy = "El puertu ta ocup\xE1u",
+        .TxtReplay = "Reproducir una grabaci\xF3n...",
+        .TxtReplayPause = "Posar la reproducci\xF3n",
+        .TxtReplaySpeed = "Velocid\xE1",
+        .TxtReplayProblem = "Problema cola grabaci\xF3n",
+        .TxtReplayCannotOpen = "Nun se pue abrir el ficheru",
+        .TxtReplayNotRecording = "El ficheru nun ye una grabaci\xF3n de Kerbview",
+        .TxtReplayNewer = "La grabaci\xF3n ye d'un Kerbview m\xE1s nuevu, formatu",
+        .TxtReplayDamaged = "La grabaci\xF3n ta da\xF1" "ada nel bloque",
+        .TxtReplayNeedsNoClient = "Un cliente amuesa los datos del so servidor: escueyi Ninguna o Servidor pa reproducir una grabaci\xF3n",
     };
 }
 
@@ -254,6 +281,15 @@ LanguageTexts English() {
         .TxtShowServerData = "Show Server Data",
         .TxtWebDashboard = "Web dashboard",
         .TxtWebPortBusy = "The port is in use",
+        .TxtReplay = "Replay a recording...",
+        .TxtReplayPause = "Pause replay",
+        .TxtReplaySpeed = "Speed",
+        .TxtReplayProblem = "Problem with the recording",
+        .TxtReplayCannotOpen = "The file cannot be opened",
+        .TxtReplayNotRecording = "The file is not a Kerbview recording",
+        .TxtReplayNewer = "The recording was made by a newer Kerbview, format",
+        .TxtReplayDamaged = "The recording is damaged at block",
+        .TxtReplayNeedsNoClient = "A client shows its server's readings: choose None or Server to replay a recording",
     };
 }
 
@@ -317,6 +353,15 @@ LanguageTexts Francais() {
         .TxtShowServerData = "Show Donn\xE9" "es Serveur",
         .TxtWebDashboard = "Tableau de bord web",
         .TxtWebPortBusy = "Le port est d\xE9j\xE0 utilis\xE9",
+        .TxtReplay = "Rejouer un enregistrement...",
+        .TxtReplayPause = "Pause de la relecture",
+        .TxtReplaySpeed = "Vitesse",
+        .TxtReplayProblem = "Probl\xE8me avec l'enregistrement",
+        .TxtReplayCannotOpen = "Impossible d'ouvrir le fichier",
+        .TxtReplayNotRecording = "Le fichier n'est pas un enregistrement Kerbview",
+        .TxtReplayNewer = "L'enregistrement vient d'un Kerbview plus r\xE9" "cent, format",
+        .TxtReplayDamaged = "L'enregistrement est endommag\xE9 au bloc",
+        .TxtReplayNeedsNoClient = "Un client affiche les donn\xE9" "es de son serveur : choisissez Aucun ou Serveur pour rejouer un enregistrement",
     };
 }
 
@@ -379,6 +424,15 @@ LanguageTexts Deutsch() {
         .TxtShowServerData = "Show Serverdaten",
         .TxtWebDashboard = "Web-Dashboard",
         .TxtWebPortBusy = "Der Port ist belegt",
+        .TxtReplay = "Aufzeichnung abspielen...",
+        .TxtReplayPause = "Wiedergabe anhalten",
+        .TxtReplaySpeed = "Tempo",
+        .TxtReplayProblem = "Problem mit der Aufzeichnung",
+        .TxtReplayCannotOpen = "Die Datei kann nicht ge\xF6" "ffnet werden",
+        .TxtReplayNotRecording = "Die Datei ist keine Kerbview-Aufzeichnung",
+        .TxtReplayNewer = "Die Aufzeichnung stammt von einem neueren Kerbview, Format",
+        .TxtReplayDamaged = "Die Aufzeichnung ist besch\xE4" "digt bei Block",
+        .TxtReplayNeedsNoClient = "Ein Client zeigt die Daten seines Servers: w\xE4hlen Sie Keine oder Server, um eine Aufzeichnung abzuspielen",
     };
 }
 
@@ -440,6 +494,15 @@ LanguageTexts Dutch() {
         .TxtShowServerData = "Show ServerInformatie",
         .TxtWebDashboard = "Webdashboard",
         .TxtWebPortBusy = "De poort is in gebruik",
+        .TxtReplay = "Opname afspelen...",
+        .TxtReplayPause = "Afspelen pauzeren",
+        .TxtReplaySpeed = "Snelheid",
+        .TxtReplayProblem = "Probleem met de opname",
+        .TxtReplayCannotOpen = "Het bestand kan niet worden geopend",
+        .TxtReplayNotRecording = "Het bestand is geen Kerbview-opname",
+        .TxtReplayNewer = "De opname komt van een nieuwere Kerbview, formaat",
+        .TxtReplayDamaged = "De opname is beschadigd bij blok",
+        .TxtReplayNeedsNoClient = "Een client toont de gegevens van zijn server: kies Geen of Server om een opname af te spelen",
     };
 }
 
@@ -502,6 +565,15 @@ LanguageTexts Italiano() {
         .TxtShowServerData = "Mostra dati server",
         .TxtWebDashboard = "Dashboard web",
         .TxtWebPortBusy = "La porta \xE8 occupata",
+        .TxtReplay = "Riproduci una registrazione...",
+        .TxtReplayPause = "Pausa della riproduzione",
+        .TxtReplaySpeed = "Velocit\xE0",
+        .TxtReplayProblem = "Problema con la registrazione",
+        .TxtReplayCannotOpen = "Impossibile aprire il file",
+        .TxtReplayNotRecording = "Il file non \xE8 una registrazione di Kerbview",
+        .TxtReplayNewer = "La registrazione \xE8 di un Kerbview pi\xF9 recente, formato",
+        .TxtReplayDamaged = "La registrazione \xE8 danneggiata al blocco",
+        .TxtReplayNeedsNoClient = "Un client mostra i dati del suo server: scegli Nessuna o Server per riprodurre una registrazione",
     };
 }
 // clang-format on

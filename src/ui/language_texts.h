@@ -5,7 +5,7 @@
 
 namespace kerbview::ui {
 
-/// The 51 text slots of the current language, Windows-1252, all empty until a language is
+/// The 60 text slots of the current language, Windows-1252, all empty until a language is
 /// applied. Readers take a slot at the moment they write a text.
 struct LanguageTexts {
     std::string TxtScanning;
@@ -61,6 +61,18 @@ struct LanguageTexts {
     // the port cannot be opened.
     std::string TxtWebDashboard;
     std::string TxtWebPortBusy;
+    // The replay of a recording: the File menu's items (the speeds are TxtReplaySpeed and the
+    // factor), the first line of its messages, and the second: why a file cannot be played
+    // (the last two followed by a number), and why a client plays none.
+    std::string TxtReplay;
+    std::string TxtReplayPause;
+    std::string TxtReplaySpeed;
+    std::string TxtReplayProblem;
+    std::string TxtReplayCannotOpen;
+    std::string TxtReplayNotRecording;
+    std::string TxtReplayNewer;
+    std::string TxtReplayDamaged;
+    std::string TxtReplayNeedsNoClient;
 };
 
 }  // namespace kerbview::ui

@@ -55,6 +55,7 @@ public:
         Say("Dashboard " + (t.urls.empty() ? t.problem : t.urls.front()));
     }
     void CloseDashboardWindow() override { Say("CloseDashboard"); }
+    void ChooseRecording(const std::string& title) override { Say("Choose " + title); }
     bool DecodePicture(panel::Element, const std::string& path) override {
         Say("Decode " + std::filesystem::path(path).filename().string());
         std::error_code ec;

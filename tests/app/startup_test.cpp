@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace kerbview::app {
 namespace {
 
@@ -39,7 +41,7 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         {{"--export", "r.kvr"}, Action::Error, {}, {}, "", ""},
         {{"--csv", "a.csv"}, Action::Error, {}, {}, "", ""},
         {{"--export", "r.kvr", "--motec-csv"}, Action::Error, {}, {}, "", ""},
-        {{"--export", "r.kvr", "--csv", "a.csv", "--launch", "sh"}, Action::Error, {}, {}, "", ""},
+        {{"--export", "r.kvr", "--csv", "a.csv", "--replay", "r.kvr"}, Action::Error, {}, {}, "", ""},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -60,6 +62,26 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
                       c.exported)
                 << where;
         }
+    }
+}
+
+// A speed outside 0.25 to 8, or written with a comma, is refused rather than clamped.
+TEST(CommandLine, ReplayTakesAFileAndAFactorFromAQuarterToEight) {
+    const std::pair<std::vector<std::string_view>, const char*> cases[] = {
+        {{"--replay", "a.rec"}, "a.rec 1"},
+        {{"--replay-speed", "0.25", "--replay", "b.rec"}, "b.rec 0.25"},
+        {{"--replay", "c.rec", "--replay-speed", "8"}, "c.rec 8"},
+        {{"--replay", "c.rec", "--replay-speed", "8.5"}, "error"},
+        {{"--replay", "c.rec", "--replay-speed", "0.2"}, "error"},
+        {{"--replay", "c.rec", "--replay-speed", "1,5"}, "error"},
+        {{"--replay", "c.rec", "--replay-speed"}, "error"},
+        {{"--replay"}, "error"},
+    };
+    for (const auto& [args, want] : cases) {
+        const CommandLine got = ParseCommandLine(args);
+        std::ostringstream shown;
+        shown << got.replay.value_or("") << " " << got.replaySpeed;
+        EXPECT_EQ(got.action == Action::Error ? "error" : shown.str(), want) << args.back();
     }
 }
 

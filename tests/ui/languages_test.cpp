@@ -28,10 +28,13 @@ constexpr Slot kAllSlots[] = {
     &T::TxtClient, &T::TxtServerData, &T::TxtClientData, &T::TxtOk, &T::TxtConnected,
     &T::TxtConnecting, &T::TxtListening, &T::TxtNoLink, &T::TxtGraphics, &T::TxtMetric,
     &T::TxtImperial, &T::TxtShowServerData, &T::TxtWebDashboard, &T::TxtWebPortBusy,
+    &T::TxtReplay, &T::TxtReplayPause, &T::TxtReplaySpeed, &T::TxtReplayProblem,
+    &T::TxtReplayCannotOpen, &T::TxtReplayNotRecording, &T::TxtReplayNewer, &T::TxtReplayDamaged,
+    &T::TxtReplayNeedsNoClient,
 };
 // clang-format on
-static_assert(std::size(kAllSlots) == 51);
-static_assert(sizeof(T) == 51 * sizeof(std::string));
+static_assert(std::size(kAllSlots) == 60);
+static_assert(sizeof(T) == 60 * sizeof(std::string));
 
 T Filled(std::string_view idioma) {
     T t;

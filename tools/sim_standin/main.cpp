@@ -72,6 +72,17 @@ int main(int argc, char* argv[]) {
                                     QStringLiteral("Open N other top-level windows."),
                                     QStringLiteral("N"), QStringLiteral("0"));
     parser.addOption(decoys);
+    const QCommandLineOption play(
+        QStringLiteral("play"),
+        QStringLiteral("Write the samples of the Kerbview recording FILE into the simulator's "
+                       "memory at their recorded pace, instead of the session; at its end the "
+                       "last sample stays."),
+        QStringLiteral("FILE"));
+    parser.addOption(play);
+    const QCommandLineOption loop(QStringLiteral("loop"),
+                                  QStringLiteral("With --play: start the recording again at its "
+                                                 "end."));
+    parser.addOption(loop);
     parser.process(app);
 
     const standin::MemoryWriter writer =
@@ -79,6 +90,9 @@ int main(int argc, char* argv[]) {
                : standin::MemoryWriter(nullptr, 0, 0);
     standin::StandinController controller(writer, parser.value(script), parser.isSet(track),
                                           parser.value(decoys).toInt());
+    if (parser.isSet(play) && !controller.Play(parser.value(play), parser.isSet(loop))) {
+        return 2;
+    }
     controller.Start();
     return app.exec();
 }

@@ -9,10 +9,12 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "memory_writer.h"
+#include "record/recording.h"
 #include "session_model.h"
 
 class QCheckBox;
@@ -44,6 +46,10 @@ public:
     /// figure the panel shows changes from one publication to the next (a car on track scanned
     /// at 10 ms); `decoys` other top-level windows stand for a busy desktop.
     StandinController(MemoryWriter memory, QString scriptPath, bool track = false, int decoys = 0);
+    /// Plays the recording in path into the memory instead of the session, each sample at its
+    /// recorded time from the start; at its end it stays on the last sample, or starts again
+    /// with `loop`. False, with the reason written on standard error, when it cannot be read.
+    bool Play(const QString& path, bool loop);
     ~StandinController() override;
 
     /// Shows the windows, publishes the first frame and prints "ready".
@@ -51,6 +57,7 @@ public:
 
 private:
     void Tick();
+    void PlayRecording(double ms);
     void OpenRaceWindow();
     void CloseRaceWindow();
     void SetPaused(bool paused);
@@ -75,6 +82,12 @@ private:
     QPushButton* m_windowButton = nullptr;
     QSocketNotifier* m_stdin = nullptr;
     std::string m_pending;
+    // The recording played instead of the session, when one is.
+    std::optional<record::RecordingReader> m_recording;
+    std::optional<record::Sample> m_nextSample;
+    QString m_recordingPath;
+    bool m_loop = false;
+    double m_playedMs = 0;
 };
 
 }  // namespace kerbview::standin

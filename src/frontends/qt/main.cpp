@@ -70,6 +70,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    if (const auto& replay = startup.options.replay) {
+        program.StartReplay(core::PathFromUtf8(*replay), startup.options.replaySpeed);
+    }
+
     // Documentation aid: --screenshot <initial.png> <resized.png> [delay ms] saves the panel at
     // its initial size and after a resize, then ends.
     if (const auto& shot = startup.options.screenshot) {

@@ -2,12 +2,14 @@
 #include "frontends/qt/qt_front_end.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
 #include <QWindow>
 #include <functional>
 
+#include "core/path_text.h"
 #include "frontends/qt/qt_text.h"
 #include "panel/element_catalogue.h"
 
@@ -265,6 +267,21 @@ void QtFrontEnd::ShowDashboardWindow(const app::DashboardWindowTexts& texts) {
 
 void QtFrontEnd::CloseDashboardWindow() {
     if (m_dashboardWindow) m_dashboardWindow->close();
+}
+
+// Shown without waiting, as every side window: the scan goes on while a file is chosen.
+void QtFrontEnd::ChooseRecording(const std::string& title) {
+    if (IsOpen(m_chooser)) {
+        Raise(m_chooser);
+        return;
+    }
+    auto* chooser = new QFileDialog(m_main.get(), FromCp1252(title));
+    chooser->setFileMode(QFileDialog::ExistingFile);
+    chooser->setOption(QFileDialog::DontUseNativeDialog);
+    connect(chooser, &QFileDialog::fileSelected, this, [this](const QString& file) {
+        m_program.StartReplay(core::PathFromUtf8(file.toStdString()));
+    });
+    m_chooser = OpenSide(chooser, panel::SidePlace::Centred);
 }
 
 void QtFrontEnd::CloseMainWindow() { m_main->close(); }

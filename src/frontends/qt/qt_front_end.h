@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <memory>
@@ -77,6 +78,7 @@ public:
     void ShowMessage(const std::string& line1, const std::string& line2) override;
     void ShowDashboardWindow(const app::DashboardWindowTexts& texts) override;
     void CloseDashboardWindow() override;
+    void ChooseRecording(const std::string& title) override;
 
     // app::PictureDecoder
     bool DecodePicture(panel::Element e, const std::string& path) override;
@@ -105,6 +107,7 @@ private:
     QPointer<QMessageBox> m_message;
     app::MessageBoxes m_messages;
     QPointer<qt::DashboardWindow> m_dashboardWindow;
+    QPointer<QFileDialog> m_chooser;
     int m_interval = 0;
 };
 

@@ -137,6 +137,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             status = 1;
         } else {
             win32::Kerbview_Form& window = *frontEnd.MainWindow();
+            if (const auto& replay = startup.options.replay) {
+                program.StartReplay(core::PathFromUtf8(*replay), startup.options.replaySpeed);
+            }
             if (const auto& shot = startup.options.screenshot) {
                 const std::wstring initial = win32::WideFromUtf8(shot->initial);
                 const std::wstring resized = win32::WideFromUtf8(shot->resized);

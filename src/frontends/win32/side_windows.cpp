@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/win32/side_windows.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
+#include <filesystem>
 
 #include "app/program.h"
 #include "frontends/win32/about_window.h"
@@ -178,6 +181,22 @@ void SideWindowSet::ShowDashboardWindow(const app::DashboardWindowTexts& texts) 
 
 void SideWindowSet::CloseDashboardWindow() {
     if (m_dashboard) m_dashboard->Close();
+}
+
+// The system's file chooser waits for the user in a message loop of its own. A menu click is no
+// tick, so Timer1 keeps ticking in that loop and the replay or scan goes on; the main window, its
+// owner, takes no click meanwhile.
+void SideWindowSet::ChooseRecording(const std::string& title) {
+    const std::wstring caption = Wide(title);
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW choice{};
+    choice.lStructSize = sizeof(choice);
+    choice.hwndOwner = m_owner;
+    choice.lpstrFile = file.data();
+    choice.nMaxFile = static_cast<DWORD>(file.size());
+    choice.lpstrTitle = caption.c_str();
+    choice.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (::GetOpenFileNameW(&choice)) m_program.StartReplay(std::filesystem::path(file.data()));
 }
 
 }  // namespace kerbview::win32

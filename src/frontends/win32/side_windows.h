@@ -55,6 +55,7 @@ public:
     void ShowMessage(const std::string& line1, const std::string& line2) override;
     void ShowDashboardWindow(const app::DashboardWindowTexts& texts) override;
     void CloseDashboardWindow() override;
+    void ChooseRecording(const std::string& title) override;
 
 private:
     /// Creates window, places it against the main window (and, for the debug window, an open

@@ -97,6 +97,7 @@ void Win32FrontEnd::ShowDashboardWindow(const app::DashboardWindowTexts& texts) 
     m_side.ShowDashboardWindow(texts);
 }
 void Win32FrontEnd::CloseDashboardWindow() { m_side.CloseDashboardWindow(); }
+void Win32FrontEnd::ChooseRecording(const std::string& title) { m_side.ChooseRecording(title); }
 
 bool Win32FrontEnd::DecodePicture(panel::Element, const std::string& path) {
     return m_main->View().DecodePicture(path);

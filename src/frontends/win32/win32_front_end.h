@@ -58,6 +58,7 @@ public:
     void ShowMessage(const std::string& line1, const std::string& line2) override;
     void ShowDashboardWindow(const app::DashboardWindowTexts& texts) override;
     void CloseDashboardWindow() override;
+    void ChooseRecording(const std::string& title) override;
 
     // app::PictureDecoder
     bool DecodePicture(panel::Element e, const std::string& path) override;
