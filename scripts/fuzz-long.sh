@@ -7,7 +7,8 @@
 # exits non-zero when any target found a crash, a leak or a broken property.
 #   scripts/fuzz-long.sh [--runs N] [--max-seconds S] [target...]
 # Targets: receive_fuzz (client receive path), profile_fuzz (settings file), number_fuzz
-# (number rules). Inputs that found something are kept in build-fuzz-perf/findings/.
+# (number rules), recording_fuzz (recording reader and writer). Inputs that found something
+# are kept in build-fuzz-perf/findings/.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -22,7 +23,7 @@ while [ $# -gt 0 ]; do
     *) targets+=("$1"); shift ;;
   esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(receive_fuzz profile_fuzz number_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(receive_fuzz profile_fuzz number_fuzz recording_fuzz)
 
 dir="build-fuzz-perf"
 CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKERBVIEW_BUILD_FUZZ=ON \
@@ -34,12 +35,14 @@ corpus_of() {
     receive_fuzz) echo receive ;;
     profile_fuzz) echo profile ;;
     number_fuzz) echo number ;;
+    recording_fuzz) echo recording ;;
   esac
 }
 max_len_of() {
   case $1 in
     receive_fuzz) echo 70000 ;;
     profile_fuzz) echo 4096 ;;
+    recording_fuzz) echo 8192 ;;
     *) echo 256 ;;
   esac
 }

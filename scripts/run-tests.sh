@@ -172,11 +172,13 @@ stage_fuzz() {
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKERBVIEW_BUILD_FUZZ=ON -DKERBVIEW_SANITIZE=ON -DKERBVIEW_BUILD_GUI=OFF \
     -DKERBVIEW_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || return 1
-  cmake --build build-fuzz -j "$(kerbview_jobs)" --target receive_fuzz profile_fuzz number_fuzz ||
-    return 1
+  cmake --build build-fuzz -j "$(kerbview_jobs)" \
+    --target receive_fuzz profile_fuzz number_fuzz recording_fuzz || return 1
   local t max_len status=0
-  for t in receive profile number; do
-    case $t in receive) max_len=70000 ;; profile) max_len=4096 ;; *) max_len=256 ;; esac
+  for t in receive profile number recording; do
+    case $t in
+      receive) max_len=70000 ;; profile) max_len=4096 ;; recording) max_len=8192 ;; *) max_len=256 ;;
+    esac
     mkdir -p "build-fuzz/$t-work"
     if UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "build-fuzz/${t}_fuzz" \
       -max_total_time=15 -max_len="$max_len" -rss_limit_mb=1024 -print_final_stats=1 \
