@@ -25,6 +25,22 @@ CommandLine Failed(std::string error) {
     return failed;
 }
 
+// The checks that need the whole line: --export and its outputs.
+CommandLine Finished(CommandLine line) {
+    const ExportRequest& request = line.exportRequest;
+    const bool output = !request.csv.empty() || !request.motecCsv.empty();
+    if (request.recording.empty()) {
+        if (output) return Failed("options '--csv' and '--motec-csv' need '--export RECORDING'");
+        return line;
+    }
+    if (!output) return Failed("option '--export' needs '--csv FILE' or '--motec-csv FILE'");
+    if (!line.launch.empty() || line.screenshot) {
+        return Failed("option '--export' cannot be used with '--launch' or '--screenshot'");
+    }
+    line.action = CommandLine::Action::Export;
+    return line;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
@@ -47,7 +63,7 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
             if (first == count) return Failed("option '--launch' needs a command to run");
             line.launch.assign(arguments.begin() + static_cast<std::ptrdiff_t>(first),
                                arguments.end());
-            return line;
+            return Finished(std::move(line));
         }
         if (a == "--screenshot") {
             if (i + 2 >= count) return Failed("option '--screenshot' needs two file names");
@@ -69,6 +85,16 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
             line.statsFile = std::string(arguments[++i]);
             continue;
         }
+        if (a == "--export" || a == "--csv" || a == "--motec-csv") {
+            if (i + 1 >= count) return Failed("option '" + std::string(a) + "' needs a file name");
+            ExportRequest& request = line.exportRequest;
+            std::string& name = a == "--export" ? request.recording
+                                : a == "--csv"  ? request.csv
+                                                : request.motecCsv;
+            name = std::string(arguments[++i]);
+            if (name.empty()) return Failed("option '" + std::string(a) + "' needs a file name");
+            continue;
+        }
         if (a == "--error-dialog") {
             line.errorDialog = true;
             continue;
@@ -77,20 +103,21 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
             for (std::size_t rest = i + 1; rest < count; ++rest) {
                 line.toolkitArguments.push_back(static_cast<int>(rest + 1));
             }
-            return line;
+            return Finished(std::move(line));
         }
         if (a.size() > 2 && a.substr(0, 2) == "--") {
             return Failed("unrecognized option '" + std::string(a) + "'");
         }
         line.toolkitArguments.push_back(argvPosition);
     }
-    return line;
+    return Finished(std::move(line));
 }
 
 std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
     return std::string(
                "Usage: kerbview [OPTION]...\n"
                "  or:  kerbview [OPTION]... --launch [--] COMMAND [ARGUMENT]...\n"
+               "  or:  kerbview --export RECORDING [--csv FILE] [--motec-csv FILE]\n"
                "Companion display for the racing simulator RACE 07: reads the running\n"
                "simulator's telemetry and shows it on one panel, or sends it to a second copy.\n"
                "\n"
@@ -107,6 +134,13 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "  --error-dialog  when a setting stops the start, show why in a message box\n"
                "                  too, and end once it is closed (the desktop menu's entry\n"
                "                  starts Kerbview so)\n"
+               "  --export RECORDING\n"
+               "                  write the recorded stint RECORDING out, without a window, as\n"
+               "  --csv FILE      a CSV file: one row per scan, every value with its unit\n"
+               "  --motec-csv FILE\n"
+               "                  a MoTeC CSV file for MoTeC i2: the stint's facts, then the\n"
+               "                  values at a fixed rate (one row or more per scan)\n"
+               "                  Each FILE is written under FILE.part and renamed when whole.\n"
                "  --stats-file PATH\n"
                "                  rewrite PATH once a second with the network packets sent and\n"
                "                  presented so far\n"
@@ -116,7 +150,10 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "\n"
                "Exit status: 0 normally, 1 when a setting stopped the start, 2 for a wrong\n"
                "command line; with --launch, COMMAND's exit status (128 + N when signal N\n"
-               "ended it), 127 when COMMAND was not found, 126 when it could not be run.\n"
+               "ended it), 127 when COMMAND was not found, 126 when it could not be run;\n"
+               "with --export, 1 when the recording cannot be read or a FILE cannot be\n"
+               "written (no FILE is left half written), 3 when a damaged block ends the\n"
+               "recording (each FILE holds the stint up to it).\n"
                "\n"
                "Settings file: ") +
            settingsFile +

@@ -15,9 +15,17 @@ struct ScreenshotRequest {
     int delayMs = 300;
 };
 
+/// --export RECORDING with --csv OUT, --motec-csv OUT or both: a recording written out in other
+/// formats, without a window.
+struct ExportRequest {
+    std::string recording;
+    std::string csv;       ///< empty: no CSV file
+    std::string motecCsv;  ///< empty: no MoTeC CSV file
+};
+
 /// What the command line asks for. Plain data; the parser never prints.
 struct CommandLine {
-    enum class Action { Run, Help, Version, Error };
+    enum class Action { Run, Help, Version, Export, Error };
     Action action = Action::Run;
     /// For Error: one line saying what is wrong, without the program's name.
     std::string error;
@@ -26,6 +34,8 @@ struct CommandLine {
     std::vector<int> toolkitArguments;
     std::optional<ScreenshotRequest> screenshot;
     std::optional<std::string> statsFile;
+    /// For Export: the recording and the files to write.
+    ExportRequest exportRequest;
     /// --error-dialog: a setting that stops the start is shown in a message box too (the
     /// desktop entry asks for it; started elsewhere nothing waits for a click).
     bool errorDialog = false;
@@ -36,7 +46,9 @@ struct CommandLine {
 /// Reads the arguments after the program's name. Everything after --launch (and one "--"
 /// right after it) is the command to launch, untouched. An unknown long option, a missing
 /// value or --launch without a command is an Error; single-dash and other arguments are left
-/// to the toolkit. The first --help or --version wins over whatever follows it.
+/// to the toolkit. The first --help or --version wins over whatever follows it. --export needs
+/// --csv or --motec-csv (and they need it), and runs alone: with --launch or --screenshot it is
+/// an Error.
 CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments);
 
 /// The --help text: usage, options, exit statuses and the settings file in use.

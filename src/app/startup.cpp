@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "app/export_command.h"
 #include "core/path_text.h"
 #include "core/settings.h"
 
@@ -21,6 +22,9 @@ Startup Prepare(int argc, char** argv, std::ostream& out, std::ostream& err) {
         case CommandLine::Action::Version:
             out << VersionText();
             startup.exitStatus = 0;
+            return startup;
+        case CommandLine::Action::Export:
+            startup.exitStatus = RunExport(startup.options.exportRequest, err);
             return startup;
         case CommandLine::Action::Help:
         case CommandLine::Action::Run: break;

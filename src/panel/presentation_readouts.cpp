@@ -11,8 +11,6 @@ namespace {
 using core::FormatPicture;
 using core::Picture;
 
-constexpr double kRadPerSecToRpm = 9.549;
-
 // Values below 0.0001 show as 0.001 so the gauges never get exactly zero or a negative value.
 template <typename T>
 T RaiseTiny(T v) {

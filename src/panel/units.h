@@ -17,6 +17,8 @@ inline constexpr double kFahrenheitOffset = 32.0;
 inline constexpr double kKpaToPsi = 0.1451352418559;
 inline constexpr double kLitresToGallons = 0.264172052358;
 inline constexpr double kKmhToMph = 0.621371192237;
+/// Engine speed as read (radians per second) to the revolutions per minute the panel shows.
+inline constexpr double kRadPerSecToRpm = 9.549;
 
 /// Range of the speed gauge ProgressBar4 in each unit system.
 inline constexpr double kSpeedGaugeMaxMetric = 350.0;

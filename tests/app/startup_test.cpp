@@ -17,6 +17,7 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         std::vector<int> toolkit;
         std::string shot;  // "initial resized delay", or empty
         std::string stats;
+        std::string exported = {};  // "recording csv motec-csv", or empty
     };
     // clang-format off
     const Case cases[] = {
@@ -33,6 +34,12 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         {{"--screenshot", "a.png"}, Action::Error, {}, {}, "", ""},
         {{"--screenshot", "a.png", "b.png", "99999999999"}, Action::Error, {}, {}, "", ""},
         {{"--bogus", "--launch", "sh"}, Action::Error, {}, {}, "", ""},
+        {{"--export", "r.kvr", "--csv", "a.csv"}, Action::Export, {}, {}, "", "", "r.kvr a.csv "},
+        {{"--motec-csv", "m.csv", "--export", "r.kvr", "-style", "x"}, Action::Export, {}, {5, 6}, "", "", "r.kvr  m.csv"},
+        {{"--export", "r.kvr"}, Action::Error, {}, {}, "", ""},
+        {{"--csv", "a.csv"}, Action::Error, {}, {}, "", ""},
+        {{"--export", "r.kvr", "--motec-csv"}, Action::Error, {}, {}, "", ""},
+        {{"--export", "r.kvr", "--csv", "a.csv", "--launch", "sh"}, Action::Error, {}, {}, "", ""},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -47,6 +54,12 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         EXPECT_EQ(s ? s->initial + " " + s->resized + " " + std::to_string(s->delayMs) : "", c.shot)
             << where;
         EXPECT_EQ(got.statsFile.value_or(""), c.stats) << where;
+        const ExportRequest& e = got.exportRequest;
+        if (got.action != Action::Error) {
+            EXPECT_EQ(c.exported.empty() ? "" : e.recording + " " + e.csv + " " + e.motecCsv,
+                      c.exported)
+                << where;
+        }
     }
 }
 
