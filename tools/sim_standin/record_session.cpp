@@ -22,9 +22,9 @@ using namespace kerbview;
 
 constexpr int kScanMs = 250;
 constexpr int kJitterMs = 12;
-constexpr std::uint32_t kSeconds = 110;
-constexpr std::uint32_t kIgnitionOffMs = 40'000;
-constexpr std::uint32_t kIgnitionOnMs = 46'000;
+constexpr std::uint32_t kSeconds = 125;
+constexpr std::uint32_t kIgnitionOffMs = 64'000;
+constexpr std::uint32_t kIgnitionOnMs = 70'000;
 
 int Fail(const std::string& what) {
     std::fprintf(stderr, "standin-record: %s\n", what.c_str());
