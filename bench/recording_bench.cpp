@@ -5,40 +5,18 @@
 // size of an hour of recording.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "core/error_report.h"
 #include "core/file_system.h"
-#include "memory_writer.h"
 #include "record/recording.h"
-#include "session_model.h"
-#include "telemetry/acquisition.h"
-#include "telemetry/memory_readers.h"
+#include "session_scans.h"
 
 namespace {
 
 using namespace kerbview;
-
-/// The stand-in's memory block, read in place as the simulator's memory.
-class BlockReader final : public telemetry::ProcessReader {
-public:
-    BlockReader(const std::vector<unsigned char>& block, telemetry::Address start)
-        : m_block(block), m_start(start) {}
-    std::size_t Read(telemetry::Address address, void* buffer, std::size_t count) override {
-        if (address < m_start || address - m_start >= m_block.size()) return 0;
-        const std::size_t got = std::min<std::size_t>(count, m_block.size() - (address - m_start));
-        std::memcpy(buffer, m_block.data() + (address - m_start), got);
-        return got;
-    }
-
-private:
-    const std::vector<unsigned char>& m_block;
-    telemetry::Address m_start;
-};
 
 constexpr std::uint32_t kScanMs = 10;
 constexpr int kScans = 10 * 60 * 1000 / kScanMs;  // ten minutes
@@ -46,26 +24,14 @@ constexpr int kScans = 10 * 60 * 1000 / kScanMs;  // ten minutes
 /// Ten minutes of the track scenario at 100 Hz, acquired through the telemetry library.
 const std::vector<telemetry::Snapshot>& TrackScans() {
     static const std::vector<telemetry::Snapshot> scans = [] {
-        const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
-        const telemetry::Address start = map.Lowest() - 64;
-        std::vector<unsigned char> block(map.End() - start);
-        standin::MemoryWriter memory(block.data(), start, block.size());
-        standin::SessionModel session;
-        BlockReader reader(block, start);
-        core::ErrorReporter reporter;
-        telemetry::MemoryReaders readers(reporter);
-        readers.SetProcess(&reader);
-        telemetry::Acquisition acquisition(readers, map);
+        standin::SessionScans session;
         std::vector<telemetry::Snapshot> out;
         out.reserve(kScans);
         telemetry::Snapshot snapshot;
         for (int i = 0; i < kScans; ++i) {
-            session.Step(kScanMs / 1000.0);
-            session.SetTrackPhase(i * 2);  // the stand-in moves it every 5 ms
-            session.Publish(memory);
-            if (acquisition.Acquire(snapshot) == telemetry::AcquireResult::Complete) {
-                out.push_back(snapshot);
-            }
+            session.Model().Step(kScanMs / 1000.0);
+            session.Model().SetTrackPhase(i * 2);  // the stand-in moves it every 5 ms
+            if (session.Scan(snapshot)) out.push_back(snapshot);
         }
         return out;
     }();

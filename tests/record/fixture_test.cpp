@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+// The committed stint (scripts/make-fixture.sh records it from the stand-in's session) read
+// back, cut, and exported against its golden files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "record/export.h"
+#include "record/recording.h"
+
+namespace kerbview::record {
+namespace {
+
+const std::string kData = KERBVIEW_RECORD_DATA;
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<Sample> ReadAll(RecordingReader& reader) {
+    std::vector<Sample> samples;
+    Sample sample;
+    while (reader.Next(sample)) samples.push_back(sample);
+    return samples;
+}
+
+NextSample From(RecordingReader& reader) {
+    return [&reader](Sample& sample) { return reader.Next(sample); };
+}
+
+// The CSV row whose time column is `time`, split at its commas (no text there holds one).
+std::vector<std::string> CsvRow(const std::string& csv, const std::string& time) {
+    const std::size_t at = csv.find("\r\n" + time + ",");
+    std::istringstream line(csv.substr(at + 2, csv.find("\r\n", at + 2) - at - 2));
+    std::vector<std::string> cells;
+    for (std::string cell; std::getline(line, cell, ',');) cells.push_back(cell);
+    return cells;
+}
+
+TEST(Fixture, ReadsWholeAndACutCopyReadsUpToItsLastWholeBlock) {
+    RecordingReader whole(kData + "/stint.kvrec");
+    ASSERT_TRUE(whole.Ok());
+    EXPECT_EQ(whole.Facts().track, "Anderstorp");
+    const std::vector<Sample> samples = ReadAll(whole);
+    EXPECT_EQ(whole.Problem(), ReadProblem::None);
+    EXPECT_FALSE(whole.CutShort());
+    ASSERT_EQ(samples.size(), 499u);
+
+    // Cut in the middle of the file, as a killed program leaves it: every sample read is the
+    // stint's own, and no more than a block (about a second of scans) is missing.
+    const std::string bytes = Contents(kData + "/stint.kvrec");
+    RecordingReader cut = RecordingReader::FromBytes(bytes.substr(0, bytes.size() / 2));
+    const std::vector<Sample> kept = ReadAll(cut);
+    EXPECT_TRUE(cut.CutShort());
+    EXPECT_EQ(cut.Problem(), ReadProblem::None);
+    ASSERT_FALSE(kept.empty());
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), samples.begin()));
+    RecordingReader next = RecordingReader::FromBytes(bytes.substr(0, bytes.size() / 2 + 2048));
+    EXPECT_GT(ReadAll(next).size(), kept.size());
+}
+
+// Rows checked by hand against the stand-in's session (tools/sim_standin/session_model.cpp and
+// record_session.cpp): at 17.740 s the player's lap count goes from 3 to 4 (the panel's lap 4 to
+// 5), and a fourth lap is a pit lap, so the car is in the pits with the limiter on; the lap time
+// it shows at 111.559 s, after the pit lap, is that lap's, 93.807 s, which lies within a scan of
+// the time between the two lap changes (111.559 - 17.740 = 93.819 s); the ignition is off from
+// 64 s to 70 s, so the scan at 64.222 s has no contact.
+TEST(Fixture, ExportsEqualTheGoldenFiles) {
+    RecordingReader reader(kData + "/stint.kvrec");
+    std::ostringstream csv;
+    ExportCsv(From(reader), csv);
+    const std::string golden = Contents(kData + "/stint.csv");
+    EXPECT_TRUE(csv.str() == golden) << "the CSV export differs from stint.csv";
+
+    const std::vector<std::string> header = CsvRow("\r\n" + golden, "Time [s]");
+    auto cell = [&](const std::string& time, const std::string& column) {
+        const auto at = std::find(header.begin(), header.end(), column) - header.begin();
+        return CsvRow(golden, time).at(static_cast<std::size_t>(at));
+    };
+    EXPECT_EQ(cell("17.740", "Lap number"), "5");
+    EXPECT_EQ(cell("17.740", "In pits"), "1");
+    EXPECT_EQ(cell("17.740", "Pit limiter"), "1");
+    EXPECT_EQ(cell("111.559", "Last lap [s]"), "93.807");
+    EXPECT_EQ(cell("64.222", "Contact"), "0");
+
+    RecordingReader survey(kData + "/stint.kvrec");
+    StintSurvey stint;
+    for (Sample sample; survey.Next(sample);) stint.Add(sample);
+    RecordingReader rows(kData + "/stint.kvrec");
+    std::ostringstream motec;
+    ExportMotecCsv(rows.Facts(), stint, From(rows), motec);
+    const std::string goldenMotec = Contents(kData + "/stint-motec.csv");
+    EXPECT_TRUE(motec.str() == goldenMotec) << "the MoTeC export differs from stint-motec.csv";
+    // The same two lap changes as beacons; the stint started at 19:00 UTC, 20:00 local time.
+    EXPECT_NE(goldenMotec.find("\"Beacon Markers\",\"17.740 111.559\""), std::string::npos);
+    EXPECT_NE(goldenMotec.find("\"Log Time\",\"20:00:00\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kerbview::record
