@@ -5,7 +5,9 @@
 
 namespace kerbview::app {
 
-SettingsFolder ChooseSettingsFolder(const SettingsFolderFacts& facts) {
+namespace {
+
+SettingsFolder ChooseFolder(const SettingsFolderFacts& facts) {
     if (!facts.installedFolder &&
         (facts.executableFolderWritable || facts.executableFolderHoldsSettings)) {
         return {facts.executableFolder, true};
@@ -16,6 +18,23 @@ SettingsFolder ChooseSettingsFolder(const SettingsFolderFacts& facts) {
     if (!facts.home.empty())
         return {std::filesystem::path(facts.home) / ".config" / "kerbview", false};
     return {facts.executableFolder, true};
+}
+
+}  // namespace
+
+SettingsFolder ChooseSettingsFolder(const SettingsFolderFacts& facts) {
+    SettingsFolder folder = ChooseFolder(facts);
+    folder.recordings = folder.path / "recordings";
+    if (folder.besideExecutable) return folder;
+    // Likewise a relative $XDG_DATA_HOME.
+    const std::filesystem::path data(facts.xdgDataHome);
+    if (data.is_absolute()) {
+        folder.recordings = data / "kerbview" / "recordings";
+    } else if (!facts.home.empty()) {
+        folder.recordings =
+            std::filesystem::path(facts.home) / ".local" / "share" / "kerbview" / "recordings";
+    }
+    return folder;
 }
 
 std::string CreateSettingsFolder(const SettingsFolder& folder) {
