@@ -14,6 +14,7 @@ KERBVIEW_PACKAGES=(
   fonts-dejavu-core
   lintian dpkg-dev file desktop-file-utils appstream
   g++-mingw-w64-x86-64-posix wine64 googletest unzip
+  zlib1g-dev libz-mingw-w64-dev
 )
 
 # Prints the packages of KERBVIEW_PACKAGES that are not installed, one a line.
