@@ -67,6 +67,11 @@ void Program::MenuClick(Menu item) {
             Canvia_Web();
             if (m_settings.WebEnabled) ShowDashboardWindow();
             break;
+        case Menu::RecordStints:
+            // As the dashboard's: the check mark says whether stints are recorded.
+            m_settings.RecordingEnabled = !m_recorder.Enabled();
+            Canvia_Recording();
+            break;
         case Menu::AcercaDe: m_frontEnd->ShowAbout(m_presenter.About()); break;
         default: break;  // menu titles and the separators barra, barra2 and Resderes
     }

@@ -93,6 +93,7 @@ void Presenter::ShowLanguage(std::optional<std::size_t> language) {
         {Menu::Imperial, &t.TxtImperial},
         {Menu::VeureDadesServidor, &t.TxtShowServerData},
         {Menu::WebDashboard, &t.TxtWebDashboard},
+        {Menu::RecordStints, &t.TxtRecordStints},
     };
     for (const auto& [menu, text] : menus) {
         m_panel.SetMenuCaption(menu, text->empty() ? panel::Info(menu).name : *text);
@@ -142,6 +143,8 @@ void Presenter::ShowGraphicsMode(bool noGrafics) {
 void Presenter::ShowWebDashboard(bool serving) {
     m_panel.SetMenuChecked(Menu::WebDashboard, serving);
 }
+
+void Presenter::ShowRecording(bool on) { m_panel.SetMenuChecked(Menu::RecordStints, on); }
 
 void Presenter::ShowGaugeBackground(core::ColourNumber colour) {
     for (int n = 1; n <= 4; ++n) m_panel.SetBackColor(panel::Bar(n), colour);
@@ -231,6 +234,11 @@ std::string Presenter::WebFailureText(std::uint16_t port, bool portInUse, std::s
                "in [Web]";
     }
     return what + ": " + std::string(error);
+}
+
+std::string Presenter::RecordingStoppedNotice(std::string_view detail) {
+    return "Recording stopped: " + std::string(detail) +
+           "; switch Record stints on again once the folder can be written";
 }
 
 }  // namespace kerbview::app

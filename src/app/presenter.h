@@ -82,6 +82,8 @@ public:
     void ShowGraphicsMode(bool noGrafics);
     /// WebDashboard checked while the dashboard is served.
     void ShowWebDashboard(bool serving);
+    /// RecordStints checked while the stints are recorded.
+    void ShowRecording(bool on);
     /// The gauges' back colour (the panel background when the window loads).
     void ShowGaugeBackground(core::ColourNumber colour);
 
@@ -113,6 +115,10 @@ public:
     static std::string ListenFailureText(const net::ListenFailure& failure);
     /// The same for the web dashboard's port: held by another program, or the system's reason.
     static std::string WebFailureText(std::uint16_t port, bool portInUse, std::string_view error);
+    /// Recording stopped because a recording could not be written: the message's first line
+    /// (its second is detail, the file and the system's reason), and the notice.
+    std::string RecordingStoppedText() const { return m_texts.TxtRecordingStopped; }
+    static std::string RecordingStoppedNotice(std::string_view detail);
 
 private:
     /// What Label1 shows.

@@ -12,6 +12,7 @@
 #include "app/error_log.h"
 #include "app/front_end.h"
 #include "app/presenter.h"
+#include "app/recorder.h"
 #include "core/clock.h"
 #include "core/error_report.h"
 #include "core/settings.h"
@@ -53,10 +54,11 @@ public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
     /// sockets, the web dashboard and the clock must outlive it. Errors and notices are written
-    /// to `log` (standard error).
+    /// to `log` (standard error). The stints are recorded through `recording`.
     Program(std::filesystem::path programFolder, char decimalSeparator,
             telemetry::Platform platform, Sockets sockets, web::DashboardService& dashboard,
-            std::ostream& log = std::cerr, const core::Clock& clock = core::SystemClock());
+            std::ostream& log = std::cerr, const core::Clock& clock = core::SystemClock(),
+            RecordingServices recording = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -97,6 +99,11 @@ public:
     /// The web dashboard as WebEnabled asks: served or stopped, its menu item checked while it
     /// is served, and [Web] Enabled stored (a start-up that only applies the file stores nothing).
     void Canvia_Web(bool store = true);
+    /// The stints recorded as RecordingEnabled asks, the menu item checked while they are, and
+    /// [Recording] Enabled stored (a start-up that only applies the file stores nothing).
+    void Canvia_Recording(bool store = true);
+    /// While held (a replay is shown), no stint is recorded; the one under way ends.
+    void HoldRecording(bool held);
 
     /// A click on a menu item of the main window (nothing before Main).
     void MenuClick(panel::Menu item);
@@ -165,8 +172,12 @@ private:
     void SendStatusOnly();
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
-    /// A snapshot was acquired or received: the panel's values are current.
-    void SnapshotTaken();
+    /// A snapshot was acquired or received: the panel's values are current, and it is recorded.
+    void SnapshotTaken(const telemetry::Snapshot& snapshot);
+    /// The simulator or the connection is gone: the stint under way ends.
+    void StintEnds();
+    /// Recording stopped: the menu item unchecked, the message shown and logged once.
+    void RecordingStopped(const RecordingFailure& failure);
 
     // The socket events, delivered on the thread that runs the tick.
     void TCPServer_ConnectionDropped(const std::string& reason);
@@ -200,6 +211,7 @@ private:
     panel::CarSkins m_carSkins;
     panel::LayoutRecord m_layout;
     net::NetRoles m_roles;
+    StintRecorder m_recorder;
     // The tick.
     bool m_inTick = false;
     std::uint64_t m_droppedTicks = 0;

@@ -10,14 +10,14 @@ namespace {
 SettingsFolder ChooseFolder(const SettingsFolderFacts& facts) {
     if (!facts.installedFolder &&
         (facts.executableFolderWritable || facts.executableFolderHoldsSettings)) {
-        return {facts.executableFolder, true};
+        return {facts.executableFolder, true, {}};
     }
     // The XDG base directory rules ignore a relative $XDG_CONFIG_HOME.
     const std::filesystem::path xdg(facts.xdgConfigHome);
-    if (xdg.is_absolute()) return {xdg / "kerbview", false};
+    if (xdg.is_absolute()) return {xdg / "kerbview", false, {}};
     if (!facts.home.empty())
-        return {std::filesystem::path(facts.home) / ".config" / "kerbview", false};
-    return {facts.executableFolder, true};
+        return {std::filesystem::path(facts.home) / ".config" / "kerbview", false, {}};
+    return {facts.executableFolder, true, {}};
 }
 
 }  // namespace

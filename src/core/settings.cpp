@@ -184,8 +184,8 @@ Settings LoadSettings(SettingsStore& store, char decimalSeparator, ErrorReporter
     s.WebPort = static_cast<std::uint16_t>(
         ReadWholeNumber(store.Read(kWeb, "Port", ""), 65535, kDefaultWebPort));
     s.RecordingEnabled = ReadOptionalTruth(store.Read(kRecording, "Enabled", "0"));
-    s.RecordingLimitMB = ReadWholeNumber(store.Read(kRecording, "LimitMB", ""), 1'000'000,
-                                         kDefaultRecordingLimitMB);
+    s.RecordingLimitMB =
+        ReadWholeNumber(store.Read(kRecording, "LimitMB", ""), 1'000'000, kDefaultRecordingLimitMB);
     for (const Threshold& t : kThresholds) store.Write(kMaxMin, t.key, PlainText(s.*t.field));
     return s;
 }

@@ -14,9 +14,8 @@ public:
     WallTime Now() const override {
         FILETIME now{};
         ::GetSystemTimeAsFileTime(&now);
-        const std::int64_t steps =
-            static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) |
-                                      now.dwLowDateTime);
+        const std::int64_t steps = static_cast<std::int64_t>(
+            (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
         const std::int64_t unixSeconds = steps / 10'000'000 - kUnixEpochIn1601Seconds;
         // The bias is UTC minus local time, in minutes, plus the part of the season in force.
         TIME_ZONE_INFORMATION zone{};

@@ -69,6 +69,9 @@ LanguageTexts Espanol() {
         .TxtShowServerData = "Ver Datos Servidor",
         .TxtWebDashboard = "Panel web",
         .TxtWebPortBusy = "El puerto est\xE1 ocupado",
+        .TxtRecordStints = "Grabar tandas",
+        .TxtRecordingStopped =
+            "La grabaci\xF3n se ha detenido: no se pudo escribir el archivo",
     };
 }
 
@@ -131,6 +134,9 @@ LanguageTexts Catala() {
         .TxtShowServerData = "Veure Dades Servidor",
         .TxtWebDashboard = "Tauler web",
         .TxtWebPortBusy = "El port est\xE0 ocupat",
+        .TxtRecordStints = "Enregistrar tandes",
+        .TxtRecordingStopped =
+            "L'enregistrament s'ha aturat: no s'ha pogut escriure el fitxer",
     };
 }
 
@@ -193,6 +199,9 @@ LanguageTexts Asturianu() {
         .TxtShowServerData = "Ver Datos Servidor",
         .TxtWebDashboard = "Panel web",
         .TxtWebPortBusy = "El puertu ta ocup\xE1u",
+        .TxtRecordStints = "Grabar tandes",
+        .TxtRecordingStopped =
+            "La grabaci\xF3n par\xF3: nun se pudo escribir el ficheru",
     };
 }
 
@@ -254,6 +263,9 @@ LanguageTexts English() {
         .TxtShowServerData = "Show Server Data",
         .TxtWebDashboard = "Web dashboard",
         .TxtWebPortBusy = "The port is in use",
+        .TxtRecordStints = "Record stints",
+        .TxtRecordingStopped =
+            "Recording stopped: the file could not be written",
     };
 }
 
@@ -317,6 +329,9 @@ LanguageTexts Francais() {
         .TxtShowServerData = "Show Donn\xE9" "es Serveur",
         .TxtWebDashboard = "Tableau de bord web",
         .TxtWebPortBusy = "Le port est d\xE9j\xE0 utilis\xE9",
+        .TxtRecordStints = "Enregistrer les relais",
+        .TxtRecordingStopped =
+            "L'enregistrement s'est arr\xEAt\xE9 : le fichier n'a pas pu \xEAtre \xE9" "crit",
     };
 }
 
@@ -379,6 +394,9 @@ LanguageTexts Deutsch() {
         .TxtShowServerData = "Show Serverdaten",
         .TxtWebDashboard = "Web-Dashboard",
         .TxtWebPortBusy = "Der Port ist belegt",
+        .TxtRecordStints = "Stints aufzeichnen",
+        .TxtRecordingStopped =
+            "Die Aufzeichnung wurde beendet: die Datei konnte nicht geschrieben werden",
     };
 }
 
@@ -440,6 +458,9 @@ LanguageTexts Dutch() {
         .TxtShowServerData = "Show ServerInformatie",
         .TxtWebDashboard = "Webdashboard",
         .TxtWebPortBusy = "De poort is in gebruik",
+        .TxtRecordStints = "Stints opnemen",
+        .TxtRecordingStopped =
+            "Het opnemen is gestopt: het bestand kon niet worden geschreven",
     };
 }
 
@@ -502,6 +523,9 @@ LanguageTexts Italiano() {
         .TxtShowServerData = "Mostra dati server",
         .TxtWebDashboard = "Dashboard web",
         .TxtWebPortBusy = "La porta \xE8 occupata",
+        .TxtRecordStints = "Registra gli stint",
+        .TxtRecordingStopped =
+            "La registrazione si \xE8 interrotta: impossibile scrivere il file",
     };
 }
 // clang-format on

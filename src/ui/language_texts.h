@@ -61,6 +61,10 @@ struct LanguageTexts {
     // the port cannot be opened.
     std::string TxtWebDashboard;
     std::string TxtWebPortBusy;
+    // The stints' recordings: the menu item, and the first line of the message shown when a
+    // recording cannot be written.
+    std::string TxtRecordStints;
+    std::string TxtRecordingStopped;
 };
 
 }  // namespace kerbview::ui

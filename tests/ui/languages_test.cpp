@@ -28,10 +28,11 @@ constexpr Slot kAllSlots[] = {
     &T::TxtClient, &T::TxtServerData, &T::TxtClientData, &T::TxtOk, &T::TxtConnected,
     &T::TxtConnecting, &T::TxtListening, &T::TxtNoLink, &T::TxtGraphics, &T::TxtMetric,
     &T::TxtImperial, &T::TxtShowServerData, &T::TxtWebDashboard, &T::TxtWebPortBusy,
+    &T::TxtRecordStints, &T::TxtRecordingStopped,
 };
 // clang-format on
-static_assert(std::size(kAllSlots) == 51);
-static_assert(sizeof(T) == 51 * sizeof(std::string));
+static_assert(std::size(kAllSlots) == 53);
+static_assert(sizeof(T) == 53 * sizeof(std::string));
 
 T Filled(std::string_view idioma) {
     T t;
@@ -68,7 +69,9 @@ TEST(LanguageTable, SampleSlotsMatchTheirLanguageExactlyIncludingSpacesAndLineBr
         {"Asturianu", &T::TxtIpAddress, "Direición IP"},
         {"Francais", &T::TxtMetric, "Métrique "},
         {"Deutsch", &T::TxtMetric, "Metrisch "},
-        {"Deutsch", &T::TxtImperial, "Imperial"}};
+        {"Deutsch", &T::TxtImperial, "Imperial"},
+        {"Francais", &T::TxtRecordingStopped,
+         "L'enregistrement s'est arrêté : le fichier n'a pas pu être écrit"}};
     for (const Case& c : cases) {
         EXPECT_EQ(core::Cp1252ToUtf8(Filled(c.idioma).*c.slot), c.utf8) << c.idioma;
     }
