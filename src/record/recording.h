@@ -64,8 +64,10 @@ public:
     /// spans kBlockSpanMs or more. Returns false once a write has failed (Error() says why);
     /// from then on nothing more is written, and the file holds every block before the failure.
     bool Append(std::uint32_t timeMs, const telemetry::Snapshot& snapshot);
-    /// Writes the block in progress, if any (the stint ends). Same result as Append. A stint
-    /// without a single scan still gets its header, so its facts can be read.
+    /// Writes the block in progress, if any, marked as the stint's end (or an empty end mark),
+    /// so a reader can tell a finished stint from a cut one. Same result as Append. A stint
+    /// without a single scan still gets its header. Once finished, the writer writes nothing
+    /// more: Append returns false (Error() stays empty) and Finish true.
     bool Finish();
     /// The first write failure; empty while every write succeeded.
     const std::error_code& Error() const { return m_error; }
@@ -73,13 +75,14 @@ public:
     std::uint64_t BytesWritten() const { return m_offset; }
 
 private:
-    bool WriteBlock();
+    bool WriteBlock(bool last);
 
     std::unique_ptr<core::WritableFile> m_file;
     std::uint64_t m_offset = 0;
     std::error_code m_error;
     std::unique_ptr<BlockEncoder> m_encoder;  // the block in progress and its buffers
     std::string m_pending;                    // the header, until it goes out with a block
+    bool m_finished = false;
 };
 
 /// Why a recording could not be read, or stopped being read.
@@ -114,7 +117,8 @@ public:
     /// None while reading and at a clean or cut end.
     ReadProblem Problem() const;
     const std::string& Detail() const;
-    /// True when reading ended at an incomplete last block or header (a cut file).
+    /// True when reading ended at an incomplete last block or header (a cut file), or after a
+    /// whole block that was not the stint's last (a file cut between two blocks).
     bool CutShort() const;
 
 private:
@@ -132,6 +136,7 @@ private:
     ReadProblem m_problem = ReadProblem::None;
     std::string m_detail;
     std::uint32_t m_blockNumber = 0;
+    bool m_lastLoaded = false;  // the block loaded ends the stint
 };
 
 }  // namespace kerbview::record

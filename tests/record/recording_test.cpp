@@ -1,0 +1,300 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/faulty_files.h"
+#include "core/temp_dir.h"
+#include "record/recording.h"
+
+namespace kerbview::record {
+namespace {
+
+using telemetry::Snapshot;
+
+/// A file in memory that keeps where each write began.
+class MemoryFile final : public core::WritableFile {
+public:
+    explicit MemoryFile(std::string& bytes, std::vector<std::size_t>& writes)
+        : m_bytes(bytes), m_writes(writes) {}
+    bool WriteAt(std::uint64_t offset, std::string_view bytes, std::error_code&) override {
+        m_writes.push_back(offset);
+        m_bytes.resize(std::max<std::size_t>(m_bytes.size(), offset + bytes.size()));
+        m_bytes.replace(offset, bytes.size(), bytes);
+        return true;
+    }
+    bool Resize(std::uint64_t length, std::error_code&) override {
+        m_bytes.resize(length);
+        return true;
+    }
+
+private:
+    std::string& m_bytes;
+    std::vector<std::size_t>& m_writes;
+};
+
+const StintFacts kFacts{"1.0.1", 1, 10, "Seat Leon", "Anderstorp", "Ana Lopez\xE9", 1700000000, 60};
+
+/// A moving scan: every number changes a little from one scan to the next, as telemetry does.
+Snapshot Moving(int i) {
+    Snapshot s;
+    s.DriverName = "Ana";
+    s.SlotName = "Slot 5";
+    s.TrackName = "Anderstorp";
+    s.CarName = "Seat Leon";
+    const float x = static_cast<float>(i) * 0.01f;
+    s.OilTemp = 90 + std::sin(x);
+    s.WaterTemp = 85 + x * 0.1f;
+    s.EngineSpeed = 700 + 300 * std::sin(x * 3);
+    s.EngineMaxSpeed = 900;
+    s.Position = static_cast<std::int16_t>(1 + i / 100 % 12);
+    s.LapNumber = static_cast<std::int16_t>(i / 6000);
+    s.Fuel = 60 - x * 0.01f;
+    for (std::size_t k = 0; k < s.TyreTemp.size(); ++k) s.TyreTemp[k] = 80 + std::cos(x + k);
+    for (std::size_t k = 0; k < 4; ++k) {
+        s.TyrePressure[k] = 180 + std::sin(x * 2 + k);
+        s.WheelSpeed[k] = -50 * std::sin(x / 3 + k * 0.01);
+        s.TyreRatio[k] = 1 + 0.01 * std::cos(x * 5 + k);
+        s.BrakeTemp[k] = 300 + 100 * std::sin(x / 2 + k);
+    }
+    s.BarPercent1 = 50 + 50 * std::sin(x * 7);
+    s.DriverSlot = 5;
+    return s;
+}
+
+/// Odd numbers live in these three fields only (Same compares them by their bits).
+void Odd(Snapshot& s, float f, double d) {
+    s.OilTemp = f;
+    s.BrakeTemp[3] = f;
+    s.WheelSpeed[2] = d;
+}
+
+/// Equal bit for bit: NaN payloads and the sign of zero count.
+bool Same(Sample a, Sample b) {
+    auto bits = [](const Sample& s) {
+        return std::tuple(std::bit_cast<std::uint32_t>(s.snapshot.OilTemp),
+                          std::bit_cast<std::uint32_t>(s.snapshot.BrakeTemp[3]),
+                          std::bit_cast<std::uint64_t>(s.snapshot.WheelSpeed[2]));
+    };
+    if (bits(a) != bits(b)) return false;
+    Odd(a.snapshot, 0, 0);
+    Odd(b.snapshot, 0, 0);
+    return a == b;
+}
+
+struct Written {
+    std::string bytes;
+    std::vector<std::size_t> writes;  // where each write began
+};
+
+Written Write(const std::vector<Sample>& samples) {
+    Written w;
+    RecordingWriter writer(std::make_unique<MemoryFile>(w.bytes, w.writes), kFacts);
+    for (const Sample& s : samples) EXPECT_TRUE(writer.Append(s.timeMs, s.snapshot));
+    EXPECT_TRUE(writer.Finish());
+    EXPECT_EQ(writer.BytesWritten(), w.bytes.size());
+    return w;
+}
+
+std::vector<Sample> ReadAll(RecordingReader& reader) {
+    std::vector<Sample> read;
+    Sample s;
+    while (reader.Next(s)) read.push_back(s);
+    return read;
+}
+
+/// Scans at 100 Hz for `count` scans, moving.
+std::vector<Sample> Stint(int count) {
+    std::vector<Sample> samples;
+    for (int i = 0; i < count; ++i)
+        samples.push_back({static_cast<std::uint32_t>(i * 10), Moving(i)});
+    return samples;
+}
+
+TEST(Recording, ReadsBackEveryScanBitForBit) {
+    const float nan = std::bit_cast<float>(0x7FC01234u);
+    const double nanD = std::bit_cast<double>(0xFFF8000000ABCDEFull);
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<Sample> samples = Stint(250);
+    // Odd numbers, texts that change and come back, a text too long to keep whole, times that
+    // jump, stand still (more scans than a block holds) and run on.
+    const std::vector<std::function<void(Snapshot&)>> odd = {
+        [&](Snapshot& s) { Odd(s, nan, nanD); },
+        [&](Snapshot& s) { Odd(s, -0.0f, -0.0); },
+        [&](Snapshot& s) { Odd(s, inf, -std::numeric_limits<double>::infinity()); },
+        [&](Snapshot& s) { Odd(s, std::numeric_limits<float>::denorm_min(), 1e308); },
+        [&](Snapshot& s) { Odd(s, -inf, std::numeric_limits<double>::quiet_NaN()); },
+        [&](Snapshot& s) { s.Position = std::numeric_limits<std::int16_t>::min(); },
+        [&](Snapshot& s) { s.LapNumber = std::numeric_limits<std::int16_t>::max(); },
+        [&](Snapshot& s) { s.DriverName = "Ana\x80\xFF"; },
+        [&](Snapshot& s) {
+            s.DriverName = "Ana\x80\xFF";
+            s.TrackName.clear();
+        },
+        [&](Snapshot& s) { s.SlotName = std::string(kMaxTextBytes, 'x'); },
+        [&](Snapshot& s) { s.CarName = std::string(kMaxTextBytes + 7, 'y'); },
+    };
+    for (std::size_t k = 0; k < odd.size(); ++k) odd[k](samples[40 + 20 * k].snapshot);
+    std::uint32_t t = samples.back().timeMs;
+    for (const std::uint32_t gap : {5000u, 0u, 1u, 999u, 1000u, 65536u}) {
+        samples.push_back({t += gap, Moving(static_cast<int>(t))});
+    }
+    for (int i = 0; i < 600; ++i) samples.push_back({t, Moving(i)});
+    for (int i = 0; i < 150; ++i) samples.push_back({t += 7, Moving(i)});
+    samples.push_back({0xFFFFFFFFu, Moving(1)});
+
+    const Written w = Write(samples);
+    std::vector<Sample> expected = samples;
+    expected[40 + 20 * 10].snapshot.CarName.resize(kMaxTextBytes);
+    EXPECT_GE(w.writes.size(), 8u);
+
+    RecordingReader reader = RecordingReader::FromBytes(w.bytes);
+    ASSERT_TRUE(reader.Ok());
+    EXPECT_EQ(reader.Facts(), kFacts);
+    const std::vector<Sample> read = ReadAll(reader);
+    ASSERT_EQ(read.size(), expected.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        ASSERT_TRUE(Same(read[i], expected[i])) << "scan " << i;
+    }
+    EXPECT_EQ(reader.Problem(), ReadProblem::None);
+    EXPECT_FALSE(reader.CutShort());
+}
+
+TEST(Recording, FileCutAnywhereReadsBackItsWholeBlocks) {
+    const std::vector<Sample> samples = Stint(230);  // blocks of 101, 101 and 28 scans
+    const Written w = Write(samples);
+    ASSERT_EQ(w.writes.size(), 3u);
+    const std::vector<std::size_t> wholeAt = {w.writes[1], w.writes[2], w.bytes.size()};
+    const std::vector<std::size_t> scansBefore = {101, 202, 230};
+    for (std::size_t cut = 0; cut <= w.bytes.size(); ++cut) {
+        RecordingReader reader = RecordingReader::FromBytes(w.bytes.substr(0, cut));
+        const std::vector<Sample> read = ReadAll(reader);
+        std::size_t whole = 0;
+        for (std::size_t b = 0; b < wholeAt.size(); ++b) {
+            if (wholeAt[b] <= cut) whole = scansBefore[b];
+        }
+        ASSERT_EQ(read.size(), whole) << "cut at " << cut;
+        ASSERT_TRUE(std::equal(read.begin(), read.end(), samples.begin())) << "cut at " << cut;
+        ASSERT_EQ(reader.Problem(), ReadProblem::None) << "cut at " << cut;
+        ASSERT_EQ(reader.CutShort(), cut < w.bytes.size()) << "cut at " << cut;
+        if (cut < 12 || cut >= w.writes[1]) {
+            ASSERT_EQ(reader.Ok(), cut >= w.writes[1]) << "cut at " << cut;
+        }
+    }
+}
+
+/// Rewrites a block header's field and its checksum, as a forger would.
+void Forge(std::string& bytes, std::size_t block, std::size_t field, std::uint32_t value,
+           std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i)
+        bytes[block + field + i] = static_cast<char>(value >> (8 * i));
+    const std::uint32_t crc = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + block), 16));
+    for (std::size_t i = 0; i < 4; ++i) bytes[block + 16 + i] = static_cast<char>(crc >> (8 * i));
+}
+
+TEST(Recording, ProblemsAreTypedAndKeepTheScansBeforeThem) {
+    const Written w = Write(Stint(230));
+    const std::size_t second = w.writes[1];
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> change;
+        ReadProblem problem;
+        std::string detail;
+        std::size_t scans;
+    };
+    const std::vector<Case> cases = {
+        {"payload byte", [&](std::string& b) { b[second + 30] ^= 1; }, ReadProblem::DamagedBlock,
+         "2", 101},
+        {"length byte", [&](std::string& b) { b[second] ^= 1; }, ReadProblem::DamagedBlock, "2",
+         101},
+        {"no scans", [&](std::string& b) { Forge(b, second, 8, 0, 2); }, ReadProblem::DamagedBlock,
+         "2", 101},
+        {"too many scans", [&](std::string& b) { Forge(b, second, 8, kMaxBlockSamples + 1, 2); },
+         ReadProblem::DamagedBlock, "2", 101},
+        {"raw length", [&](std::string& b) { Forge(b, second, 4, 100 * 211 + 1, 4); },
+         ReadProblem::DamagedBlock, "2", 101},
+        {"huge length", [&](std::string& b) { Forge(b, second, 0, 0xFFFFFFF0u, 4); },
+         ReadProblem::DamagedBlock, "2", 101},
+        {"unknown flag", [&](std::string& b) { Forge(b, second, 10, 2, 2); },
+         ReadProblem::DamagedBlock, "2", 101},
+        {"facts", [](std::string& b) { b[20] ^= 1; }, ReadProblem::DamagedBlock, "0", 0},
+        {"newer", [](std::string& b) { b[8] = 2; }, ReadProblem::NewerVersion, "2", 0},
+        {"settings file", [](std::string& b) { b = "[Settings]\r\nUnits=1\r\n"; },
+         ReadProblem::NotARecording, "", 0},
+        {"text-mode copy", [](std::string& b) { b.erase(4, 1); }, ReadProblem::NotARecording, "",
+         0},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = w.bytes;
+        c.change(bytes);
+        RecordingReader reader = RecordingReader::FromBytes(bytes);
+        EXPECT_EQ(ReadAll(reader).size(), c.scans) << c.name;
+        EXPECT_EQ(reader.Problem(), c.problem) << c.name;
+        EXPECT_EQ(reader.Detail(), c.detail) << c.name;
+        EXPECT_FALSE(reader.CutShort()) << c.name;
+    }
+
+    const core::testing::TempDir dir;
+    const RecordingReader missing(dir.File("none.kvr"));
+    EXPECT_EQ(missing.Problem(), ReadProblem::CannotOpen);
+    EXPECT_FALSE(missing.Detail().empty());
+    dir.Write("empty.kvr", "");
+    const RecordingReader empty(dir.File("empty.kvr"));
+    EXPECT_FALSE(empty.Ok());
+    EXPECT_EQ(empty.Problem(), ReadProblem::None);
+    EXPECT_TRUE(empty.CutShort());
+}
+
+TEST(Recording, FailedWriteStopsTheWriterAndLeavesAReadableFile) {
+    const std::vector<Sample> samples = Stint(400);
+    const Written whole = Write(samples);
+    // A disk that fills up within the header, at a block's end, and inside the third block.
+    for (const std::size_t room : {std::size_t{10}, whole.writes[2], whole.writes[2] + 500}) {
+        const core::testing::TempDir dir;
+        core::testing::FaultyFiles files;
+        files.room = room;
+        std::error_code error;
+        RecordingWriter writer(files.Open(dir.File("stint.kvr"), core::OpenMode::CreateNew, error),
+                               kFacts);
+        std::size_t appended = 0;
+        while (appended < samples.size() &&
+               writer.Append(samples[appended].timeMs, samples[appended].snapshot)) {
+            ++appended;
+        }
+        EXPECT_LT(appended, samples.size()) << room;
+        EXPECT_EQ(writer.Error(), std::errc::no_space_on_device) << room;
+        EXPECT_FALSE(writer.Append(samples[0].timeMs, samples[0].snapshot));
+        EXPECT_FALSE(writer.Finish());
+        const std::string bytes = dir.Read("stint.kvr");
+        EXPECT_EQ(bytes.size(), std::min(room, whole.bytes.size())) << room;
+
+        RecordingReader reader(dir.File("stint.kvr"));
+        const std::vector<Sample> read = ReadAll(reader);
+        EXPECT_EQ(read.size(), room < whole.writes[1] ? 0u : 202u) << room;
+        EXPECT_TRUE(std::equal(read.begin(), read.end(), samples.begin())) << room;
+        EXPECT_TRUE(reader.CutShort()) << room;
+        EXPECT_EQ(reader.Problem(), ReadProblem::None) << room;
+    }
+}
+
+TEST(Recording, StintWithoutScansKeepsItsFacts) {
+    const Written w = Write({});
+    RecordingReader reader = RecordingReader::FromBytes(w.bytes);
+    EXPECT_EQ(w.writes.size(), 1u);
+    ASSERT_TRUE(reader.Ok());
+    EXPECT_EQ(reader.Facts(), kFacts);
+    EXPECT_TRUE(ReadAll(reader).empty());
+    EXPECT_FALSE(reader.CutShort());
+}
+
+}  // namespace
+}  // namespace kerbview::record
