@@ -126,7 +126,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         web::DashboardServer dashboard(dashboardHost);
         app::Program program(startup.settings.path, LocaleDecimalSeparator(),
                              telemetry::MakePlatform(), {tcpServer, tcpClient}, dashboard,
-                             std::cerr, core::SystemClock(), {startup.settings.recordings});
+                             std::cerr, core::SystemClock(),
+                             {startup.settings.recordings, nullptr, nullptr});
         win32::Win32FrontEnd frontEnd(program, instance);
         if (!program.Main(frontEnd)) {
             // A setting stopped the start; standard error says which, and with --error-dialog
