@@ -41,6 +41,7 @@ void Program::Canvia_Scan() {
 void Program::Canvia_Conexio(core::Role tipus) {
     try {
         m_presenter.ShowRole(tipus);
+        StintEnds();
         // Listening and connecting start on the next tick; no role closes both sockets now.
         if (tipus == core::Role::None) m_roles.CloseBoth();
         Write("Canvia_Conexio", "TipusConexio",

@@ -73,6 +73,11 @@ void Program::MenuClick(Menu item) {
         case Menu::ReplayX1:
         case Menu::ReplayX2:
         case Menu::ReplayX4: ReplayMenuClick(item); break;
+        case Menu::RecordStints:
+            // As the dashboard's: the check mark says whether stints are recorded.
+            m_settings.RecordingEnabled = !m_recorder.Enabled();
+            Canvia_Recording();
+            break;
         case Menu::AcercaDe: m_frontEnd->ShowAbout(m_presenter.About()); break;
         default: break;  // menu titles and the separators barra, barra2 and Resderes
     }

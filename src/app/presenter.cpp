@@ -95,6 +95,7 @@ void Presenter::ShowLanguage(std::optional<std::size_t> language) {
         {Menu::WebDashboard, &t.TxtWebDashboard},
         {Menu::Replay, &t.TxtReplay},
         {Menu::ReplayPause, &t.TxtReplayPause},
+        {Menu::RecordStints, &t.TxtRecordStints},
     };
     for (const auto& [menu, text] : menus) {
         m_panel.SetMenuCaption(menu, text->empty() ? panel::Info(menu).name : *text);
@@ -174,6 +175,7 @@ std::string Presenter::ReplayProblemText(record::ReadProblem problem,
     // either.
     return m_texts.TxtReplayNotRecording;
 }
+void Presenter::ShowRecording(bool on) { m_panel.SetMenuChecked(Menu::RecordStints, on); }
 
 void Presenter::ShowGaugeBackground(core::ColourNumber colour) {
     for (int n = 1; n <= 4; ++n) m_panel.SetBackColor(panel::Bar(n), colour);
@@ -263,6 +265,11 @@ std::string Presenter::WebFailureText(std::uint16_t port, bool portInUse, std::s
                "in [Web]";
     }
     return what + ": " + std::string(error);
+}
+
+std::string Presenter::RecordingStoppedNotice(std::string_view detail) {
+    return "Recording stopped: " + std::string(detail) +
+           "; switch Record stints on again once the folder can be written";
 }
 
 }  // namespace kerbview::app

@@ -102,6 +102,8 @@ public:
     /// ReplayPause and the speeds enabled only while a replay runs; ReplayPause checked while it
     /// is paused, and the speed it plays at checked (none for a speed the menu does not offer).
     void ShowReplay(bool running, bool paused, double speed);
+    /// RecordStints checked while the stints are recorded.
+    void ShowRecording(bool on);
     /// The gauges' back colour (the panel background when the window loads).
     void ShowGaugeBackground(core::ColourNumber colour);
 
@@ -136,6 +138,10 @@ public:
     static std::string ListenFailureText(const net::ListenFailure& failure);
     /// The same for the web dashboard's port: held by another program, or the system's reason.
     static std::string WebFailureText(std::uint16_t port, bool portInUse, std::string_view error);
+    /// Recording stopped because a recording could not be written: the message's first line
+    /// (its second is detail, the file and the system's reason), and the notice.
+    std::string RecordingStoppedText() const { return m_texts.TxtRecordingStopped; }
+    static std::string RecordingStoppedNotice(std::string_view detail);
 
 private:
     /// What Label1 shows.

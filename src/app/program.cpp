@@ -9,6 +9,10 @@
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
 
+#ifndef KERBVIEW_VERSION
+#error "KERBVIEW_VERSION must come from the build (the project's version)"
+#endif
+
 namespace kerbview::app {
 namespace {
 
@@ -30,13 +34,19 @@ private:
     panel::PanelModel& m_panel;
 };
 
+// The recordings go into the program folder when no other folder is given.
+RecordingServices WithFolder(RecordingServices services, const std::filesystem::path& folder) {
+    if (services.folder.empty()) services.folder = folder / "recordings";
+    return services;
+}
+
 }  // namespace
 
 int TimerIntervalFor(std::int16_t scanTime) { return scanTime > 0 ? scanTime : 0; }
 
 Program::Program(std::filesystem::path programFolder, char decimalSeparator,
                  telemetry::Platform platform, Sockets sockets, web::DashboardService& dashboard,
-                 std::ostream& log, const core::Clock& clock)
+                 std::ostream& log, const core::Clock& clock, RecordingServices recording)
     : m_programFolder(std::move(programFolder)),
       m_decimalSeparator(decimalSeparator),
       m_platform(std::move(platform)),
@@ -50,6 +60,7 @@ Program::Program(std::filesystem::path programFolder, char decimalSeparator,
       m_acquisition(m_gameLink.Readers(), telemetry::LoadMemoryMap()),
       m_presentation(m_panel, m_debug),
       m_roles(sockets.tcpServer, sockets.tcpClient, m_settings, m_errors, m_decimalSeparator),
+      m_recorder(WithFolder(std::move(recording), m_programFolder), m_clock, KERBVIEW_VERSION),
       m_lastSnapshotMs(m_clock.NowMs()) {
     // Reports made while the settings load come before DebugEnabled is read, which is false
     // until then.
@@ -161,10 +172,11 @@ void Program::Load() {
     Canvia_Grafics();
     Canvia_Unitats();
     Canvia_Dades_Serv();
-    // Not one of the original settings: applied, but written only when the user changes it, so
-    // that a file without [Web] stays as it is.
+    // Not original settings: applied, but written only when the user changes them, so that a
+    // file without [Web] or [Recording] stays as it is.
     Canvia_Web(false);
     ReplayChanged();
+    Canvia_Recording(false);
 }
 
 void Program::ShowDashboardWindow() {

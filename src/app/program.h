@@ -14,6 +14,7 @@
 #include "app/front_end.h"
 #include "app/presenter.h"
 #include "app/replay.h"
+#include "app/recorder.h"
 #include "core/clock.h"
 #include "core/error_report.h"
 #include "core/settings.h"
@@ -55,10 +56,11 @@ public:
     /// programFolder holds Kerbview.ini, the default pictures and carskins; decimalSeparator
     /// is the user's locale separator. The platform services are owned by the program; the
     /// sockets, the web dashboard and the clock must outlive it. Errors and notices are written
-    /// to `log` (standard error).
+    /// to `log` (standard error). The stints are recorded through `recording`.
     Program(std::filesystem::path programFolder, char decimalSeparator,
             telemetry::Platform platform, Sockets sockets, web::DashboardService& dashboard,
-            std::ostream& log = std::cerr, const core::Clock& clock = core::SystemClock());
+            std::ostream& log = std::cerr, const core::Clock& clock = core::SystemClock(),
+            RecordingServices recording = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -99,6 +101,9 @@ public:
     /// The web dashboard as WebEnabled asks: served or stopped, its menu item checked while it
     /// is served, and [Web] Enabled stored (a start-up that only applies the file stores nothing).
     void Canvia_Web(bool store = true);
+    /// The stints recorded as RecordingEnabled asks, the menu item checked while they are, and
+    /// [Recording] Enabled stored (a start-up that only applies the file stores nothing).
+    void Canvia_Recording(bool store = true);
 
     /// A click on a menu item of the main window (nothing before Main).
     void MenuClick(panel::Menu item);
@@ -163,6 +168,9 @@ private:
     /// Loads the picture of the car of the last acquisition. Throws; failures are not reported.
     void CarSkinUpdate();
 
+    /// While held (a replay is shown), no stint is recorded; the one under way ends.
+    void HoldRecording(bool held);
+
     // The scan tick, top to bottom (scan_cycle.cpp).
     void Temps();
     void SavePosition(float current, std::int32_t& stored, std::optional<float>& lastWritten,
@@ -187,8 +195,12 @@ private:
     void SendStatusOnly();
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
-    /// A snapshot was acquired or received: the panel's values are current.
-    void SnapshotTaken();
+    /// A snapshot was acquired or received: the panel's values are current, and it is recorded.
+    void SnapshotTaken(const telemetry::Snapshot& snapshot);
+    /// The simulator or the connection is gone: the stint under way ends.
+    void StintEnds();
+    /// Recording stopped: the menu item unchecked, the message shown and logged once.
+    void RecordingStopped(const RecordingFailure& failure);
 
     // The socket events, delivered on the thread that runs the tick.
     void TCPServer_ConnectionDropped(const std::string& reason);
@@ -224,6 +236,7 @@ private:
     net::NetRoles m_roles;
     // The recording played in place of the simulator; null when none is.
     std::unique_ptr<Replay> m_replay;
+    StintRecorder m_recorder;
     // The tick.
     bool m_inTick = false;
     std::uint64_t m_droppedTicks = 0;

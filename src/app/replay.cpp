@@ -94,6 +94,7 @@ bool Program::StartReplay(const std::filesystem::path& file, double speed) {
 // The one place where a replay is seen to start, change and end: what must not take a replay for a
 // stint follows it here.
 void Program::ReplayChanged() {
+    HoldRecording(m_replay != nullptr);
     m_presenter.ShowReplay(m_replay != nullptr, m_replay && m_replay->Paused(),
                            m_replay ? m_replay->Speed() : 1.0);
 }

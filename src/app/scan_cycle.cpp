@@ -82,6 +82,7 @@ void Program::Temps() {
             if (m_settings.TipusConexio == core::Role::Client &&
                 *upkeep.status != net::ConnectionStatus::Connected) {
                 m_snapshotsRestart = true;
+                StintEnds();
             }
         }
         if (upkeep.listenFailure) {
@@ -134,6 +135,8 @@ void Program::ShowLinkStep(const telemetry::LinkStep& step) {
     if (step.status) {
         m_presenter.ShowLinkStatus(*step.status);
         if (*step.status == telemetry::LinkStatus::Running) m_snapshotsRestart = true;
+        // Attached anew or gone: either way the simulator of the stint under way is not there.
+        StintEnds();
     }
     if (step.openFailure) {
         m_errorLog.Notice(Presenter::OpenFailureNotice(*step.openFailure));
@@ -151,6 +154,7 @@ void Program::Lectures() {
             if (const std::optional<std::uint32_t> processId = m_gameLink.PassOverProcess()) {
                 m_errorLog.Notice(Presenter::NotTheSimulatorNotice(*processId));
                 m_presenter.ShowLinkStatus(telemetry::LinkStatus::NotRunning);
+                StintEnds();
             }
             return;
         }
@@ -162,7 +166,7 @@ void Program::Lectures() {
 }
 
 void Program::TakeSnapshot(const telemetry::Snapshot& snapshot, bool send) {
-    SnapshotTaken();
+    SnapshotTaken(snapshot);
     if (send) {
         m_roles.SendTelemetry(snapshot, m_presenter.ServerStatus());
         ++m_packetsSent;
@@ -197,9 +201,13 @@ void Program::Present(const telemetry::Snapshot& snapshot) {
     m_presentation.Present(snapshot, context);
 }
 
-void Program::SnapshotTaken() {
+void Program::SnapshotTaken(const telemetry::Snapshot& snapshot) {
     m_lastSnapshotMs = m_clock.NowMs();
     m_panel.SetStale(false);
+    if (std::optional<RecordingFailure> failure = m_recorder.Record(
+            snapshot, core::RoleNumber(m_settings.TipusConexio), m_settings.ScanTime)) {
+        RecordingStopped(*failure);
+    }
 }
 
 // ---- Socket events ----------------------------------------------------------------------
@@ -233,9 +241,10 @@ void Program::ClientLectures(std::string receivedText) {
         // simulator is attached.
         if (result == net::UnpackResult::StatusOnly) {
             m_snapshotsRestart = true;
+            StintEnds();
             return;
         }
-        SnapshotTaken();
+        SnapshotTaken(snapshot);
         Present(snapshot);
         ++m_packetsPresented;
     } catch (...) {

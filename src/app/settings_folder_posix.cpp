@@ -33,6 +33,7 @@ SettingsFolderFacts ReadSettingsFolderFacts() {
         fs::weakly_canonical(KERBVIEW_INSTALL_BINDIR, error) == facts.executableFolder;
     facts.xdgConfigHome = Environment("XDG_CONFIG_HOME");
     facts.home = Environment("HOME");
+    facts.xdgDataHome = Environment("XDG_DATA_HOME");
     if (facts.home.empty()) {
         if (const passwd* account = ::getpwuid(::getuid()); account != nullptr) {
             facts.home = account->pw_dir;

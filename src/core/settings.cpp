@@ -61,9 +61,10 @@ private:
     std::string m_value;
 };
 
-// The web dashboard's settings came after the others: a value that cannot be read switches the
-// dashboard off or takes the default port, instead of ending the start-up without a window.
-bool ReadWebEnabled(const std::string& text) {
+// The web dashboard's and the recordings' settings came after the others: a value that cannot be
+// read switches the feature off or takes the default, instead of ending the start-up without a
+// window.
+bool ReadOptionalTruth(const std::string& text) {
     try {
         return ReadTruth(text);
     } catch (const NumberError&) {
@@ -71,17 +72,19 @@ bool ReadWebEnabled(const std::string& text) {
     }
 }
 
-std::uint16_t ReadWebPort(const std::string& text) {
-    double port = 0;
+// A whole number from 1 to highest, else fallback.
+std::uint32_t ReadWholeNumber(const std::string& text, std::uint32_t highest,
+                              std::uint32_t fallback) {
+    double number = 0;
     try {
-        port = ReadLeadingNumber(text);
+        number = ReadLeadingNumber(text);
     } catch (const NumberError&) {
-        return kDefaultWebPort;
+        return fallback;
     }
-    if (port >= 1 && port <= 65535 && port == std::floor(port)) {
-        return static_cast<std::uint16_t>(port);
+    if (number >= 1 && number <= highest && number == std::floor(number)) {
+        return static_cast<std::uint32_t>(number);
     }
-    return kDefaultWebPort;
+    return fallback;
 }
 
 }  // namespace
@@ -177,8 +180,12 @@ Settings LoadSettings(SettingsStore& store, char decimalSeparator, ErrorReporter
         throw SettingsLoadError(e.what(), std::string(in.LastSection()), std::string(in.LastKey()),
                                 in.LastValue(), debugKnown);
     }
-    s.WebEnabled = ReadWebEnabled(store.Read(kWeb, "Enabled", "0"));
-    s.WebPort = ReadWebPort(store.Read(kWeb, "Port", PlainText(kDefaultWebPort)));
+    s.WebEnabled = ReadOptionalTruth(store.Read(kWeb, "Enabled", "0"));
+    s.WebPort = static_cast<std::uint16_t>(
+        ReadWholeNumber(store.Read(kWeb, "Port", ""), 65535, kDefaultWebPort));
+    s.RecordingEnabled = ReadOptionalTruth(store.Read(kRecording, "Enabled", "0"));
+    s.RecordingLimitMB =
+        ReadWholeNumber(store.Read(kRecording, "LimitMB", ""), 1'000'000, kDefaultRecordingLimitMB);
     for (const Threshold& t : kThresholds) store.Write(kMaxMin, t.key, PlainText(s.*t.field));
     return s;
 }

@@ -24,9 +24,13 @@ inline constexpr std::string_view kDefaultIP = "192.168.000.002";
 inline constexpr std::string_view kOpcions = "Opcions";
 inline constexpr std::string_view kMaxMin = "MaxMin";
 inline constexpr std::string_view kWeb = "Web";
+inline constexpr std::string_view kRecording = "Recording";
 
 /// Port of the web dashboard when the settings file names none, or none that can be used.
 inline constexpr std::uint16_t kDefaultWebPort = 8099;
+/// Size limit of the recordings folder, in megabytes, when the settings file names none, or
+/// none that can be used.
+inline constexpr std::uint32_t kDefaultRecordingLimitMB = 1000;
 
 /// The connection role TipusConexio. The settings file holds its number; a number that is none
 /// of the three (a hand-edited file) is kept as it is and stands for no role at all: no role
@@ -62,6 +66,9 @@ struct Settings {
     // Section Web, keys Enabled and Port: the web dashboard.
     bool WebEnabled = false;
     std::uint16_t WebPort = kDefaultWebPort;
+    // Section Recording, keys Enabled and LimitMB: the recordings of the stints.
+    bool RecordingEnabled = false;
+    std::uint32_t RecordingLimitMB = kDefaultRecordingLimitMB;
 };
 
 /// The settings file beside the executable: its path, fixed at start-up, and the write used by
@@ -142,7 +149,9 @@ private:
 /// or "Imperial", else "Metric") and BackgroundColor (negative becomes 0), then writes the eight
 /// MaxMin thresholds back in order as plain decimal text. Integers are rounded halves to even.
 /// The web dashboard's two settings never stop the start-up: an unreadable Enabled is off, and a
-/// Port that is not a whole number from 1 to 65535 is kDefaultWebPort.
+/// Port that is not a whole number from 1 to 65535 is kDefaultWebPort. The same for the recordings'
+/// two: an unreadable Enabled is off, a LimitMB that is not a whole number from 1 to 1,000,000 is
+/// kDefaultRecordingLimitMB.
 /// Reports made while loading (Valid_IP's) come before DebugEnabled is read.
 /// Throws SettingsLoadError (a NumberError) and writes nothing when a value is out of range or a
 /// truth value unreadable. A failed write-back is not noticed.

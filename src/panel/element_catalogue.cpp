@@ -196,6 +196,7 @@ constexpr std::array<MenuInfo, kMenuCount> kMenus{{
     {M::Resderes, "Resderes", "", false, false, true},
     {M::VeureDadesServidor, "VeureDadesServidor", "Ver Datos Servidor", false, true, false},
     {M::WebDashboard, "WebDashboard", "Panel web", false, true, false},
+    {M::RecordStints, "RecordStints", "Grabar tandas", false, true, false},
     {M::AcercaDe, "AcercaDe", "Acerca de", true, false, false},
     // clang-format on
 }};

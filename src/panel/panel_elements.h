@@ -46,7 +46,7 @@ enum class Menu : std::uint8_t {
     Opciones, Espanol, Catala, Asturianu, English, Francais, Deutsch, Dutch, Italiano,
     barra, Graficos, barra2, Metrico, Imperial,
     TempsRefresc, TS_10, TS_50, TS_150, TS_500, TS_1000,
-    Conexio, Cap, Servidor, Client, Resderes, VeureDadesServidor, WebDashboard,
+    Conexio, Cap, Servidor, Client, Resderes, VeureDadesServidor, WebDashboard, RecordStints,
     AcercaDe,
     // clang-format on
     Count

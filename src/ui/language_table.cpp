@@ -78,6 +78,9 @@ LanguageTexts Espanol() {
         .TxtReplayNewer = "La grabaci\xF3n es de un Kerbview m\xE1s nuevo, formato",
         .TxtReplayDamaged = "La grabaci\xF3n est\xE1 da\xF1" "ada en el bloque",
         .TxtReplayNeedsNoClient = "Un cliente muestra los datos de su servidor: elige Ninguna o Servidor para reproducir una grabaci\xF3n",
+        .TxtRecordStints = "Grabar tandas",
+        .TxtRecordingStopped =
+            "La grabaci\xF3n se ha detenido: no se pudo escribir el archivo",
     };
 }
 
@@ -149,6 +152,9 @@ LanguageTexts Catala() {
         .TxtReplayNewer = "L'enregistrament \xE9s d'un Kerbview m\xE9s nou, format",
         .TxtReplayDamaged = "L'enregistrament est\xE0 malm\xE8s al bloc",
         .TxtReplayNeedsNoClient = "Un client mostra les dades del seu servidor: tria Cap o Servidor per reproduir un enregistrament",
+        .TxtRecordStints = "Enregistrar tandes",
+        .TxtRecordingStopped =
+            "L'enregistrament s'ha aturat: no s'ha pogut escriure el fitxer",
     };
 }
 
@@ -220,6 +226,9 @@ LanguageTexts Asturianu() {
         .TxtReplayNewer = "La grabaci\xF3n ye d'un Kerbview m\xE1s nuevu, formatu",
         .TxtReplayDamaged = "La grabaci\xF3n ta da\xF1" "ada nel bloque",
         .TxtReplayNeedsNoClient = "Un cliente amuesa los datos del so servidor: escueyi Ninguna o Servidor pa reproducir una grabaci\xF3n",
+        .TxtRecordStints = "Grabar tandes",
+        .TxtRecordingStopped =
+            "La grabaci\xF3n par\xF3: nun se pudo escribir el ficheru",
     };
 }
 
@@ -290,6 +299,9 @@ LanguageTexts English() {
         .TxtReplayNewer = "The recording was made by a newer Kerbview, format",
         .TxtReplayDamaged = "The recording is damaged at block",
         .TxtReplayNeedsNoClient = "A client shows its server's readings: choose None or Server to replay a recording",
+        .TxtRecordStints = "Record stints",
+        .TxtRecordingStopped =
+            "Recording stopped: the file could not be written",
     };
 }
 
@@ -362,6 +374,9 @@ LanguageTexts Francais() {
         .TxtReplayNewer = "L'enregistrement vient d'un Kerbview plus r\xE9" "cent, format",
         .TxtReplayDamaged = "L'enregistrement est endommag\xE9 au bloc",
         .TxtReplayNeedsNoClient = "Un client affiche les donn\xE9" "es de son serveur : choisissez Aucun ou Serveur pour rejouer un enregistrement",
+        .TxtRecordStints = "Enregistrer les relais",
+        .TxtRecordingStopped =
+            "L'enregistrement s'est arr\xEAt\xE9 : le fichier n'a pas pu \xEAtre \xE9" "crit",
     };
 }
 
@@ -433,6 +448,9 @@ LanguageTexts Deutsch() {
         .TxtReplayNewer = "Die Aufzeichnung stammt von einem neueren Kerbview, Format",
         .TxtReplayDamaged = "Die Aufzeichnung ist besch\xE4" "digt bei Block",
         .TxtReplayNeedsNoClient = "Ein Client zeigt die Daten seines Servers: w\xE4hlen Sie Keine oder Server, um eine Aufzeichnung abzuspielen",
+        .TxtRecordStints = "Stints aufzeichnen",
+        .TxtRecordingStopped =
+            "Die Aufzeichnung wurde beendet: die Datei konnte nicht geschrieben werden",
     };
 }
 
@@ -503,6 +521,9 @@ LanguageTexts Dutch() {
         .TxtReplayNewer = "De opname komt van een nieuwere Kerbview, formaat",
         .TxtReplayDamaged = "De opname is beschadigd bij blok",
         .TxtReplayNeedsNoClient = "Een client toont de gegevens van zijn server: kies Geen of Server om een opname af te spelen",
+        .TxtRecordStints = "Stints opnemen",
+        .TxtRecordingStopped =
+            "Het opnemen is gestopt: het bestand kon niet worden geschreven",
     };
 }
 
@@ -574,6 +595,9 @@ LanguageTexts Italiano() {
         .TxtReplayNewer = "La registrazione \xE8 di un Kerbview pi\xF9 recente, formato",
         .TxtReplayDamaged = "La registrazione \xE8 danneggiata al blocco",
         .TxtReplayNeedsNoClient = "Un client mostra i dati del suo server: scegli Nessuna o Server per riprodurre una registrazione",
+        .TxtRecordStints = "Registra gli stint",
+        .TxtRecordingStopped =
+            "La registrazione si \xE8 interrotta: impossibile scrivere il file",
     };
 }
 // clang-format on

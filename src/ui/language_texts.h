@@ -73,6 +73,10 @@ struct LanguageTexts {
     std::string TxtReplayNewer;
     std::string TxtReplayDamaged;
     std::string TxtReplayNeedsNoClient;
+    // The stints' recordings: the menu item, and the first line of the message shown when a
+    // recording cannot be written.
+    std::string TxtRecordStints;
+    std::string TxtRecordingStopped;
 };
 
 }  // namespace kerbview::ui

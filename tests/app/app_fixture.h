@@ -11,7 +11,9 @@
 
 #include "app/program.h"
 #include "core/temp_dir.h"
+#include "core/wall_clock.h"
 #include "net/fake_socket.h"
+#include "panel/element_catalogue.h"
 #include "telemetry/fake_platform.h"
 #include "telemetry/platform.h"
 
@@ -111,6 +113,108 @@ struct ProgramRig {
     FakeDashboard dashboard;
     std::ostringstream errors;
     Program program{folder.Path(), '.', NoSimulatorPlatform(), {server, client}, dashboard, errors};
+};
+
+/// A monotonic clock the test moves, and a wall clock that moves with it.
+class FakeClock final : public core::Clock {
+public:
+    std::int64_t NowMs() const override { return now; }
+    std::int64_t now = 1'000'000;
+};
+class FakeWallClock final : public core::WallClock {
+public:
+    explicit FakeWallClock(const FakeClock& clock) : m_clock(clock) {}
+    /// 2026-12-07 19:36:12 in UTC+1 at the fake clock's start.
+    core::WallTime Now() const override {
+        return {1796672172 + (m_clock.now - 1'000'000) / 1000, 60};
+    }
+
+private:
+    const FakeClock& m_clock;
+};
+
+/// A server reading a fake simulator (whose values change only when the test writes them, as
+/// in a paused game) and its client, on one fake clock. Each tick the server scans, its packets
+/// reach the client, then the client ticks ClientLag ms later. The options are lines added to
+/// each settings file (sections may follow); the server records through serverFiles when given.
+struct ServerAndClient {
+    explicit ServerAndClient(int scanTime, std::string_view serverOptions = "",
+                             std::string_view clientOptions = "",
+                             std::unique_ptr<core::FileSystem> serverFiles = nullptr) {
+        const std::string common = "ScanTime=" + std::to_string(scanTime) + "\r\n";
+        serverFolder.Write("Kerbview.ini",
+                           "[Opcions]\r\nTipusConexio=1\r\n" + common + std::string(serverOptions));
+        clientFolder.Write("Kerbview.ini",
+                           "[Opcions]\r\nTipusConexio=2\r\n" + common + std::string(clientOptions));
+        auto windowService = std::make_unique<telemetry::testing::FakeWindowFinder>();
+        auto memoryService = std::make_unique<telemetry::testing::FakeProcessMemory>();
+        windows = windowService.get();
+        memory = memoryService.get();
+        image = memoryService->image.get();
+        telemetry::testing::Apply(*image, telemetry::testing::SessionWrites());
+        server = std::make_unique<Program>(
+            serverFolder.Path(), '.',
+            telemetry::Platform{std::move(windowService), std::move(memoryService)},
+            Sockets{serverSocket, unused[0]}, dashboards[0], errors, clock,
+            RecordingServices{{}, std::move(serverFiles), &wallClock});
+        client = std::make_unique<Program>(clientFolder.Path(), '.', NoSimulatorPlatform(),
+                                           Sockets{unused[1], clientSocket}, dashboards[1], errors,
+                                           clock, RecordingServices{{}, nullptr, &wallClock});
+        EXPECT_TRUE(server->Main(serverFrontEnd) && client->Main(clientFrontEnd));
+        scan = scanTime;
+        Tick();  // the server listens and the client connects: both are taken as connected
+        serverSocket.m_state = clientSocket.m_state = net::SocketState::Connected;
+    }
+    void Tick() {
+        server->Tick();
+        for (const std::string& packet : std::exchange(serverSocket.m_sent, {})) {
+            sent.push_back(packet);
+            if (deliver) {
+                clientSocket.m_incoming = packet;
+                clientSocket.m_events.dataArrival();
+            }
+            serverSocket.m_events.sendComplete();
+        }
+        clock.now += ClientLag();
+        client->Tick();
+        clock.now += scan - ClientLag();
+    }
+    int ClientLag() const { return scan * 9 / 10; }
+    /// Ticks until the server has read its simulator and both have presented it.
+    bool Attach() {
+        windows->window = 77;
+        for (int i = 0; i < 10000 / scan; ++i) {
+            Tick();
+            if (server->Panel()[panel::Element::Label1].text == server->Texts().TxtRunning &&
+                client->Panel()[panel::Element::Label1].text == server->Texts().TxtRunning) {
+                Tick();
+                return true;
+            }
+        }
+        return false;
+    }
+    /// The simulator in lap `lap` with `fuel` litres; one tick.
+    void Scan(std::int32_t lap, float fuel) {
+        const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
+        image->Int32(telemetry::MemoryMap::SlotField(map.LapNumber, 5), lap - 1);
+        image->Single(telemetry::MemoryMap::SlotField(map.Fuel, 5), fuel);
+        Tick();
+    }
+
+    FakeClock clock;
+    FakeWallClock wallClock{clock};
+    ProgramFolder serverFolder, clientFolder;
+    telemetry::testing::FakeWindowFinder* windows = nullptr;
+    telemetry::testing::FakeProcessMemory* memory = nullptr;
+    telemetry::testing::MemoryImage* image = nullptr;
+    net::test::FakeSocket serverSocket, clientSocket, unused[2];
+    FakeDashboard dashboards[2];
+    std::ostringstream errors;
+    FakeFrontEnd serverFrontEnd, clientFrontEnd;
+    std::unique_ptr<Program> server, client;
+    int scan = 0;
+    bool deliver = true;
+    std::vector<std::string> sent;  // every packet the server sent
 };
 
 }  // namespace kerbview::app::testing

@@ -23,6 +23,7 @@ namespace {
 using panel::Element;
 using panel::Menu;
 using testing::FakeFrontEnd;
+using testing::ServerAndClient;
 using Log = std::vector<std::string>;
 
 // The lines joined by ", ", without the timer's interval set again to the same value and without
@@ -273,90 +274,6 @@ std::pair<std::string, bool> StatusField(const std::string& packet) {
     const std::size_t start = packet.rfind('\0', end - 1) + 1;
     return {packet.substr(start, end - start), packet.compare(6, 54, std::string(54, '\0')) == 0};
 }
-
-class FakeClock final : public core::Clock {
-public:
-    std::int64_t NowMs() const override { return now; }
-    std::int64_t now = 1'000'000;
-};
-
-/// A server reading a fake simulator (whose values change only when the test writes them, as
-/// in a paused game) and its client, on one fake clock. Each tick the server scans, its packets
-/// reach the client, then the client ticks ClientLag ms later.
-struct ServerAndClient {
-    explicit ServerAndClient(int scanTime, std::string_view serverOptions = "") {
-        const std::string common = "ScanTime=" + std::to_string(scanTime) + "\r\n";
-        serverFolder.Write("Kerbview.ini",
-                           "[Opcions]\r\nTipusConexio=1\r\n" + common + std::string(serverOptions));
-        clientFolder.Write("Kerbview.ini", "[Opcions]\r\nTipusConexio=2\r\n" + common);
-        auto windowService = std::make_unique<telemetry::testing::FakeWindowFinder>();
-        auto memoryService = std::make_unique<telemetry::testing::FakeProcessMemory>();
-        windows = windowService.get();
-        memory = memoryService.get();
-        image = memoryService->image.get();
-        telemetry::testing::Apply(*image, telemetry::testing::SessionWrites());
-        server = std::make_unique<Program>(
-            serverFolder.Path(), '.',
-            telemetry::Platform{std::move(windowService), std::move(memoryService)},
-            Sockets{serverSocket, unused[0]}, dashboards[0], errors, clock);
-        client = std::make_unique<Program>(clientFolder.Path(), '.', testing::NoSimulatorPlatform(),
-                                           Sockets{unused[1], clientSocket}, dashboards[1], errors,
-                                           clock);
-        EXPECT_TRUE(server->Main(serverFrontEnd) && client->Main(clientFrontEnd));
-        scan = scanTime;
-        Tick();  // the server listens and the client connects: both are taken as connected
-        serverSocket.m_state = clientSocket.m_state = net::SocketState::Connected;
-    }
-    void Tick() {
-        server->Tick();
-        for (const std::string& packet : std::exchange(serverSocket.m_sent, {})) {
-            sent.push_back(packet);
-            if (deliver) {
-                clientSocket.m_incoming = packet;
-                clientSocket.m_events.dataArrival();
-            }
-            serverSocket.m_events.sendComplete();
-        }
-        clock.now += ClientLag();
-        client->Tick();
-        clock.now += scan - ClientLag();
-    }
-    int ClientLag() const { return scan * 9 / 10; }
-    /// Ticks until the server has read its simulator and both have presented it.
-    bool Attach() {
-        windows->window = 77;
-        for (int i = 0; i < 10000 / scan; ++i) {
-            Tick();
-            if (server->Panel()[Element::Label1].text == server->Texts().TxtRunning &&
-                client->Panel()[Element::Label1].text == server->Texts().TxtRunning) {
-                Tick();
-                return true;
-            }
-        }
-        return false;
-    }
-    /// The simulator in lap `lap` with `fuel` litres; one tick.
-    void Scan(std::int32_t lap, float fuel) {
-        const telemetry::MemoryMap map = telemetry::LoadMemoryMap();
-        image->Int32(telemetry::MemoryMap::SlotField(map.LapNumber, 5), lap - 1);
-        image->Single(telemetry::MemoryMap::SlotField(map.Fuel, 5), fuel);
-        Tick();
-    }
-
-    FakeClock clock;
-    testing::ProgramFolder serverFolder, clientFolder;
-    telemetry::testing::FakeWindowFinder* windows = nullptr;
-    telemetry::testing::FakeProcessMemory* memory = nullptr;
-    telemetry::testing::MemoryImage* image = nullptr;
-    net::test::FakeSocket serverSocket, clientSocket, unused[2];
-    testing::FakeDashboard dashboards[2];
-    std::ostringstream errors;
-    FakeFrontEnd serverFrontEnd, clientFrontEnd;
-    std::unique_ptr<Program> server, client;
-    int scan = 0;
-    bool deliver = true;
-    std::vector<std::string> sent;  // every packet the server sent
-};
 
 // Both ends keep their own lap reference and show the same figures from the same packets: the
 // lap under way when the simulator attaches (a server) or the readings start (a client) gives

@@ -92,29 +92,29 @@ TEST(SettingsFolder, BesideAWritableOrAlreadyUsedFolderElseInTheUsersConfigurati
     struct Case {
         const char* what;
         bool writable, holdsFile, installed;
-        const char* xdg;
-        const char* home;
+        const char *xdg, *home, *data;
         const char* expected;
         bool beside;
+        const char* recordings;
     };
+    // clang-format off
     const Case cases[] = {
-        {"writable folder (portable copy)", true, false, false, "/x", "/h", "/opt/kv", true},
-        {"read-only folder already holding the file", false, true, false, "/x", "/h", "/opt/kv",
-         true},
-        {"read-only folder without the file", false, false, false, "/x", "/h", "/x/kerbview",
-         false},
-        {"XDG_CONFIG_HOME unset", false, false, false, "", "/h", "/h/.config/kerbview", false},
-        {"relative XDG_CONFIG_HOME is ignored", false, false, false, "cfg", "/h",
-         "/h/.config/kerbview", false},
-        {"installed folder, writable for root and holding a file root wrote", true, true, true, "",
-         "/root", "/root/.config/kerbview", false},
-        {"nowhere else to go", false, false, false, "", "", "/opt/kv", true},
+        {"writable folder (portable copy)", true, false, false, "/x", "/h", "/d", "/opt/kv", true, "/opt/kv/recordings"},
+        {"read-only folder already holding the file", false, true, false, "/x", "/h", "/d", "/opt/kv", true, "/opt/kv/recordings"},
+        {"read-only folder without the file", false, false, false, "/x", "/h", "/d", "/x/kerbview", false, "/d/kerbview/recordings"},
+        {"XDG_CONFIG_HOME unset", false, false, false, "", "/h", "", "/h/.config/kerbview", false, "/h/.local/share/kerbview/recordings"},
+        {"relative XDG_CONFIG_HOME and XDG_DATA_HOME are ignored", false, false, false, "cfg", "/h", "dat", "/h/.config/kerbview", false, "/h/.local/share/kerbview/recordings"},
+        {"installed folder, writable for root and holding a file root wrote", true, true, true, "", "/root", "", "/root/.config/kerbview", false, "/root/.local/share/kerbview/recordings"},
+        {"configuration folder without a home", false, false, false, "/x", "", "", "/x/kerbview", false, "/x/kerbview/recordings"},
+        {"nowhere else to go", false, false, false, "", "", "/d", "/opt/kv", true, "/opt/kv/recordings"},
     };
+    // clang-format on
     for (const Case& c : cases) {
-        const SettingsFolder got =
-            ChooseSettingsFolder({"/opt/kv", c.writable, c.holdsFile, c.installed, c.xdg, c.home});
+        const SettingsFolder got = ChooseSettingsFolder(
+            {"/opt/kv", c.writable, c.holdsFile, c.installed, c.xdg, c.home, c.data});
         EXPECT_EQ(got.path, std::filesystem::path(c.expected)) << c.what;
         EXPECT_EQ(got.besideExecutable, c.beside) << c.what;
+        EXPECT_EQ(got.recordings, std::filesystem::path(c.recordings)) << c.what;
     }
 }
 

@@ -24,8 +24,8 @@ using testing::TempDir;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
 
-// Every field by its key, as text: integers plain, truth values True/False. A key of section Web
-// is written "Web/Key", as its names repeat those of Opcions.
+// Every field by its key, as text: integers plain, truth values True/False. A key of sections Web
+// and Recording is written "Web/Key", "Recording/Key", as their names repeat those of Opcions.
 std::map<std::string, std::string, std::less<>> Fields(const Settings& s) {
     // clang-format off
     return {{"Idioma", s.Idioma}, {"ScanTime", PlainText(s.ScanTime)},
@@ -38,14 +38,18 @@ std::map<std::string, std::string, std::less<>> Fields(const Settings& s) {
             {"MaxPress", PlainText(s.MaxPress)}, {"MinPress", PlainText(s.MinPress)},
             {"MaxFrens", PlainText(s.MaxFrens)}, {"MinFrens", PlainText(s.MinFrens)},
             {"Administrar", TruthText(s.AdminEnabled)}, {"Depurar", TruthText(s.DebugEnabled)},
-            {"Web/Enabled", TruthText(s.WebEnabled)}, {"Web/Port", PlainText(s.WebPort)}};
+            {"Web/Enabled", TruthText(s.WebEnabled)}, {"Web/Port", PlainText(s.WebPort)},
+            {"Recording/Enabled", TruthText(s.RecordingEnabled)},
+            {"Recording/LimitMB", PlainText(s.RecordingLimitMB)}};
     // clang-format on
 }
 
 // A settings file that holds one key (as Fields names it) with a value.
 std::string FileWith(std::string_view key, std::string_view value) {
     std::string section = "Opcions";
-    if (key.starts_with("Web/")) section = "Web", key.remove_prefix(4);
+    if (const std::size_t slash = key.find('/'); slash != key.npos) {
+        section = key.substr(0, slash), key.remove_prefix(slash + 1);
+    }
     if (key == "Administrar" || key == "Depurar") section = key;
     if (key.starts_with("Max") || key.starts_with("Min")) section = "MaxMin";
     return "[" + section + "]\r\n" + std::string(key) + "=" + std::string(value) + "\r\n";
@@ -98,6 +102,11 @@ TEST_F(SettingsLoad, EachValueIsNormalisedAsStartUpDoes) {
         {"Web/Enabled", "1", "True"}, {"Web/Enabled", "yes", "False"}, {"Web/Port", "8100", "8100"},
         {"Web/Port", "65536", "8099"}, {"Web/Port", "0", "8099"}, {"Web/Port", "80.5", "8099"},
         {"Web/Port", "1e999", "8099"},
+        {"Recording/Enabled", "1", "True"}, {"Recording/Enabled", "on", "False"},
+        {"Recording/LimitMB", "1", "1"}, {"Recording/LimitMB", "1000000", "1000000"},
+        {"Recording/LimitMB", "1000001", "1000"}, {"Recording/LimitMB", "0", "1000"},
+        {"Recording/LimitMB", "2.5", "1000"}, {"Recording/LimitMB", "-3", "1000"},
+        {"Recording/LimitMB", "lots", "1000"},
     };
     // clang-format on
     for (const Case& c : cases) {

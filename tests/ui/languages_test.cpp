@@ -31,10 +31,11 @@ constexpr Slot kAllSlots[] = {
     &T::TxtReplay, &T::TxtReplayPause, &T::TxtReplaySpeed, &T::TxtReplayProblem,
     &T::TxtReplayCannotOpen, &T::TxtReplayNotRecording, &T::TxtReplayNewer, &T::TxtReplayDamaged,
     &T::TxtReplayNeedsNoClient,
+    &T::TxtRecordStints, &T::TxtRecordingStopped,
 };
 // clang-format on
-static_assert(std::size(kAllSlots) == 60);
-static_assert(sizeof(T) == 60 * sizeof(std::string));
+static_assert(std::size(kAllSlots) == 62);
+static_assert(sizeof(T) == 62 * sizeof(std::string));
 
 T Filled(std::string_view idioma) {
     T t;
@@ -71,7 +72,9 @@ TEST(LanguageTable, SampleSlotsMatchTheirLanguageExactlyIncludingSpacesAndLineBr
         {"Asturianu", &T::TxtIpAddress, "Direición IP"},
         {"Francais", &T::TxtMetric, "Métrique "},
         {"Deutsch", &T::TxtMetric, "Metrisch "},
-        {"Deutsch", &T::TxtImperial, "Imperial"}};
+        {"Deutsch", &T::TxtImperial, "Imperial"},
+        {"Francais", &T::TxtRecordingStopped,
+         "L'enregistrement s'est arrêté : le fichier n'a pas pu être écrit"}};
     for (const Case& c : cases) {
         EXPECT_EQ(core::Cp1252ToUtf8(Filled(c.idioma).*c.slot), c.utf8) << c.idioma;
     }

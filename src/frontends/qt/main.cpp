@@ -48,7 +48,8 @@ int main(int argc, char* argv[]) {
     qt::DashboardHost dashboardHost;
     web::DashboardServer dashboard(dashboardHost);
     app::Program program(startup.settings.path, LocaleDecimalSeparator(), telemetry::MakePlatform(),
-                         {tcpServer, tcpClient}, dashboard);
+                         {tcpServer, tcpClient}, dashboard, std::cerr, core::SystemClock(),
+                         {startup.settings.recordings, nullptr, nullptr});
     qt::QtFrontEnd frontEnd(program);
     // Launcher mode: the window closes when the command ends, or when a signal asks the program
     // to end; the waiter above this process then waits for the command and ends with its status.

@@ -125,7 +125,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::DashboardHost dashboardHost;
         web::DashboardServer dashboard(dashboardHost);
         app::Program program(startup.settings.path, LocaleDecimalSeparator(),
-                             telemetry::MakePlatform(), {tcpServer, tcpClient}, dashboard);
+                             telemetry::MakePlatform(), {tcpServer, tcpClient}, dashboard,
+                             std::cerr, core::SystemClock(),
+                             {startup.settings.recordings, nullptr, nullptr});
         win32::Win32FrontEnd frontEnd(program, instance);
         if (!program.Main(frontEnd)) {
             // A setting stopped the start; standard error says which, and with --error-dialog

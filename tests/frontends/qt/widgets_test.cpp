@@ -265,6 +265,13 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     SpinFor(20);
     EXPECT_FALSE(item(panel::Menu::TS_150)->isChecked());
     EXPECT_EQ(rig.Window().Timer1().interval(), 1000);
+    // The recording item sits in the connection menu beside the dashboard's, checked by the
+    // program's switch.
+    item(panel::Menu::RecordStints)->trigger();
+    SpinFor(20);
+    EXPECT_TRUE(item(panel::Menu::RecordStints)->isChecked());
+    EXPECT_EQ(item(panel::Menu::RecordStints)->text(), QStringLiteral("Grabar tandas"));
+    EXPECT_EQ(item(panel::Menu::RecordStints)->parent(), item(panel::Menu::WebDashboard)->parent());
 
     qt::AdminWindow* admin = rig.frontEnd.AdminWindow();
     ASSERT_NE(admin, nullptr);
