@@ -39,22 +39,16 @@ std::size_t Flood(ProgramUnderTest& program, std::chrono::milliseconds pause, co
     return lines;
 }
 
-// What a request on a connection of its own got back, and whether the server closed the
-// connection after it (waited for when untilClosed, else the answer's head is enough).
-struct Reply {
-    QByteArray bytes;
-    bool closed = false;
-};
-
-Reply Ask(quint16 port, const QByteArray& request, bool untilClosed = false) {
+// The head of the answer to a request on a connection of its own (what came before a close).
+QByteArray Ask(quint16 port, const QByteArray& request) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
-    Reply reply;
+    QByteArray reply;
     if (!socket.waitForConnected(3000)) return reply;
     socket.write(request);
-    for (auto end = Clock::now() + 3s; Clock::now() < end; reply.bytes += socket.readAll()) {
-        reply.closed = socket.state() == QAbstractSocket::UnconnectedState;
-        if (reply.closed || (!untilClosed && reply.bytes.contains("\r\n\r\n"))) break;
+    for (auto end = Clock::now() + 3s; Clock::now() < end && !reply.contains("\r\n\r\n");
+         reply += socket.readAll()) {
+        if (socket.state() == QAbstractSocket::UnconnectedState) break;
         socket.waitForReadyRead(50);
     }
     return reply;
@@ -67,69 +61,34 @@ struct Dashboard {
     QByteArray host = "Host: 127.0.0.1:" + QByteArray::number(port) + "\r\n";
 
     bool Start() { return program.Start() && WaitForListener(port); }
-    QByteArray Upgrade(const QByteArray& more, const char* eol = "\r\n") const {
-        return QByteArray("GET /feed HTTP/1.1\r\n" + host + "Upgrade: websocket\r\n" + more +
-                          "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
-                          "Sec-WebSocket-Version: 13\r\n\r\n")
-            .replace("\r\n", eol);
+    QByteArray Upgrade(const QByteArray& more) const {
+        return "GET /feed HTTP/1.1\r\n" + host + "Upgrade: websocket\r\nConnection: Upgrade\r\n" +
+               more +
+               "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
     }
     bool ServesThePage() {
-        return Ask(port, "GET / HTTP/1.1\r\n" + host + "\r\n").bytes.startsWith("HTTP/1.1 200");
+        return Ask(port, "GET / HTTP/1.1\r\n" + host + "\r\n").startsWith("HTTP/1.1 200");
     }
 };
 
-TEST(DashboardBlackBox, OnlyThisMachineByNameAndProperUpgradesFromItsOwnPageAreServed) {
+// Which hosts, origins and upgrades are served is the request policy's table, and how the server
+// keeps to it the server's (web_tests, also under Wine); here the running program by the names
+// the system gives this machine, and the feed reached through it from its own page.
+TEST(DashboardBlackBox, ThisMachineByItsNamesAndUpgradesFromItsOwnPageAreServed) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
     Dashboard d;
     ASSERT_TRUE(d.Start()) << d.program.ReadError();
     const QByteArray port = QByteArray::number(d.port), get = "GET / HTTP/1.1\r\nHost: ";
-    const QByteArray upgrade = "Connection: Upgrade\r\n";
-    struct Case {
-        QByteArray request;
-        const char* answer;
-        bool closes;  // refused: the server closes the connection after its answer
+    const std::pair<QByteArray, const char*> cases[] = {
+        {get + "localhost:" + port + "\r\n\r\n", "HTTP/1.1 200"},
+        {get + QHostInfo::localHostName().toLatin1() + ":" + port + "\r\n\r\n", "HTTP/1.1 200"},
+        {d.Upgrade("Origin: http://127.0.0.1:" + port + "\r\n"), "HTTP/1.1 101"},
     };
-    const Case cases[] = {
-        {"GET / HTTP/1.1\r\n" + d.host + "\r\n", "HTTP/1.1 200", false},
-        {get + "localhost:" + port + "\r\n\r\n", "HTTP/1.1 200", false},
-        {get + QHostInfo::localHostName().toLatin1() + ":" + port + "\r\n\r\n", "HTTP/1.1 200",
-         false},
-        // A DNS name rebound to this machine, and no name at all.
-        {get + "rebound.example:" + port + "\r\n\r\n", "HTTP/1.1 400", true},
-        {"GET / HTTP/1.1\r\n\r\n", "HTTP/1.1 400", true},
-        {d.Upgrade(upgrade), "HTTP/1.1 101", false},
-        {d.Upgrade(upgrade + "Origin: http://127.0.0.1:" + port + "\r\n"), "HTTP/1.1 101", false},
-        {d.Upgrade(upgrade + "Origin: http://attacker.example\r\n"), "HTTP/1.1 403", true},
-        // Only looks like an upgrade: no Connection: upgrade, or bare line feeds.
-        {d.Upgrade(""), "HTTP/1.1 400", true},
-        {d.Upgrade("Connection: keep-alive\r\n"), "HTTP/1.1 400", true},
-        {d.Upgrade(upgrade, "\n"), "HTTP/1.1 400", true},
-    };
-    for (const Case& c : cases) {
-        const Reply reply = Ask(d.port, c.request, c.closes);
-        EXPECT_TRUE(reply.bytes.startsWith(c.answer) && reply.closed == c.closes)
-            << c.request.toStdString() << "-> " << reply.bytes.left(40).toStdString()
-            << (reply.closed ? " (closed)" : "");
+    for (const auto& [request, answer] : cases) {
+        const QByteArray reply = Ask(d.port, request);
+        EXPECT_TRUE(reply.startsWith(answer))
+            << request.toStdString() << "-> " << reply.left(40).toStdString();
     }
-
-    // Connections that only look like upgrades, held open by the client, take no browser's
-    // place: each is answered and closed, and a page asked for next is served.
-    std::vector<std::unique_ptr<QTcpSocket>> held;
-    for (int i = 0; i < 32; ++i) {
-        QTcpSocket& socket = *held.emplace_back(std::make_unique<QTcpSocket>());
-        socket.connectToHost(QHostAddress::LocalHost, d.port);
-        ASSERT_TRUE(socket.waitForConnected(3000));
-        socket.write(i % 2 == 0 ? d.Upgrade("") : d.Upgrade(upgrade, "\n"));
-        socket.flush();
-    }
-    d.program.Pause(500ms);
-    EXPECT_TRUE(d.ServesThePage());
-    int refused = 0;
-    for (auto& socket : held) {
-        socket->waitForReadyRead(1000);
-        refused += socket->readAll().startsWith("HTTP/1.1 400") ? 1 : 0;
-    }
-    EXPECT_EQ(refused, 32);
 }
 
 TEST(DashboardBlackBox, FloodsOfRequestsWriteAtMostALineASecondOfEachKind) {
@@ -141,8 +100,7 @@ TEST(DashboardBlackBox, FloodsOfRequestsWriteAtMostALineASecondOfEachKind) {
     // server), or that hang up on them at once, and upgrades from another site's page (each
     // refused).
     const QByteArray ask = "GET /dashboard.js HTTP/1.1\r\n" + d.host + "\r\n";
-    const QByteArray foreign =
-        d.Upgrade("Connection: Upgrade\r\nOrigin: http://attacker.example\r\n");
+    const QByteArray foreign = d.Upgrade("Origin: http://attacker.example\r\n");
     std::deque<std::unique_ptr<QTcpSocket>> pipelining;
     std::size_t requests = 0;
     const std::size_t lines = Flood(d.program, 20ms, "", " requests", [&] {
