@@ -9,7 +9,8 @@
 # (client) per second as counted by the program itself (--stats-file), peak resident memory
 # (VmHWM) and the time from start to its window being shown; and the X server's CPU use.
 #   scripts/measure.sh [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo]
-#                      [--against REV | --windows DIR] [--rounds R] [--no-build | --build-dir DIR]
+#                      [--against REV | --windows DIR | --recording] [--rounds R]
+#                      [--no-build | --build-dir DIR]
 # Scenarios: session (default) the stand-in's race, a few figures changing each scan; track
 # every displayed figure changing every scan (the stand-in's --track); idle no simulator window
 # at all. --decoys N opens N other top-level windows first. --solo runs one copy without a role
@@ -26,6 +27,9 @@
 # script's own whose Wine server it starts and measures too; it prints the ratios windows /
 # linux and the size of DIR's release zip. Wine's drawing is not Windows', so the ratio is a
 # figure to report, not a budget.
+# --recording runs this tree's build with its stints recorded ([Recording] Enabled=1, each copy
+# into its own folder) and not, in turn, R rounds (off, on, off, on), and prints the ratios
+# on / off.
 # KERBVIEW_MEASURE_DISPLAY=N starts the Xvfb on display :N instead of a free one it picks.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -41,9 +45,10 @@ scenario=session
 decoys=0
 against=""
 windows=""
+recording=0
 rounds=2
 solo=0
-usage="usage: $0 [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo] [--against REV | --windows DIR] [--rounds R] [--no-build | --build-dir DIR]"
+usage="usage: $0 [--seconds N] [--scenario session|track|idle] [--decoys N] [--solo] [--against REV | --windows DIR | --recording] [--rounds R] [--no-build | --build-dir DIR]"
 while [ $# -gt 0 ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
@@ -52,6 +57,7 @@ while [ $# -gt 0 ]; do
     --solo) solo=1; shift ;;
     --against) against=$2; shift 2 ;;
     --windows) windows=$2; shift 2 ;;
+    --recording) recording=1; shift ;;
     --rounds) rounds=$2; shift 2 ;;
     --no-build) build=0; shift ;;
     --build-dir) dir=$2; build=0; shift 2 ;;
@@ -83,6 +89,21 @@ if [ -n "$windows" ]; then
   builds=("$dir/kerbview" "$windows/kerbview.exe")
   labels=("linux" "windows")
 fi
+
+if [ "$recording" -eq 1 ]; then
+  if [ -n "$against" ] || [ -n "$windows" ]; then
+    echo "--recording goes with neither --against nor --windows" >&2
+    exit 2
+  fi
+  builds=("$dir/kerbview" "$dir/kerbview")
+  labels=("off" "on")
+fi
+
+# record FOLDER: the copy in FOLDER records its stints when this run's label is "on".
+record() {
+  [ "$recording" -eq 1 ] && [ "$2" = on ] && printf '[Recording]\r\nEnabled=1\r\n' >>"$1/Kerbview.ini"
+  return 0
+}
 
 perf_work=$(mktemp -d)
 trap 'perf_stop_all; rm -rf "$perf_work"' EXIT
@@ -130,6 +151,7 @@ run() {
   run_dir=$(mktemp -d "$perf_work/run.XXXX")
   port=$(perf_free_port)
   perf_make_copy "$run_dir/server" "$binary" $((1 - solo)) "$port"
+  record "$run_dir/server" "$label"
   perf_start_copy "$run_dir/server" 1 --stats-file "$run_dir/server/stats"
   local server=$perf_started_pid server_shown=$perf_shown_ms
   perf_count_paints "$dir/paint_counter" "$server" "$run_dir/server/paints"
@@ -137,6 +159,7 @@ run() {
   local client="" client_shown=- client_counter=""
   if [ "$solo" -eq 0 ]; then
     perf_make_copy "$run_dir/client" "$binary" 2 "$port"
+    record "$run_dir/client" "$label"
     perf_start_copy "$run_dir/client" 2 --stats-file "$run_dir/client/stats"
     client=$perf_started_pid
     client_shown=$perf_shown_ms
@@ -177,7 +200,9 @@ else
   done
 fi
 
-python3 - "$perf_work/results" "$scenario" "$decoys" "${against:+side}${windows:+side}" "$solo" <<'PY'
+side=""
+if [ -n "$against$windows" ] || [ "$recording" -eq 1 ]; then side=side; fi
+python3 - "$perf_work/results" "$scenario" "$decoys" "$side" "$solo" <<'PY'
 import sys
 from statistics import mean
 
