@@ -21,12 +21,6 @@ NextSample From(const std::vector<Sample>& samples) {
     };
 }
 
-std::string Zeros(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) text += "0,";
-    return text;
-}
-
 // A locale whose numbers use a decimal comma and group thousands, as many users' do.
 struct CommaPoint : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
@@ -34,52 +28,26 @@ struct CommaPoint : std::numpunct<char> {
     std::string do_grouping() const override { return "\3"; }
 };
 
-TEST(CsvExport, RowsHoldEveryValueWithAPointAndRoundTripDigitsWhateverTheLocale) {
-    std::vector<Sample> samples(2);
-    samples[1].timeMs = 1234;
-    telemetry::Snapshot& s = samples[1].snapshot;
-    s.OilTemp = 90.5f;
-    s.EngineSpeed = 100.0f;  // rad/s: 954.9 rpm with the panel's factor
-    s.LapNumber = 3;
-    s.TyreTemp[5] = 0.1f;  // FR zone 3
+// The layout and the ordinary numbers are the golden files' (fixture_test.cpp), written in the
+// classic locale; here a user's comma locale, round-trip digits and a text holding quotes.
+TEST(CsvExport, NumbersKeepAPointAndRoundTripDigitsAndQuotesAreDoubledInACommaLocale) {
+    std::vector<Sample> samples(1);
+    telemetry::Snapshot& s = samples[0].snapshot;
     s.WheelSpeed[3] = 1.0 / 3;
     s.Fuel = 12345.5f;  // would group its thousands under the comma locale
     s.DriverName = "Jos\xE9 \"Pep\"";
-    s.TrackName = "Monza";
-
-    const std::string header =
-        "Time [s],Oil temperature [C],Water temperature [C],Position,Engine speed [rpm],"
-        "Engine max speed [rpm],Contact,Lap number,Fuel [l],Best lap [s],Last lap [s],"
-        "Centre readout,Tyre temperature FL 1 [C],Tyre temperature FL 2 [C],"
-        "Tyre temperature FL 3 [C],Tyre temperature FR 1 [C],Tyre temperature FR 2 [C],"
-        "Tyre temperature FR 3 [C],Tyre temperature RL 1 [C],Tyre temperature RL 2 [C],"
-        "Tyre temperature RL 3 [C],Tyre temperature RR 1 [C],Tyre temperature RR 2 [C],"
-        "Tyre temperature RR 3 [C],Tyre pressure FL [kPa],Tyre pressure FR [kPa],"
-        "Tyre pressure RL [kPa],Tyre pressure RR [kPa],Wheel speed FL [km/h],"
-        "Wheel speed FR [km/h],Wheel speed RL [km/h],Wheel speed RR [km/h],Tyre ratio FL,"
-        "Tyre ratio FR,Tyre ratio RL,Tyre ratio RR,Pit limiter,In pits,TC state,ABS state,"
-        "Pedal A [%],Pedal B [%],Track temperature [C],Ambient temperature [C],Driver slot,"
-        "Brake temperature FL [C],Brake temperature FR [C],Brake temperature RL [C],"
-        "Brake temperature RR [C],Driver name,Slot name,Car name,Track name\r\n";
-    const std::string first = "0.000," + Zeros(48) + "\"\",\"\",\"\",\"\"\r\n";
-    // Checked by hand, column by column against the header.
-    const std::string second = "1.234,90.5,0,0,954.9,0,0,3,12345.5,0,0,0," + Zeros(5) + "0.1," +
-                               Zeros(6) + Zeros(4) + Zeros(3) + "0.3333333333333333," + Zeros(4) +
-                               Zeros(9) + Zeros(4) +
-                               "\"Jos\xC3\xA9 \"\"Pep\"\"\",\"\",\"\",\"Monza\"\r\n";
-
-    const std::locale before = std::locale::global(std::locale::classic());
-    for (const bool comma : {false, true}) {
-        if (comma) {
-            std::locale::global(std::locale(std::locale::classic(), new CommaPoint));
-            std::setlocale(LC_ALL, "de_DE.UTF-8");  // where the system has it
-        }
-        std::ostringstream out;
-        EXPECT_EQ(ExportCsv(From(samples), out), 2u);
-        EXPECT_EQ(out.str(), header + first + second) << (comma ? "comma locale" : "classic");
-    }
+    const std::locale before =
+        std::locale::global(std::locale(std::locale::classic(), new CommaPoint));
+    std::setlocale(LC_ALL, "de_DE.UTF-8");  // where the system has it
+    std::ostringstream out;
+    EXPECT_EQ(ExportCsv(From(samples), out), 1u);
     std::setlocale(LC_ALL, "C");
     std::locale::global(before);
+    const std::string row = out.str().substr(out.str().find("\r\n"));
+    for (const char* cell : {"\r\n0.000,0,", ",12345.5,", ",0.3333333333333333,",
+                             ",\"Jos\xC3\xA9 \"\"Pep\"\"\",\"\","}) {
+        EXPECT_NE(row.find(cell), std::string::npos) << cell << " in " << row;
+    }
 }
 
 TEST(MotecExport, RateGivesARowPerScanAtTheFewestWholeHertz) {
@@ -103,11 +71,8 @@ std::vector<std::string> Cells(const std::string& line) {
 
 TEST(MotecExport, HeaderInLocalTimeAndRowsInterpolatedOrHeldBetweenUnevenScans) {
     StintFacts facts;
-    facts.programVersion = "1.0.1";
     facts.role = 2;
     facts.scanTime = 150;  // 10 Hz
-    facts.car = "Caterham";
-    facts.track = "Anderstorp";
     facts.driver = "Jos\xE9";
     facts.startUnixSeconds = 1709418605;  // 2024-03-02 22:30:05 UTC
     facts.utcOffsetMinutes = 120;         // past midnight there
@@ -140,23 +105,20 @@ TEST(MotecExport, HeaderInLocalTimeAndRowsInterpolatedOrHeldBetweenUnevenScans) 
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
 
-    const std::string head =
-        "\"Format\",\"MoTeC CSV File\"\r\n\"Venue\",\"Anderstorp\"\r\n\"Vehicle\",\"Caterham\"\r\n"
-        "\"Driver\",\"Jos\xC3\xA9\"\r\n\"Device\",\"Kerbview 1.0.1\"\r\n"
-        "\"Comment\",\"Scan time 150 ms, client\"\r\n\"Log Date\",\"2024-03-03\"\r\n"
-        "\"Log Time\",\"00:30:05\"\r\n\"Sample Rate\",\"10.000\",\"Hz\"\r\n"
-        "\"Duration\",\"0.420\",\"s\"\r\n\"Beacon Markers\",\"0.290\"\r\n\r\n\r\n";
-    EXPECT_EQ(out.str().substr(0, head.size()), head);
+    // The header lines that the golden file's stint (an ASCII driver, no connection, in the
+    // evening at UTC+1) leaves open.
+    EXPECT_NE(out.str().find("\"Driver\",\"Jos\xC3\xA9\"\r\n\"Device\",\"Kerbview \"\r\n"
+                             "\"Comment\",\"Scan time 150 ms, client\"\r\n\"Log "
+                             "Date\",\"2024-03-03\"\r\n\"Log Time\",\"00:30:05\"\r\n"
+                             "\"Sample Rate\",\"10.000\",\"Hz\"\r\n\"Duration\",\"0.420\",\"s\"\r\n"
+                             "\"Beacon Markers\",\"0.290\"\r\n"),
+              std::string::npos)
+        << out.str().substr(0, 400);
     ASSERT_EQ(lines.size(), 13u + 2 + 2 + 5);  // header block, names and units, rows 0 to 0.4 s
     const std::vector<std::string> names = Cells(lines[13]);
-    const std::vector<std::string> units = Cells(lines[14]);
-    ASSERT_EQ(names.size(), 49u);
-    ASSERT_EQ(units.size(), 49u);
     const auto column = [&names](const std::string& name) {
         return std::find(names.begin(), names.end(), name) - names.begin();
     };
-    EXPECT_EQ(units[column("Oil temperature")], "C");
-    EXPECT_EQ(units[column("Time")], "s");
 
     struct Row {
         std::string time, oil, lap, lastLap;
@@ -170,7 +132,7 @@ TEST(MotecExport, HeaderInLocalTimeAndRowsInterpolatedOrHeldBetweenUnevenScans) 
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::vector<std::string> cells = Cells(lines[17 + i]);
-        ASSERT_EQ(cells.size(), 49u) << i;
+        ASSERT_EQ(cells.size(), names.size()) << i;
         EXPECT_EQ(cells[0], rows[i].time);
         EXPECT_EQ(cells[column("Oil temperature")], rows[i].oil) << rows[i].time;
         EXPECT_EQ(cells[column("Lap number")], rows[i].lap) << rows[i].time;

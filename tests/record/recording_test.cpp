@@ -255,11 +255,6 @@ TEST(Recording, ProblemsAreTypedAndKeepTheScansBeforeThem) {
     const RecordingReader missing(dir.File("none.kvr"));
     EXPECT_EQ(missing.Problem(), ReadProblem::CannotOpen);
     EXPECT_FALSE(missing.Detail().empty());
-    dir.Write("empty.kvr", "");
-    const RecordingReader empty(dir.File("empty.kvr"));
-    EXPECT_FALSE(empty.Ok());
-    EXPECT_EQ(empty.Problem(), ReadProblem::None);
-    EXPECT_TRUE(empty.CutShort());
 }
 
 TEST(Recording, FailedWriteStopsTheWriterAndLeavesAReadableFile) {

@@ -270,7 +270,6 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     item(panel::Menu::RecordStints)->trigger();
     SpinFor(20);
     EXPECT_TRUE(item(panel::Menu::RecordStints)->isChecked());
-    EXPECT_EQ(item(panel::Menu::RecordStints)->text(), QStringLiteral("Grabar tandas"));
     EXPECT_EQ(item(panel::Menu::RecordStints)->parent(), item(panel::Menu::WebDashboard)->parent());
 
     qt::AdminWindow* admin = rig.frontEnd.AdminWindow();

@@ -123,11 +123,11 @@ TEST_F(SideWindowsTest, AddressDialogsActOnTheOutcomeOfTheirInput) {
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.ip) + " " + row.port);
         const net::IntroTexts texts = rig.program.Captions().AddressDialog(row.client);
-        if (row.client) {
-            sides.ShowIntroIP(texts, "192.168.000.002", "1001");
-        } else {
-            sides.ShowIntroPort(texts, "1001");
-        }
+        const auto open = [&] {
+            row.client ? sides.ShowIntroIP(texts, "192.168.000.002", "1001")
+                       : sides.ShowIntroPort(texts, "1001");
+        };
+        open();
         ASSERT_EQ(Titled(texts.title).size(), 1u);
         const HWND dialog = Titled(texts.title).front();
         const std::vector<HWND> edits = Controls(dialog, L"Edit");
@@ -149,12 +149,7 @@ TEST_F(SideWindowsTest, AddressDialogsActOnTheOutcomeOfTheirInput) {
         Press(Controls(stops.front(), L"Button").front(), VK_ESCAPE);
         EXPECT_TRUE(Titled("Kerbview").empty());
         EXPECT_TRUE(::IsWindowEnabled(dialog));
-        // Opened again while open: in front, with what was typed.
-        if (row.client) {
-            sides.ShowIntroIP(texts, "192.168.000.002", "1001");
-        } else {
-            sides.ShowIntroPort(texts, "1001");
-        }
+        open();  // again while open: in front, with what was typed
         EXPECT_EQ(Titled(texts.title).size(), 1u);
         EXPECT_EQ(Text(edits.back()), row.port);
         ::SendMessageW(dialog, WM_CLOSE, 0, 0);
