@@ -67,14 +67,16 @@ TEST(LapHistory, WorkedLapsGiveTheirRows) {
           {3, 85.0f, -6.0f, true, true, true, true, false}}},
         // The pits entered before the line (lap 2: in lap, 49 - 47 = 2 used) and left after it
         // (lap 3 starts at the line scan in the pits and leaves: out lap, 47 - 44 = 3 used).
+        // The limiter alone marks lap 1 (pressed on the way in, a lap early): no lap is best.
         {"pit stop across the line",
          {{0, 1, 50, 0},
+          {500, 1, 49.5f, 0, 0, 1},
           {1000, 2, 49, 90},
           {2000, 2, 47.5f, 90, 1, 1},
           {3000, 3, 47, 95, 1, 1},
           {4000, 3, 46.8f, 95},
           {5000, 4, 44, 100}},
-         {{1, 90.0f, std::nullopt, false, false, false, false, true},
+         {{1, 90.0f, std::nullopt, true, false, false, false, false},
           {2, 95.0f, 2.0f, true, true, false, false, false},
           {3, 100.0f, 3.0f, true, false, true, false, false}}},
         // A restart within lap 2: that lap is not watched from its start (no figure); lap 3,
@@ -142,16 +144,17 @@ TEST(LapHistory, PendingRowWaitsForTheLapTime) {
     EXPECT_EQ(history.Rows()[0].LapTime, 81.0f);
 }
 
-// Lap 2's scans: its start line (zone z at 80 + z), one scan inside (90 + z) and its end line
-// (100 + z): mean 90 + z, peak 100 + z. Lap 1 has only its first scan (70 + z) and its end
-// line (80 + z): mean 75 + z. The pressures, brakes and engine follow the same three scans.
+// Lap 2's scans: its start line (base 80), one scan inside (90) and its end line (100): means
+// of 90, peaks of 100. Lap 1 has only its first scan (70) and its end line (80): mean 75. The
+// tyre zones read base - 110 + z (a cold tyre on a winter track: -20 + z, peak -10 + z for lap
+// 2, mean -35 + z for lap 1); pressures 2 * base + w, brakes 5 * base + w.
 TEST(LapHistory, AveragesAndPeaksCoverBothLinesOfTheLap) {
     LapHistory history;
     const float base[] = {70, 80, 90, 100};
     const std::int16_t laps[] = {1, 2, 2, 3};
     for (int i = 0; i < 4; ++i) {
         telemetry::Snapshot s = Snap({i * 1000, laps[i], 50.0f - static_cast<float>(i), 90});
-        for (std::size_t z = 0; z < 12; ++z) s.TyreTemp[z] = base[i] + static_cast<float>(z);
+        for (std::size_t z = 0; z < 12; ++z) s.TyreTemp[z] = base[i] - 110 + static_cast<float>(z);
         for (std::size_t w = 0; w < 4; ++w) {
             s.TyrePressure[w] = 2 * base[i] + static_cast<float>(w);
             s.BrakeTemp[w] = 5 * base[i] + static_cast<float>(w);
@@ -164,9 +167,9 @@ TEST(LapHistory, AveragesAndPeaksCoverBothLinesOfTheLap) {
     const LapRow& lap1 = history.Rows()[0];
     const LapRow& lap2 = *history.Pending();
     for (std::size_t z = 0; z < 12; ++z) {
-        EXPECT_EQ(lap1.TyreTempAverage[z], 75.0f + static_cast<float>(z));
-        EXPECT_EQ(lap2.TyreTempAverage[z], 90.0f + static_cast<float>(z));
-        EXPECT_EQ(lap2.TyreTempPeak[z], 100.0f + static_cast<float>(z));
+        EXPECT_EQ(lap1.TyreTempAverage[z], -35.0f + static_cast<float>(z));
+        EXPECT_EQ(lap2.TyreTempAverage[z], -20.0f + static_cast<float>(z));
+        EXPECT_EQ(lap2.TyreTempPeak[z], -10.0f + static_cast<float>(z));
     }
     for (std::size_t w = 0; w < 4; ++w) {
         EXPECT_EQ(lap2.TyrePressureAverage[w], 180.0f + static_cast<float>(w));
