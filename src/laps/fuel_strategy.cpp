@@ -24,11 +24,17 @@ bool NearMedian(double value, double median) {
     return std::fabs(value - median) <= kMedianTolerance * median;
 }
 
+// A count of laps or stops from a figure that a settings file or an odd lap time can make
+// huge: kept within int's range.
+int Count(double value) {
+    return value > 0 ? static_cast<int>(std::min(std::ceil(value), 1e6)) : 0;
+}
+
 // Laps still to drive of a race of totalMs on the race clock, the lap in progress counted.
 int TimedLapsToDrive(const RaceNow& now, double totalMs, double lapMs) {
     if (!now.RaceClockMs) {
         if (now.LapNumber >= 1) return -1;  // under way, its start not seen: unknown
-        return 1 + static_cast<int>(std::ceil(totalMs / lapMs));
+        return 1 + Count(totalMs / lapMs);
     }
     const double clock = static_cast<double>(*now.RaceClockMs);
     if (now.LapStartClockMs && static_cast<double>(*now.LapStartClockMs) >= totalMs) return 0;
@@ -36,7 +42,7 @@ int TimedLapsToDrive(const RaceNow& now, double totalMs, double lapMs) {
                                 ? std::max(clock, static_cast<double>(*now.LapStartClockMs) + lapMs)
                                 : clock + lapMs;
     // A lap that starts before the clock runs out is driven whole: round up.
-    return 1 + (nextLine < totalMs ? static_cast<int>(std::ceil((totalMs - nextLine) / lapMs)) : 0);
+    return 1 + (nextLine < totalMs ? Count((totalMs - nextLine) / lapMs) : 0);
 }
 
 }  // namespace
@@ -150,8 +156,7 @@ std::optional<FuelFigures> FuelToFinish(std::span<const LapRow> rows, const Race
 
     int laps = 0;
     if (settings.Length->unit == RaceLength::Unit::Laps) {
-        laps =
-            std::max(0, static_cast<int>(std::lround(settings.Length->value)) - now.LapNumber + 1);
+        laps = Count(std::round(settings.Length->value) - now.LapNumber + 1);
     } else {
         laps = TimedLapsToDrive(now, settings.Length->value * 60'000.0, basis->LapTime * 1000.0);
         if (laps < 0) return f;
@@ -165,7 +170,7 @@ std::optional<FuelFigures> FuelToFinish(std::span<const LapRow> rows, const Race
     double toAdd = extra;
     if (settings.TankSize && *settings.TankSize > 0) {
         toAdd = std::min(toAdd, std::max(0.0, *settings.TankSize - now.Fuel));
-        r.StopsNeeded = static_cast<int>(std::ceil(extra / *settings.TankSize));
+        r.StopsNeeded = Count(extra / *settings.TankSize);
     } else {
         r.StopsNeeded = extra > 0 ? 1 : 0;
     }

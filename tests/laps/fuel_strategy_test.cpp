@@ -97,6 +97,8 @@ TEST(FuelStrategy, FuelToFinishForLapsAndTimedRaces) {
         // On the grid: the lap in progress and ceil(1800 / 90) = 20 laps; 21 + 1 reserve = 66 l.
         {"before the start", Minutes(30), At(60, 0), Race{21, 66, 6, 1}},
         {"timed race joined late", Minutes(30), At(20, 3), std::nullopt},
+        // A length no race has (a damaged settings file) stops at a million laps.
+        {"absurd length", Laps(1e12), At(10, 15), Race{1'000'000, 3'000'003, 2'999'993, 1}},
         {"no race length", RaceSettings{}, At(20, 3), std::nullopt},
     };
     for (const Case& c : cases) {
