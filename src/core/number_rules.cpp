@@ -293,4 +293,19 @@ float ParseWireSingle(std::string_view text) {
 
 std::int16_t ParseWireInteger(std::string_view text) { return ToInt16(ParseWireDouble(text)); }
 
+namespace {
+
+template <typename T>
+void AppendCharsOf(std::string& out, T value) {
+    char text[32];
+    const auto r = std::to_chars(text, text + sizeof text, value);
+    out.append(text, r.ptr);
+}
+
+}  // namespace
+
+void AppendShortest(std::string& out, long long value) { AppendCharsOf(out, value); }
+void AppendShortest(std::string& out, float value) { AppendCharsOf(out, value); }
+void AppendShortest(std::string& out, double value) { AppendCharsOf(out, value); }
+
 }  // namespace kerbview::core

@@ -71,4 +71,11 @@ double ParseWireDouble(std::string_view text);
 float ParseWireSingle(std::string_view text);
 std::int16_t ParseWireInteger(std::string_view text);
 
+/// Appends the shortest text that reads back to the same value, with a point as the decimal
+/// mark whatever the locale (std::to_chars), for files other programs read (CSV exports). A
+/// single is written as a single, so 93.807f gives "93.807". Never fails.
+void AppendShortest(std::string& out, long long value);
+void AppendShortest(std::string& out, float value);
+void AppendShortest(std::string& out, double value);
+
 }  // namespace kerbview::core

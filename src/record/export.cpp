@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/number_rules.h"
 #include "core/text_encoding.h"
 #include "panel/units.h"
 
@@ -114,21 +115,13 @@ void Fill(const Snapshot& s, Values& values) {
     }
 }
 
-// The shortest text that reads back to the same value, with a point: std::to_chars never looks
-// at the locale.
+// The shortest text that reads back to the same value, with a point, as the field's own type.
 void AppendNumber(std::string& out, double value, Type type) {
-    char text[32];
-    std::to_chars_result r{};
     switch (type) {
-        case Type::Whole:
-            r = std::to_chars(text, text + sizeof text, static_cast<long long>(value));
-            break;
-        case Type::Single:
-            r = std::to_chars(text, text + sizeof text, static_cast<float>(value));
-            break;
-        case Type::Double: r = std::to_chars(text, text + sizeof text, value); break;
+        case Type::Whole: core::AppendShortest(out, static_cast<long long>(value)); break;
+        case Type::Single: core::AppendShortest(out, static_cast<float>(value)); break;
+        case Type::Double: core::AppendShortest(out, value); break;
     }
-    out.append(text, r.ptr);
 }
 
 // Milliseconds as seconds with three decimals, exactly.
