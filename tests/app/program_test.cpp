@@ -367,67 +367,57 @@ TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
     }
 }
 
-// The status a server sends is its link's state in its language, byte for byte, whatever the
-// state: its client shows it in Label1, and keeps its readings while only the status comes.
-// Another program's "RACE 07" window, found first, is passed over with a notice once a scan of
-// it reads nothing, its zeros never sent; the simulator's window behind it is found after its
-// own delay, and no message is shown for it. A reading the client cannot present (water beyond
-// a 16-bit figure) is reported and not counted as presented.
+// The status a server sends is its link's state in its language (here not the default), byte for
+// byte, whatever the state: its client shows it in Label1, and keeps its readings while only the
+// status comes. Another program's "RACE 07" window, found first, is passed over with a notice once
+// a scan of it reads nothing, its zeros never sent; the simulator's window behind it is found
+// after its own delay, and no message is shown for it. A reading the client cannot present (water
+// beyond a 16-bit figure) is reported and not counted as presented.
 TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
-    struct Language {
-        const char *idioma, *scanning, *running, *notRunning;
+    ServerAndClient pair(1000, "Idioma=English\r\n");
+    const auto ticks = [&](int n) {
+        for (int tick = 0; tick < n; ++tick) pair.Tick();
     };
-    const Language languages[] = {
-        {"Espa\xF1ol", "Escaneando...", "RACE07 EN MARCHA", "RACE07 NO CARGADO"},
-        {"English", "Scanning...", "RACE07 RUNNING", "RACE07 NOT RUNNING"},
+    // The last packet sent, as "status ..." or "telemetry ..." with its field 53.
+    const auto last = [&]() -> std::string {
+        if (pair.sent.empty()) return "nothing sent";
+        const auto [text, statusOnly] = StatusField(pair.sent.back());
+        EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
+        return (statusOnly ? "status " : "telemetry ") + text;
     };
-    for (const Language& l : languages) {
-        SCOPED_TRACE(l.idioma);
-        ServerAndClient pair(1000, std::string("Idioma=") + l.idioma + "\r\n");
-        const auto ticks = [&](int n) {
-            for (int tick = 0; tick < n; ++tick) pair.Tick();
-        };
-        // The last packet sent, as "status ..." or "telemetry ..." with its field 53.
-        const auto last = [&]() -> std::string {
-            if (pair.sent.empty()) return "nothing sent";
-            const auto [text, statusOnly] = StatusField(pair.sent.back());
-            EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
-            return (statusOnly ? "status " : "telemetry ") + text;
-        };
-        const std::string status = "status ";
-        pair.windows->window = 77, pair.windows->processId = 666;
-        pair.windows->later = {{78, 4242}};
-        pair.memory->otherPrograms = {666};
-        ticks(5);
-        EXPECT_EQ(last(), status + l.notRunning) << "the window waits out its delay";
-        for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
-        EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
-        ASSERT_TRUE(pair.Attach());
-        EXPECT_EQ(last(), std::string("telemetry ") + l.running);
-        EXPECT_EQ(pair.serverFrontEnd.Messages(), "");
-        const std::uint64_t presented = pair.client->PacketsPresented();
-        pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
-        ticks(1);
-        EXPECT_EQ(pair.client->PacketsPresented(), presented);
-        EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
-        pair.server->MenuClick(Menu::TS_500);
-        ticks(1);
-        EXPECT_EQ(last(), status + l.scanning) << "a new scan time attaches afresh";
-        pair.memory->refuse = true;
-        pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
-        ticks(8);
-        EXPECT_EQ(last(), status + l.scanning) << "the process could not be opened";
-        EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
-        pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
-        ticks(4);
-        EXPECT_EQ(last(), status + l.notRunning) << "the window is gone";
-        EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
-        EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);
-        // The client's Timer1 keeps its pace through the packets: stopped and started again
-        // for each, it would never fall due while they came at its own scan time.
-        const Log& client = pair.clientFrontEnd.log;
-        EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"), 0) << Joined(client);
-    }
+    const std::string status = "status ";  // a packet of the status only
+    pair.windows->window = 77, pair.windows->processId = 666;
+    pair.windows->later = {{78, 4242}};
+    pair.memory->otherPrograms = {666};
+    ticks(5);
+    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window waits out its delay";
+    for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
+    EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
+    ASSERT_TRUE(pair.Attach());
+    EXPECT_EQ(last(), "telemetry RACE07 RUNNING");
+    EXPECT_EQ(pair.serverFrontEnd.Messages(), "");
+    const std::uint64_t presented = pair.client->PacketsPresented();
+    pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
+    ticks(1);
+    EXPECT_EQ(pair.client->PacketsPresented(), presented);
+    EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
+    pair.server->MenuClick(Menu::TS_500);
+    ticks(1);
+    EXPECT_EQ(last(), status + "Scanning...") << "a new scan time attaches afresh";
+    pair.memory->refuse = true;
+    pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
+    ticks(8);
+    EXPECT_EQ(last(), status + "Scanning...") << "the process could not be opened";
+    EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
+    pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
+    ticks(4);
+    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window is gone";
+    EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
+    EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);
+    // The client's Timer1 keeps its pace through the packets: stopped and started again
+    // for each, it would never fall due while they came at its own scan time.
+    const Log& client = pair.clientFrontEnd.log;
+    EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"), 0) << Joined(client);
 }
 
 }  // namespace
