@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -184,27 +183,6 @@ TEST(ProgramReplay, EndAndProblemsAreShownOnceWithTheirReason) {
     EXPECT_FALSE(rig.program.StartReplay(rig.folder.File("missing.rec")));
     EXPECT_TRUE(rig.frontEnd.Messages().starts_with(problem + "The file cannot be opened: "))
         << rig.frontEnd.Messages();
-}
-
-// A server replaying the stint it recorded live sends its client the very bytes it sent live.
-TEST(ProgramReplay, ServerSendsTheSamePacketsAsLiveForTheSameSnapshots) {
-    testing::ServerAndClient live(250, "Idioma=English\r\n[Recording]\r\nEnabled=1\r\n");
-    ASSERT_TRUE(live.Attach());
-    for (int i = 0; i < 6; ++i) live.Scan(3 + i / 2, 40.0f - 0.37f * static_cast<float>(i));
-    live.server.reset();  // the stint's recording is finished
-    Rig replay;
-    const std::filesystem::directory_iterator recordings(live.serverFolder.File("recordings"));
-    ASSERT_TRUE(replay.program.StartReplay(recordings->path()));
-    std::vector<std::string> replayed;
-    while (replay.program.Replaying()) {
-        for (const std::string& packet : replay.Tick()) replayed.push_back(packet);
-    }
-    const auto telemetry = [](std::vector<std::string> packets) {
-        std::erase_if(packets, [](const std::string& packet) { return FuelOf(packet) < 0; });
-        return packets;
-    };
-    EXPECT_GE(telemetry(live.sent).size(), 8u);
-    EXPECT_EQ(telemetry(replayed), telemetry(live.sent));
 }
 
 }  // namespace
