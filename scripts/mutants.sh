@@ -43,9 +43,10 @@ done
 # The libraries (a mutant that breaks them is no valid mutant) and the unit-test programs that
 # need neither an X display nor Wine; their ctest entries carry the same names.
 libraries=(kerbview_core kerbview_ui kerbview_telemetry kerbview_telemetry_platform
-  kerbview_panel kerbview_net kerbview_web kerbview_program kerbview_startup)
-test_targets=(core_tests ui_tests telemetry_tests panel_tests net_tests web_tests app_tests
-  startup_tests)
+  kerbview_record kerbview_panel kerbview_laps kerbview_net kerbview_web kerbview_program
+  kerbview_startup)
+test_targets=(core_tests ui_tests telemetry_tests record_tests panel_tests laps_tests net_tests
+  web_tests app_tests startup_tests)
 if [ "$with_display" -eq 1 ]; then
   libraries+=(kerbview_qt)
   test_targets+=(qt_tests)
