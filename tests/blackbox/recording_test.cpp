@@ -170,6 +170,8 @@ TEST(RecordingBlackBox, AReplayedStintSendsEveryPacketSentLiveAlsoWhenTheProgram
             if (p.telemetry) got.push_back(p.bytes);
         }
         ASSERT_GT(wanted.size(), 10u) << "too few packets taken live";
+        RecordProperty(c.kill ? "packets_checked_killed" : "packets_checked_closed",
+                       static_cast<int>(wanted.size()));
         const std::size_t missing = FirstMissing(wanted, got);
         EXPECT_EQ(missing, wanted.size())
             << "live packet " << missing << " of " << wanted.size() << " is not among the "
@@ -210,12 +212,13 @@ TEST(RecordingBlackBox, AFullDiskStopsTheRecordingWithOneMessageAndTheScanGoesOn
         GTEST_SKIP() << "cannot mount a small tmpfs for the recordings (" << disk.Error()
                      << "): run as root on Linux";
     }
-    // Most of the disk taken already, so that the recording fills the rest within seconds.
-    std::ofstream(folder / "filler", std::ios::binary) << std::string(216 * 1024, 'x');
+    // Most of the disk taken already: the recording, some 3 kB a second, fills the last 12 KiB
+    // within seconds.
+    std::ofstream(folder / "filler", std::ios::binary) << std::string(244 * 1024, 'x');
     core::testing::ChildProcess sim = Standin({"--track"});
     ASSERT_EQ(sim.ReadLine(120s), "ready");
     ASSERT_TRUE(program.Start());
-    ASSERT_TRUE(program.WaitForError("Recording stopped", 60s)) << program.ReadError();
+    ASSERT_TRUE(program.WaitForError("Recording stopped", 30s)) << program.ReadError();
     const ReadBack full = ReadRecording(program.Folder());
     const auto size = std::filesystem::file_size(full.file);
     // With room again nothing more is written: the recording stays stopped.
