@@ -94,12 +94,18 @@ ReadBack ReadRecording(const Path& programFolder) {
     return read;
 }
 
+/// Whether the last packet is the status-only one that follows the telemetry when a stint ends.
+bool Ended(const std::vector<Packet>& packets) {
+    return packets.size() > 1 && !packets.back().telemetry && packets[packets.size() - 2].telemetry;
+}
+
 /// The first of wanted that is not found among the others in order; wanted.size() when all are.
 std::size_t FirstMissing(const std::vector<std::string>& wanted,
                          const std::vector<std::string>& among) {
     std::size_t found = 0;
-    for (const std::string& packet : among)
+    for (const std::string& packet : among) {
         found += found < wanted.size() && packet == wanted[found];
+    }
     return found;
 }
 
@@ -123,26 +129,26 @@ TEST(RecordingBlackBox, AReplayedStintSendsEveryPacketSentLiveAlsoWhenTheProgram
         ASSERT_TRUE(WaitForListener(port)) << live.ReadError();
         // The simulator is seen after the link's appearance delay. The first 1.5 s of its
         // packets are left out: the replay's client, which comes as soon as it can, may miss
-        // the first ones the replay sends.
+        // the first ones the replay sends. Closed, the simulator is read until the link lets
+        // it go, and the stint's last packets then follow the last block written during it.
         std::optional<Clock::time_point> first;
+        bool closed = false;
         const std::vector<Packet> sent = Collect(live, port, [&](const auto& packets) {
             if (!first && !packets.empty() && packets.back().telemetry) first = packets.back().at;
-            return first && Clock::now() > *first + 4500ms;
+            if (!first || Clock::now() < *first + 4500ms) return false;
+            if (c.kill) return true;
+            if (!closed) closed = sim.Command("close") == "ok close";
+            return Ended(packets);
         });
         ASSERT_TRUE(first) << "no telemetry sent live: " << live.ReadError();
         const auto end = Clock::now();
-        ReadBack read;
         if (c.kill) {
             live.Process().kill();
             live.Process().waitForFinished();
-            read = ReadRecording(live.Folder());
         } else {
-            ASSERT_EQ(sim.Command("close"), "ok close");
-            // The stint ends once the link has seen the window gone.
-            for (auto until = Clock::now() + 20s; Clock::now() < until; live.Pause(200ms)) {
-                if (!(read = ReadRecording(live.Folder())).cutShort && read.samples > 0) break;
-            }
+            ASSERT_TRUE(Ended(sent)) << "the link did not let the closed simulator go";
         }
+        const ReadBack read = ReadRecording(live.Folder());
         ASSERT_FALSE(read.file.empty()) << "no recording: " << live.ReadError();
         EXPECT_EQ(read.problem, record::ReadProblem::None);
         EXPECT_EQ(read.cutShort, c.kill) << "a finished stint reads as finished";
@@ -152,19 +158,16 @@ TEST(RecordingBlackBox, AReplayedStintSendsEveryPacketSentLiveAlsoWhenTheProgram
         std::filesystem::copy_file(read.file, replay.Folder() / "stint.kvrec");
         ASSERT_TRUE(replay.Start({"--replay", "stint.kvrec"}));
         // Until the status-only packet that follows the recording's end.
-        const auto ended = [](const std::vector<Packet>& packets) {
-            return packets.size() > 1 && !packets.back().telemetry &&
-                   packets[packets.size() - 2].telemetry;
-        };
-        const std::vector<Packet> replayed = Collect(replay, replayPort, ended);
-        ASSERT_TRUE(ended(replayed)) << "the replay did not end within a minute ("
+        const std::vector<Packet> replayed = Collect(replay, replayPort, Ended);
+        ASSERT_TRUE(Ended(replayed)) << "the replay did not end within a minute ("
                                      << replayed.size() << " packets): " << replay.ReadError();
         EXPECT_EQ(replay.ErrorLines("Replay"), 0u) << replay.ReadError();
 
         std::vector<std::string> wanted, got;
         for (const Packet& p : sent) {
-            if (p.telemetry && p.at > *first + 1500ms && p.at < end - c.mayLose)
+            if (p.telemetry && p.at > *first + 1500ms && p.at < end - c.mayLose) {
                 wanted.push_back(p.bytes);
+            }
         }
         for (const Packet& p : replayed) {
             if (p.telemetry) got.push_back(p.bytes);
