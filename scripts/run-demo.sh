@@ -2,8 +2,16 @@
 # SPDX-License-Identifier: MIT
 # The demo command. Installs what is missing (apt-get), builds, then starts the stand-in
 # simulator (build/sim-standin, when it has been built) and Kerbview beside it. Closing Kerbview
-# stops the stand-in.
+# stops the stand-in. The stand-in runs its live session, or with --recording FILE plays that
+# Kerbview recording again and again (for example tests/record/data/stint.kvrec).
 set -euo pipefail
+recording=""
+if [ "${1:-}" = --recording ] && [ $# -eq 2 ]; then
+  recording=$(realpath -e -- "$2")
+elif [ $# -ne 0 ]; then
+  echo "usage: $0 [--recording FILE]" >&2
+  exit 2
+fi
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # shellcheck source=lib/common.sh
 source scripts/lib/common.sh
@@ -36,7 +44,11 @@ stop_standin() {
 trap stop_standin EXIT
 trap 'exit 130' INT TERM
 
-if [ -x build/sim-standin ]; then
+if [ -x build/sim-standin ] && [ -n "$recording" ]; then
+  echo "Starting the stand-in simulator playing $recording (build/sim-standin)"
+  build/sim-standin --play "$recording" --loop &
+  standin_pid=$!
+elif [ -x build/sim-standin ]; then
   echo "Starting the stand-in simulator (build/sim-standin)"
   build/sim-standin &
   standin_pid=$!

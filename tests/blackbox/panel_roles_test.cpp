@@ -26,13 +26,6 @@ using Path = std::filesystem::path;
 
 Path ProgramPath() { return Chosen("KERBVIEW_UNDER_TEST", KERBVIEW_PROGRAM); }
 
-/// The stand-in simulator of the platform under test (the Windows one under Wine).
-core::testing::ChildProcess Standin() {
-    const Path standin = Chosen("KERBVIEW_STANDIN_UNDER_TEST", KERBVIEW_SIM_STANDIN);
-    if (standin.extension() != ".exe") return {standin, {}};
-    return {"/usr/lib/wine/wine64", {standin.string()}};
-}
-
 /// What one run of the program that ends with --screenshot left.
 struct Shot {
     QImage panel;          // the initial picture

@@ -17,7 +17,9 @@
 #include <string_view>
 #include <thread>
 #include <utility>
+#include <vector>
 
+#include "core/child_process.h"
 #include "core/temp_dir.h"
 #include "net/receive_buffer.h"
 #include "net/wire_format.h"
@@ -56,6 +58,16 @@ inline std::pair<QString, QStringList> Command(const std::filesystem::path& prog
     if (program.extension() != ".exe") return {path, arguments};
     arguments.prepend(path);
     return {QStringLiteral("/usr/lib/wine/wine64"), arguments};
+}
+
+/// The stand-in simulator of the platform under test (the Windows one under Wine, named by
+/// KERBVIEW_STANDIN_UNDER_TEST), started with arguments.
+inline core::testing::ChildProcess Standin(std::vector<std::string> arguments = {}) {
+    const std::filesystem::path standin =
+        Chosen("KERBVIEW_STANDIN_UNDER_TEST", KERBVIEW_SIM_STANDIN);
+    if (standin.extension() != ".exe") return {standin, arguments};
+    arguments.insert(arguments.begin(), standin.string());
+    return {"/usr/lib/wine/wine64", arguments};
 }
 
 /// One run of the program from a fresh folder.

@@ -6,6 +6,7 @@
 // bytes, byte, int32, single, double, pause, resume, close, open, quit) are answered with
 // "ok VERB" or "error WHY"; "ready" comes first, and the end of the input quits. Written values
 // stay only while the session is paused: a test pauses it first, as with sim-standin.
+// --play FILE [--loop] plays a Kerbview recording instead of the session, as sim-standin does.
 //
 // The telemetry lies in the program's own image, as a 32-bit program's data section would: the
 // program is linked at image base 0x400000 without address randomisation, and a large
@@ -20,11 +21,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "commands.h"
 #include "memory_writer.h"
+#include "recording_player.h"
 #include "session_model.h"
 #include "telemetry/memory_map.h"
 
@@ -55,6 +58,8 @@ struct Standin {
     kerbview::standin::MemoryWriter writer;
     kerbview::standin::SessionModel session;
     bool track = false;
+    // The recording played instead of the session, when one is.
+    std::optional<kerbview::standin::RecordingPlayer> recording;
     bool paused = false;
     HWND race = nullptr;
     Clock::time_point started = Clock::now();
@@ -65,7 +70,10 @@ struct Standin {
     // read-out is for people and follows at most 20 times a second.
     void Tick() {
         const Clock::time_point now = Clock::now();
-        if (!paused) {
+        if (recording && !paused) {
+            recording->Advance(std::chrono::duration<double, std::milli>(now - stepped).count(),
+                               writer);
+        } else if (!paused) {
             session.Step(std::chrono::duration<double>(now - stepped).count());
             if (track) {
                 // From the clock, not from a count of ticks: a late tick still moves every figure.
@@ -168,11 +176,17 @@ bool RunLine(const std::string& line, Standin& standin, HINSTANCE instance) {
 int main(int argc, char** argv) {
     using namespace kerbview;
     bool track = false;
+    bool loop = false;
+    const char* play = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--track") == 0) {
             track = true;
+        } else if (std::strcmp(argv[i], "--loop") == 0) {
+            loop = true;
+        } else if (std::strcmp(argv[i], "--play") == 0 && i + 1 < argc) {
+            play = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: sim-standin-win32 [--track]\n");
+            std::fprintf(stderr, "usage: sim-standin-win32 [--track] [--play FILE [--loop]]\n");
             return 2;
         }
     }
@@ -193,7 +207,19 @@ int main(int argc, char** argv) {
     Standin standin{standin::MemoryWriter(ImageBlock() + (start - blockStart), start,
                                           static_cast<std::size_t>(end - start)),
                     standin::SessionModel(), track};
-    standin.session.Publish(standin.writer);
+    if (play != nullptr) {
+        standin.recording.emplace(play, loop);
+        if (!standin.recording->Ok()) {
+            std::fprintf(stderr, "sim-standin-win32: %s is no recording that can be played\n",
+                         play);
+            return 2;
+        }
+        // Published every 5 ms, as close to the recorded times as the timer goes.
+        standin.track = true;
+        standin.recording->Advance(0, standin.writer);
+    } else {
+        standin.session.Publish(standin.writer);
+    }
 
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSW windowClass{};
@@ -217,9 +243,9 @@ int main(int argc, char** argv) {
 
     // The session is stepped between messages, on this one thread, so that a command never
     // lands in the middle of a publication.
-    const auto period = std::chrono::milliseconds(track ? 5 : 50);
+    const auto period = std::chrono::milliseconds(standin.track ? 5 : 50);
     // Windows waits in steps of its timer's resolution, 15.6 ms unless asked for finer ones.
-    if (track) ::timeBeginPeriod(1);
+    if (standin.track) ::timeBeginPeriod(1);
     Clock::time_point next = Clock::now() + period;
     for (bool running = true; running;) {
         const auto wait =

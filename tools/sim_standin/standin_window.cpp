@@ -20,7 +20,6 @@
 #include <utility>
 
 #include "commands.h"
-#include "snapshot_publisher.h"
 
 namespace kerbview::standin {
 
@@ -115,7 +114,7 @@ StandinController::~StandinController() { delete m_race; }
 
 void StandinController::Start() {
     if (m_recording) {
-        PlayRecording(0);
+        m_recording->Advance(0, m_writer);
     } else {
         m_session.Publish(m_writer);
     }
@@ -157,7 +156,7 @@ void StandinController::Tick() {
     const double seconds = static_cast<double>(m_clock.restart()) / 1000.0;
     const qint64 now = m_sinceStart.elapsed();
     if (m_recording && !m_paused) {
-        PlayRecording(seconds * 1000.0);
+        m_recording->Advance(seconds * 1000.0, m_writer);
     } else if (!m_paused) {
         m_session.Step(seconds);
         if (m_track) {
@@ -174,40 +173,15 @@ void StandinController::Tick() {
 }
 
 bool StandinController::Play(const QString& path, bool loop) {
-    record::RecordingReader reader(std::filesystem::path(path.toStdString()));
-    if (!reader.Ok()) {
+    m_recording.emplace(std::filesystem::path(path.toStdString()), loop);
+    if (!m_recording->Ok()) {
         std::fprintf(stderr, "sim-standin: %s is no recording that can be played\n",
                      path.toLocal8Bit().constData());
+        m_recording.reset();
         return false;
     }
-    m_recording.emplace(std::move(reader));
-    m_recordingPath = path;
-    m_loop = loop;
-    m_playedMs = 0;
-    m_nextSample.reset();
     m_track = true;  // published every 5 ms, as close to the recorded times as the timer goes
     return true;
-}
-
-// Memory holds one state: of the samples due, the last is what a reader finds.
-void StandinController::PlayRecording(double ms) {
-    m_playedMs += ms;
-    std::optional<record::Sample> due;
-    for (;;) {
-        if (!m_nextSample) {
-            record::Sample sample;
-            if (!m_recording->Next(sample)) {
-                if (!m_loop || !due) break;
-                // Round again from the start once the last sample has been published.
-                Play(m_recordingPath, true);
-                break;
-            }
-            m_nextSample = std::move(sample);
-        }
-        if (m_nextSample->timeMs > m_playedMs) break;
-        due = std::exchange(m_nextSample, std::nullopt);
-    }
-    if (due) PublishSnapshot(due->snapshot, m_writer);
 }
 
 void StandinController::OpenRaceWindow() {

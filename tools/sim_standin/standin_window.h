@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "memory_writer.h"
-#include "record/recording.h"
+#include "recording_player.h"
 #include "session_model.h"
 
 class QCheckBox;
@@ -57,7 +57,6 @@ public:
 
 private:
     void Tick();
-    void PlayRecording(double ms);
     void OpenRaceWindow();
     void CloseRaceWindow();
     void SetPaused(bool paused);
@@ -83,11 +82,7 @@ private:
     QSocketNotifier* m_stdin = nullptr;
     std::string m_pending;
     // The recording played instead of the session, when one is.
-    std::optional<record::RecordingReader> m_recording;
-    std::optional<record::Sample> m_nextSample;
-    QString m_recordingPath;
-    bool m_loop = false;
-    double m_playedMs = 0;
+    std::optional<RecordingPlayer> m_recording;
 };
 
 }  // namespace kerbview::standin
