@@ -58,6 +58,12 @@ public:
     }
     void CloseDashboardWindow() override { Say("CloseDashboard"); }
     void ChooseRecording(const std::string& title) override { Say("Choose " + title); }
+    void ShowLapsWindow() override { Say("Laps"); }
+    void LapsChanged() override { Say("LapsChanged"); }
+    void ShowRaceDialog(const RaceDialogTexts& t, const RaceDialogValues& v) override {
+        Say("Race " + t.title + " " + v.length + (v.minutes ? " min " : " laps ") + v.reserve +
+            " " + v.tank);
+    }
     bool DecodePicture(panel::Element, const std::string& path) override {
         Say("Decode " + std::filesystem::path(path).filename().string());
         std::error_code ec;
