@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+// The program's lap history: fed by a replay, shown as the laps view, exported, and the race
+// dialog's values stored.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app_fixture.h"
+#include "core/profile_file.h"
+#include "laps/fuel_strategy.h"
+#include "record/recording.h"
+
+namespace kerbview::app {
+namespace {
+
+const std::string kStint = std::string(KERBVIEW_RECORD_DATA) + "/stint.kvrec";
+
+std::vector<std::string> FirstCells(const laps::LapsView::Row& row, std::size_t n) {
+    return {row.cells.begin(), row.cells.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+// The stint (see fixture_laps_test.cpp for its laps by hand): lap 4 ends at 17.740 s in the
+// pits with 48.47706 l, lap 5 at 111.559 s after 93.807 s with 2.079 l used from the ignition
+// coming back on. Neither lap is green, so the consumption is the one kept for this car and
+// track from an earlier run (a line the program cannot read is passed over); the race of 10
+// laps, lap 6 under way, leaves 5 laps, and 6 with the reserve lap at 2.5 l.
+TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTrack) {
+    record::RecordingReader reader(kStint);
+    record::Sample first;
+    ASSERT_TRUE(reader.Next(first));
+    testing::ProgramRig rig("[Opcions]\r\nIdioma=English\r\n[Race]\r\nLength=10\r\n", true);
+    const laps::ConsumptionMemory kept{
+        first.snapshot.CarName, first.snapshot.TrackName, {2.5f, 90, 4}};
+    rig.folder.Write("consumption.txt", "2.5\tbroken\n" + kept.ToLine() + "\n");
+    ASSERT_TRUE(rig.Start());
+    ASSERT_TRUE(rig.program.StartReplay(kStint));
+    int ticks = 0;
+    for (; ticks < 1000 && rig.program.Replaying(); ++ticks) {
+        rig.clock.now += 250;
+        rig.program.Tick();
+    }
+    ASSERT_FALSE(rig.program.Replaying());
+
+    const laps::LapsView& view = rig.program.Laps();
+    EXPECT_EQ(view.title, "Laps");
+    ASSERT_EQ(view.columns.size(), 14u);
+    EXPECT_EQ(view.columns[2], "Fuel used (L)");
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(FirstCells(view.rows[0], 6),
+              (std::vector<std::string>{"4", "1:02.654", "", "48.48", "6", "in"}));
+    EXPECT_EQ(FirstCells(view.rows[1], 3), (std::vector<std::string>{"5", "1:33.807", "2.08"}));
+    EXPECT_EQ(view.rows[1].cells[5], "out");
+    EXPECT_TRUE(view.rows[0].pit && view.rows[1].pit);
+    EXPECT_FALSE(view.rows[0].best || view.rows[1].best);
+    ASSERT_EQ(view.figures.size(), 7u);
+    EXPECT_EQ(view.figures[0].value, "2.50 L/Lap, from an earlier session");
+    EXPECT_EQ(view.figures[3].value, "5");
+    EXPECT_EQ(view.figures[4].value, "15.00 L");
+    // Redrawn when the view moved, at most once a tick.
+    const auto redraws =
+        std::count(rig.frontEnd.log.begin(), rig.frontEnd.log.end(), std::string("LapsChanged"));
+    EXPECT_GE(redraws, 2);
+    EXPECT_LE(redraws, ticks);
+    EXPECT_EQ(view.revision, static_cast<std::uint64_t>(redraws) + 1);  // + the one built at load
+
+    // The export writes both laps after the header; a folder that is not there fails.
+    ASSERT_TRUE(rig.program.ExportLaps(rig.folder.File("laps.csv")));
+    const std::string csv = rig.folder.Read("laps.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+    EXPECT_FALSE(rig.program.ExportLaps(rig.folder.File("missing/laps.csv")));
+    EXPECT_EQ(rig.frontEnd.Messages().substr(0, 30), "The file could not be written|");
+}
+
+// Values typed in the display units with the user's decimal separator; a refused one stores
+// nothing.
+TEST(ProgramLaps, TheRaceDialogStoresWhatItCanTakeInTheDisplayUnits) {
+    struct Case {
+        const char* units;
+        char separator;
+        RaceDialogValues typed;
+        RaceDialogOutcome outcome;
+        const char* stored;  // Length LengthUnit ReserveLaps TankSize
+    };
+    const Case cases[] = {
+        {"Metric",
+         ',',
+         {"45", true, "1,5", "100"},
+         RaceDialogOutcome::Accepted,
+         "45 Minutes 1.5 100"},
+        {"Imperial",
+         '.',
+         {"20", false, "2", "10"},
+         RaceDialogOutcome::Accepted,
+         "20 Laps 2 37.85411784002127"},
+        {"Metric", '.', {"", false, "", ""}, RaceDialogOutcome::Accepted, "0 Laps 1 0"},
+        {"Metric", '.', {"2.5", false, "1", ""}, RaceDialogOutcome::Refused, ""},
+        {"Metric", '.', {"30", false, "-1", ""}, RaceDialogOutcome::Refused, ""},
+        {"Metric", '.', {"30", false, "1", "lots"}, RaceDialogOutcome::Refused, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.length + "|" + c.typed.reserve + "|" + c.typed.tank);
+        testing::ProgramRig rig(std::string("[Opcions]\r\nUnitats=") + c.units + "\r\n", false,
+                                c.separator);
+        ASSERT_TRUE(rig.Start());
+        EXPECT_EQ(rig.program.RaceDialogAccept(c.typed), c.outcome);
+        std::string stored;
+        for (const char* key : {"Length", "LengthUnit", "ReserveLaps", "TankSize"}) {
+            if (auto v = core::ReadProfileValue(rig.folder.File("Kerbview.ini"), "Race", key)) {
+                stored += (stored.empty() ? "" : " ") + *v;
+            }
+        }
+        EXPECT_EQ(stored, c.stored);
+    }
+}
+
+}  // namespace
+}  // namespace kerbview::app
