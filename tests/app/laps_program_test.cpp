@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app_fixture.h"
+#include "core/file_system.h"
 #include "core/profile_file.h"
 #include "laps/fuel_strategy.h"
 #include "record/recording.h"
@@ -69,6 +70,58 @@ TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTra
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
     EXPECT_FALSE(rig.program.ExportLaps(rig.folder.File("missing/laps.csv")));
     EXPECT_EQ(rig.frontEnd.Messages().substr(0, 30), "The file could not be written|");
+}
+
+// Four laps of 10 s at 2 l a lap, each lap time given at its line, recorded up to endMs: from
+// the first lap watched whole (lap 2) on, the laps are green.
+void WriteStint(const std::filesystem::path& file, std::uint32_t endMs) {
+    std::error_code error;
+    record::StintFacts facts;
+    facts.scanTime = 100;
+    record::RecordingWriter writer(
+        core::MakeFileSystem()->Open(file, core::OpenMode::CreateNew, error), facts);
+    for (std::uint32_t ms = 0; ms < endMs; ms += 100) {
+        telemetry::Snapshot s;
+        s.CarName = "Car", s.TrackName = "Track";
+        s.Contact = 1;
+        s.LapNumber = static_cast<std::int16_t>(1 + ms / 10000);
+        s.LastLap = s.LapNumber > 1 ? 10.0f + static_cast<float>(s.LapNumber) / 100 : 0;
+        s.Fuel = 50.0f - static_cast<float>(ms) * 0.0002f;
+        ASSERT_TRUE(writer.Append(ms, s));
+    }
+    ASSERT_TRUE(writer.Finish());
+}
+
+void Replay(testing::ProgramRig& rig, const std::filesystem::path& file) {
+    ASSERT_TRUE(rig.program.StartReplay(file));
+    for (int tick = 0; tick < 1000 && rig.program.Replaying(); ++tick) {
+        rig.clock.now += 250;
+        rig.program.Tick();
+    }
+}
+
+// The stint's own consumption is kept in consumption.txt once two laps are green, and the next
+// run of the program shows it for the same car and track before a lap of its own is green.
+TEST(ProgramLaps, TheConsumptionOfAStintIsKeptForTheNextRun) {
+    testing::ProgramRig first("[Opcions]\r\nIdioma=English\r\n", true);
+    WriteStint(first.folder.File("stint.kvrec"), 40000);
+    ASSERT_TRUE(first.Start());
+    Replay(first, first.folder.File("stint.kvrec"));
+    std::string line = first.folder.Read("consumption.txt");
+    ASSERT_TRUE(line.ends_with("\n"));
+    line.pop_back();
+    const std::optional<laps::ConsumptionMemory> kept = laps::ConsumptionMemory::FromLine(line);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->Car + "|" + kept->Track + "|" + std::to_string(kept->Figure.Laps),
+              "Car|Track|2");
+    EXPECT_NEAR(kept->Figure.FuelPerLap, 2.0f, 0.001f);
+
+    testing::ProgramRig next("[Opcions]\r\nIdioma=English\r\n", true);
+    next.folder.Write("consumption.txt", first.folder.Read("consumption.txt"));
+    WriteStint(next.folder.File("start.kvrec"), 1000);
+    ASSERT_TRUE(next.Start());
+    Replay(next, next.folder.File("start.kvrec"));
+    EXPECT_EQ(next.program.Laps().figures[0].value, "2.00 L/Lap, from an earlier session");
 }
 
 // Values typed in the display units with the user's decimal separator; a refused one stores
