@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/error_log.h"
 #include "app/front_end.h"
@@ -18,6 +19,9 @@
 #include "core/clock.h"
 #include "core/error_report.h"
 #include "core/settings.h"
+#include "laps/fuel_strategy.h"
+#include "laps/lap_history.h"
+#include "laps/laps_view.h"
 #include "net/dialog_logic.h"
 #include "net/net_roles.h"
 #include "net/socket.h"
@@ -121,6 +125,15 @@ public:
     net::DialogOutcome IntroPortAccept(std::string_view text2);
     net::DialogOutcome IntroIpAccept(std::string_view text1, std::string_view text2);
 
+    /// The lap history and the fuel figures as the Laps window and the dashboard show them.
+    const laps::LapsView& Laps() const { return m_lapsView; }
+    /// The race dialog's accept button: the values typed (display units, the user's decimal
+    /// separator) checked and stored in [Race]; Refused changes nothing.
+    RaceDialogOutcome RaceDialogAccept(const RaceDialogValues& typed);
+    /// Writes the lap history as CSV to csv (a new file, then renamed over it); false when it
+    /// cannot be written, reported as "ExportLaps".
+    bool ExportLaps(const std::filesystem::path& csv);
+
     /// Resize handler: what the window should do after a size change. available: the largest
     /// outer size the screen offers the window (twips); empty when unknown.
     panel::ResizeAction Resize(panel::WindowState state, double outerWidth, double outerHeight,
@@ -170,6 +183,20 @@ private:
 
     /// While held (a replay is shown), no stint is recorded; the one under way ends.
     void HoldRecording(bool held);
+
+    // The lap history (laps_procedures.cpp).
+    /// The snapshots start afresh (the simulator attached, the client not connected, a status
+    /// without readings, a replay): the panel's lap reference restarts at the next presentation
+    /// and the lap history's lap under way is not watched from its start.
+    void SnapshotsRestart();
+    /// Once a tick: the laps view rebuilt as far as it changed, and LapsChanged when it did
+    /// (and notify: the first view, built at load, needs no redraw).
+    void UpdateLaps(bool notify = true);
+    void ShowRaceDialog();
+    std::filesystem::path ConsumptionFile() const;
+    void LoadConsumptions();
+    std::optional<laps::Consumption> RememberedConsumption() const;
+    void KeepConsumption();
 
     // The scan tick, top to bottom (scan_cycle.cpp).
     void Temps();
@@ -234,6 +261,18 @@ private:
     panel::CarSkins m_carSkins;
     panel::LayoutRecord m_layout;
     net::NetRoles m_roles;
+    // The laps of the stint under way, and what the Laps window shows of them.
+    laps::LapHistory m_lapHistory;
+    laps::LapsView m_lapsView;
+    // What the laps view's table was built from.
+    struct LapsTableKey {
+        std::uint64_t revision = 0;
+        std::string idioma;
+        bool imperial = false;
+        bool built = false;
+    } m_lapsTableKey;
+    // The consumption kept for each car and track, as consumption.txt holds it.
+    std::vector<laps::ConsumptionMemory> m_consumptions;
     // The recording played in place of the simulator; null when none is.
     std::unique_ptr<Replay> m_replay;
     StintRecorder m_recorder;

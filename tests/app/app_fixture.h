@@ -58,6 +58,12 @@ public:
     }
     void CloseDashboardWindow() override { Say("CloseDashboard"); }
     void ChooseRecording(const std::string& title) override { Say("Choose " + title); }
+    void ShowLapsWindow() override { Say("Laps"); }
+    void LapsChanged() override { Say("LapsChanged"); }
+    void ShowRaceDialog(const RaceDialogTexts& t, const RaceDialogValues& v) override {
+        Say("Race " + t.title + " " + v.length + (v.minutes ? " min " : " laps ") + v.reserve +
+            " " + v.tank);
+    }
     bool DecodePicture(panel::Element, const std::string& path) override {
         Say("Decode " + std::filesystem::path(path).filename().string());
         std::error_code ec;
@@ -133,9 +139,9 @@ private:
 /// a non-empty ini is written as its settings file before it starts. With fakeClock it runs on
 /// clock, which the test moves; else on the system's.
 struct ProgramRig {
-    explicit ProgramRig(std::string_view ini = "", bool fakeClock = false)
-        : program(folder.Path(), '.', NoSimulatorPlatform(), {server, client}, dashboard, errors,
-                  fakeClock ? clock : core::SystemClock()) {
+    explicit ProgramRig(std::string_view ini = "", bool fakeClock = false, char separator = '.')
+        : program(folder.Path(), separator, NoSimulatorPlatform(), {server, client}, dashboard,
+                  errors, fakeClock ? clock : core::SystemClock()) {
         if (!ini.empty()) folder.Write("Kerbview.ini", ini);
     }
     bool Start() { return program.Main(frontEnd); }
