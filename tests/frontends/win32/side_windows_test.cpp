@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/win32/side_windows.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/app_fixture.h"
+#include "frontends/win32/laps_window.h"
 #include "frontends/win32/wide_text.h"
 
 namespace kerbview::win32 {
@@ -90,6 +92,31 @@ protected:
         wchar_t text[256] = {};
         ::GetWindowTextW(control, text, 256);
         return Narrow(text);
+    }
+    static std::string Cell(HWND list, int row, int column) {
+        wchar_t text[256] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&item));
+        return Narrow(text);
+    }
+    /// Whether a static control is large enough for its text in its font.
+    static bool HoldsItsText(HWND label) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(label, text, 256);
+        const HDC dc = ::GetDC(label);
+        const HGDIOBJ old =
+            ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, 1, 0};
+        ::DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_NOPREFIX);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(label, dc);
+        RECT inside{};
+        ::GetClientRect(label, &inside);
+        return need.right <= inside.right && need.bottom <= inside.bottom;
     }
     static RECT Frame(HWND window) {
         RECT r{};
@@ -222,6 +249,64 @@ TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
         EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &adminFrame));
         sides.CloseAll();
     }
+}
+
+// The Laps window shows a view's rows and figures whole at its first size, and a newer view
+// (one more lap, a figure known at last) once its revision moved.
+TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeAndFollowsIt) {
+    laps::LapsView view;
+    view.title = "Vueltas";
+    view.columns = {"Vuelta", "Tiempo", "Combustible usado (L)", "Combustible restante (L)"};
+    view.rows = {{{"1", "1:42.305", "2,61", "57,39"}, false, false},
+                 {{"2", "1:40.118", "2,44", "54,95"}, true, false},
+                 {{"3", "1:58.920", "2,50", "52,45"}, false, true}};
+    view.figures = {{"Consumo", "2,47 L/vuelta de 3 vueltas"},
+                    {"Combustible a a\xF1"
+                     "adir",
+                     ""}};
+    view.revision = 1;
+    LapsWindow window(view, "Exportar CSV...", [](const std::filesystem::path&) {});
+    ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr), main, Wide(view.title)));
+    window.Raise();
+    const std::vector<HWND> lists = Controls(window.Handle(), WC_LISTVIEWW);
+    ASSERT_EQ(lists.size(), 1u);
+    const HWND list = lists.front();
+    const std::vector<HWND> statics = Controls(window.Handle(), L"Static");
+    ASSERT_EQ(statics.size(), 2u);
+    const auto figures = [&] { return Text(statics[0]) + "|" + Text(statics[1]); };
+
+    EXPECT_EQ(ListView_GetItemCount(list), 3);
+    EXPECT_EQ(Cell(list, 1, 1), "1:40.118");
+    EXPECT_EQ(figures(),
+              "Consumo\r\nCombustible a a\xF1"
+              "adir|2,47 L/vuelta de 3 vueltas\r\n");
+    // Whole: every column and every row inside the table, which keeps clear of the button and
+    // the figures.
+    RECT inside{};
+    ::GetClientRect(list, &inside);
+    int columns = 0;
+    for (int c = 0; c < 4; ++c) columns += ListView_GetColumnWidth(list, c);
+    EXPECT_LE(columns, inside.right);
+    RECT last{};
+    ListView_GetItemRect(list, 2, &last, LVIR_BOUNDS);
+    EXPECT_LE(last.bottom, inside.bottom);
+    const HWND button = Controls(window.Handle(), L"Button").front();
+    RECT overlap{};
+    const RECT listFrame = Frame(list), buttonFrame = Frame(button),
+               figuresFrame = Frame(statics[1]);
+    EXPECT_FALSE(::IntersectRect(&overlap, &listFrame, &buttonFrame));
+    EXPECT_FALSE(::IntersectRect(&overlap, &listFrame, &figuresFrame));
+    for (HWND label : statics) EXPECT_TRUE(HoldsItsText(label)) << Text(label);
+
+    view.rows.push_back({{"4", "1:41.002", "2,46", "49,99"}, false, false});
+    view.figures[1].value = "12,4 L";
+    ++view.revision;
+    window.Sync(view);
+    EXPECT_EQ(ListView_GetItemCount(list), 4);
+    EXPECT_EQ(Cell(list, 3, 3), "49,99");
+    EXPECT_EQ(figures(),
+              "Consumo\r\nCombustible a a\xF1"
+              "adir|2,47 L/vuelta de 3 vueltas\r\n12,4 L");
 }
 
 }  // namespace
