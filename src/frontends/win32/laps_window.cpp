@@ -220,17 +220,25 @@ LRESULT LapsWindow::Notify(NMHDR& header) {
     if (header.code == NM_CUSTOMDRAW) {
         auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(header);
         if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-        if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+        // Every cell of the row takes the font and colour: the report view draws each cell
+        // with a font of its own unless told at each.
+        const bool item = draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT;
+        if (!item && draw.nmcd.dwDrawStage != (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+            return CDRF_DODEFAULT;
+        }
         const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
         if (row >= m_view.rows.size()) return CDRF_DODEFAULT;
-        LRESULT result = CDRF_DODEFAULT;
-        if (m_view.rows[row].best && m_bold) {
-            ::SelectObject(draw.nmcd.hdc, m_bold.get());
-            result = CDRF_NEWFONT;
+        LRESULT result = item ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+        // The best lap: bold, in the colour of a selection, which marks it where a list
+        // keeps its own font (Wine's).
+        if (m_view.rows[row].best) {
+            if (m_bold) ::SelectObject(draw.nmcd.hdc, m_bold.get());
+            draw.clrText = ::GetSysColor(COLOR_HIGHLIGHT);
+            result |= CDRF_NEWFONT;
         }
         if (m_view.rows[row].pit) {
             draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
-            result = CDRF_NEWFONT;
+            result |= CDRF_NEWFONT;
         }
         return result;
     }

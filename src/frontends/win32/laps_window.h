@@ -12,9 +12,9 @@
 namespace kerbview::win32 {
 
 /// The Laps window: the fuel figures (caption and value, one line each) above a table of the
-/// laps (a report-view list: the best lap bold, pit laps in the system's grey text), and an
-/// export button that asks for a file name and hands it on. It shows a LapsView as it is and
-/// can be resized: the table takes the room.
+/// laps (a report-view list: the best lap bold in the selection's colour, pit laps in the system's
+/// grey text), and an export button that asks for a file name and hands it on. It shows a LapsView
+/// as it is and can be resized: the table takes the room.
 class LapsWindow final : public SideWindow {
 public:
     /// exportTo writes the laps to the file the user chose; exportText is the button's caption.
