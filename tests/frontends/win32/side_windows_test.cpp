@@ -80,6 +80,25 @@ protected:
             reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
+    /// The open window of this thread that holds a control of windowClass; null when none.
+    static HWND WithControl(const wchar_t* windowClass) {
+        struct Search {
+            const wchar_t* windowClass;
+            HWND found;
+        } search{windowClass, nullptr};
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM arg) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(arg);
+                if (::IsWindowVisible(hwnd) &&
+                    ::FindWindowExW(hwnd, nullptr, s->windowClass, nullptr) != nullptr) {
+                    s->found = hwnd;
+                }
+                return s->found == nullptr ? TRUE : FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
     static std::vector<HWND> Controls(HWND window, const wchar_t* windowClass) {
         std::vector<HWND> found;
         for (HWND c = ::FindWindowExW(window, nullptr, windowClass, nullptr); c != nullptr;
@@ -233,11 +252,14 @@ TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
         sides.ShowAdminWindow(app::Presenter::Admin());
         sides.ShowDebugWindow(app::Presenter::DebugWindowTitle());
         sides.ShowAbout(rig.program.Captions().About());
+        sides.ShowLapsWindow();
         const RECT mainFrame = Frame(main);
         const HWND admin = Titled(app::Presenter::Admin().title).front();
         const HWND debug = Titled(app::Presenter::DebugWindowTitle()).front();
         const HWND about = Titled(rig.program.Captions().About().title).front();
-        for (HWND w : {admin, debug, about}) {
+        const HWND lapsWindow = WithControl(WC_LISTVIEWW);
+        ASSERT_NE(lapsWindow, nullptr);
+        for (HWND w : {admin, debug, about, lapsWindow}) {
             const RECT r = Frame(w);
             EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
                         r.bottom <= work.bottom);
@@ -247,6 +269,8 @@ TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
         EXPECT_FALSE(::IntersectRect(&overlap, &adminFrame, &mainFrame));
         EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &mainFrame));
         EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &adminFrame));
+        const RECT lapsFrame = Frame(lapsWindow);
+        EXPECT_FALSE(::IntersectRect(&overlap, &lapsFrame, &mainFrame));
         sides.CloseAll();
     }
 }
@@ -307,6 +331,34 @@ TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeAndFollowsIt) {
     EXPECT_EQ(figures(),
               "Consumo\r\nCombustible a a\xF1"
               "adir|2,47 L/vuelta de 3 vueltas\r\n12,4 L");
+}
+
+// The race dialog hands what was typed, the unit chosen included, to the program; a refused
+// value keeps the dialog open with it, behind the stop message.
+TEST_F(SideWindowsTest, RaceDialogHandsWhatWasTypedToTheProgram) {
+    const app::RaceDialogTexts texts{"Carrera", "Duraci\xF3n", "Vueltas", "Minutos",
+                                     "Reserva", "Dep\xF3sito", "Aceptar", "Valor no v\xE1lido"};
+    sides.ShowRaceDialog(texts, {"20", false, "1", "100"});
+    ASSERT_EQ(Titled(texts.title).size(), 1u);
+    const HWND dialog = Titled(texts.title).front();
+    const std::vector<HWND> edits = Controls(dialog, L"Edit");
+    ASSERT_EQ(edits.size(), 3u);
+    EXPECT_EQ(Text(edits[0]) + " " + Text(edits[1]) + " " + Text(edits[2]), "20 1 100");
+    const std::vector<HWND> buttons = Controls(dialog, L"Button");
+    ASSERT_EQ(buttons.size(), 3u);  // laps, minutes, accept
+    ::SendMessageW(buttons[1], BM_CLICK, 0, 0);
+    ::SetWindowTextW(edits[0], L"-5");
+    Press(edits[0], VK_RETURN);
+    const std::vector<HWND> stops = Titled("Kerbview");
+    ASSERT_EQ(stops.size(), 1u);
+    EXPECT_EQ(::GetWindow(stops.front(), GW_OWNER), dialog);
+    EXPECT_FALSE(::IsWindowEnabled(dialog));
+    ::SendMessageW(stops.front(), WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(::IsWindowEnabled(dialog));
+    sides.ShowRaceDialog(texts, {"20", false, "1", "100"});  // again: in front, as typed
+    EXPECT_EQ(Titled(texts.title).size(), 1u);
+    EXPECT_EQ(Text(edits[0]), "-5");
+    EXPECT_EQ(::SendMessageW(buttons[1], BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
 }  // namespace
