@@ -201,7 +201,6 @@ void SideWindowSet::ChooseRecording(const std::string& title) {
     if (::GetOpenFileNameW(&choice)) m_program.StartReplay(std::filesystem::path(file.data()));
 }
 
-// The export button's caption names the file's format, the same in every language.
 void SideWindowSet::ShowLapsWindow() {
     if (IsOpen(m_laps)) {
         m_laps->Raise();
@@ -209,7 +208,7 @@ void SideWindowSet::ShowLapsWindow() {
         return;
     }
     m_laps = std::make_unique<LapsWindow>(
-        m_program.Laps(), "CSV...",
+        m_program.Laps(), m_program.Texts().TxtExportCsv,
         [this](const std::filesystem::path& csv) { m_program.ExportLaps(csv); });
     OpenSide(*m_laps, m_program.Laps().title, panel::SidePlace::Beside);
 }

@@ -359,6 +359,40 @@ TEST_F(SideWindowsTest, RaceDialogHandsWhatWasTypedToTheProgram) {
     EXPECT_EQ(Titled(texts.title).size(), 1u);
     EXPECT_EQ(Text(edits[0]), "-5");
     EXPECT_EQ(::SendMessageW(buttons[1], BM_GETCHECK, 0, 0), BST_CHECKED);
+    ::SetWindowTextW(edits[0], L"45");
+    ::SetWindowTextW(edits[2], L"80.5");
+    Press(edits[0], VK_RETURN);
+    EXPECT_TRUE(Titled(texts.title).empty());
+    EXPECT_EQ(rig.program.Settings().RaceLength, 45);
+    EXPECT_TRUE(rig.program.Settings().RaceLengthMinutes);
+    EXPECT_EQ(rig.program.Settings().RaceTankSize, 80.5);
+}
+
+// LapsChanged shows the program's laps view as it is now: here its title and columns in
+// another language.
+TEST_F(SideWindowsTest, LapsChangedShowsTheProgramsLapsAgain) {
+    sides.ShowLapsWindow();
+    const HWND window = WithControl(WC_LISTVIEWW);
+    ASSERT_NE(window, nullptr);
+    const HWND header = ListView_GetHeader(Controls(window, WC_LISTVIEWW).front());
+    const auto firstColumn = [&] {
+        wchar_t text[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        ::SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return Narrow(text);
+    };
+    const std::string spanish = rig.program.Laps().columns.at(0);
+    EXPECT_EQ(Text(window), rig.program.Laps().title);
+    EXPECT_EQ(firstColumn(), spanish);
+    rig.program.MenuClick(panel::Menu::English);
+    rig.program.Tick();
+    ASSERT_NE(rig.program.Laps().columns.at(0), spanish);
+    sides.LapsChanged();
+    EXPECT_EQ(Text(window), rig.program.Laps().title);
+    EXPECT_EQ(firstColumn(), rig.program.Laps().columns.at(0));
 }
 
 }  // namespace
