@@ -58,7 +58,10 @@ void LapsWindow::Sync(const laps::LapsView& view) {
     const bool titleChanged = view.title != m_view.title;
     m_view = view;
     if (titleChanged) ::SetWindowTextW(Handle(), Wide(m_view.title).c_str());
-    if (columnsChanged || rowsChanged) ShowTable(columnsChanged, rowsChanged);
+    if (columnsChanged || rowsChanged) {
+        ShowTable(columnsChanged, rowsChanged);
+        WidenForTable();
+    }
     if (figuresChanged) {
         ShowFigures();
         // The number of figures may have changed: the table moves up or down.
@@ -105,7 +108,7 @@ void LapsWindow::ShowTable(bool columnsChanged, bool rowsChanged) {
             if (c < row.cells.size())
                 width = std::max(width, TextSize(Wide(row.cells[c]), bold).cx);
         }
-        ListView_SetColumnWidth(m_list, static_cast<int>(c), width + Px(18));
+        ListView_SetColumnWidth(m_list, static_cast<int>(c), width + Px(14));
     }
     ::InvalidateRect(m_list, nullptr, FALSE);
     if (follow && count > shown) ListView_EnsureVisible(m_list, count - 1, FALSE);
@@ -116,16 +119,40 @@ int LapsWindow::FiguresHeight() const {
     return TextSize(Lines(m_view.figures, false)).cy;
 }
 
+int LapsWindow::TableWidth() const {
+    int width = ::GetSystemMetricsForDpi(SM_CXVSCROLL, Dpi()) + Px(6);
+    for (std::size_t c = 0; c < m_columnCount; ++c) {
+        width += ListView_GetColumnWidth(m_list, static_cast<int>(c));
+    }
+    return width;
+}
+
+// Columns widened by new laps widen the window as far as its monitor's work area allows, so
+// that the table shows whole without a horizontal scroll bar; it never narrows by itself.
+void LapsWindow::WidenForTable() {
+    RECT list{};
+    ::GetClientRect(m_list, &list);
+    const int missing = TableWidth() - Px(4) - list.right;
+    if (missing <= 0) return;
+    RECT frame{};
+    ::GetWindowRect(Handle(), &frame);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &info)) return;
+    const RECT& work = info.rcWork;
+    const int width = std::min<int>(frame.right - frame.left + missing, work.right - work.left);
+    const int left = std::max<int>(work.left, std::min<int>(frame.left, work.right - width));
+    ::SetWindowPos(Handle(), nullptr, left, frame.top, width, frame.bottom - frame.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 SIZE LapsWindow::Arrange(int minWidth) {
     m_bold = MessageFont(Dpi(), 1.0, true);
     ShowTable(false, true);
     const int margin = Px(9);
     const int gap = Px(7);
     const int line = TextSize(L"Xg", m_bold.get()).cy;
-    int tableWidth = ::GetSystemMetricsForDpi(SM_CXVSCROLL, Dpi()) + Px(6);
-    for (std::size_t c = 0; c < m_columnCount; ++c) {
-        tableWidth += ListView_GetColumnWidth(m_list, static_cast<int>(c));
-    }
+    const int tableWidth = TableWidth();
     // Room for values longer than the first ones ("2.41 L/lap from 5 laps").
     const int figuresWidth = TextSize(Lines(m_view.figures, false)).cx + Px(16) +
                              std::max(Px(180), TextSize(Lines(m_view.figures, true)).cx);

@@ -40,6 +40,9 @@ private:
     /// The list's (owner data) item texts and its custom drawing.
     LRESULT Notify(NMHDR& header);
     void ChooseFile();
+    /// The list's width that shows every column.
+    int TableWidth() const;
+    void WidenForTable();
     /// Height of the figures' block.
     int FiguresHeight() const;
 
