@@ -28,12 +28,19 @@ CommandLine Failed(std::string error) {
 // The checks that need the whole line: --export and its outputs.
 CommandLine Finished(CommandLine line) {
     const ExportRequest& request = line.exportRequest;
-    const bool output = !request.csv.empty() || !request.motecCsv.empty();
+    const bool output =
+        !request.csv.empty() || !request.motecCsv.empty() || !request.lapsCsv.empty();
     if (request.recording.empty()) {
-        if (output) return Failed("options '--csv' and '--motec-csv' need '--export RECORDING'");
+        if (output) {
+            return Failed(
+                "options '--csv', '--motec-csv' and '--laps-csv' need '--export RECORDING'");
+        }
         return line;
     }
-    if (!output) return Failed("option '--export' needs '--csv FILE' or '--motec-csv FILE'");
+    if (!output) {
+        return Failed(
+            "option '--export' needs '--csv FILE', '--motec-csv FILE' or '--laps-csv FILE'");
+    }
     if (!line.launch.empty() || line.screenshot || line.replay) {
         return Failed(
             "option '--export' cannot be used with '--launch', '--screenshot' or '--replay'");
@@ -86,12 +93,13 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments) {
             line.statsFile = std::string(arguments[++i]);
             continue;
         }
-        if (a == "--export" || a == "--csv" || a == "--motec-csv") {
+        if (a == "--export" || a == "--csv" || a == "--motec-csv" || a == "--laps-csv") {
             if (i + 1 >= count) return Failed("option '" + std::string(a) + "' needs a file name");
             ExportRequest& request = line.exportRequest;
-            std::string& name = a == "--export" ? request.recording
-                                : a == "--csv"  ? request.csv
-                                                : request.motecCsv;
+            std::string& name = a == "--export"      ? request.recording
+                                : a == "--csv"       ? request.csv
+                                : a == "--motec-csv" ? request.motecCsv
+                                                     : request.lapsCsv;
             name = std::string(arguments[++i]);
             if (name.empty()) return Failed("option '" + std::string(a) + "' needs a file name");
             continue;
@@ -137,6 +145,7 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "Usage: kerbview [OPTION]...\n"
                "  or:  kerbview [OPTION]... --launch [--] COMMAND [ARGUMENT]...\n"
                "  or:  kerbview --export RECORDING [--csv FILE] [--motec-csv FILE]\n"
+               "                [--laps-csv FILE]\n"
                "Companion display for the racing simulator RACE 07: reads the running\n"
                "simulator's telemetry and shows it on one panel, or sends it to a second copy.\n"
                "\n"
@@ -159,6 +168,8 @@ std::string HelpText(const std::string& settingsFile, bool besideExecutable) {
                "  --motec-csv FILE\n"
                "                  a MoTeC CSV file for MoTeC i2: the stint's facts, then the\n"
                "                  values at a fixed rate (one row or more per scan)\n"
+               "  --laps-csv FILE a CSV file of the stint's laps: one row per lap, with its\n"
+               "                  time, fuel, position, pit flags, tyres, brakes and engine\n"
                "                  Each FILE is written under FILE.part and renamed when whole.\n"
                "  --replay FILE   play the recording in FILE in place of the simulator, at its\n"
                "                  recorded pace (no role or server role)\n"

@@ -15,12 +15,13 @@ struct ScreenshotRequest {
     int delayMs = 300;
 };
 
-/// --export RECORDING with --csv OUT, --motec-csv OUT or both: a recording written out in other
-/// formats, without a window.
+/// --export RECORDING with --csv OUT, --motec-csv OUT, --laps-csv OUT or several: a recording
+/// written out in other formats, without a window.
 struct ExportRequest {
     std::string recording;
     std::string csv;       ///< empty: no CSV file
     std::string motecCsv;  ///< empty: no MoTeC CSV file
+    std::string lapsCsv;   ///< empty: no laps CSV file
 };
 
 /// What the command line asks for. Plain data; the parser never prints.
@@ -51,8 +52,8 @@ struct CommandLine {
 /// right after it) is the command to launch, untouched. An unknown long option, a missing
 /// value or --launch without a command is an Error; single-dash and other arguments are left
 /// to the toolkit. The first --help or --version wins over whatever follows it. --export needs
-/// --csv or --motec-csv (and they need it), and runs alone: with --launch or --screenshot it is
-/// an Error.
+/// --csv, --motec-csv or --laps-csv (and they need it), and runs alone: with --launch or
+/// --screenshot it is an Error.
 CommandLine ParseCommandLine(const std::vector<std::string_view>& arguments);
 
 /// The --help text: usage, options, exit statuses and the settings file in use.

@@ -8,8 +8,11 @@
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "core/path_text.h"
+#include "laps/lap_history.h"
+#include "laps/laps_csv.h"
 #include "record/export.h"
 #include "record/recording.h"
 
@@ -108,16 +111,26 @@ std::string Seconds(std::uint32_t ms) {
 
 int RunExport(const ExportRequest& request, std::ostream& err) {
     // An output that names the recording would replace what is being read.
-    for (const std::string* out : {&request.csv, &request.motecCsv}) {
+    const std::pair<const char*, const std::string*> outputs[] = {
+        {"--csv", &request.csv},
+        {"--motec-csv", &request.motecCsv},
+        {"--laps-csv", &request.lapsCsv}};
+    for (const auto& [option, out] : outputs) {
         if (!out->empty() && SameFile(*out, request.recording)) {
             err << "kerbview: '" << *out << "' is the recording itself\n";
             return 2;
         }
     }
-    if (!request.csv.empty() && !request.motecCsv.empty() &&
-        SameFile(request.csv, request.motecCsv)) {
-        err << "kerbview: '--csv' and '--motec-csv' name the same file\n";
-        return 2;
+    for (std::size_t i = 0; i < std::size(outputs); ++i) {
+        for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
+            const std::string& a = *outputs[i].second;
+            const std::string& b = *outputs[j].second;
+            if (!a.empty() && !b.empty() && SameFile(a, b)) {
+                err << "kerbview: '" << outputs[i].first << "' and '" << outputs[j].first
+                    << "' name the same file\n";
+                return 2;
+            }
+        }
     }
 
     const fs::path path = core::PathFromUtf8(request.recording);
@@ -128,21 +141,26 @@ int RunExport(const ExportRequest& request, std::ostream& err) {
     }
     std::optional<OutputFile> csv;
     std::optional<OutputFile> motec;
+    std::optional<OutputFile> lapsCsv;
     if (!request.csv.empty()) csv.emplace(request.csv);
     if (!request.motecCsv.empty()) motec.emplace(request.motecCsv);
-    for (const std::optional<OutputFile>* out : {&csv, &motec}) {
+    if (!request.lapsCsv.empty()) lapsCsv.emplace(request.lapsCsv);
+    for (const std::optional<OutputFile>* out : {&csv, &motec, &lapsCsv}) {
         if (*out && !(*out)->Error().empty()) {
             err << "kerbview: cannot write '" << (*out)->Name() << "': " << (*out)->Error() << "\n";
             return kExportFailed;
         }
     }
 
-    // The first pass writes the CSV file and learns what the MoTeC header needs; the second,
-    // over the same samples, writes the MoTeC file.
+    // The first pass writes the CSV file, feeds the lap history on the recording's own time and
+    // learns what the MoTeC header needs; the second, over the same samples, writes the MoTeC
+    // file.
     record::StintSurvey survey;
-    const record::NextSample firstPass = [&first, &survey](record::Sample& sample) {
+    laps::LapHistory history;
+    const record::NextSample firstPass = [&first, &survey, &history](record::Sample& sample) {
         if (!first.Next(sample)) return false;
         survey.Add(sample);
+        history.Take(sample.snapshot, sample.timeMs);
         return true;
     };
     if (csv) {
@@ -162,7 +180,13 @@ int RunExport(const ExportRequest& request, std::ostream& err) {
             first.Facts(), survey,
             [&second](record::Sample& sample) { return second.Next(sample); }, motec->Stream());
     }
-    for (std::optional<OutputFile>* out : {&csv, &motec}) {
+    if (lapsCsv) {
+        // A lap that ended within the wait for its time is written too, without one.
+        std::vector<laps::LapRow> rows = history.Rows();
+        if (history.Pending()) rows.push_back(*history.Pending());
+        laps::WriteLapsCsv(rows, lapsCsv->Stream());
+    }
+    for (std::optional<OutputFile>* out : {&csv, &motec, &lapsCsv}) {
         if (*out && !(*out)->Commit()) {
             err << "kerbview: cannot write '" << (*out)->Name() << "': " << (*out)->Error() << "\n";
             return kExportFailed;

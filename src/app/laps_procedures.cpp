@@ -217,7 +217,10 @@ bool Program::ExportLaps(const fs::path& csv) {
     std::string failure;
     try {
         std::ostringstream out;
-        laps::WriteLapsCsv(m_lapHistory.Rows(), out);
+        // A lap that ended while its time is awaited is written too, without one.
+        std::vector<laps::LapRow> rows = m_lapHistory.Rows();
+        if (m_lapHistory.Pending()) rows.push_back(*m_lapHistory.Pending());
+        laps::WriteLapsCsv(rows, out);
         failure = ReplaceFile(csv, out.str());
     } catch (const std::exception& e) {
         failure = e.what();

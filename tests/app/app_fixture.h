@@ -139,9 +139,9 @@ private:
 /// a non-empty ini is written as its settings file before it starts. With fakeClock it runs on
 /// clock, which the test moves; else on the system's.
 struct ProgramRig {
-    explicit ProgramRig(std::string_view ini = "", bool fakeClock = false)
-        : program(folder.Path(), '.', NoSimulatorPlatform(), {server, client}, dashboard, errors,
-                  fakeClock ? clock : core::SystemClock()) {
+    explicit ProgramRig(std::string_view ini = "", bool fakeClock = false, char separator = '.')
+        : program(folder.Path(), separator, NoSimulatorPlatform(), {server, client}, dashboard,
+                  errors, fakeClock ? clock : core::SystemClock()) {
         if (!ini.empty()) folder.Write("Kerbview.ini", ini);
     }
     bool Start() { return program.Main(frontEnd); }

@@ -99,6 +99,14 @@ TEST(ExportCommand, WholeFilesOnlyAndAStatusThatSaysHowFarTheRecordingWasRead) {
         EXPECT_EQ(fs::exists(motec) ? Lines(dir.Read("out-motec.csv")) : 0, c.motecLines);
     }
     EXPECT_TRUE(dir.Read("stint.kvr") == original);
+
+    // The laps: the header and the one lap that ended, at 2 s, its time still awaited when the
+    // recording ends; never over another output.
+    const std::string laps = dir.File("laps.csv").string();
+    std::ostringstream err;
+    EXPECT_EQ(RunExport({kvr, "", "", laps}, err), 0) << err.str();
+    EXPECT_EQ(Lines(dir.Read("laps.csv")), 2u);
+    EXPECT_EQ(RunExport({kvr, laps, "", laps}, err), 2);
 }
 
 }  // namespace

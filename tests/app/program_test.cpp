@@ -157,7 +157,8 @@ TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
     rig.program.MenuClick(Menu::Espanol);  // the language already chosen
     rig.program.MenuClick(Menu::Metrico);  // the unit already chosen
     EXPECT_EQ(rig.folder.Read("Kerbview.ini"), before);
-    EXPECT_TRUE(before.find("[Web]") == before.npos && before.find("[Recording]") == before.npos);
+    EXPECT_TRUE(before.find("[Web]") == before.npos && before.find("[Recording]") == before.npos &&
+                before.find("[Race]") == before.npos);
 
     rig.dashboard.busyPort = 8099;
     rig.program.MenuClick(Menu::WebDashboard);

@@ -19,7 +19,7 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         std::vector<int> toolkit;
         std::string shot;  // "initial resized delay", or empty
         std::string stats;
-        std::string exported = {};  // "recording csv motec-csv", or empty
+        std::string exported = {};  // "recording csv motec-csv laps-csv", or empty
     };
     // clang-format off
     const Case cases[] = {
@@ -36,8 +36,10 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         {{"--screenshot", "a.png"}, Action::Error, {}, {}, "", ""},
         {{"--screenshot", "a.png", "b.png", "99999999999"}, Action::Error, {}, {}, "", ""},
         {{"--bogus", "--launch", "sh"}, Action::Error, {}, {}, "", ""},
-        {{"--export", "r.kvr", "--csv", "a.csv"}, Action::Export, {}, {}, "", "", "r.kvr a.csv "},
-        {{"--motec-csv", "m.csv", "--export", "r.kvr", "-style", "x"}, Action::Export, {}, {5, 6}, "", "", "r.kvr  m.csv"},
+        {{"--export", "r.kvr", "--csv", "a.csv"}, Action::Export, {}, {}, "", "", "r.kvr a.csv  "},
+        {{"--export", "r.kvr", "--laps-csv", "l.csv"}, Action::Export, {}, {}, "", "", "r.kvr   l.csv"},
+        {{"--laps-csv", "l.csv"}, Action::Error, {}, {}, "", ""},
+        {{"--motec-csv", "m.csv", "--export", "r.kvr", "-style", "x"}, Action::Export, {}, {5, 6}, "", "", "r.kvr  m.csv "},
         {{"--export", "r.kvr"}, Action::Error, {}, {}, "", ""},
         {{"--csv", "a.csv"}, Action::Error, {}, {}, "", ""},
         {{"--export", "r.kvr", "--motec-csv"}, Action::Error, {}, {}, "", ""},
@@ -58,7 +60,9 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         EXPECT_EQ(got.statsFile.value_or(""), c.stats) << where;
         const ExportRequest& e = got.exportRequest;
         if (got.action != Action::Error) {
-            EXPECT_EQ(c.exported.empty() ? "" : e.recording + " " + e.csv + " " + e.motecCsv,
+            EXPECT_EQ(c.exported.empty()
+                          ? ""
+                          : e.recording + " " + e.csv + " " + e.motecCsv + " " + e.lapsCsv,
                       c.exported)
                 << where;
         }

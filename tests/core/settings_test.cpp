@@ -40,7 +40,11 @@ std::map<std::string, std::string, std::less<>> Fields(const Settings& s) {
             {"Administrar", TruthText(s.AdminEnabled)}, {"Depurar", TruthText(s.DebugEnabled)},
             {"Web/Enabled", TruthText(s.WebEnabled)}, {"Web/Port", PlainText(s.WebPort)},
             {"Recording/Enabled", TruthText(s.RecordingEnabled)},
-            {"Recording/LimitMB", PlainText(s.RecordingLimitMB)}};
+            {"Recording/LimitMB", PlainText(s.RecordingLimitMB)},
+            {"Race/Length", DoubleText(s.RaceLength, '.')},
+            {"Race/LengthUnit", TruthText(s.RaceLengthMinutes)},
+            {"Race/ReserveLaps", DoubleText(s.RaceReserveLaps, '.')},
+            {"Race/TankSize", DoubleText(s.RaceTankSize, '.')}};
     // clang-format on
 }
 
@@ -107,6 +111,13 @@ TEST_F(SettingsLoad, EachValueIsNormalisedAsStartUpDoes) {
         {"Recording/LimitMB", "1000001", "1000"}, {"Recording/LimitMB", "0", "1000"},
         {"Recording/LimitMB", "2.5", "1000"}, {"Recording/LimitMB", "-3", "1000"},
         {"Recording/LimitMB", "lots", "1000"},
+        // Nor do the race's: a lap count is whole, minutes are taken in laps' place only by name.
+        {"Race/Length", "30", "30"}, {"Race/Length", "2.5", "0"}, {"Race/Length", "-1", "0"},
+        {"Race/Length", "100001", "0"}, {"Race/Length", "1e999", "0"}, {"Race/Length", "x", "0"},
+        {"Race/LengthUnit", "minutes", "True"}, {"Race/LengthUnit", "Hours", "False"},
+        {"Race/ReserveLaps", "0,5", "0.5"}, {"Race/ReserveLaps", "", "1"},
+        {"Race/ReserveLaps", "nan", "1"},
+        {"Race/TankSize", "100", "100"}, {"Race/TankSize", "-5", "0"},
     };
     // clang-format on
     for (const Case& c : cases) {

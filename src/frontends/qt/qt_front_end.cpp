@@ -284,9 +284,36 @@ void QtFrontEnd::ChooseRecording(const std::string& title) {
     m_chooser = OpenSide(chooser, panel::SidePlace::Centred);
 }
 
-void QtFrontEnd::ShowLapsWindow() {}
-void QtFrontEnd::LapsChanged() {}
-void QtFrontEnd::ShowRaceDialog(const app::RaceDialogTexts&, const app::RaceDialogValues&) {}
+void QtFrontEnd::ShowLapsWindow() {
+    if (!IsOpen(m_laps)) {
+        m_laps = OpenSide(
+            new qt::LapsWindow(
+                m_program.Laps(), m_program.Texts().TxtExportCsv,
+                [this](const std::filesystem::path& csv) { return m_program.ExportLaps(csv); },
+                m_main.get()),
+            panel::SidePlace::Beside);
+    }
+    Raise(m_laps);
+}
+
+void QtFrontEnd::LapsChanged() {
+    if (IsOpen(m_laps)) m_laps->Redraw(m_program.Laps());
+}
+
+// One already open keeps what was typed, as the address dialogs do.
+void QtFrontEnd::ShowRaceDialog(const app::RaceDialogTexts& texts,
+                                const app::RaceDialogValues& values) {
+    if (!IsOpen(m_race)) {
+        m_race = OpenSide(new qt::RaceDialog(
+                              texts, values,
+                              [this](const app::RaceDialogValues& typed) {
+                                  return m_program.RaceDialogAccept(typed);
+                              },
+                              m_main.get()),
+                          panel::SidePlace::Centred);
+    }
+    Raise(m_race);
+}
 
 void QtFrontEnd::CloseMainWindow() { m_main->close(); }
 

@@ -13,6 +13,7 @@
 #include "frontends/qt/dashboard_window.h"
 #include "frontends/qt/debug_window.h"
 #include "frontends/qt/intro_dialogs.h"
+#include "frontends/qt/laps_window.h"
 #include "frontends/qt/main_window.h"
 
 namespace kerbview::qt {
@@ -30,9 +31,10 @@ void ShowStartFailure(const std::string& reason, const std::string& settingsFile
 /// changed, whoever changed it (a tick, a click, a socket event, a dialog).
 ///
 /// One rule for side windows (debug, Admin, about, the address dialogs, messages, the web
-/// dashboard's window), kept by OpenSide: each is a child window of the main window, deleted
-/// when closed, closed by the one shutdown signal that Quit sends, and opened wholly on the main
-/// window's screen, beside or centred on it. A QPointer to each tells whether it is still open.
+/// dashboard's window, the Laps window and the race dialog), kept by OpenSide: each is a child
+/// window of the main window, deleted when closed, closed by the one shutdown signal that Quit
+/// sends, and opened wholly on the main window's screen, beside or centred on it. A QPointer to
+/// each tells whether it is still open.
 class QtFrontEnd : public QObject, public app::FrontEnd {
     Q_OBJECT
 
@@ -49,6 +51,8 @@ public:
     QMessageBox* Message() const { return m_message.data(); }
     /// The web dashboard's address window.
     qt::DashboardWindow* DashboardWindow() const { return m_dashboardWindow.data(); }
+    qt::LapsWindow* LapsWindow() const { return m_laps.data(); }
+    qt::RaceDialog* RaceDialog() const { return m_race.data(); }
 
     /// Shows every change of the panel model, the menus and the debug model.
     void SyncViews();
@@ -112,6 +116,8 @@ private:
     app::MessageBoxes m_messages;
     QPointer<qt::DashboardWindow> m_dashboardWindow;
     QPointer<QFileDialog> m_chooser;
+    QPointer<qt::LapsWindow> m_laps;
+    QPointer<qt::RaceDialog> m_race;
     int m_interval = 0;
 };
 

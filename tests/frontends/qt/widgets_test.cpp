@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <array>
 #include <functional>
 
@@ -337,6 +340,38 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(debug.isNull() && admin.isNull()) << "side windows are closed and deleted";
     EXPECT_FALSE(rig.Window().Timer1().isActive());
+}
+
+// The Laps window draws the program's view and closes with the main window; the race dialog
+// keeps a refused value on screen and closes on an accepted one.
+TEST(QtFrontEnd, LapsWindowAndRaceDialog) {
+    QtRig rig("[Opcions]\r\nIdioma=English\r\n");
+    const auto item = [&](panel::Menu m) { return rig.Window().MenuAction(m); };
+    item(panel::Menu::Laps)->trigger();
+    QPointer<qt::LapsWindow> laps = rig.frontEnd.LapsWindow();
+    ASSERT_TRUE(laps && laps->isVisible());
+    EXPECT_EQ(laps->windowTitle(), QStringLiteral("Laps"));
+    EXPECT_EQ(laps->Table()->columnCount(), 14);
+    EXPECT_EQ(laps->Table()->horizontalHeaderItem(3)->text(), QStringLiteral("Fuel at line (L)"));
+
+    item(panel::Menu::RaceSettings)->trigger();
+    QPointer<qt::RaceDialog> race = rig.frontEnd.RaceDialog();
+    ASSERT_TRUE(race && race->isVisible());
+    auto* length = race->findChild<QLineEdit*>(QStringLiteral("RaceLength"));
+    auto* ok = race->findChild<QPushButton*>(QStringLiteral("RaceOk"));
+    ASSERT_TRUE(length && ok);
+    length->setText(QStringLiteral("2.5"));  // laps are whole
+    ok->click();
+    EXPECT_TRUE(race->isVisible());
+    EXPECT_EQ(rig.program.Settings().RaceLength, 0);
+    length->setText(QStringLiteral("30"));
+    ok->click();
+    EXPECT_FALSE(race->isVisible());
+    EXPECT_EQ(rig.program.Settings().RaceLength, 30);
+
+    rig.Window().close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(laps.isNull());
 }
 
 // Without ticks (as a client's panel, written from socket events), changes reach the screen too.

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: MIT
+// The program's lap history: fed by a replay, shown as the laps view, exported, and the race
+// dialog's values stored.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app_fixture.h"
+#include "core/file_system.h"
+#include "core/profile_file.h"
+#include "laps/fuel_strategy.h"
+#include "record/recording.h"
+
+namespace kerbview::app {
+namespace {
+
+const std::string kStint = std::string(KERBVIEW_RECORD_DATA) + "/stint.kvrec";
+
+std::vector<std::string> FirstCells(const laps::LapsView::Row& row, std::size_t n) {
+    return {row.cells.begin(), row.cells.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+// The stint (see fixture_laps_test.cpp for its laps by hand): lap 4 ends at 17.740 s in the
+// pits with 48.47706 l, lap 5 at 111.559 s after 93.807 s with 2.079 l used from the ignition
+// coming back on. Neither lap is green, so the consumption is the one kept for this car and
+// track from an earlier run (a line the program cannot read is passed over); the race of 10
+// laps, lap 6 under way, leaves 5 laps, and 6 with the reserve lap at 2.5 l.
+TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTrack) {
+    record::RecordingReader reader(kStint);
+    record::Sample first;
+    ASSERT_TRUE(reader.Next(first));
+    testing::ProgramRig rig("[Opcions]\r\nIdioma=English\r\n[Race]\r\nLength=10\r\n", true);
+    const laps::ConsumptionMemory kept{
+        first.snapshot.CarName, first.snapshot.TrackName, {2.5f, 90, 4}};
+    rig.folder.Write("consumption.txt", "2.5\tbroken\n" + kept.ToLine() + "\n");
+    ASSERT_TRUE(rig.Start());
+    ASSERT_TRUE(rig.program.StartReplay(kStint));
+    int ticks = 0;
+    for (; ticks < 1000 && rig.program.Replaying(); ++ticks) {
+        rig.clock.now += 250;
+        rig.program.Tick();
+    }
+    ASSERT_FALSE(rig.program.Replaying());
+
+    const laps::LapsView& view = rig.program.Laps();
+    EXPECT_EQ(view.title, "Laps");
+    ASSERT_EQ(view.columns.size(), 14u);
+    EXPECT_EQ(view.columns[2], "Fuel used (L)");
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(FirstCells(view.rows[0], 6),
+              (std::vector<std::string>{"4", "1:02.654", "", "48.48", "6", "in"}));
+    EXPECT_EQ(FirstCells(view.rows[1], 3), (std::vector<std::string>{"5", "1:33.807", "2.08"}));
+    EXPECT_EQ(view.rows[1].cells[5], "out");
+    EXPECT_TRUE(view.rows[0].pit && view.rows[1].pit);
+    EXPECT_FALSE(view.rows[0].best || view.rows[1].best);
+    ASSERT_EQ(view.figures.size(), 7u);
+    EXPECT_EQ(view.figures[0].value, "2.50 L/Lap, from an earlier session");
+    EXPECT_EQ(view.figures[3].value, "5");
+    EXPECT_EQ(view.figures[4].value, "15.00 L");
+    // Redrawn when the view moved, at most once a tick.
+    const auto redraws =
+        std::count(rig.frontEnd.log.begin(), rig.frontEnd.log.end(), std::string("LapsChanged"));
+    EXPECT_GE(redraws, 2);
+    EXPECT_LE(redraws, ticks);
+    EXPECT_EQ(view.revision, static_cast<std::uint64_t>(redraws) + 1);  // + the one built at load
+
+    // The export writes both laps after the header; a folder that is not there fails.
+    ASSERT_TRUE(rig.program.ExportLaps(rig.folder.File("laps.csv")));
+    const std::string csv = rig.folder.Read("laps.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+    EXPECT_FALSE(rig.program.ExportLaps(rig.folder.File("missing/laps.csv")));
+    EXPECT_EQ(rig.frontEnd.Messages().substr(0, 30), "The file could not be written|");
+}
+
+// Four laps of 10 s at 2 l a lap, each lap time given at its line, recorded up to endMs: from
+// the first lap watched whole (lap 2) on, the laps are green.
+void WriteStint(const std::filesystem::path& file, std::uint32_t endMs) {
+    std::error_code error;
+    record::StintFacts facts;
+    facts.scanTime = 100;
+    record::RecordingWriter writer(
+        core::MakeFileSystem()->Open(file, core::OpenMode::CreateNew, error), facts);
+    for (std::uint32_t ms = 0; ms < endMs; ms += 100) {
+        telemetry::Snapshot s;
+        s.CarName = "Car", s.TrackName = "Track";
+        s.Contact = 1;
+        s.LapNumber = static_cast<std::int16_t>(1 + ms / 10000);
+        s.LastLap = s.LapNumber > 1 ? 10.0f + static_cast<float>(s.LapNumber) / 100 : 0;
+        s.Fuel = 50.0f - static_cast<float>(ms) * 0.0002f;
+        ASSERT_TRUE(writer.Append(ms, s));
+    }
+    ASSERT_TRUE(writer.Finish());
+}
+
+void Replay(testing::ProgramRig& rig, const std::filesystem::path& file) {
+    ASSERT_TRUE(rig.program.StartReplay(file));
+    for (int tick = 0; tick < 1000 && rig.program.Replaying(); ++tick) {
+        rig.clock.now += 250;
+        rig.program.Tick();
+    }
+}
+
+// The stint's own consumption is kept in consumption.txt once two laps are green, and the next
+// run of the program shows it for the same car and track before a lap of its own is green.
+TEST(ProgramLaps, TheConsumptionOfAStintIsKeptForTheNextRun) {
+    testing::ProgramRig first("[Opcions]\r\nIdioma=English\r\n", true);
+    WriteStint(first.folder.File("stint.kvrec"), 40000);
+    ASSERT_TRUE(first.Start());
+    Replay(first, first.folder.File("stint.kvrec"));
+    std::string line = first.folder.Read("consumption.txt");
+    ASSERT_TRUE(line.ends_with("\n"));
+    line.pop_back();
+    const std::optional<laps::ConsumptionMemory> kept = laps::ConsumptionMemory::FromLine(line);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->Car + "|" + kept->Track + "|" + std::to_string(kept->Figure.Laps),
+              "Car|Track|2");
+    EXPECT_NEAR(kept->Figure.FuelPerLap, 2.0f, 0.001f);
+
+    testing::ProgramRig next("[Opcions]\r\nIdioma=English\r\n", true);
+    next.folder.Write("consumption.txt", first.folder.Read("consumption.txt"));
+    WriteStint(next.folder.File("start.kvrec"), 1000);
+    ASSERT_TRUE(next.Start());
+    Replay(next, next.folder.File("start.kvrec"));
+    EXPECT_EQ(next.program.Laps().figures[0].value, "2.00 L/Lap, from an earlier session");
+}
+
+// Values typed in the display units with the user's decimal separator; a refused one stores
+// nothing.
+TEST(ProgramLaps, TheRaceDialogStoresWhatItCanTakeInTheDisplayUnits) {
+    struct Case {
+        const char* units;
+        char separator;
+        RaceDialogValues typed;
+        RaceDialogOutcome outcome;
+        const char* stored;  // Length LengthUnit ReserveLaps TankSize
+    };
+    const Case cases[] = {
+        {"Metric",
+         ',',
+         {"45", true, "1,5", "100"},
+         RaceDialogOutcome::Accepted,
+         "45 Minutes 1.5 100"},
+        {"Imperial",
+         '.',
+         {"20", false, "2", "10"},
+         RaceDialogOutcome::Accepted,
+         "20 Laps 2 37.85411784002127"},
+        {"Metric", '.', {"", false, "", ""}, RaceDialogOutcome::Accepted, "0 Laps 1 0"},
+        {"Metric", '.', {"2.5", false, "1", ""}, RaceDialogOutcome::Refused, ""},
+        {"Metric", '.', {"30", false, "-1", ""}, RaceDialogOutcome::Refused, ""},
+        {"Metric", '.', {"30", false, "1", "lots"}, RaceDialogOutcome::Refused, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.length + "|" + c.typed.reserve + "|" + c.typed.tank);
+        testing::ProgramRig rig(std::string("[Opcions]\r\nUnitats=") + c.units + "\r\n", false,
+                                c.separator);
+        ASSERT_TRUE(rig.Start());
+        EXPECT_EQ(rig.program.RaceDialogAccept(c.typed), c.outcome);
+        std::string stored;
+        for (const char* key : {"Length", "LengthUnit", "ReserveLaps", "TankSize"}) {
+            if (auto v = core::ReadProfileValue(rig.folder.File("Kerbview.ini"), "Race", key)) {
+                stored += (stored.empty() ? "" : " ") + *v;
+            }
+        }
+        EXPECT_EQ(stored, c.stored);
+    }
+}
+
+}  // namespace
+}  // namespace kerbview::app
