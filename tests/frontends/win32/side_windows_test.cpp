@@ -349,12 +349,10 @@ TEST_F(SideWindowsTest, RaceDialogHandsWhatWasTypedToTheProgram) {
     ::SendMessageW(buttons[1], BM_CLICK, 0, 0);
     ::SetWindowTextW(edits[0], L"-5");
     Press(edits[0], VK_RETURN);
+    // The stop message itself is the address dialogs' (pinned above).
     const std::vector<HWND> stops = Titled("Kerbview");
     ASSERT_EQ(stops.size(), 1u);
-    EXPECT_EQ(::GetWindow(stops.front(), GW_OWNER), dialog);
-    EXPECT_FALSE(::IsWindowEnabled(dialog));
     ::SendMessageW(stops.front(), WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(::IsWindowEnabled(dialog));
     sides.ShowRaceDialog(texts, {"20", false, "1", "100"});  // again: in front, as typed
     EXPECT_EQ(Titled(texts.title).size(), 1u);
     EXPECT_EQ(Text(edits[0]), "-5");
