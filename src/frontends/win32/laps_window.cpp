@@ -50,8 +50,16 @@ void LapsWindow::Build() {
     ShowTable(true, true);
 }
 
-void LapsWindow::Sync(const laps::LapsView& view) {
-    if (!Open() || view.revision == m_view.revision) return;
+void LapsWindow::Sync(const laps::LapsView& view, const std::string& exportText) {
+    if (!Open()) return;
+    if (exportText != m_exportText) {
+        m_exportText = exportText;
+        ::SetWindowTextW(m_exportButton, Wide(m_exportText).c_str());
+        RECT client{};
+        ::GetClientRect(Handle(), &client);
+        Fit(client.right, client.bottom);
+    }
+    if (view.revision == m_view.revision) return;
     const bool columnsChanged = view.columns != m_view.columns;
     const bool rowsChanged = view.rows != m_view.rows;
     const bool figuresChanged = view.figures != m_view.figures;

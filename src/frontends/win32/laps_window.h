@@ -21,8 +21,9 @@ public:
     using Export = std::function<void(const std::filesystem::path&)>;
     LapsWindow(const laps::LapsView& view, std::string exportText, Export exportTo);
 
-    /// Shows view when its revision differs from the one shown.
-    void Sync(const laps::LapsView& view);
+    /// Shows view when its revision differs from the one shown, and the export button's caption
+    /// (which the view does not hold) when it changed with the language.
+    void Sync(const laps::LapsView& view, const std::string& exportText);
 
 private:
     DWORD Style() const override { return WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX; }

@@ -204,7 +204,7 @@ void SideWindowSet::ChooseRecording(const std::string& title) {
 void SideWindowSet::ShowLapsWindow() {
     if (IsOpen(m_laps)) {
         m_laps->Raise();
-        m_laps->Sync(m_program.Laps());
+        m_laps->Sync(m_program.Laps(), m_program.Texts().TxtExportCsv);
         return;
     }
     m_laps = std::make_unique<LapsWindow>(
@@ -214,7 +214,7 @@ void SideWindowSet::ShowLapsWindow() {
 }
 
 void SideWindowSet::LapsChanged() {
-    if (IsOpen(m_laps)) m_laps->Sync(m_program.Laps());
+    if (IsOpen(m_laps)) m_laps->Sync(m_program.Laps(), m_program.Texts().TxtExportCsv);
 }
 
 // A dialog already open is brought to the front with what was typed in it.

@@ -325,7 +325,7 @@ TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeAndFollowsIt) {
     view.rows.push_back({{"4", "1:41.002", "2,46", "49,99"}, false, false});
     view.figures[1].value = "12,4 L";
     ++view.revision;
-    window.Sync(view);
+    window.Sync(view, "Exportar CSV...");
     EXPECT_EQ(ListView_GetItemCount(list), 4);
     EXPECT_EQ(Cell(list, 3, 3), "49,99");
     EXPECT_EQ(figures(),
@@ -366,8 +366,8 @@ TEST_F(SideWindowsTest, RaceDialogHandsWhatWasTypedToTheProgram) {
     EXPECT_EQ(rig.program.Settings().RaceTankSize, 80.5);
 }
 
-// LapsChanged shows the program's laps view as it is now: here its title and columns in
-// another language.
+// LapsChanged shows the program's laps view as it is now: here its title, columns and export
+// button in another language.
 TEST_F(SideWindowsTest, LapsChangedShowsTheProgramsLapsAgain) {
     sides.ShowLapsWindow();
     const HWND window = WithControl(WC_LISTVIEWW);
@@ -391,6 +391,7 @@ TEST_F(SideWindowsTest, LapsChangedShowsTheProgramsLapsAgain) {
     sides.LapsChanged();
     EXPECT_EQ(Text(window), rig.program.Laps().title);
     EXPECT_EQ(firstColumn(), rig.program.Laps().columns.at(0));
+    EXPECT_EQ(Text(Controls(window, L"Button").front()), rig.program.Texts().TxtExportCsv);
 }
 
 }  // namespace
