@@ -275,9 +275,10 @@ TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
     }
 }
 
-// The Laps window shows a view's rows and figures whole at its first size, and a newer view
-// (one more lap, a figure known at last) once its revision moved.
-TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeAndFollowsIt) {
+// The Laps window shows a view's rows and figures whole at its first size, a newer view (one
+// more lap, a figure known at last) once its revision moved, and hands on the file chosen for
+// the export.
+TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeFollowsItAndExports) {
     laps::LapsView view;
     view.title = "Vueltas";
     view.columns = {"Vuelta", "Tiempo", "Combustible usado (L)", "Combustible restante (L)"};
@@ -289,7 +290,9 @@ TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeAndFollowsIt) {
                      "adir",
                      ""}};
     view.revision = 1;
-    LapsWindow window(view, "Exportar CSV...", [](const std::filesystem::path&) {});
+    std::filesystem::path exported;
+    LapsWindow window(view, "Exportar CSV...",
+                      [&](const std::filesystem::path& csv) { exported = csv; });
     ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr), main, Wide(view.title)));
     window.Raise();
     const std::vector<HWND> lists = Controls(window.Handle(), WC_LISTVIEWW);
@@ -331,6 +334,21 @@ TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeAndFollowsIt) {
     EXPECT_EQ(figures(),
               "Consumo\r\nCombustible a a\xF1"
               "adir|2,47 L/vuelta de 3 vueltas\r\n12,4 L");
+
+    // The export button's file chooser, answered from a timer inside its own message loop: the
+    // name typed, without its extension, comes back as a .csv file.
+    ::SetTimer(window.Handle(), 1, 200, [](HWND owner, UINT, UINT_PTR id, DWORD) {
+        const HWND chooser = ::FindWindowW(L"#32770", nullptr);
+        if (chooser == nullptr || ::GetWindow(chooser, GW_OWNER) != owner) return;
+        ::KillTimer(owner, id);
+        HWND name = ::GetDlgItem(chooser, 0x47C);  // the file name's combo box (edt1 inside)
+        if (HWND edit = ::FindWindowExW(name, nullptr, L"Edit", nullptr)) name = edit;
+        if (name == nullptr) name = ::GetDlgItem(chooser, 0x480);
+        ::SetWindowTextW(name, L"C:\\vueltas");
+        ::PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    });
+    ::SendMessageW(Controls(window.Handle(), L"Button").front(), BM_CLICK, 0, 0);
+    EXPECT_EQ(exported, std::filesystem::path(L"C:\\vueltas.csv"));
 }
 
 // The race dialog hands what was typed, the unit chosen included, to the program; a refused
