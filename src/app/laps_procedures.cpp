@@ -162,10 +162,16 @@ void Program::ShowRaceDialog() {
     const ui::LanguageTexts& t = m_texts;
     std::string title = t.TxtRaceSettingsMenu;
     if (title.ends_with("...")) title.resize(title.size() - 3);
-    const RaceDialogTexts texts{
-        title,         t.TxtRaceLength, t.TxtLapsUnit,    t.TxtMinutesUnit, t.TxtReserveLaps,
-        t.TxtTankSize, t.TxtOk,         t.TxtBadRaceValue};
     const bool imperial = panel::IsImperial(m_settings.Unitats);
+    // The tank size is typed in the display unit, which its caption names.
+    const RaceDialogTexts texts{title,
+                                t.TxtRaceLength,
+                                t.TxtLapsUnit,
+                                t.TxtMinutesUnit,
+                                t.TxtReserveLaps,
+                                t.TxtTankSize + (imperial ? " (gal)" : " (L)"),
+                                t.TxtOk,
+                                t.TxtBadRaceValue};
     std::string tank =
         DialogText(laps::ForDisplay(laps::Quantity::Fuel, m_settings.RaceTankSize, imperial),
                    m_decimalSeparator);

@@ -133,27 +133,23 @@ TEST(ProgramLaps, TheRaceDialogStoresWhatItCanTakeInTheDisplayUnits) {
         RaceDialogValues typed;
         RaceDialogOutcome outcome;
         const char* stored;  // Length LengthUnit ReserveLaps TankSize
+        const char* shown;   // as the dialog opens next
     };
+    // clang-format off
     const Case cases[] = {
-        {"Metric",
-         ',',
-         {"45", true, "1,5", "100"},
-         RaceDialogOutcome::Accepted,
-         "45 Minutes 1.5 100"},
-        {"Imperial",
-         '.',
-         {"20", false, "2", "10"},
-         RaceDialogOutcome::Accepted,
-         "20 Laps 2 37.85411784002127"},
-        {"Metric", '.', {"", false, "", ""}, RaceDialogOutcome::Accepted, "0 Laps 1 0"},
-        {"Metric", '.', {"2.5", false, "1", ""}, RaceDialogOutcome::Refused, ""},
-        {"Metric", '.', {"30", false, "-1", ""}, RaceDialogOutcome::Refused, ""},
-        {"Metric", '.', {"30", false, "1", "lots"}, RaceDialogOutcome::Refused, ""},
+        {"Metric", ',', {"45", true, "1,5", "100"}, RaceDialogOutcome::Accepted, "45 Minutes 1.5 100", "45 min 1,5 100"},
+        {"Imperial", '.', {"20", false, "2", "10"}, RaceDialogOutcome::Accepted, "20 Laps 2 37.85411784002127", "20 laps 2 10"},
+        {"Metric", '.', {"", false, "", ""}, RaceDialogOutcome::Accepted, "0 Laps 1 0", " laps 1 "},
+        {"Metric", '.', {"2.5", false, "1", ""}, RaceDialogOutcome::Refused, "", " laps 1 "},
+        {"Metric", '.', {"30", false, "-1", ""}, RaceDialogOutcome::Refused, "", " laps 1 "},
+        {"Metric", '.', {"30", false, "1", "lots"}, RaceDialogOutcome::Refused, "", " laps 1 "},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.length + "|" + c.typed.reserve + "|" + c.typed.tank);
-        testing::ProgramRig rig(std::string("[Opcions]\r\nUnitats=") + c.units + "\r\n", false,
-                                c.separator);
+        testing::ProgramRig rig(
+            std::string("[Opcions]\r\nIdioma=English\r\nUnitats=") + c.units + "\r\n", false,
+            c.separator);
         ASSERT_TRUE(rig.Start());
         EXPECT_EQ(rig.program.RaceDialogAccept(c.typed), c.outcome);
         std::string stored;
@@ -163,6 +159,8 @@ TEST(ProgramLaps, TheRaceDialogStoresWhatItCanTakeInTheDisplayUnits) {
             }
         }
         EXPECT_EQ(stored, c.stored);
+        rig.program.MenuClick(panel::Menu::RaceSettings);
+        EXPECT_EQ(rig.frontEnd.log.back(), std::string("Race Race settings ") + c.shown);
     }
 }
 
