@@ -84,28 +84,9 @@ void IntroDialog::Command1_Click() {
     const std::string text1 = m_withIp ? Typed(m_text1) : std::string();
     switch (m_accept(text1, Typed(m_text2))) {
         case net::DialogOutcome::Accepted: Close(); break;
-        case net::DialogOutcome::BadPort: ShowStop(m_texts.badPort); break;
-        case net::DialogOutcome::BadIp: ShowStop(m_texts.badIp); break;
+        case net::DialogOutcome::BadPort: m_stop = ShowStopOver(Handle(), m_texts.badPort); break;
+        case net::DialogOutcome::BadIp: m_stop = ShowStopOver(Handle(), m_texts.badIp); break;
     }
-}
-
-void IntroDialog::ShowStop(const std::string& text) {
-    m_stop = std::make_unique<MessageWindow>(text);
-    const HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(Handle(), GWLP_HINSTANCE));
-    if (!m_stop->Create(instance, Handle(), MessageWindow::kTitle)) return;
-    const HWND dialog = Handle();
-    // Over the dialog, which waits for it as for a modal message; the scan goes on.
-    m_stop->OnClosed([dialog] {
-        if (!::IsWindow(dialog)) return;
-        ::EnableWindow(dialog, TRUE);
-        ::SetForegroundWindow(dialog);
-    });
-    RECT anchor{};
-    ::GetWindowRect(dialog, &anchor);
-    PlaceFrame(m_stop->Handle(), panel::SidePlace::Centred, anchor, dialog);
-    ::EnableWindow(dialog, FALSE);
-    m_stop->Raise();
 }
 
 }  // namespace kerbview::win32

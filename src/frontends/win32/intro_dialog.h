@@ -41,7 +41,6 @@ private:
     SIZE Arrange(int minWidth) override;
     void Command(int id, int code) override;
     void Command1_Click();
-    void ShowStop(const std::string& text);
 
     net::IntroTexts m_texts;
     bool m_withIp;

@@ -61,4 +61,22 @@ void MessageWindow::Command(int id, int /*code*/) {
     if (id == IDOK) Close();
 }
 
+std::unique_ptr<MessageWindow> ShowStopOver(HWND dialog, const std::string& text) {
+    auto stop = std::make_unique<MessageWindow>(text);
+    const HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+    if (!stop->Create(instance, dialog, MessageWindow::kTitle)) return nullptr;
+    stop->OnClosed([dialog] {
+        if (!::IsWindow(dialog)) return;
+        ::EnableWindow(dialog, TRUE);
+        ::SetForegroundWindow(dialog);
+    });
+    RECT anchor{};
+    ::GetWindowRect(dialog, &anchor);
+    PlaceFrame(stop->Handle(), panel::SidePlace::Centred, anchor, dialog);
+    ::EnableWindow(dialog, FALSE);
+    stop->Raise();
+    return stop;
+}
+
 }  // namespace kerbview::win32

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "frontends/win32/side_window.h"
@@ -31,5 +32,10 @@ private:
     HWND m_label = nullptr;
     HWND m_ok = nullptr;
 };
+
+/// A dialog's stop message (text, Windows-1252) over dialog, which waits for it as for a modal
+/// message: disabled until the message closes, then in front again; the scan goes on. Null when
+/// Windows refused to make it.
+std::unique_ptr<MessageWindow> ShowStopOver(HWND dialog, const std::string& text);
 
 }  // namespace kerbview::win32

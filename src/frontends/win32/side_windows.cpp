@@ -12,7 +12,9 @@
 #include "frontends/win32/dashboard_window.h"
 #include "frontends/win32/debug_window.h"
 #include "frontends/win32/intro_dialog.h"
+#include "frontends/win32/laps_window.h"
 #include "frontends/win32/message_window.h"
+#include "frontends/win32/race_dialog.h"
 #include "frontends/win32/wide_text.h"
 
 namespace kerbview::win32 {
@@ -37,9 +39,9 @@ SideWindowSet::~SideWindowSet() { CloseAll(); }
 
 std::vector<SideWindow*> SideWindowSet::Windows() const {
     std::vector<SideWindow*> all;
-    for (SideWindow* w : std::initializer_list<SideWindow*>{m_debug.get(), m_admin.get(),
-                                                            m_about.get(), m_introPort.get(),
-                                                            m_introIp.get(), m_dashboard.get()}) {
+    for (SideWindow* w : std::initializer_list<SideWindow*>{
+             m_debug.get(), m_admin.get(), m_about.get(), m_introPort.get(), m_introIp.get(),
+             m_dashboard.get(), m_laps.get(), m_race.get()}) {
         if (w != nullptr) all.push_back(w);
     }
     for (const auto& message : m_messageWindows) all.push_back(message.get());
@@ -199,8 +201,34 @@ void SideWindowSet::ChooseRecording(const std::string& title) {
     if (::GetOpenFileNameW(&choice)) m_program.StartReplay(std::filesystem::path(file.data()));
 }
 
-void SideWindowSet::ShowLapsWindow() {}
-void SideWindowSet::LapsChanged() {}
-void SideWindowSet::ShowRaceDialog(const app::RaceDialogTexts&, const app::RaceDialogValues&) {}
+void SideWindowSet::ShowLapsWindow() {
+    if (IsOpen(m_laps)) {
+        m_laps->Raise();
+        m_laps->Sync(m_program.Laps(), m_program.Texts().TxtExportCsv);
+        return;
+    }
+    m_laps = std::make_unique<LapsWindow>(
+        m_program.Laps(), m_program.Texts().TxtExportCsv,
+        [this](const std::filesystem::path& csv) { m_program.ExportLaps(csv); });
+    OpenSide(*m_laps, m_program.Laps().title, panel::SidePlace::Beside);
+}
+
+void SideWindowSet::LapsChanged() {
+    if (IsOpen(m_laps)) m_laps->Sync(m_program.Laps(), m_program.Texts().TxtExportCsv);
+}
+
+// A dialog already open is brought to the front with what was typed in it.
+void SideWindowSet::ShowRaceDialog(const app::RaceDialogTexts& texts,
+                                   const app::RaceDialogValues& values) {
+    if (IsOpen(m_race)) {
+        m_race->Raise();
+        return;
+    }
+    m_race =
+        std::make_unique<RaceDialog>(texts, values, [this](const app::RaceDialogValues& typed) {
+            return m_program.RaceDialogAccept(typed) == app::RaceDialogOutcome::Accepted;
+        });
+    OpenSide(*m_race, texts.title, panel::SidePlace::Centred);
+}
 
 }  // namespace kerbview::win32

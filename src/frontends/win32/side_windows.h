@@ -20,14 +20,16 @@ class AdminWindow;
 class DashboardWindow;
 class DebugWindow;
 class IntroDialog;
+class LapsWindow;
 class MessageWindow;
+class RaceDialog;
 class SideWindow;
 
 /// The side windows of the Win32 front end: debug, Admin, about, the two address dialogs,
-/// messages and the web dashboard's window. One rule for all of them: each is owned by the main
-/// window, closed by CloseAll when the program ends, opened wholly on the work area of the main
-/// window's monitor, beside or centred on it, and brought to the front when it is already open.
-/// None blocks: the scan goes on while they are open.
+/// messages, the web dashboard's window, the Laps window and the race dialog. One rule for all of
+/// them: each is owned by the main window, closed by CloseAll when the program ends, opened wholly
+/// on the work area of the main window's monitor, beside or centred on it, and brought to the front
+/// when it is already open. None blocks: the scan goes on while they are open.
 class SideWindowSet final : public app::SideWindows {
 public:
     SideWindowSet(app::Program& program, HINSTANCE instance);
@@ -79,6 +81,8 @@ private:
     std::vector<std::unique_ptr<MessageWindow>> m_messageWindows;
     app::MessageBoxes m_messages;
     std::unique_ptr<DashboardWindow> m_dashboard;
+    std::unique_ptr<LapsWindow> m_laps;
+    std::unique_ptr<RaceDialog> m_race;
 };
 
 }  // namespace kerbview::win32

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frontends/win32/side_windows.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/app_fixture.h"
+#include "frontends/win32/laps_window.h"
 #include "frontends/win32/wide_text.h"
 
 namespace kerbview::win32 {
@@ -78,6 +80,25 @@ protected:
             reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
+    /// The open window of this thread that holds a control of windowClass; null when none.
+    static HWND WithControl(const wchar_t* windowClass) {
+        struct Search {
+            const wchar_t* windowClass;
+            HWND found;
+        } search{windowClass, nullptr};
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM arg) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(arg);
+                if (::IsWindowVisible(hwnd) &&
+                    ::FindWindowExW(hwnd, nullptr, s->windowClass, nullptr) != nullptr) {
+                    s->found = hwnd;
+                }
+                return s->found == nullptr ? TRUE : FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
     static std::vector<HWND> Controls(HWND window, const wchar_t* windowClass) {
         std::vector<HWND> found;
         for (HWND c = ::FindWindowExW(window, nullptr, windowClass, nullptr); c != nullptr;
@@ -90,6 +111,31 @@ protected:
         wchar_t text[256] = {};
         ::GetWindowTextW(control, text, 256);
         return Narrow(text);
+    }
+    static std::string Cell(HWND list, int row, int column) {
+        wchar_t text[256] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&item));
+        return Narrow(text);
+    }
+    /// Whether a static control is large enough for its text in its font.
+    static bool HoldsItsText(HWND label) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(label, text, 256);
+        const HDC dc = ::GetDC(label);
+        const HGDIOBJ old =
+            ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, 1, 0};
+        ::DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_NOPREFIX);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(label, dc);
+        RECT inside{};
+        ::GetClientRect(label, &inside);
+        return need.right <= inside.right && need.bottom <= inside.bottom;
     }
     static RECT Frame(HWND window) {
         RECT r{};
@@ -206,11 +252,14 @@ TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
         sides.ShowAdminWindow(app::Presenter::Admin());
         sides.ShowDebugWindow(app::Presenter::DebugWindowTitle());
         sides.ShowAbout(rig.program.Captions().About());
+        sides.ShowLapsWindow();
         const RECT mainFrame = Frame(main);
         const HWND admin = Titled(app::Presenter::Admin().title).front();
         const HWND debug = Titled(app::Presenter::DebugWindowTitle()).front();
         const HWND about = Titled(rig.program.Captions().About().title).front();
-        for (HWND w : {admin, debug, about}) {
+        const HWND lapsWindow = WithControl(WC_LISTVIEWW);
+        ASSERT_NE(lapsWindow, nullptr);
+        for (HWND w : {admin, debug, about, lapsWindow}) {
             const RECT r = Frame(w);
             EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
                         r.bottom <= work.bottom);
@@ -220,8 +269,147 @@ TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
         EXPECT_FALSE(::IntersectRect(&overlap, &adminFrame, &mainFrame));
         EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &mainFrame));
         EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &adminFrame));
+        const RECT lapsFrame = Frame(lapsWindow);
+        EXPECT_FALSE(::IntersectRect(&overlap, &lapsFrame, &mainFrame));
         sides.CloseAll();
     }
+}
+
+// The Laps window shows a view's rows and figures whole at its first size, a newer view (one
+// more lap, a figure known at last) once its revision moved, and hands on the file chosen for
+// the export.
+TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeFollowsItAndExports) {
+    laps::LapsView view;
+    view.title = "Vueltas";
+    view.columns = {"Vuelta", "Tiempo", "Combustible usado (L)", "Combustible restante (L)"};
+    view.rows = {{{"1", "1:42.305", "2,61", "57,39"}, false, false},
+                 {{"2", "1:40.118", "2,44", "54,95"}, true, false},
+                 {{"3", "1:58.920", "2,50", "52,45"}, false, true}};
+    view.figures = {{"Consumo", "2,47 L/vuelta de 3 vueltas"},
+                    {"Combustible a a\xF1"
+                     "adir",
+                     ""}};
+    view.revision = 1;
+    std::filesystem::path exported;
+    LapsWindow window(view, "Exportar CSV...",
+                      [&](const std::filesystem::path& csv) { exported = csv; });
+    ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr), main, Wide(view.title)));
+    window.Raise();
+    const std::vector<HWND> lists = Controls(window.Handle(), WC_LISTVIEWW);
+    ASSERT_EQ(lists.size(), 1u);
+    const HWND list = lists.front();
+    const std::vector<HWND> statics = Controls(window.Handle(), L"Static");
+    ASSERT_EQ(statics.size(), 2u);
+    const auto figures = [&] { return Text(statics[0]) + "|" + Text(statics[1]); };
+
+    EXPECT_EQ(ListView_GetItemCount(list), 3);
+    EXPECT_EQ(Cell(list, 1, 1), "1:40.118");
+    EXPECT_EQ(figures(),
+              "Consumo\r\nCombustible a a\xF1"
+              "adir|2,47 L/vuelta de 3 vueltas\r\n");
+    // Whole: every column and every row inside the table, which keeps clear of the button and
+    // the figures.
+    RECT inside{};
+    ::GetClientRect(list, &inside);
+    int columns = 0;
+    for (int c = 0; c < 4; ++c) columns += ListView_GetColumnWidth(list, c);
+    EXPECT_LE(columns, inside.right);
+    RECT last{};
+    ListView_GetItemRect(list, 2, &last, LVIR_BOUNDS);
+    EXPECT_LE(last.bottom, inside.bottom);
+    const HWND button = Controls(window.Handle(), L"Button").front();
+    RECT overlap{};
+    const RECT listFrame = Frame(list), buttonFrame = Frame(button),
+               figuresFrame = Frame(statics[1]);
+    EXPECT_FALSE(::IntersectRect(&overlap, &listFrame, &buttonFrame));
+    EXPECT_FALSE(::IntersectRect(&overlap, &listFrame, &figuresFrame));
+    for (HWND label : statics) EXPECT_TRUE(HoldsItsText(label)) << Text(label);
+
+    view.rows.push_back({{"4", "1:41.002", "2,46", "49,99"}, false, false});
+    view.figures[1].value = "12,4 L";
+    ++view.revision;
+    window.Sync(view, "Exportar CSV...");
+    EXPECT_EQ(ListView_GetItemCount(list), 4);
+    EXPECT_EQ(Cell(list, 3, 3), "49,99");
+    EXPECT_EQ(figures(),
+              "Consumo\r\nCombustible a a\xF1"
+              "adir|2,47 L/vuelta de 3 vueltas\r\n12,4 L");
+
+    // The export button's file chooser, answered from a timer inside its own message loop: the
+    // name typed, without its extension, comes back as a .csv file.
+    ::SetTimer(window.Handle(), 1, 200, [](HWND owner, UINT, UINT_PTR id, DWORD) {
+        const HWND chooser = ::FindWindowW(L"#32770", nullptr);
+        if (chooser == nullptr || ::GetWindow(chooser, GW_OWNER) != owner) return;
+        ::KillTimer(owner, id);
+        HWND name = ::GetDlgItem(chooser, 0x47C);  // the file name's combo box (edt1 inside)
+        if (HWND edit = ::FindWindowExW(name, nullptr, L"Edit", nullptr)) name = edit;
+        if (name == nullptr) name = ::GetDlgItem(chooser, 0x480);
+        ::SetWindowTextW(name, L"C:\\vueltas");
+        ::PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    });
+    ::SendMessageW(Controls(window.Handle(), L"Button").front(), BM_CLICK, 0, 0);
+    EXPECT_EQ(exported, std::filesystem::path(L"C:\\vueltas.csv"));
+}
+
+// The race dialog hands what was typed, the unit chosen included, to the program; a refused
+// value keeps the dialog open with it, behind the stop message.
+TEST_F(SideWindowsTest, RaceDialogHandsWhatWasTypedToTheProgram) {
+    const app::RaceDialogTexts texts{"Carrera", "Duraci\xF3n", "Vueltas", "Minutos",
+                                     "Reserva", "Dep\xF3sito", "Aceptar", "Valor no v\xE1lido"};
+    sides.ShowRaceDialog(texts, {"20", false, "1", "100"});
+    ASSERT_EQ(Titled(texts.title).size(), 1u);
+    const HWND dialog = Titled(texts.title).front();
+    const std::vector<HWND> edits = Controls(dialog, L"Edit");
+    ASSERT_EQ(edits.size(), 3u);
+    EXPECT_EQ(Text(edits[0]) + " " + Text(edits[1]) + " " + Text(edits[2]), "20 1 100");
+    const std::vector<HWND> buttons = Controls(dialog, L"Button");
+    ASSERT_EQ(buttons.size(), 3u);  // laps, minutes, accept
+    ::SendMessageW(buttons[1], BM_CLICK, 0, 0);
+    ::SetWindowTextW(edits[0], L"-5");
+    Press(edits[0], VK_RETURN);
+    // The stop message itself is the address dialogs' (pinned above).
+    const std::vector<HWND> stops = Titled("Kerbview");
+    ASSERT_EQ(stops.size(), 1u);
+    ::SendMessageW(stops.front(), WM_COMMAND, IDOK, 0);
+    sides.ShowRaceDialog(texts, {"20", false, "1", "100"});  // again: in front, as typed
+    EXPECT_EQ(Titled(texts.title).size(), 1u);
+    EXPECT_EQ(Text(edits[0]), "-5");
+    EXPECT_EQ(::SendMessageW(buttons[1], BM_GETCHECK, 0, 0), BST_CHECKED);
+    ::SetWindowTextW(edits[0], L"45");
+    ::SetWindowTextW(edits[2], L"80.5");
+    Press(edits[0], VK_RETURN);
+    EXPECT_TRUE(Titled(texts.title).empty());
+    EXPECT_EQ(rig.program.Settings().RaceLength, 45);
+    EXPECT_TRUE(rig.program.Settings().RaceLengthMinutes);
+    EXPECT_EQ(rig.program.Settings().RaceTankSize, 80.5);
+}
+
+// LapsChanged shows the program's laps view as it is now: here its title, columns and export
+// button in another language.
+TEST_F(SideWindowsTest, LapsChangedShowsTheProgramsLapsAgain) {
+    sides.ShowLapsWindow();
+    const HWND window = WithControl(WC_LISTVIEWW);
+    ASSERT_NE(window, nullptr);
+    const HWND header = ListView_GetHeader(Controls(window, WC_LISTVIEWW).front());
+    const auto firstColumn = [&] {
+        wchar_t text[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        ::SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return Narrow(text);
+    };
+    const std::string spanish = rig.program.Laps().columns.at(0);
+    EXPECT_EQ(Text(window), rig.program.Laps().title);
+    EXPECT_EQ(firstColumn(), spanish);
+    rig.program.MenuClick(panel::Menu::English);
+    rig.program.Tick();
+    ASSERT_NE(rig.program.Laps().columns.at(0), spanish);
+    sides.LapsChanged();
+    EXPECT_EQ(Text(window), rig.program.Laps().title);
+    EXPECT_EQ(firstColumn(), rig.program.Laps().columns.at(0));
+    EXPECT_EQ(Text(Controls(window, L"Button").front()), rig.program.Texts().TxtExportCsv);
 }
 
 }  // namespace
