@@ -75,6 +75,28 @@ struct DashboardWindowTexts {
     std::string problem;
 };
 
+/// The texts of the race dialog (Windows-1252): its title, the captions of its fields and of
+/// the two length units, the accept button, and `bad`, the message for a value that cannot be
+/// taken.
+struct RaceDialogTexts {
+    std::string title, length, laps, minutes, reserve, tank, ok, bad;
+};
+
+/// The race dialog's values as texts, in the display units and with the user's decimal
+/// separator: the race length (laps, or minutes when `minutes`), the reserve in laps and the
+/// tank size ("" when unknown).
+struct RaceDialogValues {
+    std::string length;
+    bool minutes = false;
+    std::string reserve, tank;
+};
+
+/// What the race dialog's accept button leads to.
+enum class RaceDialogOutcome {
+    Accepted,  ///< stored: the dialog closes
+    Refused,   ///< a value cannot be taken: show RaceDialogTexts::bad, the dialog stays open
+};
+
 /// The windows beside the main window. Each shows the texts it is given as they are when it
 /// opens; one already open is brought to the front unless said otherwise.
 class SideWindows {
@@ -102,6 +124,14 @@ public:
     /// A file chooser for a recording to replay, titled `title`; the file chosen is played
     /// through Program::StartReplay, and nothing happens when none is.
     virtual void ChooseRecording(const std::string& title) = 0;
+    /// The Laps window showing Program::Laps(); its "Export CSV..." button asks for a file name
+    /// and calls Program::ExportLaps(path). One already open is brought to the front.
+    virtual void ShowLapsWindow() = 0;
+    /// Program::Laps() changed (at most once a tick): an open Laps window redraws it.
+    virtual void LapsChanged() = 0;
+    /// The race dialog with the stored values as texts; its accept button calls
+    /// Program::RaceDialogAccept(typed).
+    virtual void ShowRaceDialog(const RaceDialogTexts& texts, const RaceDialogValues& values) = 0;
 };
 
 /// Decodes the picture files the panel shows.

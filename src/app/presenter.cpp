@@ -96,6 +96,8 @@ void Presenter::ShowLanguage(std::optional<std::size_t> language) {
         {Menu::Replay, &t.TxtReplay},
         {Menu::ReplayPause, &t.TxtReplayPause},
         {Menu::RecordStints, &t.TxtRecordStints},
+        {Menu::Laps, &t.TxtLapsMenu},
+        {Menu::RaceSettings, &t.TxtRaceSettingsMenu},
     };
     for (const auto& [menu, text] : menus) {
         m_panel.SetMenuCaption(menu, text->empty() ? panel::Info(menu).name : *text);

@@ -18,6 +18,8 @@
 #include "core/clock.h"
 #include "core/error_report.h"
 #include "core/settings.h"
+#include "laps/lap_history.h"
+#include "laps/laps_view.h"
 #include "net/dialog_logic.h"
 #include "net/net_roles.h"
 #include "net/socket.h"
@@ -120,6 +122,15 @@ public:
     /// switches the role (Canvia_Conexio).
     net::DialogOutcome IntroPortAccept(std::string_view text2);
     net::DialogOutcome IntroIpAccept(std::string_view text1, std::string_view text2);
+
+    /// The lap history and the fuel figures as the Laps window and the dashboard show them.
+    const laps::LapsView& Laps() const { return m_lapsView; }
+    /// The race dialog's accept button: the values typed (display units, the user's decimal
+    /// separator) checked and stored in [Race]; Refused changes nothing.
+    RaceDialogOutcome RaceDialogAccept(const RaceDialogValues& typed);
+    /// Writes the lap history as CSV to csv (a new file, then renamed over it); false when it
+    /// cannot be written, reported as "ExportLaps".
+    bool ExportLaps(const std::filesystem::path& csv);
 
     /// Resize handler: what the window should do after a size change. available: the largest
     /// outer size the screen offers the window (twips); empty when unknown.
@@ -234,6 +245,9 @@ private:
     panel::CarSkins m_carSkins;
     panel::LayoutRecord m_layout;
     net::NetRoles m_roles;
+    // The laps of the stint under way, and what the Laps window shows of them.
+    laps::LapHistory m_lapHistory;
+    laps::LapsView m_lapsView;
     // The recording played in place of the simulator; null when none is.
     std::unique_ptr<Replay> m_replay;
     StintRecorder m_recorder;

@@ -197,6 +197,8 @@ constexpr std::array<MenuInfo, kMenuCount> kMenus{{
     {M::VeureDadesServidor, "VeureDadesServidor", "Ver Datos Servidor", false, true, false},
     {M::WebDashboard, "WebDashboard", "Panel web", false, true, false},
     {M::RecordStints, "RecordStints", "Grabar tandas", false, true, false},
+    {M::Laps, "Laps", "Vueltas...", false, false, false},
+    {M::RaceSettings, "RaceSettings", "Ajustes de carrera...", false, false, false},
     {M::AcercaDe, "AcercaDe", "Acerca de", true, false, false},
     // clang-format on
 }};

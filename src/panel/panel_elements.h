@@ -47,6 +47,7 @@ enum class Menu : std::uint8_t {
     barra, Graficos, barra2, Metrico, Imperial,
     TempsRefresc, TS_10, TS_50, TS_150, TS_500, TS_1000,
     Conexio, Cap, Servidor, Client, Resderes, VeureDadesServidor, WebDashboard, RecordStints,
+    Laps, RaceSettings,
     AcercaDe,
     // clang-format on
     Count

@@ -81,6 +81,8 @@ LanguageTexts Espanol() {
         .TxtRecordStints = "Grabar tandas",
         .TxtRecordingStopped =
             "La grabaci\xF3n se ha detenido: no se pudo escribir el archivo",
+        .TxtLapsMenu = "Vueltas...",
+        .TxtRaceSettingsMenu = "Ajustes de carrera...",
     };
 }
 
@@ -155,6 +157,8 @@ LanguageTexts Catala() {
         .TxtRecordStints = "Enregistrar tandes",
         .TxtRecordingStopped =
             "L'enregistrament s'ha aturat: no s'ha pogut escriure el fitxer",
+        .TxtLapsMenu = "Voltes...",
+        .TxtRaceSettingsMenu = "Configuraci\xF3 de la cursa...",
     };
 }
 
@@ -229,6 +233,8 @@ LanguageTexts Asturianu() {
         .TxtRecordStints = "Grabar tandes",
         .TxtRecordingStopped =
             "La grabaci\xF3n par\xF3: nun se pudo escribir el ficheru",
+        .TxtLapsMenu = "Vueltes...",
+        .TxtRaceSettingsMenu = "Axustes de la carrera...",
     };
 }
 
@@ -302,6 +308,8 @@ LanguageTexts English() {
         .TxtRecordStints = "Record stints",
         .TxtRecordingStopped =
             "Recording stopped: the file could not be written",
+        .TxtLapsMenu = "Laps...",
+        .TxtRaceSettingsMenu = "Race settings...",
     };
 }
 
@@ -377,6 +385,8 @@ LanguageTexts Francais() {
         .TxtRecordStints = "Enregistrer les relais",
         .TxtRecordingStopped =
             "L'enregistrement s'est arr\xEAt\xE9 : le fichier n'a pas pu \xEAtre \xE9" "crit",
+        .TxtLapsMenu = "Tours...",
+        .TxtRaceSettingsMenu = "R\xE9glages de la course...",
     };
 }
 
@@ -451,6 +461,8 @@ LanguageTexts Deutsch() {
         .TxtRecordStints = "Stints aufzeichnen",
         .TxtRecordingStopped =
             "Die Aufzeichnung wurde beendet: die Datei konnte nicht geschrieben werden",
+        .TxtLapsMenu = "Runden...",
+        .TxtRaceSettingsMenu = "Renneinstellungen...",
     };
 }
 
@@ -524,6 +536,8 @@ LanguageTexts Dutch() {
         .TxtRecordStints = "Stints opnemen",
         .TxtRecordingStopped =
             "Het opnemen is gestopt: het bestand kon niet worden geschreven",
+        .TxtLapsMenu = "Ronden...",
+        .TxtRaceSettingsMenu = "Race-instellingen...",
     };
 }
 
@@ -598,6 +612,8 @@ LanguageTexts Italiano() {
         .TxtRecordStints = "Registra gli stint",
         .TxtRecordingStopped =
             "La registrazione si \xE8 interrotta: impossibile scrivere il file",
+        .TxtLapsMenu = "Giri...",
+        .TxtRaceSettingsMenu = "Impostazioni gara...",
     };
 }
 // clang-format on

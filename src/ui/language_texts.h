@@ -5,7 +5,7 @@
 
 namespace kerbview::ui {
 
-/// The 60 text slots of the current language, Windows-1252, all empty until a language is
+/// The text slots of the current language, Windows-1252, all empty until a language is
 /// applied. Readers take a slot at the moment they write a text.
 struct LanguageTexts {
     std::string TxtScanning;
@@ -77,6 +77,9 @@ struct LanguageTexts {
     // recording cannot be written.
     std::string TxtRecordStints;
     std::string TxtRecordingStopped;
+    // The lap history: the menu items of the Laps window and the race dialog.
+    std::string TxtLapsMenu;
+    std::string TxtRaceSettingsMenu;
 };
 
 }  // namespace kerbview::ui

@@ -58,10 +58,25 @@ public:
     }
     void CloseDashboardWindow() override { Say("CloseDashboard"); }
     void ChooseRecording(const std::string& title) override { Say("Choose " + title); }
+    void ShowLapsWindow() override { Say("Laps"); }
+    void LapsChanged() override { Say("LapsChanged"); }
+    void ShowRaceDialog(const RaceDialogTexts& t, const RaceDialogValues& v) override {
+        Say("Race " + t.title + " " + v.length + (v.minutes ? " min " : " laps ") + v.reserve +
+            " " + v.tank);
+    }
     bool DecodePicture(panel::Element, const std::string& path) override {
         Say("Decode " + std::filesystem::path(path).filename().string());
         std::error_code ec;
         return std::filesystem::file_size(path, ec) > 0 && !ec;
+    }
+
+    /// The messages shown, each as "line1|line2;".
+    std::string Messages() const {
+        std::string out;
+        for (const std::string& line : log) {
+            if (line.starts_with("Message ")) out += line.substr(8) + ";";
+        }
+        return out;
     }
 
     std::vector<std::string> log;
@@ -103,19 +118,6 @@ inline telemetry::Platform NoSimulatorPlatform() {
             std::make_unique<telemetry::testing::FakeProcessMemory>()};
 }
 
-/// A program in a fresh folder, without a simulator and with fake sockets and dashboard; a
-/// non-empty ini is written as its settings file before it starts.
-struct ProgramRig {
-    explicit ProgramRig(std::string_view ini) {
-        if (!ini.empty()) folder.Write("Kerbview.ini", ini);
-    }
-    ProgramFolder folder;
-    net::test::FakeSocket server, client;
-    FakeDashboard dashboard;
-    std::ostringstream errors;
-    Program program{folder.Path(), '.', NoSimulatorPlatform(), {server, client}, dashboard, errors};
-};
-
 /// A monotonic clock the test moves, and a wall clock that moves with it.
 class FakeClock final : public core::Clock {
 public:
@@ -132,6 +134,25 @@ public:
 
 private:
     const FakeClock& m_clock;
+};
+
+/// A program in a fresh folder, without a simulator, with fake sockets, dashboard and front end;
+/// a non-empty ini is written as its settings file before it starts. With fakeClock it runs on
+/// clock, which the test moves; else on the system's.
+struct ProgramRig {
+    explicit ProgramRig(std::string_view ini = "", bool fakeClock = false)
+        : program(folder.Path(), '.', NoSimulatorPlatform(), {server, client}, dashboard, errors,
+                  fakeClock ? clock : core::SystemClock()) {
+        if (!ini.empty()) folder.Write("Kerbview.ini", ini);
+    }
+    bool Start() { return program.Main(frontEnd); }
+    ProgramFolder folder;
+    FakeClock clock;
+    net::test::FakeSocket server, client;
+    FakeDashboard dashboard;
+    std::ostringstream errors;
+    FakeFrontEnd frontEnd;
+    Program program;
 };
 
 /// A server reading a fake simulator (whose values change only when the test writes them, as

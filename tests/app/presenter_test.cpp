@@ -14,28 +14,20 @@ using panel::Bar;
 using panel::Marker;
 
 TEST(Presenter, EachConnectionStatusShowsItsOwnTextInLabel15) {
-    struct Case {
-        const char* idioma;
-        ConnectionStatus status;
-        const char* label15;  // Windows-1252
+    ui::LanguageTexts texts;
+    ASSERT_TRUE(ui::FillLanguage("Espa\xF1ol", texts));
+    const std::pair<ConnectionStatus, const char*> cases[] = {
+        {ConnectionStatus::None, ""},
+        {ConnectionStatus::Listening, "ESCUCHANDO"},
+        {ConnectionStatus::Connecting, "CONECTANDO"},
+        {ConnectionStatus::Connected, "CONECTADO"},
+        {ConnectionStatus::NoLink, "N/A"},
     };
-    const Case cases[] = {
-        {"Espa\xF1ol", ConnectionStatus::None, ""},
-        {"Espa\xF1ol", ConnectionStatus::Listening, "ESCUCHANDO"},
-        {"Espa\xF1ol", ConnectionStatus::Connecting, "CONECTANDO"},
-        {"Espa\xF1ol", ConnectionStatus::Connected, "CONECTADO"},
-        {"Espa\xF1ol", ConnectionStatus::NoLink, "N/A"},
-        {"Deutsch", ConnectionStatus::Listening, "ABH\xD6REN"},
-        {"Deutsch", ConnectionStatus::Connecting, "VERBINDUNGSAUFBAU"},
-        {"Deutsch", ConnectionStatus::NoLink, "KEINE VERBINDUNG"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [status, label15] : cases) {
         panel::PanelModel panel;
         panel.SetText(panel::Element::Label15, "?");
-        ui::LanguageTexts texts;
-        ASSERT_TRUE(ui::FillLanguage(c.idioma, texts));
-        Presenter(panel, texts).ShowConnection(c.status);
-        EXPECT_EQ(panel[panel::Element::Label15].text, c.label15) << c.label15;
+        Presenter(panel, texts).ShowConnection(status);
+        EXPECT_EQ(panel[panel::Element::Label15].text, label15);
     }
 }
 
@@ -87,7 +79,6 @@ TEST(Presenter, FailuresSayWhyAndWhatToDo) {
         {window(true, {"127.0.0.1", "192.168.1.5", "192.168.1.5"}, false),
          "Panel web||http://192.168.1.5:8099/"},
         {window(true, {"127.0.0.1"}, false), "Panel web||http://127.0.0.1:8099/"},
-        {window(false, {}, true), "Panel web|8099: El puerto est\xE1 ocupado"},
         {window(false, {}, false), "Panel web|8099: Zugriff verweigert "},
     };
     for (const auto& [got, want] : cases) EXPECT_EQ(got, want);

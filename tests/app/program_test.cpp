@@ -38,12 +38,10 @@ std::string Joined(const Log& log) {
 }
 
 struct Rig : testing::ProgramRig {
-    explicit Rig(std::string_view ini = "") : ProgramRig(ini) {}
-    bool Start() { return program.Main(frontEnd); }
+    using ProgramRig::ProgramRig;
     std::string Ini(std::string_view key, std::string_view section = "Opcions") const {
         return core::ReadProfileValue(folder.File("Kerbview.ini"), section, key).value_or("<none>");
     }
-    FakeFrontEnd frontEnd;
     Log& log = frontEnd.log;
 };
 
@@ -147,9 +145,10 @@ TEST(ProgramErrors, SettingsWriteThatFailsIsReported) {
 }
 
 // A click shows, applies and stores its setting at once; one on what is already chosen changes
-// and writes nothing. The dashboard is no original setting: a file without [Web] keeps without it
-// until the user switches it; its check mark says whether it serves, so a click on it unchecked
-// tries again.
+// and writes nothing. The dashboard and the recording are no original settings: a file without
+// [Web] or [Recording] keeps without it until the user switches it. The dashboard's check mark
+// says whether it serves, so a click on it unchecked tries again; no recording folder is made
+// before the first stint.
 TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
     Rig rig;
     ASSERT_TRUE(rig.Start());
@@ -158,7 +157,7 @@ TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
     rig.program.MenuClick(Menu::Espanol);  // the language already chosen
     rig.program.MenuClick(Menu::Metrico);  // the unit already chosen
     EXPECT_EQ(rig.folder.Read("Kerbview.ini"), before);
-    EXPECT_EQ(before.find("[Web]"), std::string::npos);
+    EXPECT_TRUE(before.find("[Web]") == before.npos && before.find("[Recording]") == before.npos);
 
     rig.dashboard.busyPort = 8099;
     rig.program.MenuClick(Menu::WebDashboard);
@@ -177,7 +176,10 @@ TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
         const char* key;
         const char* stored;
         bool checked;
+        const char* section = "Opcions";
     } clicks[] = {
+        {Menu::RecordStints, "Enabled", "True", true, "Recording"},
+        {Menu::RecordStints, "Enabled", "False", false, "Recording"},
         {Menu::English, "Idioma", "English", true},
         {Menu::Imperial, "Unitats", "Imperial", true},
         {Menu::VeureDadesServidor, "DadesServ", "False", false},
@@ -186,12 +188,14 @@ TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
     };
     for (const auto& c : clicks) {
         rig.program.MenuClick(c.click);
-        EXPECT_EQ(rig.Ini(c.key), c.stored);
+        EXPECT_EQ(rig.Ini(c.key, c.section), c.stored);
         EXPECT_EQ(panel.MenuAt(c.click).checked, c.checked) << c.key;
     }
     EXPECT_FALSE(panel.MenuAt(Menu::Espanol).checked || panel.MenuAt(Menu::TS_500).checked);
-    EXPECT_EQ(panel[Element::Label31].text + "|" + panel[Element::Label1].text,
-              "Lap Times|Scanning...");
+    EXPECT_EQ(panel[Element::Label31].text + "|" + panel[Element::Label1].text + "|" +
+                  panel.MenuAt(Menu::RecordStints).caption,
+              "Lap Times|Scanning...|Record stints");
+    EXPECT_FALSE(std::filesystem::exists(rig.folder.File("recordings")));
     EXPECT_EQ(panel[panel::Bar(4)].maxvalue, 220);
 
     rig.log.clear();
@@ -363,73 +367,57 @@ TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
     }
 }
 
-// The status a server sends is its link's state in its language, byte for byte, whatever the
-// state: its client shows it in Label1, and keeps its readings while only the status comes.
-// Another program's "RACE 07" window, found first, is passed over with a notice once a scan of
-// it reads nothing, its zeros never sent; the simulator's window behind it is found after its
-// own delay, and no message is shown for it. A reading the client cannot present (water beyond
-// a 16-bit figure) is reported and not counted as presented.
+// The status a server sends is its link's state in its language (here not the default), byte for
+// byte, whatever the state: its client shows it in Label1, and keeps its readings while only the
+// status comes. Another program's "RACE 07" window, found first, is passed over with a notice once
+// a scan of it reads nothing, its zeros never sent; the simulator's window behind it is found
+// after its own delay, and no message is shown for it. A reading the client cannot present (water
+// beyond a 16-bit figure) is reported and not counted as presented.
 TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
-    struct Language {
-        const char *idioma, *scanning, *running, *notRunning;
+    ServerAndClient pair(1000, "Idioma=English\r\n");
+    const auto ticks = [&](int n) {
+        for (int tick = 0; tick < n; ++tick) pair.Tick();
     };
-    const Language languages[] = {
-        {"Espa\xF1ol", "Escaneando...", "RACE07 EN MARCHA", "RACE07 NO CARGADO"},
-        {"Catal\xE0", "Escanejant...", "RACE07 EN MARXA", "RACE07 NO CARREGAT"},
-        {"Asturianu", "Escaneando...", "RACE07 N'ANDANCIA", "RACE07 NO CARGADO"},
-        {"English", "Scanning...", "RACE07 RUNNING", "RACE07 NOT RUNNING"},
-        {"Francais", "Recherche...", "RACE07 LANCE", "RACE07 NON LANCE"},
-        {"Deutsch", "Datenabfrage...", "RACE07 GESTARTET", "RACE07 NICHT GESTARTET"},
-        {"Dutch", "Informatie opvragen...", "RACE07 GESTART", "RACE07 NIET GESTART"},
-        {"Italiano", "Scansione...", "RACE07 IN ESECUZIONE", "RACE07 NON IN ESECUZ."},
+    // The last packet sent, as "status ..." or "telemetry ..." with its field 53.
+    const auto last = [&]() -> std::string {
+        if (pair.sent.empty()) return "nothing sent";
+        const auto [text, statusOnly] = StatusField(pair.sent.back());
+        EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
+        return (statusOnly ? "status " : "telemetry ") + text;
     };
-    for (const Language& l : languages) {
-        SCOPED_TRACE(l.idioma);
-        ServerAndClient pair(1000, std::string("Idioma=") + l.idioma + "\r\n");
-        const auto ticks = [&](int n) {
-            for (int tick = 0; tick < n; ++tick) pair.Tick();
-        };
-        // The last packet sent, as "status ..." or "telemetry ..." with its field 53.
-        const auto last = [&]() -> std::string {
-            if (pair.sent.empty()) return "nothing sent";
-            const auto [text, statusOnly] = StatusField(pair.sent.back());
-            EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
-            return (statusOnly ? "status " : "telemetry ") + text;
-        };
-        const std::string status = "status ";
-        pair.windows->window = 77, pair.windows->processId = 666;
-        pair.windows->later = {{78, 4242}};
-        pair.memory->otherPrograms = {666};
-        ticks(5);
-        EXPECT_EQ(last(), status + l.notRunning) << "the window waits out its delay";
-        for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
-        EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
-        ASSERT_TRUE(pair.Attach());
-        EXPECT_EQ(last(), std::string("telemetry ") + l.running);
-        EXPECT_EQ(Joined(pair.serverFrontEnd.log).find("Message"), std::string::npos);
-        const std::uint64_t presented = pair.client->PacketsPresented();
-        pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
-        ticks(1);
-        EXPECT_EQ(pair.client->PacketsPresented(), presented);
-        EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
-        pair.server->MenuClick(Menu::TS_500);
-        ticks(1);
-        EXPECT_EQ(last(), status + l.scanning) << "a new scan time attaches afresh";
-        pair.memory->refuse = true;
-        pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
-        ticks(8);
-        EXPECT_EQ(last(), status + l.scanning) << "the process could not be opened";
-        EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
-        pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
-        ticks(4);
-        EXPECT_EQ(last(), status + l.notRunning) << "the window is gone";
-        EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
-        EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);
-        // The client's Timer1 keeps its pace through the packets: stopped and started again
-        // for each, it would never fall due while they came at its own scan time.
-        const Log& client = pair.clientFrontEnd.log;
-        EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"), 0) << Joined(client);
-    }
+    const std::string status = "status ";  // a packet of the status only
+    pair.windows->window = 77, pair.windows->processId = 666;
+    pair.windows->later = {{78, 4242}};
+    pair.memory->otherPrograms = {666};
+    ticks(5);
+    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window waits out its delay";
+    for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
+    EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
+    ASSERT_TRUE(pair.Attach());
+    EXPECT_EQ(last(), "telemetry RACE07 RUNNING");
+    EXPECT_EQ(pair.serverFrontEnd.Messages(), "");
+    const std::uint64_t presented = pair.client->PacketsPresented();
+    pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
+    ticks(1);
+    EXPECT_EQ(pair.client->PacketsPresented(), presented);
+    EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
+    pair.server->MenuClick(Menu::TS_500);
+    ticks(1);
+    EXPECT_EQ(last(), status + "Scanning...") << "a new scan time attaches afresh";
+    pair.memory->refuse = true;
+    pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
+    ticks(8);
+    EXPECT_EQ(last(), status + "Scanning...") << "the process could not be opened";
+    EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
+    pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
+    ticks(4);
+    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window is gone";
+    EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
+    EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);
+    // The client's Timer1 keeps its pace through the packets: stopped and started again
+    // for each, it would never fall due while they came at its own scan time.
+    const Log& client = pair.clientFrontEnd.log;
+    EXPECT_EQ(std::count(client.begin(), client.end(), "TimerOff"), 0) << Joined(client);
 }
 
 }  // namespace

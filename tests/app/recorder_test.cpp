@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,56 +70,26 @@ TEST(ProgramRecording, StintsFollowTheSimulatorTheConnectionTheCarAndTheTrack) {
     const auto text = [&](telemetry::Address address, std::string value) {
         pair.image->Text(address, value + std::string(50 - value.size(), '\0'));
     };
-    const struct {
-        const char* what;
-        std::function<void()> step;
-        int serverFiles, clientFiles;
-    } steps[] = {
-        {"no simulator: status only", [&] { ticks(4); }, 0, 0},
-        {"attached",
-         [&] {
-             ASSERT_TRUE(pair.Attach());
-             ticks(6);
-         },
-         1, 1},
-        {"server data hidden", [&] { pair.server->MenuClick(Menu::VeureDadesServidor), ticks(4); },
-         1, 1},
-        {"car changed",
-         [&] { text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), ticks(5); }, 2,
-         2},
-        {"track changed", [&] { text(kMap.TrackPath, "Tracks\\Monza.trk"), ticks(5); }, 3, 3},
-        {"client disconnected and back",
-         [&] { connected(false), ticks(2), connected(true), ticks(5); }, 3, 4},
-        {"simulator gone", [&] { pair.windows->window = 0, ticks(12); }, 3, 4},
-        {"attached again",
-         [&] {
-             ASSERT_TRUE(pair.Attach());
-             ticks(3);
-         },
-         4, 5},
-        {"a replay",
-         [&] {
-             ASSERT_TRUE(pair.server->StartReplay(serverRecordings / kFirst));
-             ticks(4);
-         },
-         4, 6},
-        {"the replay over, the simulator again", [&] { ticks(40); }, 5, 7},
-    };
-    const fs::path clientRecordings = pair.clientFolder.File("recordings");
-    for (const auto& s : steps) {
-        s.step();
-        EXPECT_EQ(Count(Recordings(serverRecordings), "@"), s.serverFiles) << s.what;
-        EXPECT_EQ(Count(Recordings(clientRecordings), "@"), s.clientFiles) << s.what;
-    }
+    ticks(4);  // no simulator: status only
+    ASSERT_TRUE(pair.Attach());
+    ticks(6);
+    pair.server->MenuClick(Menu::VeureDadesServidor), ticks(4);  // the server's data hidden
+    text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), ticks(5);
+    text(kMap.TrackPath, "Tracks\\Monza.trk"), ticks(5);
+    connected(false), ticks(2), connected(true), ticks(5);
+    pair.windows->window = 0, ticks(12);  // the simulator gone
+    ASSERT_TRUE(pair.Attach());
+    ticks(3);
+    ASSERT_TRUE(pair.server->StartReplay(serverRecordings / kFirst));
+    ticks(44);                                 // the replay, then the simulator again
     pair.server.reset(), pair.client.reset();  // the stints under way end
     EXPECT_EQ(Recordings(serverRecordings),
               "BMW 320si@Anderstorp:12 Audi A4@Anderstorp:5 Audi A4@Monza:18 "
               "Audi A4@Monza:5 Audi A4@Monza:18");
-    EXPECT_EQ(Recordings(clientRecordings),
+    EXPECT_EQ(Recordings(pair.clientFolder.File("recordings")),
               "BMW 320si@Anderstorp:12 Audi A4@Anderstorp:5 Audi A4@Monza:5 Audi A4@Monza:11 "
               "Audi A4@Monza:5 BMW 320si@Anderstorp:12 Audi A4@Monza:18");
-    record::RecordingReader first(serverRecordings /
-                                  "2026-12-07 20-36-16 BMW 320si @ Anderstorp.kvrec");
+    record::RecordingReader first(serverRecordings / kFirst);
     EXPECT_EQ(first.Facts(), (record::StintFacts{KERBVIEW_VERSION, 1, 250, "BMW 320si",
                                                  "Anderstorp", "Ann Driver", 1796672176, 60}));
     record::Sample sample;
@@ -150,9 +119,8 @@ TEST(ProgramRecording, FileThatCannotBeWrittenStopsRecordingWithOneMessage) {
         const std::size_t sentBefore = pair.sent.size();
         for (int i = 0; i < 40; ++i) pair.Tick();
         EXPECT_EQ(pair.sent.size(), sentBefore + 40) << "the scan goes on";
-        std::string messages;
-        for (const std::string& line : pair.serverFrontEnd.log) messages += line + "\n";
-        EXPECT_EQ(Count(messages, "Message La grabaci\xF3n se ha detenido"), 1u) << messages;
+        const std::string messages = pair.serverFrontEnd.Messages();
+        EXPECT_EQ(Count(messages, "La grabaci\xF3n se ha detenido"), 1u) << messages;
         EXPECT_EQ(Count(pair.errors.str(), "Kerbview: Recording stopped: "), 1u);
         EXPECT_FALSE(pair.server->Panel().MenuAt(Menu::RecordStints).checked);
         EXPECT_EQ(
@@ -160,25 +128,6 @@ TEST(ProgramRecording, FileThatCannotBeWrittenStopsRecordingWithOneMessage) {
             "1");
         EXPECT_EQ(Recordings(pair.serverFolder.File("recordings")), c.recordings);
     }
-}
-
-// The item is checked while stints are recorded, and stores [Recording] Enabled; a file without
-// the section keeps without it until then, and nothing is made before the first stint.
-TEST(ProgramRecording, MenuItemSwitchesAndStoresRecording) {
-    testing::ProgramRig rig("");
-    testing::FakeFrontEnd frontEnd;
-    ASSERT_TRUE(rig.program.Main(frontEnd));
-    rig.program.Tick();
-    const panel::PanelModel& panel = rig.program.Panel();
-    EXPECT_EQ(rig.folder.Read("Kerbview.ini").find("[Recording]"), std::string::npos);
-    EXPECT_EQ(panel.MenuAt(Menu::RecordStints).caption, "Grabar tandas");
-    for (const char* stored : {"True", "False"}) {
-        rig.program.MenuClick(Menu::RecordStints);
-        EXPECT_EQ(panel.MenuAt(Menu::RecordStints).checked, stored == std::string("True"));
-        EXPECT_EQ(core::ReadProfileValue(rig.folder.File("Kerbview.ini"), "Recording", "Enabled"),
-                  stored);
-    }
-    EXPECT_FALSE(fs::exists(rig.folder.File("recordings")));
 }
 
 TEST(StintRecorder, FileNamesAreLegalEverywhereAndNeverTheSame) {

@@ -31,11 +31,11 @@ constexpr Slot kAllSlots[] = {
     &T::TxtReplay, &T::TxtReplayPause, &T::TxtReplaySpeed, &T::TxtReplayProblem,
     &T::TxtReplayCannotOpen, &T::TxtReplayNotRecording, &T::TxtReplayNewer, &T::TxtReplayDamaged,
     &T::TxtReplayNeedsNoClient,
-    &T::TxtRecordStints, &T::TxtRecordingStopped,
+    &T::TxtRecordStints, &T::TxtRecordingStopped, &T::TxtLapsMenu, &T::TxtRaceSettingsMenu,
 };
 // clang-format on
-static_assert(std::size(kAllSlots) == 62);
-static_assert(sizeof(T) == 62 * sizeof(std::string));
+static_assert(std::size(kAllSlots) == 64);
+static_assert(sizeof(T) == 64 * sizeof(std::string));
 
 T Filled(std::string_view idioma) {
     T t;

@@ -284,6 +284,10 @@ void QtFrontEnd::ChooseRecording(const std::string& title) {
     m_chooser = OpenSide(chooser, panel::SidePlace::Centred);
 }
 
+void QtFrontEnd::ShowLapsWindow() {}
+void QtFrontEnd::LapsChanged() {}
+void QtFrontEnd::ShowRaceDialog(const app::RaceDialogTexts&, const app::RaceDialogValues&) {}
+
 void QtFrontEnd::CloseMainWindow() { m_main->close(); }
 
 void QtFrontEnd::Quit() {

@@ -79,6 +79,10 @@ public:
     void ShowDashboardWindow(const app::DashboardWindowTexts& texts) override;
     void CloseDashboardWindow() override;
     void ChooseRecording(const std::string& title) override;
+    void ShowLapsWindow() override;
+    void LapsChanged() override;
+    void ShowRaceDialog(const app::RaceDialogTexts& texts,
+                        const app::RaceDialogValues& values) override;
 
     // app::PictureDecoder
     bool DecodePicture(panel::Element e, const std::string& path) override;

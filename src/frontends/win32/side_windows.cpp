@@ -199,4 +199,8 @@ void SideWindowSet::ChooseRecording(const std::string& title) {
     if (::GetOpenFileNameW(&choice)) m_program.StartReplay(std::filesystem::path(file.data()));
 }
 
+void SideWindowSet::ShowLapsWindow() {}
+void SideWindowSet::LapsChanged() {}
+void SideWindowSet::ShowRaceDialog(const app::RaceDialogTexts&, const app::RaceDialogValues&) {}
+
 }  // namespace kerbview::win32

@@ -56,6 +56,10 @@ public:
     void ShowDashboardWindow(const app::DashboardWindowTexts& texts) override;
     void CloseDashboardWindow() override;
     void ChooseRecording(const std::string& title) override;
+    void ShowLapsWindow() override;
+    void LapsChanged() override;
+    void ShowRaceDialog(const app::RaceDialogTexts& texts,
+                        const app::RaceDialogValues& values) override;
 
 private:
     /// Creates window, places it against the main window (and, for the debug window, an open

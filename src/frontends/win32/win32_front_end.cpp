@@ -98,6 +98,12 @@ void Win32FrontEnd::ShowDashboardWindow(const app::DashboardWindowTexts& texts) 
 }
 void Win32FrontEnd::CloseDashboardWindow() { m_side.CloseDashboardWindow(); }
 void Win32FrontEnd::ChooseRecording(const std::string& title) { m_side.ChooseRecording(title); }
+void Win32FrontEnd::ShowLapsWindow() { m_side.ShowLapsWindow(); }
+void Win32FrontEnd::LapsChanged() { m_side.LapsChanged(); }
+void Win32FrontEnd::ShowRaceDialog(const app::RaceDialogTexts& texts,
+                                   const app::RaceDialogValues& values) {
+    m_side.ShowRaceDialog(texts, values);
+}
 
 bool Win32FrontEnd::DecodePicture(panel::Element, const std::string& path) {
     return m_main->View().DecodePicture(path);
