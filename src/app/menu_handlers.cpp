@@ -79,6 +79,7 @@ void Program::MenuClick(Menu item) {
             Canvia_Recording();
             break;
         case Menu::Laps: m_frontEnd->ShowLapsWindow(); break;
+        case Menu::RaceSettings: ShowRaceDialog(); break;
         case Menu::AcercaDe: m_frontEnd->ShowAbout(m_presenter.About()); break;
         default: break;  // menu titles and the separators barra, barra2 and Resderes
     }

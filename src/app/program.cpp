@@ -127,6 +127,7 @@ bool Program::Main(FrontEnd& frontEnd) {
     try {
         m_gameLink.SetScanTime(m_settings.ScanTime);
         m_gameLink.ResetGameLink();
+        LoadConsumptions();
         m_frontEnd = &frontEnd;
         frontEnd.CreateMainWindow();
         Load();
@@ -177,6 +178,7 @@ void Program::Load() {
     Canvia_Web(false);
     ReplayChanged();
     Canvia_Recording(false);
+    UpdateLaps(false);
 }
 
 void Program::ShowDashboardWindow() {

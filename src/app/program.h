@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/error_log.h"
 #include "app/front_end.h"
@@ -18,6 +19,7 @@
 #include "core/clock.h"
 #include "core/error_report.h"
 #include "core/settings.h"
+#include "laps/fuel_strategy.h"
 #include "laps/lap_history.h"
 #include "laps/laps_view.h"
 #include "net/dialog_logic.h"
@@ -182,6 +184,20 @@ private:
     /// While held (a replay is shown), no stint is recorded; the one under way ends.
     void HoldRecording(bool held);
 
+    // The lap history (laps_procedures.cpp).
+    /// The snapshots start afresh (the simulator attached, the client not connected, a status
+    /// without readings, a replay): the panel's lap reference restarts at the next presentation
+    /// and the lap history's lap under way is not watched from its start.
+    void SnapshotsRestart();
+    /// Once a tick: the laps view rebuilt as far as it changed, and LapsChanged when it did
+    /// (and notify: the first view, built at load, needs no redraw).
+    void UpdateLaps(bool notify = true);
+    void ShowRaceDialog();
+    std::filesystem::path ConsumptionFile() const;
+    void LoadConsumptions();
+    std::optional<laps::Consumption> RememberedConsumption() const;
+    void KeepConsumption();
+
     // The scan tick, top to bottom (scan_cycle.cpp).
     void Temps();
     void SavePosition(float current, std::int32_t& stored, std::optional<float>& lastWritten,
@@ -248,6 +264,15 @@ private:
     // The laps of the stint under way, and what the Laps window shows of them.
     laps::LapHistory m_lapHistory;
     laps::LapsView m_lapsView;
+    // What the laps view's table was built from.
+    struct LapsTableKey {
+        std::uint64_t revision = 0;
+        std::string idioma;
+        bool imperial = false;
+        bool built = false;
+    } m_lapsTableKey;
+    // The consumption kept for each car and track, as consumption.txt holds it.
+    std::vector<laps::ConsumptionMemory> m_consumptions;
     // The recording played in place of the simulator; null when none is.
     std::unique_ptr<Replay> m_replay;
     StintRecorder m_recorder;

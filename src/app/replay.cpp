@@ -81,7 +81,9 @@ bool Program::StartReplay(const std::filesystem::path& file, double speed) {
         // after the replay the link attaches afresh and shows its own state.
         m_gameLink.ResetGameLink();
         m_replay = std::make_unique<Replay>(std::move(reader), m_clock.NowMs(), speed);
-        m_snapshotsRestart = true;
+        // The recording is a stint of its own: its laps replace those shown.
+        m_lapHistory = laps::LapHistory();
+        SnapshotsRestart();
         m_presenter.ShowLinkStatus(telemetry::LinkStatus::Running);
         ReplayChanged();
         return true;

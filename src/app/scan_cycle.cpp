@@ -67,6 +67,7 @@ void Program::Tick() {
     const std::int64_t limit = std::max<std::int64_t>(2000, m_settings.ScanTime * 5 / 2);
     m_panel.SetStale(panel::PresentsSnapshot(m_settings) &&
                      m_clock.NowMs() - m_lastSnapshotMs >= limit);
+    UpdateLaps();
 }
 
 void Program::Temps() {
@@ -81,7 +82,7 @@ void Program::Temps() {
             // connection come from a lap already under way.
             if (m_settings.TipusConexio == core::Role::Client &&
                 *upkeep.status != net::ConnectionStatus::Connected) {
-                m_snapshotsRestart = true;
+                SnapshotsRestart();
                 StintEnds();
             }
         }
@@ -134,7 +135,7 @@ void Program::SavePosition(float current, std::int32_t& stored, std::optional<fl
 void Program::ShowLinkStep(const telemetry::LinkStep& step) {
     if (step.status) {
         m_presenter.ShowLinkStatus(*step.status);
-        if (*step.status == telemetry::LinkStatus::Running) m_snapshotsRestart = true;
+        if (*step.status == telemetry::LinkStatus::Running) SnapshotsRestart();
         // Attached anew or gone: either way the simulator of the stint under way is not there.
         StintEnds();
     }
@@ -172,7 +173,8 @@ void Program::TakeSnapshot(const telemetry::Snapshot& snapshot, bool send) {
         ++m_packetsSent;
     }
     if (!panel::PresentsSnapshot(m_settings)) {
-        // The lap under way when the server shows its readings again is not watched whole.
+        // The lap under way when the server shows its readings again is not watched whole by the
+        // panel; the lap history took this snapshot and needs no restart.
         m_snapshotsRestart = true;
         return;
     }
@@ -204,6 +206,7 @@ void Program::Present(const telemetry::Snapshot& snapshot) {
 void Program::SnapshotTaken(const telemetry::Snapshot& snapshot) {
     m_lastSnapshotMs = m_clock.NowMs();
     m_panel.SetStale(false);
+    m_lapHistory.Take(snapshot, m_clock.NowMs());
     if (std::optional<RecordingFailure> failure = m_recorder.Record(
             snapshot, core::RoleNumber(m_settings.TipusConexio), m_settings.ScanTime)) {
         RecordingStopped(*failure);
@@ -240,7 +243,7 @@ void Program::ClientLectures(std::string receivedText) {
         // and the readings that come next start afresh, as the server's own panel does when its
         // simulator is attached.
         if (result == net::UnpackResult::StatusOnly) {
-            m_snapshotsRestart = true;
+            SnapshotsRestart();
             StintEnds();
             return;
         }

@@ -153,6 +153,24 @@ std::filesystem::path IniPathFor(const std::filesystem::path& programFolder) {
     return programFolder.empty() ? std::filesystem::path(kFileName) : programFolder / kFileName;
 }
 
+bool RaceValueFits(double value, double highest, bool whole) {
+    return value >= 0 && value <= highest && (!whole || value == std::floor(value));
+}
+
+namespace {
+
+double ReadRaceValue(const SettingsStore& store, std::string_view key, double highest,
+                     double fallback, bool whole = false) {
+    try {
+        const double value = ParseWireDouble(store.Read(kRace, key, ""));
+        return RaceValueFits(value, highest, whole) ? value : fallback;
+    } catch (const NumberError&) {
+        return fallback;
+    }
+}
+
+}  // namespace
+
 Settings LoadSettings(SettingsStore& store, char decimalSeparator, ErrorReporter& reporter) {
     Settings s;
     Reader in(store);
@@ -186,6 +204,10 @@ Settings LoadSettings(SettingsStore& store, char decimalSeparator, ErrorReporter
     s.RecordingEnabled = ReadOptionalTruth(store.Read(kRecording, "Enabled", "0"));
     s.RecordingLimitMB =
         ReadWholeNumber(store.Read(kRecording, "LimitMB", ""), 1'000'000, kDefaultRecordingLimitMB);
+    s.RaceLengthMinutes = SameProfileName(store.Read(kRace, "LengthUnit", "Laps"), "Minutes");
+    s.RaceLength = ReadRaceValue(store, "Length", kMaxRaceLength, 0, !s.RaceLengthMinutes);
+    s.RaceReserveLaps = ReadRaceValue(store, "ReserveLaps", kMaxRaceReserveLaps, 1);
+    s.RaceTankSize = ReadRaceValue(store, "TankSize", kMaxRaceTankSize, 0);
     for (const Threshold& t : kThresholds) store.Write(kMaxMin, t.key, PlainText(s.*t.field));
     return s;
 }

@@ -25,12 +25,18 @@ inline constexpr std::string_view kOpcions = "Opcions";
 inline constexpr std::string_view kMaxMin = "MaxMin";
 inline constexpr std::string_view kWeb = "Web";
 inline constexpr std::string_view kRecording = "Recording";
+inline constexpr std::string_view kRace = "Race";
 
 /// Port of the web dashboard when the settings file names none, or none that can be used.
 inline constexpr std::uint16_t kDefaultWebPort = 8099;
 /// Size limit of the recordings folder, in megabytes, when the settings file names none, or
 /// none that can be used.
 inline constexpr std::uint32_t kDefaultRecordingLimitMB = 1000;
+/// The largest values [Race] takes: a race length (laps or minutes), reserve laps and a tank
+/// size in litres. Larger ones are typing errors.
+inline constexpr double kMaxRaceLength = 100'000;
+inline constexpr double kMaxRaceReserveLaps = 1'000;
+inline constexpr double kMaxRaceTankSize = 10'000;
 
 /// The connection role TipusConexio. The settings file holds its number; a number that is none
 /// of the three (a hand-edited file) is kept as it is and stands for no role at all: no role
@@ -69,7 +75,16 @@ struct Settings {
     // Section Recording, keys Enabled and LimitMB: the recordings of the stints.
     bool RecordingEnabled = false;
     std::uint32_t RecordingLimitMB = kDefaultRecordingLimitMB;
+    // Section Race, keys Length, LengthUnit (Laps or Minutes), ReserveLaps and TankSize: the
+    // race the fuel strategy counts to. A length of 0 is none; a tank size of 0 is unknown.
+    double RaceLength = 0;
+    bool RaceLengthMinutes = false;
+    double RaceReserveLaps = 1;
+    double RaceTankSize = 0;  // litres
 };
+
+/// A [Race] value that can be taken: a number from 0 to highest, and a whole one when whole.
+bool RaceValueFits(double value, double highest, bool whole = false);
 
 /// The settings file beside the executable: its path, fixed at start-up, and the write used by
 /// every Canvia_ procedure.
@@ -151,7 +166,9 @@ private:
 /// The web dashboard's two settings never stop the start-up: an unreadable Enabled is off, and a
 /// Port that is not a whole number from 1 to 65535 is kDefaultWebPort. The same for the recordings'
 /// two: an unreadable Enabled is off, a LimitMB that is not a whole number from 1 to 1,000,000 is
-/// kDefaultRecordingLimitMB.
+/// kDefaultRecordingLimitMB. The race's four neither: a number that RaceValueFits not (a point
+/// or a comma as the decimal mark) is its default (no length, 1 reserve lap, no tank size), and
+/// a LengthUnit other than Minutes (in any letter case) is laps. Nothing is written for them.
 /// Reports made while loading (Valid_IP's) come before DebugEnabled is read.
 /// Throws SettingsLoadError (a NumberError) and writes nothing when a value is out of range or a
 /// truth value unreadable. A failed write-back is not noticed.

@@ -80,6 +80,38 @@ struct LanguageTexts {
     // The lap history: the menu items of the Laps window and the race dialog.
     std::string TxtLapsMenu;
     std::string TxtRaceSettingsMenu;
+    // The Laps window: its title, the columns' headers (with TxtLap, TxtWater and TxtOil), the
+    // pit column's marks, the fuel figures (TxtFromLaps holds %1 for the count of laps), the
+    // tyre plot, the export button and the message of a failed export.
+    std::string TxtLapsTitle;
+    std::string TxtLapTime;
+    std::string TxtFuelUsed;
+    std::string TxtFuelAtLine;
+    std::string TxtPosition;
+    std::string TxtPit;
+    std::string TxtPitIn;
+    std::string TxtPitOut;
+    std::string TxtTyre;
+    std::string TxtBrakes;
+    std::string TxtConsumption;
+    std::string TxtFromLaps;
+    std::string TxtFromEarlier;
+    std::string TxtLapsOfFuel;
+    std::string TxtMinutesOfFuel;
+    std::string TxtLapsToDrive;
+    std::string TxtFuelNeeded;
+    std::string TxtFuelToAdd;
+    std::string TxtStops;
+    std::string TxtTyreTemperature;
+    std::string TxtExportCsv;
+    std::string TxtExportFailed;
+    // The race dialog: its fields, the two length units, and the message for a refused value.
+    std::string TxtRaceLength;
+    std::string TxtLapsUnit;
+    std::string TxtMinutesUnit;
+    std::string TxtReserveLaps;
+    std::string TxtTankSize;
+    std::string TxtBadRaceValue;
 };
 
 }  // namespace kerbview::ui
