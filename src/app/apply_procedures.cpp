@@ -90,7 +90,7 @@ void Program::Canvia_Web(bool store) {
     try {
         if (m_settings.WebEnabled) {
             m_dashboard.Serve(m_panel, static_cast<core::ColourNumber>(m_settings.BackgroundColor),
-                              m_settings.WebPort);
+                              m_settings.WebPort, &Laps());
         } else {
             m_dashboard.Stop();
             if (m_frontEnd != nullptr) m_frontEnd->CloseDashboardWindow();

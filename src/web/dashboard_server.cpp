@@ -550,26 +550,38 @@ void Listener::Joined(Connection& browser) {
         m_nextPublish = Clock::now() + PublishInterval();
     }
     browser.Send(std::make_shared<const std::string>(m_encoder.Full()));
+    if (auto laps = m_encoder.Laps()) browser.Send(std::make_shared<const std::string>(*laps));
 }
 
 void Listener::Closed(const Connection& connection) {
     std::erase_if(m_connections, [&](const auto& c) { return c.get() == &connection; });
 }
 
+// The laps go with the panel's changes and under the same pacing: a browser brought back to
+// the latest state gets the whole laps again, since it may have missed the last ones.
 void Listener::Publish(Clock::time_point now) {
-    std::optional<std::string> delta = m_encoder.Delta();
-    const auto deltaMessage =
-        delta ? std::make_shared<const std::string>(std::move(*delta)) : nullptr;
-    std::shared_ptr<const std::string> full;
+    const auto shared = [](std::optional<std::string> message) {
+        return message ? std::make_shared<const std::string>(std::move(*message)) : nullptr;
+    };
+    const auto deltaMessage = shared(m_encoder.Delta());
+    const auto lapsMessage = shared(m_encoder.LapsMoved());
+    std::shared_ptr<const std::string> full, laps;
     std::vector<std::shared_ptr<Connection>> dropped;
     for (const auto& c : m_connections) {
         if (!c->Feed()) continue;
-        switch (c->Pacing().Next(c->Unsent(), deltaMessage != nullptr, now)) {
+        switch (c->Pacing().Next(c->Unsent(), deltaMessage || lapsMessage, now)) {
             case FeedStep::Nothing: break;
-            case FeedStep::SendDelta: c->Send(deltaMessage); break;
+            case FeedStep::SendDelta:
+                if (deltaMessage) c->Send(deltaMessage);
+                if (lapsMessage) c->Send(lapsMessage);
+                break;
             case FeedStep::SendFull:
-                if (!full) full = std::make_shared<const std::string>(m_encoder.Full());
+                if (!full) {
+                    full = std::make_shared<const std::string>(m_encoder.Full());
+                    laps = shared(m_encoder.Laps());
+                }
                 c->Send(full);
+                if (laps) c->Send(laps);
                 break;
             case FeedStep::Drop: dropped.push_back(c); break;
         }
@@ -598,6 +610,7 @@ struct DashboardServer::Impl {
     DashboardHost& host;
     DashboardOptions options;
     const panel::PanelModel* model = nullptr;
+    const laps::LapsView* laps = nullptr;
     core::ColourNumber panelColour = 0;
     std::unique_ptr<FeedEncoder> encoder;
     ServeFailure failure;
@@ -616,12 +629,13 @@ DashboardServer::DashboardServer(DashboardHost& host, DashboardOptions options)
 DashboardServer::~DashboardServer() { Stop(); }
 
 bool DashboardServer::Serve(const panel::PanelModel& model, core::ColourNumber panelColour,
-                            std::uint16_t port) {
+                            std::uint16_t port, const laps::LapsView* laps) {
     Impl& s = *m_impl;
-    if (!s.encoder || s.model != &model || s.panelColour != panelColour) {
+    if (!s.encoder || s.model != &model || s.laps != laps || s.panelColour != panelColour) {
         Stop();
-        s.encoder = std::make_unique<FeedEncoder>(model, s.host.Look(panelColour));
+        s.encoder = std::make_unique<FeedEncoder>(model, s.host.Look(panelColour), laps);
         s.model = &model;
+        s.laps = laps;
         s.panelColour = panelColour;
     }
     s.failure = {};
@@ -640,6 +654,7 @@ void DashboardServer::Stop() {
     s.CloseListener();
     s.encoder.reset();
     s.model = nullptr;
+    s.laps = nullptr;
     s.failure = {};
 }
 

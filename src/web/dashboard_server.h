@@ -72,8 +72,8 @@ public:
     DashboardServer(const DashboardServer&) = delete;
     DashboardServer& operator=(const DashboardServer&) = delete;
 
-    bool Serve(const panel::PanelModel& model, core::ColourNumber panelColour,
-               std::uint16_t port) override;
+    bool Serve(const panel::PanelModel& model, core::ColourNumber panelColour, std::uint16_t port,
+               const laps::LapsView* laps) override;
     void Stop() override;
     bool Serving() const override;
     std::uint16_t Port() const override;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/colours.h"
+#include "laps/laps_view.h"
 #include "panel/panel_model.h"
 
 namespace kerbview::web {
@@ -24,11 +25,12 @@ class DashboardService {
 public:
     virtual ~DashboardService() = default;
 
-    /// Serves model, on a panel of panelColour, on port (0: any free port), restarting when the
-    /// port changed. The model must outlive the serving (until Stop). Returns whether it serves;
-    /// when the port cannot be opened it serves nothing and Failure says why.
+    /// Serves model, on a panel of panelColour, and the lap history laps (nullptr: none), on
+    /// port (0: any free port), restarting when the port changed. The model and laps must
+    /// outlive the serving (until Stop). Returns whether it serves; when the port cannot be
+    /// opened it serves nothing and Failure says why.
     virtual bool Serve(const panel::PanelModel& model, core::ColourNumber panelColour,
-                       std::uint16_t port) = 0;
+                       std::uint16_t port, const laps::LapsView* laps) = 0;
     /// Stops serving and drops every browser; Failure is empty after it.
     virtual void Stop() = 0;
     virtual bool Serving() const = 0;

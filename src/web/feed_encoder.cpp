@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 #include "core/text_encoding.h"
 #include "panel/element_catalogue.h"
@@ -78,6 +79,17 @@ void AppendColour(std::string& out, core::ColourNumber c, const DashboardLook& l
 }
 
 void AppendBool(std::string& out, bool v) { out += v ? "true" : "false"; }
+
+// A JSON array of items, each written by append(out, item).
+template <class Item, class Append>
+void AppendArray(std::string& out, const std::vector<Item>& items, Append append) {
+    out += '[';
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += ',';
+        append(out, items[i]);
+    }
+    out += ']';
+}
 
 // The members of one JSON object, written in order; the object closes when this goes.
 class Members {
@@ -174,8 +186,18 @@ PixelSize LargestPictureSize(Element e) {
     return {2 * info.width / panel::kTwipsPerPixel, 2 * info.height / panel::kTwipsPerPixel};
 }
 
-FeedEncoder::FeedEncoder(const panel::PanelModel& model, DashboardLook look)
-    : m_model(model), m_look(look), m_sent(model.Revision()) {}
+FeedEncoder::FeedEncoder(const panel::PanelModel& model, DashboardLook look,
+                         const laps::LapsView* laps)
+    : m_model(model),
+      m_look(look),
+      m_sent(model.Revision()),
+      m_laps(laps),
+      m_lapsSent(laps != nullptr ? laps->revision : 0) {}
+
+void FeedEncoder::SkipToNow() {
+    m_sent = m_model.Revision();
+    if (m_laps != nullptr) m_lapsSent = m_laps->revision;
+}
 
 void FeedEncoder::AppendState(std::string& out, Element e) const {
     const panel::ElementState& s = m_model[e];
@@ -253,6 +275,49 @@ std::optional<std::string> FeedEncoder::Delta() {
     }
     m_sent = m_model.Revision();
     return out;
+}
+
+std::optional<std::string> FeedEncoder::Laps() const {
+    if (m_laps == nullptr) return std::nullopt;
+    const laps::LapsView& view = *m_laps;
+    std::string out;
+    {
+        Members m(out);
+        m.Text("type", "laps");
+        m.Integer("rev", view.revision);
+        AppendCp1252(m.Key("title"), view.title);
+        AppendCp1252(m.Key("panelCaption"), m_model.MenuAt(panel::Menu::WebDashboard).caption);
+        AppendArray(m.Key("columns"), view.columns, AppendCp1252);
+        AppendArray(m.Key("rows"), view.rows, [](std::string& o, const laps::LapsView::Row& row) {
+            Members r(o);
+            AppendArray(r.Key("cells"), row.cells, AppendCp1252);
+            r.Bool("best", row.best);
+            r.Bool("pit", row.pit);
+        });
+        AppendArray(m.Key("figures"), view.figures,
+                    [](std::string& o, const laps::LapsView::Figure& figure) {
+                        Members f(o);
+                        AppendCp1252(f.Key("caption"), figure.caption);
+                        AppendCp1252(f.Key("value"), figure.value);
+                    });
+        AppendArray(m.Key("plots"), view.plots,
+                    [](std::string& o, const laps::LapsView::Plot& plot) {
+                        Members p(o);
+                        AppendCp1252(p.Key("caption"), plot.caption);
+                        AppendArray(p.Key("series"), plot.series, AppendCp1252);
+                        AppendArray(p.Key("values"), plot.values,
+                                    [](std::string& line, const std::vector<double>& values) {
+                                        AppendArray(line, values, AppendNumber);
+                                    });
+                    });
+    }
+    return out;
+}
+
+std::optional<std::string> FeedEncoder::LapsMoved() {
+    if (m_laps == nullptr || m_laps->revision == m_lapsSent) return std::nullopt;
+    m_lapsSent = m_laps->revision;
+    return Laps();
 }
 
 void FeedEncoder::AppendStates(std::string& out, std::optional<std::uint64_t> after) const {

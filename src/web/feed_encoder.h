@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/colours.h"
+#include "laps/laps_view.h"
 #include "panel/panel_model.h"
 
 namespace kerbview::web {
@@ -48,18 +49,30 @@ PixelSize LargestPictureSize(panel::Element e);
 /// with its value at the time of the call, so an element that changed twice is sent with its
 /// last value only. Both carry the model revision they show ("rev") and whether the panel's
 /// values are old ("stale"). List1, which the panel never shows, is left out.
+///
+/// "laps" holds the lap history's view as it is (title, columns, rows, figures, plots, its
+/// revision) and the caption of the panel's view, the web dashboard's menu text.
 class FeedEncoder {
 public:
-    /// Deltas start from the model's revision now. model must outlive the encoder.
-    FeedEncoder(const panel::PanelModel& model, DashboardLook look);
+    /// Deltas start from the model's revision now, laps messages from the view's. model and
+    /// laps (nullptr: no lap history, no laps message) must outlive the encoder.
+    FeedEncoder(const panel::PanelModel& model, DashboardLook look,
+                const laps::LapsView* laps = nullptr);
 
     /// The whole panel at the model's current revision. Changes nothing.
     std::string Full() const;
     /// The elements changed since the previous Delta (or since construction or SkipToNow);
     /// std::nullopt when none changed.
     std::optional<std::string> Delta();
-    /// The next Delta starts from the model's revision now (nobody needs the changes before).
-    void SkipToNow() { m_sent = m_model.Revision(); }
+    /// The next Delta starts from the model's revision now (nobody needs the changes before),
+    /// and LapsMoved from the view's.
+    void SkipToNow();
+
+    /// The whole laps message; std::nullopt without a lap history. Changes nothing.
+    std::optional<std::string> Laps() const;
+    /// The laps message when the view's revision moved since the previous LapsMoved (or since
+    /// construction or SkipToNow); std::nullopt otherwise.
+    std::optional<std::string> LapsMoved();
 
 private:
     void AppendState(std::string& out, panel::Element e) const;
@@ -69,6 +82,8 @@ private:
     const panel::PanelModel& m_model;
     DashboardLook m_look;
     std::uint64_t m_sent;
+    const laps::LapsView* m_laps;
+    std::uint64_t m_lapsSent;
 };
 
 }  // namespace kerbview::web

@@ -13,7 +13,8 @@ namespace kerbview::web {
 /// (a front end that has none yet, a benchmark that measures the scan alone).
 class NoDashboard final : public DashboardService {
 public:
-    bool Serve(const panel::PanelModel&, core::ColourNumber, std::uint16_t) override {
+    bool Serve(const panel::PanelModel&, core::ColourNumber, std::uint16_t,
+               const laps::LapsView*) override {
         return false;
     }
     void Stop() override {}

@@ -96,7 +96,8 @@ private:
 /// A dashboard that serves on any port but busyPort, which another program holds.
 class FakeDashboard : public web::DashboardService {
 public:
-    bool Serve(const panel::PanelModel&, core::ColourNumber, std::uint16_t p) override {
+    bool Serve(const panel::PanelModel&, core::ColourNumber, std::uint16_t p,
+               const laps::LapsView*) override {
         inUse = p == busyPort;
         port = inUse ? 0 : p;
         return !inUse;

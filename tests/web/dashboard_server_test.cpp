@@ -191,7 +191,7 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     Loop loop;
     panel::PanelModel model;
     DashboardServer server(loop.host, TestOptions());
-    ASSERT_TRUE(server.Serve(model, 0, 0)) << server.Failure().error;
+    ASSERT_TRUE(server.Serve(model, 0, 0, nullptr)) << server.Failure().error;
     const std::string big(100 * 1024, 'a');
     const std::string host = "Host: 127.0.0.1\r\n", portText = std::to_string(server.Port());
     const std::string upgrade = "GET /feed HTTP/1.1\r\n" + host + "Upgrade: websocket\r\n";
@@ -306,7 +306,7 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     // Served again at once on its port, although connections it closed are still closing.
     const std::uint16_t port = server.Port();
     server.Stop();
-    EXPECT_TRUE(server.Serve(model, 0, port)) << server.Failure().error;
+    EXPECT_TRUE(server.Serve(model, 0, port, nullptr)) << server.Failure().error;
 }
 
 TEST(DashboardServer, TheMachineHasANameAndItsLoopbackAddress) {
@@ -329,7 +329,7 @@ TEST(DashboardServer, BrowsersAreBoundedAndOneThatStopsReadingIsDroppedWithoutPi
             model.SetText(panel::LabelN(n), std::string(1000, static_cast<char>('a' + tick % 26)));
     };
     DashboardServer server(loop.host, TestOptions());
-    ASSERT_TRUE(server.Serve(model, 0, 0));
+    ASSERT_TRUE(server.Serve(model, 0, 0, nullptr));
 
     // The stalled browser: a plain socket with a tiny receive buffer that never reads.
     tcp::socket stalled(loop.io);
@@ -372,7 +372,7 @@ TEST(DashboardServer, MalformedFramesDropOnlyTheBrowserThatSentThem) {
     DashboardOptions options = TestOptions();
     options.maxBrowsers = 16;
     DashboardServer server(loop.host, options);
-    ASSERT_TRUE(server.Serve(model, 0, 0));
+    ASSERT_TRUE(server.Serve(model, 0, 0, nullptr));
     Browser watcher(loop, server.Port());
     const auto& seen = watcher.s->messages;
     ASSERT_TRUE(loop.Spin([&] { return seen.size() == 1; }, 3000));
@@ -402,8 +402,8 @@ TEST(DashboardServer, MalformedFramesDropOnlyTheBrowserThatSentThem) {
     EXPECT_TRUE(watcher.s->open);
     // Serving again on the same port, or on any port, keeps the browsers.
     const std::uint16_t port = server.Port();
-    EXPECT_TRUE(server.Serve(model, 0, port));
-    EXPECT_TRUE(server.Serve(model, 0, 0));
+    EXPECT_TRUE(server.Serve(model, 0, port, nullptr));
+    EXPECT_TRUE(server.Serve(model, 0, 0, nullptr));
     EXPECT_EQ(server.Port(), port);
     model.SetText(panel::LabelN(1), "after");
     EXPECT_TRUE(loop.Spin([&] { return seen.size() == 2; }, 3000)) << "the watcher's feed goes on";
@@ -419,8 +419,8 @@ TEST(DashboardServer, MalformedFramesDropOnlyTheBrowserThatSentThem) {
     EXPECT_TRUE(ec) << "connected to a server that stopped";
     FakeHost other;
     DashboardServer holder(other, TestOptions());
-    ASSERT_TRUE(holder.Serve(model, 0, 0));
-    EXPECT_FALSE(server.Serve(model, 0, holder.Port()));
+    ASSERT_TRUE(holder.Serve(model, 0, 0, nullptr));
+    EXPECT_FALSE(server.Serve(model, 0, holder.Port(), nullptr));
     EXPECT_TRUE(server.Failure().portInUse);
     EXPECT_FALSE(server.Failure().error.empty());
     EXPECT_FALSE(server.Serving());

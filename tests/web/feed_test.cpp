@@ -128,6 +128,47 @@ TEST(FeedEncoder, EachKindCarriesItsStateInBrowserTerms) {
     EXPECT_EQ(encoder.Delta().value_or(""), expected + "}");
 }
 
+// The laps go as the view holds them, texts in UTF-8 and escaped, the panel's caption beside
+// them; a browser gets them again only after the view's revision moved.
+TEST(FeedEncoder, LapsMessageCarriesTheViewAndMovesOnlyWithItsRevision) {
+    panel::PanelModel model;
+    model.SetMenuCaption(panel::Menu::WebDashboard, "Tauler \"web\"");
+    laps::LapsView view{.title = "Voltes",
+                        .columns = {"Volta",
+                                    "Temp (\xB0"
+                                    "C)"},
+                        .rows = {{{"1", "1:23,4\t"}, true, false}, {{"2", "\\"}, false, true}},
+                        .figures = {{"Consum", ""}},
+                        .plots = {{"Temps (s)",
+                                   {"FL", ""},
+                                   {{83.4, 0}, {std::numeric_limits<double>::infinity()}}}},
+                        .revision = 7};
+    FeedEncoder encoder(model, DashboardLook{}, &view);
+    EXPECT_EQ(encoder.Laps().value_or(""),
+              R"j({"type":"laps","rev":7,"title":"Voltes","panelCaption":"Tauler \"web\"",)j"
+              R"j("columns":["Volta","Temp ()j"
+              "\xC2\xB0"
+              R"j(C)"],)j"
+              R"j("rows":[{"cells":["1","1:23,4\t"],"best":true,"pit":false},)j"
+              R"j({"cells":["2","\\"],"best":false,"pit":true}],)j"
+              R"j("figures":[{"caption":"Consum","value":""}],)j"
+              R"j("plots":[{"caption":"Temps (s)","series":["FL",""],)j"
+              R"j("values":[[83.4,0],[null]]}]})j");
+
+    EXPECT_FALSE(encoder.LapsMoved()) << "a browser that opens the feed gets Laps itself";
+    view.rows.push_back({{"3", "1:22,0"}, true, false});
+    EXPECT_FALSE(encoder.LapsMoved()) << "nothing until the revision moves";
+    ++view.revision;
+    EXPECT_EQ(encoder.LapsMoved(), encoder.Laps());
+    EXPECT_FALSE(encoder.LapsMoved());
+    ++view.revision;
+    encoder.SkipToNow();
+    EXPECT_FALSE(encoder.LapsMoved());
+
+    FeedEncoder withoutLaps(model, DashboardLook{});
+    EXPECT_FALSE(withoutLaps.Laps() || withoutLaps.LapsMoved());
+}
+
 TEST(BrowserPacing, SkipsABrowserThatFallsBehindThenCatchesItUpOrDropsIt) {
     using namespace std::chrono_literals;
     const PacingLimits limits{100, 20, 1000, 500ms};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Kerbview panel in a browser: built from the "full" message of the feed, kept up to date by
-// its "delta" messages. Read only: the page never sends anything on the feed.
+// its "delta" messages; beside it, once a "laps" message came, the lap history with its fuel
+// figures and plots. Read only: the page never sends anything on the feed.
 'use strict';
 
 (function () {
@@ -18,6 +19,15 @@
   const frame = document.getElementById('frame');
   const panel = document.getElementById('panel');
   const measure = document.createElement('canvas').getContext('2d');
+  const tabs = document.getElementById('tabs');
+  const panelTab = document.getElementById('panelTab');
+  const lapsTab = document.getElementById('lapsTab');
+  const lapsView = document.getElementById('laps');
+  const lapTable = document.getElementById('lapTable');
+  const figures = document.getElementById('figures');
+  const plots = document.getElementById('plots');
+  // Line colours of a plot's series, in order (the wheels FL, FR, RL, RR).
+  const LINE_COLOURS = ['#4fc3f7', '#ffb74d', '#81c784', '#e57373', '#ba68c8', '#fff176'];
 
   let design = { w: 648, h: 529 };
   let look = {};
@@ -160,14 +170,17 @@
   }
 
   function fit() {
-    const scale = Math.min(window.innerWidth / design.w, window.innerHeight / design.h);
+    // The views' switch, once shown, takes its height from the panel's space.
+    const top = tabs.hidden ? 0 : tabs.offsetHeight;
+    const room = window.innerHeight - top;
+    const scale = Math.min(window.innerWidth / design.w, room / design.h);
     const w = design.w * scale;
     const h = design.h * scale;
     Object.assign(frame.style, {
       width: w + 'px',
       height: h + 'px',
       left: (window.innerWidth - w) / 2 + 'px',
-      top: (window.innerHeight - h) / 2 + 'px',
+      top: top + (room - h) / 2 + 'px',
     });
     panel.style.transform = 'scale(' + scale + ')';
   }
@@ -204,8 +217,159 @@
     fit();
   }
 
+  function cell(tag, text) {
+    const node = document.createElement(tag);
+    node.textContent = text;
+    return node;
+  }
+
+  // A number for an axis, in the phone's own way of writing it.
+  function axisText(v, span) {
+    const digits = span >= 20 ? 0 : span >= 2 ? 1 : 2;
+    return v.toLocaleString(undefined, { maximumFractionDigits: digits });
+  }
+
+  // One plot: a line per series over the laps, the value axis on the left with its lowest,
+  // middle and highest values, the laps below with a few of their numbers. A lap without a
+  // value (0 or null) leaves a gap.
+  function drawPlot(canvas, plot, lapNames) {
+    const ratio = window.devicePixelRatio || 1;
+    const width = canvas.clientWidth;
+    const height = canvas.clientHeight;
+    if (!width || !height) return;
+    canvas.width = Math.round(width * ratio);
+    canvas.height = Math.round(height * ratio);
+    const g = canvas.getContext('2d');
+    g.setTransform(ratio, 0, 0, ratio, 0, 0);
+    g.clearRect(0, 0, width, height);
+    g.font = '11px "DejaVu Sans", Roboto, Arial, sans-serif';
+    g.fillStyle = '#c8c8c8';
+    g.textBaseline = 'top';
+    g.fillText(plot.caption, 0, 0);
+
+    const present = (v) => typeof v === 'number' && v !== 0;
+    const all = plot.values.flat().filter(present);
+    const laps = Math.max(0, ...plot.values.map((line) => line.length));
+    let low = all.length ? Math.min(...all) : 0;
+    let high = all.length ? Math.max(...all) : 1;
+    if (high - low < 1e-9) {
+      low -= 1;
+      high += 1;
+    }
+    const pad = (high - low) * 0.08;
+    low -= pad;
+    high += pad;
+    const labels = [low, (low + high) / 2, high].map((v) => axisText(v, high - low));
+    const left = Math.ceil(Math.max(...labels.map((t) => g.measureText(t).width))) + 6;
+    const area = { x: left, y: 18, w: width - left - 6, h: height - 18 - 16 };
+    if (area.w <= 0 || area.h <= 0) return;
+    const xOf = (i) => area.x + (laps > 1 ? (i * area.w) / (laps - 1) : area.w / 2);
+    const yOf = (v) => area.y + area.h - ((v - low) / (high - low)) * area.h;
+
+    g.strokeStyle = '#505050';
+    g.lineWidth = 1;
+    g.beginPath();
+    g.moveTo(area.x + 0.5, area.y);
+    g.lineTo(area.x + 0.5, area.y + area.h + 0.5);
+    g.lineTo(area.x + area.w, area.y + area.h + 0.5);
+    g.stroke();
+    g.fillStyle = '#a8a8a8';
+    g.textAlign = 'right';
+    g.textBaseline = 'middle';
+    [low, (low + high) / 2, high].forEach((v, k) => g.fillText(labels[k], left - 4, yOf(v)));
+    // A few lap numbers, spread so that they never meet.
+    g.textAlign = 'center';
+    g.textBaseline = 'top';
+    const step = Math.max(1, Math.ceil(laps / Math.max(1, Math.floor(area.w / 40))));
+    for (let i = 0; i < laps; i += step) {
+      g.fillText(lapNames[i] !== undefined ? lapNames[i] : String(i + 1), xOf(i),
+        area.y + area.h + 3);
+    }
+
+    plot.values.forEach((line, k) => {
+      g.strokeStyle = g.fillStyle = LINE_COLOURS[k % LINE_COLOURS.length];
+      g.lineWidth = 1.5;
+      g.beginPath();
+      let drawing = false;
+      line.forEach((v, i) => {
+        if (!present(v)) {
+          drawing = false;
+          return;
+        }
+        if (drawing) g.lineTo(xOf(i), yOf(v));
+        else g.moveTo(xOf(i), yOf(v));
+        drawing = true;
+      });
+      g.stroke();
+      line.forEach((v, i) => {
+        if (present(v)) g.fillRect(xOf(i) - 1.5, yOf(v) - 1.5, 3, 3);
+      });
+    });
+    // The series' names, right-aligned on the caption's line.
+    const names = plot.series.filter((n) => n);
+    if (names.length) {
+      g.textAlign = 'left';
+      let x = width;
+      for (let k = plot.series.length - 1; k >= 0; --k) {
+        if (!plot.series[k]) continue;
+        x -= g.measureText(plot.series[k]).width + 14;
+        g.fillStyle = LINE_COLOURS[k % LINE_COLOURS.length];
+        g.fillRect(x, 4, 8, 3);
+        g.fillText(plot.series[k], x + 11, 0);
+      }
+    }
+  }
+
+  let lastLaps = null;
+
+  function drawPlots() {
+    if (!lastLaps || lapsView.hidden) return;
+    const lapNames = lastLaps.rows.map((r) => r.cells[0]);
+    [...plots.children].forEach((canvas, k) => drawPlot(canvas, lastLaps.plots[k], lapNames));
+  }
+
+  function laps(message) {
+    lastLaps = message;
+    lapsTab.textContent = message.title;
+    panelTab.textContent = message.panelCaption;
+    lapsView.dataset.rev = message.rev;
+    if (tabs.hidden) {
+      tabs.hidden = false;
+      fit();
+    }
+    const head = document.createElement('tr');
+    for (const c of message.columns) head.appendChild(cell('th', c));
+    lapTable.tHead.replaceChildren(head);
+    lapTable.tBodies[0].replaceChildren(...message.rows.map((r) => {
+      const row = document.createElement('tr');
+      row.classList.toggle('best', r.best);
+      row.classList.toggle('pit', r.pit);
+      for (const c of r.cells) row.appendChild(cell('td', c));
+      return row;
+    }));
+    figures.replaceChildren(...message.figures.flatMap((f) =>
+      [cell('dt', f.caption), cell('dd', f.value || '\u2013')]));
+    while (plots.children.length > message.plots.length) plots.lastChild.remove();
+    while (plots.children.length < message.plots.length) {
+      plots.appendChild(document.createElement('canvas'));
+    }
+    drawPlots();
+  }
+
+  function show(lapsShown) {
+    lapsView.hidden = !lapsShown;
+    document.body.classList.toggle('laps', lapsShown);
+    panelTab.classList.toggle('on', !lapsShown);
+    lapsTab.classList.toggle('on', lapsShown);
+    drawPlots();
+  }
+
   function receive(event) {
     const message = JSON.parse(event.data);
+    if (message.type === 'laps') {
+      laps(message);
+      return;
+    }
     if (message.type === 'full') full(message);
     for (const s of message.state) apply(s);
     // Old readings stay on the panel, drawn fainter, as on the desktop.
@@ -238,7 +402,12 @@
     if (document.hidden && socket) socket.close();
     else connect();
   });
-  window.addEventListener('resize', fit);
+  window.addEventListener('resize', () => {
+    fit();
+    drawPlots();
+  });
+  panelTab.addEventListener('click', () => show(false));
+  lapsTab.addEventListener('click', () => show(true));
   fit();
   connect();
 })();

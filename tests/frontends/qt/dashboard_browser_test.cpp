@@ -23,6 +23,7 @@
 #include "frontends/qt/main_window.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_test_helpers.h"
+#include "laps/laps_view.h"
 #include "panel/element_catalogue.h"
 #include "panel/view_rules.h"
 
@@ -120,6 +121,38 @@ constexpr const char* kShown = R"(JSON.stringify(Object.fromEntries(
       hidden: e.classList.contains('hidden'), width: e.naturalWidth || 0,
       fill: f ? f.offsetWidth / e.clientWidth * (f.offsetHeight / e.clientHeight) : 0 }]; }))))";
 
+// Each row of the laps table: its cells, then the weight and opacity it is drawn with.
+constexpr const char* kLapRows = R"(JSON.stringify([...document.querySelectorAll(
+  '#lapTable tbody tr')].map((r) => [...r.cells].map((c) => c.textContent).join(' ') + ' ' +
+  getComputedStyle(r.cells[0]).fontWeight + ' ' + getComputedStyle(r.cells[0]).opacity)))";
+// Pixels of the first plot drawn in its first line's colour (the caption and axes are grey).
+constexpr const char* kLinePixels = R"((() => {
+  const c = document.querySelector('#plots canvas');
+  const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+  let n = 0;
+  for (let i = 0; i < d.length; i += 4) if (d[i + 2] > 200 && d[i] < 120 && d[i + 3]) ++n;
+  return n; })())";
+
+// The dashboard serving the test's lap history in place of the program's.
+class WithLaps final : public web::DashboardService {
+public:
+    WithLaps(web::DashboardService& inner, const laps::LapsView& laps)
+        : m_inner(inner), m_laps(laps) {}
+    bool Serve(const panel::PanelModel& model, core::ColourNumber colour, std::uint16_t port,
+               const laps::LapsView*) override {
+        return m_inner.Serve(model, colour, port, &m_laps);
+    }
+    void Stop() override { m_inner.Stop(); }
+    bool Serving() const override { return m_inner.Serving(); }
+    std::uint16_t Port() const override { return m_inner.Port(); }
+    web::ServeFailure Failure() const override { return m_inner.Failure(); }
+    std::vector<std::string> Addresses() const override { return m_inner.Addresses(); }
+
+private:
+    web::DashboardService& m_inner;
+    const laps::LapsView& m_laps;
+};
+
 QString Css(core::ColourNumber c, const web::DashboardLook& look) {
     if (c == panel::kSystemWindowText) c = look.windowText;
     if (c == panel::kSystemHighlight) c = look.highlight;
@@ -154,7 +187,18 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     web::DashboardOptions options;
     options.address = "127.0.0.1";
     qt::DashboardHost host;
-    web::DashboardServer dashboard(host, options);
+    web::DashboardServer dashboardServer(host, options);
+    laps::LapsView laps{.title = "Laps",
+                        .columns = {"Lap", "Time",
+                                    "Tyre (\xB0"
+                                    "C)"},
+                        .rows = {{{"1", "1:40.2", "80"}},
+                                 {{"2", "1:38.5", "84"}, true, false},
+                                 {{"3", "2:05.0", "83"}, false, true}},
+                        .figures = {{"Fuel to add", "12.4 L"}},
+                        .plots = {{"Lap time (s)", {""}, {{100.2, 98.5, 125.0}}}},
+                        .revision = 1};
+    WithLaps dashboard(dashboardServer, laps);
     Program program(folder.Path(), '.', telemetry::MakePlatform(), {server, client}, dashboard,
                     errors);
     qt::QtFrontEnd frontEnd(program);
@@ -226,6 +270,30 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     // Captions of one kind at one size, though "Water" needs a smaller one than "Oil".
     const char* fontSize = "getComputedStyle(e).fontSize";
     EXPECT_EQ(of("Label19", fontSize).toString(), of("Label20", fontSize).toString());
+
+    // The laps view, one click away: the table as the view holds it (best lap bold, pit lap
+    // dimmed, texts in UTF-8), the switch named in the program's texts, the plot drawn; a new
+    // lap reaches it once the view's revision moves.
+    const auto evaluate = [&](const char* script) {
+        return browser.Evaluate(script).toString().toStdString();
+    };
+    EXPECT_EQ(evaluate("document.getElementById('panelTab').textContent"), "Web dashboard");
+    browser.Evaluate("document.getElementById('lapsTab').click()");
+    EXPECT_EQ(evaluate("document.querySelector('#lapTable th:last-child').textContent"),
+              "Tyre (\xC2\xB0"
+              "C)");
+    EXPECT_EQ(evaluate(kLapRows),
+              R"(["1 1:40.2 80 400 1","2 1:38.5 84 700 1","3 2:05.0 83 400 0.5"])");
+    EXPECT_GT(browser.Evaluate(kLinePixels).toInt(), 50) << "the lap times' line";
+    laps.rows.push_back({{"4", "1:38.9", "85"}});
+    for (auto& line : laps.plots[0].values) line.push_back(98.9);
+    ++laps.revision;
+    EXPECT_TRUE(Spin(
+        [&] {
+            return evaluate("String(document.querySelectorAll('#lapTable tbody tr').length)") ==
+                   "4";
+        },
+        5000));
 
     // The simulator goes: once the program marks the values old, the page draws the readings
     // fainter and leaves the status texts and captions as they are.
