@@ -323,6 +323,9 @@ public:
     void ShowDashboardWindow(const app::DashboardWindowTexts&) override {}
     void CloseDashboardWindow() override {}
     void ChooseRecording(const std::string&) override {}
+    void ShowLapsWindow() override {}
+    void LapsChanged() override {}
+    void ShowRaceDialog(const app::RaceDialogTexts&, const app::RaceDialogValues&) override {}
     bool DecodePicture(panel::Element, const std::string&) override { return false; }
 };
 

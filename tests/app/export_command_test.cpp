@@ -76,7 +76,7 @@ TEST(ExportCommand, WholeFilesOnlyAndAStatusThatSaysHowFarTheRecordingWasRead) {
         fs::remove(motec);
         if (c.csvThere) dir.Write("out.csv", "old\n");
         std::ostringstream err;
-        const int status = RunExport({c.recording, c.csv, c.motec}, err);
+        const int status = RunExport({c.recording, c.csv, c.motec, ""}, err);
         EXPECT_EQ(status, c.status) << c.recording << " " << err.str();
         if (c.told.empty()) {
             EXPECT_EQ(err.str(), "") << c.recording;
