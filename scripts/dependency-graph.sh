@@ -13,7 +13,7 @@ set(GRAPHVIZ_GRAPH_NAME "Kerbview libraries")
 set(GRAPHVIZ_EXTERNAL_LIBS FALSE)
 set(GRAPHVIZ_GENERATE_PER_TARGET FALSE)
 set(GRAPHVIZ_GENERATE_DEPENDERS FALSE)
-set(GRAPHVIZ_IGNORE_TARGETS "sim.*")
+set(GRAPHVIZ_IGNORE_TARGETS "sim.*;standin.*")
 OPTIONS
 cmake -S . -B "$work/build" -DKERBVIEW_BUILD_TESTS=OFF --graphviz="$work/graph.dot" >/dev/null
 # Without the legend: the shapes say little here, every target is a static library but one.
