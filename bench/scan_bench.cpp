@@ -323,6 +323,7 @@ public:
     void ShowDashboardWindow(const app::DashboardWindowTexts&) override {}
     void CloseDashboardWindow() override {}
     void ChooseRecording(const std::string&) override {}
+    void ChooseExport(const std::string&, const std::string&) override {}
     void ShowLapsWindow() override {}
     void LapsChanged() override {}
     void ShowRaceDialog(const app::RaceDialogTexts&, const app::RaceDialogValues&) override {}

@@ -124,6 +124,10 @@ public:
     /// A file chooser for a recording to replay, titled `title`; the file chosen is played
     /// through Program::StartReplay, and nothing happens when none is.
     virtual void ChooseRecording(const std::string& title) = 0;
+    /// Two file choosers, titled `title`: a recording, then the file to write it to, as a CSV
+    /// file or as the MoTeC CSV layout (the file type named `motecCsv`); they call
+    /// Program::ExportRecording, and nothing happens when either is cancelled.
+    virtual void ChooseExport(const std::string& title, const std::string& motecCsv) = 0;
     /// The Laps window showing Program::Laps(); its "Export CSV..." button asks for a file name
     /// and calls Program::ExportLaps(path). One already open is brought to the front.
     virtual void ShowLapsWindow() = 0;

@@ -67,6 +67,9 @@ void Program::MenuClick(Menu item) {
             Canvia_Web();
             if (m_settings.WebEnabled) ShowDashboardWindow();
             break;
+        case Menu::ExportRecording:
+            m_frontEnd->ChooseExport(m_texts.TxtExportRecording, m_texts.TxtExportMotecCsv);
+            break;
         case Menu::Replay:
         case Menu::ReplayPause:
         case Menu::ReplayX05:

@@ -94,6 +94,7 @@ void Presenter::ShowLanguage(std::optional<std::size_t> language) {
         {Menu::VeureDadesServidor, &t.TxtShowServerData},
         {Menu::WebDashboard, &t.TxtWebDashboard},
         {Menu::Replay, &t.TxtReplay},
+        {Menu::ExportRecording, &t.TxtExportRecording},
         {Menu::ReplayPause, &t.TxtReplayPause},
         {Menu::RecordStints, &t.TxtRecordStints},
         {Menu::Laps, &t.TxtLapsMenu},

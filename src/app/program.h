@@ -133,6 +133,11 @@ public:
     /// Writes the lap history as CSV to csv (a new file, then renamed over it); false when it
     /// cannot be written, reported as "ExportLaps".
     bool ExportLaps(const std::filesystem::path& csv);
+    /// Writes the recording out as a CSV file, or as MoTeC CSV, as kerbview --export does (a
+    /// file that cannot be read or written leaves no half file); false, said in a message and
+    /// on standard error, when it fails.
+    bool ExportRecording(const std::filesystem::path& recording, const std::filesystem::path& out,
+                         bool motecCsv);
 
     /// Resize handler: what the window should do after a size change. available: the largest
     /// outer size the screen offers the window (twips); empty when unknown.

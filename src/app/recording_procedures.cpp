@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The program's side of the stints' recordings: the apply procedure of [Recording] Enabled, the
 // hold during a replay, and what the user is told when recording stops.
+#include <sstream>
+
+#include "app/export_command.h"
 #include "app/program.h"
 #include "core/number_rules.h"
 #include "core/path_text.h"
@@ -50,6 +53,28 @@ void Program::RecordingStopped(const RecordingFailure& failure) {
     if (m_frontEnd != nullptr) {
         m_frontEnd->ShowMessage(m_presenter.RecordingStoppedText(), core::Utf8ToCp1252(detail));
     }
+}
+
+// The command line's export, so the menu and kerbview --export write the same files and refuse
+// the same things; its one-line reason goes to the message and to standard error.
+bool Program::ExportRecording(const std::filesystem::path& recording,
+                              const std::filesystem::path& out, bool motecCsv) {
+    try {
+        ExportRequest request;
+        request.recording = core::PathToUtf8(recording);
+        (motecCsv ? request.motecCsv : request.csv) = core::PathToUtf8(out);
+        std::ostringstream err;
+        if (RunExport(request, err) == 0) return true;
+        std::string reason = err.str();
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) {
+            reason.pop_back();
+        }
+        m_errorLog.Notice("ExportRecording: " + reason);
+        m_frontEnd->ShowMessage(m_texts.TxtReplayProblem, core::Utf8ToCp1252(reason));
+    } catch (...) {
+        m_errors.ReportCurrentException("ExportRecording");
+    }
+    return false;
 }
 
 }  // namespace kerbview::app

@@ -162,6 +162,7 @@ constexpr std::array<MenuInfo, kMenuCount> kMenus{{
     // clang-format off
     {M::Archivo, "Archivo", "Archivo", true, false, false},
     {M::Replay, "Replay", "Reproducir una grabaci\xF3n...", false, false, false},
+    {M::ExportRecording, "ExportRecording", "Exportar una grabaci\xF3n...", false, false, false},
     {M::ReplayPause, "ReplayPause", "Pausa", false, true, false},
     {M::ReplayX05, "ReplayX05", "Velocidad \xBD\xD7", false, true, false},
     {M::ReplayX1, "ReplayX1", "Velocidad 1\xD7", false, true, false},

@@ -42,7 +42,7 @@ constexpr Element Marker(int n) {
 /// The menu tree of the main window, in menu order.
 enum class Menu : std::uint8_t {
     // clang-format off
-    Archivo, Replay, ReplayPause, ReplayX05, ReplayX1, ReplayX2, ReplayX4, barra3, Salir,
+    Archivo, Replay, ExportRecording, ReplayPause, ReplayX05, ReplayX1, ReplayX2, ReplayX4, barra3, Salir,
     Opciones, Espanol, Catala, Asturianu, English, Francais, Deutsch, Dutch, Italiano,
     barra, Graficos, barra2, Metrico, Imperial,
     TempsRefresc, TS_10, TS_50, TS_150, TS_500, TS_1000,

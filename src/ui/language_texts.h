@@ -105,6 +105,10 @@ struct LanguageTexts {
     std::string TxtTyreTemperature;
     std::string TxtExportCsv;
     std::string TxtExportFailed;
+    // Export of a recording from the File menu: the item (and its choosers' title), and the name
+    // of the MoTeC CSV layout among the file types.
+    std::string TxtExportRecording;
+    std::string TxtExportMotecCsv;
     // The race dialog: its fields, the two length units, and the message for a refused value.
     std::string TxtRaceLength;
     std::string TxtLapsUnit;

@@ -58,6 +58,9 @@ public:
     }
     void CloseDashboardWindow() override { Say("CloseDashboard"); }
     void ChooseRecording(const std::string& title) override { Say("Choose " + title); }
+    void ChooseExport(const std::string& title, const std::string& motecCsv) override {
+        Say("ChooseExport " + title + "|" + motecCsv);
+    }
     void ShowLapsWindow() override { Say("Laps"); }
     void LapsChanged() override { Say("LapsChanged"); }
     void ShowRaceDialog(const RaceDialogTexts& t, const RaceDialogValues& v) override {

@@ -93,3 +93,32 @@ TEST(FixtureReplay, AServerReplayingTheStintSendsTheGoldenPacketsAndShowsTheGold
 
 }  // namespace
 }  // namespace kerbview::app
+
+namespace kerbview::app {
+namespace {
+
+// The File menu's export writes what kerbview --export writes: the stint's golden files; a file
+// that is no recording is said in a message and leaves nothing behind.
+TEST(FixtureExport, TheMenuExportWritesTheGoldenFilesAndSaysWhatFails) {
+    testing::ProgramRig rig("[Opcions]\r\nIdioma=English\r\n");
+    ASSERT_TRUE(rig.Start());
+    rig.program.MenuClick(panel::Menu::ExportRecording);
+    EXPECT_EQ(rig.frontEnd.log.back(), "ChooseExport Export a recording...|MoTeC CSV");
+
+    const std::string stint = kData + "/stint.kvrec";
+    const auto out = rig.folder.File("out.csv");
+    EXPECT_TRUE(rig.program.ExportRecording(stint, out, false));
+    EXPECT_TRUE(Contents(out.string()) == Contents(kData + "/stint.csv"));
+    EXPECT_TRUE(rig.program.ExportRecording(stint, out, true));
+    EXPECT_TRUE(Contents(out.string()) == Contents(kData + "/stint-motec.csv"));
+
+    rig.folder.Write("notes.kvrec", "not a recording");
+    const auto refused = rig.folder.File("refused.csv");
+    EXPECT_FALSE(rig.program.ExportRecording(rig.folder.File("notes.kvrec"), refused, false));
+    EXPECT_FALSE(std::filesystem::exists(refused));
+    EXPECT_EQ(rig.frontEnd.log.back().rfind("Message Problem with the recording|", 0), 0u)
+        << rig.frontEnd.log.back();
+}
+
+}  // namespace
+}  // namespace kerbview::app

@@ -32,11 +32,11 @@ constexpr Slot kAllSlots[] = {
     &T::TxtReplayCannotOpen, &T::TxtReplayNotRecording, &T::TxtReplayNewer, &T::TxtReplayDamaged,
     &T::TxtReplayNeedsNoClient,
     &T::TxtRecordStints, &T::TxtRecordingStopped, &T::TxtLapsMenu, &T::TxtRaceSettingsMenu,
-&T::TxtLapsTitle, &T::TxtLapTime, &T::TxtFuelUsed, &T::TxtFuelAtLine, &T::TxtPosition, &T::TxtPit, &T::TxtPitIn, &T::TxtPitOut, &T::TxtTyre, &T::TxtBrakes, &T::TxtConsumption, &T::TxtFromLaps, &T::TxtFromEarlier, &T::TxtLapsOfFuel, &T::TxtMinutesOfFuel, &T::TxtLapsToDrive, &T::TxtFuelNeeded, &T::TxtFuelToAdd, &T::TxtStops, &T::TxtTyreTemperature, &T::TxtExportCsv, &T::TxtExportFailed, &T::TxtRaceLength, &T::TxtLapsUnit, &T::TxtMinutesUnit, &T::TxtReserveLaps, &T::TxtTankSize, &T::TxtBadRaceValue,
+&T::TxtLapsTitle, &T::TxtLapTime, &T::TxtFuelUsed, &T::TxtFuelAtLine, &T::TxtPosition, &T::TxtPit, &T::TxtPitIn, &T::TxtPitOut, &T::TxtTyre, &T::TxtBrakes, &T::TxtConsumption, &T::TxtFromLaps, &T::TxtFromEarlier, &T::TxtLapsOfFuel, &T::TxtMinutesOfFuel, &T::TxtLapsToDrive, &T::TxtFuelNeeded, &T::TxtFuelToAdd, &T::TxtStops, &T::TxtTyreTemperature, &T::TxtExportCsv, &T::TxtExportFailed, &T::TxtExportRecording, &T::TxtExportMotecCsv, &T::TxtRaceLength, &T::TxtLapsUnit, &T::TxtMinutesUnit, &T::TxtReserveLaps, &T::TxtTankSize, &T::TxtBadRaceValue,
 };
 // clang-format on
-static_assert(std::size(kAllSlots) == 92);
-static_assert(sizeof(T) == 92 * sizeof(std::string));
+static_assert(std::size(kAllSlots) == 94);
+static_assert(sizeof(T) == 94 * sizeof(std::string));
 
 T Filled(std::string_view idioma) {
     T t;

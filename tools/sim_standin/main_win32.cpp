@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
     }
     Standin standin{standin::MemoryWriter(ImageBlock() + (start - blockStart), start,
                                           static_cast<std::size_t>(end - start)),
-                    standin::SessionModel(), track};
+                    standin::SessionModel(), track, std::nullopt};
     if (play != nullptr) {
         standin.recording.emplace(play, loop);
         if (!standin.recording->Ok()) {

@@ -284,6 +284,25 @@ void QtFrontEnd::ChooseRecording(const std::string& title) {
     m_chooser = OpenSide(chooser, panel::SidePlace::Centred);
 }
 
+// The system's choosers wait in a loop of their own; the scan goes on meanwhile. The file type
+// chosen for the output decides the layout.
+void QtFrontEnd::ChooseExport(const std::string& title, const std::string& motecCsv) {
+    const QString caption = FromCp1252(title);
+    const QString recording =
+        QFileDialog::getOpenFileName(m_main.get(), caption, {}, QStringLiteral("*.kvrec"), nullptr,
+                                     QFileDialog::DontUseNativeDialog);
+    if (recording.isEmpty()) return;
+    const QString csv = QStringLiteral("CSV (*.csv)");
+    const QString motec = FromCp1252(motecCsv) + QStringLiteral(" (*.csv)");
+    QString type = csv;
+    const QString out =
+        QFileDialog::getSaveFileName(m_main.get(), caption, {}, csv + QStringLiteral(";;") + motec,
+                                     &type, QFileDialog::DontUseNativeDialog);
+    if (out.isEmpty()) return;
+    m_program.ExportRecording(core::PathFromUtf8(recording.toStdString()),
+                              core::PathFromUtf8(out.toStdString()), type == motec);
+}
+
 void QtFrontEnd::ShowLapsWindow() {
     if (!IsOpen(m_laps)) {
         m_laps = OpenSide(

@@ -201,6 +201,44 @@ void SideWindowSet::ChooseRecording(const std::string& title) {
     if (::GetOpenFileNameW(&choice)) m_program.StartReplay(std::filesystem::path(file.data()));
 }
 
+// As ChooseRecording: the system's choosers, a recording and then the file to write it to; the
+// file type chosen (the second is MoTeC's layout) decides the layout.
+void SideWindowSet::ChooseExport(const std::string& title, const std::string& motecCsv) {
+    const std::wstring caption = Wide(title);
+    std::vector<wchar_t> recording(32768, L'\0');
+    OPENFILENAMEW open{};
+    open.lStructSize = sizeof(open);
+    open.hwndOwner = m_owner;
+    open.lpstrFile = recording.data();
+    open.nMaxFile = static_cast<DWORD>(recording.size());
+    open.lpstrTitle = caption.c_str();
+    open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!::GetOpenFileNameW(&open)) return;
+
+    std::wstring filter = L"CSV (*.csv)";
+    filter.push_back(L'\0');
+    filter += L"*.csv";
+    filter.push_back(L'\0');
+    filter += Wide(motecCsv) + L" (*.csv)";
+    filter.push_back(L'\0');
+    filter += L"*.csv";
+    filter.push_back(L'\0');
+    std::vector<wchar_t> out(32768, L'\0');
+    OPENFILENAMEW save{};
+    save.lStructSize = sizeof(save);
+    save.hwndOwner = m_owner;
+    save.lpstrFilter = filter.c_str();
+    save.nFilterIndex = 1;
+    save.lpstrFile = out.data();
+    save.nMaxFile = static_cast<DWORD>(out.size());
+    save.lpstrTitle = caption.c_str();
+    save.lpstrDefExt = L"csv";
+    save.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!::GetSaveFileNameW(&save)) return;
+    m_program.ExportRecording(std::filesystem::path(recording.data()),
+                              std::filesystem::path(out.data()), save.nFilterIndex == 2);
+}
+
 void SideWindowSet::ShowLapsWindow() {
     if (IsOpen(m_laps)) {
         m_laps->Raise();

@@ -58,6 +58,7 @@ public:
     void ShowDashboardWindow(const app::DashboardWindowTexts& texts) override;
     void CloseDashboardWindow() override;
     void ChooseRecording(const std::string& title) override;
+    void ChooseExport(const std::string& title, const std::string& motecCsv) override;
     void ShowLapsWindow() override;
     void LapsChanged() override;
     void ShowRaceDialog(const app::RaceDialogTexts& texts,

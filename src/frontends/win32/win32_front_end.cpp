@@ -98,6 +98,9 @@ void Win32FrontEnd::ShowDashboardWindow(const app::DashboardWindowTexts& texts) 
 }
 void Win32FrontEnd::CloseDashboardWindow() { m_side.CloseDashboardWindow(); }
 void Win32FrontEnd::ChooseRecording(const std::string& title) { m_side.ChooseRecording(title); }
+void Win32FrontEnd::ChooseExport(const std::string& title, const std::string& motecCsv) {
+    m_side.ChooseExport(title, motecCsv);
+}
 void Win32FrontEnd::ShowLapsWindow() { m_side.ShowLapsWindow(); }
 void Win32FrontEnd::LapsChanged() { m_side.LapsChanged(); }
 void Win32FrontEnd::ShowRaceDialog(const app::RaceDialogTexts& texts,
