@@ -30,6 +30,20 @@ RECT Union(const RECT& a, const RECT& b) {
             std::max(a.bottom, b.bottom)};
 }
 
+// The system's chooser of an existing file, titled caption; empty when none was chosen.
+std::filesystem::path ChooseExistingFile(HWND owner, const std::wstring& caption) {
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW choice{};
+    choice.lStructSize = sizeof(choice);
+    choice.hwndOwner = owner;
+    choice.lpstrFile = file.data();
+    choice.nMaxFile = static_cast<DWORD>(file.size());
+    choice.lpstrTitle = caption.c_str();
+    choice.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!::GetOpenFileNameW(&choice)) return {};
+    return std::filesystem::path(file.data());
+}
+
 }  // namespace
 
 SideWindowSet::SideWindowSet(app::Program& program, HINSTANCE instance)
@@ -189,31 +203,16 @@ void SideWindowSet::CloseDashboardWindow() {
 // tick, so Timer1 keeps ticking in that loop and the replay or scan goes on; the main window, its
 // owner, takes no click meanwhile.
 void SideWindowSet::ChooseRecording(const std::string& title) {
-    const std::wstring caption = Wide(title);
-    std::vector<wchar_t> file(32768, L'\0');
-    OPENFILENAMEW choice{};
-    choice.lStructSize = sizeof(choice);
-    choice.hwndOwner = m_owner;
-    choice.lpstrFile = file.data();
-    choice.nMaxFile = static_cast<DWORD>(file.size());
-    choice.lpstrTitle = caption.c_str();
-    choice.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (::GetOpenFileNameW(&choice)) m_program.StartReplay(std::filesystem::path(file.data()));
+    const std::filesystem::path file = ChooseExistingFile(m_owner, Wide(title));
+    if (!file.empty()) m_program.StartReplay(file);
 }
 
 // As ChooseRecording: the system's choosers, a recording and then the file to write it to; the
 // file type chosen (the second is MoTeC's layout) decides the layout.
 void SideWindowSet::ChooseExport(const std::string& title, const std::string& motecCsv) {
     const std::wstring caption = Wide(title);
-    std::vector<wchar_t> recording(32768, L'\0');
-    OPENFILENAMEW open{};
-    open.lStructSize = sizeof(open);
-    open.hwndOwner = m_owner;
-    open.lpstrFile = recording.data();
-    open.nMaxFile = static_cast<DWORD>(recording.size());
-    open.lpstrTitle = caption.c_str();
-    open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!::GetOpenFileNameW(&open)) return;
+    const std::filesystem::path recording = ChooseExistingFile(m_owner, caption);
+    if (recording.empty()) return;
 
     std::wstring filter = L"CSV (*.csv)";
     filter.push_back(L'\0');
@@ -235,8 +234,7 @@ void SideWindowSet::ChooseExport(const std::string& title, const std::string& mo
     save.lpstrDefExt = L"csv";
     save.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!::GetSaveFileNameW(&save)) return;
-    m_program.ExportRecording(std::filesystem::path(recording.data()),
-                              std::filesystem::path(out.data()), save.nFilterIndex == 2);
+    m_program.ExportRecording(recording, std::filesystem::path(out.data()), save.nFilterIndex == 2);
 }
 
 void SideWindowSet::ShowLapsWindow() {
