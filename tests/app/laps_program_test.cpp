@@ -20,11 +20,13 @@ std::vector<std::string> FirstCells(const laps::LapsView::Row& row, std::size_t 
     return {row.cells.begin(), row.cells.begin() + static_cast<std::ptrdiff_t>(n)};
 }
 
-// The stint (see fixture_laps_test.cpp for its laps by hand): lap 4 ends at 17.740 s in the
-// pits with 48.47706 l, lap 5 at 111.559 s after 93.807 s with 2.079 l used from the ignition
-// coming back on. Neither lap is green, so the consumption is the one kept for this car and
-// track from an earlier run (a line the program cannot read is passed over); the race of 10
-// laps, lap 6 under way, leaves 5 laps, and 6 with the reserve lap at 2.5 l.
+// The stint (see fixture_laps_test.cpp for its laps by hand): lap 4 ends at 18.009 s in the
+// pits with 48.477406 l, lap 5 at 111.617 s after 93.77 s with 2.094 l used from the ignition
+// coming back on; laps 6 and 7 are green (2.875 and 2.878 l), lap 8 ends in the pits. Until the
+// second green lap the consumption is the one kept for this car and track from an earlier run
+// (a line the program cannot read is passed over): at 200 s, lap 7 under way, a race of 10
+// laps leaves 4 laps, and 5 with the reserve lap at 2.5 l. At the end, lap 9 under way, the
+// stint's own 2.876 l from its two green laps: 2 laps, 3 * 2.876 = 8.63 l.
 TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTrack) {
     record::RecordingReader reader(kStint);
     record::Sample first;
@@ -35,39 +37,48 @@ TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTra
     rig.folder.Write("consumption.txt", "2.5\tbroken\n" + kept.ToLine() + "\n");
     ASSERT_TRUE(rig.Start());
     ASSERT_TRUE(rig.program.StartReplay(kStint));
+    const laps::LapsView& view = rig.program.Laps();
     int ticks = 0;
-    for (; ticks < 1000 && rig.program.Replaying(); ++ticks) {
+    for (; ticks < 2000 && rig.program.Replaying(); ++ticks) {
         rig.clock.now += 250;
         rig.program.Tick();
+        if (ticks == 800) {
+            ASSERT_EQ(view.rows.size(), 3u);
+            EXPECT_EQ(view.figures[0].value, "2.50 L/Lap, from an earlier session");
+            EXPECT_EQ(view.figures[3].value, "4");
+            EXPECT_EQ(view.figures[4].value, "12.50 L");
+        }
     }
     ASSERT_FALSE(rig.program.Replaying());
 
-    const laps::LapsView& view = rig.program.Laps();
     EXPECT_EQ(view.title, "Laps");
     ASSERT_EQ(view.columns.size(), 14u);
     EXPECT_EQ(view.columns[2], "Fuel used (L)");
-    ASSERT_EQ(view.rows.size(), 2u);
+    ASSERT_EQ(view.rows.size(), 5u);
     EXPECT_EQ(FirstCells(view.rows[0], 6),
-              (std::vector<std::string>{"4", "1:02.654", "", "48.48", "6", "in"}));
-    EXPECT_EQ(FirstCells(view.rows[1], 3), (std::vector<std::string>{"5", "1:33.807", "2.08"}));
+              (std::vector<std::string>{"4", "1:02.640", "", "48.48", "6", "in"}));
+    EXPECT_EQ(FirstCells(view.rows[1], 3), (std::vector<std::string>{"5", "1:33.770", "2.09"}));
     EXPECT_EQ(view.rows[1].cells[5], "out");
-    EXPECT_TRUE(view.rows[0].pit && view.rows[1].pit);
-    EXPECT_FALSE(view.rows[0].best || view.rows[1].best);
+    EXPECT_EQ(FirstCells(view.rows[3], 3), (std::vector<std::string>{"7", "1:02.649", "2.88"}));
+    for (std::size_t i = 0; i < view.rows.size(); ++i) {
+        EXPECT_EQ(view.rows[i].pit, i < 2 || i == 4) << i;
+        EXPECT_EQ(view.rows[i].best, i == 3) << i;
+    }
     ASSERT_EQ(view.figures.size(), 7u);
-    EXPECT_EQ(view.figures[0].value, "2.50 L/Lap, from an earlier session");
-    EXPECT_EQ(view.figures[3].value, "5");
-    EXPECT_EQ(view.figures[4].value, "15.00 L");
+    EXPECT_EQ(view.figures[0].value, "2.88 L/Lap, from 2 laps");
+    EXPECT_EQ(view.figures[3].value, "2");
+    EXPECT_EQ(view.figures[4].value, "8.63 L");
     // Redrawn when the view moved, at most once a tick.
     const auto redraws =
         std::count(rig.frontEnd.log.begin(), rig.frontEnd.log.end(), std::string("LapsChanged"));
-    EXPECT_GE(redraws, 2);
+    EXPECT_GE(redraws, 5);
     EXPECT_LE(redraws, ticks);
     EXPECT_EQ(view.revision, static_cast<std::uint64_t>(redraws) + 1);  // + the one built at load
 
-    // The export writes both laps after the header; a folder that is not there fails.
+    // The export writes every lap after the header; a folder that is not there fails.
     ASSERT_TRUE(rig.program.ExportLaps(rig.folder.File("laps.csv")));
     const std::string csv = rig.folder.Read("laps.csv");
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);
     EXPECT_FALSE(rig.program.ExportLaps(rig.folder.File("missing/laps.csv")));
     EXPECT_EQ(rig.frontEnd.Messages().substr(0, 30), "The file could not be written|");
 }

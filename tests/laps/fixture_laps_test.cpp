@@ -5,11 +5,13 @@
 // before committing it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "laps/fuel_strategy.h"
 #include "laps/laps_csv.h"
@@ -20,22 +22,34 @@ namespace {
 
 const std::string kGolden = std::string(KERBVIEW_LAPS_DATA) + "/stint-laps.csv";
 
-// The rows checked by hand against the stand-in's session (tools/sim_standin/record_session.cpp
-// and session_model.cpp; the values are the scans of tests/record/data/stint.csv):
+// The rows and figures checked by hand against the stand-in's session
+// (tools/sim_standin/record_session.cpp and session_model.cpp; the values are the scans of
+// tests/record/data/stint.csv):
 // - lap 4 was under way when the recording started: no fuel figure. Its line is the scan at
-//   17.740 s, where LastLap moved from 62.66 to 62.654 at once and the car is already in the
-//   pits with the limiter on: an in lap, 48.47706 l at the line, position 6;
-// - lap 5 is the pit lap: refuelled from 48.5 to 59.6 l in the pits, out of them at 49.4 s, the
-//   ignition off from 64 s to 70 s; its line at 111.559 s brings LastLap 93.807. The panel's
-//   rule measures its fuel from the ignition coming back on (58.823006 l at 70.243 s) to the line
-//   (56.744003 l): 2.079003 l;
-// - neither lap is green, so the strategy shows nothing, and no lap is best (both touched the
-//   pits).
-TEST(LapsFixture, StintReplaysToTheGoldenRows) {
+//   18.009 s, where LastLap moved from 62.66 to 62.64 at once and the car is already in the
+//   pits with the limiter on: an in lap, 48.477406 l at the line, position 6;
+// - lap 5 is the pit lap: refuelled from 48.5 to 59.4 l in the pits, out of them at 49.5 s, the
+//   ignition off from 64 s to 70 s; its line at 111.617 s still shows lap 4's 62.64, and the
+//   next scan brings 93.77. The panel's rule measures its fuel from the ignition coming back on
+//   (58.829365 l at 70.076 s) to the line (56.735737 l): 2.093628 l;
+// - laps 6 and 7 are green: lines at 174.195 s (53.861115 l) and 236.782 s (50.98335 l), their
+//   times 62.663 and 62.649 a scan late, 2.874622 and 2.877766 l used;
+// - lap 8 (62.645 s, the fastest) ends at 299.819 s with the car turning into the pits: an in
+//   lap, so not green and not best; lap 7 is best.
+// The strategy at the last scan (48.1059 l, lap 9): 2.876194 l and 62.656 s a lap (the means of
+// laps 6 and 7), 48.1059 / 2.876194 = 16.726 laps, 16.726 * 62.656 / 60 = 17.466 minutes. For
+// 30 laps with a lap of reserve and a 60 l tank: 30 - 9 + 1 = 22 laps to drive, (22 + 1) *
+// 2.876194 = 66.152 l needed, 18.047 l more than in the tank but only 60 - 48.1059 = 11.894 l
+// fit now, so one stop. A timed race shows no race figures: its start was not seen.
+TEST(LapsFixture, StintReplaysToTheGoldenRowsAndFigures) {
     record::RecordingReader reader(std::string(KERBVIEW_RECORD_DATA) + "/stint.kvrec");
     ASSERT_TRUE(reader.Ok());
     LapHistory history;
-    for (record::Sample sample; reader.Next(sample);) history.Take(sample.snapshot, sample.timeMs);
+    std::int64_t lastMs = 0;
+    for (record::Sample sample; reader.Next(sample);) {
+        history.Take(sample.snapshot, sample.timeMs);
+        lastMs = sample.timeMs;
+    }
     std::ostringstream csv;
     WriteLapsCsv(history.Rows(), csv);
 
@@ -47,20 +61,46 @@ TEST(LapsFixture, StintReplaysToTheGoldenRows) {
     const std::string golden{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_TRUE(csv.str() == golden) << "the rows differ from stint-laps.csv:\n" << csv.str();
 
-    ASSERT_EQ(history.Rows().size(), 2u);
-    const LapRow& lap4 = history.Rows()[0];
-    EXPECT_EQ(lap4.LineMs, 17740);
-    EXPECT_EQ(lap4.LapTime, 62.654f);
-    EXPECT_EQ(lap4.FuelUsed, std::nullopt);
-    EXPECT_EQ(lap4.FuelAtLine, 48.47706f);
-    EXPECT_EQ(lap4.Position, 6);
-    EXPECT_TRUE(lap4.InLap && lap4.TouchedPits && !lap4.OutLap && !lap4.Refuelled);
-    const LapRow& lap5 = history.Rows()[1];
-    EXPECT_EQ(lap5.LapTime, 93.807f);
-    EXPECT_EQ(lap5.FuelUsed, 58.823006f - 56.744003f);
-    EXPECT_TRUE(lap5.OutLap && lap5.Refuelled && lap5.IgnitionOff && !lap5.InLap);
-    EXPECT_FALSE(lap4.Best || lap5.Best);
-    EXPECT_FALSE(FuelToFinish(history.Rows(), RaceNowOf(history, 125000), {}, std::nullopt));
+    const std::vector<LapRow>& rows = history.Rows();
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].LineMs, 18009);
+    EXPECT_EQ(rows[0].LapTime, 62.64f);
+    EXPECT_EQ(rows[0].FuelUsed, std::nullopt);
+    EXPECT_EQ(rows[0].FuelAtLine, 48.477406f);
+    EXPECT_EQ(rows[0].Position, 6);
+    EXPECT_TRUE(rows[0].InLap && rows[0].TouchedPits && !rows[0].OutLap && !rows[0].Refuelled);
+    EXPECT_EQ(rows[1].LapTime, 93.77f);
+    EXPECT_EQ(rows[1].FuelUsed, 58.829365f - 56.735737f);
+    EXPECT_TRUE(rows[1].OutLap && rows[1].Refuelled && rows[1].IgnitionOff && !rows[1].InLap);
+    EXPECT_EQ(rows[2].LapTime, 62.663f);
+    EXPECT_EQ(rows[2].FuelUsed, 56.735737f - 53.861115f);
+    EXPECT_EQ(rows[3].LapTime, 62.649f);
+    EXPECT_EQ(rows[3].FuelUsed, 53.861115f - 50.98335f);
+    EXPECT_TRUE(rows[4].InLap && rows[4].LapTime == 62.645f);
+    EXPECT_EQ(GreenLaps(rows), (std::vector<std::size_t>{2, 3}));
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].Best, i == 3) << i;
+
+    const RaceNow now = RaceNowOf(history, lastMs);
+    EXPECT_EQ(now.Fuel, 48.1059f);
+    EXPECT_EQ(now.LapNumber, 9);
+    RaceSettings race;
+    race.Length = RaceLength{RaceLength::Unit::Laps, 30};
+    race.TankSize = 60;
+    const std::optional<FuelFigures> figures = FuelToFinish(rows, now, race, std::nullopt);
+    ASSERT_TRUE(figures);
+    EXPECT_EQ(figures->Basis.Laps, 2);
+    EXPECT_NEAR(figures->Basis.FuelPerLap, 2.876194, 1e-5);
+    EXPECT_NEAR(figures->Basis.LapTime, 62.656, 1e-4);
+    EXPECT_NEAR(figures->LapsOfFuel, 16.726, 1e-3);
+    EXPECT_NEAR(figures->MinutesOfFuel, 17.466, 1e-3);
+    ASSERT_TRUE(figures->Race);
+    EXPECT_EQ(figures->Race->LapsToDrive, 22);
+    EXPECT_NEAR(figures->Race->FuelNeeded, 66.152, 1e-3);
+    EXPECT_NEAR(figures->Race->FuelToAdd, 11.894, 1e-3);
+    EXPECT_EQ(figures->Race->StopsNeeded, 1);
+
+    race.Length = RaceLength{RaceLength::Unit::Minutes, 30};
+    EXPECT_EQ(FuelToFinish(rows, now, race, std::nullopt)->Race, std::nullopt);
 }
 
 }  // namespace

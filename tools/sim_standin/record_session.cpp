@@ -4,8 +4,9 @@
 //
 // The session: the player's car mid-way through its third lap; the recording takes the lap
 // change into the fourth, that lap's pit stop with its refuel, the ignition off for six
-// seconds and on again, and the lap change after the pit lap. Scans come every scan time with
-// a few milliseconds of deterministic jitter, as a timer's ticks do.
+// seconds and on again, the lap change after the pit lap and three green laps after it. The
+// game's lap time trails each lap change by a scan. Scans come every scan time with a few
+// milliseconds of deterministic jitter, as a timer's ticks do.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,9 +21,9 @@ namespace {
 
 using namespace kerbview;
 
-constexpr int kScanMs = 250;
+constexpr int kScanMs = 500;
 constexpr int kJitterMs = 12;
-constexpr std::uint32_t kSeconds = 125;
+constexpr std::uint32_t kSeconds = 300;
 constexpr std::uint32_t kIgnitionOffMs = 64'000;
 constexpr std::uint32_t kIgnitionOnMs = 70'000;
 

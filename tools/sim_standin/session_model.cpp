@@ -16,6 +16,7 @@ constexpr double kPitSpeed = 60.0 / 3.6;
 constexpr double kPitStop = 150.0;     // metres into the lap where the car stops
 constexpr double kPitLaneEnd = 420.0;  // metres into the lap where the pit lane ends
 constexpr double kPitStopSeconds = 8.0;
+constexpr double kLastLapLagSeconds = 0.35;  // how long the lap time trails the lap number
 constexpr double kFullTank = 60.0;
 constexpr double kAmbient = 22.0;
 constexpr double kTrackTemp = 31.0;
@@ -186,6 +187,12 @@ void SessionModel::StepPlayer(double dt) {
 
     m_distance += m_speed * dt;
     m_lapClock += dt;
+    if (m_lastLapDue > 0.0) {
+        m_lastLapDue -= dt;
+        if (m_lastLapDue <= 1e-9) {
+            PublishLastLap();
+        }
+    }
     if (m_distance >= m_trackLength) {
         FinishPlayerLap();
     }
@@ -222,8 +229,11 @@ void SessionModel::StepHeat(double dt, double accel) {
 
 void SessionModel::FinishPlayerLap() {
     Driver& me = m_driver[kPlayerSlot];
-    me.lastLap = static_cast<float>(m_lapClock);
-    me.bestLap = me.bestLap == 0.0f ? me.lastLap : std::min(me.bestLap, me.lastLap);
+    if (m_lastLapDue > 0.0) {
+        PublishLastLap();
+    }
+    m_pendingLastLap = static_cast<float>(m_lapClock);
+    m_lastLapDue = kLastLapLagSeconds;
     ++me.lapCount;
     m_distance -= m_trackLength;
     m_lapClock = 0.0;
@@ -231,6 +241,13 @@ void SessionModel::FinishPlayerLap() {
     for (Wheel& w : m_wheel) {
         w.ratio = std::max(0.5, w.ratio - 0.012);
     }
+}
+
+void SessionModel::PublishLastLap() {
+    Driver& me = m_driver[kPlayerSlot];
+    me.lastLap = m_pendingLastLap;
+    me.bestLap = me.bestLap == 0.0f ? me.lastLap : std::min(me.bestLap, me.lastLap);
+    m_lastLapDue = 0.0;
 }
 
 void SessionModel::StepDrivers(double dt) {

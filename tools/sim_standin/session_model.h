@@ -79,6 +79,7 @@ private:
     void StepDrivers(double dt);
     void StepHeat(double dt, double accel);
     void FinishPlayerLap();
+    void PublishLastLap();
 
     std::mt19937 m_random;
     telemetry::MemoryMap m_map = telemetry::LoadMemoryMap();
@@ -95,7 +96,11 @@ private:
 
     double m_distance = 0.0;  // metres into the current lap
     double m_lapClock = 0.0;  // seconds into the current lap
-    double m_speed = 0.0;     // m/s
+    /// The lap time of the lap just finished, published once m_lastLapDue counts down to 0:
+    /// the game gives a lap's time a moment after its lap number moves on.
+    float m_pendingLastLap = 0.0f;
+    double m_lastLapDue = 0.0;  // seconds until m_pendingLastLap is published; 0: none pending
+    double m_speed = 0.0;       // m/s
     double m_throttle = 0.0;
     double m_brake = 0.0;
     int m_gear = 0;
