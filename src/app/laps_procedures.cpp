@@ -85,6 +85,10 @@ void Program::LoadConsumptions() {
     }
 }
 
+std::int64_t Program::LapsNowMs() const {
+    return m_replay ? m_replay->RecordedMs(m_clock.NowMs()) : m_clock.NowMs();
+}
+
 std::optional<laps::Consumption> Program::RememberedConsumption() const {
     for (const laps::ConsumptionMemory& kept : m_consumptions) {
         if (kept.Car == m_lapHistory.CarName() && kept.Track == m_lapHistory.TrackName()) {
@@ -137,7 +141,7 @@ void Program::UpdateLaps(bool notify) {
             }
         }
         const std::optional<laps::FuelFigures> fuel =
-            laps::FuelToFinish(m_lapHistory.Rows(), laps::RaceNowOf(m_lapHistory, m_clock.NowMs()),
+            laps::FuelToFinish(m_lapHistory.Rows(), laps::RaceNowOf(m_lapHistory, LapsNowMs()),
                                RaceSettingsOf(m_settings), RememberedConsumption());
         std::vector<laps::LapsView::Figure> figures = LapsFigures(fuel, style);
         if (figures != m_lapsView.figures) {

@@ -202,6 +202,8 @@ private:
     void LoadConsumptions();
     std::optional<laps::Consumption> RememberedConsumption() const;
     void KeepConsumption();
+    /// Now on the lap history's clock: the program's, or the replay's recorded time.
+    std::int64_t LapsNowMs() const;
 
     // The scan tick, top to bottom (scan_cycle.cpp).
     void Temps();
@@ -212,8 +214,8 @@ private:
     /// Acquisition and presentation of one scan; a server also sends the snapshot.
     void Lectures();
     /// One snapshot taken, from the simulator or a replay: sent when `send`, and presented.
-    /// Throws; callers report "Lectures".
-    void TakeSnapshot(const telemetry::Snapshot& snapshot, bool send);
+    /// lapsMs is its time on the lap history's clock. Throws; callers report "Lectures".
+    void TakeSnapshot(const telemetry::Snapshot& snapshot, bool send, std::int64_t lapsMs);
     /// The car whose picture the panel shows: the replay's while one runs.
     const std::string& CurrentCar() const;
 
@@ -227,8 +229,9 @@ private:
     void SendStatusOnly();
     /// The presentation of one snapshot in base units. Throws; callers report "Lectures".
     void Present(const telemetry::Snapshot& snapshot);
-    /// A snapshot was acquired or received: the panel's values are current, and it is recorded.
-    void SnapshotTaken(const telemetry::Snapshot& snapshot);
+    /// A snapshot was acquired or received: the panel's values are current, it goes into the
+    /// lap history at lapsMs, and it is recorded.
+    void SnapshotTaken(const telemetry::Snapshot& snapshot, std::int64_t lapsMs);
     /// The simulator or the connection is gone: the stint under way ends.
     void StintEnds();
     /// Recording stopped: the menu item unchecked, the message shown and logged once.
@@ -266,8 +269,11 @@ private:
     panel::CarSkins m_carSkins;
     panel::LayoutRecord m_layout;
     net::NetRoles m_roles;
-    // The laps of the stint under way, and what the Laps window shows of them.
+    // The laps of the stint under way, and what the Laps window shows of them. The history's
+    // clock is the program's, or a replay's recorded time, so that a replay at any speed gives
+    // the laps the stint gave; after a replay the simulator's first snapshot starts a new one.
     laps::LapHistory m_lapHistory;
+    bool m_lapHistoryFromReplay = false;
     laps::LapsView m_lapsView;
     // What the laps view's table was built from.
     struct LapsTableKey {

@@ -81,8 +81,10 @@ bool Program::StartReplay(const std::filesystem::path& file, double speed) {
         // after the replay the link attaches afresh and shows its own state.
         m_gameLink.ResetGameLink();
         m_replay = std::make_unique<Replay>(std::move(reader), m_clock.NowMs(), speed);
-        // The recording is a stint of its own: its laps replace those shown.
+        // The recording is a stint of its own: its laps replace those shown, timed on the
+        // recording's clock, and the simulator's next stint starts a history of its own.
         m_lapHistory = laps::LapHistory();
+        m_lapHistoryFromReplay = true;
         SnapshotsRestart();
         m_presenter.ShowLinkStatus(telemetry::LinkStatus::Running);
         ReplayChanged();
@@ -139,7 +141,7 @@ void Program::ReplayLectures(bool readsSimulator) {
     const bool send = m_roles.MaySend();
     const bool playing = m_replay->TakeDue(m_clock.NowMs(), [&](const record::Sample& sample) {
         try {
-            TakeSnapshot(sample.snapshot, send);
+            TakeSnapshot(sample.snapshot, send, sample.timeMs);
         } catch (...) {
             m_errors.ReportCurrentException("Lectures");
         }

@@ -33,6 +33,11 @@ public:
     void SetSpeed(double speed, std::int64_t nowMs);
     bool Paused() const { return m_paused; }
     double Speed() const { return m_speed; }
+    /// The recording's own time at nowMs: where the replay has got to, on the clock its samples
+    /// carry (Sample::timeMs), whatever the speed and pauses.
+    std::int64_t RecordedMs(std::int64_t nowMs) const {
+        return m_firstMs + static_cast<std::int64_t>(PlayedMs(nowMs));
+    }
     /// The car of the last sample handed out; empty before.
     const std::string& Car() const { return m_car; }
 

@@ -160,14 +160,14 @@ void Program::Lectures() {
             return;
         }
         if (acquired == telemetry::AcquireResult::EndTick) return;
-        TakeSnapshot(m_snapshot, m_roles.MaySend());
+        TakeSnapshot(m_snapshot, m_roles.MaySend(), m_clock.NowMs());
     } catch (...) {
         m_errors.ReportCurrentException("Lectures");
     }
 }
 
-void Program::TakeSnapshot(const telemetry::Snapshot& snapshot, bool send) {
-    SnapshotTaken(snapshot);
+void Program::TakeSnapshot(const telemetry::Snapshot& snapshot, bool send, std::int64_t lapsMs) {
+    SnapshotTaken(snapshot, lapsMs);
     if (send) {
         m_roles.SendTelemetry(snapshot, m_presenter.ServerStatus());
         ++m_packetsSent;
@@ -203,10 +203,13 @@ void Program::Present(const telemetry::Snapshot& snapshot) {
     m_presentation.Present(snapshot, context);
 }
 
-void Program::SnapshotTaken(const telemetry::Snapshot& snapshot) {
+void Program::SnapshotTaken(const telemetry::Snapshot& snapshot, std::int64_t lapsMs) {
     m_lastSnapshotMs = m_clock.NowMs();
     m_panel.SetStale(false);
-    m_lapHistory.Take(snapshot, m_clock.NowMs());
+    if (!m_replay && std::exchange(m_lapHistoryFromReplay, false)) {
+        m_lapHistory = laps::LapHistory();
+    }
+    m_lapHistory.Take(snapshot, lapsMs);
     if (std::optional<RecordingFailure> failure = m_recorder.Record(
             snapshot, core::RoleNumber(m_settings.TipusConexio), m_settings.ScanTime)) {
         RecordingStopped(*failure);
@@ -247,7 +250,7 @@ void Program::ClientLectures(std::string receivedText) {
             StintEnds();
             return;
         }
-        SnapshotTaken(snapshot);
+        SnapshotTaken(snapshot, m_clock.NowMs());
         Present(snapshot);
         ++m_packetsPresented;
     } catch (...) {

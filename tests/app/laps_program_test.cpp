@@ -3,6 +3,8 @@
 // dialog's values stored.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app_fixture.h"
@@ -26,7 +28,9 @@ std::vector<std::string> FirstCells(const laps::LapsView::Row& row, std::size_t 
 // second green lap the consumption is the one kept for this car and track from an earlier run
 // (a line the program cannot read is passed over): at 200 s, lap 7 under way, a race of 10
 // laps leaves 4 laps, and 5 with the reserve lap at 2.5 l. At the end, lap 9 under way, the
-// stint's own 2.876 l from its two green laps: 2 laps, 3 * 2.876 = 8.63 l.
+// stint's own 2.876 l from its two green laps: 2 laps, 3 * 2.876 = 8.63 l. Replayed at four
+// times its pace, the laps are timed on the recording's clock: their export is the stint's
+// golden rows.
 TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTrack) {
     record::RecordingReader reader(kStint);
     record::Sample first;
@@ -36,13 +40,13 @@ TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTra
         first.snapshot.CarName, first.snapshot.TrackName, {2.5f, 90, 4}};
     rig.folder.Write("consumption.txt", "2.5\tbroken\n" + kept.ToLine() + "\n");
     ASSERT_TRUE(rig.Start());
-    ASSERT_TRUE(rig.program.StartReplay(kStint));
+    ASSERT_TRUE(rig.program.StartReplay(kStint, 4));
     const laps::LapsView& view = rig.program.Laps();
     int ticks = 0;
     for (; ticks < 2000 && rig.program.Replaying(); ++ticks) {
         rig.clock.now += 250;
         rig.program.Tick();
-        if (ticks == 800) {
+        if (ticks == 200) {
             ASSERT_EQ(view.rows.size(), 3u);
             EXPECT_EQ(view.figures[0].value, "2.50 L/Lap, from an earlier session");
             EXPECT_EQ(view.figures[3].value, "4");
@@ -75,17 +79,19 @@ TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTra
     EXPECT_LE(redraws, ticks);
     EXPECT_EQ(view.revision, static_cast<std::uint64_t>(redraws) + 1);  // + the one built at load
 
-    // The export writes every lap after the header; a folder that is not there fails.
+    // The export writes every lap; a folder that is not there fails.
     ASSERT_TRUE(rig.program.ExportLaps(rig.folder.File("laps.csv")));
-    const std::string csv = rig.folder.Read("laps.csv");
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);
+    std::ifstream golden(std::string(KERBVIEW_LAPS_DATA) + "/stint-laps.csv", std::ios::binary);
+    EXPECT_TRUE(rig.folder.Read("laps.csv") ==
+                std::string(std::istreambuf_iterator<char>(golden), {}));
     EXPECT_FALSE(rig.program.ExportLaps(rig.folder.File("missing/laps.csv")));
     EXPECT_EQ(rig.frontEnd.Messages().substr(0, 30), "The file could not be written|");
 }
 
 // Four laps of 10 s at 2 l a lap, each lap time given at its line, recorded up to endMs: from
 // the first lap watched whole (lap 2) on, the laps are green.
-void WriteStint(const std::filesystem::path& file, std::uint32_t endMs) {
+void WriteStint(const std::filesystem::path& file, std::uint32_t endMs,
+                const std::string& car = "Car", const std::string& track = "Track") {
     std::error_code error;
     record::StintFacts facts;
     facts.scanTime = 100;
@@ -93,7 +99,7 @@ void WriteStint(const std::filesystem::path& file, std::uint32_t endMs) {
         core::MakeFileSystem()->Open(file, core::OpenMode::CreateNew, error), facts);
     for (std::uint32_t ms = 0; ms < endMs; ms += 100) {
         telemetry::Snapshot s;
-        s.CarName = "Car", s.TrackName = "Track";
+        s.CarName = car, s.TrackName = track;
         s.Contact = 1;
         s.LapNumber = static_cast<std::int16_t>(1 + ms / 10000);
         s.LastLap = s.LapNumber > 1 ? 10.0f + static_cast<float>(s.LapNumber) / 100 : 0;
@@ -133,6 +139,21 @@ TEST(ProgramLaps, TheConsumptionOfAStintIsKeptForTheNextRun) {
     ASSERT_TRUE(next.Start());
     Replay(next, next.folder.File("start.kvrec"));
     EXPECT_EQ(next.program.Laps().figures[0].value, "2.00 L/Lap, from an earlier session");
+}
+
+// After a replay the simulator's first snapshot starts a history of its own, also for the same
+// car and track: the replay's laps, timed on the recording's clock, do not run on into it.
+TEST(ProgramLaps, TheSimulatorAfterAReplayStartsAHistoryOfItsOwn) {
+    testing::ServerAndClient pair(250);
+    ASSERT_TRUE(pair.Attach());
+    const std::size_t liveRows = pair.server->Laps().rows.size();
+    const auto file = pair.serverFolder.File("stint.kvrec");
+    WriteStint(file, 40000, "BMW 320si", "Anderstorp");
+    ASSERT_TRUE(pair.server->StartReplay(file));
+    for (int tick = 0; tick < 400 && pair.server->Replaying(); ++tick) pair.Tick();
+    ASSERT_EQ(pair.server->Laps().rows.size(), 3u);
+    ASSERT_TRUE(pair.Attach());
+    EXPECT_EQ(pair.server->Laps().rows.size(), liveRows);
 }
 
 // Values typed in the display units with the user's decimal separator; a refused one stores
