@@ -185,10 +185,14 @@ void Program::ShowRaceDialog() {
     m_frontEnd->ShowRaceDialog(texts, values);
 }
 
-// An empty length or tank size is none; an empty reserve is the default lap.
+// An empty length or tank size is none; an empty reserve is the default lap. None of these
+// values is large enough for digit grouping, so a point or a comma is the decimal mark
+// whatever the locale: 1.5 reserve laps typed where the mark is a comma are 1.5, not 15.
 RaceDialogOutcome Program::RaceDialogAccept(const RaceDialogValues& typed) {
-    const auto read = [this](const std::string& text, double empty) -> std::optional<double> {
+    const auto read = [this](std::string text, double empty) -> std::optional<double> {
         if (text.find_first_not_of(' ') == std::string::npos) return empty;
+        std::replace(text.begin(), text.end(), m_decimalSeparator == ',' ? '.' : ',',
+                     m_decimalSeparator);
         try {
             return core::ParseDouble(text, m_decimalSeparator);
         } catch (const core::NumberError&) {
