@@ -50,16 +50,14 @@ TEST(WineStandinIntegration, LinuxLayerFindsTheWineWindowAndReadsExactValues) {
     ASSERT_NO_FATAL_FAILURE(testing::PrepareStandin(sim, 120s));
 
     // Wine names the Unix process that runs the program in _NET_WM_PID.
-    Platform platform = MakePlatform();
-    ASSERT_TRUE(testing::WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
-    MarkManaged(platform.windows->FindWindow("RACE 07"));
-    core::ErrorReporter reporter;
-    testing::LinkRecord record;
-    GameLink link(*platform.windows, *platform.memory, reporter);
-    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, record, sim.Pid()));
+    testing::RealLink real;
+    WindowFinder& windows = *real.platform.windows;
+    ASSERT_TRUE(testing::WaitFor([&] { return windows.FindWindow("RACE 07") != 0; }));
+    MarkManaged(windows.FindWindow("RACE 07"));
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(real, sim.Pid()));
 
     ASSERT_EQ(sim.Command("close"), "ok close");
-    EXPECT_TRUE(testing::WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
+    EXPECT_TRUE(testing::WaitFor([&] { return windows.FindWindow("RACE 07") == 0; }));
     EXPECT_EQ(sim.Command("quit"), "ok quit");
 }
 
