@@ -7,7 +7,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "child_process.h"
 #include "core/number_rules.h"

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <functional>
 
 #include "fake_platform.h"
 

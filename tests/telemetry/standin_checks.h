@@ -36,54 +36,62 @@ inline void PrepareStandin(core::testing::ChildProcess& sim, std::chrono::second
     }
 }
 
+/// The real platform layer and a link over it at a 500 ms scan, with what the link's steps found.
+struct RealLink {
+    RealLink() { link.SetScanTime(500); }
+    bool Tick() { return record.Tick(link); }
+
+    Platform platform = MakePlatform();
+    core::ErrorReporter reporter;
+    LinkRecord record;
+    GameLink link{*platform.windows, *platform.memory, reporter};
+};
+
 /// Expects the stand-in's "RACE 07" window found and owned by processId, the link running after
-/// the appearance delay (7 ticks at a 500 ms scan) and holding the process, and one complete
-/// acquisition that reads as SessionWrites().
-inline void ExpectLinkReadsTheSession(Platform& platform, GameLink& link, LinkRecord& record,
-                                      std::uint32_t processId) {
+/// the appearance delay (7 ticks) and holding the process, and one complete acquisition that
+/// reads as SessionWrites().
+inline void ExpectLinkReadsTheSession(RealLink& real, std::uint32_t processId) {
+    WindowFinder& windows = *real.platform.windows;
     WindowId window = 0;
-    ASSERT_TRUE(WaitFor([&] { return (window = platform.windows->FindWindow("race 07")) != 0; }))
+    ASSERT_TRUE(WaitFor([&] { return (window = windows.FindWindow("race 07")) != 0; }))
         << "the stand-in's window was not found";
-    EXPECT_EQ(platform.windows->WindowProcessId(window), processId);
-    link.SetScanTime(500);
-    EXPECT_EQ(record.TicksUntilRunning(link, 20), 7);
-    ASSERT_TRUE(link.HoldsProcessHandle());
-    Acquisition acquisition(link.Readers());
+    EXPECT_EQ(windows.WindowProcessId(window), processId);
+    EXPECT_EQ(real.record.TicksUntilRunning(real.link, 20), 7);
+    ASSERT_TRUE(real.link.HoldsProcessHandle());
+    Acquisition acquisition(real.link.Readers());
     Snapshot got;
     ASSERT_EQ(acquisition.Acquire(got), AcquireResult::Complete);
     ExpectSessionSnapshot(got);
 }
 
-/// Closes the stand-in's window through command (one command line in, the answer out): the
-/// grace keeps the link up for 3 ticks at 500 ms with the process still held, then the link
-/// stops and releases it (handlesOnTheProcess() one less). Opened again, the window is found and
-/// the process held after the appearance delay. Then the stand-in quits (waitForEnd returns once
-/// it has ended), and the link lets it go at once: no grace for a simulator that has ended.
-inline void ExpectGraceReleaseAndReopen(
-    Platform& platform, GameLink& link, LinkRecord& record,
-    const std::function<std::string(const std::string&)>& command,
-    const std::function<int()>& handlesOnTheProcess, const std::function<void()>& waitForEnd) {
+/// Closes the stand-in's window: the grace keeps the link up for 3 ticks with the process still
+/// held, then the link stops and releases it (handlesOnTheProcess() one less). Opened again, the
+/// window is found and the process held after the appearance delay. Then the stand-in quits,
+/// and the link lets it go at once: no grace for a simulator that has ended.
+inline void ExpectGraceReleaseAndReopen(RealLink& real, core::testing::ChildProcess& sim,
+                                        const std::function<int()>& handlesOnTheProcess) {
+    WindowFinder& windows = *real.platform.windows;
     const int held = handlesOnTheProcess();
-    ASSERT_EQ(command("close"), "ok close");
-    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") == 0; }));
+    ASSERT_EQ(sim.Command("close"), "ok close");
+    ASSERT_TRUE(WaitFor([&] { return windows.FindWindow("RACE 07") == 0; }));
     for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_TRUE(record.Tick(link)) << "grace tick " << tick;
+        EXPECT_TRUE(real.Tick()) << "grace tick " << tick;
         EXPECT_EQ(handlesOnTheProcess(), held) << "grace tick " << tick;
     }
-    EXPECT_FALSE(record.Tick(link));
-    EXPECT_FALSE(link.HoldsProcessHandle());
+    EXPECT_FALSE(real.Tick());
+    EXPECT_FALSE(real.link.HoldsProcessHandle());
     EXPECT_EQ(handlesOnTheProcess(), held - 1) << "the process handle outlived the grace";
-    EXPECT_EQ(record.statuses.back(), LinkStatus::NotRunning);
+    EXPECT_EQ(real.record.statuses.back(), LinkStatus::NotRunning);
 
-    ASSERT_EQ(command("open"), "ok open");
-    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
-    EXPECT_EQ(record.TicksUntilRunning(link, 20), 7);
-    EXPECT_TRUE(link.HoldsProcessHandle());
-    EXPECT_EQ(command("quit"), "ok quit");
-    waitForEnd();
-    EXPECT_FALSE(record.Tick(link)) << "the grace kept a simulator that has ended";
-    EXPECT_FALSE(link.HoldsProcessHandle());
-    EXPECT_EQ(record.statuses.back(), LinkStatus::NotRunning);
+    ASSERT_EQ(sim.Command("open"), "ok open");
+    ASSERT_TRUE(WaitFor([&] { return windows.FindWindow("RACE 07") != 0; }));
+    EXPECT_EQ(real.record.TicksUntilRunning(real.link, 20), 7);
+    EXPECT_TRUE(real.link.HoldsProcessHandle());
+    EXPECT_EQ(sim.Command("quit"), "ok quit");
+    sim.Wait();
+    EXPECT_FALSE(real.Tick()) << "the grace kept a simulator that has ended";
+    EXPECT_FALSE(real.link.HoldsProcessHandle());
+    EXPECT_EQ(real.record.statuses.back(), LinkStatus::NotRunning);
 }
 
 }  // namespace kerbview::telemetry::testing

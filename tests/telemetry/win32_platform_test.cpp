@@ -9,7 +9,9 @@
 #undef FindWindow
 
 #include <chrono>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/child_process.h"
 #include "standin_checks.h"
@@ -20,13 +22,8 @@ namespace {
 using namespace std::chrono_literals;
 using testing::WaitFor;
 
-// The Windows stand-in simulator, started from beside this test program.
-class Standin : public core::testing::ChildProcess {
-public:
-    explicit Standin(const SECURITY_ATTRIBUTES* security = nullptr)
-        : ChildProcess(core::testing::BesideThisProgram(KERBVIEW_SIM_STANDIN_WIN32), {}, security) {
-    }
-};
+// The Windows stand-in simulator, beside this test program.
+const std::filesystem::path kStandin = core::testing::BesideThisProgram(KERBVIEW_SIM_STANDIN_WIN32);
 
 // Whether this session can show windows at all: Wine without an X display cannot.
 bool DesktopAvailable() {
@@ -52,7 +49,7 @@ int HandlesTo(std::uint32_t pid) {
 // passed over; the simulator is then read exactly, and let go after the grace and when it ends.
 TEST(Win32StandinIntegration, FoundPastAnotherWindowReadsExactValuesAndLetsGo) {
     if (!DesktopAvailable()) GTEST_SKIP() << "no desktop for windows (Wine needs an X display)";
-    Standin sim;
+    core::testing::ChildProcess sim(kStandin, {});
     ASSERT_NE(sim.Pid(), 0u) << "the stand-in did not start";
     ASSERT_NO_FATAL_FAILURE(testing::PrepareStandin(sim, 60s));
     const HWND own = ::CreateWindowExW(0, L"STATIC", L"RACE 07", WS_POPUP, 0, 0, 8, 8, nullptr,
@@ -60,17 +57,12 @@ TEST(Win32StandinIntegration, FoundPastAnotherWindowReadsExactValuesAndLetsGo) {
     ::SetWindowPos(own, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_EQ(MakeWindowFinder()->FindWindow("RACE 07"), reinterpret_cast<WindowId>(own));
 
-    Platform platform = MakePlatform();
-    platform.windows->PassOver(reinterpret_cast<WindowId>(own));
-    core::ErrorReporter reporter;
-    testing::LinkRecord record;
-    GameLink link(*platform.windows, *platform.memory, reporter);
+    testing::RealLink real;
+    real.platform.windows->PassOver(reinterpret_cast<WindowId>(own));
     const int handlesBefore = HandlesTo(sim.Pid());  // the test's own, from CreateProcess
-    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(platform, link, record, sim.Pid()));
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectLinkReadsTheSession(real, sim.Pid()));
     EXPECT_EQ(HandlesTo(sim.Pid()), handlesBefore + 1);
-    testing::ExpectGraceReleaseAndReopen(
-        platform, link, record, [&](const std::string& line) { return sim.Command(line); },
-        [&] { return HandlesTo(sim.Pid()); }, [&] { sim.Wait(); });
+    testing::ExpectGraceReleaseAndReopen(real, sim, [&] { return HandlesTo(sim.Pid()); });
     ::DestroyWindow(own);
 }
 
@@ -85,22 +77,19 @@ TEST(Win32StandinIntegration, ProcessThatCannotBeOpenedIsReportedOnceAndNotHeld)
     ASSERT_TRUE(::InitializeAcl(&empty, sizeof empty, ACL_REVISION));
     ASSERT_TRUE(::SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE));
     const SECURITY_ATTRIBUTES security{sizeof security, &nobody, FALSE};
-    Standin sim(&security);
+    core::testing::ChildProcess sim(kStandin, {}, &security);
     ASSERT_NE(sim.Pid(), 0u) << "the stand-in did not start";
     ASSERT_EQ(sim.ReadLine(60s), "ready");
 
-    Platform platform = MakePlatform();
-    ASSERT_TRUE(WaitFor([&] { return platform.windows->FindWindow("RACE 07") != 0; }));
-    core::ErrorReporter reporter;
-    testing::LinkRecord record;
-    GameLink link(*platform.windows, *platform.memory, reporter);
-    link.SetScanTime(500);
-    for (int tick = 0; tick < 12; ++tick) record.Tick(link);
-    EXPECT_FALSE(link.HoldsProcessHandle());
-    ASSERT_EQ(record.failures.size(), 1u);
-    EXPECT_EQ(record.failures[0].rfind("OpenProcess with all access rights was refused", 0), 0u)
-        << record.failures[0];
-    EXPECT_NE(record.failures[0].find("(error 5)"), std::string::npos) << record.failures[0];
+    testing::RealLink real;
+    ASSERT_TRUE(WaitFor([&] { return real.platform.windows->FindWindow("RACE 07") != 0; }));
+    for (int tick = 0; tick < 12; ++tick) real.Tick();
+    EXPECT_FALSE(real.link.HoldsProcessHandle());
+    const std::vector<std::string>& failures = real.record.failures;
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].rfind("OpenProcess with all access rights was refused", 0), 0u)
+        << failures[0];
+    EXPECT_NE(failures[0].find("(error 5)"), std::string::npos) << failures[0];
     EXPECT_EQ(sim.Command("quit"), "ok quit");
 }
 
