@@ -106,13 +106,12 @@ protected:
     }
     /// Whether a static control is large enough for its text in its font.
     static bool HoldsItsText(HWND label) {
-        wchar_t text[256] = {};
-        ::GetWindowTextW(label, text, 256);
+        const std::wstring text = Wide(Text(label));
         const HDC dc = ::GetDC(label);
         const HGDIOBJ old =
             ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
         RECT need{0, 0, 1, 0};
-        ::DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_NOPREFIX);
+        ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX);
         ::SelectObject(dc, old);
         ::ReleaseDC(label, dc);
         RECT inside{};
