@@ -7,14 +7,12 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QFile>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
 #include <cstdlib>
-#include <map>
 #include <sstream>
 
 #include "app/app_fixture.h"

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_fixture.h"
@@ -32,14 +34,9 @@ const bool kUnmanagedUnderWine = [] {
 class SideWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(rig.program.Main(fake));
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"SideWindowsTestMain";
-        ::RegisterClassW(&wc);
-        main = ::CreateWindowExW(0, wc.lpszClassName, L"Main", WS_OVERLAPPEDWINDOW, 100, 100, 400,
-                                 300, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(rig.Start());
+        main = ::CreateWindowExW(0, L"Static", L"Main", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
+                                 nullptr, nullptr, nullptr, nullptr);
         ::ShowWindow(main, SW_SHOWNOACTIVATE);
         sides.SetOwner(main);
     }
@@ -62,42 +59,27 @@ protected:
         ::PostMessageW(control, WM_KEYDOWN, key, 1);
         Pump();
     }
-    /// The open windows of this thread titled title.
-    static std::vector<HWND> Titled(const std::string& title) {
-        struct Search {
-            std::wstring title;
-            std::vector<HWND> found;
-        } search{Wide(title), {}};
+    /// The open windows of this thread for which match holds.
+    static std::vector<HWND> Windows(const std::function<bool(HWND)>& match) {
+        std::pair<const std::function<bool(HWND)>*, std::vector<HWND>> search{&match, {}};
         ::EnumThreadWindows(
             ::GetCurrentThreadId(),
             [](HWND hwnd, LPARAM arg) {
-                auto* s = reinterpret_cast<Search*>(arg);
-                wchar_t text[256] = {};
-                ::GetWindowTextW(hwnd, text, 256);
-                if (::IsWindowVisible(hwnd) && s->title == text) s->found.push_back(hwnd);
+                auto& [matches, found] = *reinterpret_cast<decltype(search)*>(arg);
+                if (::IsWindowVisible(hwnd) && (*matches)(hwnd)) found.push_back(hwnd);
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&search));
-        return search.found;
+        return search.second;
     }
-    /// The open window of this thread that holds a control of windowClass; null when none.
-    static HWND WithControl(const wchar_t* windowClass) {
-        struct Search {
-            const wchar_t* windowClass;
-            HWND found;
-        } search{windowClass, nullptr};
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM arg) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(arg);
-                if (::IsWindowVisible(hwnd) &&
-                    ::FindWindowExW(hwnd, nullptr, s->windowClass, nullptr) != nullptr) {
-                    s->found = hwnd;
-                }
-                return s->found == nullptr ? TRUE : FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
+    static std::vector<HWND> Titled(const std::string& title) {
+        return Windows([&](HWND w) { return Text(w) == title; });
+    }
+    /// The open window that holds a list view, the Laps window; null when none.
+    static HWND OpenLapsWindow() {
+        const std::vector<HWND> found =
+            Windows([](HWND w) { return !Controls(w, WC_LISTVIEWW).empty(); });
+        return found.empty() ? nullptr : found.front();
     }
     static std::vector<HWND> Controls(HWND window, const wchar_t* windowClass) {
         std::vector<HWND> found;
@@ -124,13 +106,12 @@ protected:
     }
     /// Whether a static control is large enough for its text in its font.
     static bool HoldsItsText(HWND label) {
-        wchar_t text[256] = {};
-        ::GetWindowTextW(label, text, 256);
+        const std::wstring text = Wide(Text(label));
         const HDC dc = ::GetDC(label);
         const HGDIOBJ old =
             ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
         RECT need{0, 0, 1, 0};
-        ::DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_NOPREFIX);
+        ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX);
         ::SelectObject(dc, old);
         ::ReleaseDC(label, dc);
         RECT inside{};
@@ -142,9 +123,13 @@ protected:
         ::GetWindowRect(window, &r);
         return r;
     }
+    static bool Overlap(HWND a, HWND b) {
+        RECT overlap{};
+        const RECT ra = Frame(a), rb = Frame(b);
+        return ::IntersectRect(&overlap, &ra, &rb) != FALSE;
+    }
 
     app::testing::ProgramRig rig{""};
-    app::testing::FakeFrontEnd fake;
     SideWindowSet sides{rig.program, ::GetModuleHandleW(nullptr)};
     HWND main = nullptr;
 };
@@ -253,24 +238,20 @@ TEST_F(SideWindowsTest, SideWindowsOpenWhollyOnTheWorkAreaBesideTheMainWindow) {
         sides.ShowDebugWindow(app::Presenter::DebugWindowTitle());
         sides.ShowAbout(rig.program.Captions().About());
         sides.ShowLapsWindow();
-        const RECT mainFrame = Frame(main);
         const HWND admin = Titled(app::Presenter::Admin().title).front();
         const HWND debug = Titled(app::Presenter::DebugWindowTitle()).front();
         const HWND about = Titled(rig.program.Captions().About().title).front();
-        const HWND lapsWindow = WithControl(WC_LISTVIEWW);
+        const HWND lapsWindow = OpenLapsWindow();
         ASSERT_NE(lapsWindow, nullptr);
         for (HWND w : {admin, debug, about, lapsWindow}) {
             const RECT r = Frame(w);
             EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
                         r.bottom <= work.bottom);
         }
-        RECT overlap{};
-        const RECT adminFrame = Frame(admin), debugFrame = Frame(debug);
-        EXPECT_FALSE(::IntersectRect(&overlap, &adminFrame, &mainFrame));
-        EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &mainFrame));
-        EXPECT_FALSE(::IntersectRect(&overlap, &debugFrame, &adminFrame));
-        const RECT lapsFrame = Frame(lapsWindow);
-        EXPECT_FALSE(::IntersectRect(&overlap, &lapsFrame, &mainFrame));
+        EXPECT_FALSE(Overlap(admin, main));
+        EXPECT_FALSE(Overlap(debug, main));
+        EXPECT_FALSE(Overlap(debug, admin));
+        EXPECT_FALSE(Overlap(lapsWindow, main));
         sides.CloseAll();
     }
 }
@@ -318,11 +299,8 @@ TEST_F(SideWindowsTest, LapsWindowShowsItsViewWholeFollowsItAndExports) {
     ListView_GetItemRect(list, 2, &last, LVIR_BOUNDS);
     EXPECT_LE(last.bottom, inside.bottom);
     const HWND button = Controls(window.Handle(), L"Button").front();
-    RECT overlap{};
-    const RECT listFrame = Frame(list), buttonFrame = Frame(button),
-               figuresFrame = Frame(statics[1]);
-    EXPECT_FALSE(::IntersectRect(&overlap, &listFrame, &buttonFrame));
-    EXPECT_FALSE(::IntersectRect(&overlap, &listFrame, &figuresFrame));
+    EXPECT_FALSE(Overlap(list, button));
+    EXPECT_FALSE(Overlap(list, statics[1]));
     for (HWND label : statics) EXPECT_TRUE(HoldsItsText(label)) << Text(label);
 
     view.rows.push_back({{"4", "1:41.002", "2,46", "49,99"}, false, false});
@@ -388,7 +366,7 @@ TEST_F(SideWindowsTest, RaceDialogHandsWhatWasTypedToTheProgram) {
 // button in another language.
 TEST_F(SideWindowsTest, LapsChangedShowsTheProgramsLapsAgain) {
     sides.ShowLapsWindow();
-    const HWND window = WithControl(WC_LISTVIEWW);
+    const HWND window = OpenLapsWindow();
     ASSERT_NE(window, nullptr);
     const HWND header = ListView_GetHeader(Controls(window, WC_LISTVIEWW).front());
     const auto firstColumn = [&] {
