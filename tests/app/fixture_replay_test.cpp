@@ -95,12 +95,6 @@ TEST(FixtureReplay, AServerReplayingTheStintSendsTheGoldenPacketsAndShowsTheGold
     EXPECT_EQ(fuelUsed, "2.09L");
 }
 
-}  // namespace
-}  // namespace kerbview::app
-
-namespace kerbview::app {
-namespace {
-
 // The File menu's export writes what kerbview --export writes: the stint's golden files; a file
 // that is no recording is said in a message and leaves nothing behind.
 TEST(FixtureExport, TheMenuExportWritesTheGoldenFilesAndSaysWhatFails) {
