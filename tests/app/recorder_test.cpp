@@ -186,7 +186,6 @@ TEST(StintRecorder, PruningDeletesTheOldestRecordingsDownToTheLimit) {
 TEST(StintRecorder, SameSecondStintsKeepApartAndTheFolderIsPruned) {
     testing::ProgramFolder dir;
     testing::FakeClock clock;
-    testing::FakeWallClock wall(clock);
     const fs::path folder = dir.File("data") / "recordings";
     fs::create_directories(folder);
     dir.Write("data/recordings/old.kvrec", std::string(kRecordingMegabyte * 3 / 2, 'x'));
@@ -196,7 +195,7 @@ TEST(StintRecorder, SameSecondStintsKeepApartAndTheFolderIsPruned) {
                         fs::file_time_type::clock::now() - std::chrono::hours(2));
     fs::last_write_time(folder / "older.kvrec",
                         fs::file_time_type::clock::now() - std::chrono::hours(3));
-    StintRecorder recorder({folder, nullptr, &wall}, clock, "9.9");
+    StintRecorder recorder({folder, nullptr, &clock}, clock, "9.9");
     recorder.SetEnabled(true, 2);
     telemetry::Snapshot snapshot;
     snapshot.CarName = "Car", snapshot.TrackName = "Track";
