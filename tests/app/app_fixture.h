@@ -198,6 +198,14 @@ struct ServerAndClient {
         clock.now += scan - ClientLag();
         return packets;
     }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) Tick();
+    }
+    /// The client connected, or cut off with its server's packets lost meanwhile.
+    void Connect(bool on) {
+        deliver = on;
+        clientSocket.m_state = on ? net::SocketState::Connected : net::SocketState::Closed;
+    }
     int ClientLag() const { return scan * 9 / 10; }
     /// Ticks until the server has read its simulator and both have presented it.
     bool Attach() {
