@@ -3,8 +3,6 @@
 // dialog's values stored.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app_fixture.h"
@@ -81,9 +79,8 @@ TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTra
 
     // The export writes every lap; a folder that is not there fails.
     ASSERT_TRUE(rig.program.ExportLaps(rig.folder.File("laps.csv")));
-    std::ifstream golden(std::string(KERBVIEW_LAPS_DATA) + "/stint-laps.csv", std::ios::binary);
     EXPECT_TRUE(rig.folder.Read("laps.csv") ==
-                std::string(std::istreambuf_iterator<char>(golden), {}));
+                core::testing::ReadBytes(std::string(KERBVIEW_LAPS_DATA) + "/stint-laps.csv"));
     EXPECT_FALSE(rig.program.ExportLaps(rig.folder.File("missing/laps.csv")));
     EXPECT_EQ(rig.frontEnd.Messages().substr(0, 30), "The file could not be written|");
 }
