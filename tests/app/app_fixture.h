@@ -121,22 +121,13 @@ inline telemetry::Platform NoSimulatorPlatform() {
             std::make_unique<telemetry::testing::FakeProcessMemory>()};
 }
 
-/// A monotonic clock the test moves, and a wall clock that moves with it.
-class FakeClock final : public core::Clock {
+/// A monotonic clock the test moves, which is also a wall clock that moves with it.
+class FakeClock final : public core::Clock, public core::WallClock {
 public:
     std::int64_t NowMs() const override { return now; }
+    /// 2026-12-07 19:36:12 in UTC+1 at the clock's start.
+    core::WallTime Now() const override { return {1796672172 + (now - 1'000'000) / 1000, 60}; }
     std::int64_t now = 1'000'000;
-};
-class FakeWallClock final : public core::WallClock {
-public:
-    explicit FakeWallClock(const FakeClock& clock) : m_clock(clock) {}
-    /// 2026-12-07 19:36:12 in UTC+1 at the fake clock's start.
-    core::WallTime Now() const override {
-        return {1796672172 + (m_clock.now - 1'000'000) / 1000, 60};
-    }
-
-private:
-    const FakeClock& m_clock;
 };
 
 /// A program in a fresh folder, without a simulator, with fake sockets, dashboard and front end;
@@ -181,18 +172,20 @@ struct ServerAndClient {
             serverFolder.Path(), '.',
             telemetry::Platform{std::move(windowService), std::move(memoryService)},
             Sockets{serverSocket, unused[0]}, dashboards[0], errors, clock,
-            RecordingServices{{}, std::move(serverFiles), &wallClock});
+            RecordingServices{{}, std::move(serverFiles), &clock});
         client = std::make_unique<Program>(clientFolder.Path(), '.', NoSimulatorPlatform(),
                                            Sockets{unused[1], clientSocket}, dashboards[1], errors,
-                                           clock, RecordingServices{{}, nullptr, &wallClock});
+                                           clock, RecordingServices{{}, nullptr, &clock});
         EXPECT_TRUE(server->Main(serverFrontEnd) && client->Main(clientFrontEnd));
         scan = scanTime;
         Tick();  // the server listens and the client connects: both are taken as connected
         serverSocket.m_state = clientSocket.m_state = net::SocketState::Connected;
     }
-    void Tick() {
+    /// One scan of both; the packets the server sent in it.
+    std::vector<std::string> Tick() {
         server->Tick();
-        for (const std::string& packet : std::exchange(serverSocket.m_sent, {})) {
+        std::vector<std::string> packets = std::exchange(serverSocket.m_sent, {});
+        for (const std::string& packet : packets) {
             sent.push_back(packet);
             if (deliver) {
                 clientSocket.m_incoming = packet;
@@ -203,6 +196,15 @@ struct ServerAndClient {
         clock.now += ClientLag();
         client->Tick();
         clock.now += scan - ClientLag();
+        return packets;
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) Tick();
+    }
+    /// The client connected, or cut off with its server's packets lost meanwhile.
+    void Connect(bool on) {
+        deliver = on;
+        clientSocket.m_state = on ? net::SocketState::Connected : net::SocketState::Closed;
     }
     int ClientLag() const { return scan * 9 / 10; }
     /// Ticks until the server has read its simulator and both have presented it.
@@ -227,7 +229,6 @@ struct ServerAndClient {
     }
 
     FakeClock clock;
-    FakeWallClock wallClock{clock};
     ProgramFolder serverFolder, clientFolder;
     telemetry::testing::FakeWindowFinder* windows = nullptr;
     telemetry::testing::FakeProcessMemory* memory = nullptr;

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,11 +16,6 @@ namespace kerbview::app {
 namespace {
 
 const std::string kData = KERBVIEW_RECORD_DATA;
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Every text, colour, lamp, gauge and marker of a panel, one element a line.
 std::string PanelText(const panel::PanelModel& model) {
@@ -43,10 +36,10 @@ std::string PanelText(const panel::PanelModel& model) {
 void Golden(const std::string& name, const std::string& got) {
     const std::string path = kData + "/" + name;
     if (std::getenv("KERBVIEW_WRITE_GOLDEN") != nullptr) {
-        std::ofstream(path, std::ios::binary) << got;
+        core::testing::WriteBytes(path, got);
         return;
     }
-    EXPECT_TRUE(got == Contents(path)) << "differs from " << name;
+    EXPECT_TRUE(got == core::testing::ReadBytes(path)) << "differs from " << name;
 }
 
 // Checked by hand against the stint's CSV export (tests/record/data/stint.csv): the replay
@@ -95,12 +88,6 @@ TEST(FixtureReplay, AServerReplayingTheStintSendsTheGoldenPacketsAndShowsTheGold
     EXPECT_EQ(fuelUsed, "2.09L");
 }
 
-}  // namespace
-}  // namespace kerbview::app
-
-namespace kerbview::app {
-namespace {
-
 // The File menu's export writes what kerbview --export writes: the stint's golden files; a file
 // that is no recording is said in a message and leaves nothing behind.
 TEST(FixtureExport, TheMenuExportWritesTheGoldenFilesAndSaysWhatFails) {
@@ -112,9 +99,11 @@ TEST(FixtureExport, TheMenuExportWritesTheGoldenFilesAndSaysWhatFails) {
     const std::string stint = kData + "/stint.kvrec";
     const auto out = rig.folder.File("out.csv");
     EXPECT_TRUE(rig.program.ExportRecording(stint, out, false));
-    EXPECT_TRUE(Contents(out.string()) == Contents(kData + "/stint.csv"));
+    EXPECT_TRUE(core::testing::ReadBytes(out.string()) ==
+                core::testing::ReadBytes(kData + "/stint.csv"));
     EXPECT_TRUE(rig.program.ExportRecording(stint, out, true));
-    EXPECT_TRUE(Contents(out.string()) == Contents(kData + "/stint-motec.csv"));
+    EXPECT_TRUE(core::testing::ReadBytes(out.string()) ==
+                core::testing::ReadBytes(kData + "/stint-motec.csv"));
 
     rig.folder.Write("notes.kvrec", "not a recording");
     const auto refused = rig.folder.File("refused.csv");

@@ -13,24 +13,6 @@ using net::ConnectionStatus;
 using panel::Bar;
 using panel::Marker;
 
-TEST(Presenter, EachConnectionStatusShowsItsOwnTextInLabel15) {
-    ui::LanguageTexts texts;
-    ASSERT_TRUE(ui::FillLanguage("Espa\xF1ol", texts));
-    const std::pair<ConnectionStatus, const char*> cases[] = {
-        {ConnectionStatus::None, ""},
-        {ConnectionStatus::Listening, "ESCUCHANDO"},
-        {ConnectionStatus::Connecting, "CONECTANDO"},
-        {ConnectionStatus::Connected, "CONECTADO"},
-        {ConnectionStatus::NoLink, "N/A"},
-    };
-    for (const auto& [status, label15] : cases) {
-        panel::PanelModel panel;
-        panel.SetText(panel::Element::Label15, "?");
-        Presenter(panel, texts).ShowConnection(status);
-        EXPECT_EQ(panel[panel::Element::Label15].text, label15);
-    }
-}
-
 // Graphics off empties the gauges, whitens the threshold fields and hides the wheel markers; on
 // again the fields turn teal until the next scan colours them, and the markers wait for it.
 TEST(Presenter, GraphicsModeSwitchesFieldColoursGaugesAndMarkers) {
@@ -50,13 +32,19 @@ TEST(Presenter, GraphicsModeSwitchesFieldColoursGaugesAndMarkers) {
     EXPECT_TRUE(panel.MenuAt(panel::Menu::Graficos).checked);
 }
 
-// What the user reads when a port or the dashboard cannot serve: the cause, and what to do.
-TEST(Presenter, FailuresSayWhyAndWhatToDo) {
+// What the user reads of the link (each connection status its own text in Label15), and when a
+// port or the dashboard cannot serve: the cause, and what to do.
+TEST(Presenter, ConnectionTextsAndFailuresSayWhyAndWhatToDo) {
     using Kind = net::SocketError::Kind;
     ui::LanguageTexts spanish;
     ASSERT_TRUE(ui::FillLanguage("Espa\xF1ol", spanish));
     panel::PanelModel panel;
-    const Presenter presenter(panel, spanish);
+    Presenter presenter(panel, spanish);
+    const auto label15 = [&](ConnectionStatus status) {
+        panel.SetText(panel::Element::Label15, "?");
+        presenter.ShowConnection(status);
+        return panel[panel::Element::Label15].text;
+    };
     const auto window = [&](bool serving, std::vector<std::string> addresses, bool inUse) {
         const DashboardWindowTexts t =
             presenter.DashboardWindow(serving, 8099, addresses, inUse, "Zugriff verweigert ");
@@ -65,6 +53,11 @@ TEST(Presenter, FailuresSayWhyAndWhatToDo) {
         return all;
     };
     const std::pair<std::string, std::string> cases[] = {
+        {label15(ConnectionStatus::None), ""},
+        {label15(ConnectionStatus::Listening), "ESCUCHANDO"},
+        {label15(ConnectionStatus::Connecting), "CONECTANDO"},
+        {label15(ConnectionStatus::Connected), "CONECTADO"},
+        {label15(ConnectionStatus::NoLink), "N/A"},
         {Presenter::ListenFailureText({80, Kind::PermissionDenied, "denied"}),
          "Port 80 could not be opened: permission denied. On Linux, ports below 1024 need "
          "privileges; choose a port from 1024 up"},
@@ -73,9 +66,6 @@ TEST(Presenter, FailuresSayWhyAndWhatToDo) {
          "choose another port"},
         {Presenter::ListenFailureText({1001, Kind::Other, "network down"}),
          "Port 1001 could not be opened: network down"},
-        {Presenter::WebFailureText(8099, true, ""),
-         "The web dashboard cannot be served: port 8099 could not be opened: another program is "
-         "using it. Close that program, or choose another Port in [Web]"},
         {window(true, {"127.0.0.1", "192.168.1.5", "192.168.1.5"}, false),
          "Panel web||http://192.168.1.5:8099/"},
         {window(true, {"127.0.0.1"}, false), "Panel web||http://127.0.0.1:8099/"},

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "app_fixture.h"
-#include "core/colours.h"
 #include "core/profile_file.h"
-#include "net/wire_format.h"
 #include "panel/element_catalogue.h"
 #include "telemetry/fake_platform.h"
 
@@ -286,11 +284,6 @@ std::pair<std::string, bool> StatusField(const std::string& packet) {
 TEST(ProgramFuelUsed, ServerAndClientShowTheSameFigureAfterAttachIgnitionAndRestart) {
     ServerAndClient pair(150);
     const auto lap = [&](std::int32_t n, float fuel) { pair.Scan(n, fuel); };
-    const auto away = [&](bool gone) {
-        pair.deliver = !gone;
-        pair.clientSocket.m_state = gone ? net::SocketState::Closed : net::SocketState::Connected;
-        pair.Tick();
-    };
     const auto showServerData = [&] { pair.server->MenuClick(Menu::VeureDadesServidor); };
     const struct {
         const char* what;
@@ -303,16 +296,18 @@ TEST(ProgramFuelUsed, ServerAndClientShowTheSameFigureAfterAttachIgnitionAndRest
         {"the simulator restarts, in lap 2 of a new race",
          [&] {
              pair.windows->window = 0;
-             for (int i = 0; i < 3000 / pair.scan; ++i) pair.Tick();
+             pair.Ticks(3000 / pair.scan);
              lap(2, 30);
              ASSERT_TRUE(pair.Attach());
          },
          "2.50L", "2.50L"},
         {"lap 2 was not watched whole", [&] { lap(3, 28); }, "2.50L", "2.50L"},
         {"lap 3 watched whole", [&] { lap(4, 25.5f); }, "2.50L", "2.50L"},
-        {"the client is away for laps 4 and 5", [&] { away(true), lap(5, 23.5f), lap(6, 21.25f); },
-         "2.25L", "2.50L"},
-        {"the client connects anew during lap 6", [&] { away(false); }, "2.25L", "2.50L"},
+        {"the client is away for laps 4 and 5",
+         [&] { pair.Connect(false), pair.Tick(), lap(5, 23.5f), lap(6, 21.25f); }, "2.25L",
+         "2.50L"},
+        {"the client connects anew during lap 6", [&] { pair.Connect(true), pair.Tick(); }, "2.25L",
+         "2.50L"},
         {"lap 6 was joined late", [&] { lap(7, 19); }, "2.25L", "2.50L"},
         {"lap 7 watched whole", [&] { lap(8, 17.5f); }, "1.50L", "1.50L"},
         {"the server hides its readings for laps 8 and 9",
@@ -376,9 +371,6 @@ TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
 // beyond a 16-bit figure) is reported and not counted as presented.
 TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
     ServerAndClient pair(1000, "Idioma=English\r\n");
-    const auto ticks = [&](int n) {
-        for (int tick = 0; tick < n; ++tick) pair.Tick();
-    };
     // The last packet sent, as "status ..." or "telemetry ..." with its field 53.
     const auto last = [&]() -> std::string {
         if (pair.sent.empty()) return "nothing sent";
@@ -390,7 +382,7 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
     pair.windows->window = 77, pair.windows->processId = 666;
     pair.windows->later = {{78, 4242}};
     pair.memory->otherPrograms = {666};
-    ticks(5);
+    pair.Ticks(5);
     EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window waits out its delay";
     for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
     EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
@@ -399,19 +391,19 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
     EXPECT_EQ(pair.serverFrontEnd.Messages(), "");
     const std::uint64_t presented = pair.client->PacketsPresented();
     pair.image->Double(telemetry::LoadMemoryMap().WaterTemp, 40273.15);
-    ticks(1);
+    pair.Tick();
     EXPECT_EQ(pair.client->PacketsPresented(), presented);
     EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
     pair.server->MenuClick(Menu::TS_500);
-    ticks(1);
+    pair.Tick();
     EXPECT_EQ(last(), status + "Scanning...") << "a new scan time attaches afresh";
     pair.memory->refuse = true;
     pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
-    ticks(8);
+    pair.Ticks(8);
     EXPECT_EQ(last(), status + "Scanning...") << "the process could not be opened";
     EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
     pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
-    ticks(4);
+    pair.Ticks(4);
     EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window is gone";
     EXPECT_EQ(pair.client->Panel()[panel::LabelN(35)].text, "50");
     EXPECT_TRUE(pair.client->Panel()[panel::Lamp(6)].enabled);

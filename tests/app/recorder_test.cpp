@@ -60,28 +60,21 @@ TEST(ProgramRecording, StintsFollowTheSimulatorTheConnectionTheCarAndTheTrack) {
     ServerAndClient pair(250, kRecordingOn, kRecordingOn);
     const fs::path serverRecordings = pair.serverFolder.File("recordings");
     const std::string kFirst = "2026-12-07 20-36-16 BMW 320si @ Anderstorp.kvrec";
-    const auto ticks = [&](int n) {
-        for (int i = 0; i < n; ++i) pair.Tick();
-    };
-    const auto connected = [&](bool on) {
-        pair.deliver = on;
-        pair.clientSocket.m_state = on ? net::SocketState::Connected : net::SocketState::Closed;
-    };
     const auto text = [&](telemetry::Address address, std::string value) {
         pair.image->Text(address, value + std::string(50 - value.size(), '\0'));
     };
-    ticks(4);  // no simulator: status only
+    pair.Ticks(4);  // no simulator: status only
     ASSERT_TRUE(pair.Attach());
-    ticks(6);
-    pair.server->MenuClick(Menu::VeureDadesServidor), ticks(4);  // the server's data hidden
-    text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), ticks(5);
-    text(kMap.TrackPath, "Tracks\\Monza.trk"), ticks(5);
-    connected(false), ticks(2), connected(true), ticks(5);
-    pair.windows->window = 0, ticks(12);  // the simulator gone
+    pair.Ticks(6);
+    pair.server->MenuClick(Menu::VeureDadesServidor), pair.Ticks(4);  // the server's data hidden
+    text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), pair.Ticks(5);
+    text(kMap.TrackPath, "Tracks\\Monza.trk"), pair.Ticks(5);
+    pair.Connect(false), pair.Ticks(2), pair.Connect(true), pair.Ticks(5);
+    pair.windows->window = 0, pair.Ticks(12);  // the simulator gone
     ASSERT_TRUE(pair.Attach());
-    ticks(3);
+    pair.Ticks(3);
     ASSERT_TRUE(pair.server->StartReplay(serverRecordings / kFirst));
-    ticks(44);                                 // the replay, then the simulator again
+    pair.Ticks(44);                            // the replay, then the simulator again
     pair.server.reset(), pair.client.reset();  // the stints under way end
     EXPECT_EQ(Recordings(serverRecordings),
               "BMW 320si@Anderstorp:12 Audi A4@Anderstorp:5 Audi A4@Monza:18 "
@@ -117,7 +110,7 @@ TEST(ProgramRecording, FileThatCannotBeWrittenStopsRecordingWithOneMessage) {
         ServerAndClient pair(250, kRecordingOn, "", std::move(files));
         ASSERT_TRUE(pair.Attach());
         const std::size_t sentBefore = pair.sent.size();
-        for (int i = 0; i < 40; ++i) pair.Tick();
+        pair.Ticks(40);
         EXPECT_EQ(pair.sent.size(), sentBefore + 40) << "the scan goes on";
         const std::string messages = pair.serverFrontEnd.Messages();
         EXPECT_EQ(Count(messages, "La grabaci\xF3n se ha detenido"), 1u) << messages;
@@ -186,7 +179,6 @@ TEST(StintRecorder, PruningDeletesTheOldestRecordingsDownToTheLimit) {
 TEST(StintRecorder, SameSecondStintsKeepApartAndTheFolderIsPruned) {
     testing::ProgramFolder dir;
     testing::FakeClock clock;
-    testing::FakeWallClock wall(clock);
     const fs::path folder = dir.File("data") / "recordings";
     fs::create_directories(folder);
     dir.Write("data/recordings/old.kvrec", std::string(kRecordingMegabyte * 3 / 2, 'x'));
@@ -196,7 +188,7 @@ TEST(StintRecorder, SameSecondStintsKeepApartAndTheFolderIsPruned) {
                         fs::file_time_type::clock::now() - std::chrono::hours(2));
     fs::last_write_time(folder / "older.kvrec",
                         fs::file_time_type::clock::now() - std::chrono::hours(3));
-    StintRecorder recorder({folder, nullptr, &wall}, clock, "9.9");
+    StintRecorder recorder({folder, nullptr, &clock}, clock, "9.9");
     recorder.SetEnabled(true, 2);
     telemetry::Snapshot snapshot;
     snapshot.CarName = "Car", snapshot.TrackName = "Track";

@@ -47,29 +47,15 @@ Snapshot Sample(int i) {
     return s;
 }
 
-/// A program in English scanning every 250 ms; as a server its client is connected from the
-/// first tick on, and each tick's packets are sent complete.
-struct Rig : testing::ProgramRig {
-    explicit Rig(std::string_view options = "TipusConexio=1\r\n")
-        : ProgramRig("[Opcions]\r\nIdioma=English\r\nScanTime=250\r\n" + std::string(options),
-                     true) {
-        EXPECT_TRUE(Start());
-        program.Tick();
-        server.m_state = net::SocketState::Connected;
+/// A server in English scanning every 250 ms, and its client.
+struct Pair : testing::ServerAndClient {
+    Pair() : ServerAndClient(250, "Idioma=English\r\n", "Idioma=English\r\n") {}
+    /// Plays bytes as a recording on the server, or on the client.
+    bool Play(const std::string& bytes, double speed = 1, bool onClient = false) {
+        serverFolder.Write("stint.rec", bytes);
+        return (onClient ? client : server)->StartReplay(serverFolder.File("stint.rec"), speed);
     }
-    /// One tick at the present time, then the clock moves on by a scan. The packets it sent.
-    std::vector<std::string> Tick() {
-        program.Tick();
-        clock.now += 250;
-        std::vector<std::string> sent = std::exchange(server.m_sent, {});
-        if (!sent.empty()) server.m_events.sendComplete();
-        return sent;
-    }
-    bool Play(const std::string& bytes, double speed = 1) {
-        folder.Write("stint.rec", bytes);
-        return program.StartReplay(folder.File("stint.rec"), speed);
-    }
-    const panel::PanelModel& Panel() { return program.Panel(); }
+    const panel::PanelModel& Panel() { return server->Panel(); }
 };
 
 // The fuel figure a telemetry packet carries; -1 for a status-only packet.
@@ -108,13 +94,13 @@ TEST(ProgramReplay, EachTickTakesEverySampleDueInOrderAtEverySpeedAndAcrossAPaus
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sent);
-        Rig rig;
+        Pair rig;
         ASSERT_TRUE(rig.Play(bytes, c.speed));
         EXPECT_TRUE(rig.Panel().MenuAt(Menu::ReplayPause).enabled &&
                     rig.Panel().MenuAt(c.item).checked);
         std::string sent;
         bool paused = false;
-        for (int tick = 0; tick < 12 && rig.program.Replaying(); ++tick) {
+        for (int tick = 0; tick < 12 && rig.server->Replaying(); ++tick) {
             sent += tick > 0 ? "|" : "";
             for (const std::string& packet : rig.Tick()) {
                 sent += (sent.empty() || sent.back() == '|' ? "" : " ") +
@@ -123,7 +109,7 @@ TEST(ProgramReplay, EachTickTakesEverySampleDueInOrderAtEverySpeedAndAcrossAPaus
             if (rig.Panel()[Element::Label1].text == "RACE07 NOT RUNNING") sent += " end";
             for (const auto& [at, item] : c.clicks) {
                 if (at != tick) continue;
-                rig.program.MenuClick(item);
+                rig.server->MenuClick(item);
                 paused ^= item == Menu::ReplayPause;
             }
             EXPECT_EQ(rig.Panel().MenuAt(Menu::ReplayPause).checked, paused);
@@ -132,7 +118,7 @@ TEST(ProgramReplay, EachTickTakesEverySampleDueInOrderAtEverySpeedAndAcrossAPaus
         EXPECT_EQ(rig.Panel()[panel::LabelN(34)].text, "16.25L");
         EXPECT_FALSE(rig.Panel().MenuAt(Menu::ReplayPause).enabled ||
                      rig.Panel().MenuAt(Menu::ReplayX1).enabled);
-        EXPECT_EQ(rig.frontEnd.Messages(), "");
+        EXPECT_EQ(rig.serverFrontEnd.Messages(), "");
         const std::vector<std::string> after = rig.Tick();
         ASSERT_EQ(after.size(), 1u);
         EXPECT_EQ(FuelOf(after[0]), -1) << "the client learns that the simulator went away";
@@ -151,38 +137,38 @@ TEST(ProgramReplay, EndAndProblemsAreShownOnceWithTheirReason) {
     const std::string problem = "Problem with the recording|";
     const struct {
         std::string bytes;
-        const char* options;
+        bool onClient;
         bool starts;
         std::size_t played;
         std::string messages;
     } cases[] = {
-        {whole, "TipusConexio=1\r\n", true, 30, ""},
-        {whole.substr(0, whole.size() - 3), "TipusConexio=1\r\n", true, 22, ""},
-        {damaged, "TipusConexio=1\r\n", true, 22, problem + "The recording is damaged at block 3;"},
-        {"RIFF....WAVEfmt ", "", false, 0, problem + "The file is not a Kerbview recording;"},
-        {whole, "TipusConexio=2\r\n", false, 0,
+        {whole, false, true, 30, ""},
+        {whole.substr(0, whole.size() - 3), false, true, 22, ""},
+        {damaged, false, true, 22, problem + "The recording is damaged at block 3;"},
+        {"RIFF....WAVEfmt ", false, false, 0, problem + "The file is not a Kerbview recording;"},
+        {whole, true, false, 0,
          problem + "A client shows its server's readings: choose None or Server to replay a "
                    "recording;"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.messages);
-        Rig rig(c.options);
-        ASSERT_EQ(rig.Play(c.bytes, 8), c.starts);
+        Pair rig;
+        ASSERT_EQ(rig.Play(c.bytes, 8, c.onClient), c.starts);
         std::size_t played = 0;
         for (int tick = 0; tick < 6; ++tick) {
             for (const std::string& packet : rig.Tick()) played += FuelOf(packet) >= 0;
         }
         EXPECT_EQ(played, c.played);
-        EXPECT_EQ(rig.frontEnd.Messages(), c.messages);
-        EXPECT_FALSE(rig.program.Replaying());
+        EXPECT_EQ((c.onClient ? rig.clientFrontEnd : rig.serverFrontEnd).Messages(), c.messages);
+        EXPECT_FALSE(rig.server->Replaying() || rig.client->Replaying());
         if (c.starts) {
             EXPECT_EQ(rig.Panel()[Element::Label1].text, "RACE07 NOT RUNNING");
         }
     }
-    Rig rig;
-    EXPECT_FALSE(rig.program.StartReplay(rig.folder.File("missing.rec")));
-    EXPECT_TRUE(rig.frontEnd.Messages().starts_with(problem + "The file cannot be opened: "))
-        << rig.frontEnd.Messages();
+    Pair rig;
+    EXPECT_FALSE(rig.server->StartReplay(rig.serverFolder.File("missing.rec")));
+    EXPECT_TRUE(rig.serverFrontEnd.Messages().starts_with(problem + "The file cannot be opened: "))
+        << rig.serverFrontEnd.Messages();
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         std::string shot;  // "initial resized delay", or empty
         std::string stats;
         std::string exported = {};  // "recording csv motec-csv laps-csv", or empty
+        std::string replay = {};    // "file speed", or empty
     };
     // clang-format off
     const Case cases[] = {
@@ -44,6 +45,15 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         {{"--csv", "a.csv"}, Action::Error, {}, {}, "", ""},
         {{"--export", "r.kvr", "--motec-csv"}, Action::Error, {}, {}, "", ""},
         {{"--export", "r.kvr", "--csv", "a.csv", "--replay", "r.kvr"}, Action::Error, {}, {}, "", ""},
+        // A speed outside 0.25 to 8, or written with a comma, is refused rather than clamped.
+        {{"--replay", "a.rec"}, Action::Run, {}, {}, "", "", "", "a.rec 1"},
+        {{"--replay-speed", "0.25", "--replay", "b.rec"}, Action::Run, {}, {}, "", "", "", "b.rec 0.25"},
+        {{"--replay", "c.rec", "--replay-speed", "8"}, Action::Run, {}, {}, "", "", "", "c.rec 8"},
+        {{"--replay", "c.rec", "--replay-speed", "8.5"}, Action::Error, {}, {}, "", ""},
+        {{"--replay", "c.rec", "--replay-speed", "0.2"}, Action::Error, {}, {}, "", ""},
+        {{"--replay", "c.rec", "--replay-speed", "1,5"}, Action::Error, {}, {}, "", ""},
+        {{"--replay", "c.rec", "--replay-speed"}, Action::Error, {}, {}, "", ""},
+        {{"--replay"}, Action::Error, {}, {}, "", ""},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -65,27 +75,10 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
                           : e.recording + " " + e.csv + " " + e.motecCsv + " " + e.lapsCsv,
                       c.exported)
                 << where;
+            std::ostringstream replay;
+            if (got.replay) replay << *got.replay << " " << got.replaySpeed;
+            EXPECT_EQ(replay.str(), c.replay) << where;
         }
-    }
-}
-
-// A speed outside 0.25 to 8, or written with a comma, is refused rather than clamped.
-TEST(CommandLine, ReplayTakesAFileAndAFactorFromAQuarterToEight) {
-    const std::pair<std::vector<std::string_view>, const char*> cases[] = {
-        {{"--replay", "a.rec"}, "a.rec 1"},
-        {{"--replay-speed", "0.25", "--replay", "b.rec"}, "b.rec 0.25"},
-        {{"--replay", "c.rec", "--replay-speed", "8"}, "c.rec 8"},
-        {{"--replay", "c.rec", "--replay-speed", "8.5"}, "error"},
-        {{"--replay", "c.rec", "--replay-speed", "0.2"}, "error"},
-        {{"--replay", "c.rec", "--replay-speed", "1,5"}, "error"},
-        {{"--replay", "c.rec", "--replay-speed"}, "error"},
-        {{"--replay"}, "error"},
-    };
-    for (const auto& [args, want] : cases) {
-        const CommandLine got = ParseCommandLine(args);
-        std::ostringstream shown;
-        shown << got.replay.value_or("") << " " << got.replaySpeed;
-        EXPECT_EQ(got.action == Action::Error ? "error" : shown.str(), want) << args.back();
     }
 }
 
