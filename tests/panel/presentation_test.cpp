@@ -99,6 +99,7 @@ TEST(Presentation, ReadoutsRoundHalfToEvenUseTheLocaleSeparatorAndSurviveATickWr
               "84|86|,50L|190kPA|450\272C|0,0|80,0|0,0|Best: -:--,---|Last: 1:24,100|");
     EXPECT_EQ(r.Text(Lamp(3)), "Pos 3 - 12:Driver");
     EXPECT_EQ(r.debug.Label(20), "32") << "the scan time across a tick counter wrap";
+    EXPECT_EQ(r.debug.Label(6), "Contacte: 1");
 
     std::string shown;  // air temperatures: two digits at least
     for (float t : {5.0f, -3.0f, 0.5f, 1.5f, 123.4f}) {
@@ -151,21 +152,6 @@ TEST(Presentation, GaugesAreClampedAndTheAverageLeavesOutStillWheels) {
         for (int n = 1; n <= 4; ++n) {
             EXPECT_EQ(panel[Marker(n)].visible, c.shown[n - 1]) << c.average;
         }
-    }
-}
-
-TEST(Presentation, IgnitionOffStopsEarlyOnlyInNameSearchMode) {
-    for (std::int16_t mode : {0, 1, 2}) {
-        Rig r;
-        r.settings.DebugEnabled = true;
-        r.DriverSelectMode = mode;
-        Snap s = TypicalSnapshot();
-        s.Contact = 0;
-        EXPECT_EQ(r.Present(s), mode == 0 ? PresentEnd::IgnitionOff : PresentEnd::Complete);
-        EXPECT_FALSE(r.panel[Lamp(6)].enabled);
-        EXPECT_EQ(r.debug.Label(6), "Contacte: 0");
-        EXPECT_EQ(r.Text(LabelN(30)), mode == 0 ? "" : "Car") << mode;
-        EXPECT_EQ(r.debug.Label(20), mode == 0 ? "" : "0") << mode;
     }
 }
 
