@@ -293,8 +293,8 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     EXPECT_TRUE(server.Serve(model, 0, port, nullptr)) << server.Failure().error;
 }
 
-TEST(DashboardServer, TheMachineHasANameAndItsLoopbackAddress) {
-    EXPECT_FALSE(MachineHostName().empty());
+// Its name is served by the hostile requests' table.
+TEST(DashboardServer, TheMachineListsItsLoopbackAddress) {
     const std::vector<std::string> addresses = MachineIpv4Addresses();
     EXPECT_NE(std::find(addresses.begin(), addresses.end(), "127.0.0.1"), addresses.end());
 }
