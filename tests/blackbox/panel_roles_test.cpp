@@ -154,8 +154,9 @@ TEST(RolesBlackBox, ServersSendTheSimulatorsMemoryAndClientsShowItAsTheirOwnRead
         SCOPED_TRACE(Describe(server) + " as the server");
         const quint16 port = FreePort();
         telemetry::Snapshot sent;
-        const Shot shot = TakeShot(server, Settings(1, port, 0),
-                                   [&](ProgramUnderTest& run) { sent = ReadAsClient(run, port); });
+        const Shot shot = TakeShot(server, Settings(1, port, 0), [&](ProgramUnderTest& run) {
+            sent = LastCar(Collect(run, port, {}));
+        });
         ASSERT_FALSE(sent.CarName.empty()) << "no telemetry read from the simulator was served";
         telemetry::testing::ExpectSessionSnapshot(sent);
         reading[server] = shot.panel;
@@ -171,7 +172,10 @@ TEST(RolesBlackBox, ServersSendTheSimulatorsMemoryAndClientsShowItAsTheirOwnRead
             ASSERT_TRUE(serving.Start());
             // The client starts once the server reads the simulator (this test lets the server
             // go at once; it listens again on its next scan).
-            ASSERT_FALSE(ReadAsClient(serving, port, true).CarName.empty())
+            const auto carNamed = [](const auto& packets) {
+                return !LastCar(packets).CarName.empty();
+            };
+            ASSERT_FALSE(LastCar(Collect(serving, port, carNamed)).CarName.empty())
                 << "the server never served telemetry: " << serving.ReadError();
             const Shot shot = TakeShot(client, Settings(2, port, 10500));
             const QImage& expected = reading[client];

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -178,36 +180,52 @@ inline bool KerbviewWindowShown(const QProcessEnvironment& environment = {}) {
     return false;
 }
 
-/// Connects to the server on port as its client until it ends, or only until the first
-/// telemetry when firstOnly (then within 60 s); the last snapshot it sent that names a car
-/// (read from the simulator's memory).
-inline telemetry::Snapshot ReadAsClient(ProgramUnderTest& server, quint16 port,
-                                        bool firstOnly = false) {
+/// A packet the server sent, whole, its snapshot when it carries telemetry, and when it came.
+struct Packet {
+    std::string bytes;
+    std::optional<telemetry::Snapshot> snapshot;  // none for a status-only packet
+    Clock::time_point at;
+};
+
+/// Takes the server's packets as its client on port, connecting again when a connection ends,
+/// until done(the packets so far) (when given), the server ends or 60 s have passed.
+inline std::vector<Packet> Collect(ProgramUnderTest& server, quint16 port,
+                                   const std::function<bool(const std::vector<Packet>&)>& done) {
     QTcpSocket socket;
     net::ReceiveBuffer received;
-    telemetry::Snapshot read;
-    const auto end = Clock::now() + 60s;
-    while (server.Running() && !(firstOnly && (!read.CarName.empty() || Clock::now() > end))) {
+    std::vector<Packet> packets;
+    for (const auto end = Clock::now() + 60s;
+         server.Running() && Clock::now() < end && !(done && done(packets));) {
         if (socket.state() != QAbstractSocket::ConnectedState) {
             socket.abort();
+            received.Clear();
             socket.connectToHost(QHostAddress::LocalHost, port);
-            if (!socket.waitForConnected(500)) server.Pause(200ms);
+            if (!socket.waitForConnected(500)) server.Pause(50ms);
             continue;
         }
-        socket.waitForReadyRead(50);
+        socket.waitForReadyRead(20);
         server.ReadError();
         received.Feed(socket.readAll().toStdString(), [&](std::string_view packet) {
             std::string body;
             telemetry::Snapshot snapshot;
+            Packet& got = packets.emplace_back(Packet{std::string(packet), {}, Clock::now()});
             if (net::AcceptPacket(packet, body) &&
                 net::UnpackTelemetry(body, snapshot, [](std::string_view) {}) ==
-                    net::UnpackResult::Unpacked &&
-                !snapshot.CarName.empty()) {
-                read = snapshot;
+                    net::UnpackResult::Unpacked) {
+                got.snapshot = snapshot;
             }
         });
     }
-    return read;
+    return packets;
+}
+
+/// The last snapshot among packets that names a car (read from the simulator's memory); an
+/// empty one when none does.
+inline telemetry::Snapshot LastCar(const std::vector<Packet>& packets) {
+    for (auto p = packets.rbegin(); p != packets.rend(); ++p) {
+        if (p->snapshot && !p->snapshot->CarName.empty()) return *p->snapshot;
+    }
+    return {};
 }
 
 }  // namespace kerbview::blackbox

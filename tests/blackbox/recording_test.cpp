@@ -28,43 +28,6 @@ std::string Settings(quint16 port, int scanTime) {
            "\r\nIP=127.000.000.001\r\n[Recording]\r\nEnabled=1\r\n";
 }
 
-/// A packet the server sent, whole, and when it came.
-struct Packet {
-    std::string bytes;
-    bool telemetry = false;  // else a status-only packet
-    Clock::time_point at;
-};
-
-/// Takes the server's packets as its client on port, connecting again when a connection ends,
-/// until done(the packets so far) or 60 s have passed.
-std::vector<Packet> Collect(ProgramUnderTest& server, quint16 port,
-                            const std::function<bool(const std::vector<Packet>&)>& done) {
-    QTcpSocket socket;
-    net::ReceiveBuffer received;
-    std::vector<Packet> packets;
-    for (const auto end = Clock::now() + 60s;
-         server.Running() && Clock::now() < end && !done(packets);) {
-        if (socket.state() != QAbstractSocket::ConnectedState) {
-            socket.abort();
-            received.Clear();
-            socket.connectToHost(QHostAddress::LocalHost, port);
-            if (!socket.waitForConnected(500)) server.Pause(50ms);
-            continue;
-        }
-        socket.waitForReadyRead(20);
-        server.ReadError();
-        received.Feed(socket.readAll().toStdString(), [&](std::string_view packet) {
-            std::string body;
-            telemetry::Snapshot snapshot;
-            const bool telemetry = net::AcceptPacket(packet, body) &&
-                                   net::UnpackTelemetry(body, snapshot, [](std::string_view) {}) ==
-                                       net::UnpackResult::Unpacked;
-            packets.push_back({std::string(packet), telemetry, Clock::now()});
-        });
-    }
-    return packets;
-}
-
 std::function<bool(const std::vector<Packet>&)> For(std::chrono::milliseconds time) {
     return [end = Clock::now() + time](const std::vector<Packet>&) { return Clock::now() > end; };
 }
@@ -96,7 +59,7 @@ ReadBack ReadRecording(const Path& programFolder) {
 
 /// Whether the last packet is the status-only one that follows the telemetry when a stint ends.
 bool Ended(const std::vector<Packet>& packets) {
-    return packets.size() > 1 && !packets.back().telemetry && packets[packets.size() - 2].telemetry;
+    return packets.size() > 1 && !packets.back().snapshot && packets[packets.size() - 2].snapshot;
 }
 
 /// The first of wanted that is not found among the others in order; wanted.size() when all are.
@@ -135,7 +98,7 @@ TEST(RecordingBlackBox, AReplayedStintSendsEveryPacketSentLiveAlsoWhenTheProgram
         std::optional<Clock::time_point> first;
         bool closed = false;
         const std::vector<Packet> sent = Collect(live, port, [&](const auto& packets) {
-            if (!first && !packets.empty() && packets.back().telemetry) first = packets.back().at;
+            if (!first && !packets.empty() && packets.back().snapshot) first = packets.back().at;
             if (!first || Clock::now() < *first + 5500ms) return false;
             if (c.kill) return true;
             if (!closed) closed = sim.Command("close") == "ok close";
@@ -166,12 +129,12 @@ TEST(RecordingBlackBox, AReplayedStintSendsEveryPacketSentLiveAlsoWhenTheProgram
 
         std::vector<std::string> wanted, got;
         for (const Packet& p : sent) {
-            if (p.telemetry && p.at > *first + 1500ms && p.at < end - c.mayLose) {
+            if (p.snapshot && p.at > *first + 1500ms && p.at < end - c.mayLose) {
                 wanted.push_back(p.bytes);
             }
         }
         for (const Packet& p : replayed) {
-            if (p.telemetry) got.push_back(p.bytes);
+            if (p.snapshot) got.push_back(p.bytes);
         }
         ASSERT_GT(wanted.size(), 10u) << "too few packets taken live";
         RecordProperty(c.kill ? "packets_checked_killed" : "packets_checked_closed",
@@ -230,7 +193,7 @@ TEST(RecordingBlackBox, AFullDiskStopsTheRecordingWithOneMessageAndTheScanGoesOn
 
     std::vector<std::string> scans;
     for (const Packet& p : Collect(program, port, For(2s))) {
-        if (p.telemetry && (scans.empty() || scans.back() != p.bytes)) scans.push_back(p.bytes);
+        if (p.snapshot && (scans.empty() || scans.back() != p.bytes)) scans.push_back(p.bytes);
     }
     EXPECT_GT(scans.size(), 20u) << "the scan did not go on";
     EXPECT_EQ(program.ErrorLines("Recording stopped"), 1u) << program.ReadError();

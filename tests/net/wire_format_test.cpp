@@ -69,39 +69,6 @@ TEST(WireFormat, FieldsGoOutInTheirFixedOrderWithTheSendersSeparatorAndRoundTrip
     }
 }
 
-TEST(WireFormat, AcceptPacketHandlesEveryHeaderCase) {
-    const std::string body = StatusOnlyBody("S");  // 56 bytes, header 63, packet 62 bytes
-    const std::string packet = "000063" + body;
-    struct Case {
-        std::string data;
-        bool throws;
-        bool accepted;
-        std::string received;  // when accepted, or when data is short
-    };
-    const std::string before = "old";
-    const std::vector<Case> cases = {
-        {"", false, false, ""},  // short data empties ReceivedText
-        {"000063", false, false, ""},
-        {packet.substr(0, 61), false, false, before},  // one byte missing: nothing stored
-        {packet, false, true, body.substr(1)},
-        {packet + "000063junk", false, true, body.substr(1)},  // bytes beyond the first ignored
-        {"000008" + std::string(1, '\0'), false, true, ""},    // smallest header
-        // Six digits and a NUL, nothing else, as senders write; the other malformed headers are
-        // ReceiveBuffer's table, which reads them with the same check.
-        {"0062.5" + body, true, false, before},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.data.substr(0, 6));
-        std::string received = before;
-        if (c.throws) {
-            EXPECT_ANY_THROW(AcceptPacket(c.data, received));
-        } else {
-            EXPECT_EQ(AcceptPacket(c.data, received), c.accepted);
-        }
-        EXPECT_EQ(received, c.received);
-    }
-}
-
 TEST(WireFormat, UnpackOutcomesAndFailuresStopWhereTheyShould) {
     auto run = [](std::string received, Snapshot& s, std::string& status) {
         return UnpackTelemetry(received, s, [&](std::string_view t) { status = t; });

@@ -211,17 +211,9 @@ TEST(WindowPlacement, SideWindowsOpenBesideOrCentredAndWhollyOnTheScreen) {
     }
 }
 
-// A row copied under the wrong name, or a place outside the panel, shows up here.
-TEST(ElementCatalogue, NamesFollowElementsAndPlacesLieInsideThePanel) {
-    for (int n = 1; n <= 48; ++n) EXPECT_EQ(Info(LabelN(n)).name, "Label" + std::to_string(n));
-    for (int n = 1; n <= 7; ++n) {
-        EXPECT_EQ(Info(Lamp(n)).name, "Command1(" + std::to_string(n) + ")");
-        EXPECT_EQ(Info(Lamp(n)).top, 7560);
-    }
-    for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(Info(Bar(n)).name, "ProgressBar" + std::to_string(n));
-        EXPECT_EQ(Info(Marker(n)).name, "Shape" + std::to_string(n));
-    }
+// A place outside the panel shows up here; the names are the golden panels' (app_tests).
+TEST(ElementCatalogue, PlacesLieInsideThePanel) {
+    for (int n = 1; n <= 7; ++n) EXPECT_EQ(Info(Lamp(n)).top, 7560);
     for (const ElementInfo& info : ElementCatalogue()) {
         if (info.element == Element::List1) {
             EXPECT_GE(info.left, kDesignClientWidth);  // placed beyond the right edge

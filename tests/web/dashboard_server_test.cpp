@@ -91,9 +91,6 @@ struct Loop {
             std::this_thread::sleep_for(1ms);
         }
     }
-    void SpinFor(int ms) {
-        Spin([] { return false; }, ms);
-    }
 };
 
 // One connection that sends its bytes and keeps what comes back until the server closes it.
@@ -252,37 +249,21 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     testing::internal::CaptureStderr();
     for (int i = 0; i < 20; ++i) {
         RawClient gone(loop, server.Port(), pipelined, false);
-        loop.SpinFor(5);
+        loop.Spin([] { return false; }, 5);
     }
     loop.Spin([&] { return server.Connections() == 0; }, 2000);
-    loop.SpinFor(100);
+    loop.Spin([] { return false; }, 100);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     // Idle connections beyond the limit are closed at once.
     {
         std::vector<std::unique_ptr<RawClient>> idle;
         for (int i = 0; i < 11; ++i)
             idle.push_back(std::make_unique<RawClient>(loop, server.Port(), ""));
-        loop.SpinFor(200);
+        loop.Spin([] { return false; }, 200);
         EXPECT_EQ(server.Connections(), 8);
         EXPECT_EQ(std::count_if(idle.begin(), idle.end(), [](auto& c) { return c->s->closed; }), 3);
     }
     ASSERT_TRUE(loop.Spin([&] { return server.Connections() == 0; }, 2000));
-    // Connections that only look like upgrades, held open by their clients, are each answered
-    // and closed: as many as the connection limit still leave room for the page.
-    {
-        std::vector<std::unique_ptr<RawClient>> held;
-        for (int i = 0; i < 8; ++i) {
-            std::string request = upgrade + "Connection: Upgrade\r\n\r\n";
-            if (i % 2 == 0) {
-                request = upgrade + "\r\n";  // no Connection: upgrade
-            } else {
-                std::erase(request, '\r');  // bare line feeds
-            }
-            held.push_back(std::make_unique<RawClient>(loop, server.Port(), request));
-        }
-        EXPECT_TRUE(loop.Spin([&] { return server.Connections() == 0; }, 250));
-        for (auto& c : held) EXPECT_TRUE(c->s->received.starts_with("HTTP/1.1 400"));
-    }
     // A head that never ends is not read past the read-ahead bound before the connection is
     // dropped; the system's buffers on the way take a few megabytes.
     RawClient endless(loop, server.Port(), "GET / HTTP/1.1\r\n", false);
@@ -309,8 +290,8 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     EXPECT_TRUE(server.Serve(model, 0, port, nullptr)) << server.Failure().error;
 }
 
-TEST(DashboardServer, TheMachineHasANameAndItsLoopbackAddress) {
-    EXPECT_FALSE(MachineHostName().empty());
+// Its name is served by the hostile requests' table.
+TEST(DashboardServer, TheMachineListsItsLoopbackAddress) {
     const std::vector<std::string> addresses = MachineIpv4Addresses();
     EXPECT_NE(std::find(addresses.begin(), addresses.end(), "127.0.0.1"), addresses.end());
 }

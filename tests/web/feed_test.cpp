@@ -293,19 +293,6 @@ TEST(RequestPolicy, OnlyThisMachineByNameAndAProperUpgradeFromThePageItselfAreSe
     }
 }
 
-TEST(RequestPolicy, HeadsWithBareLineFeedsOrWithoutTheirEndAreNotCrLf) {
-    const std::pair<std::string_view, bool> cases[] = {
-        {"GET / HTTP/1.1\r\nHost: a\r\n\r\n", true},
-        {"GET / HTTP/1.1\r\nHost: a\r\n\r\nbody\n", true},
-        {"GET / HTTP/1.1\nHost: a\n\n", false},
-        {"GET / HTTP/1.1\r\nHost: a\n\r\n", false},
-        {"GET / HTTP/1.1\r\nHost: a\r\n", false},
-        {"\r\n\r\n", false},
-        {"", false},
-    };
-    for (const auto& [raw, crlf] : cases) EXPECT_EQ(HeadLinesEndInCrLf(raw), crlf) << raw;
-}
-
 TEST(RequestPolicy, AddressesLeaveOutLoopbackUnspecifiedAndRepeats) {
     EXPECT_EQ(DashboardUrls(
                   {"127.0.0.1", "192.168.1.20", "0.0.0.0", "10.0.0.5", "192.168.1.20", "127.1.2.3"},
