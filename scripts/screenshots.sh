@@ -265,15 +265,16 @@ take_laps_pictures() {
   [ "$windows" -eq 1 ] && perf_start_wine
   sleep "$((replay_seconds - (SECONDS - started) > 0 ? replay_seconds - (SECONDS - started) : 0))"
 
-  # The Laps window (the menu's next to last item) as wide as its columns and as tall as the
-  # panel, then the race settings (its last), which open over the panel.
-  local laps_window race height
+  # The Laps window (the menu's next to last item) at the width it opens with, which shows every
+  # column, as tall as the panel; then the race settings (its last), which open over the panel.
+  local laps_window race width height
   choose_connection_item "$main" Up Up
   laps_window=$(shown_window Laps "$linux")
   [ -n "$laps_window" ] || { echo "No Laps window opened." >&2; return 1; }
   sleep 1
+  width=$(xwininfo -id "$laps_window" | awk '/^ *Width:/ {print $NF}')
   height=$(xwininfo -id "$main" | awk '/^ *Height:/ {print $NF}')
-  xdotool windowsize --sync "$laps_window" 980 "$height"
+  xdotool windowsize --sync "$laps_window" "$width" "$height"
   choose_connection_item "$main" Up
   race=$(shown_window "Race settings" "$linux")
   [ -n "$race" ] || { echo "No race settings dialog opened." >&2; return 1; }

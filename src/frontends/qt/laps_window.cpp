@@ -10,8 +10,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "core/path_text.h"
 #include "frontends/qt/qt_text.h"
@@ -42,7 +46,12 @@ LapsWindow::LapsWindow(const laps::LapsView& view, const std::string& exportCapt
     layout->addWidget(m_table, 1);
     layout->addLayout(buttons);
     Redraw(view);
-    resize(900, 420);
+    // Wide enough to show every column whole, within the screen.
+    const QMargins margins = layout->contentsMargins();
+    int width = m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
+                m_table->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
+    if (const QScreen* s = screen()) width = std::min(width, s->availableGeometry().width());
+    resize(std::max(900, width), 420);
 }
 
 void LapsWindow::Redraw(const laps::LapsView& view) {
