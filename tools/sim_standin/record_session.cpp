@@ -4,9 +4,9 @@
 //
 // The session: the player's car mid-way through its third lap; the recording takes the lap
 // change into the fourth, that lap's pit stop with its refuel, the ignition off for six
-// seconds and on again, the lap change after the pit lap and three green laps after it. The
-// game's lap time trails each lap change by a scan. Scans come every scan time with a few
-// milliseconds of deterministic jitter, as a timer's ticks do.
+// seconds and on again, the lap change after the pit lap, two green laps and the in lap of the
+// next stop. The game's lap time trails each lap change by up to a scan. Scans come every scan
+// time with a few milliseconds of deterministic jitter, as a timer's ticks do.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
