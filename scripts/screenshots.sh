@@ -230,6 +230,22 @@ choose_connection_item() {
   done
 }
 
+# Says which of the pictures (paths under $perf_work) were not taken, and then shows the logs
+# given; fails when one is missing.
+all_taken() {  # all_taken PICTURE... -- LOG...
+  local status=0
+  while [ "$1" != -- ]; do
+    if [ ! -s "$perf_work/$1" ]; then
+      echo "No $1 was taken." >&2
+      status=1
+    fi
+    shift
+  done
+  shift
+  [ "$status" -eq 0 ] || cat "$@" >&2
+  return "$status"
+}
+
 # The laps pictures (--laps).
 take_laps_pictures() {
   local recording=tests/record/data/stint.kvrec speed=8 web copy
@@ -307,19 +323,9 @@ take_laps_pictures() {
     fi
   fi
 
-  local picture pictures=(laps-qt.png dashboard-laps.png) status=0
-  [ "$windows" -eq 1 ] && pictures+=(laps-windows.png)
-  for picture in "${pictures[@]}"; do
-    if [ ! -s "$perf_work/$picture" ]; then
-      echo "No $picture was taken." >&2
-      status=1
-    fi
-  done
-  if [ "$status" -ne 0 ]; then
-    cat "$perf_work/linux/out.log" "$perf_work/browser.log" >&2
-    [ "$windows" -eq 1 ] && cat "$perf_work/windows/out.log" >&2
-    return 1
-  fi
+  local picture pictures=(laps-qt.png dashboard-laps.png) logs=(linux/out.log browser.log)
+  [ "$windows" -eq 1 ] && pictures+=(laps-windows.png) && logs+=(windows/out.log)
+  all_taken "${pictures[@]}" -- "${logs[@]/#/$perf_work/}" || return 1
   mkdir -p "$out"
   for picture in "${pictures[@]}"; do
     cp "$perf_work/$picture" "$out/$picture"
@@ -387,20 +393,10 @@ fi
 
 photograph_dashboard "http://127.0.0.1:$web/" "$perf_work/dashboard.png" 915 412 panel
 
-status=0
 pictures=(panel/initial.png panel/resized.png dashboard.png)
-[ "$windows" -eq 1 ] && pictures+=(windows/initial.png)
-for picture in "${pictures[@]}"; do
-  if [ ! -s "$perf_work/$picture" ]; then
-    echo "No $picture was taken." >&2
-    status=1
-  fi
-done
-if [ "$status" -ne 0 ]; then
-  cat "$perf_work/panel/out.log" "$perf_work/web/out.log" "$perf_work/browser.log" >&2
-  [ "$windows" -eq 1 ] && cat "$perf_work/windows/out.log" >&2
-  exit 1
-fi
+logs=(panel/out.log web/out.log browser.log)
+[ "$windows" -eq 1 ] && pictures+=(windows/initial.png) && logs+=(windows/out.log)
+all_taken "${pictures[@]}" -- "${logs[@]/#/$perf_work/}" || exit 1
 mkdir -p "$out"
 cp "$perf_work/panel/initial.png" "$out/panel-initial.png"
 cp "$perf_work/panel/resized.png" "$out/panel-resized.png"
