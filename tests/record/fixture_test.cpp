@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The committed stint (scripts/make-fixture.sh records it from the stand-in's session) read
-// back, cut, and exported against its golden files.
+// The committed stint (scripts/make-fixture.sh records it from the stand-in's session) exported
+// against its golden files. Reading it whole is part of both exports; a copy cut anywhere is
+// Recording.FileCutAnywhereReadsBackItsWholeBlocks' case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,13 +24,6 @@ std::string Contents(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<Sample> ReadAll(RecordingReader& reader) {
-    std::vector<Sample> samples;
-    Sample sample;
-    while (reader.Next(sample)) samples.push_back(sample);
-    return samples;
-}
-
 NextSample From(RecordingReader& reader) {
     return [&reader](Sample& sample) { return reader.Next(sample); };
 }
@@ -41,28 +35,6 @@ std::vector<std::string> CsvRow(const std::string& csv, const std::string& time)
     std::vector<std::string> cells;
     for (std::string cell; std::getline(line, cell, ',');) cells.push_back(cell);
     return cells;
-}
-
-TEST(Fixture, ReadsWholeAndACutCopyReadsUpToItsLastWholeBlock) {
-    RecordingReader whole(kData + "/stint.kvrec");
-    ASSERT_TRUE(whole.Ok());
-    EXPECT_EQ(whole.Facts().track, "Anderstorp");
-    const std::vector<Sample> samples = ReadAll(whole);
-    EXPECT_EQ(whole.Problem(), ReadProblem::None);
-    EXPECT_FALSE(whole.CutShort());
-    ASSERT_EQ(samples.size(), 600u);
-
-    // Cut in the middle of the file, as a killed program leaves it: every sample read is the
-    // stint's own, and no more than a block (about a second of scans) is missing.
-    const std::string bytes = Contents(kData + "/stint.kvrec");
-    RecordingReader cut = RecordingReader::FromBytes(bytes.substr(0, bytes.size() / 2));
-    const std::vector<Sample> kept = ReadAll(cut);
-    EXPECT_TRUE(cut.CutShort());
-    EXPECT_EQ(cut.Problem(), ReadProblem::None);
-    ASSERT_FALSE(kept.empty());
-    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), samples.begin()));
-    RecordingReader next = RecordingReader::FromBytes(bytes.substr(0, bytes.size() / 2 + 2048));
-    EXPECT_GT(ReadAll(next).size(), kept.size());
 }
 
 // Rows checked by hand against the stand-in's session (tools/sim_standin/session_model.cpp and

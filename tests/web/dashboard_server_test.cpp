@@ -4,7 +4,6 @@
 // own between polls.
 #include <gtest/gtest.h>
 
-#include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/write.hpp>
@@ -45,11 +44,7 @@ public:
         m_poll = std::move(poll);
     }
     void StopPolling() override { m_poll = nullptr; }
-    DashboardLook Look(core::ColourNumber panelColour) override {
-        DashboardLook look;
-        look.panel = panelColour;
-        return look;
-    }
+    DashboardLook Look(core::ColourNumber) override { return {}; }
     std::pair<std::string, std::string> Picture(panel::Element e,
                                                 const std::string& file) override {
         if (file.empty() && HasBuiltinPicture(e)) return {"GIF89a", "image/gif"};
