@@ -192,28 +192,14 @@ TEST(Acquisition, UnreadableMemoryGivesZerosButAScanThatReadNothingIsNoSnapshot)
 }
 
 // Each reader keeps the bytes a short read got, zero past them, and gives its zero result when
-// nothing (or no process) was read; integers keep only the low 16 bits.
+// nothing (or no process) was read; an integer takes no more than its 4 bytes. (The session's
+// figures pin the rest of the integers' rules: their size, sign and low 16 bits.)
 TEST(MemoryReaders, ShortReadsKeepTheBytesGotAndNothingReadGivesZero) {
-    struct Case {
-        std::vector<std::uint8_t> bytes;
-        int count;
-        std::int16_t expected;
-    };
-    const Case cases[] = {
-        {{0xFF, 0x7F}, 1, 255},  // count 1 reads one byte only
-        {{0xFF, 0xFF, 0xFF, 0xFF}, 4, -1},
-        {{0x01, 0x00, 0x01, 0x00}, 4, 1},             // 65537
-        {{0x40, 0x9C, 0x00, 0x00}, 4, -25536},        // 40000
-        {{0x34, 0x12, 0xAA, 0xBB, 0xCC}, 9, 0x1234},  // never more than 4 bytes into the buffer
-        {{0x34, 0x12}, 4, 0x1234},                    // a short read: the rest is zero
-    };
-    for (const Case& c : cases) {
-        AcquisitionRig rig(false);
-        rig.image->Bytes(0x1000, c.bytes);
-        EXPECT_EQ(rig.readers.ReadMemoryInteger(0x1000, c.count), c.expected);
-    }
     AcquisitionRig rig(false);
-    rig.image->Bytes(0x1000, {0x34, 0x00, 0xE9, 0x3F});  // then memory that cannot be read
+    rig.image->Bytes(0x1000, {0x34, 0x12, 0xAA, 0xBB, 0xCC});
+    EXPECT_EQ(rig.readers.ReadMemoryInteger(0x1000, 9), 0x1234) << "more than its 4 bytes asked";
+    rig.image->Bytes(0x1000, {0x34, 0x00, 0xE9, 0x3F});
+    rig.image->Unreadable(0x1004, 1);
     EXPECT_EQ(rig.readers.ReadMemory(0x1000, 8), std::string("\x34\0\xE9\x3F\0\0\0\0", 8));
     EXPECT_EQ(rig.readers.ReadMemorySingle(0x1002, 4), std::bit_cast<float>(0x3FE9u));
     EXPECT_EQ(rig.readers.ReadMemoryDouble(0x1000), std::bit_cast<double>(0x3FE90034ull));
