@@ -162,12 +162,10 @@ public:
     }
 };
 
-/// What a link's steps found, in order: the states reached, the open failures, the processes
-/// passed over.
+/// What a link's steps found, in order: the states reached, the open failures.
 struct LinkRecord {
     std::vector<LinkStatus> statuses;
     std::vector<std::string> failures;
-    std::vector<std::uint32_t> notTheSimulator;
 
     /// One attach step; whether the simulator counts as running.
     bool Tick(GameLink& link) {
@@ -181,12 +179,6 @@ struct LinkRecord {
         int waited = 0;
         while (!Tick(link) && waited < limit) ++waited;
         return waited;
-    }
-    void PassOver(GameLink& link) {
-        if (const std::optional<std::uint32_t> processId = link.PassOverProcess()) {
-            notTheSimulator.push_back(*processId);
-            statuses.push_back(LinkStatus::NotRunning);
-        }
     }
 };
 
