@@ -33,55 +33,6 @@ struct AcquisitionRig {
     Acquisition acquisition{readers};
 };
 
-// One rig through a run of scans: the name search runs once, and then each scan reads only the
-// found slot's values; a player name without its separator keeps the slot; modes 1 and 2 take
-// the slot from memory (its low 16 bits) or from the setting.
-TEST(Acquisition, NameSearchRunsOnceAMissKeepsTheSlotAndModesTakeTheSlotGiven) {
-    using W = testing::MemoryWrite;
-    AcquisitionRig rig;
-    testing::ExpectSessionSnapshot(rig.Take());
-    EXPECT_EQ(rig.acquisition.CurrentCar(), "BMW 320si");
-    EXPECT_EQ(rig.image->Reads().size(), 53u + 1u + 5u) << "slot 0, then the search of 0 to 5";
-    struct Step {
-        std::int16_t mode, fixedSlot;
-        std::vector<W> writes;
-        std::size_t reads;  // 0: not counted
-        const char* slotDriverSlotNameCar;
-    };
-    const MemoryMap& m = rig.map;
-    const Step steps[] = {
-        {0, 0, {}, 53, "5 5|Ann Driver|Ann Driver|BMW 320si"},
-        // Slot 63 is empty: its zero bytes would split the packet that carries SlotName.
-        {0,
-         0,
-         {{W::Text, m.PlayerName, 30, "Nobody without a separator"}},
-         53 + 64,
-         "5 5|Error||BMW 320si"},
-        // Slot 3's car text cannot be read: it cuts to empty.
-        {1,
-         0,
-         {{W::Text, MemoryMap::SlotField(m.SlotName, 3), 24, "Cid Third"},
-          {W::Int32, m.PlayerSlot, 0x00010003}},
-         0,
-         "3 3|Cid Third||"},
-        {2, 5, {}, 0, "5 5|Ann Driver||BMW 320si"},
-    };
-    for (const Step& step : steps) {
-        testing::Apply(*rig.image, step.writes);
-        rig.acquisition.SetDriverSelectMode(step.mode);
-        rig.acquisition.SetFixedDriverSlot(step.fixedSlot);
-        rig.image->ClearReads();
-        const Snapshot got = rig.Take();
-        EXPECT_EQ(std::to_string(rig.acquisition.DriverSlot()) + " " +
-                      std::to_string(got.DriverSlot) + "|" + got.DriverName + "|" + got.SlotName +
-                      "|" + got.CarName,
-                  step.slotDriverSlotNameCar);
-        if (step.reads != 0) {
-            EXPECT_EQ(rig.image->Reads().size(), step.reads);
-        }
-    }
-}
-
 // What one acquisition gave: "track" and the track name, or that it ended the tick or threw.
 std::string Outcome(AcquisitionRig& rig, Snapshot& snapshot) {
     try {
@@ -89,6 +40,83 @@ std::string Outcome(AcquisitionRig& rig, Snapshot& snapshot) {
         return result == AcquireResult::Complete ? "track " + snapshot.TrackName : "end";
     } catch (const LecturesError&) {
         return "threw";
+    }
+}
+
+// Two rigs through one run of scans, one reading range by range and one through a batch of the
+// previous scan's ranges: each scan gives both the same. The name search runs once, and then
+// each scan reads only the found slot's values; a player name without its separator keeps the
+// slot; modes 1 and 2 take the slot from memory (its low 16 bits) or from the setting.
+TEST(Acquisition, NameSearchRunsOnceModesTakeTheSlotGivenAndBatchedScansReadTheSame) {
+    using W = testing::MemoryWrite;
+    AcquisitionRig plain;
+    AcquisitionRig batched(true, true);
+    const MemoryMap& m = plain.map;
+    const auto slot = [](Address slot0, int n) { return MemoryMap::SlotField(slot0, n); };
+    // Slots the run turns to later: slot 9, whose car text ends in unreadable memory, and slot 3,
+    // the player slot's low 16 bits.
+    const std::vector<W> laterSlots = {{W::Text, slot(m.SlotName, 9), 24, "Bo Nine"},
+                                       {W::Text, slot(m.CarName, 9), 6, "Volvo"},
+                                       {W::Text, slot(m.SlotName, 3), 24, "Cid Third"},
+                                       {W::Int32, m.PlayerSlot, 0x00010003}};
+    struct Step {
+        std::vector<W> writes;
+        int plainReads;    // -1: not checked
+        int batchedReads;  // the reads the batch did not answer; -1: not checked
+        const char* slotDriverSlotNameCar = nullptr;
+        std::int16_t mode = 0, fixedSlot = 0;
+        Address hole = 0;  // 4 bytes that can no longer be read
+    };
+    const Step steps[] = {
+        // Slot 0, then the search of slots 0 to 5; no batch yet. Then the same reads: no
+        // search, and one batch.
+        {laterSlots, 53 + 1 + 5, 59, "5 5|Ann Driver|Ann Driver|BMW 320si"},
+        {{}, 53, 0},
+        {{{W::Double, m.WheelField(2, m.Wheel.TyreTemp), 400}}, 53, 0},
+        // A player name without its separator keeps the slot. Slot 63 is empty: its zero bytes
+        // would split the packet that carries SlotName.
+        {{{W::Text, m.PlayerName, 30, "Nobody"}}, 53 + 64, -1, "5 5|Error||BMW 320si"},
+        // Settled in slot 9, its car text and nine values cannot be read whole: they alone go
+        // singly. Then a short read inside the batch: range by range.
+        {{{W::Text, m.PlayerName, 30, "Bo Nine\\x"}}, -1, -1, "9 9|Bo Nine|Bo Nine|Volvo"},
+        {{}, -1, 10},
+        {{}, -1, 53, nullptr, 0, 0, m.OilTemp + 4},
+        // Slot 3's car text cannot be read: it cuts to empty.
+        {{}, -1, -1, "3 3|Cid Third||", 1},
+        {{}, -1, -1, "5 5|Ann Driver||BMW 320si", 2, 5},
+        {{{W::Int32, slot(m.LapNumber, 5), 32767}}, -1, -1, nullptr, 2, 5},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const Step& step = steps[i];
+        SCOPED_TRACE(i);
+        for (AcquisitionRig* rig : {&plain, &batched}) {
+            testing::Apply(*rig->image, step.writes);
+            if (step.hole != 0) rig->image->Unreadable(step.hole, 4);
+            rig->acquisition.SetDriverSelectMode(step.mode);
+            rig->acquisition.SetFixedDriverSlot(step.fixedSlot);
+            rig->image->ClearReads();
+        }
+        Snapshot a;
+        Snapshot b;
+        EXPECT_EQ(Outcome(plain, a), Outcome(batched, b));
+        EXPECT_EQ(a, b);
+        EXPECT_EQ(plain.acquisition.DriverSlot(), batched.acquisition.DriverSlot());
+        if (i == 0) {
+            testing::ExpectSessionSnapshot(a);
+            EXPECT_EQ(plain.acquisition.CurrentCar(), "BMW 320si");
+        }
+        if (step.slotDriverSlotNameCar != nullptr) {
+            EXPECT_EQ(std::to_string(plain.acquisition.DriverSlot()) + " " +
+                          std::to_string(a.DriverSlot) + "|" + a.DriverName + "|" + a.SlotName +
+                          "|" + a.CarName,
+                      step.slotDriverSlotNameCar);
+        }
+        if (step.plainReads >= 0) {
+            EXPECT_EQ(plain.image->Reads().size(), static_cast<std::size_t>(step.plainReads));
+        }
+        if (step.batchedReads >= 0) {
+            EXPECT_EQ(batched.image->Reads().size(), static_cast<std::size_t>(step.batchedReads));
+        }
     }
 }
 
@@ -138,10 +166,10 @@ TEST(Acquisition, MemoryFaultsEndTheTickThrowOrReadAsErrorTexts) {
     }
 }
 
-// Memory that cannot be read gives zeros and error texts, as long as something of the scan was
-// read; a scan in which every read failed (another program's memory, or a process that ended)
-// is no snapshot, and the car picture stays as it was.
-TEST(Acquisition, UnreadableMemoryGivesZerosButAScanThatReadNothingIsNoSnapshot) {
+// Memory that cannot be read gives error texts (and the readers' zeros), as long as something of
+// the scan was read; a scan in which every read failed (another program's memory, or a process
+// that ended) is no snapshot, and the car picture stays as it was.
+TEST(Acquisition, UnreadableMemoryGivesErrorTextsButAScanThatReadNothingIsNoSnapshot) {
     AcquisitionRig rig;
     rig.Take();
     rig.image = std::make_shared<testing::MemoryImage>();
@@ -154,38 +182,18 @@ TEST(Acquisition, UnreadableMemoryGivesZerosButAScanThatReadNothingIsNoSnapshot)
     const Snapshot got = rig.Take();
     EXPECT_EQ(got.DriverName + "|" + got.SlotName + "|" + got.CarName + "|" + got.TrackName,
               "Error|||Error");
-    EXPECT_EQ(got.LapNumber, 1);
-    EXPECT_EQ(got.OilTemp, -273.15f);
-    EXPECT_EQ((std::vector<double>{got.WheelSpeed[0], got.BarPercent1,
-                                   static_cast<double>(rig.acquisition.DriverSlot()),
-                                   static_cast<double>(got.Contact)}),
-              (std::vector<double>{0, 0, 5, 1}));
     EXPECT_EQ(rig.acquisition.CurrentCar(), "");
 }
 
 // Each reader keeps the bytes a short read got, zero past them, and gives its zero result when
-// nothing (or no process) was read; integers keep only the low 16 bits.
+// nothing (or no process) was read; an integer takes no more than its 4 bytes. (The session's
+// figures pin the rest of the integers' rules: their size, sign and low 16 bits.)
 TEST(MemoryReaders, ShortReadsKeepTheBytesGotAndNothingReadGivesZero) {
-    struct Case {
-        std::vector<std::uint8_t> bytes;
-        int count;
-        std::int16_t expected;
-    };
-    const Case cases[] = {
-        {{0xFF, 0x7F}, 1, 255},  // count 1 reads one byte only
-        {{0xFF, 0xFF, 0xFF, 0xFF}, 4, -1},
-        {{0x01, 0x00, 0x01, 0x00}, 4, 1},             // 65537
-        {{0x40, 0x9C, 0x00, 0x00}, 4, -25536},        // 40000
-        {{0x34, 0x12, 0xAA, 0xBB, 0xCC}, 9, 0x1234},  // never more than 4 bytes into the buffer
-        {{0x34, 0x12}, 4, 0x1234},                    // a short read: the rest is zero
-    };
-    for (const Case& c : cases) {
-        AcquisitionRig rig(false);
-        rig.image->Bytes(0x1000, c.bytes);
-        EXPECT_EQ(rig.readers.ReadMemoryInteger(0x1000, c.count), c.expected);
-    }
     AcquisitionRig rig(false);
-    rig.image->Bytes(0x1000, {0x34, 0x00, 0xE9, 0x3F});  // then memory that cannot be read
+    rig.image->Bytes(0x1000, {0x34, 0x12, 0xAA, 0xBB, 0xCC});
+    EXPECT_EQ(rig.readers.ReadMemoryInteger(0x1000, 9), 0x1234) << "more than its 4 bytes asked";
+    rig.image->Bytes(0x1000, {0x34, 0x00, 0xE9, 0x3F});
+    rig.image->Unreadable(0x1004, 1);
     EXPECT_EQ(rig.readers.ReadMemory(0x1000, 8), std::string("\x34\0\xE9\x3F\0\0\0\0", 8));
     EXPECT_EQ(rig.readers.ReadMemorySingle(0x1002, 4), std::bit_cast<float>(0x3FE9u));
     EXPECT_EQ(rig.readers.ReadMemoryDouble(0x1000), std::bit_cast<double>(0x3FE90034ull));
@@ -197,57 +205,6 @@ TEST(MemoryReaders, ShortReadsKeepTheBytesGotAndNothingReadGivesZero) {
         EXPECT_EQ(readers->ReadMemoryInteger(0x5000, 4), 0);
         EXPECT_EQ(readers->ReadMemorySingle(0x5000, 4), 0.0f);
         EXPECT_EQ(readers->ReadMemoryDouble(0x5000), 0.0);
-    }
-}
-
-TEST(Acquisition, BatchedScansGiveWhatRangeByRangeReadsGiveAndFallBackWhenShort) {
-    using W = testing::MemoryWrite;
-    AcquisitionRig plain;
-    AcquisitionRig batched(true, true);
-    const MemoryMap& m = plain.map;
-    const auto slot9 = [](Address slot0) { return MemoryMap::SlotField(slot0, 9); };
-    struct Step {
-        const char* what;
-        std::vector<W> writes;
-        int singleReads;   // by the batched rig; -1: not checked
-        Address hole = 0;  // 4 bytes that can no longer be read
-        std::int16_t mode = 0;
-    };
-    const Step steps[] = {
-        {"first scan: no batch yet", {}, 59},
-        {"same reads: one batch", {}, 0},
-        {"a value changes", {{W::Double, m.WheelField(2, m.Wheel.TyreTemp), 400}}, 0},
-        {"the player moves to slot 9, whose car text ends in unreadable memory",
-         {{W::Text, m.PlayerName, 30, "Bo Nine\\x"},
-          {W::Text, slot9(m.SlotName), 24, "Bo Nine"},
-          {W::Text, slot9(m.CarName), 6, "Volvo"}},
-         -1},
-        // Slot 9's car text and nine values cannot be read whole: they alone go singly.
-        {"settled in slot 9", {}, 10},
-        {"a short read inside the batch: range by range", {}, 53, m.OilTemp + 4},
-        {"mode 1, slot number from memory", {{W::Int32, m.PlayerSlot, 5}}, -1, 0, 1},
-        {"a lap count that throws",
-         {{W::Int32, MemoryMap::SlotField(m.LapNumber, 5), 32767}},
-         -1,
-         0,
-         1},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        for (AcquisitionRig* rig : {&plain, &batched}) {
-            testing::Apply(*rig->image, step.writes);
-            if (step.hole != 0) rig->image->Unreadable(step.hole, 4);
-            rig->acquisition.SetDriverSelectMode(step.mode);
-        }
-        batched.image->ClearReads();
-        Snapshot a;
-        Snapshot b;
-        EXPECT_EQ(Outcome(plain, a), Outcome(batched, b));
-        EXPECT_EQ(a, b);
-        EXPECT_EQ(plain.acquisition.DriverSlot(), batched.acquisition.DriverSlot());
-        if (step.singleReads >= 0) {
-            EXPECT_EQ(batched.image->Reads().size(), static_cast<std::size_t>(step.singleReads));
-        }
     }
 }
 

@@ -162,12 +162,10 @@ public:
     }
 };
 
-/// What a link's steps found, in order: the states reached, the open failures, the processes
-/// passed over.
+/// What a link's steps found, in order: the states reached, the open failures.
 struct LinkRecord {
     std::vector<LinkStatus> statuses;
     std::vector<std::string> failures;
-    std::vector<std::uint32_t> notTheSimulator;
 
     /// One attach step; whether the simulator counts as running.
     bool Tick(GameLink& link) {
@@ -181,12 +179,6 @@ struct LinkRecord {
         int waited = 0;
         while (!Tick(link) && waited < limit) ++waited;
         return waited;
-    }
-    void PassOver(GameLink& link) {
-        if (const std::optional<std::uint32_t> processId = link.PassOverProcess()) {
-            notTheSimulator.push_back(*processId);
-            statuses.push_back(LinkStatus::NotRunning);
-        }
     }
 };
 
@@ -233,9 +225,8 @@ inline std::vector<MemoryWrite> SessionWrites() {
     return writes;
 }
 
-/// Checks that got is what SessionWrites() reads as; wheel speeds (rotation x -1.0 x the axle's
-/// left-wheel factor / 0.284) to within rounding.
-inline void ExpectSessionSnapshot(const Snapshot& got) {
+/// What SessionWrites() reads as.
+inline Snapshot SessionSnapshot() {
     Snapshot s;
     s.DriverName = "Ann Driver", s.OilTemp = 100.0f, s.WaterTemp = 90.0f;
     s.SlotName = "Ann Driver", s.Position = 3, s.EngineSpeed = 800.5f, s.EngineMaxSpeed = 890.0f;
@@ -245,8 +236,15 @@ inline void ExpectSessionSnapshot(const Snapshot& got) {
     s.TrackName = "Anderstorp", s.PitLimiter = 1, s.InPits = 1, s.TcState = 2, s.AbsState = 255;
     s.BarPercent1 = 50.0f, s.BarPercent2 = 25.0f, s.TrackTemp = 31.5f, s.AmbientTemp = 22.25f;
     s.DriverSlot = 5, s.BrakeTemp = {300, 310, 320, 330}, s.CarName = "BMW 320si";
-    const double speeds[4] = {50.0, 60.0, 140.0, 160.0};
-    for (std::size_t w = 0; w < 4; ++w) EXPECT_DOUBLE_EQ(got.WheelSpeed[w], speeds[w]) << w;
+    s.WheelSpeed = {50.0, 60.0, 140.0, 160.0};
+    return s;
+}
+
+/// Checks that got is SessionSnapshot(); wheel speeds (rotation x -1.0 x the axle's left-wheel
+/// factor / 0.284) to within rounding.
+inline void ExpectSessionSnapshot(const Snapshot& got) {
+    Snapshot s = SessionSnapshot();
+    for (std::size_t w = 0; w < 4; ++w) EXPECT_DOUBLE_EQ(got.WheelSpeed[w], s.WheelSpeed[w]) << w;
     s.WheelSpeed = got.WheelSpeed;
     EXPECT_EQ(got, s);
 }

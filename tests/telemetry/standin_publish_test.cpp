@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "fake_platform.h"
 #include "snapshot_publisher.h"
 #include "telemetry/acquisition.h"
 #include "telemetry/memory_readers.h"
@@ -30,46 +31,40 @@ private:
     Address m_start;
 };
 
-Snapshot Odd(int n) {
-    if (n == 2) {  // the same driver, moved to another slot
-        Snapshot s = Odd(0);
-        s.DriverSlot = 2, s.Fuel = 12;
-        return s;
-    }
-    Snapshot s;
-    s.DriverName = n == 0 ? "Ann Driver" : "J\xF6rg-\xC9mile 23 chars!!";
-    s.CarName = n == 0 ? "Seat Leon" : std::string(49, 'C');
-    s.TrackName = n == 0 ? "Anderstorp" : "Brands Hatch Indy Circuit GP Loop";
-    s.DriverSlot = static_cast<std::int16_t>(n == 0 ? 5 : 63);
-    s.OilTemp = n == 0 ? 91.25f : -40.5f;
-    s.WaterTemp = n == 0 ? 85.1f : 1234.567f;
-    s.Position = static_cast<std::int16_t>(n == 0 ? 1 : -3);
-    s.EngineSpeed = n == 0 ? 712.3f : 0.0f;
-    s.EngineMaxSpeed = 900;
-    s.Contact = 1;
-    s.LapNumber = static_cast<std::int16_t>(n == 0 ? 1 : 32767);
-    s.Fuel = n == 0 ? 37.33f : std::numeric_limits<float>::max();
-    s.BestLap = n == 0 ? 61.017f : -1;
-    s.LastLap = 62.5f;
-    s.CentreReadout = static_cast<std::int16_t>(n == 0 ? 3 : -1);
+// The session's snapshot; one of extreme and negative figures and of texts that fill their
+// fields; the session's driver moved to another slot; the session again.
+std::vector<Snapshot> Laid() {
+    const Snapshot session = testing::SessionSnapshot();
+    Snapshot extreme = session;
+    extreme.DriverName = "J\xF6rg-\xC9mile 23 chars!!";
+    extreme.CarName = std::string(49, 'C');
+    extreme.TrackName = "Brands Hatch Indy Circuit GP Loop";
+    extreme.DriverSlot = 63;
+    extreme.OilTemp = -40.5f;
+    extreme.WaterTemp = 1234.567f;
+    extreme.Position = -3;
+    extreme.EngineSpeed = 0.0f;
+    extreme.LapNumber = 32766;  // 32767 is no lap the acquisition takes
+    extreme.Fuel = std::numeric_limits<float>::max();
+    extreme.BestLap = -1;
+    extreme.CentreReadout = -1;
     for (std::size_t i = 0; i < 12; ++i)
-        s.TyreTemp[i] = 60.1f + static_cast<float>(i) * (n ? -17.3f : 1.1f);
+        extreme.TyreTemp[i] = 60.1f - static_cast<float>(i) * 17.3f;
     for (std::size_t i = 0; i < 4; ++i) {
         const double d = static_cast<double>(i);
-        s.TyrePressure[i] = 170.3f + static_cast<float>(i);
-        s.WheelSpeed[i] = n == 0 ? 31.7 + d / 3 : i == 0 ? 65 * 0.0137 : -0.1 - d * 1e6;
-        s.TyreRatio[i] = 1.0 - d / 7;
-        s.BrakeTemp[i] = n == 0 ? 410.7f : -273.0f + static_cast<float>(i);
+        extreme.WheelSpeed[i] = i == 0 ? 65 * 0.0137 : -0.1 - d * 1e6;
+        extreme.TyreRatio[i] = 1.0 - d / 7;
+        extreme.BrakeTemp[i] = -273.0f + static_cast<float>(i) + 0.1f;
     }
-    s.PitLimiter = 1;
-    s.InPits = static_cast<std::int16_t>(n);
-    s.TcState = 2;
-    s.AbsState = static_cast<std::int16_t>(n == 0 ? 0 : 255);
-    s.BarPercent1 = n == 0 ? 33.3f : 100;
-    s.BarPercent2 = n == 0 ? 0.7f : 6 * 0.0371f;
-    s.TrackTemp = 31.5f;
-    s.AmbientTemp = -2.25f;
-    return s;
+    extreme.InPits = 0;
+    extreme.AbsState = 0;
+    extreme.BarPercent1 = 100;
+    extreme.BarPercent2 = 6 * 0.0371f;
+    extreme.AmbientTemp = -2.25f;
+    Snapshot moved = session;
+    moved.DriverSlot = 2;
+    moved.Fuel = 12;
+    return {session, extreme, moved, session};
 }
 
 // Every snapshot laid out by the stand-in reads back as it was in every driver-select mode
@@ -88,12 +83,11 @@ TEST(StandinPublish, AcquisitionReadsBackTheSnapshotLaidOutInEveryMode) {
     for (std::int16_t mode = 0; mode < 3; ++mode) {
         Acquisition acquisition(readers, map);
         acquisition.SetDriverSelectMode(mode);
-        for (int n : {0, 1, 2, 0}) {
-            SCOPED_TRACE("mode " + std::to_string(mode) + " snapshot " + std::to_string(n));
-            Snapshot want = Odd(n);
-            if (n == 1) want.LapNumber = 32766;    // 32767 is no lap the acquisition takes
-            if (mode != 0) want.SlotName.clear();  // only the name search names the slot
-            if (mode == 0) want.SlotName = want.DriverName;
+        for (Snapshot want : Laid()) {
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", slot " +
+                         std::to_string(want.DriverSlot));
+            // Only the name search names the slot.
+            want.SlotName = mode == 0 ? want.DriverName : std::string();
             acquisition.SetFixedDriverSlot(want.DriverSlot);
             standin::PublishSnapshot(want, writer);
             Snapshot got;
