@@ -57,7 +57,6 @@ TEST(Presenter, ConnectionTextsAndFailuresSayWhyAndWhatToDo) {
         {label15(ConnectionStatus::Listening), "ESCUCHANDO"},
         {label15(ConnectionStatus::Connecting), "CONECTANDO"},
         {label15(ConnectionStatus::Connected), "CONECTADO"},
-        {label15(ConnectionStatus::NoLink), "N/A"},
         {Presenter::ListenFailureText({80, Kind::PermissionDenied, "denied"}),
          "Port 80 could not be opened: permission denied. On Linux, ports below 1024 need "
          "privileges; choose a port from 1024 up"},
