@@ -22,7 +22,7 @@ namespace {
 
 const std::string kGolden = std::string(KERBVIEW_LAPS_DATA) + "/stint-laps.csv";
 
-// The rows and figures checked by hand against the stand-in's session
+// The golden rows and the figures, checked by hand against the stand-in's session
 // (tools/sim_standin/record_session.cpp and session_model.cpp; the values are the scans of
 // tests/record/data/stint.csv):
 // - lap 4 was under way when the recording started: no fuel figure. Its line is the scan at
@@ -61,24 +61,9 @@ TEST(LapsFixture, StintReplaysToTheGoldenRowsAndFigures) {
     const std::string golden{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_TRUE(csv.str() == golden) << "the rows differ from stint-laps.csv:\n" << csv.str();
 
+    // The rows themselves are the golden file's; the green laps and the figures are not in it.
     const std::vector<LapRow>& rows = history.Rows();
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[0].LineMs, 18009);
-    EXPECT_EQ(rows[0].LapTime, 62.64f);
-    EXPECT_EQ(rows[0].FuelUsed, std::nullopt);
-    EXPECT_EQ(rows[0].FuelAtLine, 48.477406f);
-    EXPECT_EQ(rows[0].Position, 6);
-    EXPECT_TRUE(rows[0].InLap && rows[0].TouchedPits && !rows[0].OutLap && !rows[0].Refuelled);
-    EXPECT_EQ(rows[1].LapTime, 93.77f);
-    EXPECT_EQ(rows[1].FuelUsed, 58.829365f - 56.735737f);
-    EXPECT_TRUE(rows[1].OutLap && rows[1].Refuelled && rows[1].IgnitionOff && !rows[1].InLap);
-    EXPECT_EQ(rows[2].LapTime, 62.663f);
-    EXPECT_EQ(rows[2].FuelUsed, 56.735737f - 53.861115f);
-    EXPECT_EQ(rows[3].LapTime, 62.649f);
-    EXPECT_EQ(rows[3].FuelUsed, 53.861115f - 50.98335f);
-    EXPECT_TRUE(rows[4].InLap && rows[4].LapTime == 62.645f);
     EXPECT_EQ(GreenLaps(rows), (std::vector<std::size_t>{2, 3}));
-    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].Best, i == 3) << i;
 
     const RaceNow now = RaceNowOf(history, lastMs);
     EXPECT_EQ(now.Fuel, 48.1059f);
