@@ -216,10 +216,6 @@ TEST_F(ProfileFile, FullDiskLeavesTheFileAsItWasAndNoTemporaryFileAndSaysWhy) {
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
                   1 + static_cast<int>(fs::exists(dir.File("Kerbview.ini.lock"))));
     }
-    FaultyFiles noNewFiles;
-    noNewFiles.refuseNewFiles = true;
-    const ProfileEntry entry{"S", "k", "v"};
-    EXPECT_FALSE(WriteProfileValues(noNewFiles, dir.File("new.ini"), {&entry, 1}).Ok());
 }
 
 // A text editor takes no lock. When it saves while a write is under way, through a new file

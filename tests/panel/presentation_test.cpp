@@ -96,7 +96,6 @@ TEST(Presentation, ReadoutsRoundHalfToEvenUseTheLocaleSeparatorAndSurviveATickWr
     r.Present(s);
     EXPECT_EQ(r.Labels({17, 18, 16, 24, 43, 37, 38, 39, 22, 23}),
               "84|86|,50L|190kPA|450\272C|0,0|80,0|0,0|Best: -:--,---|Last: 1:24,100|");
-    EXPECT_EQ(r.Text(Lamp(3)), "Pos 3 - 12:Driver");
     EXPECT_EQ(r.debug.Label(20), "32") << "the scan time across a tick counter wrap";
     EXPECT_EQ(r.debug.Label(6), "Contacte: 1");
 

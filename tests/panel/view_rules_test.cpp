@@ -44,7 +44,6 @@ TEST(ViewRules, TextsKeepTheirFieldsMarginAndAlignment) {
     }
     EXPECT_EQ(TextMargin(Lamp(1), 13), 4);
     EXPECT_EQ(PointsToPixels(15.75), 21);
-    EXPECT_EQ(PointsToPixels(9.75), 13);
 }
 
 // A filled field Label2 under the gauges Bar(1) and Bar(2) or the lamp Lamp(1), or a caption

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "core/text_encoding.h"
 
