@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QAction>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,7 +17,6 @@
 #include "app/app_fixture.h"
 #include "core/text_encoding.h"
 #include "frontends/qt/dashboard_host.h"
-#include "frontends/qt/main_window.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_test_helpers.h"
 #include "laps/laps_view.h"
@@ -311,16 +309,6 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     }
     EXPECT_FALSE(model[Element::Label30].text.empty()) << "the values stay";
 
-    // The menu item switches the dashboard off and on again (the setting it writes is the
-    // program's, tests/app); on, it opens the window with the address to type.
-    QAction* item = frontEnd.MainWindow()->MenuAction(panel::Menu::WebDashboard);
-    EXPECT_TRUE(model.MenuAt(panel::Menu::WebDashboard).checked);
-    item->trigger();
-    EXPECT_FALSE(dashboard.Serving() || model.MenuAt(panel::Menu::WebDashboard).checked);
-    item->trigger();
-    EXPECT_TRUE(dashboard.Serving() && model.MenuAt(panel::Menu::WebDashboard).checked);
-    ASSERT_NE(frontEnd.DashboardWindow(), nullptr);
-    EXPECT_FALSE(frontEnd.DashboardWindow()->Code()->pixmap().isNull());
     standin.closeWriteChannel();
     standin.waitForFinished(3000);
 }

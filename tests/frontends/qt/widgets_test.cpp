@@ -262,6 +262,10 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     SpinFor(20);
     EXPECT_TRUE(item(panel::Menu::RecordStints)->isChecked());
     EXPECT_EQ(item(panel::Menu::RecordStints)->parent(), item(panel::Menu::WebDashboard)->parent());
+    // The dashboard's item opens the window with the address to type and its code to scan.
+    item(panel::Menu::WebDashboard)->trigger();
+    ASSERT_NE(rig.frontEnd.DashboardWindow(), nullptr);
+    EXPECT_FALSE(rig.frontEnd.DashboardWindow()->Code()->pixmap().isNull());
 
     qt::AdminWindow* admin = rig.frontEnd.AdminWindow();
     ASSERT_NE(admin, nullptr);
