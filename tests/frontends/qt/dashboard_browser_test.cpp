@@ -185,9 +185,7 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     qt::DashboardHost host;
     web::DashboardServer dashboardServer(host, options);
     laps::LapsView laps{.title = "Laps",
-                        .columns = {"Lap", "Time",
-                                    "Tyre (\xB0"
-                                    "C)"},
+                        .columns = {"Lap", "Time", "Tyre (\260C)"},  // \260: the degree sign
                         .rows = {{{"1", "1:40.2", "80"}},
                                  {{"2", "1:38.5", "84"}, true, false},
                                  {{"3", "2:05.0", "83"}, false, true}},
@@ -276,8 +274,7 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     EXPECT_EQ(evaluate("document.getElementById('panelTab').textContent"), "Web dashboard");
     browser.Evaluate("document.getElementById('lapsTab').click()");
     EXPECT_EQ(evaluate("document.querySelector('#lapTable th:last-child').textContent"),
-              "Tyre (\xC2\xB0"
-              "C)");
+              "Tyre (\302\260C)");
     EXPECT_EQ(evaluate(kLapRows),
               R"(["1 1:40.2 80 400 1","2 1:38.5 84 700 1","3 2:05.0 83 400 0.5"])");
     EXPECT_GT(browser.Evaluate(kLinePixels).toInt(), 50) << "the lap times' line";

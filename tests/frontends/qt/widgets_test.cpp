@@ -168,7 +168,8 @@ TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
 }
 
 TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
-    // Read-outs in the panel's display font and the gauges' font (whose figures kern: "11").
+    // Read-outs in the panel's display font and the gauges' font (whose figures kern: "11"); "\272"
+    // is the ordinal indicator of "490\272C" in Windows-1252.
     const panel::FontInfo fonts[] = {{"Bombardier", 15.75, false}, {"Arial", 12, true}};
     qt::FigureStepsCache steps;
     const auto drawn = [](const std::function<void(QPainter&)>& draw) {
@@ -182,10 +183,8 @@ TEST(ElementText, FiguresArePlacedWhereTheShaperPutsThem) {
     };
     for (const panel::FontInfo& listed : fonts) {
         for (int px : {11, 16, 21, 32}) {
-            for (const char* text : {"1111", "71.1", "-10:11", "0.0", "1 47", "204kPA",
-                                     "490\xBA"
-                                     "C",
-                                     "30PSI"}) {
+            for (const char* text :
+                 {"1111", "71.1", "-10:11", "0.0", "1 47", "204kPA", "490\272C", "30PSI"}) {
                 SCOPED_TRACE(std::string(listed.family) + " " + std::to_string(px) + " " + text);
                 qt::ElementText placed;
                 placed.Prepare(text, qt::ResolveFont(listed), px, QSize(400, 80), 0, false, &steps);
