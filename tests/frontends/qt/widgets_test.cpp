@@ -295,23 +295,10 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_EQ(frame.topLeft(), QPoint(static_cast<int>(placed.x), static_cast<int>(placed.y)));
 }
 
-// The only message boxes of the program come from inside a scan tick: none may wait there.
-TEST(QtFrontEnd, MessagesNeitherBlockNorStack) {
-    QtRig rig("");
-    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
-    QPointer<QMessageBox> box = rig.frontEnd.Message();
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->isVisible());
-    EXPECT_EQ(box->windowModality(), Qt::NonModal);
-    EXPECT_EQ(box->text(), QStringLiteral("Imposible abrir el proceso\nrefused"));
-    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
-    EXPECT_EQ(rig.frontEnd.Message(), box.data());
-    box->close();  // closed, not yet deleted: the message opens again
-    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
-    EXPECT_NE(rig.frontEnd.Message(), box.data());
-}
-
-TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
+// Errors are reported from inside a scan tick, where nothing may wait: the message box neither
+// blocks nor stacks, and the debug window shows a reported error; side windows close with the
+// main window.
+TEST(QtFrontEnd, ErrorsAreShownWithoutWaitingAndCloseWithTheMainWindow) {
     // An imperial brake threshold of 30000 does not fit 16 bits: Canvia_Unitats fails at load.
     QtRig rig(
         "[Opcions]\r\nUnitats=Imperial\r\n[MaxMin]\r\nMaxFrens=30000\r\n[Depurar]\r\n"
@@ -323,6 +310,19 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
     EXPECT_EQ(debug->Label(3)->text(), QStringLiteral("."));
     EXPECT_EQ(debug->Label(21)->text(),
               QStringLiteral("Kerbview has generated an error in the module Canvia_Unitats"));
+
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    QPointer<QMessageBox> box = rig.frontEnd.Message();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    EXPECT_EQ(box->text(), QStringLiteral("Imposible abrir el proceso\nrefused"));
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    EXPECT_EQ(rig.frontEnd.Message(), box.data());
+    box->close();  // closed, not yet deleted: the message opens again
+    rig.frontEnd.ShowMessage("Imposible abrir el proceso", "refused");
+    EXPECT_NE(rig.frontEnd.Message(), box.data());
+
     rig.Window().close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(debug.isNull() && admin.isNull()) << "side windows are closed and deleted";
@@ -330,7 +330,7 @@ TEST(QtFrontEnd, DebugWindowShowsAReportedErrorAndClosesWithTheMainWindow) {
 }
 
 // The Laps window draws the program's view; the race dialog keeps a refused value on screen and
-// closes on an accepted one. (Side windows close with the main window: the debug window's test.)
+// closes on an accepted one. (Side windows close with the main window: the errors test.)
 TEST(QtFrontEnd, LapsWindowAndRaceDialog) {
     QtRig rig("[Opcions]\r\nIdioma=English\r\n");
     const auto item = [&](panel::Menu m) { return rig.Window().MenuAction(m); };
