@@ -8,16 +8,13 @@
 
 namespace kerbview::app::testing {
 
-/// Runs the event loop until done() holds (true) or ms have passed (false); calls each(), when
-/// given, after every turn.
-inline bool Spin(const std::function<bool()>& done, int ms = 10000,
-                 const std::function<void()>& each = {}) {
+/// Runs the event loop until done() holds (true) or ms have passed (false).
+inline bool Spin(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
         if (clock.elapsed() > ms) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (each) each();
     }
     return true;
 }
