@@ -49,8 +49,8 @@ net::SocketEvents OnDataArrival(std::function<void()> handler) {
     return events;
 }
 
-// A server as the roles run one: it stops listening to accept, and sends the next packet once
-// the last one was handed over.
+// A server as the roles run one: it stops listening to accept, and is ready for the next packet
+// once the last one was handed over.
 struct Server {
     WinsockSocket socket{kLoopback};
     bool ready = true;
@@ -61,12 +61,6 @@ struct Server {
                           .dataArrival = {},
                           .connectionDropped = [this](const std::string& why) { dropped = why; }});
         socket.listen(0);
-    }
-    bool SendWhenReady(const std::string& packet) {
-        if (!ready || socket.state() != SocketState::Connected) return false;
-        ready = false;
-        socket.send(packet);
-        return true;
     }
 };
 
@@ -156,7 +150,10 @@ TEST(WinsockSocket, PeerThatReadsNothingIsDroppedWithTheStallReason) {
     const std::string packet(8000, 'x');
     EXPECT_TRUE(Pump(
         [&] {
-            server.SendWhenReady(packet);
+            if (server.ready && server.socket.state() == SocketState::Connected) {
+                server.ready = false;
+                server.socket.send(packet);
+            }
             return !server.dropped.empty();
         },
         20000));
