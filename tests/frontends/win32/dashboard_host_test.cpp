@@ -60,7 +60,6 @@ TEST_F(PicturesTest, SavedPanelDecodesToTheSamePixelsAndBrokenFilesDecodeToNothi
 
     const auto decoded = m_pictures.Decode(m_folder.File("panel.png"));
     ASSERT_TRUE(decoded);
-    EXPECT_EQ(Decoded(m_folder.Read("panel.png")), "7x5 opaque");
     const Dib same = m_pictures.Scaled(*decoded, 7, 5);
     ASSERT_TRUE(same);
     EXPECT_EQ(std::memcmp(same.bits, panel.bits, 7 * 5 * 4), 0) << "the pixels and their order";
