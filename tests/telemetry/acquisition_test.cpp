@@ -137,7 +137,6 @@ TEST(Acquisition, MemoryFaultsEndTheTickThrowOrReadAsErrorTexts) {
         {2, 5, {{W::Text, slot(m.SlotName, 5), 24, noNul.substr(26)}}, "end"},
         {1, 0, {{W::Int32, m.PlayerSlot, 64}}, "end"},
         {1, 0, {{W::Int32, m.PlayerSlot, -1}}, "end"},
-        {2, 300, {}, "end"},
         // A text without its character 0, a lap count past the last lap, a track path too short.
         {0, 0, {{W::Text, slot(m.SlotName, 0), 24, noNul.substr(26)}}, "threw"},
         {0, 0, {{W::Text, slot(m.CarName, 5), 50, noNul}}, "threw"},
