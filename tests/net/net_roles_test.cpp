@@ -191,12 +191,9 @@ TEST(IntroDialogs, PortIsStoredAsThePlainNumberAndTheAddressIsKeptWhenOnlyThePor
     const char* const kIp = "192.168.000.002";  // the default
                                                 // clang-format off
     for (const Case& c : {
-             Case{nullptr, "0080", '.', O::Accepted, kIp, "80", 0},
-             Case{nullptr, "1001,5", ',', O::Accepted, kIp, "1001", 0},
              Case{nullptr, "1001.5", ',', O::Accepted, kIp, "1001,5", 0},
              Case{nullptr, "65536", '.', O::BadPort, kIp, "1001", 0},
              Case{" 12.168.000.002", "1001", '.', O::Accepted, " 12.168.000.002", "1001", 0},
-             Case{"192.168.000.256", "1001", '.', O::BadIp, kIp, "1001", 0},
              Case{"192.168.abc.002", "1001", '.', O::BadIp, kIp, "1001", 1},
              Case{"010.000.000.001", "x", '.', O::BadPort, "010.000.000.001", "1001", 0}}) {
         // clang-format on

@@ -185,7 +185,7 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     DashboardServer server(loop.host, TestOptions());
     ASSERT_TRUE(server.Serve(model, 0, 0, nullptr)) << server.Failure().error;
     const std::string big(100 * 1024, 'a');
-    const std::string host = "Host: 127.0.0.1\r\n", portText = std::to_string(server.Port());
+    const std::string host = "Host: 127.0.0.1\r\n";
     const std::string upgrade = "GET /feed HTTP/1.1\r\n" + host + "Upgrade: websocket\r\n";
     struct Case {
         std::string request;
@@ -196,11 +196,9 @@ TEST(DashboardServer, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoConnectio
     // to it, and hostile requests leave nothing behind.
     const Case cases[] = {
         {"GET /dashboard.css HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", false},
-        {"GET / HTTP/1.1\r\nHost: localhost:" + portText + "\r\n\r\n", "HTTP/1.1 200", false},
         {"GET / HTTP/1.1\r\nHost: " + MachineHostName() + "\r\n\r\n", "HTTP/1.1 200", false},
         {"GET /picture/Image1 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 200", false},
         {"GET /picture/Image2 HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404", false},  // none
-        {"GET /Kerbview.ini HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 404", false},
         {"POST / HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\nhello", "HTTP/1.1 404", false},
         {"GET / HTTP/1.1\r\n\r\n", "HTTP/1.1 400", true},
         {upgrade + "Connection: Upgrade\r\nOrigin: http://attacker.example\r\n\r\n", "HTTP/1.1 403",
