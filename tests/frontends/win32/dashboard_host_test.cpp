@@ -108,8 +108,7 @@ TEST(DashboardHost, PollsFromTheMessageLoopUntilStoppedFromWithinThePoll) {
     });
     for (const DWORD end = ::GetTickCount() + 400; ::GetTickCount() < end;) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        for (MSG msg; ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&msg);
     }
     EXPECT_EQ(calls, 3);
 }
