@@ -28,18 +28,16 @@ const std::filesystem::path kStandin = core::testing::BesideThisProgram(KERBVIEW
 bool DesktopAvailable() {
     const HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                          nullptr, nullptr);
-    if (probe != nullptr) ::DestroyWindow(probe);
-    return probe != nullptr;
+    return probe != nullptr && ::DestroyWindow(probe);
 }
 
 // Handles of this process that are open on process pid. Handle values are small multiples of
-// 4; GetProcessHandleCount would not do, as Wine does not count handles.
+// 4 (GetProcessId gives 0 for a value that is no process handle); GetProcessHandleCount would
+// not do, as Wine does not count handles.
 int HandlesTo(std::uint32_t pid) {
     int count = 0;
     for (std::uintptr_t value = 4; value < 0x4000; value += 4) {
-        const auto handle = reinterpret_cast<HANDLE>(value);
-        DWORD flags = 0;
-        count += ::GetHandleInformation(handle, &flags) && ::GetProcessId(handle) == pid;
+        count += ::GetProcessId(reinterpret_cast<HANDLE>(value)) == pid;
     }
     return count;
 }
