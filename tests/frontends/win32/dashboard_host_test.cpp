@@ -23,11 +23,9 @@ protected:
     void Make(const std::string& name, int w, int h, bool clearLeft, bool jpeg) const {
         Dib dib(w, h);
         auto* bits = static_cast<std::uint32_t*>(dib.bits);
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                bits[y * w + x] =
-                    clearLeft && x < w / 2 ? 0u : 0xFF000000u | (x % 256) << 16 | (y % 256) << 8;
-            }
+        for (int i = 0; i < w * h; ++i) {
+            const int x = i % w, y = i / w;
+            bits[i] = clearLeft && x < w / 2 ? 0u : 0xFF000000u | (x % 256) << 16 | (y % 256) << 8;
         }
         const auto picture = m_pictures.FromDib(dib);
         ASSERT_TRUE(picture);
@@ -108,8 +106,7 @@ TEST(DashboardHost, PollsFromTheMessageLoopUntilStoppedFromWithinThePoll) {
     });
     for (const DWORD end = ::GetTickCount() + 400; ::GetTickCount() < end;) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        for (MSG msg; ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&msg);
     }
     EXPECT_EQ(calls, 3);
 }

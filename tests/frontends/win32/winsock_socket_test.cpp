@@ -80,15 +80,14 @@ TEST(WinsockSocket, LargePacketsArriveWholeInOrder) {
     // Six bursts of seven of the longest packets, more than the system takes at once, each byte
     // telling its place; the server closes right after the last is handed over, and the client
     // still gets every byte.
-    std::string sent;
-    for (int burst = 0; burst < 6; ++burst) {
+    const std::size_t kPacket = 32766;
+    std::string sent(6 * 7 * kPacket, '\0');
+    for (std::size_t j = 0; j < sent.size(); ++j) sent[j] = char(j / kPacket + j % kPacket * 7);
+    for (std::size_t burst = 0; burst < 6; ++burst) {
         ASSERT_TRUE(Pump([&] { return server.ready; })) << "burst " << burst;
         server.ready = false;
-        for (int i = 0; i < 7; ++i) {
-            std::string packet(32766, '\0');
-            for (std::size_t j = 0; j < packet.size(); ++j) packet[j] = char(burst * 7 + i + j * 7);
-            server.socket.send(packet);
-            sent += packet;
+        for (std::size_t at = burst * 7 * kPacket; at < (burst + 1) * 7 * kPacket; at += kPacket) {
+            server.socket.send(std::string_view(sent).substr(at, kPacket));
         }
     }
     ASSERT_TRUE(Pump([&] { return server.ready; }));
