@@ -92,25 +92,21 @@ TEST_F(CarSkinsTest, DefaultPicturesLoadInOrderAndNoDecoderFailureEscapes) {
 }
 
 TEST(CarSkinPaths, ValuesCannotLeaveTheCarskinsFolder) {
-    struct Case {
-        const char* value;
-        std::optional<fs::path> path;
-    };
-    const std::optional<fs::path> none;
-    const Case cases[] = {{"a.jpg", "/p/carskins/a.jpg"},
-                          {"Pe\xF1"
-                           "a.jpg",
-                           core::PathFromUtf8("/p/carskins/Pe\xC3\xB1"
-                                              "a.jpg")},
-                          {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
-                          {"GT/../a.jpg", "/p/carskins/a.jpg"},
-                          {"-1", none},
-                          {"../Kerbview.ini", none},
-                          {"..\\..\\etc\\passwd", none},
-                          {"GT/../../a.jpg", none},
-                          {"/etc/passwd", none},
-                          {"GT/..", none}};
-    for (const Case& c : cases) EXPECT_EQ(CarSkinPicturePath("/p", c.value), c.path) << c.value;
+    // "\361" is an n with a tilde in Windows-1252, "\303\261" the same letter in UTF-8.
+    const std::pair<const char*, std::optional<fs::path>> cases[] = {
+        {"a.jpg", "/p/carskins/a.jpg"},
+        {"Pe\361a.jpg", core::PathFromUtf8("/p/carskins/Pe\303\261a.jpg")},
+        {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
+        {"GT/../a.jpg", "/p/carskins/a.jpg"},
+        {"-1", std::nullopt},
+        {"../Kerbview.ini", std::nullopt},
+        {"..\\..\\etc\\passwd", std::nullopt},
+        {"GT/../../a.jpg", std::nullopt},
+        {"/etc/passwd", std::nullopt},
+        {"GT/..", std::nullopt}};
+    for (const auto& [value, path] : cases) {
+        EXPECT_EQ(CarSkinPicturePath("/p", value), path) << value;
+    }
 }
 
 }  // namespace
