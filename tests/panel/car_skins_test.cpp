@@ -51,13 +51,10 @@ protected:
 TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndACarWithoutAPictureKeepsThePrevious) {
     const fs::path a = AddPicture("a.jpg");
     const std::string table = "[Cars]\r\nBMW 320si = a.jpg\r\nCar B=-1\r\n";
-    struct Case {
-        std::string table;  // empty: no table
-        const char* car;
-    };
-    const Case cases[] = {{table, "Car B"}, {"", "BMW 320si"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.table + "|" + c.car);
+    // The table for the next car (empty: none) and that car.
+    const std::pair<std::string, const char*> cases[] = {{table, "Car B"}, {"", "BMW 320si"}};
+    for (const auto& [nextTable, car] : cases) {
+        SCOPED_TRACE(nextTable + "|" + car);
         WriteTable(table);
         CarSkins skins;
         FakeLoader loader;
@@ -65,12 +62,12 @@ TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndACarWithoutAPictureKeepsTheP
         skins.Update("bmw 320SI", Folder(), loader);
         EXPECT_EQ(loader.shown[Element::Image1], a);
         EXPECT_FALSE(skins.NeedsUpdate("bmw 320SI"));
-        WriteTable(c.table);
-        if (c.table.empty()) fs::remove(dir.File("carskins.ini"));
-        skins.Update(c.car, Folder(), loader);
+        WriteTable(nextTable);
+        if (nextTable.empty()) fs::remove(dir.File("carskins.ini"));
+        skins.Update(car, Folder(), loader);
         EXPECT_EQ(loader.requests.size(), 1u);
         EXPECT_EQ(loader.shown[Element::Image1], a);
-        EXPECT_EQ(skins.SkinCar(), c.car);
+        EXPECT_EQ(skins.SkinCar(), car);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/number_rules.h"
@@ -136,18 +137,16 @@ TEST(Presentation, GaugesAreClampedAndTheAverageLeavesOutStillWheels) {
         EXPECT_EQ(r.panel[Marker(1)].visible, c.marker1) << c.wheels[1];
         EXPECT_EQ(r.panel[Marker(2)].visible, c.marker2) << c.wheels[1];
     }
-    struct {
-        double average;
-        std::array<double, 4> wheels;
-        std::array<bool, 4> shown;
-    } markers[] = {{100, {89.9, 100, 120, 90}, {true, false, false, false}},
-                   {1.0, {0, 1, 1, 1}, {false, false, false, false}},
-                   {100, {kNaN, 50, 100, 100}, {false, true, false, false}}};
-    for (const auto& c : markers) {
+    // The average, the wheels, and which of the four markers show.
+    const std::tuple<double, std::array<double, 4>, std::array<bool, 4>> markers[] = {
+        {100, {89.9, 100, 120, 90}, {true, false, false, false}},
+        {1.0, {0, 1, 1, 1}, {false, false, false, false}},
+        {100, {kNaN, 50, 100, 100}, {false, true, false, false}}};
+    for (const auto& [average, wheels, shown] : markers) {
         PanelModel panel;
-        sections::WheelMarkers(panel, c.average, c.wheels);
+        sections::WheelMarkers(panel, average, wheels);
         for (int n = 1; n <= 4; ++n) {
-            EXPECT_EQ(panel[Marker(n)].visible, c.shown[n - 1]) << c.average;
+            EXPECT_EQ(panel[Marker(n)].visible, shown[n - 1]) << average;
         }
     }
 }
@@ -205,24 +204,21 @@ TEST(Presentation, FuelUsedIsMeasuredFromLapStartsAndFromTheIgnitionComingBackOn
 }
 
 TEST(Presentation, ThresholdColoursAtMinMaxAndReversedBand) {
-    struct {
-        std::int16_t min, max;
-        float water;
-        core::ColourNumber want;
-    } cases[] = {{90, 100, 89.9f, core::ColorCold}, {90, 100, 90, core::ColorOk},
-                 {90, 100, 99.99f, core::ColorOk},  {90, 100, 100, core::ColorHot},
-                 {100, 90, 80, core::ColorCold},    {100, 90, 95, core::ColorHot}};
-    for (const auto& c : cases) {
+    // The engine band's minimum and maximum, the water temperature, and its colour.
+    const std::tuple<std::int16_t, std::int16_t, float, core::ColourNumber> cases[] = {
+        {90, 100, 89.9f, core::ColorCold}, {90, 100, 90, core::ColorOk},
+        {90, 100, 99.99f, core::ColorOk},  {90, 100, 100, core::ColorHot},
+        {100, 90, 80, core::ColorCold},    {100, 90, 95, core::ColorHot}};
+    for (const auto& [min, max, water, want] : cases) {
         Rig r;
-        r.settings.MinMotor = c.min, r.settings.MaxMotor = c.max;
+        r.settings.MinMotor = min, r.settings.MaxMotor = max;
         r.ApplyUnits();
         r.Present();  // 92: some colour other than teal first
-        r.s.WaterTemp = c.water, r.s.TyreTemp[0] = 79.6f;
+        r.s.WaterTemp = water, r.s.TyreTemp[0] = 79.6f;
         r.Present();
         EXPECT_EQ(r.Text(LabelN(2)), "80");
         EXPECT_EQ(r.panel[LabelN(2)].backColor, core::ColorCold);
-        EXPECT_EQ(r.panel[LabelN(17)].backColor, c.want)
-            << c.min << ".." << c.max << " " << c.water;
+        EXPECT_EQ(r.panel[LabelN(17)].backColor, want) << min << ".." << max << " " << water;
     }
 }
 
