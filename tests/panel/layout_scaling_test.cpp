@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kerbview::panel {
@@ -142,28 +143,24 @@ TEST(WindowPlacement, DesktopUnitsRoundHalfToEvenAndAnOffScreenPositionResetsBot
     const DesktopRect leftNegative = VirtualDesktopUnits({-1920, 0, 3840, 1080}, 15, 15);
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-    struct Case {
-        const char* name;
-        DesktopRect desktop;
-        std::int32_t x, y;
-        bool reset;
-    };
-    const Case cases[] = {{"left of a desktop starting at 0", single, -200, 300, true},
-                          {"right edge touching", single, 28800 - kW, 300, false},
-                          {"right edge one unit past", single, 28800 - kW + 1, 300, true},
-                          {"bottom edge touching", single, 300, 16200 - kH, false},
-                          {"bottom edge one unit past", single, 300, 16200 - kH + 1, true},
-                          {"above the top", single, 300, -1, true},
-                          {"top-left corner", single, 0, 0, false},
-                          {"inside a monitor at negative x", leftNegative, -15000, 450, false},
-                          {"left of a monitor at negative x", leftNegative, -28801, 450, true},
-                          {"largest stored x", single, kMax, kMax, true},
-                          {"smallest stored x", single, kMin, kMin, true}};
-    for (const Case& c : cases) {
-        std::int32_t x = c.x, y = c.y;
-        EXPECT_EQ(ResetOffScreenPosition(x, y, kW, kH, c.desktop), c.reset) << c.name;
-        EXPECT_EQ(x, c.reset ? 0 : c.x) << c.name;
-        EXPECT_EQ(y, c.reset ? 0 : c.y) << c.name;
+    // What the case is, the desktop, the stored position, and whether it is reset.
+    const std::tuple<const char*, DesktopRect, std::int32_t, std::int32_t, bool> cases[] = {
+        {"left of a desktop starting at 0", single, -200, 300, true},
+        {"right edge touching", single, 28800 - kW, 300, false},
+        {"right edge one unit past", single, 28800 - kW + 1, 300, true},
+        {"bottom edge touching", single, 300, 16200 - kH, false},
+        {"bottom edge one unit past", single, 300, 16200 - kH + 1, true},
+        {"above the top", single, 300, -1, true},
+        {"top-left corner", single, 0, 0, false},
+        {"inside a monitor at negative x", leftNegative, -15000, 450, false},
+        {"left of a monitor at negative x", leftNegative, -28801, 450, true},
+        {"largest stored x", single, kMax, kMax, true},
+        {"smallest stored x", single, kMin, kMin, true}};
+    for (const auto& [name, desktop, storedX, storedY, reset] : cases) {
+        std::int32_t x = storedX, y = storedY;
+        EXPECT_EQ(ResetOffScreenPosition(x, y, kW, kH, desktop), reset) << name;
+        EXPECT_EQ(x, reset ? 0 : storedX) << name;
+        EXPECT_EQ(y, reset ? 0 : storedY) << name;
     }
 }
 
