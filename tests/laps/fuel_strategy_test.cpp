@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "laps/display_units.h"
@@ -146,20 +147,18 @@ TEST(FuelStrategy, ConsumptionMemoryLinesReadBackAndBadOnesAreRefused) {
 // What is kept stays metric whatever Unitats says: a change of units converts the display only,
 // and a tank size entered in gallons is kept in litres.
 TEST(FuelStrategy, UnitsChangeTheDisplayOnly) {
-    struct Case {
-        Quantity quantity;
-        double metric, imperial, display;  // display: the metric system's display value
-    };
+    // Per quantity: a metric value, it in imperial units, and its display in the metric system.
     // 100 C = 212 F; 200 kPa * 0.1451352418559 psi; 60 l * 0.264172052358 gal;
     // 100 rad/s * 9.549 = 954.9 rpm in both systems.
-    const Case cases[] = {{Quantity::Temperature, 100, 212, 100},
-                          {Quantity::Pressure, 200, 29.02704837118, 200},
-                          {Quantity::Fuel, 60, 15.85032314148, 60},
-                          {Quantity::EngineSpeed, 100, 954.9, 954.9}};
-    for (const Case& c : cases) {
-        EXPECT_NEAR(ForDisplay(c.quantity, c.metric, true), c.imperial, 1e-9);
-        EXPECT_NEAR(ForDisplay(c.quantity, c.metric, false), c.display, 1e-9);
-        EXPECT_NEAR(FromDisplay(c.quantity, c.imperial, true), c.metric, 1e-9);
+    const std::tuple<Quantity, double, double, double> cases[] = {
+        {Quantity::Temperature, 100, 212, 100},
+        {Quantity::Pressure, 200, 29.02704837118, 200},
+        {Quantity::Fuel, 60, 15.85032314148, 60},
+        {Quantity::EngineSpeed, 100, 954.9, 954.9}};
+    for (const auto& [quantity, metric, imperial, display] : cases) {
+        EXPECT_NEAR(ForDisplay(quantity, metric, true), imperial, 1e-9);
+        EXPECT_NEAR(ForDisplay(quantity, metric, false), display, 1e-9);
+        EXPECT_NEAR(FromDisplay(quantity, imperial, true), metric, 1e-9);
     }
 }
 

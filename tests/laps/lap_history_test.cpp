@@ -3,6 +3,7 @@
 // the comment beside its case.
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -94,16 +95,19 @@ TEST(LapHistory, WorkedLapsGiveTheirRows) {
 // reads base - 110 + z (a cold tyre on a winter track: lap 2's mean -20 + z, peak -10 + z; lap
 // 1's mean -35 + z); pressures 2 * base + w, brakes 5 * base + w. Lap 2's time has not come.
 TEST(LapHistory, AveragesAndPeaksCoverBothLinesOfTheLap) {
+    // The array a counting up by one from first: first + z at index z.
+    const auto ramp = [](auto a, float first) {
+        std::iota(a.begin(), a.end(), first);
+        return a;
+    };
     LapHistory history;
     const float base[] = {70, 80, 90, 100};
     const std::int16_t laps[] = {1, 2, 2, 3};
     for (int i = 0; i < 4; ++i) {
         telemetry::Snapshot s = Snap(laps[i], 50.0f - static_cast<float>(i), 90);
-        for (std::size_t z = 0; z < 12; ++z) s.TyreTemp[z] = base[i] - 110 + static_cast<float>(z);
-        for (std::size_t w = 0; w < 4; ++w) {
-            s.TyrePressure[w] = 2 * base[i] + static_cast<float>(w);
-            s.BrakeTemp[w] = 5 * base[i] + static_cast<float>(w);
-        }
+        s.TyreTemp = ramp(s.TyreTemp, base[i] - 110);
+        s.TyrePressure = ramp(s.TyrePressure, 2 * base[i]);
+        s.BrakeTemp = ramp(s.BrakeTemp, 5 * base[i]);
         s.WaterTemp = base[i], s.OilTemp = base[i] + 1, s.EngineSpeed = 8 * base[i];
         history.Take(s, i * 1000);
     }
@@ -111,15 +115,11 @@ TEST(LapHistory, AveragesAndPeaksCoverBothLinesOfTheLap) {
     ASSERT_TRUE(history.Pending().has_value());
     const LapRow& lap1 = history.Rows()[0];
     const LapRow& lap2 = *history.Pending();
-    for (std::size_t z = 0; z < 12; ++z) {
-        EXPECT_EQ(lap1.TyreTempAverage[z], -35.0f + static_cast<float>(z));
-        EXPECT_EQ(lap2.TyreTempAverage[z], -20.0f + static_cast<float>(z));
-        EXPECT_EQ(lap2.TyreTempPeak[z], -10.0f + static_cast<float>(z));
-    }
-    for (std::size_t w = 0; w < 4; ++w) {
-        EXPECT_EQ(lap2.TyrePressureAverage[w], 180.0f + static_cast<float>(w));
-        EXPECT_EQ(lap2.BrakeTempPeak[w], 500.0f + static_cast<float>(w));
-    }
+    EXPECT_EQ(lap1.TyreTempAverage, ramp(lap1.TyreTempAverage, -35));
+    EXPECT_EQ(lap2.TyreTempAverage, ramp(lap2.TyreTempAverage, -20));
+    EXPECT_EQ(lap2.TyreTempPeak, ramp(lap2.TyreTempPeak, -10));
+    EXPECT_EQ(lap2.TyrePressureAverage, ramp(lap2.TyrePressureAverage, 180));
+    EXPECT_EQ(lap2.BrakeTempPeak, ramp(lap2.BrakeTempPeak, 500));
     EXPECT_EQ(lap2.WaterTempPeak, 100.0f);
     EXPECT_EQ(lap2.OilTempPeak, 101.0f);
     EXPECT_EQ(lap2.EngineSpeedPeak, 800.0f);

@@ -51,13 +51,10 @@ protected:
 TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndACarWithoutAPictureKeepsThePrevious) {
     const fs::path a = AddPicture("a.jpg");
     const std::string table = "[Cars]\r\nBMW 320si = a.jpg\r\nCar B=-1\r\n";
-    struct Case {
-        std::string table;  // empty: no table
-        const char* car;
-    };
-    const Case cases[] = {{table, "Car B"}, {"", "BMW 320si"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.table + "|" + c.car);
+    // The table for the next car (empty: none) and that car.
+    const std::pair<std::string, const char*> cases[] = {{table, "Car B"}, {"", "BMW 320si"}};
+    for (const auto& [nextTable, car] : cases) {
+        SCOPED_TRACE(nextTable + "|" + car);
         WriteTable(table);
         CarSkins skins;
         FakeLoader loader;
@@ -65,12 +62,12 @@ TEST_F(CarSkinsTest, KeyMatchesIgnoringLetterCaseAndACarWithoutAPictureKeepsTheP
         skins.Update("bmw 320SI", Folder(), loader);
         EXPECT_EQ(loader.shown[Element::Image1], a);
         EXPECT_FALSE(skins.NeedsUpdate("bmw 320SI"));
-        WriteTable(c.table);
-        if (c.table.empty()) fs::remove(dir.File("carskins.ini"));
-        skins.Update(c.car, Folder(), loader);
+        WriteTable(nextTable);
+        if (nextTable.empty()) fs::remove(dir.File("carskins.ini"));
+        skins.Update(car, Folder(), loader);
         EXPECT_EQ(loader.requests.size(), 1u);
         EXPECT_EQ(loader.shown[Element::Image1], a);
-        EXPECT_EQ(skins.SkinCar(), c.car);
+        EXPECT_EQ(skins.SkinCar(), car);
     }
 }
 
@@ -92,25 +89,21 @@ TEST_F(CarSkinsTest, DefaultPicturesLoadInOrderAndNoDecoderFailureEscapes) {
 }
 
 TEST(CarSkinPaths, ValuesCannotLeaveTheCarskinsFolder) {
-    struct Case {
-        const char* value;
-        std::optional<fs::path> path;
-    };
-    const std::optional<fs::path> none;
-    const Case cases[] = {{"a.jpg", "/p/carskins/a.jpg"},
-                          {"Pe\xF1"
-                           "a.jpg",
-                           core::PathFromUtf8("/p/carskins/Pe\xC3\xB1"
-                                              "a.jpg")},
-                          {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
-                          {"GT/../a.jpg", "/p/carskins/a.jpg"},
-                          {"-1", none},
-                          {"../Kerbview.ini", none},
-                          {"..\\..\\etc\\passwd", none},
-                          {"GT/../../a.jpg", none},
-                          {"/etc/passwd", none},
-                          {"GT/..", none}};
-    for (const Case& c : cases) EXPECT_EQ(CarSkinPicturePath("/p", c.value), c.path) << c.value;
+    // "\361" is an n with a tilde in Windows-1252, "\303\261" the same letter in UTF-8.
+    const std::pair<const char*, std::optional<fs::path>> cases[] = {
+        {"a.jpg", "/p/carskins/a.jpg"},
+        {"Pe\361a.jpg", core::PathFromUtf8("/p/carskins/Pe\303\261a.jpg")},
+        {"GT\\bmw.gif", "/p/carskins/GT/bmw.gif"},
+        {"GT/../a.jpg", "/p/carskins/a.jpg"},
+        {"-1", std::nullopt},
+        {"../Kerbview.ini", std::nullopt},
+        {"..\\..\\etc\\passwd", std::nullopt},
+        {"GT/../../a.jpg", std::nullopt},
+        {"/etc/passwd", std::nullopt},
+        {"GT/..", std::nullopt}};
+    for (const auto& [value, path] : cases) {
+        EXPECT_EQ(CarSkinPicturePath("/p", value), path) << value;
+    }
 }
 
 }  // namespace

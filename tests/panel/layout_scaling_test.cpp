@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kerbview::panel {
@@ -42,7 +43,6 @@ std::map<std::size_t, ScaledGeometry> Scale(const LayoutRecord& r, double cw, do
 TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsWithinTheScreenAndNotBelowTheMinimum) {
     const OuterSize screen{1280 * 15, 1000 * 15};
     const double minHeight = std::ceil(8000 / (kOuterW / kOuterH));  // 7074
-    const std::optional<OuterSize> none;
     struct Case {
         double w, h;
         std::optional<OuterSize> resizeTo;
@@ -55,10 +55,10 @@ TEST(LayoutScaling, OneSideDrivesTheOtherInWholePixelsWithinTheScreenAndNotBelow
         // Past the screen: the largest size in the ratio that fits, sides down to whole pixels.
         {18000, kOuterH, OuterSize{16965, 14985}},
         {kOuterW, 16000, OuterSize{16965, 14985}},
-        {kOuterW + 0.0002, kOuterH, none},  // equal in single precision
-        {kOuterW, kOuterH + 0.0002, none},
-        {7999, kOuterH, none, false},
-        {9000, minHeight - 1, none, false}};
+        {kOuterW + 0.0002, kOuterH, std::nullopt},  // equal in single precision
+        {kOuterW, kOuterH + 0.0002, std::nullopt},
+        {7999, kOuterH, std::nullopt, false},
+        {9000, minHeight - 1, std::nullopt, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         LayoutRecord r = Opened();
@@ -103,7 +103,7 @@ TEST(LayoutScaling, MaximizedScalesAxesApartFontsWithHeightAndMinimizedEmptyArea
     }
 }
 
-TEST(LayoutScaling, CatalogueLaysOutEveryPanelElementButTheListAndLongerCollectionsAreCut) {
+TEST(LayoutScaling, CatalogueLaysOutAllButTheListInsideThePanelAndLongerCollectionsAreCut) {
     const std::vector<RecordedGeometry> collection = CatalogueGeometry();
     ASSERT_LE(collection.size(), kLayoutEntries);
     const LayoutRecord r = RecordLayout(collection, kClientW, kClientH, kOuterW, kOuterH);
@@ -117,6 +117,21 @@ TEST(LayoutScaling, CatalogueLaysOutEveryPanelElementButTheListAndLongerCollecti
     std::vector<RecordedGeometry> many(205, {LayoutKind::TextField, 1, 1, 1, 1, 1});
     const LayoutRecord big = RecordLayout(many, kClientW, kClientH, kOuterW, kOuterH);
     EXPECT_EQ(Scale(big, kClientW, kClientH).size(), kLayoutEntries);
+
+    // Every place lies inside the panel; a wrong one shows up here, the names are the golden
+    // panels' (app_tests).
+    for (const ElementInfo& info : ElementCatalogue()) {
+        if (info.element == Element::List1) {
+            EXPECT_GE(info.left, kDesignClientWidth);  // placed beyond the right edge
+            continue;
+        }
+        EXPECT_GE(info.left, 0) << info.name;
+        EXPECT_GE(info.top, 0) << info.name;
+        // Command1(7) as listed reaches one pixel past the right edge.
+        EXPECT_LE(info.left + info.width, kDesignClientWidth + kTwipsPerPixel) << info.name;
+        EXPECT_LE(info.top + info.height, kDesignClientHeight) << info.name;
+        EXPECT_FALSE(info.role.empty()) << info.name;
+    }
 }
 
 TEST(WindowPlacement, DesktopUnitsRoundHalfToEvenAndAnOffScreenPositionResetsBothCoordinates) {
@@ -128,28 +143,24 @@ TEST(WindowPlacement, DesktopUnitsRoundHalfToEvenAndAnOffScreenPositionResetsBot
     const DesktopRect leftNegative = VirtualDesktopUnits({-1920, 0, 3840, 1080}, 15, 15);
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-    struct Case {
-        const char* name;
-        DesktopRect desktop;
-        std::int32_t x, y;
-        bool reset;
-    };
-    const Case cases[] = {{"left of a desktop starting at 0", single, -200, 300, true},
-                          {"right edge touching", single, 28800 - kW, 300, false},
-                          {"right edge one unit past", single, 28800 - kW + 1, 300, true},
-                          {"bottom edge touching", single, 300, 16200 - kH, false},
-                          {"bottom edge one unit past", single, 300, 16200 - kH + 1, true},
-                          {"above the top", single, 300, -1, true},
-                          {"top-left corner", single, 0, 0, false},
-                          {"inside a monitor at negative x", leftNegative, -15000, 450, false},
-                          {"left of a monitor at negative x", leftNegative, -28801, 450, true},
-                          {"largest stored x", single, kMax, kMax, true},
-                          {"smallest stored x", single, kMin, kMin, true}};
-    for (const Case& c : cases) {
-        std::int32_t x = c.x, y = c.y;
-        EXPECT_EQ(ResetOffScreenPosition(x, y, kW, kH, c.desktop), c.reset) << c.name;
-        EXPECT_EQ(x, c.reset ? 0 : c.x) << c.name;
-        EXPECT_EQ(y, c.reset ? 0 : c.y) << c.name;
+    // What the case is, the desktop, the stored position, and whether it is reset.
+    const std::tuple<const char*, DesktopRect, std::int32_t, std::int32_t, bool> cases[] = {
+        {"left of a desktop starting at 0", single, -200, 300, true},
+        {"right edge touching", single, 28800 - kW, 300, false},
+        {"right edge one unit past", single, 28800 - kW + 1, 300, true},
+        {"bottom edge touching", single, 300, 16200 - kH, false},
+        {"bottom edge one unit past", single, 300, 16200 - kH + 1, true},
+        {"above the top", single, 300, -1, true},
+        {"top-left corner", single, 0, 0, false},
+        {"inside a monitor at negative x", leftNegative, -15000, 450, false},
+        {"left of a monitor at negative x", leftNegative, -28801, 450, true},
+        {"largest stored x", single, kMax, kMax, true},
+        {"smallest stored x", single, kMin, kMin, true}};
+    for (const auto& [name, desktop, storedX, storedY, reset] : cases) {
+        std::int32_t x = storedX, y = storedY;
+        EXPECT_EQ(ResetOffScreenPosition(x, y, kW, kH, desktop), reset) << name;
+        EXPECT_EQ(x, reset ? 0 : storedX) << name;
+        EXPECT_EQ(y, reset ? 0 : storedY) << name;
     }
 }
 
@@ -206,22 +217,6 @@ TEST(WindowPlacement, SideWindowsOpenBesideOrCentredAndWhollyOnTheScreen) {
     for (const Case& c : cases) {
         const DesktopPoint at = SideWindowPosition(c.place, c.anchor, c.width, c.height, c.screen);
         EXPECT_EQ((std::vector{at.x, at.y}), (std::vector{c.x, c.y})) << c.name;
-    }
-}
-
-// A place outside the panel shows up here; the names are the golden panels' (app_tests).
-TEST(ElementCatalogue, PlacesLieInsideThePanel) {
-    for (const ElementInfo& info : ElementCatalogue()) {
-        if (info.element == Element::List1) {
-            EXPECT_GE(info.left, kDesignClientWidth);  // placed beyond the right edge
-            continue;
-        }
-        EXPECT_GE(info.left, 0) << info.name;
-        EXPECT_GE(info.top, 0) << info.name;
-        // Command1(7) as listed reaches one pixel past the right edge.
-        EXPECT_LE(info.left + info.width, kDesignClientWidth + kTwipsPerPixel) << info.name;
-        EXPECT_LE(info.top + info.height, kDesignClientHeight) << info.name;
-        EXPECT_FALSE(info.role.empty()) << info.name;
     }
 }
 

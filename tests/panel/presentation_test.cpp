@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/number_rules.h"
@@ -31,7 +32,8 @@ Snap TypicalSnapshot() {
     return s;
 }
 
-/// One Presentation with the settings, texts and display units it reads.
+/// One Presentation with the settings, texts and display units it reads, and the snapshot s it
+/// shows, typical until a test changes it.
 struct Rig {
     PanelModel panel;
     DebugModel debug;
@@ -42,6 +44,7 @@ struct Rig {
     std::int16_t DriverSelectMode = 0;
     char sep = '.';
     std::uint32_t ScanStartTick = 0, now = 0;
+    Snap s = TypicalSnapshot();
 
     explicit Rig(std::string unitats = "Metric") {
         settings.Unitats = std::move(unitats);
@@ -56,15 +59,14 @@ struct Rig {
         SetUnitTexts(units, IsImperial(settings.Unitats));
         SetActiveThresholds(units, settings, IsImperial(settings.Unitats));
     }
-    PresentContext Context() {
-        return {
-            settings, texts, units, DriverSelectMode, sep, ScanStartTick, [this] { return now; }};
+    PresentEnd Present() {
+        return presentation.Present(s, {settings, texts, units, DriverSelectMode, sep,
+                                        ScanStartTick, [this] { return now; }});
     }
-    PresentEnd Present(const Snap& s) { return presentation.Present(s, Context()); }
     /// Present with the caller's error boundary: false when the presentation threw.
-    bool Completes(const Snap& s) {
+    bool Completes() {
         try {
-            Present(s);
+            Present();
             return true;
         } catch (const core::NumberError&) {
             return false;
@@ -91,9 +93,8 @@ TEST(Presentation, ReadoutsRoundHalfToEvenUseTheLocaleSeparatorAndSurviveATickWr
     Rig r;
     r.sep = ',';
     r.settings.DebugEnabled = true, r.ScanStartTick = 0xFFFFFFF0u, r.now = 0x10u;
-    Snap s = TypicalSnapshot();
-    s.WaterTemp = 84.5f, s.OilTemp = 85.5f, s.Fuel = 0.5f, s.BestLap = 0;
-    r.Present(s);
+    r.s.WaterTemp = 84.5f, r.s.OilTemp = 85.5f, r.s.Fuel = 0.5f, r.s.BestLap = 0;
+    r.Present();
     EXPECT_EQ(r.Labels({17, 18, 16, 24, 43, 37, 38, 39, 22, 23}),
               "84|86|,50L|190kPA|450\272C|0,0|80,0|0,0|Best: -:--,---|Last: 1:24,100|");
     EXPECT_EQ(r.debug.Label(20), "32") << "the scan time across a tick counter wrap";
@@ -101,8 +102,8 @@ TEST(Presentation, ReadoutsRoundHalfToEvenUseTheLocaleSeparatorAndSurviveATickWr
 
     std::string shown;  // air temperatures: two digits at least
     for (float t : {5.0f, -3.0f, 0.5f, 1.5f, 123.4f}) {
-        s.AmbientTemp = t;
-        r.Present(s);
+        r.s.AmbientTemp = t;
+        r.Present();
         shown += r.Text(LabelN(41)) + "|";
     }
     EXPECT_EQ(shown, "Amb: 05\272C|Amb: -03\272C|Amb: 00\272C|Amb: 02\272C|Amb: 123\272C|");
@@ -125,10 +126,9 @@ TEST(Presentation, GaugesAreClampedAndTheAverageLeavesOutStillWheels) {
     };
     for (const auto& c : cases) {
         Rig r;
-        Snap s = TypicalSnapshot();
-        s.EngineSpeed = c.engine, s.BarPercent1 = c.bar1, s.BarPercent2 = c.bar2;
-        s.WheelSpeed = c.wheels;
-        r.Present(s);
+        r.s.EngineSpeed = c.engine, r.s.BarPercent1 = c.bar1, r.s.BarPercent2 = c.bar2;
+        r.s.WheelSpeed = c.wheels;
+        r.Present();
         EXPECT_EQ(r.Text(Element::ProgressBar3) + "|" + r.Labels({35, 36}) +
                       r.Text(Element::ProgressBar4),
                   c.texts);
@@ -137,18 +137,16 @@ TEST(Presentation, GaugesAreClampedAndTheAverageLeavesOutStillWheels) {
         EXPECT_EQ(r.panel[Marker(1)].visible, c.marker1) << c.wheels[1];
         EXPECT_EQ(r.panel[Marker(2)].visible, c.marker2) << c.wheels[1];
     }
-    struct {
-        double average;
-        std::array<double, 4> wheels;
-        std::array<bool, 4> shown;
-    } markers[] = {{100, {89.9, 100, 120, 90}, {true, false, false, false}},
-                   {1.0, {0, 1, 1, 1}, {false, false, false, false}},
-                   {100, {kNaN, 50, 100, 100}, {false, true, false, false}}};
-    for (const auto& c : markers) {
+    // The average, the wheels, and which of the four markers show.
+    const std::tuple<double, std::array<double, 4>, std::array<bool, 4>> markers[] = {
+        {100, {89.9, 100, 120, 90}, {true, false, false, false}},
+        {1.0, {0, 1, 1, 1}, {false, false, false, false}},
+        {100, {kNaN, 50, 100, 100}, {false, true, false, false}}};
+    for (const auto& [average, wheels, shown] : markers) {
         PanelModel panel;
-        sections::WheelMarkers(panel, c.average, c.wheels);
+        sections::WheelMarkers(panel, average, wheels);
         for (int n = 1; n <= 4; ++n) {
-            EXPECT_EQ(panel[Marker(n)].visible, c.shown[n - 1]) << c.average;
+            EXPECT_EQ(panel[Marker(n)].visible, shown[n - 1]) << average;
         }
     }
 }
@@ -192,14 +190,13 @@ TEST(Presentation, FuelUsedIsMeasuredFromLapStartsAndFromTheIgnitionComingBackOn
     for (const auto& [mode, scans] : cases) {
         Rig r;
         r.DriverSelectMode = mode;
-        Snap s = TypicalSnapshot();
         for (std::size_t i = 0; i < scans.size(); ++i) {
             const Scan& scan = scans[i];
             if (scan.contact == kRestart) {
                 r.presentation.Lap().Restart();
             } else {
-                s.Contact = scan.contact, s.LapNumber = scan.lap, s.Fuel = scan.fuel;
-                r.Present(s);
+                r.s.Contact = scan.contact, r.s.LapNumber = scan.lap, r.s.Fuel = scan.fuel;
+                r.Present();
             }
             EXPECT_EQ(r.Text(LabelN(34)), scan.shown) << "mode " << mode << ", scan " << i;
         }
@@ -207,25 +204,21 @@ TEST(Presentation, FuelUsedIsMeasuredFromLapStartsAndFromTheIgnitionComingBackOn
 }
 
 TEST(Presentation, ThresholdColoursAtMinMaxAndReversedBand) {
-    struct {
-        std::int16_t min, max;
-        float water;
-        core::ColourNumber want;
-    } cases[] = {{90, 100, 89.9f, core::ColorCold}, {90, 100, 90, core::ColorOk},
-                 {90, 100, 99.99f, core::ColorOk},  {90, 100, 100, core::ColorHot},
-                 {100, 90, 80, core::ColorCold},    {100, 90, 95, core::ColorHot}};
-    for (const auto& c : cases) {
+    // The engine band's minimum and maximum, the water temperature, and its colour.
+    const std::tuple<std::int16_t, std::int16_t, float, core::ColourNumber> cases[] = {
+        {90, 100, 89.9f, core::ColorCold}, {90, 100, 90, core::ColorOk},
+        {90, 100, 99.99f, core::ColorOk},  {90, 100, 100, core::ColorHot},
+        {100, 90, 80, core::ColorCold},    {100, 90, 95, core::ColorHot}};
+    for (const auto& [min, max, water, want] : cases) {
         Rig r;
-        r.settings.MinMotor = c.min, r.settings.MaxMotor = c.max;
+        r.settings.MinMotor = min, r.settings.MaxMotor = max;
         r.ApplyUnits();
-        r.Present(TypicalSnapshot());  // 92: some colour other than teal first
-        Snap s = TypicalSnapshot();
-        s.WaterTemp = c.water, s.TyreTemp[0] = 79.6f;
-        r.Present(s);
+        r.Present();  // 92: some colour other than teal first
+        r.s.WaterTemp = water, r.s.TyreTemp[0] = 79.6f;
+        r.Present();
         EXPECT_EQ(r.Text(LabelN(2)), "80");
         EXPECT_EQ(r.panel[LabelN(2)].backColor, core::ColorCold);
-        EXPECT_EQ(r.panel[LabelN(17)].backColor, c.want)
-            << c.min << ".." << c.max << " " << c.water;
+        EXPECT_EQ(r.panel[LabelN(17)].backColor, want) << min << ".." << max << " " << water;
     }
 }
 
@@ -235,11 +228,10 @@ TEST(Presentation, LampsIgnoreUnknownLevelsAndGraphicsOffLeavesColoursMarkersAnd
     Rig r;
     r.settings.NoGrafics = true;
     const PanelModel before = r.panel;
-    Snap s = TypicalSnapshot();
-    s.TcState = 2, s.AbsState = 1, s.PitLimiter = 1;
-    r.Present(s);
-    s.TcState = 3, s.AbsState = -1, s.PitLimiter = 2, s.InPits = 1;
-    r.Present(s);
+    r.s.TcState = 2, r.s.AbsState = 1, r.s.PitLimiter = 1;
+    r.Present();
+    r.s.TcState = 3, r.s.AbsState = -1, r.s.PitLimiter = 2, r.s.InPits = 1;
+    r.Present();
     EXPECT_EQ(r.Text(Lamp(4)) + "|" + r.Text(Lamp(5)), "TC HIGH|ABS LOW");
     EXPECT_TRUE(r.panel[Lamp(4)].enabled);
     EXPECT_FALSE(r.panel[Lamp(1)].enabled);
@@ -250,8 +242,8 @@ TEST(Presentation, LampsIgnoreUnknownLevelsAndGraphicsOffLeavesColoursMarkersAnd
     EXPECT_EQ(r.panel[LabelN(17)].backColor, before[LabelN(17)].backColor);
     EXPECT_EQ(r.panel[Element::ProgressBar3].value, before[Element::ProgressBar3].value);
     EXPECT_EQ(r.Text(Element::ProgressBar3) + " " + r.Text(LabelN(42)), "5729 Tr: 30\272C");
-    s.TcState = 0;
-    r.Present(s);
+    r.s.TcState = 0;
+    r.Present();
     EXPECT_FALSE(r.panel[Lamp(4)].enabled);
     EXPECT_EQ(r.Text(Lamp(4)), "TC");
 }
@@ -259,10 +251,9 @@ TEST(Presentation, LampsIgnoreUnknownLevelsAndGraphicsOffLeavesColoursMarkersAnd
 TEST(Presentation, ErrorPartWayKeepsEarlierElementsAndLeavesLaterOnes) {
     Rig r;
     r.settings.DebugEnabled = true;
-    Snap s = TypicalSnapshot();
-    s.AmbientTemp = 1e9f, s.TcState = 2, s.WheelSpeed = {10, 100, 100, 100};
+    r.s.AmbientTemp = 1e9f, r.s.TcState = 2, r.s.WheelSpeed = {10, 100, 100, 100};
     const PanelModel before = r.panel;
-    EXPECT_FALSE(r.Completes(s));
+    EXPECT_FALSE(r.Completes());
     EXPECT_EQ(r.Text(LabelN(28)) + "|" + r.Text(Lamp(4)), "Track|TC HIGH");
     for (Element e : {LabelN(41), LabelN(42), Marker(2)}) {
         EXPECT_EQ(r.panel[e].revision, before[e].revision) << static_cast<int>(e);
@@ -288,9 +279,8 @@ TEST(Presentation, NonFiniteAndHugeValuesTakeTheErrorPathOrShow) {
     for (const auto& c : cases) {
         Rig r("Imperial");
         r.DriverSelectMode = 1;
-        Snap s = TypicalSnapshot();
-        c.spoil(s);
-        EXPECT_EQ(r.Completes(s), c.completes) << c.name;
+        c.spoil(r.s);
+        EXPECT_EQ(r.Completes(), c.completes) << c.name;
     }
 }
 
@@ -314,13 +304,12 @@ TEST(Units, TextsAndThresholdsFollowTheUnitSystemAndAnOverflowKeepsTheEarlierOne
 
 TEST(Units, ImperialSnapshotShowsConvertedFigures) {
     Rig r("Imperial");
-    Snap s = TypicalSnapshot();
-    s.WaterTemp = 90, s.BrakeTemp[0] = 450, s.TyrePressure[0] = 190, s.Fuel = 50;
-    s.TyrePressure[1] = 26.1f / 0.1451352418559f, s.TyreTemp[4] = 95;
+    r.s.WaterTemp = 90, r.s.BrakeTemp[0] = 450, r.s.TyrePressure[0] = 190, r.s.Fuel = 50;
+    r.s.TyrePressure[1] = 26.1f / 0.1451352418559f, r.s.TyreTemp[4] = 95;
     // 28.505 psi by the exact factor, 28.485 by the common 0.14504: the rounding tells them apart.
-    s.TyrePressure[2] = 196.4f;
-    s.WheelSpeed = {100, 100, 100, 100};
-    r.Present(s);
+    r.s.TyrePressure[2] = 196.4f;
+    r.s.WheelSpeed = {100, 100, 100, 100};
+    r.Present();
     EXPECT_EQ(r.Labels({17, 43, 24, 26, 16, 41}) + r.Text(Element::ProgressBar4),
               "194|842\272F|28PSI|29PSI|13.21G|Amb: 71\272F|62");
     EXPECT_EQ(r.panel[LabelN(25)].backColor, core::ColorOk);  // 26.1 psi against 26..32
@@ -331,10 +320,9 @@ TEST(Units, ImperialSnapshotShowsConvertedFigures) {
 // gallons from litres; the figure already shown changes unit with the menu, not a lap later.
 TEST(Units, ChangeMidLapConvertsTheFuelReferenceAndTheShownFigure) {
     Rig r;
-    Snap s = TypicalSnapshot();
     const auto scan = [&](std::int16_t lap, float fuel) {
-        s.LapNumber = lap, s.Fuel = fuel;
-        r.Present(s);
+        r.s.LapNumber = lap, r.s.Fuel = fuel;
+        r.Present();
         return r.Text(LabelN(34));
     };
     const auto change = [&](const char* unitats) {

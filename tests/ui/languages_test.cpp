@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "core/text_encoding.h"
 
@@ -54,14 +55,10 @@ TEST(LanguageTable, EveryLanguageFillsEverySlotWithValidText) {
 }
 
 TEST(LanguageTable, SampleSlotsMatchTheirLanguageExactlyIncludingSpacesAndLineBreaks) {
-    struct Case {
-        const char* idioma;  // Windows-1252
-        Slot slot;
-        const char* utf8;
-    };
-    // The hazards: accents, trailing blanks, embedded line breaks. The link-state texts of every
-    // language are ProgramWire's table, byte for byte on the wire.
-    const Case cases[] = {
+    // The language (Windows-1252), a slot and its text in UTF-8. The hazards: accents, trailing
+    // blanks, embedded line breaks. The link-state texts of every language are ProgramWire's
+    // table, byte for byte on the wire.
+    const std::tuple<const char*, Slot, const char*> cases[] = {
         {"Espa\xF1ol", &T::TxtGraphics, "Gráficos"},
         {"Espa\xF1ol", &T::TxtBadIp,
          "La IP introducida no es valida\r\nDebería de tener la forma XXX.XXX.XXX.XXX\r\n"
@@ -74,8 +71,8 @@ TEST(LanguageTable, SampleSlotsMatchTheirLanguageExactlyIncludingSpacesAndLineBr
         {"Deutsch", &T::TxtImperial, "Imperial"},
         {"Francais", &T::TxtRecordingStopped,
          "L'enregistrement s'est arrêté : le fichier n'a pas pu être écrit"}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(core::Cp1252ToUtf8(Filled(c.idioma).*c.slot), c.utf8) << c.idioma;
+    for (const auto& [idioma, slot, utf8] : cases) {
+        EXPECT_EQ(core::Cp1252ToUtf8(Filled(idioma).*slot), utf8) << idioma;
     }
     EXPECT_EQ(core::Cp1252ToUtf8(kLanguageNames[4].caption), "Français");  // menu caption
 }
