@@ -112,11 +112,9 @@ std::vector<Sample> ReadAll(RecordingReader& reader) {
 }
 
 /// `count` moving scans, one every `stepMs`.
-std::vector<Sample> Stint(int count, std::uint32_t stepMs = 10) {
+std::vector<Sample> Stint(std::uint32_t count, std::uint32_t stepMs = 10) {
     std::vector<Sample> samples;
-    for (int i = 0; i < count; ++i) {
-        samples.push_back({static_cast<std::uint32_t>(i) * stepMs, Moving(i)});
-    }
+    for (std::uint32_t i = 0; i < count; ++i) samples.push_back({i * stepMs, Moving(i)});
     return samples;
 }
 
