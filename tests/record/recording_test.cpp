@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -161,9 +162,8 @@ TEST(Recording, ReadsBackEveryScanBitForBit) {
     EXPECT_EQ(reader.Facts(), kFacts);
     const std::vector<Sample> read = ReadAll(reader);
     ASSERT_EQ(read.size(), expected.size());
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        ASSERT_TRUE(Same(read[i], expected[i])) << "scan " << i;
-    }
+    const auto differs = std::mismatch(read.begin(), read.end(), expected.begin(), Same).first;
+    EXPECT_TRUE(differs == read.end()) << "scan " << differs - read.begin();
     EXPECT_EQ(reader.Problem(), ReadProblem::None);
     EXPECT_FALSE(reader.CutShort());
 }
