@@ -147,9 +147,7 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     // Only tried without a window manager, whose list this would overwrite.
     if (!x.HasProperty(x.Root(), clientList)) {
         const xcb_window_t outer = x.Window(x.Root());
-        const xcb_window_t middle = x.Window(outer);
-        const xcb_window_t inner = x.Window(middle);
-        const xcb_window_t deep = x.Window(inner, "race 07");
+        const xcb_window_t deep = x.Window(x.Window(x.Window(outer)), "race 07");  // 3 levels down
         x.Cardinal(x.Root(), clientList, XCB_ATOM_WINDOW, deep);
         EXPECT_EQ(FindSoon(x, *finder, deep), deep);
         xcb_delete_property(x.c, x.Root(), clientList);
