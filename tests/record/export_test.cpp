@@ -54,9 +54,7 @@ TEST(MotecExport, RateGivesARowPerScanAtTheFewestWholeHertz) {
     const std::pair<std::int16_t, int> cases[] = {{10, 100}, {50, 20}, {150, 10},
                                                   {500, 2},  {200, 5}, {1000, 1},
                                                   {2000, 1}, {9, 100}, {0, 100}};
-    for (const auto& [scanTime, rate] : cases) {
-        EXPECT_EQ(MotecSampleRateHz(scanTime), rate) << scanTime;
-    }
+    for (const auto& [scan, rate] : cases) EXPECT_EQ(MotecSampleRateHz(scan), rate) << scan;
 }
 
 TEST(MotecExport, HeaderInLocalTimeAndRowsInterpolatedOrHeldBetweenUnevenScans) {
@@ -66,22 +64,16 @@ TEST(MotecExport, HeaderInLocalTimeAndRowsInterpolatedOrHeldBetweenUnevenScans) 
     facts.driver = "Jos\xE9";
     facts.startUnixSeconds = 1709418605;  // 2024-03-02 22:30:05 UTC
     facts.utcOffsetMinutes = 120;         // past midnight there
-    struct Scan {
-        std::uint32_t ms;
-        std::int16_t lap;
-        float oil;
+    const auto scan = [](std::uint32_t ms, std::int16_t lap, float oil) {
+        Sample s{ms, {}};
+        s.snapshot.LapNumber = lap;
+        s.snapshot.OilTemp = oil;
+        return s;
     };
-    const Scan scans[] = {{40, 1, 80}, {130, 1, 89}, {290, 2, 77}, {420, 2, 77}};
-    std::vector<Sample> samples;
+    std::vector<Sample> samples = {scan(40, 1, 80), scan(130, 1, 89), scan(290, 2, 77),
+                                   scan(420, 2, 77)};
     StintSurvey survey;
-    for (const Scan& scan : scans) {
-        Sample s;
-        s.timeMs = scan.ms;
-        s.snapshot.LapNumber = scan.lap;
-        s.snapshot.OilTemp = scan.oil;
-        survey.Add(s);
-        samples.push_back(s);
-    }
+    for (const Sample& s : samples) survey.Add(s);
     // A sample after the surveyed end (a recording that grew in between) adds no row.
     samples.push_back(samples.back());
     samples.back().timeMs = 900;

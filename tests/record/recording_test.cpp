@@ -3,9 +3,11 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -106,17 +108,14 @@ Written Write(const std::vector<Sample>& samples) {
 
 std::vector<Sample> ReadAll(RecordingReader& reader) {
     std::vector<Sample> read;
-    Sample s;
-    while (reader.Next(s)) read.push_back(s);
+    for (Sample s; reader.Next(s);) read.push_back(s);
     return read;
 }
 
 /// `count` moving scans, one every `stepMs`.
-std::vector<Sample> Stint(int count, std::uint32_t stepMs = 10) {
+std::vector<Sample> Stint(std::uint32_t count, std::uint32_t stepMs = 10) {
     std::vector<Sample> samples;
-    for (int i = 0; i < count; ++i) {
-        samples.push_back({static_cast<std::uint32_t>(i) * stepMs, Moving(i)});
-    }
+    for (std::uint32_t i = 0; i < count; ++i) samples.push_back({i * stepMs, Moving(i)});
     return samples;
 }
 
@@ -163,9 +162,8 @@ TEST(Recording, ReadsBackEveryScanBitForBit) {
     EXPECT_EQ(reader.Facts(), kFacts);
     const std::vector<Sample> read = ReadAll(reader);
     ASSERT_EQ(read.size(), expected.size());
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        ASSERT_TRUE(Same(read[i], expected[i])) << "scan " << i;
-    }
+    const auto differs = std::mismatch(read.begin(), read.end(), expected.begin(), Same).first;
+    EXPECT_TRUE(differs == read.end()) << "scan " << differs - read.begin();
     EXPECT_EQ(reader.Problem(), ReadProblem::None);
     EXPECT_FALSE(reader.CutShort());
 }
@@ -174,15 +172,14 @@ TEST(Recording, FileCutAnywhereReadsBackItsWholeBlocks) {
     const std::vector<Sample> samples = Stint(25, 100);  // blocks of 11, 11 and 3 scans
     const Written w = Write(samples);
     ASSERT_EQ(w.writes.size(), 3u);
-    const std::vector<std::size_t> wholeAt = {w.writes[1], w.writes[2], w.bytes.size()};
-    const std::vector<std::size_t> scansBefore = {11, 22, 25};
     for (std::size_t cut = 0; cut <= w.bytes.size(); ++cut) {
         RecordingReader reader = RecordingReader::FromBytes(w.bytes.substr(0, cut));
         const std::vector<Sample> read = ReadAll(reader);
-        std::size_t whole = 0;
-        for (std::size_t b = 0; b < wholeAt.size(); ++b) {
-            if (wholeAt[b] <= cut) whole = scansBefore[b];
-        }
+        // The scans of the blocks that end at or before the cut.
+        const std::size_t whole = cut < w.writes[1]      ? 0
+                                  : cut < w.writes[2]    ? 11
+                                  : cut < w.bytes.size() ? 22
+                                                         : 25;
         ASSERT_EQ(read.size(), whole) << "cut at " << cut;
         ASSERT_TRUE(std::equal(read.begin(), read.end(), samples.begin())) << "cut at " << cut;
         ASSERT_EQ(reader.Problem(), ReadProblem::None) << "cut at " << cut;
@@ -193,48 +190,41 @@ TEST(Recording, FileCutAnywhereReadsBackItsWholeBlocks) {
     }
 }
 
+// The file's fields are little-endian, as the test host is.
 std::uint32_t Field(const std::string& bytes, std::size_t at) {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value |= std::uint32_t{static_cast<unsigned char>(bytes[at + i])} << (8 * i);
+    std::memcpy(&value, bytes.data() + at, 4);
     return value;
 }
 
 /// Rewrites a block header's field and its checksum, as a forger would.
 void Forge(std::string& bytes, std::size_t block, std::size_t field, std::uint32_t value,
            std::size_t width) {
-    for (std::size_t i = 0; i < width; ++i)
-        bytes[block + field + i] = static_cast<char>(value >> (8 * i));
-    const std::uint32_t crc = static_cast<std::uint32_t>(
+    std::memcpy(bytes.data() + block + field, &value, width);
+    const auto crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + block), 16));
-    for (std::size_t i = 0; i < 4; ++i) bytes[block + 16 + i] = static_cast<char>(crc >> (8 * i));
+    std::memcpy(bytes.data() + block + 16, &crc, 4);
 }
 
 TEST(Recording, ProblemsAreTypedAndKeepTheScansBeforeThem) {
     const Written w = Write(Stint(230));
     const std::size_t second = w.writes[1];
+    // Most faults damage the second block: its number is told, and its first block's scans kept.
     struct Case {
         const char* name;
         std::function<void(std::string&)> change;
-        ReadProblem problem;
-        std::string detail;
-        std::size_t scans;
+        ReadProblem problem = ReadProblem::DamagedBlock;
+        std::string detail = "2";
+        std::size_t scans = 101;
     };
     const std::vector<Case> cases = {
-        {"payload byte", [&](std::string& b) { b[second + 30] ^= 1; }, ReadProblem::DamagedBlock,
-         "2", 101},
-        {"length byte", [&](std::string& b) { b[second] ^= 1; }, ReadProblem::DamagedBlock, "2",
-         101},
-        {"no scans", [&](std::string& b) { Forge(b, second, 8, 0, 2); }, ReadProblem::DamagedBlock,
-         "2", 101},
-        {"too many scans", [&](std::string& b) { Forge(b, second, 8, kMaxBlockSamples + 1, 2); },
-         ReadProblem::DamagedBlock, "2", 101},
-        {"raw length", [&](std::string& b) { Forge(b, second, 4, Field(b, second + 4) + 1, 4); },
-         ReadProblem::DamagedBlock, "2", 101},
-        {"huge length", [&](std::string& b) { Forge(b, second, 0, 0xFFFFFFF0u, 4); },
-         ReadProblem::DamagedBlock, "2", 101},
-        {"unknown flag", [&](std::string& b) { Forge(b, second, 10, 2, 2); },
-         ReadProblem::DamagedBlock, "2", 101},
+        {"payload byte", [&](std::string& b) { b[second + 30] ^= 1; }},
+        {"length byte", [&](std::string& b) { b[second] ^= 1; }},
+        {"no scans", [&](std::string& b) { Forge(b, second, 8, 0, 2); }},
+        {"too many scans", [&](std::string& b) { Forge(b, second, 8, kMaxBlockSamples + 1, 2); }},
+        {"raw length", [&](std::string& b) { Forge(b, second, 4, Field(b, second + 4) + 1, 4); }},
+        {"huge length", [&](std::string& b) { Forge(b, second, 0, 0xFFFFFFF0u, 4); }},
+        {"unknown flag", [&](std::string& b) { Forge(b, second, 10, 2, 2); }},
         {"facts", [](std::string& b) { b[20] ^= 1; }, ReadProblem::DamagedBlock, "0", 0},
         {"newer", [](std::string& b) { b[8] = 2; }, ReadProblem::NewerVersion, "2", 0},
         {"settings file", [](std::string& b) { b = "[Settings]\r\nUnits=1\r\n"; },

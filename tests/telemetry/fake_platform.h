@@ -251,20 +251,15 @@ inline void ExpectSessionSnapshot(const Snapshot& got) {
 
 /// Puts the writes into the image; the rest of a text's field is readable zeros, as in a process.
 inline void Apply(MemoryImage& image, const std::vector<MemoryWrite>& writes) {
+    using enum MemoryWrite::Kind;
     for (const MemoryWrite& w : writes) {
-        const auto number = static_cast<std::int64_t>(w.number);
+        const auto n = static_cast<std::int64_t>(w.number);  // the number, whole
         switch (w.kind) {
-            case MemoryWrite::Text:
-                image.Text(w.address, w.text + std::string(number - w.text.size(), '\0'));
-                break;
-            case MemoryWrite::Byte:
-                image.Bytes(w.address, {static_cast<std::uint8_t>(number)});
-                break;
-            case MemoryWrite::Int32:
-                image.Int32(w.address, static_cast<std::int32_t>(number));
-                break;
-            case MemoryWrite::Single: image.Single(w.address, static_cast<float>(w.number)); break;
-            case MemoryWrite::Double: image.Double(w.address, w.number); break;
+            case Text: image.Text(w.address, w.text + std::string(n - w.text.size(), '\0')); break;
+            case Byte: image.Bytes(w.address, {static_cast<std::uint8_t>(n)}); break;
+            case Int32: image.Int32(w.address, static_cast<std::int32_t>(n)); break;
+            case Single: image.Single(w.address, static_cast<float>(w.number)); break;
+            case Double: image.Double(w.address, w.number); break;
         }
     }
 }

@@ -76,9 +76,8 @@ TEST(GameLink, AGapRestartsOnlyTheDelayAndAWindowOfAnotherProcessReleasesTheHeld
     EXPECT_EQ(rig.memory.opens, 2);
     EXPECT_EQ(rig.memory.lastProcessId, 5555u);
     EXPECT_EQ(rig.memory.openReaders, 1);
-    const std::vector<LinkStatus> statuses{LinkStatus::NotRunning, LinkStatus::Running,
-                                           LinkStatus::NotRunning, LinkStatus::Running};
-    EXPECT_EQ(rig.record.statuses, statuses);
+    using enum LinkStatus;
+    EXPECT_EQ(rig.record.statuses, (std::vector{NotRunning, Running, NotRunning, Running}));
 }
 
 TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
@@ -88,11 +87,8 @@ TEST(GameLink, OpenFailureBoxShownOncePerAppearanceWhileRetryingSilently) {
     rig.windows.window = 77;
 
     EXPECT_EQ(rig.TicksUntilRunning(), 7);
-    ASSERT_EQ(rig.record.failures.size(), 1u);
-    EXPECT_EQ(rig.record.failures[0], "no permission");
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(rig.Tick()) << "open failure still counts as running";
-    }
+    EXPECT_EQ(rig.record.failures, std::vector<std::string>{"no permission"});
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(rig.Tick()) << "open failure still counts as running";
     EXPECT_EQ(rig.memory.opens, 6) << "every tick retries the open";
     EXPECT_EQ(rig.record.failures.size(), 1u) << "a box per retry locks the user in";
 

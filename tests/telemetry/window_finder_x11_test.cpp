@@ -31,10 +31,12 @@ public:
     bool Broken() const { return xcb_connection_has_error(c) != 0; }
     xcb_window_t Root() const { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
 
-    xcb_window_t Window(xcb_window_t parent) {
+    // A window in parent, titled through WM_NAME when a title is given.
+    xcb_window_t Window(xcb_window_t parent, const std::string& title = "") {
         const xcb_window_t id = xcb_generate_id(c);
         xcb_create_window(c, XCB_COPY_FROM_PARENT, id, parent, 0, 0, 10, 10, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        if (!title.empty()) Text(id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, title);
         return id;
     }
     xcb_atom_t Atom(const char* name) {
@@ -94,19 +96,17 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     ASSERT_FALSE(x.Broken());
     const xcb_atom_t netName = x.Atom("_NET_WM_NAME");
     const xcb_atom_t utf8 = x.Atom("UTF8_STRING");
-    const xcb_atom_t pidAtom = x.Atom("_NET_WM_PID");
     const xcb_atom_t clientList = x.Atom("_NET_CLIENT_LIST");
     auto finder = MakeWindowFinder();
 
     // A longer title is another program, at the top level.
-    const xcb_window_t decoy = x.Window(x.Root());
-    x.Text(decoy, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "RACE 07 - Setup");
+    const xcb_window_t decoy = x.Window(x.Root(), "RACE 07 - Setup");
     // The simulator reparented into an untitled frame, titled through _NET_WM_NAME only.
     const xcb_window_t frame = x.Window(x.Root());
     const xcb_window_t client = x.Window(frame);
     x.Text(client, netName, utf8, "Race 07");
     const std::uint32_t pid = 4321;
-    x.Cardinal(client, pidAtom, XCB_ATOM_CARDINAL, pid);
+    x.Cardinal(client, x.Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, pid);
     x.Sync();
 
     const WindowId found = finder->FindWindow("RACE 07");
@@ -116,8 +116,7 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     EXPECT_TRUE(FindsWithoutAskingTheServer(x, *finder, client)) << "the found window, unchanged";
 
     // Passed over, the found window hides no other window with the title.
-    const xcb_window_t second = x.Window(x.Root());
-    x.Text(second, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "RACE 07");
+    const xcb_window_t second = x.Window(x.Root(), "RACE 07");
     EXPECT_EQ(FindSoon(x, *finder, client), client);
     finder->PassOver(client);
     EXPECT_EQ(finder->FindWindow("RACE 07"), second);
@@ -148,10 +147,7 @@ TEST(X11WindowFinderIntegration, FindsWholeTitleInFramesAndClientListButNotLonge
     // Only tried without a window manager, whose list this would overwrite.
     if (!x.HasProperty(x.Root(), clientList)) {
         const xcb_window_t outer = x.Window(x.Root());
-        const xcb_window_t middle = x.Window(outer);
-        const xcb_window_t inner = x.Window(middle);
-        const xcb_window_t deep = x.Window(inner);
-        x.Text(deep, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "race 07");
+        const xcb_window_t deep = x.Window(x.Window(x.Window(outer)), "race 07");  // 3 levels down
         x.Cardinal(x.Root(), clientList, XCB_ATOM_WINDOW, deep);
         EXPECT_EQ(FindSoon(x, *finder, deep), deep);
         xcb_delete_property(x.c, x.Root(), clientList);
