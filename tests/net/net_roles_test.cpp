@@ -16,7 +16,7 @@ using test::FakeSocket;
 
 using core::Role;
 
-/// A NetRoles over two fake sockets, with the procedures reported recorded.
+/// A NetRoles in a role over two fake sockets, with the procedures reported recorded.
 struct Rig {
     core::Settings settings;
     core::ErrorReporter errors;
@@ -25,7 +25,8 @@ struct Rig {
     std::vector<std::string> reports;
     NetRoles roles{server, client, settings, errors, '.'};
 
-    Rig() {
+    explicit Rig(Role role = Role::None) {
+        settings.TipusConexio = role;
         errors.SetSink([this](const core::ErrorReport& r) { reports.push_back(r.procedure); });
     }
 };
@@ -77,8 +78,7 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsStatusAndReopensOnlyWhenNeeded) {
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(i);
-        Rig rig;
-        rig.settings.TipusConexio = c.role;
+        Rig rig(c.role);
         rig.settings.IP = "010.000.000.001";
         rig.server.m_state = c.server;
         rig.client.m_state = c.client;
@@ -101,15 +101,13 @@ TEST(NetRoles, UpkeepStateTableSetsFlagsStatusAndReopensOnlyWhenNeeded) {
 TEST(NetRoles, BadPortTextFailsTheUpkeepAndAPortInUseIsNewOncePerPortAndError) {
     for (const char* port : {"abc", "70000", "-1"}) {
         SCOPED_TRACE(port);
-        Rig rig;
-        rig.settings.TipusConexio = Role::Server;
+        Rig rig(Role::Server);
         rig.settings.Port = port;
         EXPECT_ANY_THROW(rig.roles.SocketUpkeep());
         EXPECT_ANY_THROW(rig.roles.SocketUpkeep());
         EXPECT_FALSE(rig.roles.ReadyToSend);
     }
-    Rig rig;
-    rig.settings.TipusConexio = Role::Server;
+    Rig rig(Role::Server);
     rig.server.m_failListen = true;
     // The port that failed, with "!" when the failure is new.
     const auto tick = [&] {
@@ -132,8 +130,7 @@ TEST(NetRoles, BadPortTextFailsTheUpkeepAndAPortInUseIsNewOncePerPortAndError) {
 
 // A status too long for the packet header is not sent and keeps ReadyToSend.
 TEST(NetRoles, OnlyOnePacketInFlightUntilSendComplete) {
-    Rig rig;
-    rig.settings.TipusConexio = Role::Server;
+    Rig rig(Role::Server);
     rig.server.m_state = SocketState::Connected;
     rig.roles.SocketUpkeep();
     EXPECT_FALSE(rig.roles.MaySend());  // connected, but listening never set ReadyToSend here
@@ -154,7 +151,7 @@ TEST(NetRoles, OnlyOnePacketInFlightUntilSendComplete) {
 
 TEST(NetRoles, DataArrivalGivesEveryWholePacketOnceAndDropsBytesThatStartNone) {
     using Texts = std::vector<std::string>;
-    Rig rig;
+    Rig rig(Role::Client);
     const std::string a = Packet("A");
     const std::string b = Packet("B");
     rig.client.m_incoming = a + b.substr(0, 20);
@@ -164,7 +161,6 @@ TEST(NetRoles, DataArrivalGivesEveryWholePacketOnceAndDropsBytesThatStartNone) {
     EXPECT_EQ(rig.reports, Texts{"TCPClient_DataArrival"});
 
     // A new connection is a new stream: the half packet of the old one completes nothing.
-    rig.settings.TipusConexio = Role::Client;
     rig.client.m_incoming = a.substr(0, 30);
     EXPECT_EQ(rig.roles.TCPClient_DataArrival(), Texts{});
     rig.client.m_state = SocketState::Other;  // the server went away
