@@ -162,9 +162,7 @@ TEST_F(SettingsLoad, ThresholdsAreWrittenBackNormalisedAndOtherContentSurvives) 
 // A program folder named in characters outside ASCII ("Kerbvïew"), as Windows users have.
 TEST(SettingsStore, WritesAndReadsTheFileBesideTheProgramInAFolderWithAnyName) {
     TempDir dir;
-    const fs::path folder = dir.Path() / PathFromUtf8(
-                                             "Kerbv\xC3\xAF"
-                                             "ew");
+    const fs::path folder = dir.Path() / PathFromUtf8(std::string("Kerbv\xC3\xAF") + "ew");
     fs::create_directory(folder);
     SettingsStore store(IniPathFor(folder));
     EXPECT_EQ(IniPathFor(""), fs::path("Kerbview.ini"));
