@@ -195,8 +195,7 @@ TEST_F(ProfileFile, FullDiskLeavesTheFileAsItWasAndNoTemporaryFileAndSaysWhy) {
         {true, kNoLimit, "Port", "1001", grown},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + " " + std::to_string(c.newFiles) + " " +
-                     std::to_string(c.room));
+        SCOPED_TRACE(::testing::Message() << c.key << ' ' << c.newFiles << ' ' << c.room);
         WriteBytes(ini, before);
         fs::permissions(ini, perms);
         FaultyFiles files;
