@@ -245,16 +245,13 @@ TEST_F(ProfileFile, FileSavedByAnEditorDuringTheWriteKeepsBothChanges) {
         SCOPED_TRACE(i);
         if (fileBefore) WriteBytes(ini, kWindowsFile);
         FaultyFiles files;
-        std::ofstream inPlace;
         std::thread filler;
         if (when == When::NewFile) files.onNewFile = renameSave;
         if (when == When::BeforeMove) files.beforeMove = renameSave;
-        if (when == When::Emptied) {
-            inPlace.open(ini, std::ios::binary | std::ios::trunc);
-            filler = std::thread([&] {
+        if (when == When::Emptied) {  // emptied here, filled and closed by the thread
+            filler = std::thread([&, out = std::ofstream(ini, std::ios::binary)]() mutable {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
-                inPlace << saved;
-                inPlace.close();
+                out << saved;
             });
         }
         const ProfileEntry entry{"Opcions", "ScanTime", "10"};
