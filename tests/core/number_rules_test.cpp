@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string>
@@ -24,9 +25,7 @@ std::optional<T> OrNone(Read read) {
 }
 
 std::string WithComma(std::string text) {
-    for (char& ch : text) {
-        if (ch == '.') ch = ',';
-    }
+    std::ranges::replace(text, '.', ',');
     return text;
 }
 

@@ -162,9 +162,7 @@ TEST_F(SettingsLoad, ThresholdsAreWrittenBackNormalisedAndOtherContentSurvives) 
 // A program folder named in characters outside ASCII ("Kerbvïew"), as Windows users have.
 TEST(SettingsStore, WritesAndReadsTheFileBesideTheProgramInAFolderWithAnyName) {
     TempDir dir;
-    const fs::path folder = dir.Path() / PathFromUtf8(
-                                             "Kerbv\xC3\xAF"
-                                             "ew");
+    const fs::path folder = dir.Path() / PathFromUtf8(std::string("Kerbv\xC3\xAF") + "ew");
     fs::create_directory(folder);
     SettingsStore store(IniPathFor(folder));
     EXPECT_EQ(IniPathFor(""), fs::path("Kerbview.ini"));
@@ -174,7 +172,8 @@ TEST(SettingsStore, WritesAndReadsTheFileBesideTheProgramInAFolderWithAnyName) {
 }
 
 // A failed write says why; a write that found the file locked by another writer gives up at
-// once. Either way the value is kept, read as written, and written with the next write.
+// once. Either way the value is kept and written with the next write. (That a kept value reads
+// as written is the batch test's.)
 TEST(SettingsStore, FailedOrBusyWriteIsReportedAndKeptUntilAWriteSucceeds) {
     TempDir dir;
     FaultyFiles files;
@@ -191,8 +190,6 @@ TEST(SettingsStore, FailedOrBusyWriteIsReportedAndKeptUntilAWriteSucceeds) {
         ASSERT_NE(other.lock, nullptr);
         EXPECT_EQ(store.Write("Opcions", "Port", "2000").status, WriteStatus::Busy);
         EXPECT_EQ(store.Write("Opcions", "port", "2001").status, WriteStatus::Busy);
-        EXPECT_EQ(store.Read("Opcions", "ScanTime", "x"), "150");
-        EXPECT_EQ(store.Read("Opcions", "Port", "x"), "2001");
         EXPECT_EQ(ReadBytes(store.IniPath()), "[Opcions]\r\nIdioma=English\r\n");
     }
     EXPECT_TRUE(store.Flush().Ok());
