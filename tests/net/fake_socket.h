@@ -10,7 +10,7 @@
 namespace kerbview::net::test {
 
 /// A socket whose state the test sets and whose operations are recorded as text lines
-/// ("close", "listen 1001", "accept", "connect 10.0.0.1:1001", "send <n> bytes").
+/// ("close", "listen 1001", "accept", "connect 10.0.0.1:1001", "send").
 class FakeSocket : public Socket {
 public:
     SocketState m_state = SocketState::Closed;
