@@ -9,6 +9,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -64,14 +65,12 @@ std::string Settings(int role, quint16 port, int left, const std::string& more =
            more;
 }
 
+/// How many pixels of image have colour (opaque, as qRgb makes it); an RGB32 image's rows have
+/// no padding, so its pixels are one array.
 int Pixels(const QImage& image, QRgb colour) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    int count = 0;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) count += (row[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
-    }
-    return count;
+    const auto* pixels = reinterpret_cast<const QRgb*>(rgb.constBits());
+    return static_cast<int>(std::count(pixels, pixels + rgb.width() * rgb.height(), colour));
 }
 
 /// Whether the two pictures are equal in their bottom rows, where the lamps are.
@@ -92,17 +91,18 @@ TEST(PanelBlackBox, WindowThresholdColoursLampsAndSettingsFileFollowSettingsAndS
     const QRgb cold = qRgb(0, 192, 192), ok = qRgb(128, 255, 128), hot = qRgb(255, 128, 128);
     struct Case {
         const char* what;
-        const char*
-            thresholds;       // the four pairs, each the same for tyres, engine, pressure, brakes
+        // The thresholds, each the same for tyres, engine, pressure and brakes.
+        const char* minimum;
+        const char* maximum;
         int lamps;            // limiter, pits, TC and ABS all set to this
         const char* written;  // in the settings file after the run
     };
     // The session's tyres are at 80 to 91 degrees, engine 90 and 100, pressures 190 to 194 kPa,
     // brakes 300 to 330 degrees.
     const Case cases[] = {
-        {"every value inside its band", "-100 1999.5", 1, "MaxPneu=2000\r\nMinPneu=-100\r\n"},
-        {"every value above its band", "-100 0", 0, "MaxFrens=0\r\n"},
-        {"every value below its band", "2000 3000", 1, "MinMotor=2000\r\n"},
+        {"every value inside its band", "-100", "1999.5", 1, "MaxPneu=2000\r\nMinPneu=-100\r\n"},
+        {"every value above its band", "-100", "0", 0, "MaxFrens=0\r\n"},
+        {"every value below its band", "2000", "3000", 1, "MinMotor=2000\r\n"},
     };
     std::vector<Shot> shots;
     for (const Case& c : cases) {
@@ -114,12 +114,10 @@ TEST(PanelBlackBox, WindowThresholdColoursLampsAndSettingsFileFollowSettingsAndS
                            static_cast<double>(c.lamps)})),
                       "ok byte");
         }
-        std::string minimum, maximum;
-        std::istringstream(c.thresholds) >> minimum >> maximum;
         std::string thresholds = "[MaxMin]\r\n";
         for (const char* name : {"Pneu", "Motor", "Press", "Frens"}) {
-            thresholds += std::string("Max") + name + "=" + maximum + "\r\nMin" + name + "=" +
-                          minimum + "\r\n";
+            thresholds += std::string("Max") + name + "=" + c.maximum + "\r\nMin" + name + "=" +
+                          c.minimum + "\r\n";
         }
         shots.push_back(TakeShot(ProgramPath(), Settings(0, 1001, 0, thresholds)));
         EXPECT_TRUE(shots.back().shown) << "no window titled Kerbview";

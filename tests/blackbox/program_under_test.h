@@ -5,7 +5,6 @@
 // loopback. The program is the one named by KERBVIEW_UNDER_TEST, else the build's own; a
 // Windows program (.exe) runs under Wine, which the test's environment provides.
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -114,21 +113,15 @@ public:
     /// Waits until the standard error read so far holds text; false after the timeout, or once
     /// the program has ended without writing it.
     bool WaitForError(const std::string& text, std::chrono::milliseconds timeout = 30s) {
-        return WaitFor(&ProgramUnderTest::ReadError, text, timeout);
-    }
-    /// The same for standard output.
-    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout = 30s) {
-        return WaitFor(&ProgramUnderTest::ReadOutput, text, timeout);
+        for (auto end = Clock::now() + timeout; Running() && Clock::now() < end; Pause(100ms)) {
+            if (ReadError().find(text) != std::string::npos) return true;
+        }
+        return ReadError().find(text) != std::string::npos;
     }
     /// Everything the program wrote on standard error so far.
     const std::string& ReadError() {
         m_err += m_process.readAllStandardError().toStdString();
         return m_err;
-    }
-    /// Everything the program wrote on standard output so far.
-    const std::string& ReadOutput() {
-        m_out += m_process.readAllStandardOutput().toStdString();
-        return m_out;
     }
     /// Lines of standard error read so far that hold text (all lines when text is empty).
     std::size_t ErrorLines(std::string_view text = {}) {
@@ -137,40 +130,30 @@ public:
         for (std::string line; std::getline(lines, line);) count += line.find(text) != line.npos;
         return count;
     }
-    /// Lets time pass while the program's standard error is read, so that a program that
-    /// writes much never waits for the pipe.
+    /// Lets time pass while the program's standard error is kept and its standard output read
+    /// and dropped, so that a program that writes much never waits for a pipe.
     void Pause(std::chrono::milliseconds time) {
-        for (auto end = Clock::now() + time; Clock::now() < end; ReadError(), ReadOutput()) {
+        for (auto end = Clock::now() + time; Clock::now() < end;
+             ReadError(), m_process.readAllStandardOutput()) {
             m_process.waitForReadyRead(20);
         }
     }
 
 private:
-    bool WaitFor(const std::string& (ProgramUnderTest::*read)(), const std::string& text,
-                 std::chrono::milliseconds timeout) {
-        for (auto end = Clock::now() + timeout; Running() && Clock::now() < end; Pause(100ms)) {
-            if ((this->*read)().find(text) != std::string::npos) return true;
-        }
-        return (this->*read)().find(text) != std::string::npos;
-    }
-
     core::testing::TempDir m_folder;
     std::filesystem::path m_copy;
     QProcess m_process;
-    std::string m_out;
     std::string m_err;
 };
 
-/// Whether the display (that of environment, when given) shows a window titled "Kerbview".
-inline bool KerbviewWindowShown(const QProcessEnvironment& environment = {}) {
+/// Whether the display shows a window titled "Kerbview".
+inline bool KerbviewWindowShown() {
     QProcess tree;
-    if (!environment.isEmpty()) tree.setProcessEnvironment(environment);
     tree.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
     if (!tree.waitForFinished(10000)) return false;
     for (const QByteArray& line : tree.readAllStandardOutput().split('\n')) {
         if (!line.contains("\"Kerbview\": (")) continue;
         QProcess window;
-        if (!environment.isEmpty()) window.setProcessEnvironment(environment);
         window.start(QStringLiteral("xwininfo"), {"-id", line.trimmed().split(' ').front()});
         if (window.waitForFinished(10000) &&
             window.readAllStandardOutput().contains("IsViewable")) {

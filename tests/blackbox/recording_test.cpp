@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,10 +26,6 @@ std::string Settings(quint16 port, int scanTime) {
     return "[Opcions]\r\nScanTime=" + std::to_string(scanTime) +
            "\r\nTipusConexio=1\r\nPort=" + std::to_string(port) +
            "\r\nIP=127.000.000.001\r\n[Recording]\r\nEnabled=1\r\n";
-}
-
-std::function<bool(const std::vector<Packet>&)> For(std::chrono::milliseconds time) {
-    return [end = Clock::now() + time](const std::vector<Packet>&) { return Clock::now() > end; };
 }
 
 /// The program's one recording, read back.
@@ -62,12 +58,12 @@ bool Ended(const std::vector<Packet>& packets) {
     return packets.size() > 1 && !packets.back().snapshot && packets[packets.size() - 2].snapshot;
 }
 
-/// The first of wanted that is not found among the others in order; wanted.size() when all are.
-std::size_t FirstMissing(const std::vector<std::string>& wanted,
-                         const std::vector<std::string>& among) {
+/// The first of wanted that is not found among the telemetry packets in order; wanted.size()
+/// when all are.
+std::size_t FirstMissing(const std::vector<std::string>& wanted, const std::vector<Packet>& among) {
     std::size_t found = 0;
-    for (const std::string& packet : among) {
-        found += found < wanted.size() && packet == wanted[found];
+    for (const Packet& packet : among) {
+        found += packet.snapshot && found < wanted.size() && packet.bytes == wanted[found];
     }
     return found;
 }
@@ -127,58 +123,36 @@ TEST(RecordingBlackBox, AReplayedStintSendsEveryPacketSentLiveAlsoWhenTheProgram
                                      << replayed.size() << " packets): " << replay.ReadError();
         EXPECT_EQ(replay.ErrorLines("Replay"), 0u) << replay.ReadError();
 
-        std::vector<std::string> wanted, got;
+        std::vector<std::string> wanted;
         for (const Packet& p : sent) {
             if (p.snapshot && p.at > *first + 1500ms && p.at < end - c.mayLose) {
                 wanted.push_back(p.bytes);
             }
         }
-        for (const Packet& p : replayed) {
-            if (p.snapshot) got.push_back(p.bytes);
-        }
         ASSERT_GT(wanted.size(), 10u) << "too few packets taken live";
         RecordProperty(c.kill ? "packets_checked_killed" : "packets_checked_closed",
                        static_cast<int>(wanted.size()));
-        const std::size_t missing = FirstMissing(wanted, got);
+        const std::size_t missing = FirstMissing(wanted, replayed);
         EXPECT_EQ(missing, wanted.size())
             << "live packet " << missing << " of " << wanted.size() << " is not among the "
-            << got.size() << " replayed after the ones before it: "
+            << replayed.size() << " packets replayed after the ones before it: "
             << (missing < wanted.size() ? wanted[missing] : "");
     }
 }
-
-/// A tmpfs of 256 KiB on folder while it lives; unmounted whatever happens.
-class SmallDisk {
-public:
-    explicit SmallDisk(const Path& folder) : m_folder(folder) {
-        std::filesystem::create_directories(folder);
-        m_mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k,mode=0700") == 0;
-        if (!m_mounted) m_error = std::strerror(errno);
-    }
-    ~SmallDisk() {
-        if (m_mounted) ::umount2(m_folder.c_str(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool Mounted() const { return m_mounted; }
-    const std::string& Error() const { return m_error; }
-
-private:
-    Path m_folder;
-    bool m_mounted = false;
-    std::string m_error;
-};
 
 TEST(RecordingBlackBox, AFullDiskStopsTheRecordingWithOneMessageAndTheScanGoesOn) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display: run under Xvfb";
     const quint16 port = FreePort();
     ProgramUnderTest program(Settings(port, 10));
+    // The recordings folder on a tmpfs of 256 KiB, unmounted whatever happens.
     const Path folder = program.Folder() / "recordings";
-    SmallDisk disk(folder);
-    if (!disk.Mounted()) {
-        GTEST_SKIP() << "cannot mount a small tmpfs for the recordings (" << disk.Error()
+    std::filesystem::create_directories(folder);
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k,mode=0700") != 0) {
+        GTEST_SKIP() << "cannot mount a small tmpfs for the recordings (" << std::strerror(errno)
                      << "): run as root on Linux";
     }
+    const std::unique_ptr<const Path, void (*)(const Path*)> unmount(
+        &folder, [](const Path* mounted) { ::umount2(mounted->c_str(), MNT_DETACH); });
     // Most of the disk taken already: the recording, some 3 kB a second, fills the last 12 KiB
     // within seconds.
     std::ofstream(folder / "filler", std::ios::binary) << std::string(244 * 1024, 'x');
@@ -192,7 +166,8 @@ TEST(RecordingBlackBox, AFullDiskStopsTheRecordingWithOneMessageAndTheScanGoesOn
     std::filesystem::remove(folder / "filler");
 
     std::vector<std::string> scans;
-    for (const Packet& p : Collect(program, port, For(2s))) {
+    const auto twoSeconds = [end = Clock::now() + 2s](const auto&) { return Clock::now() > end; };
+    for (const Packet& p : Collect(program, port, twoSeconds)) {
         if (p.snapshot && (scans.empty() || scans.back() != p.bytes)) scans.push_back(p.bytes);
     }
     EXPECT_GT(scans.size(), 20u) << "the scan did not go on";
