@@ -60,14 +60,12 @@ private:
 };
 
 DashboardOptions TestOptions() {
-    DashboardOptions o;
-    o.address = "127.0.0.1";
-    o.maxBrowsers = 2;
-    o.maxConnections = 8;
-    o.maxRequestBytes = 4096;
-    o.requestDeadline = 400ms;
-    o.pacing.dropAfter = 1500ms;
-    return o;
+    return {.address = "127.0.0.1",
+            .maxBrowsers = 2,
+            .maxConnections = 8,
+            .maxRequestBytes = 4096,
+            .requestDeadline = 400ms,
+            .pacing = {.dropAfter = 1500ms}};
 }
 
 // The server's host, the panel it serves and the clients' io_context. Spin runs the host and the

@@ -281,12 +281,8 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     laps.rows.push_back({{"4", "1:38.9", "85"}});
     for (auto& line : laps.plots[0].values) line.push_back(98.9);
     ++laps.revision;
-    EXPECT_TRUE(Spin(
-        [&] {
-            return evaluate("String(document.querySelectorAll('#lapTable tbody tr').length)") ==
-                   "4";
-        },
-        5000));
+    const char* lapCount = "String(document.querySelectorAll('#lapTable tbody tr').length)";
+    EXPECT_TRUE(Spin([&] { return evaluate(lapCount) == "4"; }, 5000));
 
     // The simulator goes: once the program marks the values old, the page draws the readings
     // fainter and leaves the status texts and captions as they are.
