@@ -202,11 +202,9 @@ TEST_F(DashboardServerTest, HostileRequestsGetNoMoreThanTheirAnswerAndLeaveNoCon
         {"GET / HTTP/1.1\r\n\r\n", "HTTP/1.1 400", true},
         {upgrade + "Connection: Upgrade\r\nOrigin: http://attacker.example\r\n\r\n", "HTTP/1.1 403",
          true},
-        {upgrade + "Connection: keep-alive\r\n\r\n", "HTTP/1.1 400", true},
         {"GET /feed HTTP/1.1\nHost: 127.0.0.1\nUpgrade: websocket\nConnection: Upgrade\n\n",
          "HTTP/1.1 400", true},
         {"GARBAGE\r\n\r\n", "HTTP/1.1 400", true},
-        {std::string("GET /\0/ HTTP/1.1\r\n", 18) + host + "\r\n", "HTTP/1.1 400", true},
         {"GET / HTTP/1.1\r\nX: " + big + "\r\n\r\n", "", true},
         {"POST / HTTP/1.1\r\n" + host + "Content-Length: 1000000000\r\n\r\n" + big, "", true},
         {"GET / HTTP/1.1\r\n" + host, "", true},  // never finished

@@ -206,10 +206,8 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     Chromium browser(chromium, QString::fromStdString((folder.Path() / "profile").string()));
     ASSERT_TRUE(browser.Open(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
     // Live values first, then the panel held still so the page can catch up with it.
-    const auto pageRevision = [&] {
-        return browser.Evaluate("document.getElementById('panel').dataset.rev || '0'")
-            .toString()
-            .toULongLong();
+    const auto pageRevision = [&]() -> std::uint64_t {
+        return browser.Evaluate("+(document.getElementById('panel').dataset.rev || 0)").toInteger();
     };
     ASSERT_TRUE(Spin([&] { return pageRevision() > 0; }, 10000)) << "the page got no feed";
     frontEnd.SetTimerEnabled(false);
