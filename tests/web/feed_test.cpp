@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <optional>
+#include <regex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -23,16 +24,10 @@ using panel::LabelN;
 // The element indices whose state a message carries: {"i":N,"v":... (layout entries go on
 // with "n" instead).
 std::multiset<int> StateIndices(const std::string& message) {
-    static const std::string open = "{\"i\":";
+    static const std::regex state(R"(\{"i":(\d+),"v":)");
     std::multiset<int> found;
-    for (auto at = message.find(open); at != std::string::npos; at = message.find(open, at + 1)) {
-        std::size_t digits = at + open.size();
-        std::size_t end = digits;
-        while (end < message.size() && message[end] >= '0' && message[end] <= '9') ++end;
-        if (end > digits && message.compare(end, 5, ",\"v\":") == 0) {
-            found.insert(std::stoi(message.substr(digits, end - digits)));
-        }
-    }
+    for (std::sregex_iterator m(message.begin(), message.end(), state), end; m != end; ++m)
+        found.insert(std::stoi((*m)[1]));
     return found;
 }
 
@@ -45,9 +40,8 @@ TEST(FeedEncoder, FullStateHasEveryShownElementAndDeltasOnlyTheLastValueOfWhatCh
     EXPECT_FALSE(encoder.Delta()) << "changes before the encoder are in its full state only";
 
     std::multiset<int> all;
-    for (std::size_t i = 0; i < panel::kElementCount; ++i) {
-        if (static_cast<Element>(i) != Element::List1) all.insert(static_cast<int>(i));
-    }
+    for (int i = 0; i < static_cast<int>(panel::kElementCount); ++i) all.insert(i);
+    all.erase(Index(Element::List1));
     const std::string full = encoder.Full();
     EXPECT_EQ(StateIndices(full), all);
     EXPECT_NE(full.find(R"("t":"early")"), std::string::npos);
@@ -55,9 +49,7 @@ TEST(FeedEncoder, FullStateHasEveryShownElementAndDeltasOnlyTheLastValueOfWhatCh
     EXPECT_LT(full.find(R"("n":"Image2")"), full.find(R"("n":"Label1")"));
     EXPECT_LT(full.find(R"("n":"Label1")"), full.find(R"("n":"Shape4")"));
 
-    model.SetText(LabelN(17), "80");
-    model.SetText(LabelN(17), "81");
-    model.SetText(LabelN(17), "82");
+    for (const char* speed : {"80", "81", "82"}) model.SetText(LabelN(17), speed);
     model.SetValue(panel::Bar(3), 5000);
     model.SetText(LabelN(18), model[LabelN(18)].text);  // no change
     model.SetBackColor(LabelN(18), model[LabelN(18)].backColor);

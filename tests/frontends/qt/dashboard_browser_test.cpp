@@ -206,10 +206,8 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     Chromium browser(chromium, QString::fromStdString((folder.Path() / "profile").string()));
     ASSERT_TRUE(browser.Open(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
     // Live values first, then the panel held still so the page can catch up with it.
-    const auto pageRevision = [&] {
-        return browser.Evaluate("document.getElementById('panel').dataset.rev || '0'")
-            .toString()
-            .toULongLong();
+    const auto pageRevision = [&]() -> std::uint64_t {
+        return browser.Evaluate("+(document.getElementById('panel').dataset.rev || 0)").toInteger();
     };
     ASSERT_TRUE(Spin([&] { return pageRevision() > 0; }, 10000)) << "the page got no feed";
     frontEnd.SetTimerEnabled(false);
@@ -281,12 +279,8 @@ TEST(DashboardBrowser, PhoneSizedPageShowsThePanelModelsTextsColoursAndPictures)
     laps.rows.push_back({{"4", "1:38.9", "85"}});
     for (auto& line : laps.plots[0].values) line.push_back(98.9);
     ++laps.revision;
-    EXPECT_TRUE(Spin(
-        [&] {
-            return evaluate("String(document.querySelectorAll('#lapTable tbody tr').length)") ==
-                   "4";
-        },
-        5000));
+    const char* lapCount = "String(document.querySelectorAll('#lapTable tbody tr').length)";
+    EXPECT_TRUE(Spin([&] { return evaluate(lapCount) == "4"; }, 5000));
 
     // The simulator goes: once the program marks the values old, the page draws the readings
     // fainter and leaves the status texts and captions as they are.

@@ -141,11 +141,9 @@ TEST(PanelView, TextsFitAtTheInitialSizeAndCaptionsOfOneKindAlike) {
         model.SetText(panel::Lamp(6), "INIETTORI");
         for (std::size_t i = 0; i < language.size(); ++i) model.SetText(captions[i], language[i]);
         view.Sync();
+        using K = panel::ElementKind;
         for (const panel::ElementInfo& info : panel::ElementCatalogue()) {
-            if (info.kind != panel::ElementKind::TextField &&
-                info.kind != panel::ElementKind::Lamp) {
-                continue;
-            }
+            if (info.kind != K::TextField && info.kind != K::Lamp) continue;
             const QString text = QString::fromUtf8(core::Cp1252ToUtf8(model[info.element].text));
             const QFont font = view.ElementFont(info.element);
             const QRect place = view.ElementRect(info.element);
@@ -239,7 +237,7 @@ struct QtRig : testing::ProgramRig {
     qt::QtFrontEnd frontEnd{program};
 };
 
-TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
+TEST(QtFrontEnd, MainWindowMenusAndTheWindowsTheyOpen) {
     QtRig rig("[Administrar]\r\nAdministrar=1\r\n[Opcions]\r\nScanTime=150\r\n");
     const auto item = [&](panel::Menu m) { return rig.Window().MenuAction(m); };
     EXPECT_TRUE(item(panel::Menu::TS_150)->isChecked());
@@ -267,6 +265,30 @@ TEST(QtFrontEnd, MainWindowMenusAdminAndAbout) {
     EXPECT_TRUE(admin->Option1(0)->isChecked());
     admin->Option1(1)->click();
     EXPECT_EQ(rig.program.DriverSelectMode(), 1);
+
+    // The Laps window draws the program's view; the race dialog keeps a refused value on screen
+    // and closes on an accepted one. (Side windows close with the main window: the errors test.)
+    item(panel::Menu::Laps)->trigger();
+    QPointer<qt::LapsWindow> laps = rig.frontEnd.LapsWindow();
+    ASSERT_TRUE(laps && laps->isVisible());
+    EXPECT_EQ(laps->windowTitle(), QStringLiteral("Vueltas"));
+    EXPECT_EQ(laps->Table()->columnCount(), 14);
+    EXPECT_EQ(laps->Table()->horizontalHeaderItem(3)->text(),
+              QStringLiteral("Combustible en meta (L)"));
+
+    item(panel::Menu::RaceSettings)->trigger();
+    QPointer<qt::RaceDialog> race = rig.frontEnd.RaceDialog();
+    ASSERT_TRUE(race && race->isVisible());
+    auto* length = race->findChild<QLineEdit*>(QStringLiteral("RaceLength"));
+    auto* ok = race->findChild<QPushButton*>(QStringLiteral("RaceOk"));
+    ASSERT_TRUE(length && ok);
+    length->setText(QStringLiteral("2.5"));  // laps are whole
+    ok->click();
+    EXPECT_TRUE(race->isVisible());
+    length->setText(QStringLiteral("30"));
+    ok->click();
+    EXPECT_FALSE(race->isVisible());
+    EXPECT_EQ(rig.program.Settings().RaceLength, 30);
 
     // An open about window is brought to the front as it is, also after a language change; the
     // next opening reads the new texts. A fixed-size box, made for one size: no maximize button.
@@ -327,33 +349,6 @@ TEST(QtFrontEnd, ErrorsAreShownWithoutWaitingAndCloseWithTheMainWindow) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(debug.isNull() && admin.isNull()) << "side windows are closed and deleted";
     EXPECT_FALSE(rig.Window().Timer1().isActive());
-}
-
-// The Laps window draws the program's view; the race dialog keeps a refused value on screen and
-// closes on an accepted one. (Side windows close with the main window: the errors test.)
-TEST(QtFrontEnd, LapsWindowAndRaceDialog) {
-    QtRig rig("[Opcions]\r\nIdioma=English\r\n");
-    const auto item = [&](panel::Menu m) { return rig.Window().MenuAction(m); };
-    item(panel::Menu::Laps)->trigger();
-    QPointer<qt::LapsWindow> laps = rig.frontEnd.LapsWindow();
-    ASSERT_TRUE(laps && laps->isVisible());
-    EXPECT_EQ(laps->windowTitle(), QStringLiteral("Laps"));
-    EXPECT_EQ(laps->Table()->columnCount(), 14);
-    EXPECT_EQ(laps->Table()->horizontalHeaderItem(3)->text(), QStringLiteral("Fuel at line (L)"));
-
-    item(panel::Menu::RaceSettings)->trigger();
-    QPointer<qt::RaceDialog> race = rig.frontEnd.RaceDialog();
-    ASSERT_TRUE(race && race->isVisible());
-    auto* length = race->findChild<QLineEdit*>(QStringLiteral("RaceLength"));
-    auto* ok = race->findChild<QPushButton*>(QStringLiteral("RaceOk"));
-    ASSERT_TRUE(length && ok);
-    length->setText(QStringLiteral("2.5"));  // laps are whole
-    ok->click();
-    EXPECT_TRUE(race->isVisible());
-    length->setText(QStringLiteral("30"));
-    ok->click();
-    EXPECT_FALSE(race->isVisible());
-    EXPECT_EQ(rig.program.Settings().RaceLength, 30);
 }
 
 // Without ticks (as a client's panel, written from socket events), changes reach the screen too.
