@@ -5,6 +5,7 @@
 // loopback. The program is the one named by KERBVIEW_UNDER_TEST, else the build's own; a
 // Windows program (.exe) runs under Wine, which the test's environment provides.
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -123,6 +124,11 @@ public:
         m_err += m_process.readAllStandardError().toStdString();
         return m_err;
     }
+    /// Everything the program wrote on standard output so far.
+    const std::string& ReadOutput() {
+        m_out += m_process.readAllStandardOutput().toStdString();
+        return m_out;
+    }
     /// Lines of standard error read so far that hold text (all lines when text is empty).
     std::size_t ErrorLines(std::string_view text = {}) {
         std::size_t count = 0;
@@ -130,11 +136,10 @@ public:
         for (std::string line; std::getline(lines, line);) count += line.find(text) != line.npos;
         return count;
     }
-    /// Lets time pass while the program's standard error is kept and its standard output read
-    /// and dropped, so that a program that writes much never waits for a pipe.
+    /// Lets time pass while the program's standard error and output are read, so that a program
+    /// that writes much never waits for a pipe.
     void Pause(std::chrono::milliseconds time) {
-        for (auto end = Clock::now() + time; Clock::now() < end;
-             ReadError(), m_process.readAllStandardOutput()) {
+        for (auto end = Clock::now() + time; Clock::now() < end; ReadError(), ReadOutput()) {
             m_process.waitForReadyRead(20);
         }
     }
@@ -143,17 +148,20 @@ private:
     core::testing::TempDir m_folder;
     std::filesystem::path m_copy;
     QProcess m_process;
+    std::string m_out;
     std::string m_err;
 };
 
-/// Whether the display shows a window titled "Kerbview".
-inline bool KerbviewWindowShown() {
+/// Whether the display (that of environment, when given) shows a window titled "Kerbview".
+inline bool KerbviewWindowShown(const QProcessEnvironment& environment = {}) {
     QProcess tree;
+    if (!environment.isEmpty()) tree.setProcessEnvironment(environment);
     tree.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
     if (!tree.waitForFinished(10000)) return false;
     for (const QByteArray& line : tree.readAllStandardOutput().split('\n')) {
         if (!line.contains("\"Kerbview\": (")) continue;
         QProcess window;
+        if (!environment.isEmpty()) window.setProcessEnvironment(environment);
         window.start(QStringLiteral("xwininfo"), {"-id", line.trimmed().split(' ').front()});
         if (window.waitForFinished(10000) &&
             window.readAllStandardOutput().contains("IsViewable")) {
