@@ -156,17 +156,14 @@ TEST(StintRecorder, PruningDeletesTheOldestRecordingsDownToTheLimit) {
         std::uint64_t limit;
         const char* keep;
         fs::file_time_type recentSince;
-        const char* deleted;
+        std::vector<fs::path> deleted;
     } cases[] = {
-        {500, "b.kvrec", t0 + 9h, "a.kvrec c.kvrec d.kvrec"},
-        {0, "", t0 + 2h, "a.kvrec"},
+        {500, "b.kvrec", t0 + 9h, {"a.kvrec", "c.kvrec", "d.kvrec"}},
+        {0, "", t0 + 2h, {"a.kvrec"}},
     };
     for (const auto& c : cases) {
-        std::string deleted;
-        for (const fs::path& p : RecordingsToDelete(folder, c.limit, c.keep, c.recentSince)) {
-            deleted += (deleted.empty() ? "" : " ") + p.string();
-        }
-        EXPECT_EQ(deleted, c.deleted) << c.limit << " " << c.keep;
+        EXPECT_EQ(RecordingsToDelete(folder, c.limit, c.keep, c.recentSince), c.deleted)
+            << c.limit << " " << c.keep;
     }
 }
 
