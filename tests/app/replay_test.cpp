@@ -38,9 +38,6 @@ std::string Recorded(const std::vector<Snapshot>& snapshots, std::uint32_t stepM
 /// faster and faster, so each lap's use tells which samples were presented.
 Snapshot Sample(int i) {
     Snapshot s;
-    s.DriverName = s.SlotName = "Ann";
-    s.CarName = "Seat";
-    s.TrackName = "Anderstorp";
     s.Contact = 1;
     s.LapNumber = static_cast<std::int16_t>(i < 4 ? 1 : i < 9 ? 2 : 3);
     s.Fuel = 50 - static_cast<float>(i * i) / 4;
