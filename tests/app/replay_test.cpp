@@ -114,10 +114,6 @@ TEST(ProgramReplay, EachTickTakesEverySampleDueInOrderAtEverySpeedAndAcrossAPaus
         EXPECT_EQ(rig.Panel()[panel::LabelN(34)].text, "16.25L");
         EXPECT_FALSE(rig.Panel().MenuAt(Menu::ReplayPause).enabled ||
                      rig.Panel().MenuAt(Menu::ReplayX1).enabled);
-        EXPECT_EQ(rig.serverFrontEnd.Messages(), "");
-        const std::vector<std::string> after = rig.Tick();
-        ASSERT_EQ(after.size(), 1u);
-        EXPECT_EQ(FuelOf(after[0]), -1) << "the client learns that the simulator went away";
     }
 }
 
