@@ -373,12 +373,11 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
         EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
         return (statusOnly ? "status " : "telemetry ") + text;
     };
-    const std::string status = "status ";  // a packet of the status only
     pair.windows->window = 77, pair.windows->processId = 666;
     pair.windows->later = {{78, 4242}};
     pair.memory->otherPrograms = {666};
     pair.Ticks(5);
-    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window waits out its delay";
+    EXPECT_EQ(last(), "status RACE07 NOT RUNNING") << "the window waits out its delay";
     for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
     EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
     ASSERT_TRUE(pair.Attach());
@@ -391,15 +390,15 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
     EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
     pair.server->MenuClick(Menu::TS_500);
     pair.Tick();
-    EXPECT_EQ(last(), status + "Scanning...") << "a new scan time attaches afresh";
+    EXPECT_EQ(last(), "status Scanning...") << "a new scan time attaches afresh";
     pair.memory->refuse = true;
     pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
     pair.Ticks(8);
-    EXPECT_EQ(last(), status + "Scanning...") << "the process could not be opened";
+    EXPECT_EQ(last(), "status Scanning...") << "the process could not be opened";
     EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
     pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
     pair.Ticks(4);
-    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window is gone";
+    EXPECT_EQ(last(), "status RACE07 NOT RUNNING") << "the window is gone";
     // The client's Timer1 keeps its pace through the packets: stopped and started again
     // for each, it would never fall due while they came at its own scan time.
     const Log& client = pair.clientFrontEnd.log;
