@@ -91,9 +91,9 @@ TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTra
 // into it.
 TEST(ProgramLaps, TheSimulatorAfterAReplayStartsAHistoryOfItsOwn) {
     testing::ServerAndClient pair(250);
-    const std::string car = "BMW 320si WTCC";  // the stint's, on the stint's track
-    pair.image->Text(telemetry::MemoryMap::SlotField(telemetry::LoadMemoryMap().CarName, 5),
-                     car + std::string(50 - car.size(), '\0'));
+    // The stint's car, on the stint's track.
+    pair.Text(telemetry::MemoryMap::SlotField(telemetry::LoadMemoryMap().CarName, 5),
+              "BMW 320si WTCC");
     ASSERT_TRUE(pair.Attach());
     const std::size_t liveRows = pair.server->Laps().rows.size();
     ASSERT_TRUE(pair.server->StartReplay(kStint, 8));

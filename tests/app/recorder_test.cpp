@@ -60,15 +60,12 @@ TEST(ProgramRecording, StintsFollowTheSimulatorTheConnectionTheCarAndTheTrack) {
     ServerAndClient pair(250, kRecordingOn, kRecordingOn);
     const fs::path serverRecordings = pair.serverFolder.File("recordings");
     const std::string kFirst = "2026-12-07 20-36-16 BMW 320si @ Anderstorp.kvrec";
-    const auto text = [&](telemetry::Address address, std::string value) {
-        pair.image->Text(address, value + std::string(50 - value.size(), '\0'));
-    };
     pair.Ticks(4);  // no simulator: status only
     ASSERT_TRUE(pair.Attach());
     pair.Ticks(6);
     pair.server->MenuClick(Menu::VeureDadesServidor), pair.Ticks(4);  // the server's data hidden
-    text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), pair.Ticks(5);
-    text(kMap.TrackPath, "Tracks\\Monza.trk"), pair.Ticks(5);
+    pair.Text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), pair.Ticks(5);
+    pair.Text(kMap.TrackPath, "Tracks\\Monza.trk"), pair.Ticks(5);
     pair.Connect(false), pair.Ticks(2), pair.Connect(true), pair.Ticks(5);
     pair.windows->window = 0, pair.Ticks(12);  // the simulator gone
     ASSERT_TRUE(pair.Attach());
