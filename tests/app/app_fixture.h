@@ -220,6 +220,10 @@ struct ServerAndClient {
         }
         return false;
     }
+    /// The simulator's text at address, padded with NULs to its 50 bytes.
+    void Text(telemetry::Address address, const std::string& value) {
+        image->Text(address, value + std::string(50 - value.size(), '\0'));
+    }
     /// The simulator in lap `lap` with `fuel` litres; one tick.
     void Scan(std::int32_t lap, float fuel) {
         const telemetry::MemoryMap map = telemetry::LoadMemoryMap();

@@ -158,24 +158,13 @@ TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
     EXPECT_TRUE(before.find("[Web]") == before.npos && before.find("[Recording]") == before.npos &&
                 before.find("[Race]") == before.npos);
 
-    rig.dashboard.busyPort = 8099;
-    rig.program.MenuClick(Menu::WebDashboard);
-    EXPECT_FALSE(panel.MenuAt(Menu::WebDashboard).checked);
-    rig.dashboard.busyPort = 0;
-    rig.program.MenuClick(Menu::WebDashboard);
-    EXPECT_TRUE(panel.MenuAt(Menu::WebDashboard).checked);
-    rig.program.MenuClick(Menu::WebDashboard);
-    EXPECT_EQ(Log(rig.log.end() - 3, rig.log.end()),
-              (Log{"Dashboard 8099: El puerto est\xE1 ocupado",
-                   "Dashboard http://192.168.1.5:8099/", "CloseDashboard"}));
-    EXPECT_EQ(rig.Ini("Enabled", "Web"), "False");
-
     const struct {
         Menu click;
         const char* key;
         const char* stored;
         bool checked;
         const char* section = "Opcions";
+        std::uint16_t busyPort = 0;  // the dashboard's port held by another program
     } clicks[] = {
         {Menu::RecordStints, "Enabled", "True", true, "Recording"},
         {Menu::RecordStints, "Enabled", "False", false, "Recording"},
@@ -184,12 +173,19 @@ TEST(ProgramMenus, ClicksShowApplyAndStoreTheirSettingAtOnce) {
         {Menu::VeureDadesServidor, "DadesServ", "False", false},
         {Menu::Graficos, "NoGrafics", "True", false},
         {Menu::TS_1000, "ScanTime", "1000", true},
+        {Menu::WebDashboard, "Enabled", "True", false, "Web", 8099},
+        {Menu::WebDashboard, "Enabled", "True", true, "Web"},
+        {Menu::WebDashboard, "Enabled", "False", false, "Web"},
     };
     for (const auto& c : clicks) {
+        rig.dashboard.busyPort = c.busyPort;
         rig.program.MenuClick(c.click);
         EXPECT_EQ(rig.Ini(c.key, c.section), c.stored);
         EXPECT_EQ(panel.MenuAt(c.click).checked, c.checked) << c.key;
     }
+    EXPECT_EQ(Log(rig.log.end() - 3, rig.log.end()),
+              (Log{"Dashboard 8099: The port is in use", "Dashboard http://192.168.1.5:8099/",
+                   "CloseDashboard"}));
     EXPECT_FALSE(panel.MenuAt(Menu::Espanol).checked || panel.MenuAt(Menu::TS_500).checked);
     EXPECT_EQ(panel[Element::Label31].text + "|" + panel[Element::Label1].text + "|" +
                   panel.MenuAt(Menu::RecordStints).caption,
@@ -340,8 +336,7 @@ TEST(ProgramStale, ValuesAreStaleOnlyAfterAGapInSnapshotsAtEveryScanTime) {
         std::uint64_t presented = pair.client->PacketsPresented();
         int staleTicks = 0;
         for (int i = 0; i < 12000 / scanTime; ++i) {
-            if (i == 2000 / scanTime) pair.deliver = false;  // one packet lost
-            if (i == 2000 / scanTime + 1) pair.deliver = true;
+            pair.deliver = i != 2000 / scanTime;                 // one packet lost
             if (i == 5000 / scanTime) pair.windows->window = 0;  // the simulator closes
             const std::int64_t tick = pair.clock.now;
             pair.Tick();
@@ -378,12 +373,11 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
         EXPECT_EQ(pair.client->Panel()[Element::Label1].text, text);
         return (statusOnly ? "status " : "telemetry ") + text;
     };
-    const std::string status = "status ";  // a packet of the status only
     pair.windows->window = 77, pair.windows->processId = 666;
     pair.windows->later = {{78, 4242}};
     pair.memory->otherPrograms = {666};
     pair.Ticks(5);
-    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window waits out its delay";
+    EXPECT_EQ(last(), "status RACE07 NOT RUNNING") << "the window waits out its delay";
     for (const std::string& packet : pair.sent) EXPECT_TRUE(StatusField(packet).second);
     EXPECT_NE(pair.errors.str().find("process 666 holds no telemetry"), std::string::npos);
     ASSERT_TRUE(pair.Attach());
@@ -396,15 +390,15 @@ TEST(ProgramWire, StatusFieldIsTheLinkStateInTheServersLanguage) {
     EXPECT_NE(pair.errors.str().find("Kerbview: Lectures: "), std::string::npos);
     pair.server->MenuClick(Menu::TS_500);
     pair.Tick();
-    EXPECT_EQ(last(), status + "Scanning...") << "a new scan time attaches afresh";
+    EXPECT_EQ(last(), "status Scanning...") << "a new scan time attaches afresh";
     pair.memory->refuse = true;
     pair.serverFrontEnd.onMessage = [&] { pair.server->Tick(); };
     pair.Ticks(8);
-    EXPECT_EQ(last(), status + "Scanning...") << "the process could not be opened";
+    EXPECT_EQ(last(), "status Scanning...") << "the process could not be opened";
     EXPECT_EQ(pair.server->DroppedTicks(), 1u) << "a tick inside the message's tick";
     pair.windows->later.clear();  // the simulator's window is gone, the other is passed over
     pair.Ticks(4);
-    EXPECT_EQ(last(), status + "RACE07 NOT RUNNING") << "the window is gone";
+    EXPECT_EQ(last(), "status RACE07 NOT RUNNING") << "the window is gone";
     // The client's Timer1 keeps its pace through the packets: stopped and started again
     // for each, it would never fall due while they came at its own scan time.
     const Log& client = pair.clientFrontEnd.log;

@@ -60,15 +60,12 @@ TEST(ProgramRecording, StintsFollowTheSimulatorTheConnectionTheCarAndTheTrack) {
     ServerAndClient pair(250, kRecordingOn, kRecordingOn);
     const fs::path serverRecordings = pair.serverFolder.File("recordings");
     const std::string kFirst = "2026-12-07 20-36-16 BMW 320si @ Anderstorp.kvrec";
-    const auto text = [&](telemetry::Address address, std::string value) {
-        pair.image->Text(address, value + std::string(50 - value.size(), '\0'));
-    };
     pair.Ticks(4);  // no simulator: status only
     ASSERT_TRUE(pair.Attach());
     pair.Ticks(6);
     pair.server->MenuClick(Menu::VeureDadesServidor), pair.Ticks(4);  // the server's data hidden
-    text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), pair.Ticks(5);
-    text(kMap.TrackPath, "Tracks\\Monza.trk"), pair.Ticks(5);
+    pair.Text(telemetry::MemoryMap::SlotField(kMap.CarName, 5), "Audi A4"), pair.Ticks(5);
+    pair.Text(kMap.TrackPath, "Tracks\\Monza.trk"), pair.Ticks(5);
     pair.Connect(false), pair.Ticks(2), pair.Connect(true), pair.Ticks(5);
     pair.windows->window = 0, pair.Ticks(12);  // the simulator gone
     ASSERT_TRUE(pair.Attach());
@@ -156,17 +153,14 @@ TEST(StintRecorder, PruningDeletesTheOldestRecordingsDownToTheLimit) {
         std::uint64_t limit;
         const char* keep;
         fs::file_time_type recentSince;
-        const char* deleted;
+        std::vector<fs::path> deleted;
     } cases[] = {
-        {500, "b.kvrec", t0 + 9h, "a.kvrec c.kvrec d.kvrec"},
-        {0, "", t0 + 2h, "a.kvrec"},
+        {500, "b.kvrec", t0 + 9h, {"a.kvrec", "c.kvrec", "d.kvrec"}},
+        {0, "", t0 + 2h, {"a.kvrec"}},
     };
     for (const auto& c : cases) {
-        std::string deleted;
-        for (const fs::path& p : RecordingsToDelete(folder, c.limit, c.keep, c.recentSince)) {
-            deleted += (deleted.empty() ? "" : " ") + p.string();
-        }
-        EXPECT_EQ(deleted, c.deleted) << c.limit << " " << c.keep;
+        EXPECT_EQ(RecordingsToDelete(folder, c.limit, c.keep, c.recentSince), c.deleted)
+            << c.limit << " " << c.keep;
     }
 }
 

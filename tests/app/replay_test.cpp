@@ -38,9 +38,6 @@ std::string Recorded(const std::vector<Snapshot>& snapshots, std::uint32_t stepM
 /// faster and faster, so each lap's use tells which samples were presented.
 Snapshot Sample(int i) {
     Snapshot s;
-    s.DriverName = s.SlotName = "Ann";
-    s.CarName = "Seat";
-    s.TrackName = "Anderstorp";
     s.Contact = 1;
     s.LapNumber = static_cast<std::int16_t>(i < 4 ? 1 : i < 9 ? 2 : 3);
     s.Fuel = 50 - static_cast<float>(i * i) / 4;
@@ -117,10 +114,6 @@ TEST(ProgramReplay, EachTickTakesEverySampleDueInOrderAtEverySpeedAndAcrossAPaus
         EXPECT_EQ(rig.Panel()[panel::LabelN(34)].text, "16.25L");
         EXPECT_FALSE(rig.Panel().MenuAt(Menu::ReplayPause).enabled ||
                      rig.Panel().MenuAt(Menu::ReplayX1).enabled);
-        EXPECT_EQ(rig.serverFrontEnd.Messages(), "");
-        const std::vector<std::string> after = rig.Tick();
-        ASSERT_EQ(after.size(), 1u);
-        EXPECT_EQ(FuelOf(after[0]), -1) << "the client learns that the simulator went away";
     }
 }
 

@@ -42,7 +42,6 @@ TEST(CommandLine, KeepsTheLaunchedCommandWholeAndSeparatesToolkitArgumentsAndOpt
         {{"--laps-csv", "l.csv"}, Action::Error, {}, {}, "", ""},
         {{"--motec-csv", "m.csv", "--export", "r.kvr", "-style", "x"}, Action::Export, {}, {5, 6}, "", "", "r.kvr  m.csv "},
         {{"--export", "r.kvr"}, Action::Error, {}, {}, "", ""},
-        {{"--csv", "a.csv"}, Action::Error, {}, {}, "", ""},
         {{"--export", "r.kvr", "--motec-csv"}, Action::Error, {}, {}, "", ""},
         {{"--export", "r.kvr", "--csv", "a.csv", "--replay", "r.kvr"}, Action::Error, {}, {}, "", ""},
         // A speed outside 0.25 to 8, or written with a comma, is refused rather than clamped.
