@@ -114,10 +114,11 @@ public:
     /// Waits until the standard error read so far holds text; false after the timeout, or once
     /// the program has ended without writing it.
     bool WaitForError(const std::string& text, std::chrono::milliseconds timeout = 30s) {
-        for (auto end = Clock::now() + timeout; Running() && Clock::now() < end; Pause(100ms)) {
-            if (ReadError().find(text) != std::string::npos) return true;
-        }
-        return ReadError().find(text) != std::string::npos;
+        return WaitFor(&ProgramUnderTest::ReadError, text, timeout);
+    }
+    /// The same for standard output.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout = 30s) {
+        return WaitFor(&ProgramUnderTest::ReadOutput, text, timeout);
     }
     /// Everything the program wrote on standard error so far.
     const std::string& ReadError() {
@@ -145,6 +146,14 @@ public:
     }
 
 private:
+    bool WaitFor(const std::string& (ProgramUnderTest::*read)(), const std::string& text,
+                 std::chrono::milliseconds timeout) {
+        for (auto end = Clock::now() + timeout; Running() && Clock::now() < end; Pause(100ms)) {
+            if ((this->*read)().find(text) != std::string::npos) return true;
+        }
+        return (this->*read)().find(text) != std::string::npos;
+    }
+
     core::testing::TempDir m_folder;
     std::filesystem::path m_copy;
     QProcess m_process;
