@@ -13,6 +13,7 @@ void Program::MenuClick(Menu item) {
         if (m_settings.Idioma != *language) {
             m_settings.Idioma.assign(*language);
             Canvia_Idioma();
+            UpdateLaps();  // an open Laps window follows at once, also with the timer stopped
         }
         return;
     }
@@ -33,6 +34,7 @@ void Program::MenuClick(Menu item) {
             if (m_settings.Unitats != chosen) {
                 m_settings.Unitats.assign(chosen);
                 Canvia_Unitats();
+                UpdateLaps();
             }
             break;
         }

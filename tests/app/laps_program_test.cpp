@@ -84,6 +84,12 @@ TEST(ProgramLaps, AReplayedStintShowsItsLapsAndTheConsumptionKeptForItsCarAndTra
                 core::testing::ReadBytes(std::string(KERBVIEW_LAPS_DATA) + "/stint-laps.csv"));
     EXPECT_FALSE(rig.program.ExportLaps(rig.folder.File("missing/laps.csv")));
     EXPECT_EQ(rig.frontEnd.Messages().substr(0, 30), "The file could not be written|");
+
+    // A language or units chosen redraws the view at once, not at the next tick.
+    rig.program.MenuClick(panel::Menu::Espanol);
+    rig.program.MenuClick(panel::Menu::Imperial);
+    EXPECT_EQ(view.title + "|" + view.columns[2], "Vueltas|Combustible usado (gal)");
+    EXPECT_EQ(std::ranges::count(rig.frontEnd.log, std::string("LapsChanged")), redraws + 2);
 }
 
 // After a replay, the simulator's first snapshot starts a history of its own, also when it holds
