@@ -3,7 +3,6 @@
 
 #include <limits>
 #include <optional>
-#include <regex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -24,10 +23,16 @@ using panel::LabelN;
 // The element indices whose state a message carries: {"i":N,"v":... (layout entries go on
 // with "n" instead).
 std::multiset<int> StateIndices(const std::string& message) {
-    static const std::regex state(R"(\{"i":(\d+),"v":)");
+    static const std::string open = "{\"i\":";
     std::multiset<int> found;
-    for (std::sregex_iterator m(message.begin(), message.end(), state), end; m != end; ++m)
-        found.insert(std::stoi((*m)[1]));
+    for (auto at = message.find(open); at != std::string::npos; at = message.find(open, at + 1)) {
+        std::size_t digits = at + open.size();
+        std::size_t end = digits;
+        while (end < message.size() && message[end] >= '0' && message[end] <= '9') ++end;
+        if (end > digits && message.compare(end, 5, ",\"v\":") == 0) {
+            found.insert(std::stoi(message.substr(digits, end - digits)));
+        }
+    }
     return found;
 }
 
